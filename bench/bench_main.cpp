@@ -1,0 +1,2 @@
+// Benchmarks of the core: run build/release/bench/brisol_bench.
+#include <benchmark/benchmark.h>

@@ -1,0 +1,48 @@
+// brisol-cli: batch work, checks and benchmarks without the GUI.
+#include <cstdio>
+#include <string_view>
+
+#include "Commands.h"
+
+namespace brisol::cli {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"testcard", "draw a test picture through the drawing context into a BMP file", RunTestcard},
+};
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: brisol-cli COMMAND [ARGS...]\n"
+               "       brisol-cli COMMAND --help\n\n"
+               "Commands:\n");
+  for (const Command& command : kCommands) {
+    std::fprintf(out, "  %-12.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+                 static_cast<int>(command.summary.size()), command.summary.data());
+  }
+}
+
+}  // namespace
+
+bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
+}  // namespace brisol::cli
+
+int main(int argc, char** argv) {
+  using namespace brisol::cli;
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  const std::string_view name = argv[1];
+  if (IsHelp(name)) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  for (const Command& command : kCommands) {
+    if (command.name == name) return command.run(Args(argv + 2, static_cast<std::size_t>(argc - 2)));
+  }
+  std::fprintf(stderr, "brisol-cli: unknown command '%s'\n", argv[1]);
+  PrintUsage(stderr);
+  return 2;
+}

@@ -1,0 +1,45 @@
+// CForceField: the brightness of every pixel of a picture, stretched so that
+// its darkest pixel is 0 and its brightest 255, with a histogram that turns
+// an area percentage into a force threshold.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "raster/ByteBuffer.h"
+#include "raster/Dadc.h"
+
+namespace brisol {
+
+class CForceField {
+ public:
+  CForceField() = default;
+  explicit CForceField(const CDADC& picture);
+
+  int GetWidth() const { return m_iWidth; }
+  int GetHeight() const { return m_iHeight; }
+  // Whether the forces could be held. A field without forces answers 0
+  // everywhere.
+  bool HasForces() const { return static_cast<bool>(m_pForce); }
+
+  // The force at (x, y), 0..255; callers stay inside the picture.
+  unsigned GetForce(int x, int y) const {
+    return m_pForce ? m_pForce.data()[static_cast<std::size_t>(y) * m_iWidth + x] : 0u;
+  }
+  // The largest force n such that at least areaPercent of the pixels have a
+  // force of n or more; 256 for an area of 0 or less, 0 for 100 or more.
+  int GetMinForceFromArea(double areaPercent) const;
+
+  void NormaliseForceField(int min, int max);
+  void MakeHistogram();
+  const std::array<unsigned, 256>* Histogram() const { return m_pHistogram ? &*m_pHistogram : nullptr; }
+
+ private:
+  ByteBuffer m_pForce;
+  std::optional<std::array<unsigned, 256>> m_pHistogram;
+  int m_iWidth = 0;
+  int m_iHeight = 0;
+};
+
+}  // namespace brisol

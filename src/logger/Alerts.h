@@ -1,0 +1,73 @@
+// The program's message boxes. Every box goes through one replaceable sink:
+// message boxes in the GUI, standard error in the command-line tools, a
+// recorder in tests.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace brisol {
+
+// Icon values as the boxes take them.
+enum AlertIcon : int {
+  kIconNone = 0,
+  kIconStop = 16,
+  kIconQuestion = 32,
+  kIconExclamation = 48,
+  kIconInformation = 64,
+};
+
+enum class AlertButtons { Ok, YesNo, YesNoCancel };
+enum class AlertAnswer { Ok, Yes, No, Cancel };
+
+struct Alert {
+  std::string caption;  // "Brisol", "DxfMsg" or a caller's caption
+  std::string text;     // already formatted; shown verbatim
+  int icon = kIconNone;
+  AlertButtons buttons = AlertButtons::Ok;
+  bool taskModal = true;
+};
+
+class AlertSink {
+ public:
+  virtual ~AlertSink() = default;
+  // Shows the alert and returns the button the user chose.
+  virtual AlertAnswer Show(const Alert& alert) = 0;
+};
+
+// Writes "caption: text" to standard error and never waits for input.
+// Questions get the cautious answer: No for yes/no, Cancel for
+// yes/no/cancel.
+class StderrAlertSink : public AlertSink {
+ public:
+  AlertAnswer Show(const Alert& alert) override;
+};
+
+// Installs a sink for the whole program and returns the previous one. A null
+// sink restores the standard-error sink.
+std::shared_ptr<AlertSink> SetAlertSink(std::shared_ptr<AlertSink> sink);
+std::shared_ptr<AlertSink> CurrentAlertSink();
+
+// Hands one alert to the current sink.
+AlertAnswer ShowAlert(const Alert& alert);
+
+// The boxes, printf-style. The formatted text is never formatted again, so a
+// percent sign in an argument is shown as it is.
+void AlertBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
+AlertAnswer AskYesNo(const char* format, ...) __attribute__((format(printf, 1, 2)));
+AlertAnswer AskYesNoCancel(const char* format, ...) __attribute__((format(printf, 1, 2)));
+AlertAnswer WalertBox(int icon, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Text followed by the description of the last system error (errno).
+void SysErrorBox(const char* caption, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// The shape library's channels.
+void DxfMsgBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
+AlertAnswer DxfWalertBox(int icon, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Removes every white-space character in place; returns the new length.
+int RemoveBlanks(char* text);
+
+// The description of the current errno.
+std::string LastSystemErrorText();
+
+}  // namespace brisol

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Brisol needs to build, test and run.
+# Idempotent: does nothing when every package is already present.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  g++ cmake ninja-build pkg-config make
+  # drawing: geometry, text
+  libagg-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  # picture files
+  libpng-dev libjpeg62-turbo-dev libstb-dev
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzzing (libFuzzer with sanitizers)
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then SUDO="sudo"; else
+    echo "install-deps: missing packages (${missing[*]}); run as root or install sudo" >&2
+    exit 1
+  fi
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
