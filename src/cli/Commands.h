@@ -16,6 +16,9 @@ struct Command {
 };
 
 int RunTestcard(Args args);
+int RunIdentify(Args args);
+int RunConvert(Args args);
+int RunDxfInfo(Args args);
 
 // True when the argument asks for help.
 bool IsHelp(std::string_view arg);

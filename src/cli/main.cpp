@@ -8,6 +8,9 @@ namespace brisol::cli {
 namespace {
 
 constexpr Command kCommands[] = {
+    {"identify", "tell the format, size and depth of picture files", RunIdentify},
+    {"convert", "convert a picture file to another format, optionally resized", RunConvert},
+    {"dxf-info", "read DXF drawings and report what the reader kept", RunDxfInfo},
     {"testcard", "draw a test picture through the drawing context into a BMP file", RunTestcard},
 };
 

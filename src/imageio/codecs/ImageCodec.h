@@ -1,0 +1,90 @@
+// The picture codecs of the imaging layer: each format's information
+// (size and depth before any pixel is read), decoder and encoder. Decoders
+// work on the whole file in memory and deliver 24-bit pictures; encoders
+// append a whole file to a byte vector.
+//
+// Every function returns 0 or one of the negative codes below; a failed call
+// leaves its output untouched.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "raster/ByteBuffer.h"
+#include "raster/PixelBlock.h"
+
+namespace brisol {
+
+enum ImgResult : int {
+  kImgOk = 0,
+  kImgErrOpen = -1,         // the file cannot be opened
+  kImgErrRead = -2,         // reading failed, or the file ends too early
+  kImgErrSignature = -3,    // not a file of this format
+  kImgErrUnsupported = -4,  // a variant of the format that is not read
+  kImgErrCorrupt = -5,      // inconsistent data: bad run, palette index, header value
+  kImgErrDimensions = -6,   // a width or height of zero, negative or beyond the format
+  kImgErrTooLarge = -7,     // more pixels than kMaxImagePixels
+  kImgErrWrite = -8,        // writing failed
+  kImgErrArgument = -9,     // bad arguments: no image, wrong depth, unknown mode
+  kImgErrDecoder = -10,     // the PNG or JPEG library reported an error
+  kImgErrNoMemory = -14,    // insufficient memory
+};
+
+// A short English description of a result code.
+const char* ImgResultText(int code);
+
+// The most pixels a picture may have (width x height).
+constexpr long long kMaxImagePixels = 400'000'000;
+
+// What a file says about itself before its pixels are read.
+struct ImageInfo {
+  int width = 0;
+  int height = 0;
+  int depth = 0;  // bits per pixel as stored in the file (all channels)
+};
+
+// A decoded picture: 24-bit blue-green-red, rows bottom-up and padded to
+// 4 bytes, the layout of a raster surface's pixel block. A default image
+// owns nothing.
+struct Bgr24Image {
+  int width = 0;
+  int height = 0;
+  int stride = 0;
+  ByteBuffer bits;
+
+  bool IsValid() const { return static_cast<bool>(bits); }
+  PixelBlock Block() const { return PixelBlock{const_cast<std::uint8_t*>(bits.data()), width, height, stride}; }
+};
+
+// A new black image; kImgErrDimensions, kImgErrTooLarge or kImgErrNoMemory
+// when it cannot be had (the image is then left as it was).
+int AllocBgr24(Bgr24Image& image, int width, int height);
+
+using Bytes = std::span<const std::uint8_t>;
+
+// BMP files, and packed DIBs (a BMP file without its 14-byte file header:
+// what the clipboard and the BMP fall-back hand over).
+int ReadBmpInfo(Bytes file, ImageInfo& info);
+int DecodeBmp(Bytes file, Bgr24Image& out);
+int ReadPackedDibInfo(Bytes dib, ImageInfo& info);
+int DecodePackedDib(Bytes dib, Bgr24Image& out);
+int EncodeBmp(const PixelBlock& picture, std::vector<std::uint8_t>& out);
+
+int ReadTgaInfo(Bytes file, ImageInfo& info);
+int DecodeTga(Bytes file, Bgr24Image& out);
+int EncodeTga(const PixelBlock& picture, std::vector<std::uint8_t>& out);
+
+int ReadPcxInfo(Bytes file, ImageInfo& info);
+int DecodePcx(Bytes file, Bgr24Image& out);
+int EncodePcx(const PixelBlock& picture, std::vector<std::uint8_t>& out);
+
+int ReadPngInfo(Bytes file, ImageInfo& info);
+int DecodePng(Bytes file, Bgr24Image& out);
+int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out);
+
+int ReadJpegInfo(Bytes file, ImageInfo& info);
+int DecodeJpeg(Bytes file, Bgr24Image& out);
+int EncodeJpeg(const PixelBlock& picture, int quality, std::vector<std::uint8_t>& out);
+
+}  // namespace brisol
