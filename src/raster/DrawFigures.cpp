@@ -1,12 +1,224 @@
-// Placeholder until the figure rasterizer lands.
+// Lines, polylines, polygons and ellipses of the drawing context.
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "raster/DrawContext.h"
+#include "raster/EllipseSpans.h"
+#include "raster/FigureScratch.h"
+#include "raster/Rasterizer.h"
+#include "raster/SpanFill.h"
+#include "raster/Stroker.h"
+#include "raster/ThinLine.h"
 
 namespace brisol {
-bool DrawContext::LineTo(int x, int y) { m_position = {x, y}; return false; }
-bool DrawContext::Polyline(std::span<const POINT>) { return false; }
-bool DrawContext::Polygon(std::span<const POINT>) { return false; }
-bool DrawContext::Ellipse(int, int, int, int) { return false; }
-SIZE DrawContext::GetTextExtentPoint32(std::string_view) const { return {}; }
-bool DrawContext::TextOut(int, int, std::string_view) { return false; }
-Font Font::Create(const LogFont&) { return Font(); }
+namespace {
+
+constexpr COLORREF Rgb(COLORREF c) { return c & 0xFFFFFFu; }
+bool IsWide(const Pen& pen) { return !pen.IsNull() && pen.width() >= 2; }
+
+// Half the pen's reach beyond the path, with a pixel to spare.
+double PenMargin(const Pen& pen) { return IsWide(pen) ? pen.width() / 2.0 + 1.0 : 1.0; }
+
+// Whether the points, grown by the margin on every side, miss the block.
+bool MissesBlock(std::span<const POINT> points, double margin, const PixelBlock& block) {
+  long long minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
+  for (const POINT& p : points) {
+    minX = std::min<long long>(minX, p.x);
+    maxX = std::max<long long>(maxX, p.x);
+    minY = std::min<long long>(minY, p.y);
+    maxY = std::max<long long>(maxY, p.y);
+  }
+  return maxX + margin < 0 || maxY + margin < 0 || minX - margin > block.width || minY - margin > block.height;
+}
+
+void FillSpans(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler,
+               COLORREF colour) {
+  ras.Sweep(rule, [&](int y, const std::vector<Span>& spans) {
+    std::uint8_t* row = block.Row(y);
+    for (const Span& s : spans) filler.Fill(row + 3 * static_cast<std::ptrdiff_t>(s.x0), s.x1 - s.x0, colour);
+  });
+}
+
+// The inclusive pixel range [x0, x1] of row y, clipped to the block.
+void FillRange(const PixelBlock& block, SpanFiller& filler, long long y, long long x0, long long x1,
+               COLORREF colour) {
+  if (y < 0 || y >= block.height) return;
+  x0 = std::max<long long>(x0, 0);
+  x1 = std::min<long long>(x1, block.width - 1);
+  if (x1 < x0) return;
+  filler.Fill(block.Pixel(static_cast<int>(x0), static_cast<int>(y)), static_cast<int>(x1 - x0 + 1), colour);
+}
+
+void StrokePath(const PixelBlock& block, FigureScratch& scratch, std::span<const PointD> points, bool closed,
+                const Pen& pen) {
+  scratch.ras.Reset(block.width, block.height);
+  AddStroke(scratch.ras, points, closed, pen.width());
+  FillSpans(block, scratch.ras, FillRule::NonZero, scratch.filler, Rgb(pen.colour()));
+}
+
+void StrokePoints(const PixelBlock& block, FigureScratch& scratch, std::span<const POINT> points, bool closed,
+                  const Pen& pen) {
+  scratch.points.clear();
+  for (const POINT& p : points) scratch.points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
+  StrokePath(block, scratch, scratch.points, closed, pen);
+}
+
+}  // namespace
+
+bool DrawContext::LineTo(int x, int y) {
+  const POINT from = std::exchange(m_position, POINT{x, y});
+  if (!IsValid()) return false;
+  if (m_pen.IsNull()) return true;
+  if (!IsWide(m_pen)) {
+    DrawThinLine(m_block, from.x, from.y, x, y, Rgb(m_pen.colour()));
+    return true;
+  }
+  const POINT both[2] = {from, {x, y}};
+  if (MissesBlock(both, PenMargin(m_pen), m_block)) return true;
+  StrokePoints(m_block, TheFigureScratch(), both, false, m_pen);
+  return true;
+}
+
+bool DrawContext::Polyline(std::span<const POINT> points) {
+  if (!IsValid() || points.size() < 2) return false;
+  if (m_pen.IsNull() || MissesBlock(points, PenMargin(m_pen), m_block)) return true;
+  if (!IsWide(m_pen)) {
+    for (std::size_t i = 0; i + 1 < points.size(); ++i)
+      DrawThinLine(m_block, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, Rgb(m_pen.colour()));
+    return true;
+  }
+  StrokePoints(m_block, TheFigureScratch(), points, false, m_pen);
+  return true;
+}
+
+bool DrawContext::Polygon(std::span<const POINT> points) {
+  if (!IsValid() || points.size() < 2) return false;
+  if (MissesBlock(points, PenMargin(m_pen), m_block)) return true;
+  FigureScratch& scratch = TheFigureScratch();
+  if (points.size() >= 3 && !m_brush.IsNull()) {
+    scratch.ras.Reset(m_block.width, m_block.height);
+    scratch.ras.AddPolygon(points);
+    FillSpans(m_block, scratch.ras, m_fillMode == WINDING ? FillRule::NonZero : FillRule::EvenOdd,
+              scratch.filler, Rgb(m_brush.colour()));
+  }
+  if (m_pen.IsNull()) return true;
+  if (!IsWide(m_pen)) {
+    const std::size_t n = points.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const POINT& a = points[i];
+      const POINT& b = points[(i + 1 == n) ? 0 : i + 1];
+      DrawThinLine(m_block, a.x, a.y, b.x, b.y, Rgb(m_pen.colour()));
+    }
+    return true;
+  }
+  StrokePoints(m_block, scratch, points, true, m_pen);
+  return true;
+}
+
+bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
+  if (!IsValid()) return false;
+  long long l = left, t = top, r = right, b = bottom;
+  if (l > r) std::swap(l, r);
+  if (t > b) std::swap(t, b);
+  const EllipseBox box = EllipseBox::FromRect(l, t, r, b);
+  if (box.IsEmpty()) return true;
+  const long long reach = IsWide(m_pen) ? m_pen.width() / 2 + 1 : 0;
+  if (r + reach < 0 || b + reach < 0 || l - reach > m_block.width || t - reach > m_block.height) return true;
+
+  FigureScratch& scratch = TheFigureScratch();
+  SpanFiller& filler = scratch.filler;
+  const bool fill = !m_brush.IsNull();
+  const COLORREF brush = Rgb(m_brush.colour());
+  const COLORREF pen = Rgb(m_pen.colour());
+  const long long firstRow = std::max<long long>(0, t - reach - 1);
+  const long long endRow = std::min<long long>(m_block.height, b + reach + 1);
+
+  if (m_pen.IsNull()) {
+    if (!fill) return true;
+    long long x0, x1;
+    for (long long y = firstRow; y < endRow; ++y)
+      if (EllipseRow(box, y, x0, x1)) FillRange(m_block, filler, y, x0, x1, brush);
+    return true;
+  }
+
+  if (!IsWide(m_pen)) {
+    // The outline is every pixel of the ellipse with a neighbour above,
+    // below, left or right outside it; the brush fills the rest.
+    struct Row {
+      bool any = false;
+      long long x0 = 0, x1 = 0;
+    };
+    auto rowOf = [&box](long long y) {
+      Row row;
+      row.any = EllipseRow(box, y, row.x0, row.x1);
+      return row;
+    };
+    Row above = rowOf(firstRow - 1), here = rowOf(firstRow);
+    for (long long y = firstRow; y < endRow; ++y) {
+      const Row below = rowOf(y + 1);
+      if (here.any) {
+        long long i0 = here.x0 + 1, i1 = here.x1 - 1;
+        if (above.any && below.any) {
+          i0 = std::max({i0, above.x0, below.x0});
+          i1 = std::min({i1, above.x1, below.x1});
+        } else {
+          i1 = i0 - 1;
+        }
+        if (i0 <= i1) {
+          if (fill) FillRange(m_block, filler, y, i0, i1, brush);
+          FillRange(m_block, filler, y, here.x0, i0 - 1, pen);
+          FillRange(m_block, filler, y, i1 + 1, here.x1, pen);
+        } else {
+          FillRange(m_block, filler, y, here.x0, here.x1, pen);
+        }
+      }
+      above = here;
+      here = below;
+    }
+    return true;
+  }
+
+  const long long w = m_pen.width();
+  if (box.sizeX == box.sizeY) {
+    // A circle: the pen covers the ring between the circles w/2 inside and
+    // w/2 outside the boundary, which rows give exactly.
+    const EllipseBox outer = box.Grown(w);
+    const EllipseBox inner = box.Grown(-w);
+    for (long long y = firstRow; y < endRow; ++y) {
+      long long o0, o1, i0, i1;
+      if (!EllipseRow(outer, y, o0, o1)) continue;
+      if (EllipseRow(inner, y, i0, i1)) {
+        if (fill) FillRange(m_block, filler, y, i0, i1, brush);
+        FillRange(m_block, filler, y, o0, i0 - 1, pen);
+        FillRange(m_block, filler, y, i1 + 1, o1, pen);
+      } else {
+        FillRange(m_block, filler, y, o0, o1, pen);
+      }
+    }
+    return true;
+  }
+
+  // Any other ellipse: fill its rows, then stroke a polygon that follows it.
+  if (fill) {
+    long long x0, x1;
+    for (long long y = firstRow; y < endRow; ++y)
+      if (EllipseRow(box, y, x0, x1)) FillRange(m_block, filler, y, x0, x1, brush);
+  }
+  const double cx = box.sumX / 2.0, cy = box.sumY / 2.0;
+  const double rx = box.sizeX / 2.0, ry = box.sizeY / 2.0;
+  // Enough vertices that no chord strays more than an eighth of a pixel.
+  const double ra = (rx + ry) / 2.0;
+  const double step = 2.0 * std::acos(ra / (ra + 0.125));
+  const int n = static_cast<int>(std::clamp(std::ceil(2.0 * M_PI / step), 8.0, 8192.0));
+  scratch.points.clear();
+  for (int i = 0; i < n; ++i) {
+    const double a = 2.0 * M_PI * i / n;
+    scratch.points.push_back({cx + rx * std::cos(a), cy + ry * std::sin(a)});
+  }
+  StrokePath(m_block, scratch, scratch.points, true, m_pen);
+  return true;
+}
+
 }  // namespace brisol

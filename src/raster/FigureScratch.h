@@ -1,0 +1,25 @@
+// Working buffers of the figure drawing, kept per thread so that drawing
+// thousands of figures does not allocate for each one, and so that contexts
+// on different threads never share state.
+#pragma once
+
+#include <vector>
+
+#include "raster/Rasterizer.h"
+#include "raster/SpanFill.h"
+#include "raster/Stroker.h"
+
+namespace brisol {
+
+struct FigureScratch {
+  ScanlineRasterizer ras;
+  SpanFiller filler;
+  std::vector<PointD> points;
+};
+
+inline FigureScratch& TheFigureScratch() {
+  thread_local FigureScratch scratch;
+  return scratch;
+}
+
+}  // namespace brisol

@@ -1,0 +1,94 @@
+#include "raster/Stroker.h"
+
+#include <agg_basics.h>
+#include <agg_conv_stroke.h>
+
+#include <algorithm>
+
+namespace brisol {
+namespace {
+
+// A path over borrowed points, in the form the geometry converters read.
+class PointPath {
+ public:
+  void Set(std::span<const PointD> points, bool closed) {
+    m_points = points;
+    m_closed = closed;
+    m_index = 0;
+  }
+  void rewind(unsigned) { m_index = 0; }
+  unsigned vertex(double* x, double* y) {
+    if (m_index < m_points.size()) {
+      *x = m_points[m_index].x;
+      *y = m_points[m_index].y;
+      return (m_index++ == 0) ? agg::path_cmd_move_to : agg::path_cmd_line_to;
+    }
+    if (m_closed && m_index == m_points.size()) {
+      ++m_index;
+      return static_cast<unsigned>(agg::path_cmd_end_poly) | static_cast<unsigned>(agg::path_flags_close);
+    }
+    return agg::path_cmd_stop;
+  }
+
+ private:
+  std::span<const PointD> m_points;
+  std::size_t m_index = 0;
+  bool m_closed = false;
+};
+
+// The stroke generator keeps its buffers between calls on each thread.
+struct StrokeMachine {
+  PointPath path;
+  agg::conv_stroke<PointPath> stroke{path};
+  StrokeMachine() {
+    stroke.line_join(agg::round_join);
+    stroke.line_cap(agg::round_cap);
+    stroke.inner_join(agg::inner_round);
+  }
+};
+
+}  // namespace
+
+void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool closed, double width) {
+  if (points.size() < 2 || !(width > 0)) return;
+  thread_local StrokeMachine machine;
+  machine.path.Set(points, closed);
+  machine.stroke.width(width);
+  // Round parts get about 2 pi sqrt(scale * width) vertices; keep absurd
+  // widths from producing millions of them.
+  machine.stroke.approximation_scale(std::min(1.0, 2.0e5 / width));
+  machine.stroke.rewind(0);
+
+  double x = 0, y = 0, startX = 0, startY = 0, lastX = 0, lastY = 0;
+  bool open = false;
+  auto closeContour = [&] {
+    if (open) ras.AddEdge(lastX, lastY, startX, startY);
+    open = false;
+  };
+  for (;;) {
+    const unsigned cmd = machine.stroke.vertex(&x, &y);
+    if (agg::is_stop(cmd)) break;
+    if (agg::is_move_to(cmd)) {
+      closeContour();
+      startX = lastX = x;
+      startY = lastY = y;
+      open = true;
+    } else if (agg::is_vertex(cmd)) {
+      if (!open) {
+        startX = lastX = x;
+        startY = lastY = y;
+        open = true;
+        continue;
+      }
+      ras.AddEdge(lastX, lastY, x, y);
+      lastX = x;
+      lastY = y;
+    } else if (agg::is_end_poly(cmd)) {
+      closeContour();
+    }
+  }
+  closeContour();
+  machine.path.Set({}, false);
+}
+
+}  // namespace brisol
