@@ -1,0 +1,40 @@
+#include "dxf/DxfCircle.h"
+
+#include "dxf/DeviceCoords.h"
+#include "dxf/DxfWriter.h"
+#include "raster/DrawContext.h"
+
+namespace brisol {
+
+void CDxfCircle::WriteDxf(std::FILE* file, const DxfFileTransform& dxfFile) const {
+  const CVec c = dxfFile.Map(m_vCentre);
+  WriteTextGroup(file, 0, "CIRCLE");
+  WriteEntityHead(file, *this);
+  WritePointGroup(file, 10, c.x, c.y, 0.0);
+  WriteRealGroup(file, 40, dxfFile.Scale(m_dRadius));
+}
+
+std::unique_ptr<CDxfEntity> CDxfCircle::Clone() const { return std::make_unique<CDxfCircle>(*this); }
+
+int CDxfCircle::GetType() const { return kDxfCircle; }
+
+void CDxfCircle::ApplyFileTransform(const DxfFileTransform& dxfFile) {
+  m_vCentre = dxfFile.Map(m_vCentre);
+  m_dRadius = dxfFile.Scale(m_dRadius);
+}
+
+void CDxfCircle::GetExtents(CVec& min, CVec& max) const {
+  min.SetXYZ(m_vCentre.x - m_dRadius, m_vCentre.y - m_dRadius, 0.0);
+  max.SetXYZ(m_vCentre.x + m_dRadius, m_vCentre.y + m_dRadius, 0.0);
+}
+
+// The radius is measured after the transform, so a turned or unevenly
+// scaled transform still gives a circle.
+void CDxfCircle::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+  const CVec c = matrix.Apply3D(m_vCentre);
+  const CVec e = matrix.Apply3D(CVec(m_vCentre.x, m_vCentre.y + m_dRadius, 0.0));
+  const double r = CVec::Distance2D(e, c);
+  dc.Ellipse(ToDevice(c.x - r), ToDevice(c.y - r), ToDevice(c.x + r), ToDevice(c.y + r));
+}
+
+}  // namespace brisol

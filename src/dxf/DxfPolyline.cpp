@@ -1,0 +1,82 @@
+#include "dxf/DxfPolyline.h"
+
+#include <cmath>
+#include <span>
+
+#include "dxf/DeviceCoords.h"
+#include "dxf/DxfWriter.h"
+#include "raster/DrawContext.h"
+
+namespace brisol {
+
+void CDxfPolyline::AddVertex(const CVec& v) {
+  if (m_aVertices.size() == m_aVertices.capacity()) m_aVertices.reserve(m_aVertices.size() + 10);
+  m_aVertices.push_back(v);
+}
+
+CVec CDxfPolyline::GetVertex(int i) const {
+  if (i < 0 || i >= GetVertexCount()) return kZeroVec;
+  return m_aVertices[static_cast<std::size_t>(i)];
+}
+
+void CDxfPolyline::SetWidth(double width) { m_dWidth = std::fabs(width); }
+
+void CDxfPolyline::WriteDxf(std::FILE* file, const DxfFileTransform& dxfFile) const {
+  if (m_aVertices.empty()) return;
+  WriteTextGroup(file, 0, "POLYLINE");
+  WriteEntityHead(file, *this);
+  WriteIntGroup(file, 70, (m_bClosed ? 1 : 0) + (m_b3D ? 8 : 0));
+  WriteIntGroup(file, 66, 1);
+  WritePointGroup(file, 10, 0.0, 0.0, dxfFile.Map(m_aVertices.front()).z);
+  for (const CVec& v : m_aVertices) {
+    WriteTextGroup(file, 0, "VERTEX");
+    WriteTextGroup(file, 8, GetLayerName());
+    WritePointGroup(file, 10, dxfFile.Map(v));
+    if (m_b3D) WriteIntGroup(file, 70, 32);
+  }
+  WriteTextGroup(file, 0, "SEQEND");
+}
+
+std::unique_ptr<CDxfEntity> CDxfPolyline::Clone() const { return std::make_unique<CDxfPolyline>(*this); }
+
+int CDxfPolyline::GetType() const { return kDxfPolyline; }
+
+void CDxfPolyline::ApplyFileTransform(const DxfFileTransform& dxfFile) {
+  for (CVec& v : m_aVertices) v = dxfFile.Map(v);
+}
+
+void CDxfPolyline::GetExtents(CVec& min, CVec& max) const {
+  min.SetXYZ(1e200, 1e200, 0.0);
+  max.SetXYZ(-1e200, -1e200, 0.0);
+  for (const CVec& v : m_aVertices) {
+    if (v.x < min.x) min.x = v.x;
+    if (v.y < min.y) min.y = v.y;
+    if (v.x > max.x) max.x = v.x;
+    if (v.y > max.y) max.y = v.y;
+  }
+}
+
+// A closed polyline is one filled polygon; its points go through a buffer
+// kept per thread, so drawing the same shape again allocates nothing.
+void CDxfPolyline::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+  if (m_aVertices.size() < 2) return;
+  if (m_bClosed) {
+    thread_local std::vector<POINT> points;
+    points.clear();
+    points.reserve(m_aVertices.size());
+    for (const CVec& v : m_aVertices) {
+      const CVec p = matrix.Apply2D(v);
+      points.push_back(POINT{ToDevice(p.x), ToDevice(p.y)});
+    }
+    dc.Polygon(std::span<const POINT>(points.data(), points.size()));
+    return;
+  }
+  const CVec first = matrix.Apply2D(m_aVertices.front());
+  dc.MoveTo(ToDevice(first.x), ToDevice(first.y));
+  for (std::size_t i = 1; i < m_aVertices.size(); ++i) {
+    const CVec p = matrix.Apply2D(m_aVertices[i]);
+    dc.LineTo(ToDevice(p.x), ToDevice(p.y));
+  }
+}
+
+}  // namespace brisol
