@@ -1,0 +1,278 @@
+// JPEG through libjpeg-turbo, from and to memory.
+//
+// Baseline and progressive files of one (grey), three (YCbCr, RGB) or four
+// (CMYK, YCCK) components arrive as 24-bit blue-green-red. CMYK is turned
+// into RGB the way common decoders do: files with an Adobe marker store the
+// inks inverted (R = C * K / 255), others plain (R = (255 - C) * (255 - K) /
+// 255). Encoding stores colour at full resolution from quality 90 on.
+// A file whose EXIF block names an orientation is delivered upright,
+// and its information reports the upright size.
+//
+// The library's errors never end the program: its error manager jumps back
+// here. A file that ends before its picture is complete is refused.
+// The functions that call setjmp keep no object with a destructor of their
+// own: everything that must outlive a jump lives in a state structure owned
+// by the caller.
+#include <cstdio>  // jpeglib.h needs FILE
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "imageio/codecs/ExifOrientation.h"
+#include "imageio/codecs/ImageCodec.h"
+#include "logger/Trace.h"
+
+namespace brisol {
+namespace {
+
+// From this quality on the colour is stored at full resolution (4:4:4): the
+// program's pictures are full of sharp coloured edges, which halved colour
+// resolution would smear.
+constexpr int kFullChromaQuality = 90;
+
+// More scans than this is no real picture (progressive files have about ten)
+// but a way to make decoding take forever.
+constexpr int kMaxScans = 1000;
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  bool truncated = false;
+  bool tooManyScans = false;
+};
+
+[[noreturn]] void OnJpegError(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  char text[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, text);
+  TraceMsg("JPEG error: %s", text);
+  std::longjmp(err->jump, 1);
+}
+
+void OnJpegMessage(j_common_ptr cinfo, int level) {
+  if (level >= 0) return;  // trace messages
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  err->pub.num_warnings++;
+  if (err->pub.msg_code == JWRN_JPEG_EOF) {  // the data ran out: a truncated file
+    err->truncated = true;
+    std::longjmp(err->jump, 1);
+  }
+}
+
+void OnProgress(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  auto* dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (dinfo->input_scan_number > kMaxScans) {
+    reinterpret_cast<ErrorManager*>(cinfo->err)->tooManyScans = true;
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+  }
+}
+
+ErrorManager* InitErrors(ErrorManager& err) {
+  jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnJpegError;
+  err.pub.emit_message = OnJpegMessage;
+  return &err;
+}
+
+struct DecodeState {
+  ErrorManager err;
+  jpeg_decompress_struct cinfo;
+  jpeg_progress_mgr progress;
+  bool created = false;
+  int orientation = kOrientNormal;
+  ImageInfo info;
+  Bgr24Image image;  // as stored, before turning upright
+  ByteBuffer cmykRow;
+
+  DecodeState() {
+    std::memset(&cinfo, 0, sizeof cinfo);
+    std::memset(&progress, 0, sizeof progress);
+  }
+  ~DecodeState() {
+    if (created) jpeg_destroy_decompress(&cinfo);
+  }
+  DecodeState(const DecodeState&) = delete;
+  DecodeState& operator=(const DecodeState&) = delete;
+};
+
+int FindOrientation(const jpeg_decompress_struct& cinfo) {
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1) continue;
+    const int value = ExifOrientation(Bytes(m->data, m->data_length));
+    if (value != kOrientNormal) return value;
+  }
+  return kOrientNormal;
+}
+
+void CmykToBgr(const JSAMPLE* in, int width, bool inverted, std::uint8_t* out) {
+  for (int x = 0; x < width; ++x) {
+    unsigned c = in[4 * x], m = in[4 * x + 1], y = in[4 * x + 2], k = in[4 * x + 3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    out[3 * x] = static_cast<std::uint8_t>((y * k + 127) / 255);
+    out[3 * x + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+    out[3 * x + 2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+  }
+}
+
+int RunDecode(Bytes file, DecodeState& s, bool pixels) {
+  jpeg_decompress_struct& cinfo = s.cinfo;
+  cinfo.err = &InitErrors(s.err)->pub;
+  if (setjmp(s.err.jump)) {
+    if (s.err.truncated) return kImgErrRead;
+    if (s.err.tooManyScans) return kImgErrCorrupt;
+    return kImgErrDecoder;
+  }
+  jpeg_create_decompress(&cinfo);
+  s.created = true;
+  s.progress.progress_monitor = OnProgress;
+  cinfo.progress = &s.progress;
+  jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&cinfo, TRUE);
+
+  const JDIMENSION width = cinfo.image_width, height = cinfo.image_height;
+  s.orientation = FindOrientation(cinfo);
+  const bool swap = SwapsSides(s.orientation);
+  s.info.width = static_cast<int>(swap ? height : width);
+  s.info.height = static_cast<int>(swap ? width : height);
+  s.info.depth = cinfo.num_components * 8;
+  if (width < 1 || height < 1 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return kImgErrDimensions;
+  if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
+  if (!pixels) return kImgOk;
+
+  bool cmyk = false;
+  switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+      cinfo.out_color_space = JCS_EXT_BGR;
+      break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      cinfo.out_color_space = JCS_CMYK;
+      cmyk = true;
+      break;
+    default:
+      return kImgErrUnsupported;
+  }
+  if (int rc = AllocBgr24(s.image, static_cast<int>(width), static_cast<int>(height)); rc != kImgOk) return rc;
+  if (cmyk) {
+    s.cmykRow = ByteBuffer::Allocate(static_cast<std::size_t>(width) * 4);
+    if (!s.cmykRow) return kImgErrNoMemory;
+  }
+
+  jpeg_start_decompress(&cinfo);
+  if (cinfo.output_width != width || cinfo.output_height != height ||
+      cinfo.output_components != (cmyk ? 4 : 3)) {
+    return kImgErrUnsupported;
+  }
+  const PixelBlock block = s.image.Block();
+  while (cinfo.output_scanline < height) {
+    const int y = static_cast<int>(cinfo.output_scanline);
+    JSAMPROW row = cmyk ? s.cmykRow.data() : block.Row(y);
+    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) return kImgErrRead;
+    if (cmyk) CmykToBgr(s.cmykRow.data(), static_cast<int>(width), cinfo.saw_Adobe_marker, block.Row(y));
+  }
+  jpeg_finish_decompress(&cinfo);
+  return kImgOk;
+}
+
+int Decode(Bytes file, bool pixels, DecodeState& state) {
+  if (file.size() < 3 || file[0] != 0xFF || file[1] != 0xD8 || file[2] != 0xFF) return kImgErrSignature;
+  if (file.size() > 0xFFFFFFFFu) return kImgErrTooLarge;
+  return RunDecode(file, state, pixels);
+}
+
+// --- writing -------------------------------------------------------------
+
+struct EncodeState {
+  ErrorManager err;
+  jpeg_compress_struct cinfo;
+  bool created = false;
+  unsigned char* buffer = nullptr;  // the library's growing output
+  unsigned long size = 0;
+
+  EncodeState() { std::memset(&cinfo, 0, sizeof cinfo); }
+  ~EncodeState() {
+    if (created) jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+  }
+  EncodeState(const EncodeState&) = delete;
+  EncodeState& operator=(const EncodeState&) = delete;
+};
+
+int RunEncode(const PixelBlock& picture, int quality, EncodeState& s) {
+  jpeg_compress_struct& cinfo = s.cinfo;
+  cinfo.err = &InitErrors(s.err)->pub;
+  if (setjmp(s.err.jump)) return kImgErrWrite;
+  jpeg_create_compress(&cinfo);
+  s.created = true;
+  jpeg_mem_dest(&cinfo, &s.buffer, &s.size);
+  cinfo.image_width = static_cast<JDIMENSION>(picture.width);
+  cinfo.image_height = static_cast<JDIMENSION>(picture.height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  if (quality >= kFullChromaQuality) {
+    for (int c = 0; c < cinfo.num_components; ++c) {
+      cinfo.comp_info[c].h_samp_factor = 1;
+      cinfo.comp_info[c].v_samp_factor = 1;
+    }
+  }
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = picture.Row(static_cast<int>(cinfo.next_scanline));
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  return kImgOk;
+}
+
+}  // namespace
+
+int ReadJpegInfo(Bytes file, ImageInfo& info) {
+  DecodeState state;
+  const int rc = Decode(file, false, state);
+  if (rc == kImgOk) info = state.info;
+  return rc;
+}
+
+int DecodeJpeg(Bytes file, Bgr24Image& out) {
+  DecodeState state;
+  int rc = Decode(file, true, state);
+  if (rc != kImgOk) return rc;
+  if (state.orientation == kOrientNormal) {
+    out = std::move(state.image);
+    return kImgOk;
+  }
+  return OrientUpright(state.image, state.orientation, out);
+}
+
+int EncodeJpeg(const PixelBlock& picture, int quality, std::vector<std::uint8_t>& out) {
+  if (!picture.IsValid() || picture.stride < 3LL * picture.width || quality < 1 || quality > 100) {
+    return kImgErrArgument;
+  }
+  if (picture.width > JPEG_MAX_DIMENSION || picture.height > JPEG_MAX_DIMENSION) return kImgErrDimensions;
+  EncodeState state;
+  const int rc = RunEncode(picture, quality, state);
+  if (rc != kImgOk) return rc;
+  try {
+    out.insert(out.end(), state.buffer, state.buffer + state.size);
+  } catch (...) {
+    return kImgErrNoMemory;
+  }
+  return kImgOk;
+}
+
+}  // namespace brisol

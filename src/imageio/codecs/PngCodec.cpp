@@ -1,0 +1,273 @@
+// PNG through libpng, from and to memory.
+//
+// Every colour type and bit depth arrives as 24-bit blue-green-red of the
+// same size: 16-bit samples keep their high byte, grey is repeated into the
+// three channels, palette indices are looked up (an index beyond the palette
+// is refused), and alpha (an alpha channel or a tRNS chunk) is dropped, the
+// colour channels staying as stored. Gamma and colour profiles are not
+// applied.
+//
+// libpng reports errors by longjmp. The functions that call setjmp keep no
+// object with a destructor of their own: everything that must outlive a jump
+// lives in a state structure owned by the caller.
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <utility>
+
+#include "imageio/codecs/ImageCodec.h"
+#include "logger/Trace.h"
+
+namespace brisol {
+namespace {
+
+// Ancillary chunks bigger than this (compressed text, profiles) are skipped.
+constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+
+struct MemoryReader {
+  Bytes data;
+  std::size_t pos = 0;
+  bool truncated = false;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (n > reader->data.size() - reader->pos) {
+    reader->truncated = true;
+    png_error(png, "the file ends too early");
+  }
+  std::memcpy(out, reader->data.data() + reader->pos, n);
+  reader->pos += n;
+}
+
+void OnPngError(png_structp png, png_const_charp message) {
+  TraceMsg("PNG error: %s", message);
+  png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp message) { TraceMsg("PNG warning: %s", message); }
+
+// Owns libpng's read structures.
+class PngRead {
+ public:
+  PngRead() {
+    m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (m_png) m_info = png_create_info_struct(m_png);
+  }
+  ~PngRead() {
+    if (m_png) png_destroy_read_struct(&m_png, m_info ? &m_info : nullptr, nullptr);
+  }
+  PngRead(const PngRead&) = delete;
+  PngRead& operator=(const PngRead&) = delete;
+
+  bool IsValid() const { return m_png && m_info; }
+  png_structp png() const { return m_png; }
+  png_infop info() const { return m_info; }
+
+ private:
+  png_structp m_png = nullptr;
+  png_infop m_info = nullptr;
+};
+
+struct DecodeState {
+  MemoryReader reader;
+  ImageInfo info;
+  Bgr24Image image;
+  ByteBuffer rows;      // decoded rows when they cannot go straight into the image
+  ByteBuffer pointers;  // row pointers for png_read_image
+  png_color palette[256]{};
+  int paletteSize = 0;
+};
+
+// Copies one decoded row (palette indices, BGR or BGRA) into a picture row.
+bool ConvertRow(const png_byte* in, int channels, const DecodeState& s, std::uint8_t* out) {
+  const int width = s.image.width;
+  if (channels == 1) {
+    for (int x = 0; x < width; ++x) {
+      const int index = in[x];
+      if (index >= s.paletteSize) return false;
+      out[3 * x] = s.palette[index].blue;
+      out[3 * x + 1] = s.palette[index].green;
+      out[3 * x + 2] = s.palette[index].red;
+    }
+  } else if (channels == 4) {
+    for (int x = 0; x < width; ++x) {
+      out[3 * x] = in[4 * x];
+      out[3 * x + 1] = in[4 * x + 1];
+      out[3 * x + 2] = in[4 * x + 2];
+    }
+  } else {
+    std::memcpy(out, in, static_cast<std::size_t>(width) * 3);
+  }
+  return true;
+}
+
+// Reads the header (and with pixels, the picture) into s. Returns an
+// ImgResult; longjmps land here.
+int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
+  png_structp png = read.png();
+  png_infop info = read.info();
+  if (setjmp(png_jmpbuf(png))) return s.reader.truncated ? kImgErrRead : kImgErrDecoder;
+
+  png_set_read_fn(png, &s.reader, ReadFromMemory);
+  png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);  // the pixel count is checked below
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  png_read_info(png, info);
+
+  const png_uint_32 width = png_get_image_width(png, info);
+  const png_uint_32 height = png_get_image_height(png, info);
+  const int bitDepth = png_get_bit_depth(png, info);
+  const int colourType = png_get_color_type(png, info);
+  s.info.width = static_cast<int>(width);
+  s.info.height = static_cast<int>(height);
+  s.info.depth = bitDepth * png_get_channels(png, info);
+  if (width < 1 || height < 1 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return kImgErrDimensions;
+  if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
+  if (!pixels) return kImgOk;
+
+  if (colourType == PNG_COLOR_TYPE_PALETTE) {
+    png_colorp entries = nullptr;
+    int count = 0;
+    if (png_get_PLTE(png, info, &entries, &count) != PNG_INFO_PLTE || count < 1) return kImgErrCorrupt;
+    s.paletteSize = count > 256 ? 256 : count;
+    std::memcpy(s.palette, entries, sizeof(png_color) * static_cast<std::size_t>(s.paletteSize));
+    png_set_packing(png);  // one index per byte; transparency is ignored
+  } else {
+    png_set_expand_gray_1_2_4_to_8(png);
+    png_set_strip_16(png);  // keeps the high byte
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+  }
+  const int passes = png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+
+  const int channels = png_get_channels(png, info);
+  const std::size_t rowBytes = png_get_rowbytes(png, info);
+  if ((channels != 1 && channels != 3 && channels != 4) || png_get_bit_depth(png, info) != 8 ||
+      rowBytes != static_cast<std::size_t>(width) * channels) {
+    return kImgErrUnsupported;
+  }
+
+  if (int rc = AllocBgr24(s.image, static_cast<int>(width), static_cast<int>(height)); rc != kImgOk) return rc;
+  const PixelBlock block = s.image.Block();
+  const bool direct = channels == 3;
+  const bool wholePicture = passes > 1;
+
+  if (direct || wholePicture) {
+    s.pointers = ByteBuffer::Allocate(sizeof(png_bytep) * height);
+    if (!direct) s.rows = ByteBuffer::Allocate(rowBytes * height);
+    if (!s.pointers || (!direct && !s.rows)) return kImgErrNoMemory;
+    auto* rowPointers = reinterpret_cast<png_bytep*>(s.pointers.data());
+    for (png_uint_32 y = 0; y < height; ++y) {
+      rowPointers[y] = direct ? block.Row(static_cast<int>(y)) : s.rows.data() + rowBytes * y;
+    }
+    png_read_image(png, rowPointers);
+    if (!direct) {
+      for (png_uint_32 y = 0; y < height; ++y) {
+        if (!ConvertRow(rowPointers[y], channels, s, block.Row(static_cast<int>(y)))) return kImgErrCorrupt;
+      }
+    }
+  } else {
+    s.rows = ByteBuffer::Allocate(rowBytes);
+    if (!s.rows) return kImgErrNoMemory;
+    for (png_uint_32 y = 0; y < height; ++y) {
+      png_read_row(png, s.rows.data(), nullptr);
+      if (!ConvertRow(s.rows.data(), channels, s, block.Row(static_cast<int>(y)))) return kImgErrCorrupt;
+    }
+  }
+  return kImgOk;
+}
+
+int Decode(Bytes file, bool pixels, DecodeState& state) {
+  if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return kImgErrSignature;
+  PngRead read;
+  if (!read.IsValid()) return kImgErrNoMemory;
+  state.reader.data = file;
+  return RunDecode(read, state, pixels);
+}
+
+// --- writing -------------------------------------------------------------
+
+struct EncodeState {
+  std::vector<std::uint8_t>* out = nullptr;
+  bool outOfMemory = false;
+};
+
+void AppendToVector(png_structp png, png_bytep data, png_size_t n) {
+  auto* state = static_cast<EncodeState*>(png_get_io_ptr(png));
+  try {
+    state->out->insert(state->out->end(), data, data + n);
+  } catch (...) {
+    state->outOfMemory = true;
+  }
+  if (state->outOfMemory) png_error(png, "out of memory");
+}
+
+void FlushNothing(png_structp) {}
+
+class PngWrite {
+ public:
+  PngWrite() {
+    m_png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (m_png) m_info = png_create_info_struct(m_png);
+  }
+  ~PngWrite() {
+    if (m_png) png_destroy_write_struct(&m_png, m_info ? &m_info : nullptr);
+  }
+  PngWrite(const PngWrite&) = delete;
+  PngWrite& operator=(const PngWrite&) = delete;
+
+  bool IsValid() const { return m_png && m_info; }
+  png_structp png() const { return m_png; }
+  png_infop info() const { return m_info; }
+
+ private:
+  png_structp m_png = nullptr;
+  png_infop m_info = nullptr;
+};
+
+int RunEncode(const PngWrite& write, const PixelBlock& picture, EncodeState& s) {
+  png_structp png = write.png();
+  png_infop info = write.info();
+  if (setjmp(png_jmpbuf(png))) return s.outOfMemory ? kImgErrNoMemory : kImgErrWrite;
+
+  png_set_write_fn(png, &s, AppendToVector, FlushNothing);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_set_bgr(png);
+  for (int y = 0; y < picture.height; ++y) png_write_row(png, picture.Row(y));
+  png_write_end(png, nullptr);
+  return kImgOk;
+}
+
+}  // namespace
+
+int ReadPngInfo(Bytes file, ImageInfo& info) {
+  DecodeState state;
+  const int rc = Decode(file, false, state);
+  if (rc == kImgOk) info = state.info;
+  return rc;
+}
+
+int DecodePng(Bytes file, Bgr24Image& out) {
+  DecodeState state;
+  const int rc = Decode(file, true, state);
+  if (rc == kImgOk) out = std::move(state.image);
+  return rc;
+}
+
+int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out) {
+  if (!picture.IsValid() || picture.stride < 3LL * picture.width) return kImgErrArgument;
+  PngWrite write;
+  if (!write.IsValid()) return kImgErrNoMemory;
+  const std::size_t before = out.size();
+  EncodeState state;
+  state.out = &out;
+  const int rc = RunEncode(write, picture, state);
+  if (rc != kImgOk) out.resize(before);
+  return rc;
+}
+
+}  // namespace brisol
