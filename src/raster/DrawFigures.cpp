@@ -35,9 +35,10 @@ bool MissesBlock(std::span<const POINT> points, double margin, const PixelBlock&
 
 void FillSpans(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler,
                COLORREF colour) {
-  ras.Sweep(rule, [&](int y, const std::vector<Span>& spans) {
+  ras.Sweep(rule, [&](int y, const Span* spans, int count) {
     std::uint8_t* row = block.Row(y);
-    for (const Span& s : spans) filler.Fill(row + 3 * static_cast<std::ptrdiff_t>(s.x0), s.x1 - s.x0, colour);
+    for (int i = 0; i < count; ++i)
+      filler.Fill(row + 3 * static_cast<std::ptrdiff_t>(spans[i].x0), spans[i].x1 - spans[i].x0, colour);
   });
 }
 

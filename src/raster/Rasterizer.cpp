@@ -6,15 +6,14 @@
 namespace brisol {
 namespace {
 
-// The first pixel whose centre lies at or right of x, clamped to [0, width].
+// The first pixel whose centre lies at or right of x, clamped to [0, right].
 // Not-a-number lands on the left border, so nothing undefined reaches a cast.
-inline int PixelAtOrRight(double x, int width) {
-  const double v = x - 0.5;
-  if (!(v > 0.0)) return 0;
-  if (v >= width) return width;
-  int i = static_cast<int>(v);
-  if (i < v) ++i;
-  return i;
+inline int PixelAtOrRight(double x, double right) {
+  double v = x - 0.5;
+  v = v > 0.0 ? v : 0.0;
+  v = v < right ? v : right;
+  const int i = static_cast<int>(v);
+  return i + (i < v ? 1 : 0);
 }
 
 }  // namespace
@@ -23,9 +22,6 @@ void ScanlineRasterizer::Reset(int width, int height) {
   m_width = std::max(width, 0);
   m_height = std::max(height, 0);
   m_edges.clear();
-  m_active.clear();
-  m_next = 0;
-  m_row = 0;
 }
 
 void ScanlineRasterizer::AddEdge(double x0, double y0, double x1, double y1) {
@@ -63,77 +59,118 @@ void ScanlineRasterizer::AddPolygon(std::span<const POINT> points) {
   }
 }
 
-void ScanlineRasterizer::Start(FillRule rule) {
-  m_rule = rule;
-  std::stable_sort(m_edges.begin(), m_edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
+void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
+  if (m_edges.empty()) return;
+  std::sort(m_edges.begin(), m_edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
   m_active.clear();
-  m_next = 0;
-  m_row = 0;
-}
+  const double right = m_width;
+  std::size_t next = 0;
+  int row = 0;
 
-bool ScanlineRasterizer::NextRow(int& y, std::vector<Span>& spans) {
-  spans.clear();
+  // Rows are done in bands: every active edge is walked down the band in one
+  // tight loop, its crossings dropped into per-row slots, and then each
+  // row's few crossings are sorted and paired into spans.
+  constexpr int kBand = 128;
+  m_count.resize(kBand + 1);
+  m_offset.resize(kBand + 1);
   for (;;) {
     if (m_active.empty()) {
-      if (m_next >= m_edges.size()) return false;
-      m_row = std::max(m_row, m_edges[m_next].top);
+      if (next >= m_edges.size()) break;
+      row = std::max(row, m_edges[next].top);
     }
-    if (m_row >= m_height) return false;
+    if (row >= m_height) break;
+    const int bandEnd = std::min(row + kBand, m_height);
+    const int rows = bandEnd - row;
+    while (next < m_edges.size() && m_edges[next].top < bandEnd) m_active.push_back(m_edges[next++]);
 
-    // Take in the edges that start on this row, keeping the list ordered by x
-    // (it stays nearly ordered from row to row, so insertion sort is cheap).
-    while (m_next < m_edges.size() && m_edges[m_next].top <= m_row) m_active.push_back(m_edges[m_next++]);
-    for (std::size_t i = 1; i < m_active.size(); ++i) {
-      if (!(m_active[i].x < m_active[i - 1].x)) continue;
-      const Edge e = m_active[i];
-      std::size_t j = i;
-      while (j > 0 && e.x < m_active[j - 1].x) {
-        m_active[j] = m_active[j - 1];
-        --j;
+    int* count = m_count.data();
+    std::fill(count, count + rows + 1, 0);
+    for (const Edge& e : m_active) {
+      ++count[std::max(e.top, row) - row];
+      --count[std::min(e.end, bandEnd) - row];
+    }
+    int* offset = m_offset.data();
+    int run = 0, total = 0;
+    for (int r = 0; r < rows; ++r) {
+      run += count[r];
+      offset[r] = total;
+      count[r] = total;  // becomes the next free slot of row r
+      total += run;
+    }
+    offset[rows] = total;
+    m_crossings.resize(static_cast<std::size_t>(total));
+    int* crossings = m_crossings.data();
+
+    bool ended = false;
+    for (Edge& e : m_active) {
+      const int a = std::max(e.top, row) - row;
+      const int b = std::min(e.end, bandEnd) - row;
+      const int down = e.dir > 0 ? 1 : 0;
+      double x = e.x;
+      const double dxdy = e.dxdy;
+      for (int r = a; r < b; ++r) {
+        crossings[count[r]++] = (PixelAtOrRight(x, right) << 1) | down;
+        x += dxdy;
       }
-      m_active[j] = e;
+      e.x = x;
+      ended |= e.end <= bandEnd;
+    }
+    if (ended) {
+      m_active.erase(std::remove_if(m_active.begin(), m_active.end(),
+                                    [bandEnd](const Edge& e) { return e.end <= bandEnd; }),
+                     m_active.end());
     }
 
-    const int row = m_row++;
-    m_crossings.clear();
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < m_active.size(); ++i) {
-      Edge& e = m_active[i];
-      m_crossings.push_back({PixelAtOrRight(e.x, m_width), e.dir});
-      e.x += e.dxdy;
-      if (e.end > m_row) m_active[kept++] = e;
-    }
-    m_active.resize(kept);
-
-    auto emit = [&spans](int a, int b) {
-      if (b <= a) return;
-      if (!spans.empty() && spans.back().x1 >= a) {
-        spans.back().x1 = std::max(spans.back().x1, b);
+    for (int r = 0; r < rows; ++r) {
+      int* c = crossings + offset[r];
+      const int n = offset[r + 1] - offset[r];
+      if (n < 2) continue;
+      if (n == 2) {
+        // The usual case, kept in registers: one span between the two, if
+        // they wind the same way around (always so for the alternate rule).
+        const int lo = std::min(c[0], c[1]), hi = std::max(c[0], c[1]);
+        if ((rule == FillRule::EvenOdd || ((lo ^ hi) & 1) != 0) && (hi >> 1) > (lo >> 1)) {
+          const Span span{lo >> 1, hi >> 1};
+          sink.Row(row + r, &span, 1);
+        }
+        continue;
+      }
+      for (int i = 1; i < n; ++i) {
+        const int v = c[i];
+        int j = i;
+        while (j > 0 && c[j - 1] > v) {
+          c[j] = c[j - 1];
+          --j;
+        }
+        c[j] = v;
+      }
+      m_spans.clear();
+      auto emit = [this](int a, int b) {
+        if (b <= a) return;
+        if (!m_spans.empty() && m_spans.back().x1 >= a) {
+          m_spans.back().x1 = b;
+        } else {
+          m_spans.push_back({a, b});
+        }
+      };
+      if (rule == FillRule::EvenOdd) {
+        for (int i = 0; i + 1 < n; i += 2) emit(c[i] >> 1, c[i + 1] >> 1);
       } else {
-        spans.push_back({a, b});
-      }
-    };
-    // Not-a-number crossings sort anywhere; their pixels are still clamped.
-    const std::size_t n = m_crossings.size();
-    if (m_rule == FillRule::EvenOdd) {
-      for (std::size_t i = 0; i + 1 < n; i += 2) emit(m_crossings[i].x, m_crossings[i + 1].x);
-    } else {
-      int winding = 0;
-      int start = 0;
-      for (std::size_t i = 0; i < n; ++i) {
-        const int before = winding;
-        winding += m_crossings[i].dir;
-        if (before == 0 && winding != 0) {
-          start = m_crossings[i].x;
-        } else if (before != 0 && winding == 0) {
-          emit(start, m_crossings[i].x);
+        int winding = 0;
+        int start = 0;
+        for (int i = 0; i < n; ++i) {
+          const int before = winding;
+          winding += (c[i] & 1) ? 1 : -1;
+          if (before == 0) {
+            start = c[i] >> 1;
+          } else if (winding == 0) {
+            emit(start, c[i] >> 1);
+          }
         }
       }
+      if (!m_spans.empty()) sink.Row(row + r, m_spans.data(), static_cast<int>(m_spans.size()));
     }
-    if (!spans.empty()) {
-      y = row;
-      return true;
-    }
+    row = bandEnd;
   }
 }
 

@@ -21,6 +21,16 @@ struct Span {
   int x1 = 0;
 };
 
+// Receives the spans of a figure, row by row from the top.
+class SpanSink {
+ public:
+  // The spans of row y, left to right, disjoint, clipped; count > 0.
+  virtual void Row(int y, const Span* spans, int count) = 0;
+
+ protected:
+  ~SpanSink() = default;
+};
+
 class ScanlineRasterizer {
  public:
   // Forgets all edges and sets the clip box to [0, width) x [0, height).
@@ -34,42 +44,39 @@ class ScanlineRasterizer {
 
   bool Empty() const { return m_edges.empty(); }
 
-  // Starts a sweep from the top row down.
-  void Start(FillRule rule);
-  // The spans of the next row that has any, left to right, disjoint and
-  // clipped to the box; false when the figure is done.
-  bool NextRow(int& y, std::vector<Span>& spans);
+  // Fills the figure: hands every row that has pixels to the sink.
+  void Sweep(FillRule rule, SpanSink& sink);
 
-  // Runs a whole sweep, calling fn(y, spans) for every row with pixels.
+  // The same with a callable fn(y, const Span* spans, int count).
   template <class Fn>
   void Sweep(FillRule rule, Fn&& fn) {
-    Start(rule);
-    int y = 0;
-    while (NextRow(y, m_rowSpans)) fn(y, static_cast<const std::vector<Span>&>(m_rowSpans));
+    struct Adaptor final : SpanSink {
+      explicit Adaptor(Fn& f) : fn(f) {}
+      void Row(int y, const Span* spans, int count) override { fn(y, spans, count); }
+      Fn& fn;
+    } adaptor(fn);
+    Sweep(rule, static_cast<SpanSink&>(adaptor));
   }
 
  private:
   struct Edge {
-    double x = 0;     // the crossing with the centre line of the current row
+    double x = 0;     // the crossing with the centre line of the row reached
     double dxdy = 0;  // change of x from one row to the next
     int top = 0;      // first row whose centre the edge crosses
     int end = 0;      // one past the last such row
     int dir = 0;      // +1 downwards, -1 upwards
   };
-  struct Crossing {
-    int x;    // first pixel at or right of the crossing
-    int dir;
-  };
 
   int m_width = 0;
   int m_height = 0;
-  FillRule m_rule = FillRule::EvenOdd;
   std::vector<Edge> m_edges;
   std::vector<Edge> m_active;
-  std::vector<Crossing> m_crossings;
-  std::vector<Span> m_rowSpans;
-  std::size_t m_next = 0;
-  int m_row = 0;
+  // Per band of rows: crossings per row, their start offsets, and the
+  // crossings themselves as (pixel << 1 | downwards).
+  std::vector<int> m_count;
+  std::vector<int> m_offset;
+  std::vector<int> m_crossings;
+  std::vector<Span> m_spans;
 };
 
 }  // namespace brisol

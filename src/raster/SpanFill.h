@@ -18,6 +18,7 @@ class SpanFiller {
   // Writes n pixels of colour c (0x00BBGGRR) starting at p.
   void Fill(std::uint8_t* p, int n, COLORREF c) {
     if (n <= 0) return;
+    m_written += static_cast<std::uint64_t>(n);
     if (n <= 4) {
       const std::uint8_t b = GetBValue(c), g = GetGValue(c), r = GetRValue(c);
       for (int i = 0; i < n; ++i, p += 3) { p[0] = b; p[1] = g; p[2] = r; }
@@ -25,6 +26,9 @@ class SpanFiller {
     }
     std::memcpy(p, Pattern(c, n), 3 * static_cast<std::size_t>(n));
   }
+
+  // Pixels written so far (a measuring aid).
+  std::uint64_t Written() const { return m_written; }
 
  private:
   const std::uint8_t* Pattern(COLORREF c, int n) {
@@ -56,6 +60,7 @@ class SpanFiller {
   std::vector<std::uint8_t> m_row;
   COLORREF m_colour = CLR_INVALID;
   int m_length = 0;
+  std::uint64_t m_written = 0;
 };
 
 }  // namespace brisol
