@@ -59,15 +59,20 @@ void CDxfText::GetExtents(CVec& min, CVec& max) const {
   max.SetXYZ(m_vInsertion.x + w / 2, m_vInsertion.y + m_dHeight / 2, 0.0);
 }
 
-// Centred on the insertion point, in a font made for this drawing only.
-void CDxfText::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
-  const CVec p = matrix.Apply2D(CVec(m_vInsertion.x, m_vInsertion.y - m_dHeight / 2, 0.0));
-  const int h = ToDevice(matrix.at(0, 0) * m_dHeight) + 1;
+LogFont CDxfText::FontFor(const CMatrix& matrix) const {
   LogFont description;
-  description.height = h;
+  description.height = ToDevice(matrix.at(0, 0) * m_dHeight) + 1;
   description.weight = m_bBold ? 700 : 400;
   description.italic = m_bItalic;
   description.faceName = m_strFace;
+  return description;
+}
+
+// Centred on the insertion point, in a font made for this drawing only.
+void CDxfText::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+  const CVec p = matrix.Apply2D(CVec(m_vInsertion.x, m_vInsertion.y - m_dHeight / 2, 0.0));
+  const LogFont description = FontFor(matrix);
+  const int h = description.height;
   const Font font = Font::Create(description);
   if (!font.IsValid()) {
     TraceMsg("CDxfText::DrawIntoDC, Can't create font indirect");

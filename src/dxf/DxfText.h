@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dxf/DxfEntity.h"
+#include "raster/GdiObjects.h"
 
 namespace brisol {
 
@@ -48,6 +49,11 @@ class CDxfText : public CDxfEntity {
   bool IsBold() const { return m_bBold; }
   void SetItalic(bool italic) { m_bItalic = italic; }
   bool IsItalic() const { return m_bItalic; }
+
+  // The font the text is drawn with through the matrix: cell height
+  // trunc(m00 x height) + 1, weight 700 when bold else 400, italic flag and
+  // face name.
+  LogFont FontFor(const CMatrix& matrix) const;
 
  private:
   std::string m_strText;
