@@ -1,0 +1,136 @@
+// The five per-format loaders. They share one scheme: read the file's
+// information; a 24-bit file is loaded straight into a 24-bit image, any
+// other depth into an image of its own depth that is then converted. Each
+// step's failure has its own message; TGA, PCX, PNG and BMP show them as
+// plain alerts, JPEG only writes them to the log.
+#include <cstring>
+#include <functional>
+
+#include "imageio/ImageLoad.h"
+#include "logger/Alerts.h"
+#include "logger/Logger.h"
+
+namespace brisol {
+namespace {
+
+struct LoaderTexts {
+  const char* info;
+  const char* alloc24;
+  const char* load24;
+  const char* allocN1;
+  const char* loadN;
+  const char* allocN2;
+  const char* convertN;  // null: a failed conversion is not reported
+};
+
+using InfoOp = int (*)(const char*, ImageInfo&);
+using LoadOp = int (*)(const char*, ImgImage&);
+using Report = std::function<void(const char* text, int code)>;
+
+bool LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, const LoaderTexts& texts,
+                  const Report& report) {
+  ImageInfo file;
+  int rc = info(name, file);
+  if (rc != kImgOk) {
+    report(texts.info, rc);
+    return false;
+  }
+  ImgImage image;
+  if (file.depth == 24) {
+    if ((rc = allocimage(image, file.width, file.height, 24)) != kImgOk) {
+      report(texts.alloc24, rc);
+      return false;
+    }
+    if ((rc = load(name, image)) != kImgOk) {
+      report(texts.load24, rc);
+      freeimage(image);
+      return false;
+    }
+    result = std::move(image);
+    return true;
+  }
+
+  ImgImage temporary;
+  if ((rc = allocimage(temporary, file.width, file.height, file.depth)) != kImgOk) {
+    report(texts.allocN1, rc);
+    return false;
+  }
+  if ((rc = load(name, temporary)) != kImgOk) {
+    report(texts.loadN, rc);
+    freeimage(temporary);
+    return false;
+  }
+  if ((rc = allocimage(image, file.width, file.height, 24)) != kImgOk) {
+    report(texts.allocN2, rc);
+    freeimage(temporary);
+    return false;
+  }
+  rc = convertto24(temporary, image);
+  freeimage(temporary);
+  if (rc != kImgOk) {
+    if (texts.convertN) report(texts.convertN, rc);
+    freeimage(image);
+    return false;
+  }
+  result = std::move(image);
+  return true;
+}
+
+// Plain alerts, each text with the failing operation's code.
+void ShowPlainAlert(const char* text, int code) { AlertBox(text, code); }
+
+}  // namespace
+
+bool LoadTgaImage(ImgImage& image, const char* name) {
+  static constexpr LoaderTexts kTexts = {
+      "TGA data error: %d",           "24 bit Tga allocimage error: %d", "24 bit loadtga error: %d",
+      "n bit allocimage(1) error: %d", "n bit loadtga error: %d",         "n bit allocimage(2) error: %d",
+      "n bit converttga error: %d"};
+  return LoadByScheme(image, name, tgainfo, loadtga, kTexts, ShowPlainAlert);
+}
+
+bool LoadPcxImage(ImgImage& image, const char* name) {
+  static constexpr LoaderTexts kTexts = {
+      "PCX image file data error: %d", "24 bit PCX allocimage error: %d", "24 bit loadpcx error: %d",
+      "n bit allocimage(1) error: %d",  "n bit loadpcx error: %d",          "n bit allocimage(2) error: %d",
+      "n bit convert pcx error: %d"};
+  return LoadByScheme(image, name, pcxinfo, loadpcx, kTexts, ShowPlainAlert);
+}
+
+bool LoadPngImage(ImgImage& image, const char* name) {
+  static constexpr LoaderTexts kTexts = {
+      "PNG image data error: %d",      "24 bit PNG allocimage error: %d", "24 bit loadpng error: %d",
+      "n bit allocimage(1) error: %d", "n bit loadpng error: %d",         "n bit allocimage(2) error: %d",
+      "n bit convert png error: %d"};
+  return LoadByScheme(image, name, pnginfo, loadpng, kTexts, ShowPlainAlert);
+}
+
+bool LoadBmpImage(ImgImage& image, const char* name) {
+  static constexpr LoaderTexts kTexts = {
+      "BMP data error: %d", "BMP allocimage error: %d", "loadbmp error: %d", "allocimage, (bmp,non24) error: %d",
+      "loadbmp error: %d",  "allocimage, 2nd (bmp) error: %d", nullptr};
+  return LoadByScheme(image, name, bmpinfo, loadbmp, kTexts, ShowPlainAlert);
+}
+
+bool LoadJpgImage(ImgImage& image, const char* name) {
+  if (!IsJpegFile(name)) {
+    TheLogger().Log(kLogInfo, "ERROR: %s Bad JPG header\n", name ? name : "");
+    return false;
+  }
+  static constexpr LoaderTexts kTexts = {
+      "%s: Jpeg data error: %d", "%s: Jpeg alloc image error: %d", "%s: loagjpg error: %d",
+      "allocimage error",        "%s: loadjpg error: %d",          "allocimage error",
+      "%s:n bit convert jpg error: %d"};
+  // Log entries only: texts that begin with the file name get it, the others
+  // carry no code.
+  const Report log = [name](const char* text, int code) {
+    if (std::strncmp(text, "%s", 2) == 0) {
+      TheLogger().Log(kLogInfo, text, name, code);
+    } else {
+      TheLogger().Log(kLogInfo, "%s", text);
+    }
+  };
+  return LoadByScheme(image, name, jpeginfo, loadjpg, kTexts, log);
+}
+
+}  // namespace brisol

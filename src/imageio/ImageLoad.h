@@ -1,0 +1,48 @@
+// Loading picture files: the file type follows the name's extension, the
+// file is read through the imaging layer into a 24-bit image and handed
+// over as a packed DIB.
+#pragma once
+
+#include "imageio/Imaging.h"
+#include "raster/ByteBuffer.h"
+
+namespace brisol {
+
+// Image type codes; kImageTypeFromName asks for the type by extension.
+enum ImageType : int {
+  kImageTypeFromName = -1,
+  kImageTypePcx = 5,
+  kImageTypeTga = 7,
+  kImageTypeBmp = 9,
+  kImageTypeJpg = 11,
+  kImageTypePng = 15,
+};
+
+// The longest file name the loader takes.
+constexpr std::size_t kMaxImageNameLength = 256;
+
+// The entry point of every caller (always with type -1): a packed DIB of a
+// 24-bit picture (or, for a BMP file the library refuses, the file's own
+// DIB), or an empty block. A name without any "." shows "Filename has no
+// extension:<%s>".
+ByteBuffer LoadImageFile(const char* name, int type);
+ByteBuffer VicLoadImageFile(const char* name, int type);
+
+// 15, 11, 7, 5 or 9 for the extensions png, jpg, tga, pcx and bmp (any
+// letter case); -1 for another 3-letter extension; 0, with an alert, when
+// the extension is missing or not 3 characters long.
+int ImageTypeFromExtension(const char* name);
+
+// The per-format loaders: true with a 24-bit image in the record, or false
+// with nothing allocated (after an alert, or for JPEG a log entry).
+bool LoadBmpImage(ImgImage& image, const char* name);
+bool LoadJpgImage(ImgImage& image, const char* name);
+bool LoadTgaImage(ImgImage& image, const char* name);
+bool LoadPcxImage(ImgImage& image, const char* name);
+bool LoadPngImage(ImgImage& image, const char* name);
+
+// True when the file's first 50 bytes can be read and begin with the JPEG
+// start-of-image marker (so files shorter than 50 bytes are refused).
+bool IsJpegFile(const char* name);
+
+}  // namespace brisol

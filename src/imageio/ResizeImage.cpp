@@ -1,0 +1,69 @@
+// Resizing a raster surface through the imaging layer's resample.
+#include <cstring>
+
+#include "imageio/Dib.h"
+#include "imageio/Imaging.h"
+#include "logger/Logger.h"
+
+namespace brisol {
+namespace {
+
+// Copies rows between a surface's pixel block and an image, both in block
+// order.
+void CopyRows(const std::uint8_t* from, int fromStride, std::uint8_t* to, int toStride, int rows, int rowBytes) {
+  for (int i = 0; i < rows; ++i) {
+    std::memcpy(to + static_cast<std::ptrdiff_t>(i) * toStride, from + static_cast<std::ptrdiff_t>(i) * fromStride,
+                static_cast<std::size_t>(rowBytes));
+  }
+}
+
+}  // namespace
+
+bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize) {
+  if (newSize.cx == 0 || newSize.cy == 0) {
+    TheLogger().Log(kLogError, "ResizeImage (%d %d)", newSize.cx, newSize.cy);
+    return false;
+  }
+  const CDADC* old = ppSurface && *ppSurface && (*ppSurface)->IsValid() ? ppSurface->get() : nullptr;
+
+  ImgImage oldImage;
+  int rc = allocimage(oldImage, old ? old->GetWidth() : 0, old ? old->GetHeight() : 0, 24);
+  if (rc == kImgErrNoMemory) {
+    TheLogger().Log(kLogError, "Resize, Vic32, insufficient memory\nTry closing some documents or images");
+    return false;
+  }
+  if (rc != kImgOk) {
+    TheLogger().Log(kLogError, "Resize, Vic32, allocimage (OldImage) in ResizeImage failed,\nrcode: %d", rc);
+    return false;
+  }
+  CopyRows(old->GetBits(), old->GetBytesPerRow(), oldImage.Buffer(), oldImage.BytesPerRow(), old->GetHeight(),
+           oldImage.BytesPerRow());
+
+  ImgImage newImage;
+  rc = allocimage(newImage, newSize.cx, newSize.cy, 24);
+  if (rc == kImgErrNoMemory) {
+    TheLogger().Log(kLogError, "Vic32, Resize, insufficient memory\nTry closing some documents or images");
+    return false;
+  }
+  if (rc != kImgOk) {
+    TheLogger().Log(kLogError, "Vic32, allocimage (NewImage) in ResizeImage failed,\nrcode: %d", rc);
+    return false;
+  }
+  rc = resizeex(oldImage, newImage, kResizeAreaCorrect);
+  if (rc != kImgOk) {
+    TheLogger().Log(kLogError, "Vic32, resizeex failed, rcode: %d", rc);
+    return false;
+  }
+  freeimage(oldImage);
+
+  // The new surface is made before the old one goes, so a failure here
+  // still leaves the old picture in place.
+  auto resized = std::make_unique<CDADC>(newSize);
+  if (!resized->IsValid()) return false;  // the surface has logged why
+  CopyRows(newImage.Buffer(), newImage.BytesPerRow(), resized->GetBits(), resized->GetBytesPerRow(),
+           resized->GetHeight(), newImage.BytesPerRow());
+  *ppSurface = std::move(resized);
+  return true;
+}
+
+}  // namespace brisol
