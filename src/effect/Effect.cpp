@@ -1,0 +1,238 @@
+#include "effect/Effect.h"
+
+#include <dirent.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "dxf/DxfFile.h"
+#include "logger/Logger.h"
+#include "raster/FileUtil.h"
+#include "raster/Numeric.h"
+
+namespace brisol {
+
+CEffect::CEffect() {
+  m_Mix = CImageMix{eMixOff, 50, 50};
+  SetDefaults();
+}
+
+CEffect::CEffect(const char* directory) {
+  m_Mix = CImageMix{eMixOff, 50, 50};
+  TheLogger().Log(kLogInfo, "CEffect::CEffect (psz=%s) called\n", directory ? directory : "");
+  SetDefaults();
+  LoadShapes(directory);
+}
+
+CEffect::CEffect(const CEffect& other) : CEffect() { *this = other; }
+
+CEffect::~CEffect() = default;
+
+void CEffect::DeleteShapes() {
+  for (auto& shape : m_apShapes) shape.reset();
+  m_uNumShapes = 0;
+}
+
+CEffect& CEffect::operator=(const CEffect& other) {
+  if (this == &other) return *this;
+  DeleteShapes();
+  SetDefaults();
+  m_iSeed = other.m_iSeed;
+  m_dSize = other.m_dSize;
+  m_dSizeVar = other.m_dSizeVar;
+  m_dAngle = other.m_dAngle;
+  m_dAngleVar = other.m_dAngleVar;
+  m_dSolidColVar = other.m_dSolidColVar;
+  m_dLineColVar = other.m_dLineColVar;
+  m_dLineWidth = other.m_dLineWidth;
+  m_uNumObjects = other.m_uNumObjects;
+  m_dAreaCovered = other.m_dAreaCovered;
+  m_szEffectDir = other.m_szEffectDir;
+  m_eSolidColSrc = other.m_eSolidColSrc;
+  m_eLineColSrc = other.m_eLineColSrc;
+  m_eBkgType = other.m_eBkgType;
+  m_crBkgColor = other.m_crBkgColor;
+  m_Mix = other.m_Mix;
+  m_crSolidColor = other.m_crSolidColor;
+  m_crLineColor = other.m_crLineColor;
+  m_eSizeReaction = other.m_eSizeReaction;
+  m_eAngleReaction = other.m_eAngleReaction;
+  m_eNumObjReaction = other.m_eNumObjReaction;
+  // The shapes are read again from their files.
+  for (unsigned i = 0; i < kMaxShapes; ++i) {
+    if (other.m_apShapes[i]) {
+      m_apShapes[i] = std::make_unique<CDxfFile>(other.m_apShapes[i]->GetFileName().c_str(), nullptr);
+    }
+  }
+  m_uNumShapes = other.m_uNumShapes;
+  return *this;
+}
+
+bool CEffect::operator==(const CEffect& o) const {
+  if (this == &o) return true;
+  return m_dAreaCovered == o.m_dAreaCovered && m_crBkgColor == o.m_crBkgColor &&
+         m_crSolidColor == o.m_crSolidColor && m_crLineColor == o.m_crLineColor && m_dAngle == o.m_dAngle &&
+         m_dAngleVar == o.m_dAngleVar && m_eAngleReaction == o.m_eAngleReaction && m_eBkgType == o.m_eBkgType &&
+         m_eLineColSrc == o.m_eLineColSrc && m_eNumObjReaction == o.m_eNumObjReaction &&
+         m_eSizeReaction == o.m_eSizeReaction && m_eSolidColSrc == o.m_eSolidColSrc && m_Mix == o.m_Mix &&
+         m_uNumObjects == o.m_uNumObjects && m_uNumShapes == o.m_uNumShapes && m_iSeed == o.m_iSeed &&
+         m_dLineColVar == o.m_dLineColVar && m_dLineWidth == o.m_dLineWidth && m_dSize == o.m_dSize &&
+         m_dSizeVar == o.m_dSizeVar && m_dSolidColVar == o.m_dSolidColVar &&
+         strcasecmp(m_szEffectDir.c_str(), o.m_szEffectDir.c_str()) == 0;
+}
+
+void CEffect::SetDefaults() {
+  m_iSeed = 1;
+  m_dSize = 5.5;
+  m_dSizeVar = 0.5;
+  m_dAngle = 0.0;
+  m_dAngleVar = 0.0;
+  m_dSolidColVar = 0.1;
+  m_dLineColVar = 0.35;
+  m_dLineWidth = 0.225;
+  m_uNumObjects = kMaxObjects / 3;
+  m_dAreaCovered = 50.0;
+  m_szEffectDir.clear();
+  m_eSolidColSrc = eColSrcImage;
+  m_eLineColSrc = eColSrcImage;
+  m_eBkgType = eBkgOriginal;
+  m_crBkgColor = RGB(0, 0, 0);
+  m_Mix.m_eGeom = eMixEven;
+  m_Mix.m_iSharpness = 10;
+  m_crSolidColor = RGB(255, 255, 255);
+  m_crLineColor = RGB(0, 0, 0);
+  DeleteShapes();
+  m_eSizeReaction = eReactRandom;
+  m_eAngleReaction = eReactImage;
+  m_eNumObjReaction = eReactRandom;
+}
+
+void CEffect::SetSize(double v) { m_dSize = KeepWithinRange(v, kMinSize, kMaxSize); }
+void CEffect::SetSizeVar(double v) { m_dSizeVar = KeepWithinRange(v, kMinSizeVar, kMaxSizeVar); }
+void CEffect::SetAngle(double v) { m_dAngle = KeepWithinRange(v, kMinAngle, kMaxAngle); }
+void CEffect::SetAngleVar(double v) { m_dAngleVar = KeepWithinRange(v, kMinAngle, kMaxAngle); }
+void CEffect::SetSolidColVar(double v) { m_dSolidColVar = KeepWithinRange(v, kMinColVar, kMaxColVar); }
+void CEffect::SetLineColVar(double v) { m_dLineColVar = KeepWithinRange(v, kMinColVar, kMaxColVar); }
+void CEffect::SetLineWidth(double v) { m_dLineWidth = KeepWithinRange(v, kMinLineWidth, kMaxLineWidth); }
+void CEffect::SetNumObjects(unsigned v) { m_uNumObjects = KeepWithinRange(v, kMinObjects, kMaxObjects); }
+void CEffect::SetAreaCovered(double v) { m_dAreaCovered = KeepWithinRange(v, kMinArea, kMaxArea); }
+void CEffect::SetMixSharpness(unsigned v) { m_Mix.m_iSharpness = static_cast<int>(KeepWithinRange(v, 0u, 100u)); }
+void CEffect::SetMixVisible(unsigned v) { m_Mix.m_iVisible = static_cast<int>(KeepWithinRange(v, 0u, 100u)); }
+
+void CEffect::SetSizeReaction(int v) {
+  if (v >= 0 && v < ikNumReactions) m_eSizeReaction = v;
+  else TheLogger().Log(kLogError, "SetSizeReaction(%d) bad enumerator", v);
+}
+
+void CEffect::SetAngleReaction(int v) {
+  if (v >= 0 && v < ikNumReactions) m_eAngleReaction = v;
+  else TheLogger().Log(kLogError, "SetAngleReaction(%d) bad enumerator", v);
+}
+
+void CEffect::SetNumObjReaction(int v) {
+  if (v >= 0 && v < ikNumReactions) m_eNumObjReaction = v;
+  else TheLogger().Log(kLogError, "SetNumObjReaction(%d) bad enumerator", v);
+}
+
+void CEffect::SetBkg(int v) {
+  if (v >= 0 && v < ikNumBkgTypes) m_eBkgType = v;
+  else TheLogger().Log(kLogError, "Error in SetBkg (%d)", v);
+}
+
+void CEffect::AddShape(std::unique_ptr<CDxfFile> shape) {
+  if (!shape || m_uNumShapes >= kMaxShapes) {
+    TheLogger().Log(kLogError, "AddShape overflow or NULL pShape(%d)",
+                    static_cast<int>(reinterpret_cast<std::uintptr_t>(shape.get())));
+    return;
+  }
+  m_apShapes[m_uNumShapes++] = std::move(shape);
+}
+
+std::unique_ptr<CDxfFile> CEffect::ReadSingleShape(const char* path) {
+  // A directory has no size as a shape file.
+  const unsigned long long size = IsDirectory(path) ? 0 : FileSize(path);
+  if (size < kMinShapeFileBytes || size > kMaxShapeFileBytes) {
+    TheLogger().Log(kLogError, "**WARNING**: Single shape DXF file:\n%s\nis not compatible with this program", path);
+    return nullptr;
+  }
+  auto shape = std::make_unique<CDxfFile>();
+  if (!shape->ReadFile(path, nullptr)) {
+    TheLogger().Log(kLogError, "**WARNING**: Could not read single shape DXF file:\n%s", path);
+    return nullptr;
+  }
+  return shape;
+}
+
+namespace {
+
+struct DirEntry {
+  std::string name;
+  bool isDirectory = false;
+};
+
+bool HasDxfExtension(const std::string& name) {
+  return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".dxf") == 0;
+}
+
+// The directory's "*.dxf" entries sorted by name without regard to case (ties
+// by exact name), so every machine lists them alike. False when the
+// directory cannot be listed.
+bool ListDxfEntries(const std::string& directory, std::vector<DirEntry>& entries) {
+  DIR* dir = opendir(directory.c_str());
+  if (dir == nullptr) return false;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (!HasDxfExtension(name)) continue;
+    entries.push_back({name, IsDirectory(directory + "/" + name)});
+  }
+  closedir(dir);
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+    const int c = strcasecmp(a.name.c_str(), b.name.c_str());
+    return c != 0 ? c < 0 : a.name < b.name;
+  });
+  return true;
+}
+
+}  // namespace
+
+void CEffect::LoadShapes(const char* directory) {
+  DeleteShapes();
+  m_szEffectDir = directory ? directory : "";
+  std::string base = m_szEffectDir;
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+
+  std::vector<DirEntry> entries;
+  if (directory == nullptr || !ListDxfEntries(base, entries)) {
+    TheLogger().Log(kLogError, "No shape files in %s (1)", m_szEffectDir.c_str());
+    return;
+  }
+  unsigned added = 0;
+  for (const DirEntry& entry : entries) {
+    if (entry.isDirectory && entry.name[0] != '.') continue;
+    const std::string path = base + "/" + entry.name;
+    std::unique_ptr<CDxfFile> shape = ReadSingleShape(path.c_str());
+    if (!shape) continue;
+    if (shape->GetCount() == 0) {
+      TheLogger().Log(kLogError, "The file %s does not contain any entities", path.c_str());
+      continue;
+    }
+    if (shape->CountOfType(1) > 0 || shape->CountOfType(2) > 0 || shape->CountOfType(3) > 0) {
+      if (added >= kMaxShapes) {
+        TheLogger().Log(kLogError, "Too many shapes in %s (more than %d)", m_szEffectDir.c_str(),
+                        static_cast<int>(kMaxShapes));
+        break;
+      }
+      AddShape(std::move(shape));
+      ++added;
+    } else {
+      TheLogger().Log(kLogError, "The file %s does not contain any useful entities", path.c_str());
+    }
+  }
+  if (added == 0) TheLogger().Log(kLogError, "No shape files in %s (2)", m_szEffectDir.c_str());
+  m_uNumShapes = added;
+}
+
+}  // namespace brisol

@@ -1,0 +1,142 @@
+// CEffect: an effect — the shapes of one effect directory (at most 100 DXF
+// drawings) and every parameter saying how they are placed, sized, turned,
+// coloured and mixed with the original. Setters clamp numbers into their
+// ranges and refuse bad enumerators with a log entry.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "effect/Enums.h"
+#include "effect/ImageMix.h"
+#include "raster/Types.h"
+
+namespace brisol {
+
+class CDxfFile;
+class CDADC;
+class CEffectOutput;
+struct DrawObserver;
+
+class CEffect {
+ public:
+  // Parameter limits, also the panels' slider ranges.
+  static constexpr double kMinSize = 0.1, kMaxSize = 30.0;
+  static constexpr double kMinSizeVar = 0.0, kMaxSizeVar = 1.0;
+  static constexpr double kMinAngle = -180.0, kMaxAngle = 180.0;
+  static constexpr double kMinArea = 0.0, kMaxArea = 100.0;
+  static constexpr double kMinColVar = 0.0, kMaxColVar = 1.0;
+  static constexpr double kMinLineWidth = 0.0, kMaxLineWidth = 2.0;
+  static constexpr unsigned kMinObjects = 0, kMaxObjects = 10000;
+  static constexpr unsigned kMaxShapes = 100;
+  // Shape files outside this size in bytes are not read.
+  static constexpr unsigned long long kMinShapeFileBytes = 100, kMaxShapeFileBytes = 100000;
+
+  CEffect();
+  explicit CEffect(const char* directory);
+  // A copy reads the shape files again.
+  CEffect(const CEffect& other);
+  CEffect& operator=(const CEffect& other);
+  ~CEffect();
+
+  // Parameters compared exactly, the directory without regard to case; the
+  // shapes themselves are not compared.
+  bool operator==(const CEffect& other) const;
+  bool operator!=(const CEffect& other) const { return !(*this == other); }
+
+  void SetDefaults();
+
+  // Replaces the shapes with the usable DXF files of a directory, listed in
+  // name order without regard to case.
+  void LoadShapes(const char* directory);
+  // A shape read from a file, or null (the reason is logged).
+  static std::unique_ptr<CDxfFile> ReadSingleShape(const char* path);
+  // Appends a shape while fewer than 100 are held.
+  void AddShape(std::unique_ptr<CDxfFile> shape);
+
+  // --- setters -------------------------------------------------------------
+  void SetSeed(int seed) { m_iSeed = seed; }
+  void SetSize(double v);
+  void SetSizeVar(double v);
+  void SetAngle(double v);
+  void SetAngleVar(double v);
+  void SetSolidColVar(double v);
+  void SetLineColVar(double v);
+  void SetLineWidth(double v);
+  void SetNumObjects(unsigned v);
+  void SetAreaCovered(double v);
+  void SetMixSharpness(unsigned v);
+  void SetMixVisible(unsigned v);
+  void SetMixGeom(int geom) { m_Mix.m_eGeom = geom; }
+  void SetSizeReaction(int v);
+  void SetAngleReaction(int v);
+  void SetNumObjReaction(int v);
+  void SetBkg(int v);
+  void SetSolidColSrc(int v) { m_eSolidColSrc = v; }
+  void SetLineColSrc(int v) { m_eLineColSrc = v; }
+  void SetBkgColor(COLORREF c) { m_crBkgColor = c; }
+  void SetSolidColor(COLORREF c) { m_crSolidColor = c; }
+  void SetLineColor(COLORREF c) { m_crLineColor = c; }
+
+  // --- getters -------------------------------------------------------------
+  int GetSeed() const { return m_iSeed; }
+  double GetSize() const { return m_dSize; }
+  double GetSizeVar() const { return m_dSizeVar; }
+  double GetAngle() const { return m_dAngle; }
+  double GetAngleVar() const { return m_dAngleVar; }
+  double GetSolidColVar() const { return m_dSolidColVar; }
+  double GetLineColVar() const { return m_dLineColVar; }
+  double GetLineWidth() const { return m_dLineWidth; }
+  unsigned GetNumObjects() const { return m_uNumObjects; }
+  double GetAreaCovered() const { return m_dAreaCovered; }
+  const std::string& GetEffectDir() const { return m_szEffectDir; }
+  int GetSolidColSrc() const { return m_eSolidColSrc; }
+  int GetLineColSrc() const { return m_eLineColSrc; }
+  int GetBkgType() const { return m_eBkgType; }
+  COLORREF GetBkgColor() const { return m_crBkgColor; }
+  const CImageMix& GetMix() const { return m_Mix; }
+  COLORREF GetSolidColor() const { return m_crSolidColor; }
+  COLORREF GetLineColor() const { return m_crLineColor; }
+  unsigned GetNumShapes() const { return m_uNumShapes; }
+  const CDxfFile* GetShape(unsigned i) const { return i < kMaxShapes ? m_apShapes[i].get() : nullptr; }
+  int GetSizeReaction() const { return m_eSizeReaction; }
+  int GetAngleReaction() const { return m_eAngleReaction; }
+  int GetNumObjReaction() const { return m_eNumObjReaction; }
+
+  // --- drawing (Runner.cpp) ---------------------------------------------------
+  // Makes the output picture of an original at quality level 1 or 2.
+  void DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level,
+                      DrawObserver* observer = nullptr) const;
+  // Lays the background into the working picture.
+  void DrawBkg(CDADC* work, const CDADC* input) const;
+
+ private:
+  void DeleteShapes();
+
+  int m_iSeed = 1;
+  double m_dSize = 5.5;
+  double m_dSizeVar = 0.5;
+  double m_dAngle = 0.0;
+  double m_dAngleVar = 0.0;
+  double m_dSolidColVar = 0.1;
+  double m_dLineColVar = 0.35;
+  double m_dLineWidth = 0.225;
+  unsigned m_uNumObjects = kMaxObjects / 3;
+  double m_dAreaCovered = 50.0;
+  std::string m_szEffectDir;
+  int m_eSolidColSrc = eColSrcImage;
+  int m_eLineColSrc = eColSrcImage;
+  int m_eBkgType = eBkgOriginal;
+  COLORREF m_crBkgColor = RGB(0, 0, 0);
+  CImageMix m_Mix;
+  COLORREF m_crSolidColor = RGB(255, 255, 255);
+  COLORREF m_crLineColor = RGB(0, 0, 0);
+  std::array<std::unique_ptr<CDxfFile>, kMaxShapes> m_apShapes;
+  unsigned m_uNumShapes = 0;
+  int m_eSizeReaction = eReactRandom;
+  int m_eAngleReaction = eReactImage;
+  int m_eNumObjReaction = eReactRandom;
+};
+
+}  // namespace brisol

@@ -1,0 +1,34 @@
+// Where effect collections are found: the user's own "Effects" folder in
+// the main directory, then the collections installed with the program, then
+// (when run from a build tree) the source tree's res/Effects. A collection
+// is a sub-directory holding DXF drawings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brisol {
+
+// The main directory: $XDG_DATA_HOME/Brisol, or ~/.local/share/Brisol.
+std::string MainDirectory();
+
+// The folders that hold collections, in lookup order; those that do not
+// exist are left out.
+std::vector<std::string> EffectRoots();
+
+struct EffectCollection {
+  std::string name;
+  std::string directory;
+};
+
+// Every collection of every root, in lookup order; within a root in name
+// order without regard to case. A name found in an earlier root hides the
+// same name in later ones.
+std::vector<EffectCollection> ListCollections();
+
+// The directory of a collection given by name (looked up in the roots'
+// order, without regard to case) or by path (anything with a '/', used as
+// given). Empty when no collection has that name.
+std::string FindCollection(const std::string& nameOrPath);
+
+}  // namespace brisol

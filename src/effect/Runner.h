@@ -1,0 +1,67 @@
+// The effect runner: CBrisol binds one original picture to one effect and
+// makes output pictures from them; CEffectOutput is where a drawing goes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "effect/Effect.h"
+#include "imageio/PsOp.h"
+#include "raster/Dadc.h"
+
+namespace brisol {
+
+// Told about a drawing's progress. Every call comes from the thread that
+// draws.
+struct DrawObserver {
+  virtual ~DrawObserver() = default;
+  // A phase ended: "forcefield", "background", "placement", "drawing", "mix".
+  virtual void Phase(const char* name, double milliseconds) {}
+  // Objects drawn so far of the total to draw.
+  virtual void Progress(std::size_t done, std::size_t total) {}
+  // The number of pixels the drawing of the objects wrote.
+  virtual void PixelsWritten(std::uint64_t pixels) {}
+};
+
+// The working picture of a drawing: its size, the length of one percent of
+// its width in pixels, and the outline width in pixels.
+struct WorkGeometry {
+  SIZE size;
+  double unit = 0.0;
+  int lineWidth = 0;
+};
+WorkGeometry WorkGeometryFor(const SIZE& input, int level, double lineWidthPercent);
+
+class CEffectOutput {
+ public:
+  // Remembers the output surface (may be null) and clears size's rectangle of
+  // it to black; with a file name, also opens the vector file and writes its
+  // header.
+  void SetUp(CDADC* surface, const char* psFileName, const SIZE& size);
+  void Close() { m_ps.Close(); }
+
+  CDADC* m_pDADC = nullptr;  // not owned
+  CPsOp m_ps;
+};
+
+class CBrisol {
+ public:
+  // Keeps its own copies of the original and the effect (whose shapes are
+  // read again from their files).
+  CBrisol(const CDADC* original, const CEffect* effect);
+
+  SIZE GetSize() const;
+  void SetSeed(int seed) { m_Effect.SetSeed(seed); }
+  const CDADC* GetOriginal() const { return m_pOrigDADC.get(); }
+  CEffect& GetEffect() { return m_Effect; }
+  const CEffect& GetEffect() const { return m_Effect; }
+
+  // Draws the output picture into output at the quality level.
+  void Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr) const;
+
+ private:
+  std::unique_ptr<CDADC> m_pOrigDADC;
+  CEffect m_Effect;
+};
+
+}  // namespace brisol
