@@ -10,6 +10,8 @@ PACKAGES=(
   libagg-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   # picture files
   libpng-dev libjpeg62-turbo-dev libstb-dev
+  # tests: a trusted decoder and encoder to compare the BMP/TGA/PCX codecs with
+  imagemagick
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # fuzzing (libFuzzer with sanitizers)
