@@ -1,0 +1,210 @@
+#include "DxfInfoReport.h"
+
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+#include "dxf/DxfFile.h"
+#include "logger/Alerts.h"
+#include "logger/Format.h"
+#include "logger/Trace.h"
+
+namespace brisol::cli {
+namespace {
+
+// Collects box texts into the report's messages while it is installed.
+class CollectingAlertSink : public AlertSink {
+ public:
+  explicit CollectingAlertSink(std::vector<std::string>& messages) : m_messages(messages) {}
+  AlertAnswer Show(const Alert& alert) override {
+    m_messages.push_back(alert.text);
+    if (alert.buttons == AlertButtons::YesNo) return AlertAnswer::No;
+    if (alert.buttons == AlertButtons::YesNoCancel) return AlertAnswer::Cancel;
+    return AlertAnswer::Ok;
+  }
+
+ private:
+  std::vector<std::string>& m_messages;
+};
+
+// Installs the collectors for one read and puts the previous ones back.
+class ScopedMessageCollector {
+ public:
+  explicit ScopedMessageCollector(std::vector<std::string>& messages) {
+    m_previousTrace = SetTraceHandler([&messages](const std::string& text) { messages.push_back(text); });
+    m_previousSink = SetAlertSink(std::make_shared<CollectingAlertSink>(messages));
+  }
+  ~ScopedMessageCollector() {
+    SetAlertSink(std::move(m_previousSink));
+    SetTraceHandler(std::move(m_previousTrace));
+  }
+  ScopedMessageCollector(const ScopedMessageCollector&) = delete;
+  ScopedMessageCollector& operator=(const ScopedMessageCollector&) = delete;
+
+ private:
+  TraceHandler m_previousTrace;
+  std::shared_ptr<AlertSink> m_previousSink;
+};
+
+// A JSON string: quotes, backslashes and control characters escaped; bytes
+// that are not UTF-8 taken as Latin-1.
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char c = s[i];
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+      ++i;
+    } else if (c < 0x20 || c == 0x7F) {
+      switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default: out += Format("\\u%04x", c); break;
+      }
+      ++i;
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+    } else {
+      // The length of a valid UTF-8 sequence starting here, or 0.
+      std::size_t len = 0;
+      unsigned cp = 0;
+      if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1Fu; }
+      else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0Fu; }
+      else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07u; }
+      bool valid = len > 0 && i + len <= n;
+      for (std::size_t k = 1; valid && k < len; ++k) {
+        valid = (s[i + k] & 0xC0) == 0x80;
+        cp = (cp << 6) | (s[i + k] & 0x3Fu);
+      }
+      if (valid) {
+        valid = !(len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) && !(len == 4 && (cp < 0x10000 || cp > 0x10FFFF));
+      }
+      if (valid) {
+        out.append(text, i, len);
+        i += len;
+      } else {
+        out += Format("\\u%04x", c);
+        ++i;
+      }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+// The shortest text that reads back as the same double; null for values
+// JSON cannot hold.
+std::string JsonNumber(double v) {
+  if (!std::isfinite(v)) return "null";
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, result.ptr);
+}
+
+std::string JsonPoint(const CVec& p) {
+  std::string out = "[";
+  out.append(JsonNumber(p.x)).append(", ").append(JsonNumber(p.y)).append(", ").append(JsonNumber(p.z));
+  out += ']';
+  return out;
+}
+
+const char* Bool(bool b) { return b ? "true" : "false"; }
+
+}  // namespace
+
+DxfInfoReport ReadDxfInfo(const char* path) {
+  DxfInfoReport report;
+  report.file = path != nullptr ? path : "";
+  auto file = std::make_unique<CDxfFile>();
+  {
+    ScopedMessageCollector collector(report.messages);
+    report.readOk = file->ReadFile(path, nullptr);
+  }
+  for (int t = 0; t < ikNumDxfEntityTypes; ++t) report.counts[static_cast<std::size_t>(t)] = file->CountOfType(t);
+  const CLayerTable& layers = file->GetLayerTable();
+  for (int i = 0; i < layers.GetCount(); ++i) {
+    const CDxfLayer* layer = layers.GetLayer(i);
+    report.layers.push_back({layer->GetName(), layer->GetColourIndex(), layer->IsVisible()});
+  }
+  const CBlockTable& blocks = file->GetBlockTable();
+  for (int i = 0; i < blocks.GetCount(); ++i) {
+    const CDxfBlock* block = blocks.GetBlock(i);
+    report.blocks.push_back({block->GetName(), block->GetEntList().GetCount()});
+  }
+  {
+    // Measuring may trace too (deeply nested blocks).
+    ScopedMessageCollector collector(report.messages);
+    file->GetExtents(report.extentsMin, report.extentsMax);
+  }
+  report.useful = file->CountOfType(kDxfLine) + file->CountOfType(kDxfPolyline) + file->CountOfType(kDxfCircle) > 0;
+  return report;
+}
+
+std::string DxfInfoJson(const DxfInfoReport& r) {
+  std::string out = "{\"file\": " + JsonString(r.file) + ", \"read_ok\": " + Bool(r.readOk) + ", \"entities\": {";
+  for (int t = 0; t < ikNumDxfEntityTypes; ++t) {
+    if (t > 0) out += ", ";
+    out += JsonString(DxfEntityTypeName(t)) + ": " + std::to_string(r.counts[static_cast<std::size_t>(t)]);
+  }
+  out += "}, \"layers\": [";
+  for (std::size_t i = 0; i < r.layers.size(); ++i) {
+    if (i > 0) out += ", ";
+    out += "{\"name\": " + JsonString(r.layers[i].name) + ", \"colour\": " + std::to_string(r.layers[i].colour) +
+           ", \"visible\": " + Bool(r.layers[i].visible) + "}";
+  }
+  out += "], \"blocks\": [";
+  for (std::size_t i = 0; i < r.blocks.size(); ++i) {
+    if (i > 0) out += ", ";
+    out += "{\"name\": " + JsonString(r.blocks[i].name) + ", \"entities\": " + std::to_string(r.blocks[i].entities) +
+           "}";
+  }
+  out += "], \"extents\": {\"min\": " + JsonPoint(r.extentsMin) + ", \"max\": " + JsonPoint(r.extentsMax) +
+         "}, \"useful\": " + Bool(r.useful) + ", \"messages\": [";
+  for (std::size_t i = 0; i < r.messages.size(); ++i) {
+    if (i > 0) out += ", ";
+    out += JsonString(r.messages[i]);
+  }
+  out += "]}";
+  return out;
+}
+
+std::string DxfInfoText(const DxfInfoReport& r) {
+  std::string out = r.file + ": " + (r.readOk ? "read to EOF" : "read FAILED") + "\n";
+  int total = 0;
+  std::string kinds;
+  for (int t = 0; t < ikNumDxfEntityTypes; ++t) {
+    const int n = r.counts[static_cast<std::size_t>(t)];
+    total += n;
+    if (n > 0) kinds += std::string(kinds.empty() ? "" : ", ") + DxfEntityTypeName(t) + " " + std::to_string(n);
+  }
+  out += "  entities: " + std::to_string(total) + (kinds.empty() ? "" : " (" + kinds + ")") + "\n";
+  out += "  layers:   " + std::to_string(r.layers.size());
+  for (std::size_t i = 0; i < r.layers.size(); ++i) {
+    out += std::string(i == 0 ? ": " : ", ") + r.layers[i].name + " (colour " + std::to_string(r.layers[i].colour) +
+           (r.layers[i].visible ? "" : ", hidden") + ")";
+  }
+  out += "\n  blocks:   " + std::to_string(r.blocks.size());
+  for (std::size_t i = 0; i < r.blocks.size(); ++i) {
+    out += std::string(i == 0 ? ": " : ", ") + r.blocks[i].name + " (" + std::to_string(r.blocks[i].entities) +
+           " entities)";
+  }
+  out += "\n  extents:  " + JsonPoint(r.extentsMin) + " to " + JsonPoint(r.extentsMax) + "\n";
+  out += std::string("  useful:   ") + (r.useful ? "yes" : "no (no LINE, POLYLINE or CIRCLE)") + "\n";
+  out += "  messages: " + std::to_string(r.messages.size()) + "\n";
+  for (const std::string& m : r.messages) {
+    std::string line = m;
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    std::string indented;
+    for (char ch : line) indented += ch == '\n' ? std::string("\n      ") : std::string(1, ch);
+    out += "    - " + indented + "\n";
+  }
+  return out;
+}
+
+}  // namespace brisol::cli

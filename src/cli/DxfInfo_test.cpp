@@ -1,0 +1,150 @@
+// Runs the real brisol-cli dxf-info.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "RecordingAlertSink.h"
+
+namespace brisol {
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+};
+
+std::string Quote(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+CliRun RunCli(const std::string& args) {
+  CliRun run;
+  const std::string command = Quote(BRISOL_CLI_PATH) + " dxf-info " + args + " 2>/dev/null";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  std::array<char, 4096> buffer;
+  std::size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string Groups(std::initializer_list<std::pair<int, std::string>> groups) {
+  std::string out;
+  for (const auto& [code, value] : groups) out += std::to_string(code) + "\n" + value + "\n";
+  return out;
+}
+
+TEST(DxfInfo, Help) {
+  const CliRun run = RunCli("--help");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("Usage: brisol-cli dxf-info FILE... [--json]", 0), 0u);
+}
+
+TEST(DxfInfo, NoFileIsAUsageError) {
+  EXPECT_EQ(RunCli("").status, 2);
+  EXPECT_EQ(RunCli("--json").status, 2);
+  EXPECT_EQ(RunCli("--bogus x.dxf").status, 2);
+}
+
+TEST(DxfInfo, JsonOfAGoodDrawing) {
+  test::TempDir dir;
+  const std::string path = dir.File("good.dxf");
+  test::WriteFile(path, Groups({{999, "made in a test"},
+                                {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"},
+                                {0, "LAYER"}, {2, "Ink"}, {62, "-1"}, {0, "ENDTAB"}, {0, "ENDSEC"},
+                                {0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"}, {0, "POINT"}, {0, "ENDBLK"},
+                                {0, "ENDSEC"},
+                                {0, "SECTION"}, {2, "ENTITIES"},
+                                {0, "LWPOLYLINE"}, {10, "-1"}, {20, "0.5"}, {10, "2"}, {20, "3"},
+                                {0, "CIRCLE"}, {8, "Ink"}, {10, "100"}, {40, "1"},
+                                {0, "INSERT"}, {8, "0"}, {2, "B"}, {10, "4"},
+                                {0, "ENDSEC"}, {0, "EOF"}}));
+  const CliRun run = RunCli("--json " + Quote(path));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "{\"file\": \"" + path + "\", \"read_ok\": true, \"entities\": {\"POINT\": 0, \"LINE\": 0, "
+            "\"POLYLINE\": 1, \"CIRCLE\": 1, \"ELLIPSE\": 0, \"ARC\": 0, \"TEXT\": 0, \"POLYFACE\": 0, "
+            "\"POLYGONMESH\": 0, \"INSERT\": 1}, \"layers\": [{\"name\": \"0\", \"colour\": 7, \"visible\": true}, "
+            "{\"name\": \"Ink\", \"colour\": 1, \"visible\": false}], \"blocks\": [{\"name\": \"B\", \"entities\": 1}], "
+            "\"extents\": {\"min\": [-1, 0, 0], \"max\": [4, 3, 0]}, \"useful\": true, "
+            "\"messages\": [\"ReadFile(" + path + ") starting... \\n\"]}\n");
+}
+
+TEST(DxfInfo, FailedReadReportsEveryMessageInOrder) {
+  test::TempDir dir;
+  const std::string path = dir.File("cut.dxf");
+  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {11, "1"}, {0, "ENDSEC"}}));
+  const CliRun run = RunCli("--json " + Quote(path));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("\"read_ok\": false"), std::string::npos);
+  EXPECT_NE(run.out.find("\"LINE\": 1"), std::string::npos);
+  EXPECT_NE(run.out.find("\"messages\": [\"ReadFile(" + path + ") starting... \\n\", "
+                         "\"DXF_Error,could not read group code at\\nline 10 of <" + path + ">\", "
+                         "\"ReadGroupFailed, group code:-1, line=10\\n\", "
+                         "\"Expected to read group 0 (line 10)\"]}"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(DxfInfo, OneObjectPerFileAndStatusOfAll) {
+  test::TempDir dir;
+  const std::string good = dir.File("a.dxf"), missing = dir.File("missing.dxf");
+  test::WriteFile(good, Groups({{0, "EOF"}}));
+  CliRun run = RunCli("--json " + Quote(good) + " " + Quote(good));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
+  run = RunCli(Quote(good) + " --json " + Quote(missing));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("\"ERROR: cannot open DXF file " + missing + "\""), std::string::npos);
+  EXPECT_NE(run.out.find("\"useful\": false"), std::string::npos);
+}
+
+TEST(DxfInfo, TextsThatAreNotUtf8StayValidJson) {
+  test::TempDir dir;
+  const std::string path = dir.File("latin.dxf");
+  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"},
+                                {2, "Ma\xdf \"q\"\t\xc3\xa9"}, {0, "ENDTAB"}, {0, "ENDSEC"}, {0, "EOF"}}));
+  const CliRun run = RunCli("--json " + Quote(path));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("\"name\": \"Ma\\u00df \\\"q\\\"\\t\xc3\xa9\""), std::string::npos) << run.out;
+}
+
+TEST(DxfInfo, HumanReadableByDefault) {
+  test::TempDir dir;
+  const std::string path = dir.File("h.dxf");
+  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "ELLIPSE"}, {11, "1"}, {0, "ENDSEC"},
+                                {0, "EOF"}}));
+  const CliRun run = RunCli(Quote(path));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find(path + ": read to EOF\n"), std::string::npos);
+  EXPECT_NE(run.out.find("  entities: 1 (ELLIPSE 1)\n"), std::string::npos);
+  EXPECT_NE(run.out.find("  useful:   no"), std::string::npos);
+}
+
+TEST(DxfInfo, ReadsTheHandWrittenDrawings) {
+  const auto fixtures = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tests" / "fixtures" / "dxf";
+  std::string args = "--json";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(fixtures)) {
+    if (entry.path().extension() != ".dxf") continue;
+    args.append(" ").append(Quote(entry.path().string()));
+    ++files;
+  }
+  ASSERT_GE(files, 6);
+  const CliRun run = RunCli(args);
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), files);
+  EXPECT_EQ(run.out.find("\"read_ok\": false"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace brisol
