@@ -1,13 +1,135 @@
-// brisol-cli convert (not yet available).
+// brisol-cli convert: a picture file to another format, optionally resized,
+// through the same loading, resizing and saving as the program.
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 #include "Commands.h"
+#include "PictureFiles.h"
+#include "imageio/Dib.h"
+#include "imageio/ImageLoad.h"
+#include "imageio/ImageSave.h"
 
 namespace brisol::cli {
+namespace {
 
-int RunConvert(Args) {
-  std::fprintf(stderr, "brisol-cli convert: not available yet\n");
+void PrintHelp() {
+  std::printf(
+      "Usage: brisol-cli convert INPUT OUTPUT [--resize WxH] [--quality N]\n\n"
+      "Reads INPUT as the program opens pictures (bmp, jpg, tga, pcx or png, by the\n"
+      "extension), optionally resizes it, and writes OUTPUT in the format its\n"
+      "extension names (bmp, tga, jpg or jpeg, pcx, png; any letter case). An\n"
+      "existing OUTPUT is replaced only once the new file is completely written.\n\n"
+      "Options:\n"
+      "  --resize WxH   resample to exactly W x H pixels (area-correct)\n"
+      "  --quality N    JPEG quality, 1 to 100 (default 92)\n"
+      "  -h, --help     show this help\n\n"
+      "Exit status: 0 on success, 1 when the conversion failed, 2 for a usage error.\n");
+}
+
+int UsageError(const char* format, const char* value) {
+  std::fprintf(stderr, "brisol-cli convert: ");
+  std::fprintf(stderr, format, value);
+  std::fprintf(stderr, " (see --help)\n");
   return 2;
+}
+
+// A whole decimal number within [min, max].
+bool ParseNumber(std::string_view text, long min, long max, long& value) {
+  if (text.empty() || text.size() > 12 || text[0] == '+' || text[0] == '-') return false;
+  const std::string s(text);
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(s.c_str(), &end, 10);
+  if (errno != 0 || end != s.c_str() + s.size() || v < min || v > max) return false;
+  value = v;
+  return true;
+}
+
+bool ParseSize(std::string_view text, SIZE& size) {
+  const std::size_t x = text.find_first_of("xX");
+  long w = 0, h = 0;
+  if (x == std::string_view::npos || !ParseNumber(text.substr(0, x), 1, INT_MAX, w) ||
+      !ParseNumber(text.substr(x + 1), 1, INT_MAX, h)) {
+    return false;
+  }
+  size = SIZE{static_cast<int>(w), static_cast<int>(h)};
+  return true;
+}
+
+int Fail(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "brisol-cli convert: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int RunConvert(Args args) {
+  const char* input = nullptr;
+  const char* output = nullptr;
+  bool resize = false;
+  SIZE newSize;
+  SaveOptions options;
+  bool optionsDone = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    if (!optionsDone && IsHelp(a)) {
+      PrintHelp();
+      return 0;
+    }
+    if (!optionsDone && (a == "--resize" || a == "--quality" || a.starts_with("--resize=") ||
+                         a.starts_with("--quality="))) {
+      const std::size_t eq = a.find('=');
+      const std::string_view name = a.substr(0, eq);
+      std::string_view value;
+      if (eq != std::string_view::npos) {
+        value = a.substr(eq + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        return UsageError("%s needs a value", std::string(name).c_str());
+      }
+      const std::string v(value);
+      if (name == "--resize") {
+        if (!ParseSize(value, newSize)) return UsageError("bad size '%s', expected WIDTHxHEIGHT", v.c_str());
+        resize = true;
+      } else {
+        long quality = 0;
+        if (!ParseNumber(value, 1, 100, quality)) return UsageError("bad quality '%s', expected 1 to 100", v.c_str());
+        options.jpegQuality = static_cast<int>(quality);
+      }
+    } else if (!optionsDone && a == "--") {
+      optionsDone = true;
+    } else if (!optionsDone && a.size() > 1 && a[0] == '-') {
+      return UsageError("unknown option '%s'", args[i]);
+    } else if (input == nullptr) {
+      input = args[i];
+    } else if (output == nullptr) {
+      output = args[i];
+    } else {
+      return UsageError("unexpected argument '%s'", args[i]);
+    }
+  }
+  if (output == nullptr) return UsageError("%s", "expected INPUT and OUTPUT");
+
+  const ByteBuffer dib = LoadImageFile(input, kImageTypeFromName);
+  if (!dib) {
+    const std::string why = WhyUnreadable(input);
+    return Fail(std::string("cannot read '") + input + "'" + (why.empty() ? "" : ": " + why));
+  }
+  std::unique_ptr<CDADC> surface = CreateBitmapDADC(dib, 0, 0);
+  if (!surface) return Fail(std::string("cannot make a picture of '") + input + "'");
+  if (resize && !ResizeImage(&surface, newSize)) {
+    return Fail("cannot resize to " + std::to_string(newSize.cx) + "x" + std::to_string(newSize.cy));
+  }
+  const SaveResult saved = SaveImageFile(*surface, output, options);
+  if (!saved.ok()) return Fail(saved.message);
+  return 0;
 }
 
 }  // namespace brisol::cli
