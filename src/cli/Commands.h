@@ -19,6 +19,9 @@ int RunTestcard(Args args);
 int RunIdentify(Args args);
 int RunConvert(Args args);
 int RunDxfInfo(Args args);
+int RunRender(Args args);
+int RunEffects(Args args);
+int RunDemo(Args args);
 
 // True when the argument asks for help.
 bool IsHelp(std::string_view arg);

@@ -8,6 +8,9 @@ namespace brisol::cli {
 namespace {
 
 constexpr Command kCommands[] = {
+    {"render", "paint a photo anew with the shapes of an effect collection", RunRender},
+    {"effects", "list the effect collections found", RunEffects},
+    {"demo", "make the demonstration picture (of a photo, or of a scene made in code)", RunDemo},
     {"identify", "tell the format, size and depth of picture files", RunIdentify},
     {"convert", "convert a picture file to another format, optionally resized", RunConvert},
     {"dxf-info", "read DXF drawings and report what the reader kept", RunDxfInfo},

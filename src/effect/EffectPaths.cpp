@@ -84,6 +84,16 @@ std::vector<EffectCollection> ListCollections() {
   return collections;
 }
 
+EffectCollection DefaultCollection() {
+  const std::string userRoot = MainDirectory() + "/Effects";
+  for (const std::string& root : EffectRoots()) {
+    if (root == userRoot) continue;
+    const std::vector<std::string> names = SubDirectories(root);
+    if (!names.empty()) return {names.front(), root + "/" + names.front()};
+  }
+  return {};
+}
+
 std::string FindCollection(const std::string& nameOrPath) {
   if (nameOrPath.find('/') != std::string::npos) return nameOrPath;
   for (const EffectCollection& c : ListCollections())

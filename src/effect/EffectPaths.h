@@ -26,6 +26,10 @@ struct EffectCollection {
 // same name in later ones.
 std::vector<EffectCollection> ListCollections();
 
+// The collection used when none is named: the first in name order of those
+// installed with the program (or of the source tree's); empty when none.
+EffectCollection DefaultCollection();
+
 // The directory of a collection given by name (looked up in the roots'
 // order, without regard to case) or by path (anything with a '/', used as
 // given). Empty when no collection has that name.

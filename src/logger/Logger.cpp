@@ -113,6 +113,13 @@ void CLogger::ShowPendingError() {
   AlertBox("There was an error:\n%s", text.c_str());
 }
 
+std::string CLogger::TakePendingError() {
+  std::lock_guard lock(m_mutex);
+  if (!m_pending) return {};
+  m_pending = false;
+  return m_pendingError;
+}
+
 std::string CLogger::FileName() const {
   std::lock_guard lock(m_mutex);
   return m_fileName;

@@ -29,6 +29,9 @@ class CLogger {
       __attribute__((format(printf, 4, 5)));
   // Shows the pending error, if any, and clears it.
   void ShowPendingError();
+  // Hands the pending error over without showing it, and clears it; empty
+  // when there is none.
+  std::string TakePendingError();
 
   std::string FileName() const;
   bool HasPendingError() const;

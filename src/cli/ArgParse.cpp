@@ -1,0 +1,86 @@
+#include "ArgParse.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace brisol::cli {
+
+std::optional<std::string> ParseArgs(Args args, const std::vector<std::string_view>& valueOptions,
+                                     const std::vector<std::string_view>& flagOptions, ParsedArgs& out) {
+  bool optionsDone = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    if (optionsDone || a.size() < 2 || a[0] != '-') {
+      out.positionals.emplace_back(a);
+      continue;
+    }
+    if (a == "--") {
+      optionsDone = true;
+      continue;
+    }
+    if (IsHelp(a)) {
+      out.help = true;
+      continue;
+    }
+    const std::size_t eq = a.find('=');
+    const std::string_view name = a.substr(0, eq);
+    if (std::find(flagOptions.begin(), flagOptions.end(), name) != flagOptions.end() && eq == std::string_view::npos) {
+      out.flags.emplace_back(name);
+      continue;
+    }
+    if (std::find(valueOptions.begin(), valueOptions.end(), name) == valueOptions.end()) {
+      return "unknown option '" + std::string(a) + "'";
+    }
+    if (eq != std::string_view::npos) {
+      out.options.emplace_back(name, a.substr(eq + 1));
+    } else if (i + 1 < args.size()) {
+      out.options.emplace_back(name, args[++i]);
+    } else {
+      return std::string(name) + " needs a value";
+    }
+  }
+  return std::nullopt;
+}
+
+bool ParseInteger(std::string_view text, long long min, long long max, long long& value) {
+  if (text.empty() || text.size() > 20 || text[0] == '+') return false;
+  const std::string s(text);
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(s.c_str(), &end, 10);
+  if (errno != 0 || end != s.c_str() + s.size() || v < min || v > max) return false;
+  value = v;
+  return true;
+}
+
+bool ParseReal(std::string_view text, double& value) {
+  if (text.empty() || text.size() > 40) return false;
+  const std::string s(text);
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(s.c_str(), &end);
+  if (errno == ERANGE || end != s.c_str() + s.size() || !std::isfinite(v)) return false;
+  value = v;
+  return true;
+}
+
+bool ParseColour(std::string_view text, unsigned& colourref) {
+  if (!text.empty() && text[0] == '#') text.remove_prefix(1);
+  if (text.size() != 6) return false;
+  unsigned rgb = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else return false;
+    rgb = rgb * 16 + static_cast<unsigned>(digit);
+  }
+  // 0xRRGGBB to 0x00BBGGRR
+  colourref = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+  return true;
+}
+
+}  // namespace brisol::cli

@@ -1,0 +1,35 @@
+// Command-line parsing shared by the subcommands: options written as
+// "--name value" or "--name=value", flags, "--" and positional arguments.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Commands.h"
+
+namespace brisol::cli {
+
+struct ParsedArgs {
+  std::vector<std::pair<std::string, std::string>> options;  // in the order given
+  std::vector<std::string> flags;
+  std::vector<std::string> positionals;
+  bool help = false;
+};
+
+// Splits the arguments. valueOptions are the option names that take a value,
+// flagOptions those that do not. Returns an error text for an unknown option
+// or a missing value.
+std::optional<std::string> ParseArgs(Args args, const std::vector<std::string_view>& valueOptions,
+                                     const std::vector<std::string_view>& flagOptions, ParsedArgs& out);
+
+// A whole decimal number in [min, max] (no sign for unsigned use).
+bool ParseInteger(std::string_view text, long long min, long long max, long long& value);
+// A decimal number (no NaN or infinity).
+bool ParseReal(std::string_view text, double& value);
+// "#rrggbb" (or "rrggbb") as a colour.
+bool ParseColour(std::string_view text, unsigned& colourref);
+
+}  // namespace brisol::cli

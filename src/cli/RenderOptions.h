@@ -1,0 +1,27 @@
+// The effect parameters of `brisol-cli render`, one option each, with the
+// settings panels' names and ranges.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brisol {
+class CEffect;
+}
+
+namespace brisol::cli {
+
+// The names of every effect option (all take a value).
+std::vector<std::string_view> EffectOptionNames();
+
+// Sets one parameter. A value out of its range is clamped by the effect's
+// setter and a notice is added; an unreadable value gives an error text.
+std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view name, std::string_view value,
+                                             std::vector<std::string>& notices);
+
+// The help text of the effect options.
+const char* EffectOptionsHelp();
+
+}  // namespace brisol::cli
