@@ -28,6 +28,10 @@ TEST(Logger, LevelsDecideWhatTheUserSeesWithoutAFile) {
   log.ShowPendingError();  // cleared: shown once
   EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"shown 1", "There was an error:\nsecond deferred"}));
   EXPECT_FALSE(log.HasPendingError());
+  log.Log(kLogDeferred, "taken");
+  EXPECT_EQ(log.TakePendingError(), "taken");
+  EXPECT_EQ(log.TakePendingError(), "");
+  EXPECT_EQ(rec.Texts().size(), 2u);  // taking shows nothing
 }
 
 TEST(Logger, FileFormat) {
