@@ -35,11 +35,7 @@ bool MissesBlock(std::span<const POINT> points, double margin, const PixelBlock&
 
 void FillSpans(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler,
                COLORREF colour) {
-  ras.Sweep(rule, [&](int y, const Span* spans, int count) {
-    std::uint8_t* row = block.Row(y);
-    for (int i = 0; i < count; ++i)
-      filler.Fill(row + 3 * static_cast<std::ptrdiff_t>(spans[i].x0), spans[i].x1 - spans[i].x0, colour);
-  });
+  ras.Sweep(rule, [&](const Span& s) { filler.Fill(block.Pixel(s.x0, s.y), s.x1 - s.x0, colour); });
 }
 
 // The inclusive pixel range [x0, x1] of row y, clipped to the block.
@@ -64,6 +60,36 @@ void StrokePoints(const PixelBlock& block, FigureScratch& scratch, std::span<con
   scratch.points.clear();
   for (const POINT& p : points) scratch.points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
   StrokePath(block, scratch, scratch.points, closed, pen);
+}
+
+// Writes the brush's spans less the pen's, then the pen's, row by row: each
+// pixel is written once and each row's memory is visited once.
+void FillUnderStroke(const PixelBlock& block, SpanFiller& filler, const std::vector<Span>& fill, COLORREF brush,
+                     const std::vector<Span>& stroke, COLORREF pen) {
+  std::size_t i = 0, j = 0;
+  auto pixel = [&block](int y, int x) { return block.Pixel(x, y); };
+  while (i < fill.size() || j < stroke.size()) {
+    const int y = (j == stroke.size() || (i < fill.size() && fill[i].y < stroke[j].y)) ? fill[i].y : stroke[j].y;
+    const std::size_t j0 = j;
+    while (j < stroke.size() && stroke[j].y == y) ++j;
+    std::size_t k = j0;
+    for (; i < fill.size() && fill[i].y == y; ++i) {
+      int a = fill[i].x0;
+      const int b = fill[i].x1;
+      while (k < j && stroke[k].x1 <= a) ++k;
+      for (std::size_t m = k; a < b;) {
+        if (m < j && stroke[m].x0 < b) {
+          if (stroke[m].x0 > a) filler.Fill(pixel(y, a), stroke[m].x0 - a, brush);
+          a = std::max(a, stroke[m].x1);
+          ++m;
+        } else {
+          filler.Fill(pixel(y, a), b - a, brush);
+          a = b;
+        }
+      }
+    }
+    for (std::size_t m = j0; m < j; ++m) filler.Fill(pixel(y, stroke[m].x0), stroke[m].x1 - stroke[m].x0, pen);
+  }
 }
 
 }  // namespace
@@ -98,11 +124,28 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
   if (!IsValid() || points.size() < 2) return false;
   if (MissesBlock(points, PenMargin(m_pen), m_block)) return true;
   FigureScratch& scratch = TheFigureScratch();
-  if (points.size() >= 3 && !m_brush.IsNull()) {
+  const FillRule rule = m_fillMode == WINDING ? FillRule::NonZero : FillRule::EvenOdd;
+  const bool fill = points.size() >= 3 && !m_brush.IsNull();
+  if (fill && IsWide(m_pen)) {
+    // The pen covers part of the fill: work out both, then write each pixel once.
     scratch.ras.Reset(m_block.width, m_block.height);
     scratch.ras.AddPolygon(points);
-    FillSpans(m_block, scratch.ras, m_fillMode == WINDING ? FillRule::NonZero : FillRule::EvenOdd,
-              scratch.filler, Rgb(m_brush.colour()));
+    scratch.fillSpans.clear();
+    scratch.ras.Sweep(rule, [&scratch](const Span& s) { scratch.fillSpans.push_back(s); });
+    scratch.points.clear();
+    for (const POINT& p : points) scratch.points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
+    scratch.ras.Reset(m_block.width, m_block.height);
+    AddStroke(scratch.ras, scratch.points, true, m_pen.width());
+    scratch.strokeSpans.clear();
+    scratch.ras.Sweep(FillRule::NonZero, [&scratch](const Span& s) { scratch.strokeSpans.push_back(s); });
+    FillUnderStroke(m_block, scratch.filler, scratch.fillSpans, Rgb(m_brush.colour()), scratch.strokeSpans,
+                    Rgb(m_pen.colour()));
+    return true;
+  }
+  if (fill) {
+    scratch.ras.Reset(m_block.width, m_block.height);
+    scratch.ras.AddPolygon(points);
+    FillSpans(m_block, scratch.ras, rule, scratch.filler, Rgb(m_brush.colour()));
   }
   if (m_pen.IsNull()) return true;
   if (!IsWide(m_pen)) {

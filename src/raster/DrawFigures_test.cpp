@@ -227,6 +227,38 @@ TEST(DrawFiguresPolygon, ZeroAreaPolygonFillsNothing) {
   EXPECT_TRUE(Painted(dc).empty());
 }
 
+TEST(DrawFiguresWidePen, FilledPolygonLooksLikeFillThenOutline) {
+  // One call must give what filling and then outlining separately give.
+  const std::vector<std::vector<POINT>> shapes = {
+      Pentagram(40, 40, 35),
+      {{5, 5}, {70, 12}, {40, 75}},
+      {{-20, 10}, {90, 30}, {10, 60}, {60, -15}},  // self-intersecting, partly outside
+      {{10, 10}, {60, 10}, {60, 60}, {10, 60}, {35, 35}},
+  };
+  for (int mode : {ALTERNATE, WINDING}) {
+    for (int width : {2, 5, 9, 30}) {
+      for (const auto& shape : shapes) {
+        CDADC once(SIZE{80, 80}), twice(SIZE{80, 80});
+        once.GetDC().SetPolyFillMode(mode);
+        twice.GetDC().SetPolyFillMode(mode);
+        once.GetDC().SelectBrush(Brush::Solid(kBlue));
+        once.GetDC().SelectPen(Pen::Solid(width, kRed));
+        once.GetDC().Polygon(shape);
+        twice.GetDC().SelectBrush(Brush::Solid(kBlue));
+        twice.GetDC().SelectPen(Pen::Null());
+        twice.GetDC().Polygon(shape);
+        twice.GetDC().SelectBrush(Brush::Null());
+        twice.GetDC().SelectPen(Pen::Solid(width, kRed));
+        twice.GetDC().Polygon(shape);
+        for (int y = 0; y < 80; ++y)
+          for (int x = 0; x < 80; ++x)
+            ASSERT_EQ(once.GetDC().GetPixel(x, y), twice.GetDC().GetPixel(x, y))
+                << "mode " << mode << " width " << width << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(DrawFiguresWidePen, LineHasRoundEnds) {
   CDADC s(SIZE{100, 60});
   DrawContext& dc = s.GetDC();

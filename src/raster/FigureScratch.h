@@ -15,6 +15,8 @@ struct FigureScratch {
   ScanlineRasterizer ras;
   SpanFiller filler;
   std::vector<PointD> points;
+  std::vector<Span> fillSpans;
+  std::vector<Span> strokeSpans;
 };
 
 inline FigureScratch& TheFigureScratch() {

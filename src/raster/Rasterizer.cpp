@@ -121,56 +121,85 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
                      m_active.end());
     }
 
+    m_spans.clear();
     for (int r = 0; r < rows; ++r) {
-      int* c = crossings + offset[r];
+      const int* c = crossings + offset[r];
       const int n = offset[r + 1] - offset[r];
       if (n < 2) continue;
       if (n == 2) {
         // The usual case, kept in registers: one span between the two, if
-        // they wind the same way around (always so for the alternate rule).
+        // they wind opposite ways (always so for the alternate rule).
         const int lo = std::min(c[0], c[1]), hi = std::max(c[0], c[1]);
-        if ((rule == FillRule::EvenOdd || ((lo ^ hi) & 1) != 0) && (hi >> 1) > (lo >> 1)) {
-          const Span span{lo >> 1, hi >> 1};
-          sink.Row(row + r, &span, 1);
-        }
-        continue;
-      }
-      for (int i = 1; i < n; ++i) {
-        const int v = c[i];
-        int j = i;
-        while (j > 0 && c[j - 1] > v) {
-          c[j] = c[j - 1];
-          --j;
-        }
-        c[j] = v;
-      }
-      m_spans.clear();
-      auto emit = [this](int a, int b) {
-        if (b <= a) return;
-        if (!m_spans.empty() && m_spans.back().x1 >= a) {
-          m_spans.back().x1 = b;
-        } else {
-          m_spans.push_back({a, b});
-        }
-      };
-      if (rule == FillRule::EvenOdd) {
-        for (int i = 0; i + 1 < n; i += 2) emit(c[i] >> 1, c[i + 1] >> 1);
+        if ((rule == FillRule::EvenOdd || ((lo ^ hi) & 1) != 0) && (hi >> 1) > (lo >> 1))
+          m_spans.push_back({row + r, lo >> 1, hi >> 1});
+      } else if (n == 4) {
+        // The usual case of a ring, such as a stroke: a sorting network.
+        int v0 = c[0], v1 = c[1], v2 = c[2], v3 = c[3];
+        auto order = [](int& a, int& b) {
+          const int lo = std::min(a, b), hi = std::max(a, b);
+          a = lo;
+          b = hi;
+        };
+        order(v0, v1);
+        order(v2, v3);
+        order(v0, v2);
+        order(v1, v3);
+        order(v1, v2);
+        const int sorted[4] = {v0, v1, v2, v3};
+        RowSpans(rule, row + r, sorted, 4);
       } else {
-        int winding = 0;
-        int start = 0;
-        for (int i = 0; i < n; ++i) {
-          const int before = winding;
-          winding += (c[i] & 1) ? 1 : -1;
-          if (before == 0) {
-            start = c[i] >> 1;
-          } else if (winding == 0) {
-            emit(start, c[i] >> 1);
+        int* m = crossings + offset[r];
+        for (int i = 1; i < n; ++i) {
+          const int v = m[i];
+          int j = i;
+          while (j > 0 && m[j - 1] > v) {
+            m[j] = m[j - 1];
+            --j;
           }
+          m[j] = v;
         }
+        RowSpans(rule, row + r, m, n);
       }
-      if (!m_spans.empty()) sink.Row(row + r, m_spans.data(), static_cast<int>(m_spans.size()));
     }
+    if (!m_spans.empty()) sink.Spans(m_spans.data(), static_cast<int>(m_spans.size()));
     row = bandEnd;
+  }
+}
+
+void ScanlineRasterizer::RowSpans(FillRule rule, int y, const int* c, int n) {
+  // Read one crossing at a time: the sort has just written them.
+  const std::size_t first = m_spans.size();
+  auto emit = [&](int a, int b) {
+    if (b <= a) return;
+    if (m_spans.size() > first && m_spans.back().x1 >= a) {
+      m_spans.back().x1 = b;
+    } else {
+      m_spans.push_back({y, a, b});
+    }
+  };
+  int start = 0;
+  if (rule == FillRule::EvenOdd) {
+    bool inside = false;
+    for (int i = 0; i < n; ++i) {
+      const int x = c[i] >> 1;
+      if (inside) {
+        emit(start, x);
+      } else {
+        start = x;
+      }
+      inside = !inside;
+    }
+  } else {
+    int winding = 0;
+    for (int i = 0; i < n; ++i) {
+      const int before = winding;
+      winding += (c[i] & 1) ? 1 : -1;
+      if (before == 0) {
+        start = c[i] >> 1;
+      } else if (winding == 0) {
+        emit(start, c[i] >> 1);
+      }
+    }
   }
 }
 

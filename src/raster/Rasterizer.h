@@ -15,17 +15,18 @@ namespace brisol {
 
 enum class FillRule { EvenOdd, NonZero };
 
-// A run of pixels [x0, x1) in one row.
+// A run of pixels [x0, x1) in row y.
 struct Span {
+  int y = 0;
   int x0 = 0;
   int x1 = 0;
 };
 
-// Receives the spans of a figure, row by row from the top.
+// Receives the spans of a figure a band of rows at a time, from the top;
+// within a row they come left to right, disjoint and clipped.
 class SpanSink {
  public:
-  // The spans of row y, left to right, disjoint, clipped; count > 0.
-  virtual void Row(int y, const Span* spans, int count) = 0;
+  virtual void Spans(const Span* spans, int count) = 0;
 
  protected:
   ~SpanSink() = default;
@@ -47,12 +48,14 @@ class ScanlineRasterizer {
   // Fills the figure: hands every row that has pixels to the sink.
   void Sweep(FillRule rule, SpanSink& sink);
 
-  // The same with a callable fn(y, const Span* spans, int count).
+  // The same with a callable fn(const Span& span) for every span.
   template <class Fn>
   void Sweep(FillRule rule, Fn&& fn) {
     struct Adaptor final : SpanSink {
       explicit Adaptor(Fn& f) : fn(f) {}
-      void Row(int y, const Span* spans, int count) override { fn(y, spans, count); }
+      void Spans(const Span* spans, int count) override {
+        for (int i = 0; i < count; ++i) fn(spans[i]);
+      }
       Fn& fn;
     } adaptor(fn);
     Sweep(rule, static_cast<SpanSink&>(adaptor));
@@ -71,6 +74,9 @@ class ScanlineRasterizer {
   int m_height = 0;
   std::vector<Edge> m_edges;
   std::vector<Edge> m_active;
+  // Adds the spans of one row from its crossings, sorted.
+  void RowSpans(FillRule rule, int y, const int* crossings, int n);
+
   // Per band of rows: crossings per row, their start offsets, and the
   // crossings themselves as (pixel << 1 | downwards).
   std::vector<int> m_count;
