@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 
 #include "dxf/DxfWriter.h"
 #include "logger/Trace.h"
@@ -9,12 +10,7 @@
 namespace brisol {
 
 void CDxfPolyfaceMesh::AddVertex(const CVec& v) {
-  if (m_aVertices.empty()) {
-    m_aVertices.reserve(10);
-    m_aVertices.push_back(kZeroVec);  // slot 0 holds no vertex
-  } else if (m_aVertices.size() == m_aVertices.capacity()) {
-    m_aVertices.reserve(m_aVertices.size() + 10);
-  }
+  if (m_aVertices.empty()) m_aVertices.push_back(kZeroVec);  // slot 0 holds no vertex
   m_aVertices.push_back(v);
 }
 
@@ -30,7 +26,6 @@ bool CDxfPolyfaceMesh::AddFace(const DxfFace& face) {
       return false;
     }
   }
-  if (m_aFaces.size() == m_aFaces.capacity()) m_aFaces.reserve(m_aFaces.size() + 50);
   m_aFaces.push_back(face);
   return true;
 }
@@ -82,19 +77,64 @@ void CDxfPolyfaceMesh::FlipFaces() {
     if (face.count == 3 || face.count == 4) std::reverse(face.v, face.v + face.count);
 }
 
+namespace {
+
+bool SharesEdge(const DxfFace& a, const DxfFace& b) {
+  int shared = 0;
+  for (int k = 0; k < 3; ++k)
+    if (a.v[k] == b.v[0] || a.v[k] == b.v[1] || a.v[k] == b.v[2]) ++shared;
+  return shared == 2;
+}
+
+bool HasRepeatedNumber(const DxfFace& f) { return f.v[0] == f.v[1] || f.v[1] == f.v[2] || f.v[0] == f.v[2]; }
+
+std::uint64_t EdgeKey(int a, int b) {
+  const auto lo = static_cast<std::uint32_t>(std::min(a, b));
+  const auto hi = static_cast<std::uint32_t>(std::max(a, b));
+  return (static_cast<std::uint64_t>(lo) << 32) | hi;
+}
+
+}  // namespace
+
+// Face i is compared with the later triangles in file order. Only triangles
+// that share an edge with it can merge, so they are found through an index
+// of edges instead of a scan of every later face; a triangle that repeats a
+// number (which can count a single shared vertex twice) is compared with
+// every later face.
 void CDxfPolyfaceMesh::MergeTriangles() {
   const int faces = GetFaceCount();
+  std::unordered_map<std::uint64_t, std::vector<int>> edgeFaces;
+  for (int f = 0; f < faces; ++f) {
+    const DxfFace& face = m_aFaces[static_cast<std::size_t>(f)];
+    if (face.count != 3) continue;
+    edgeFaces[EdgeKey(face.v[0], face.v[1])].push_back(f);
+    edgeFaces[EdgeKey(face.v[1], face.v[2])].push_back(f);
+    edgeFaces[EdgeKey(face.v[0], face.v[2])].push_back(f);
+  }
+
+  std::vector<int> candidates;
   for (int i = 0; i < faces; ++i) {
-    if (m_aFaces[static_cast<std::size_t>(i)].count != 3) continue;
+    const DxfFace& a = m_aFaces[static_cast<std::size_t>(i)];
+    if (a.count != 3) continue;
+    candidates.clear();
+    if (HasRepeatedNumber(a)) {
+      for (int j = i + 1; j < faces; ++j) candidates.push_back(j);
+    } else {
+      for (const std::uint64_t key :
+           {EdgeKey(a.v[0], a.v[1]), EdgeKey(a.v[1], a.v[2]), EdgeKey(a.v[0], a.v[2])}) {
+        const auto it = edgeFaces.find(key);
+        if (it == edgeFaces.end()) continue;
+        for (int j : it->second)
+          if (j > i) candidates.push_back(j);
+      }
+      std::sort(candidates.begin(), candidates.end());
+      candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    }
+
     const CVec ni = FaceNormal(i);
-    for (int j = i + 1; j < faces; ++j) {
-      const DxfFace& a = m_aFaces[static_cast<std::size_t>(i)];
+    for (int j : candidates) {
       const DxfFace& b = m_aFaces[static_cast<std::size_t>(j)];
-      if (b.count != 3) continue;
-      int shared = 0;
-      for (int k = 0; k < 3; ++k)
-        if (a.v[k] == b.v[0] || a.v[k] == b.v[1] || a.v[k] == b.v[2]) ++shared;
-      if (shared != 2) continue;
+      if (b.count != 3 || !SharesEdge(a, b)) continue;
       const CVec nj = FaceNormal(j);
       const bool agree = (ni - nj).Length() <= 0.01 || (ni + nj).Length() <= 0.01;
       if (!agree) continue;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct MergeCase {
   std::string name;
   std::vector<DxfFace> faces;
   std::vector<std::vector<int>> expected;  // the numbers in use per face
+  friend void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class MergeTrianglesTest : public ::testing::TestWithParam<MergeCase> {};
@@ -89,6 +91,84 @@ TEST(MergeTriangles, DuplicateNumbersAreTracedAndLeftAlone) {
   EXPECT_EQ(FacesOf(mesh), (std::vector<std::vector<int>>{{1, 3, 7}, {3, 7, 7}}));
   ASSERT_FALSE(traces.Texts().empty());
   EXPECT_EQ(traces.Texts()[0], "MergeTriangles, Error: could not find 4th point");
+}
+
+// The merge as a plain scan of every later face, to compare with.
+std::vector<std::vector<int>> ReferenceMerge(const CDxfPolyfaceMesh& mesh) {
+  std::vector<DxfFace> f;
+  for (int k = 0; k < mesh.GetFaceCount(); ++k) f.push_back(mesh.GetFace(k));
+  auto normal = [&](const DxfFace& face) {
+    const CVec p = mesh.GetPoint(face.v[0]), q = mesh.GetPoint(face.v[1]), r = mesh.GetPoint(face.v[2]);
+    CVec n = CVec::Cross(p - q, p - r);
+    n.Normalize();
+    return n;
+  };
+  auto in = [](const DxfFace& face, int x) { return face.v[0] == x || face.v[1] == x || face.v[2] == x; };
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    if (f[i].count != 3) continue;
+    const CVec ni = normal(f[i]);
+    for (std::size_t j = i + 1; j < f.size(); ++j) {
+      if (f[j].count != 3) continue;
+      std::vector<int> common, where;
+      for (int k = 0; k < 3; ++k)
+        if (in(f[j], f[i].v[k])) common.push_back(f[i].v[k]);
+      if (common.size() != 2) continue;
+      const CVec nj = normal(f[j]);
+      if ((ni - nj).Length() > 0.01 && (ni + nj).Length() > 0.01) continue;
+      int fourth = -1;
+      for (int k = 0; k < 3 && fourth < 0; ++k)
+        if (!in(f[i], f[j].v[k])) fourth = f[j].v[k];
+      if (fourth >= 0) {
+        int d = -1, e = -1;
+        for (int k = 0; k < 3; ++k) {
+          if (d < 0 && f[i].v[k] == common[0]) d = k;
+          if (e < 0 && f[i].v[k] == common[1]) e = k;
+        }
+        const int a = f[i].v[0], b = f[i].v[1], c = f[i].v[2];
+        bool done = true;
+        if (d == 0 && e == 1) f[i] = Quad(a, fourth, b, c);
+        else if (d == 1 && e == 2) f[i] = Quad(a, b, fourth, c);
+        else if (d == 0 && e == 2) f[i] = Quad(a, b, c, fourth);
+        else done = false;
+        if (done) f[j].count = 0;
+      }
+      break;
+    }
+  }
+  std::vector<std::vector<int>> out;
+  for (const DxfFace& face : f) out.emplace_back(face.v, face.v + face.count);
+  return out;
+}
+
+TEST(MergeTriangles, AgreesWithAPlainScanOnRandomMeshes) {
+  std::uint32_t state = 12345;
+  auto next = [&state](int n) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>((state >> 16) % static_cast<std::uint32_t>(n));
+  };
+  int merged = 0;
+  for (int round = 0; round < 300; ++round) {
+    CDxfPolyfaceMesh mesh;
+    const int vertices = 4 + next(8);
+    // Few distinct heights, so that many triangles lie in one plane.
+    for (int v = 0; v < vertices; ++v)
+      mesh.AddVertex({static_cast<double>(next(3)), static_cast<double>(next(3)), static_cast<double>(next(2))});
+    const int faces = 2 + next(25);
+    for (int k = 0; k < faces; ++k) {
+      const int kind = next(10);
+      const int a = 1 + next(vertices), b = 1 + next(vertices), c = 1 + next(vertices);
+      if (kind == 0)
+        mesh.AddFace(Quad(a, b, c, 1 + next(vertices)));
+      else
+        mesh.AddFace(Tri(a, b, c));  // repeated numbers included
+    }
+    const auto expected = ReferenceMerge(mesh);
+    for (const auto& face : expected) merged += face.empty() ? 1 : 0;
+    test::TraceLog quiet;
+    mesh.MergeTriangles();
+    ASSERT_EQ(FacesOf(mesh), expected) << "round " << round;
+  }
+  EXPECT_GT(merged, 100);  // the meshes do exercise the merging
 }
 
 TEST(CDxfPolyfaceMesh, GetPointZeroIsTracedAndAnswersZero) {

@@ -9,10 +9,9 @@
 
 namespace brisol {
 
-void CDxfPolyline::AddVertex(const CVec& v) {
-  if (m_aVertices.size() == m_aVertices.capacity()) m_aVertices.reserve(m_aVertices.size() + 10);
-  m_aVertices.push_back(v);
-}
+// The array grows geometrically, so a polyline of a million vertices costs no
+// more than its vertices.
+void CDxfPolyline::AddVertex(const CVec& v) { m_aVertices.push_back(v); }
 
 CVec CDxfPolyline::GetVertex(int i) const {
   if (i < 0 || i >= GetVertexCount()) return kZeroVec;

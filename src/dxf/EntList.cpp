@@ -22,11 +22,8 @@ CEntList& CEntList::operator=(const CEntList& other) {
   return *this;
 }
 
-void CEntList::Append(std::unique_ptr<CDxfEntity> entity) {
-  // Room for 100 at first, then 100 more each time the list is full.
-  if (m_apEntities.size() == m_apEntities.capacity()) m_apEntities.reserve(m_apEntities.size() + 100);
-  m_apEntities.push_back(std::move(entity));
-}
+// The array grows geometrically: appending stays cheap however long the list.
+void CEntList::Append(std::unique_ptr<CDxfEntity> entity) { m_apEntities.push_back(std::move(entity)); }
 
 int CEntList::AddEntity(const CDxfEntity* entity, const CDxfLayer* layer) {
   if (entity == nullptr) {
