@@ -121,6 +121,10 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
   if (exists && !S_ISREG(st.st_mode)) {
     return Failure(kImgErrWrite, Format("Cannot save '%s': it is not a regular file", path.c_str()));
   }
+  // Renaming over a file ignores its own permissions; respect them.
+  if (exists && ::access(target.c_str(), W_OK) != 0) {
+    return Failure(kImgErrWrite, SystemError("the file is write-protected", path, errno));
+  }
 
   const std::size_t slash = target.rfind('/');
   const std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));

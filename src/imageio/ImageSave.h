@@ -21,7 +21,8 @@ struct SaveResult {
 // extension of path (letter case ignored). The user's file is never
 // destroyed: the picture goes to a temporary file in the same directory,
 // which is flushed to disk and then renamed over the target. On any failure
-// the temporary file is removed and an existing target is left untouched;
+// the temporary file is removed and an existing target is left untouched
+// (a write-protected target is not replaced);
 // the result says why. Failures are also written to the log.
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
 

@@ -188,18 +188,51 @@ TEST(SaveImageFile, FullDiskLeavesTheOldFileAndNoTemporary) {
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"photo.bmp"});
 }
 
-TEST(SaveImageFile, NoPermissionToWriteTheFolder) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+// Runs the check in a child process as an ordinary user (nobody, when the
+// tests run as the superuser, whom permissions do not stop).
+template <typename Check>
+void AsOrdinaryUser(Check check) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
+        std::_Exit(check() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(SaveImageFileDeathTest, NoPermissionToWriteTheFolder) {
   TempDir dir;
+  ::chmod(dir.path().c_str(), 0755);
   const std::string folder = dir.File("locked");
   std::filesystem::create_directory(folder);
-  test::WriteFile(folder + "/pic.png", "old");
+  const std::string path = folder + "/pic.png";
+  test::WriteFile(path, "old");
   ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-  const SaveResult result = SaveImageFile(*test::SurfaceOf(test::MakePhotoLike(4, 4)), folder + "/pic.png");
+  ::chmod(path.c_str(), 0666);
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(4, 4));
+  AsOrdinaryUser([&] {
+    const SaveResult result = SaveImageFile(*surface, path);
+    return !result.ok() &&
+           result.message == "Cannot save '" + path + "': cannot create a file in its folder (Permission denied)";
+  });
   ::chmod(folder.c_str(), 0755);
-  EXPECT_FALSE(result.ok());
-  EXPECT_EQ(result.message, "Cannot save '" + folder + "/pic.png': cannot create a file in its folder (Permission denied)");
-  EXPECT_EQ(test::ReadFile(folder + "/pic.png"), "old");
+  EXPECT_EQ(test::ReadFile(path), "old");
+}
+
+TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
+  TempDir dir;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);  // anyone may rename within it
+  const std::string path = dir.File("keep.png");
+  test::WriteFile(path, "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(4, 4));
+  AsOrdinaryUser([&] {
+    const SaveResult result = SaveImageFile(*surface, path);
+    return !result.ok() && result.message == "Cannot save '" + path + "': the file is write-protected (Permission denied)";
+  });
+  EXPECT_EQ(test::ReadFile(path), "old");
+  EXPECT_EQ(Entries(dir), std::vector<std::string>{"keep.png"});
 }
 
 }  // namespace
