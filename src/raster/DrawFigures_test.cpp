@@ -487,6 +487,9 @@ TEST(DrawFiguresClipping, AbsurdInputNeverWritesOutside) {
       {"extreme ellipse", Pen::Solid(1, kRed), [&](DrawContext& dc) { dc.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX); }},
       {"ellipse at the edge", Pen::Solid(30, kRed), [&](DrawContext& dc) { dc.Ellipse(-10, -10, 12, 12); }},
       {"ellipse huge pen", Pen::Solid(1000000, kRed), [&](DrawContext& dc) { dc.Ellipse(10, 10, 40, 30); }},
+      // Found by fuzzing: tens of thousands of crossings on every row.
+      {"long ellipse, enormous pen", Pen::Solid(762472048, kRed),
+       [&](DrawContext& dc) { dc.Ellipse(29, 45, 197632, -49); }},
   };
   for (const AbsurdCase& c : cases) {
     GuardedSurface s(37, 23);

@@ -149,14 +149,18 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
         RowSpans(rule, row + r, sorted, 4);
       } else {
         int* m = crossings + offset[r];
-        for (int i = 1; i < n; ++i) {
-          const int v = m[i];
-          int j = i;
-          while (j > 0 && m[j - 1] > v) {
-            m[j] = m[j - 1];
-            --j;
+        if (n > 16) {
+          std::sort(m, m + n);  // a busy row: never quadratic
+        } else {
+          for (int i = 1; i < n; ++i) {
+            const int v = m[i];
+            int j = i;
+            while (j > 0 && m[j - 1] > v) {
+              m[j] = m[j - 1];
+              --j;
+            }
+            m[j] = v;
           }
-          m[j] = v;
         }
         RowSpans(rule, row + r, m, n);
       }
