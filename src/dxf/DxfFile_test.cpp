@@ -42,6 +42,14 @@ class DxfRead {
   std::vector<std::string> boxes;
 };
 
+// prefix followed by the number (built by appending: GCC 12 warns wrongly
+// about "literal" + std::string here).
+std::string Numbered(const char* prefix, int i) {
+  std::string name(prefix);
+  name.append(std::to_string(i));
+  return name;
+}
+
 std::string Entities(const std::string& body) {
   return Dxf({{0, "SECTION"}, {2, "ENTITIES"}}) + body + Dxf({{0, "ENDSEC"}, {0, "EOF"}});
 }
@@ -496,8 +504,8 @@ TEST(DxfFile, NestedBlocksCannotMakeExtentsRunAway) {
   std::string blocks = Block("L0", kLine);
   for (int level = 1; level <= 7; ++level) {
     std::string inserts;
-    for (int k = 0; k < 10; ++k) inserts += Dxf({{0, "INSERT"}, {2, "L" + std::to_string(level - 1)}});
-    blocks += Block(("L" + std::to_string(level)).c_str(), inserts);
+    for (int k = 0; k < 10; ++k) inserts += Dxf({{0, "INSERT"}, {2, Numbered("L", level - 1)}});
+    blocks += Block(Numbered("L", level).c_str(), inserts);
   }
   std::string top;
   for (int k = 0; k < 40; ++k) top += Dxf({{0, "INSERT"}, {2, "L7"}, {10, std::to_string(k)}});
@@ -511,6 +519,23 @@ TEST(DxfFile, NestedBlocksCannotMakeExtentsRunAway) {
   EXPECT_EQ(dropped, 39);
   CVec min, max;
   r.file.GetExtents(min, max);
+}
+
+TEST(DxfFile, TablesAtTheirLimitsDropTheRestAndReadOn) {
+  std::string records;
+  for (int i = 1; i <= 1024; ++i) records += Dxf({{0, "LAYER"}, {2, Numbered("L", i)}});
+  std::string blocks;
+  for (int i = 1; i <= 1501; ++i) blocks += Block(Numbered("B", i).c_str(), kLine);
+  DxfRead r(LayerTable(records) + Blocks(blocks) +
+            Entities(Dxf({{0, "INSERT"}, {2, "B1500"}, {0, "INSERT"}, {2, "B1501"}, {0, "LINE"}, {8, "L1024"}})));
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.file.GetLayerTable().GetCount(), 1024);  // "0" and L1 .. L1023
+  EXPECT_TRUE(r.Traced("CLayerTable::AddLayer (L1024),\ntoo many layers (1024)"));
+  EXPECT_EQ(r.file.GetBlockTable().GetCount(), 1500);
+  EXPECT_TRUE(r.Traced("Block buffer overflow"));
+  EXPECT_EQ(r.Count(kDxfInsert), 1);  // B1501 was dropped
+  ASSERT_EQ(r.Count(kDxfLine), 1);
+  EXPECT_STREQ(r.file.GetEntity(1)->GetLayerName(), "0");
 }
 
 // --- POLYLINE and its three candidates ------------------------------------------
