@@ -33,6 +33,21 @@ bool MissesBlock(std::span<const POINT> points, double margin, const PixelBlock&
   return maxX + margin < 0 || maxY + margin < 0 || minX - margin > block.width || minY - margin > block.height;
 }
 
+// Whether the spans of a filled polygon and of its wide outline can be held
+// at once: at most this many, by a generous estimate of both.
+bool CanHoldSpans(std::span<const POINT> points, const Pen& pen, const PixelBlock& block) {
+  constexpr long long kMaxSpans = 1 << 21;
+  long long minY = points[0].y, maxY = minY;
+  for (const POINT& p : points) {
+    minY = std::min<long long>(minY, p.y);
+    maxY = std::max<long long>(maxY, p.y);
+  }
+  const long long reach = pen.width() / 2 + 2;
+  const long long rows = std::min<long long>(maxY + reach, block.height) - std::max<long long>(minY - reach, 0);
+  const long long perRow = std::min<long long>(8 * static_cast<long long>(points.size()) + 64, block.width + 1);
+  return rows <= 0 || rows * perRow <= kMaxSpans;
+}
+
 void FillSpans(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler,
                COLORREF colour) {
   ras.Sweep(rule, [&](const Span& s) { filler.Fill(block.Pixel(s.x0, s.y), s.x1 - s.x0, colour); });
@@ -126,7 +141,7 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
   FigureScratch& scratch = TheFigureScratch();
   const FillRule rule = m_fillMode == WINDING ? FillRule::NonZero : FillRule::EvenOdd;
   const bool fill = points.size() >= 3 && !m_brush.IsNull();
-  if (fill && IsWide(m_pen)) {
+  if (fill && IsWide(m_pen) && CanHoldSpans(points, m_pen, m_block)) {
     // The pen covers part of the fill: work out both, then write each pixel once.
     scratch.ras.Reset(m_block.width, m_block.height);
     scratch.ras.AddPolygon(points);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -257,6 +258,28 @@ TEST(DrawFiguresWidePen, FilledPolygonLooksLikeFillThenOutline) {
       }
     }
   }
+}
+
+TEST(DrawFiguresWidePen, ManyVerticedPolygonOnABigSurfaceLooksTheSame) {
+  // Too many spans to hold at once: drawn in two passes, with the same result.
+  std::vector<POINT> spiky;
+  for (int i = 0; i < 300; ++i) {
+    const double a = 2 * M_PI * i / 300;
+    const double r = (i % 2) ? 480 : 200;
+    spiky.push_back({1500 + static_cast<int>(r * std::cos(a) * 3), 500 + static_cast<int>(r * std::sin(a))});
+  }
+  CDADC once(SIZE{3000, 1000}), twice(SIZE{3000, 1000});
+  once.GetDC().SelectBrush(Brush::Solid(kBlue));
+  once.GetDC().SelectPen(Pen::Solid(7, kRed));
+  once.GetDC().Polygon(spiky);
+  twice.GetDC().SelectBrush(Brush::Solid(kBlue));
+  twice.GetDC().SelectPen(Pen::Null());
+  twice.GetDC().Polygon(spiky);
+  twice.GetDC().SelectBrush(Brush::Null());
+  twice.GetDC().SelectPen(Pen::Solid(7, kRed));
+  twice.GetDC().Polygon(spiky);
+  EXPECT_EQ(0, std::memcmp(once.GetBits(), twice.GetBits(), static_cast<std::size_t>(once.GetImageSize())));
+  EXPECT_EQ(once.GetDC().GetPixel(1500, 500), kBlue);
 }
 
 TEST(DrawFiguresWidePen, LineHasRoundEnds) {
