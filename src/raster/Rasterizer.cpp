@@ -41,11 +41,10 @@ void ScanlineRasterizer::AddEdge(double x0, double y0, double x1, double y1) {
   e.top = static_cast<int>(top);
   e.end = static_cast<int>(end);
   e.dir = dir;
-  const double dy = y1 - y0;
-  // Interpolating by the fraction stays finite even for an edge that is
-  // almost horizontal and very long.
-  e.x = x0 + (x1 - x0) * ((top + 0.5 - y0) / dy);
-  e.dxdy = (e.end - e.top > 1) ? (x1 - x0) / dy : 0.0;
+  e.x0 = x0;
+  e.dx = x1 - x0;
+  e.dy = y1 - y0;
+  e.t = top + 0.5 - y0;
   m_edges.push_back(e);
 }
 
@@ -79,13 +78,19 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
       row = std::max(row, m_edges[next].top);
     }
     if (row >= m_height) break;
-    const int bandEnd = std::min(row + kBand, m_height);
-    const int rows = bandEnd - row;
+    int bandEnd = std::min(row + kBand, m_height);
     while (next < m_edges.size() && m_edges[next].top < bandEnd) m_active.push_back(m_edges[next++]);
+    // A figure of very many edges gets thinner bands, so that a band's
+    // crossings stay few enough to hold.
+    constexpr std::size_t kMaxCrossings = std::size_t{1} << 22;
+    if (m_active.size() * static_cast<std::size_t>(bandEnd - row) > kMaxCrossings)
+      bandEnd = row + static_cast<int>(std::max<std::size_t>(1, kMaxCrossings / m_active.size()));
+    const int rows = bandEnd - row;
 
     int* count = m_count.data();
     std::fill(count, count + rows + 1, 0);
     for (const Edge& e : m_active) {
+      if (e.top >= bandEnd) continue;  // taken in early for a band made thinner
       ++count[std::max(e.top, row) - row];
       --count[std::min(e.end, bandEnd) - row];
     }
@@ -106,13 +111,13 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
       const int a = std::max(e.top, row) - row;
       const int b = std::min(e.end, bandEnd) - row;
       const int down = e.dir > 0 ? 1 : 0;
-      double x = e.x;
-      const double dxdy = e.dxdy;
+      const double x0 = e.x0, dx = e.dx, dy = e.dy;
+      double t = e.t;
       for (int r = a; r < b; ++r) {
-        crossings[count[r]++] = (PixelAtOrRight(x, right) << 1) | down;
-        x += dxdy;
+        crossings[count[r]++] = (PixelAtOrRight(x0 + t * dx / dy, right) << 1) | down;
+        t += 1.0;
       }
-      e.x = x;
+      e.t = t;
       ended |= e.end <= bandEnd;
     }
     if (ended) {

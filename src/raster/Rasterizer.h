@@ -63,8 +63,14 @@ class ScanlineRasterizer {
 
  private:
   struct Edge {
-    double x = 0;     // the crossing with the centre line of the row reached
-    double dxdy = 0;  // change of x from one row to the next
+    // The edge runs from (x0, y0) by (dx, dy), dy > 0; t is the height of
+    // the centre line of the row reached above y0. Its crossing is worked
+    // out afresh on every row as x0 + t dx / dy: exact for whole-number
+    // corners, so that centres lying on an edge are decided alike everywhere.
+    double x0 = 0;
+    double dx = 0;
+    double dy = 0;
+    double t = 0;
     int top = 0;      // first row whose centre the edge crosses
     int end = 0;      // one past the last such row
     int dir = 0;      // +1 downwards, -1 upwards

@@ -1,0 +1,122 @@
+#include "raster/Rasterizer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace brisol {
+namespace {
+
+constexpr int kW = 40, kH = 30;
+
+// Whether the centre of pixel (px, py) is inside the closed polygon, decided
+// one pixel at a time: crossings of the centre line at or left of the centre
+// are counted (by direction for the nonzero rule).
+bool InsideByCounting(const std::vector<POINT>& pts, int px, int py, FillRule rule) {
+  const double xc = px + 0.5, yc = py + 0.5;
+  int winding = 0, crossings = 0;
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    double x0 = pts[i].x, y0 = pts[i].y;
+    double x1 = pts[(i + 1) % pts.size()].x, y1 = pts[(i + 1) % pts.size()].y;
+    int dir = 1;
+    if (y0 == y1) continue;
+    if (y0 > y1) {
+      std::swap(x0, x1);
+      std::swap(y0, y1);
+      dir = -1;
+    }
+    if (!(y0 <= yc && yc < y1)) continue;
+    const double x = x0 + (yc - y0) * (x1 - x0) / (y1 - y0);
+    if (x <= xc) {
+      winding += dir;
+      ++crossings;
+    }
+  }
+  return rule == FillRule::EvenOdd ? (crossings & 1) != 0 : winding != 0;
+}
+
+std::vector<std::uint8_t> Rasterize(const std::vector<POINT>& pts, FillRule rule, int w, int h) {
+  std::vector<std::uint8_t> hit(static_cast<std::size_t>(w) * h, 0);
+  ScanlineRasterizer ras;
+  ras.Reset(w, h);
+  ras.AddPolygon(pts);
+  int lastY = -1, lastX1 = -1;
+  ras.Sweep(rule, [&](const Span& s) {
+    EXPECT_GE(s.y, 0);
+    EXPECT_LT(s.y, h);
+    EXPECT_GE(s.x0, 0);
+    EXPECT_LE(s.x1, w);
+    EXPECT_LT(s.x0, s.x1);
+    // Rows come down the picture, spans left to right without touching.
+    EXPECT_GE(s.y, lastY);
+    if (s.y == lastY) {
+      EXPECT_GT(s.x0, lastX1);
+    }
+    lastY = s.y;
+    lastX1 = s.x1;
+    for (int x = s.x0; x < s.x1; ++x) {
+      EXPECT_EQ(hit[s.y * w + x], 0) << "pixel given twice";
+      hit[s.y * w + x] = 1;
+    }
+  });
+  return hit;
+}
+
+void ExpectSameAsCounting(const std::vector<POINT>& pts, FillRule rule, const char* what, int w = kW,
+                          int h = kH) {
+  const std::vector<std::uint8_t> hit = Rasterize(pts, rule, w, h);
+  int wrong = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if ((hit[y * w + x] != 0) != InsideByCounting(pts, x, y, rule) && ++wrong <= 3)
+        ADD_FAILURE() << what << ": pixel " << x << "," << y;
+}
+
+TEST(Rasterizer, RandomPolygonsMatchPixelByPixelCounting) {
+  std::uint32_t state = 12345;
+  auto next = [&state](int range) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
+  };
+  for (int trial = 0; trial < 400; ++trial) {
+    std::vector<POINT> pts(3 + next(10));
+    for (POINT& p : pts) p = {next(kW + 20) - 10, next(kH + 20) - 10};
+    ExpectSameAsCounting(pts, FillRule::EvenOdd, "alternate");
+    ExpectSameAsCounting(pts, FillRule::NonZero, "winding");
+  }
+}
+
+TEST(Rasterizer, ManyEdgesOnEveryRowMatchCounting) {
+  // A comb of 20,000 teeth from far above to far below a narrow, tall
+  // picture: tens of thousands of crossings per row, more than a band of
+  // the usual height can hold.
+  constexpr int kCombW = 2, kCombH = 300;
+  std::vector<POINT> comb;
+  for (int i = 0; i < 20000; ++i) {
+    comb.push_back({-30000 + 3 * i, -5});
+    comb.push_back({-30000 + 3 * i + 1, kCombH + 7});
+  }
+  comb.push_back({40000, kCombH + 50});
+  comb.push_back({-30000, kCombH + 50});
+  ExpectSameAsCounting(comb, FillRule::EvenOdd, "comb alternate", kCombW, kCombH);
+  ExpectSameAsCounting(comb, FillRule::NonZero, "comb winding", kCombW, kCombH);
+}
+
+TEST(Rasterizer, EdgesThatAreNotFiniteAreDropped) {
+  ScanlineRasterizer ras;
+  ras.Reset(kW, kH);
+  const double inf = 1.0 / 0.0;
+  ras.AddEdge(0, 0, inf, 10);
+  ras.AddEdge(0, 0, 5, 0.0 / 0.0);
+  ras.AddEdge(3, 3, 3, 3);
+  EXPECT_TRUE(ras.Empty());
+  ras.AddEdge(2, 0, 2, 10);
+  ras.AddEdge(8, 10, 8, 0);
+  int pixels = 0;
+  ras.Sweep(FillRule::NonZero, [&](const Span& s) { pixels += s.x1 - s.x0; });
+  EXPECT_EQ(pixels, 60);
+}
+
+}  // namespace
+}  // namespace brisol
