@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -11,13 +12,13 @@ namespace brisol {
 namespace {
 
 struct MixJob {
+  const MixRowWeights* weights = nullptr;  // mixing with a weight that varies
   PixelBlock dst;
   PixelBlock src;
   PixelBlock orig;  // bits null: no mixing
   const CImageMix* mix = nullptr;
   bool mixing = false;
   int level = 1;
-  double radius = 0.0;
 };
 
 // The average of the level x level block under output pixel (j, i), per channel.
@@ -39,7 +40,7 @@ inline void Average(const MixJob& job, const std::uint8_t* const* rows, int j, i
 }
 
 void MixRows(const MixJob& job, int firstRow, int lastRow) {
-  const int w = job.dst.width, h = job.dst.height;
+  const int w = job.dst.width;
   const bool evenMix = job.mixing && job.mix->m_eGeom == eMixEven;
 
   // With a constant weight every (effect, original) pair has one answer.
@@ -51,16 +52,14 @@ void MixRows(const MixJob& job, int firstRow, int lastRow) {
       for (int o = 0; o < 256; ++o) table[e * 256 + o] = static_cast<std::uint8_t>(e * (1.0 - l) + o * l);
   }
   std::vector<double> weights;
-  if (job.mixing && !evenMix) weights.resize(static_cast<std::size_t>(w));
+  if (job.weights != nullptr) weights.resize(static_cast<std::size_t>(w));
 
   const std::uint8_t* rows[4];
   for (int i = firstRow; i < lastRow; ++i) {
     for (int r = 0; r < job.level; ++r) rows[r] = job.src.Row(job.level * i + r);
     std::uint8_t* out = job.dst.Row(i);
     const std::uint8_t* orig = job.mixing ? job.orig.Row(i) : nullptr;
-    if (!weights.empty()) {
-      for (int j = 0; j < w; ++j) weights[j] = MixWeight(*job.mix, j, i, w, h, job.radius);
-    }
+    if (!weights.empty()) job.weights->Row(i, weights.data());
     for (int j = 0; j < w; ++j, out += 3) {
       int e[3];
       if (job.level == 2) {
@@ -148,7 +147,11 @@ void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix*
   job.mix = mix;
   job.mixing = mixing;
   job.level = level;
-  job.radius = std::sqrt(static_cast<double>(w) * w + static_cast<double>(h) * h) * 0.5;
+  std::optional<MixRowWeights> rowWeights;
+  if (mixing && mix->m_eGeom != eMixEven) {
+    rowWeights.emplace(*mix, w, h);
+    job.weights = &*rowWeights;
+  }
 
   // Two bands on two threads for large pictures; every pixel is computed
   // independently, so the result does not depend on the split.

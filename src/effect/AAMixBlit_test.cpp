@@ -97,6 +97,23 @@ TEST(AAMixBlit, GeometryWeights) {
   EXPECT_NEAR(MixWeight(circ, 0, 0, w, h, radius), 0.0, 1e-9);
 }
 
+TEST(AAMixBlit, RowWeightsEqualPixelWeights) {
+  for (int geom = eMixEven; geom < ikNumMixGeoms; ++geom) {
+    for (const CImageMix mix : {CImageMix{geom, 0, 50}, CImageMix{geom, 37, 20}, CImageMix{geom, 99, 100}}) {
+      for (const SIZE size : {SIZE{101, 47}, SIZE{64, 64}, SIZE{1, 1}}) {
+        const double radius = std::sqrt(double(size.cx) * size.cx + double(size.cy) * size.cy) * 0.5;
+        const MixRowWeights rows(mix, size.cx, size.cy);
+        std::vector<double> row(static_cast<size_t>(size.cx));
+        for (int i = 0; i < size.cy; ++i) {
+          rows.Row(i, row.data());
+          for (int j = 0; j < size.cx; ++j)
+            ASSERT_EQ(row[j], MixWeight(mix, j, i, size.cx, size.cy, radius)) << geom << " " << j << "," << i;
+        }
+      }
+    }
+  }
+}
+
 TEST(AAMixBlit, RefusalsLeaveTheOutputAndExplain) {
   struct Case { SIZE work, out, orig; bool withMix; const char* message; };
   const Case cases[] = {

@@ -36,13 +36,9 @@ double RawWeight(int geom, int j, int i, int w, int h, double radius) {
   }
 }
 
-}  // namespace
 
-double MixWeight(const CImageMix& mix, int j, int i, int w, int h, double radius) {
-  if (mix.m_eGeom == eMixEven) return mix.m_iSharpness * 0.01;
-
-  const double r = RawWeight(mix.m_eGeom, j, i, w, h, radius);
-
+// Bias and sharpness applied to a raw weight.
+inline double Shape(const CImageMix& mix, double r) {
   // Bias: the point K moves to 1 - K, keeping 0 at 0 and 1 at 1.
   const double k = mix.m_iVisible * 0.01;
   double biased;
@@ -58,6 +54,89 @@ double MixWeight(const CImageMix& mix, int j, int i, int w, int h, double radius
   if (biased <= s) return 1.0;
   if (biased >= 1.0 - s) return 0.0;
   return (biased - (1.0 - s)) / (s - (1.0 - s));
+}
+
+}  // namespace
+
+double MixWeight(const CImageMix& mix, int j, int i, int w, int h, double radius) {
+  if (mix.m_eGeom == eMixEven) return mix.m_iSharpness * 0.01;
+  return Shape(mix, RawWeight(mix.m_eGeom, j, i, w, h, radius));
+}
+
+MixRowWeights::MixRowWeights(const CImageMix& mix, int w, int h)
+    : m_mix(mix),
+      m_w(w),
+      m_h(h),
+      m_radius(std::sqrt(static_cast<double>(w) * w + static_cast<double>(h) * h) * 0.5),
+      m_x(static_cast<std::size_t>(w)),
+      m_dx2(static_cast<std::size_t>(w)),
+      m_ux2(static_cast<std::size_t>(w)),
+      m_absX(static_cast<std::size_t>(w)) {
+  for (int j = 0; j < w; ++j) {
+    const double x = static_cast<double>(j) / w;
+    const double dx = j - 0.5 * w;
+    const double ux = 2.0 * std::fabs(x - 0.5);
+    m_x[j] = x;
+    m_dx2[j] = dx * dx;
+    m_ux2[j] = ux * ux;
+    m_absX[j] = std::fabs(x - 0.5);
+  }
+}
+
+void MixRowWeights::Row(int i, double* weights) const {
+  const int w = m_w;
+  const int geom = m_mix.m_eGeom;
+  if (geom == eMixEven) {
+    for (int j = 0; j < w; ++j) weights[j] = m_mix.m_iSharpness * 0.01;
+    return;
+  }
+  const double y = static_cast<double>(i) / m_h;
+  switch (geom) {
+    case eMixLeftRight:
+      for (int j = 0; j < w; ++j) weights[j] = Shape(m_mix, 1.0 - m_x[j]);
+      return;
+    case eMixRightLeft:
+      for (int j = 0; j < w; ++j) weights[j] = Shape(m_mix, m_x[j]);
+      return;
+    case eMixTopBottom:
+    case eMixBottomTop: {
+      const double l = Shape(m_mix, geom == eMixTopBottom ? 1.0 - y : y);
+      for (int j = 0; j < w; ++j) weights[j] = l;
+      return;
+    }
+    case eMixCircInOut:
+    case eMixCircVignette: {
+      const double dy = i - 0.5 * m_h;
+      const double dy2 = dy * dy;
+      for (int j = 0; j < w; ++j) {
+        const double d = std::sqrt(m_dx2[j] + dy2) / m_radius;
+        weights[j] = Shape(m_mix, geom == eMixCircInOut ? 1.0 - d : d);
+      }
+      return;
+    }
+    case eMixEllipInOut:
+    case eMixEllipVignette: {
+      const double uy = 2.0 * std::fabs(y - 0.5);
+      const double uy2 = uy * uy;
+      for (int j = 0; j < w; ++j) {
+        const double u = std::sqrt(m_ux2[j] + uy2) / 2.0;
+        weights[j] = Shape(m_mix, geom == eMixEllipInOut ? 1.0 - u : u);
+      }
+      return;
+    }
+    case eMixRectInOut:
+    case eMixRectFrame: {
+      const double ay = std::fabs(0.5 - y);
+      for (int j = 0; j < w; ++j) {
+        const double q = 2.0 * std::max(m_absX[j], ay);
+        weights[j] = Shape(m_mix, geom == eMixRectInOut ? 1.0 - q : q);
+      }
+      return;
+    }
+    default:
+      for (int j = 0; j < w; ++j) weights[j] = Shape(m_mix, 0.0);
+      return;
+  }
 }
 
 }  // namespace brisol

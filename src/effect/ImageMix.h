@@ -3,6 +3,8 @@
 // "Even") and the visibility of the original.
 #pragma once
 
+#include <vector>
+
 #include "effect/Enums.h"
 
 namespace brisol {
@@ -18,5 +20,23 @@ struct CImageMix {
 // The original's weight 0..1 at output pixel (j, i) of a w x h picture for a
 // geometry other than "Off"; r is half the picture's diagonal.
 double MixWeight(const CImageMix& mix, int j, int i, int w, int h, double r);
+
+// The same weights a whole row at a time, with what depends on the column
+// worked out once per picture. Gives exactly MixWeight's values.
+class MixRowWeights {
+ public:
+  MixRowWeights(const CImageMix& mix, int w, int h);
+  // weights[j] for j = 0 .. w - 1 of row i.
+  void Row(int i, double* weights) const;
+
+ private:
+  CImageMix m_mix;
+  int m_w, m_h;
+  double m_radius;
+  std::vector<double> m_x;      // j / w
+  std::vector<double> m_dx2;    // (j - w / 2)^2
+  std::vector<double> m_ux2;    // (2 |j / w - 1/2|)^2
+  std::vector<double> m_absX;   // |j / w - 1/2|
+};
 
 }  // namespace brisol
