@@ -24,7 +24,7 @@ using Buffer = std::vector<std::uint8_t>;
 
 // --- building DIBs and BMP files -------------------------------------------
 
-struct DibSpec {
+struct DibRecipe {
   std::uint32_t headerSize = 40;
   int width = 0;
   int height = 0;  // negative: top-down
@@ -37,7 +37,7 @@ struct DibSpec {
   Buffer pixels;
 };
 
-Buffer BuildDib(const DibSpec& s) {
+Buffer BuildDib(const DibRecipe& s) {
   Buffer d;
   if (s.headerSize == 12) {
     Put32(d, 12);
@@ -75,7 +75,7 @@ Buffer BuildDib(const DibSpec& s) {
 
 // A BMP file: file header, then the DIB; pixels at their natural place
 // unless offBits says otherwise.
-Buffer BuildBmp(const DibSpec& s, long long offBits = -1) {
+Buffer BuildBmp(const DibRecipe& s, long long offBits = -1) {
   const Buffer dib = BuildDib(s);
   Buffer f;
   Put16(f, 0x4D42);
@@ -150,7 +150,7 @@ TEST(DibDecoder, PaletteDepthsInEveryHeaderKindAndRowOrder) {
         if (topDown && hc.headerSize == 12) continue;  // unsigned 16-bit height
         SCOPED_TRACE(std::string(hc.name) + " bits " + std::to_string(bits) + (topDown ? " top-down" : ""));
         const int w = 13, h = 5;
-        DibSpec s;
+        DibRecipe s;
         s.headerSize = hc.headerSize;
         s.width = w;
         s.height = topDown ? -h : h;
@@ -169,7 +169,7 @@ TEST(DibDecoder, PaletteDepthsInEveryHeaderKindAndRowOrder) {
 }
 
 TEST(DibDecoder, OneBitUsesThePaletteColours) {
-  DibSpec s;
+  DibRecipe s;
   s.width = 9;
   s.height = 1;
   s.bits = 1;
@@ -180,7 +180,7 @@ TEST(DibDecoder, OneBitUsesThePaletteColours) {
 }
 
 TEST(DibDecoder, IndexBeyondTheColoursUsedIsBlack) {
-  DibSpec s;
+  DibRecipe s;
   s.width = 6;
   s.height = 2;
   s.bits = 8;
@@ -194,7 +194,7 @@ TEST(DibDecoder, IndexBeyondTheColoursUsedIsBlack) {
 TEST(DibDecoder, ColourTableCutShortByThePixelOffset) {
   // 8 bits, colours used 0 (= 256), but the file keeps only 16 entries and
   // its pixel offset says so.
-  DibSpec s;
+  DibRecipe s;
   s.width = 8;
   s.height = 4;
   s.bits = 8;
@@ -217,7 +217,7 @@ TEST(DibDecoder, TrueColourDepths) {
         SCOPED_TRACE(std::string(hc.name) + " bits " + std::to_string(bits) + (topDown ? " top-down" : ""));
         std::vector<std::uint32_t> values;
         for (const Bgr& c : want.pixels) values.push_back(c[0] | (c[1] << 8) | (c[2] << 16) | 0xEE000000u);
-        DibSpec s;
+        DibRecipe s;
         s.headerSize = hc.headerSize;
         s.width = w;
         s.height = topDown ? -h : h;
@@ -288,7 +288,7 @@ TEST(DibDecoder, BitFieldsScaleEachChannel) {
       values.push_back(v);
       want.pixels[i] = expect;
     }
-    DibSpec s;
+    DibRecipe s;
     s.headerSize = fc.headerSize;
     s.compression = fc.compression;
     s.width = w;
@@ -312,7 +312,7 @@ TEST(DibDecoder, PackedTrueColourSkipsItsColourTable) {
   const Picture want = TestColours(5, 2);
   std::vector<std::uint32_t> values;
   for (const Bgr& c : want.pixels) values.push_back(c[0] | (c[1] << 8) | (c[2] << 16));
-  DibSpec s;
+  DibRecipe s;
   s.width = 5;
   s.height = 2;
   s.bits = 24;
@@ -328,7 +328,7 @@ TEST(DibDecoder, LastRowWithoutPaddingIsAccepted) {
   const Picture want = TestColours(3, 2);  // 9 bytes of pixels per 12-byte row
   std::vector<std::uint32_t> values;
   for (const Bgr& c : want.pixels) values.push_back(c[0] | (c[1] << 8) | (c[2] << 16));
-  DibSpec s;
+  DibRecipe s;
   s.width = 3;
   s.height = 2;
   s.bits = 24;
@@ -343,7 +343,7 @@ TEST(DibDecoder, LastRowWithoutPaddingIsAccepted) {
 // --- run-length pictures -------------------------------------------------------
 
 TEST(DibDecoder, Rle8RunsLiteralsDeltaAndEarlyEnd) {
-  DibSpec s;
+  DibRecipe s;
   s.width = 8;
   s.height = 4;
   s.bits = 8;
@@ -376,7 +376,7 @@ TEST(DibDecoder, Rle8RunsLiteralsDeltaAndEarlyEnd) {
 }
 
 TEST(DibDecoder, Rle4AlternatesNibbles) {
-  DibSpec s;
+  DibRecipe s;
   s.width = 7;
   s.height = 2;
   s.bits = 4;
@@ -398,7 +398,7 @@ TEST(DibDecoder, Rle4AlternatesNibbles) {
 }
 
 TEST(DibDecoder, Rle24InAnOs2Header) {
-  DibSpec s;
+  DibRecipe s;
   s.headerSize = 64;
   s.width = 4;
   s.height = 2;
@@ -421,7 +421,7 @@ TEST(DibDecoder, Rle24InAnOs2Header) {
 
 TEST(DibDecoder, RunsIntoTheRowPaddingAreCutOff) {
   // Width 5 at 8 bits: rows are coded as 8 pixels by some encoders.
-  DibSpec s;
+  DibRecipe s;
   s.width = 5;
   s.height = 2;
   s.bits = 8;
@@ -467,7 +467,7 @@ TEST(DibDecoder, BadRunLengthData) {
   };
   for (const BadRleCase& c : cases) {
     SCOPED_TRACE(c.name);
-    DibSpec s;
+    DibRecipe s;
     s.width = 4;
     s.height = c.height;
     s.bits = c.bits;
@@ -484,7 +484,7 @@ TEST(DibDecoder, BadRunLengthData) {
 
 TEST(DibDecoder, InformationGivesTheStoredDepth) {
   for (int bits : {1, 2, 4, 8, 16, 24, 32}) {
-    DibSpec s;
+    DibRecipe s;
     s.width = 300;
     s.height = -200;
     s.bits = bits;
@@ -498,7 +498,7 @@ TEST(DibDecoder, InformationGivesTheStoredDepth) {
     ASSERT_EQ(ReadPackedDibInfo(BuildDib(s), packed), kImgOk);
     EXPECT_EQ(packed.depth, bits);
   }
-  DibSpec rle;
+  DibRecipe rle;
   rle.width = 10;
   rle.height = 10;
   rle.bits = 8;
@@ -510,13 +510,13 @@ TEST(DibDecoder, InformationGivesTheStoredDepth) {
 
 struct RefusalCase {
   const char* name;
-  DibSpec spec;
+  DibRecipe recipe;
   int expected;
 };
 
 TEST(DibDecoder, RefusedHeaders) {
-  auto spec = [](int w, int h, int bits, std::uint32_t compression, std::uint32_t headerSize = 40) {
-    DibSpec s;
+  auto recipe = [](int w, int h, int bits, std::uint32_t compression, std::uint32_t headerSize = 40) {
+    DibRecipe s;
     s.width = w;
     s.height = h;
     s.bits = bits;
@@ -526,52 +526,52 @@ TEST(DibDecoder, RefusedHeaders) {
     return s;
   };
   std::vector<RefusalCase> cases = {
-      {"zero width", spec(0, 4, 24, 0), kImgErrDimensions},
-      {"zero height", spec(4, 0, 24, 0), kImgErrDimensions},
-      {"negative width", spec(-4, 4, 24, 0), kImgErrDimensions},
-      {"lowest height", spec(4, INT32_MIN, 24, 0), kImgErrDimensions},
-      {"100000 x 100000", spec(100000, 100000, 24, 0), kImgErrTooLarge},
-      {"100000 x -100000", spec(100000, -100000, 8, 0), kImgErrTooLarge},
-      {"core 65535 x 65535", spec(65535, 65535, 24, 0, 12), kImgErrTooLarge},
-      {"64-bit pixels", spec(4, 4, 64, 0), kImgErrUnsupported},
-      {"3-bit pixels", spec(4, 4, 3, 0), kImgErrUnsupported},
-      {"zero bits", spec(4, 4, 0, 0), kImgErrUnsupported},
-      {"compression 7", spec(4, 4, 24, 7), kImgErrUnsupported},
-      {"CMYK compression", spec(4, 4, 32, 11), kImgErrUnsupported},
-      {"OS/2 Huffman", spec(4, 4, 1, 3, 64), kImgErrUnsupported},
-      {"RLE24 on 8 bits", spec(4, 4, 8, 4, 64), kImgErrCorrupt},
-      {"bit fields on 8 bits", spec(4, 4, 8, 3), kImgErrCorrupt},
-      {"header size 8", spec(4, 4, 24, 0, 8), kImgErrSignature},
-      {"header size 14", spec(4, 4, 24, 0, 14), kImgErrSignature},
-      {"header size 100", spec(4, 4, 24, 0, 100), kImgErrUnsupported},
-      {"header size 200", spec(4, 4, 24, 0, 200), kImgErrUnsupported},
+      {"zero width", recipe(0, 4, 24, 0), kImgErrDimensions},
+      {"zero height", recipe(4, 0, 24, 0), kImgErrDimensions},
+      {"negative width", recipe(-4, 4, 24, 0), kImgErrDimensions},
+      {"lowest height", recipe(4, INT32_MIN, 24, 0), kImgErrDimensions},
+      {"100000 x 100000", recipe(100000, 100000, 24, 0), kImgErrTooLarge},
+      {"100000 x -100000", recipe(100000, -100000, 8, 0), kImgErrTooLarge},
+      {"core 65535 x 65535", recipe(65535, 65535, 24, 0, 12), kImgErrTooLarge},
+      {"64-bit pixels", recipe(4, 4, 64, 0), kImgErrUnsupported},
+      {"3-bit pixels", recipe(4, 4, 3, 0), kImgErrUnsupported},
+      {"zero bits", recipe(4, 4, 0, 0), kImgErrUnsupported},
+      {"compression 7", recipe(4, 4, 24, 7), kImgErrUnsupported},
+      {"CMYK compression", recipe(4, 4, 32, 11), kImgErrUnsupported},
+      {"OS/2 Huffman", recipe(4, 4, 1, 3, 64), kImgErrUnsupported},
+      {"RLE24 on 8 bits", recipe(4, 4, 8, 4, 64), kImgErrCorrupt},
+      {"bit fields on 8 bits", recipe(4, 4, 8, 3), kImgErrCorrupt},
+      {"header size 8", recipe(4, 4, 24, 0, 8), kImgErrSignature},
+      {"header size 14", recipe(4, 4, 24, 0, 14), kImgErrSignature},
+      {"header size 100", recipe(4, 4, 24, 0, 100), kImgErrUnsupported},
+      {"header size 200", recipe(4, 4, 24, 0, 200), kImgErrUnsupported},
   };
-  RefusalCase zeroMasks{"zero masks", spec(4, 4, 16, 3), kImgErrCorrupt};
-  zeroMasks.spec.masksAfter = {0, 0, 0};
+  RefusalCase zeroMasks{"zero masks", recipe(4, 4, 16, 3), kImgErrCorrupt};
+  zeroMasks.recipe.masksAfter = {0, 0, 0};
   cases.push_back(zeroMasks);
-  RefusalCase gapMask{"mask with a gap", spec(4, 4, 16, 3), kImgErrCorrupt};
-  gapMask.spec.masksAfter = {0xF00F, 0xF0, 0xF00};
+  RefusalCase gapMask{"mask with a gap", recipe(4, 4, 16, 3), kImgErrCorrupt};
+  gapMask.recipe.masksAfter = {0xF00F, 0xF0, 0xF00};
   cases.push_back(gapMask);
-  RefusalCase wideMask{"mask wider than the pixel", spec(4, 4, 16, 3), kImgErrCorrupt};
-  wideMask.spec.masksAfter = {0xFF0000, 0xFF00, 0xFF};
+  RefusalCase wideMask{"mask wider than the pixel", recipe(4, 4, 16, 3), kImgErrCorrupt};
+  wideMask.recipe.masksAfter = {0xFF0000, 0xFF00, 0xFF};
   cases.push_back(wideMask);
-  RefusalCase missingMasks{"masks cut off", spec(4, 4, 16, 3), kImgErrRead};
-  missingMasks.spec.pixels.clear();
+  RefusalCase missingMasks{"masks cut off", recipe(4, 4, 16, 3), kImgErrRead};
+  missingMasks.recipe.pixels.clear();
   cases.push_back(missingMasks);
 
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.name);
     Bgr24Image image;
     ImageInfo info;
-    EXPECT_EQ(DecodeBmp(BuildBmp(c.spec), image), c.expected);
-    EXPECT_EQ(ReadBmpInfo(BuildBmp(c.spec), info), c.expected);
-    EXPECT_EQ(DecodePackedDib(BuildDib(c.spec), image), c.expected);
+    EXPECT_EQ(DecodeBmp(BuildBmp(c.recipe), image), c.expected);
+    EXPECT_EQ(ReadBmpInfo(BuildBmp(c.recipe), info), c.expected);
+    EXPECT_EQ(DecodePackedDib(BuildDib(c.recipe), image), c.expected);
     EXPECT_FALSE(image.IsValid());
   }
 }
 
 TEST(DibDecoder, BadFileHeaders) {
-  DibSpec s;
+  DibRecipe s;
   s.width = 2;
   s.height = 2;
   s.bits = 24;
@@ -591,7 +591,7 @@ TEST(DibDecoder, BadFileHeaders) {
 
 TEST(DibDecoder, EveryTruncationIsRefused) {
   std::vector<Buffer> files;
-  DibSpec palette;
+  DibRecipe palette;
   palette.width = 5;
   palette.height = 3;
   palette.bits = 4;
@@ -599,7 +599,7 @@ TEST(DibDecoder, EveryTruncationIsRefused) {
   palette.pixels = PackRows(TestIndices(5, 3, 16), 5, 3, 4, false);
   palette.pixels.resize(palette.pixels.size() - 1);  // last row without padding
   files.push_back(BuildBmp(palette));
-  DibSpec fields;
+  DibRecipe fields;
   fields.width = 4;
   fields.height = 3;
   fields.bits = 16;
@@ -608,7 +608,7 @@ TEST(DibDecoder, EveryTruncationIsRefused) {
   fields.pixels = PackRows(TestIndices(4, 3, 65536), 4, 3, 16, true);
   fields.height = -3;
   files.push_back(BuildBmp(fields));
-  DibSpec rle;
+  DibRecipe rle;
   rle.width = 4;
   rle.height = 3;
   rle.bits = 8;
@@ -616,7 +616,7 @@ TEST(DibDecoder, EveryTruncationIsRefused) {
   rle.palette = TestPalette(4);
   rle.pixels = {4, 1, 0, 0, 0, 4, 1, 2, 3, 0, 0, 1};  // ends before the top row
   files.push_back(BuildBmp(rle));
-  DibSpec core;
+  DibRecipe core;
   core.headerSize = 12;
   core.width = 4;
   core.height = 2;
@@ -646,7 +646,7 @@ TEST(DibDecoder, FailureLeavesTheOutputAlone) {
   Bgr24Image out;
   ASSERT_EQ(AllocBgr24(out, 3, 3), kImgOk);
   const std::uint8_t* before = out.bits.data();
-  DibSpec s;
+  DibRecipe s;
   s.width = 4;
   s.height = 4;
   s.bits = 24;
@@ -683,8 +683,8 @@ TEST(DibDecoder, GarbageNeverCrashes) {
 
 // An OS/2 2.x file whose colour table has 3-byte entries, as some writers
 // make them; the pixel offset shows it.
-Buffer Os2WithShortEntries(const DibSpec& spec) {
-  DibSpec s = spec;
+Buffer Os2WithShortEntries(const DibRecipe& recipe) {
+  DibRecipe s = recipe;
   s.headerSize = 12;  // so that BuildDib writes 3-byte entries
   Buffer coreDib = BuildDib(s);
   Buffer header;
@@ -694,8 +694,8 @@ Buffer Os2WithShortEntries(const DibSpec& spec) {
   header = BuildDib(s);
   Buffer file;
   Put16(file, 0x4D42);
-  const std::size_t paletteBytes = spec.palette.size() * 3;
-  Put32(file, static_cast<std::uint32_t>(14 + 64 + paletteBytes + spec.pixels.size()));
+  const std::size_t paletteBytes = recipe.palette.size() * 3;
+  Put32(file, static_cast<std::uint32_t>(14 + 64 + paletteBytes + recipe.pixels.size()));
   Put32(file, 0);
   Put32(file, static_cast<std::uint32_t>(14 + 64 + paletteBytes));
   PutBytes(file, header);
@@ -704,7 +704,7 @@ Buffer Os2WithShortEntries(const DibSpec& spec) {
 }
 
 TEST(DibDecoder, Os2ColourTableWithThreeByteEntries) {
-  DibSpec s;
+  DibRecipe s;
   s.headerSize = 64;
   s.width = 9;
   s.height = 3;
@@ -722,7 +722,7 @@ TEST(DibDecoder, ImageMagickAgreesOnBuiltVariants) {
   for (const HeaderCase& hc : kHeaders) {
     if (hc.headerSize == 16) continue;  // ImageMagick does not read short OS/2 headers
     for (int bits : {1, 4, 8}) {
-      DibSpec s;
+      DibRecipe s;
       s.headerSize = hc.headerSize;
       s.width = w;
       s.height = h;
@@ -737,7 +737,7 @@ TEST(DibDecoder, ImageMagickAgreesOnBuiltVariants) {
   const Picture colours = TestColours(w, h);
   std::vector<std::uint32_t> values;
   for (const Bgr& c : colours.pixels) values.push_back(c[0] | (c[1] << 8) | (c[2] << 16));
-  DibSpec topDown;
+  DibRecipe topDown;
   topDown.width = w;
   topDown.height = -h;
   topDown.bits = 24;
@@ -748,7 +748,7 @@ TEST(DibDecoder, ImageMagickAgreesOnBuiltVariants) {
     // top of wider ones its own way, ignores masks on 24 bits and does not
     // read compression 6.
     if (fc.widths[0] > 8 || fc.widths[0] < 5 || fc.compression == 6 || fc.bits == 24) continue;
-    DibSpec s;
+    DibRecipe s;
     s.headerSize = fc.headerSize;
     s.compression = fc.compression;
     s.width = w;
@@ -764,7 +764,7 @@ TEST(DibDecoder, ImageMagickAgreesOnBuiltVariants) {
     s.pixels = PackRows(raw, w, h, fc.bits, false);
     files.emplace_back(fc.name, BuildBmp(s));
   }
-  DibSpec rle4;
+  DibRecipe rle4;
   rle4.width = 7;
   rle4.height = 2;
   rle4.bits = 4;

@@ -23,7 +23,7 @@ using Buffer = std::vector<std::uint8_t>;
 constexpr unsigned kEga[16] = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA, 0xAA5500, 0xAAAAAA,
                                0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
 
-struct PcxSpec {
+struct PcxRecipe {
   int version = 5;
   int encoding = 1;
   int bits = 8;
@@ -34,7 +34,7 @@ struct PcxSpec {
   Buffer data;
 };
 
-Buffer BuildPcx(const PcxSpec& s) {
+Buffer BuildPcx(const PcxRecipe& s) {
   Buffer f;
   Put8(f, 0x0A);
   Put8(f, static_cast<unsigned>(s.version));
@@ -124,7 +124,7 @@ TEST(PcxCodec, OneBitInOneToFourPlanes) {
     for (int version : {2, 3, 5}) {
       SCOPED_TRACE(std::to_string(planes) + " planes, version " + std::to_string(version));
       const auto indices = Indices(w, h, 1u << planes);
-      PcxSpec s;
+      PcxRecipe s;
       s.version = version;
       s.bits = 1;
       s.planes = planes;
@@ -147,7 +147,7 @@ TEST(PcxCodec, OneBitInOneToFourPlanes) {
 TEST(PcxCodec, TwoBitWithHeaderColoursOrCgaFields) {
   const int w = 9, h = 3;
   const auto indices = Indices(w, h, 4);
-  PcxSpec s;
+  PcxRecipe s;
   s.bits = 2;
   s.xMax = w - 1;
   s.yMax = h - 1;
@@ -186,7 +186,7 @@ TEST(PcxCodec, FourBitPacked) {
   const int w = 7, h = 4;
   const auto indices = Indices(w, h, 16);
   for (int version : {3, 5}) {
-    PcxSpec s;
+    PcxRecipe s;
     s.version = version;
     s.bits = 4;
     s.xMax = w - 1;
@@ -204,7 +204,7 @@ TEST(PcxCodec, FourBitPacked) {
 TEST(PcxCodec, EightBitWithAndWithoutTheEndPalette) {
   const int w = 11, h = 6;
   const auto indices = Indices(w, h, 256);
-  PcxSpec s;
+  PcxRecipe s;
   s.xMin = 100;
   s.yMin = 7;
   s.xMax = 100 + w - 1;
@@ -236,7 +236,7 @@ TEST(PcxCodec, TrueColourPlanes) {
           for (int k = 0; k < planes; ++k)
             for (int x = 0; x < bpl; ++x)
               raw.push_back(x >= w ? 0 : k == 3 ? 0x33 : picture.at(x, y)[2 - k]);
-        PcxSpec s;
+        PcxRecipe s;
         s.encoding = encoding;
         s.planes = planes;
         s.xMax = w - 1;
@@ -250,7 +250,7 @@ TEST(PcxCodec, TrueColourPlanes) {
 }
 
 TEST(PcxCodec, RunsCrossPlanesAndScanLines) {
-  PcxSpec s;
+  PcxRecipe s;
   s.planes = 3;
   s.xMax = 1;
   s.yMax = 1;
@@ -268,13 +268,13 @@ TEST(PcxCodec, RunsCrossPlanesAndScanLines) {
 
 struct PcxRefusal {
   const char* name;
-  PcxSpec spec;
+  PcxRecipe recipe;
   int expected;
 };
 
 TEST(PcxCodec, RefusedHeaders) {
-  auto spec = [](int bits, int planes, int xMax = 3, int yMax = 3, int bpl = 4) {
-    PcxSpec s;
+  auto recipe = [](int bits, int planes, int xMax = 3, int yMax = 3, int bpl = 4) {
+    PcxRecipe s;
     s.bits = bits;
     s.planes = planes;
     s.xMax = xMax;
@@ -284,38 +284,38 @@ TEST(PcxCodec, RefusedHeaders) {
     return s;
   };
   std::vector<PcxRefusal> cases = {
-      {"2 bits in 2 planes", spec(2, 2), kImgErrUnsupported},
-      {"8 bits in 2 planes", spec(8, 2), kImgErrUnsupported},
-      {"4 bits in 4 planes", spec(4, 4), kImgErrUnsupported},
-      {"16 bits", spec(16, 1), kImgErrUnsupported},
-      {"65536 x 65536", spec(8, 1, 65535, 65535, 65535), kImgErrTooLarge},
-      {"lines too short", spec(8, 3, 9, 3, 4), kImgErrCorrupt},
-      {"no bytes per line", spec(8, 1, 3, 3, 0), kImgErrCorrupt},
+      {"2 bits in 2 planes", recipe(2, 2), kImgErrUnsupported},
+      {"8 bits in 2 planes", recipe(8, 2), kImgErrUnsupported},
+      {"4 bits in 4 planes", recipe(4, 4), kImgErrUnsupported},
+      {"16 bits", recipe(16, 1), kImgErrUnsupported},
+      {"65536 x 65536", recipe(8, 1, 65535, 65535, 65535), kImgErrTooLarge},
+      {"lines too short", recipe(8, 3, 9, 3, 4), kImgErrCorrupt},
+      {"no bytes per line", recipe(8, 1, 3, 3, 0), kImgErrCorrupt},
   };
-  PcxRefusal xBack{"xmax below xmin", spec(8, 1), kImgErrDimensions};
-  xBack.spec.xMin = 5;
+  PcxRefusal xBack{"xmax below xmin", recipe(8, 1), kImgErrDimensions};
+  xBack.recipe.xMin = 5;
   cases.push_back(xBack);
-  PcxRefusal yBack{"ymax below ymin", spec(8, 1), kImgErrDimensions};
-  yBack.spec.yMin = 4;
+  PcxRefusal yBack{"ymax below ymin", recipe(8, 1), kImgErrDimensions};
+  yBack.recipe.yMin = 4;
   cases.push_back(yBack);
-  PcxRefusal version{"version 6", spec(8, 1), kImgErrSignature};
-  version.spec.version = 6;
+  PcxRefusal version{"version 6", recipe(8, 1), kImgErrSignature};
+  version.recipe.version = 6;
   cases.push_back(version);
-  PcxRefusal version1{"version 1", spec(8, 1), kImgErrSignature};
-  version1.spec.version = 1;
+  PcxRefusal version1{"version 1", recipe(8, 1), kImgErrSignature};
+  version1.recipe.version = 1;
   cases.push_back(version1);
-  PcxRefusal encoding{"encoding 2", spec(8, 1), kImgErrSignature};
-  encoding.spec.encoding = 2;
+  PcxRefusal encoding{"encoding 2", recipe(8, 1), kImgErrSignature};
+  encoding.recipe.encoding = 2;
   cases.push_back(encoding);
   for (const PcxRefusal& c : cases) {
     SCOPED_TRACE(c.name);
     Bgr24Image image;
     ImageInfo info;
-    EXPECT_EQ(DecodePcx(BuildPcx(c.spec), image), c.expected);
-    EXPECT_EQ(ReadPcxInfo(BuildPcx(c.spec), info), c.expected);
+    EXPECT_EQ(DecodePcx(BuildPcx(c.recipe), image), c.expected);
+    EXPECT_EQ(ReadPcxInfo(BuildPcx(c.recipe), info), c.expected);
     EXPECT_FALSE(image.IsValid());
   }
-  Buffer notPcx = BuildPcx(spec(8, 1));
+  Buffer notPcx = BuildPcx(recipe(8, 1));
   notPcx[0] = 0x0B;
   Bgr24Image image;
   EXPECT_EQ(DecodePcx(notPcx, image), kImgErrSignature);
@@ -325,7 +325,7 @@ TEST(PcxCodec, EveryTruncationIsRefused) {
   const Picture picture = MakeTestPicture(6, 3, 2);
   Buffer file;
   ASSERT_EQ(EncodePcx(ToImage(picture).Block(), file), kImgOk);
-  PcxSpec mono;
+  PcxRecipe mono;
   mono.bits = 1;
   mono.planes = 4;
   mono.xMax = 9;
@@ -346,7 +346,7 @@ TEST(PcxCodec, EveryTruncationIsRefused) {
 TEST(PcxCodec, InformationGivesTheStoredDepth) {
   const int layouts[][2] = {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 1}, {4, 1}, {8, 1}, {8, 3}, {8, 4}};
   for (const auto& layout : layouts) {
-    PcxSpec s;
+    PcxRecipe s;
     s.bits = layout[0];
     s.planes = layout[1];
     s.xMax = 799;
@@ -409,7 +409,7 @@ TEST(PcxCodec, MatchesImageMagick) {
   // 1 bit in 1 plane with 0 as white, and knows no EGA or CGA defaults).
   std::vector<Buffer> built;
   for (int planes = 2; planes <= 4; ++planes) {
-    PcxSpec s;
+    PcxRecipe s;
     s.bits = 1;
     s.planes = planes;
     s.xMax = 20;
@@ -419,7 +419,7 @@ TEST(PcxCodec, MatchesImageMagick) {
     s.data = RleAcross(IndexLines(Indices(21, 5, 1u << planes), 21, 5, 1, planes, 4));
     built.push_back(BuildPcx(s));
   }
-  PcxSpec packed;
+  PcxRecipe packed;
   packed.bits = 4;
   packed.xMax = 6;
   packed.yMax = 3;
@@ -427,7 +427,7 @@ TEST(PcxCodec, MatchesImageMagick) {
   packed.headerColours = HeaderColours(16);
   packed.data = RleAcross(IndexLines(Indices(7, 4, 16), 7, 4, 4, 1, 4));
   built.push_back(BuildPcx(packed));
-  PcxSpec twoBit = packed;
+  PcxRecipe twoBit = packed;
   twoBit.bits = 2;
   twoBit.data = RleAcross(IndexLines(Indices(7, 4, 4), 7, 4, 2, 1, 4));
   built.push_back(BuildPcx(twoBit));

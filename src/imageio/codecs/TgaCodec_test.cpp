@@ -19,7 +19,7 @@ using codectest::PutBytes;
 using codectest::ToImage;
 using Buffer = std::vector<std::uint8_t>;
 
-struct TgaSpec {
+struct TgaRecipe {
   std::string id;
   int colorMapType = 0;
   int type = 2;
@@ -34,7 +34,7 @@ struct TgaSpec {
   Buffer data;
 };
 
-Buffer BuildTga(const TgaSpec& s) {
+Buffer BuildTga(const TgaRecipe& s) {
   Buffer f;
   Put8(f, static_cast<unsigned>(s.id.size()));
   Put8(f, static_cast<unsigned>(s.colorMapType));
@@ -130,7 +130,7 @@ TEST(TgaCodec, TrueColourAndGreyInEveryOriginPlainAndRunLength) {
         }
         if (bits == 8)
           for (Bgr& c : want.pixels) c = {c[1], c[1], c[1]};
-        TgaSpec s;
+        TgaRecipe s;
         s.type = (bits == 8 ? 3 : 2) + (rle ? 8 : 0);
         s.width = w;
         s.height = h;
@@ -153,7 +153,7 @@ TEST(TgaCodec, ColourMappedInEveryOriginWithMapKinds) {
     for (int origin : kOrigins) {
       for (bool rle : {false, true}) {
         SCOPED_TRACE("map " + std::to_string(mapBits) + " origin " + std::to_string(origin) + (rle ? " RLE" : ""));
-        TgaSpec s;
+        TgaRecipe s;
         s.colorMapType = 1;
         s.type = rle ? 9 : 1;
         s.mapFirst = first;
@@ -188,7 +188,7 @@ TEST(TgaCodec, ColourMappedInEveryOriginWithMapKinds) {
 }
 
 TEST(TgaCodec, SixteenBitColoursAndIdField) {
-  TgaSpec s;
+  TgaRecipe s;
   s.id = "made by a test";
   s.colorMapType = 1;  // a map in a true-colour file is skipped
   s.mapLength = 3;
@@ -211,7 +211,7 @@ TEST(TgaCodec, SixteenBitColoursAndIdField) {
 }
 
 TEST(TgaCodec, GreyWithAlphaAndMapIndicesOutsideTheMap) {
-  TgaSpec grey;
+  TgaRecipe grey;
   grey.type = 3;
   grey.width = 2;
   grey.height = 1;
@@ -222,7 +222,7 @@ TEST(TgaCodec, GreyWithAlphaAndMapIndicesOutsideTheMap) {
   want.at(1, 0) = {200, 200, 200};
   EXPECT_EQ(FirstDifference(DecodeOk(BuildTga(grey)), want), "");
 
-  TgaSpec mapped;
+  TgaRecipe mapped;
   mapped.colorMapType = 1;
   mapped.type = 1;
   mapped.mapFirst = 2;
@@ -241,7 +241,7 @@ TEST(TgaCodec, GreyWithAlphaAndMapIndicesOutsideTheMap) {
 }
 
 TEST(TgaCodec, RunPacketGoesOnIntoTheNextRow) {
-  TgaSpec s;
+  TgaRecipe s;
   s.type = 10;
   s.width = 3;
   s.height = 2;
@@ -263,13 +263,13 @@ TEST(TgaCodec, RunPacketGoesOnIntoTheNextRow) {
 
 struct TgaRefusal {
   const char* name;
-  TgaSpec spec;
+  TgaRecipe recipe;
   int expected;
 };
 
 TEST(TgaCodec, RefusedHeaders) {
-  auto spec = [](int type, int bits, int w = 4, int h = 4) {
-    TgaSpec s;
+  auto recipe = [](int type, int bits, int w = 4, int h = 4) {
+    TgaRecipe s;
     s.type = type;
     s.bits = bits;
     s.width = w;
@@ -278,39 +278,39 @@ TEST(TgaCodec, RefusedHeaders) {
     return s;
   };
   std::vector<TgaRefusal> cases = {
-      {"no picture", spec(0, 24), kImgErrUnsupported},
-      {"Huffman", spec(32, 8), kImgErrUnsupported},
-      {"unknown type", spec(7, 24), kImgErrSignature},
-      {"colour-mapped without a map", spec(1, 8), kImgErrCorrupt},
-      {"12-bit true colour", spec(2, 12), kImgErrUnsupported},
-      {"24-bit grey", spec(3, 24), kImgErrUnsupported},
-      {"zero width", spec(2, 24, 0, 4), kImgErrDimensions},
-      {"zero height", spec(2, 24, 4, 0), kImgErrDimensions},
-      {"65535 x 65535", spec(2, 24, 65535, 65535), kImgErrTooLarge},
-      {"65535 x 65535 run-length", spec(10, 24, 65535, 65535), kImgErrTooLarge},
+      {"no picture", recipe(0, 24), kImgErrUnsupported},
+      {"Huffman", recipe(32, 8), kImgErrUnsupported},
+      {"unknown type", recipe(7, 24), kImgErrSignature},
+      {"colour-mapped without a map", recipe(1, 8), kImgErrCorrupt},
+      {"12-bit true colour", recipe(2, 12), kImgErrUnsupported},
+      {"24-bit grey", recipe(3, 24), kImgErrUnsupported},
+      {"zero width", recipe(2, 24, 0, 4), kImgErrDimensions},
+      {"zero height", recipe(2, 24, 4, 0), kImgErrDimensions},
+      {"65535 x 65535", recipe(2, 24, 65535, 65535), kImgErrTooLarge},
+      {"65535 x 65535 run-length", recipe(10, 24, 65535, 65535), kImgErrTooLarge},
   };
-  TgaRefusal mapType{"colour map type 2", spec(2, 24), kImgErrSignature};
-  mapType.spec.colorMapType = 2;
+  TgaRefusal mapType{"colour map type 2", recipe(2, 24), kImgErrSignature};
+  mapType.recipe.colorMapType = 2;
   cases.push_back(mapType);
-  TgaRefusal mapBits{"8-bit map entries", spec(1, 8), kImgErrUnsupported};
-  mapBits.spec.colorMapType = 1;
-  mapBits.spec.mapLength = 4;
-  mapBits.spec.mapBits = 8;
+  TgaRefusal mapBits{"8-bit map entries", recipe(1, 8), kImgErrUnsupported};
+  mapBits.recipe.colorMapType = 1;
+  mapBits.recipe.mapLength = 4;
+  mapBits.recipe.mapBits = 8;
   cases.push_back(mapBits);
-  TgaRefusal interleaved{"interleaved rows", spec(2, 24), kImgErrUnsupported};
-  interleaved.spec.descriptor = 0x40;
+  TgaRefusal interleaved{"interleaved rows", recipe(2, 24), kImgErrUnsupported};
+  interleaved.recipe.descriptor = 0x40;
   cases.push_back(interleaved);
-  TgaRefusal mapPastEnd{"map beyond the file", spec(1, 8), kImgErrRead};
-  mapPastEnd.spec.colorMapType = 1;
-  mapPastEnd.spec.mapLength = 5000;
-  mapPastEnd.spec.mapBits = 24;
+  TgaRefusal mapPastEnd{"map beyond the file", recipe(1, 8), kImgErrRead};
+  mapPastEnd.recipe.colorMapType = 1;
+  mapPastEnd.recipe.mapLength = 5000;
+  mapPastEnd.recipe.mapBits = 24;
   cases.push_back(mapPastEnd);
   for (const TgaRefusal& c : cases) {
     SCOPED_TRACE(c.name);
     Bgr24Image image;
     ImageInfo info;
-    EXPECT_EQ(DecodeTga(BuildTga(c.spec), image), c.expected);
-    EXPECT_EQ(ReadTgaInfo(BuildTga(c.spec), info), c.expected);
+    EXPECT_EQ(DecodeTga(BuildTga(c.recipe), image), c.expected);
+    EXPECT_EQ(ReadTgaInfo(BuildTga(c.recipe), info), c.expected);
     EXPECT_FALSE(image.IsValid());
   }
 }
@@ -319,15 +319,15 @@ TEST(TgaCodec, EveryTruncationIsRefused) {
   const Picture picture = RunnyPicture(5, 3);
   std::vector<Buffer> pixels;
   for (const Bgr& c : FileOrder(picture.pixels, 5, 3, 0)) pixels.push_back({c[0], c[1], c[2]});
-  TgaSpec plain;
+  TgaRecipe plain;
   plain.id = "id";
   plain.width = 5;
   plain.height = 3;
   plain.data = Concat(pixels);
-  TgaSpec rle = plain;
+  TgaRecipe rle = plain;
   rle.type = 10;
   rle.data = RleEncode(pixels);
-  for (const TgaSpec& s : {plain, rle}) {
+  for (const TgaRecipe& s : {plain, rle}) {
     const Buffer full = BuildTga(s);
     Bgr24Image image;
     ASSERT_EQ(DecodeTga(full, image), kImgOk);
@@ -341,7 +341,7 @@ TEST(TgaCodec, EveryTruncationIsRefused) {
 
 TEST(TgaCodec, InformationGivesTheStoredDepth) {
   for (int bits : {15, 16, 24, 32}) {
-    TgaSpec s;
+    TgaRecipe s;
     s.width = 640;
     s.height = 480;
     s.bits = bits;
