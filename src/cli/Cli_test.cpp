@@ -1,13 +1,12 @@
 // Runs the real brisol-cli identify and convert.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "RecordingAlertSink.h"
+#include "CliTestSupport.h"
 #include "imageio/codecs/ExifOrientation.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/MagickReference.h"
@@ -17,30 +16,8 @@ namespace {
 
 using test::TempDir;
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliResult RunCli(const std::vector<std::string>& args) {
-  TempDir dir;
-  std::string command = Quote(BRISOL_CLI_PATH);
-  for (const std::string& a : args) command.append(" ").append(Quote(a));
-  command.append(" >").append(Quote(dir.File("out"))).append(" 2>").append(Quote(dir.File("err")));
-  const int status = std::system(command.c_str());
-  CliResult run;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = test::ReadFile(dir.File("out"));
-  run.err = test::ReadFile(dir.File("err"));
-  return run;
-}
+using test::CliResult;
+using test::RunCli;
 
 std::vector<std::uint8_t> Encoded(const char* format, const test::RgbPicture& p) {
   const Bgr24Image image = test::ToBgr24(p);

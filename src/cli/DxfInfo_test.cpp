@@ -1,40 +1,23 @@
 // Runs the real brisol-cli dxf-info.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "RecordingAlertSink.h"
+#include "CliTestSupport.h"
 
 namespace brisol {
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-};
+using test::CliResult;
 
-std::string Quote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliRun RunCli(const std::string& args) {
-  CliRun run;
-  const std::string command = Quote(BRISOL_CLI_PATH) + " dxf-info " + args + " 2>/dev/null";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::array<char, 4096> buffer;
-  std::size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+// dxf-info with the arguments.
+CliResult DxfInfo(std::vector<std::string> args) {
+  args.insert(args.begin(), "dxf-info");
+  return test::RunCli(args);
 }
 
 std::string Groups(std::initializer_list<std::pair<int, std::string>> groups) {
@@ -44,15 +27,15 @@ std::string Groups(std::initializer_list<std::pair<int, std::string>> groups) {
 }
 
 TEST(DxfInfo, Help) {
-  const CliRun run = RunCli("--help");
+  const CliResult run = DxfInfo({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("Usage: brisol-cli dxf-info FILE... [--json]", 0), 0u);
 }
 
 TEST(DxfInfo, NoFileIsAUsageError) {
-  EXPECT_EQ(RunCli("").status, 2);
-  EXPECT_EQ(RunCli("--json").status, 2);
-  EXPECT_EQ(RunCli("--bogus x.dxf").status, 2);
+  EXPECT_EQ(DxfInfo({}).status, 2);
+  EXPECT_EQ(DxfInfo({"--json"}).status, 2);
+  EXPECT_EQ(DxfInfo({"--bogus", "x.dxf"}).status, 2);
 }
 
 TEST(DxfInfo, JsonOfAGoodDrawing) {
@@ -68,7 +51,7 @@ TEST(DxfInfo, JsonOfAGoodDrawing) {
                                 {0, "CIRCLE"}, {8, "Ink"}, {10, "100"}, {40, "1"},
                                 {0, "INSERT"}, {8, "0"}, {2, "B"}, {10, "4"},
                                 {0, "ENDSEC"}, {0, "EOF"}}));
-  const CliRun run = RunCli("--json " + Quote(path));
+  const CliResult run = DxfInfo({"--json", path});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "{\"file\": \"" + path + "\", \"read_ok\": true, \"entities\": {\"POINT\": 0, \"LINE\": 0, "
@@ -83,7 +66,7 @@ TEST(DxfInfo, FailedReadReportsEveryMessageInOrder) {
   test::TempDir dir;
   const std::string path = dir.File("cut.dxf");
   test::WriteFile(path, Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {11, "1"}, {0, "ENDSEC"}}));
-  const CliRun run = RunCli("--json " + Quote(path));
+  const CliResult run = DxfInfo({"--json", path});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("\"read_ok\": false"), std::string::npos);
   EXPECT_NE(run.out.find("\"LINE\": 1"), std::string::npos);
@@ -99,10 +82,10 @@ TEST(DxfInfo, OneObjectPerFileAndStatusOfAll) {
   test::TempDir dir;
   const std::string good = dir.File("a.dxf"), missing = dir.File("missing.dxf");
   test::WriteFile(good, Groups({{0, "EOF"}}));
-  CliRun run = RunCli("--json " + Quote(good) + " " + Quote(good));
+  CliResult run = DxfInfo({"--json", good, good});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
-  run = RunCli(Quote(good) + " --json " + Quote(missing));
+  run = DxfInfo({good, "--json", missing});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("\"ERROR: cannot open DXF file " + missing + "\""), std::string::npos);
   EXPECT_NE(run.out.find("\"useful\": false"), std::string::npos);
@@ -113,7 +96,7 @@ TEST(DxfInfo, TextsThatAreNotUtf8StayValidJson) {
   const std::string path = dir.File("latin.dxf");
   test::WriteFile(path, Groups({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"},
                                 {2, "Ma\xdf \"q\"\t\xc3\xa9"}, {0, "ENDTAB"}, {0, "ENDSEC"}, {0, "EOF"}}));
-  const CliRun run = RunCli("--json " + Quote(path));
+  const CliResult run = DxfInfo({"--json", path});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("\"name\": \"Ma\\u00df \\\"q\\\"\\t\xc3\xa9\""), std::string::npos) << run.out;
 }
@@ -123,7 +106,7 @@ TEST(DxfInfo, HumanReadableByDefault) {
   const std::string path = dir.File("h.dxf");
   test::WriteFile(path, Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "ELLIPSE"}, {11, "1"}, {0, "ENDSEC"},
                                 {0, "EOF"}}));
-  const CliRun run = RunCli(Quote(path));
+  const CliResult run = DxfInfo({path});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find(path + ": read to EOF\n"), std::string::npos);
   EXPECT_NE(run.out.find("  entities: 1 (ELLIPSE 1)\n"), std::string::npos);
@@ -132,15 +115,15 @@ TEST(DxfInfo, HumanReadableByDefault) {
 
 TEST(DxfInfo, ReadsTheHandWrittenDrawings) {
   const auto fixtures = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tests" / "fixtures" / "dxf";
-  std::string args = "--json";
+  std::vector<std::string> args = {"--json"};
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(fixtures)) {
     if (entry.path().extension() != ".dxf") continue;
-    args.append(" ").append(Quote(entry.path().string()));
+    args.push_back(entry.path().string());
     ++files;
   }
   ASSERT_GE(files, 6);
-  const CliRun run = RunCli(args);
+  const CliResult run = DxfInfo(args);
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), files);
   EXPECT_EQ(run.out.find("\"read_ok\": false"), std::string::npos);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Json.h"
 #include "PictureFiles.h"
 
 namespace brisol::cli {
@@ -51,27 +52,6 @@ Result Identify(const char* path) {
   return r;
 }
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
 
 void PrintJson(const std::vector<Result>& results) {
   std::printf("[");
@@ -79,7 +59,7 @@ void PrintJson(const std::vector<Result>& results) {
     const Result& r = results[i];
     const bool ok = r.error.empty();
     std::printf("%s\n  {\"file\": %s, \"format\": %s, ", i ? "," : "", JsonString(r.file).c_str(),
-                r.format ? JsonString(r.format).c_str() : "null");
+                r.format ? JsonString(std::string(r.format)).c_str() : "null");
     if (ok) {
       std::printf("\"width\": %d, \"height\": %d, \"depth\": %d, \"error\": null}", r.info.width, r.info.height,
                   r.info.depth);

@@ -5,7 +5,8 @@
 
 namespace brisol::cli {
 
-// A JSON string literal of the text (UTF-8 passed through, controls escaped).
+// A JSON string literal of the text: quotes, backslashes and control
+// characters escaped; bytes that are not UTF-8 taken as Latin-1.
 std::string JsonString(const std::string& text);
 
 }  // namespace brisol::cli
