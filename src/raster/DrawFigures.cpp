@@ -119,6 +119,7 @@ bool DrawContext::LineTo(int x, int y) {
   }
   const POINT both[2] = {from, {x, y}};
   if (MissesBlock(both, PenMargin(m_pen), m_block)) return true;
+  const FlushOnExit flush;
   StrokePoints(m_block, TheFigureScratch(), both, false, m_pen);
   return true;
 }
@@ -131,6 +132,7 @@ bool DrawContext::Polyline(std::span<const POINT> points) {
       DrawThinLine(m_block, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, Rgb(m_pen.colour()));
     return true;
   }
+  const FlushOnExit flush;
   StrokePoints(m_block, TheFigureScratch(), points, false, m_pen);
   return true;
 }
@@ -138,6 +140,7 @@ bool DrawContext::Polyline(std::span<const POINT> points) {
 bool DrawContext::Polygon(std::span<const POINT> points) {
   if (!IsValid() || points.size() < 2) return false;
   if (MissesBlock(points, PenMargin(m_pen), m_block)) return true;
+  const FlushOnExit flush;
   FigureScratch& scratch = TheFigureScratch();
   const FillRule rule = m_fillMode == WINDING ? FillRule::NonZero : FillRule::EvenOdd;
   const bool fill = points.size() >= 3 && !m_brush.IsNull();
@@ -186,6 +189,7 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
   const long long reach = IsWide(m_pen) ? m_pen.width() / 2 + 1 : 0;
   if (r + reach < 0 || b + reach < 0 || l - reach > m_block.width || t - reach > m_block.height) return true;
 
+  const FlushOnExit flush;
   FigureScratch& scratch = TheFigureScratch();
   SpanFiller& filler = scratch.filler;
   const bool fill = !m_brush.IsNull();

@@ -12,11 +12,22 @@
 namespace brisol {
 
 struct FigureScratch {
+  FigureScratch() { filler.StreamLongRuns(true); }
+
   ScanlineRasterizer ras;
   SpanFiller filler;
   std::vector<PointD> points;
   std::vector<Span> fillSpans;
   std::vector<Span> strokeSpans;
+};
+
+// Every figure ends with this in scope, so that its streamed pixels are
+// in place before anyone else looks.
+struct FlushOnExit {
+  FlushOnExit() = default;
+  FlushOnExit(const FlushOnExit&) = delete;
+  FlushOnExit& operator=(const FlushOnExit&) = delete;
+  ~FlushOnExit() { SpanFiller::Flush(); }
 };
 
 inline FigureScratch& TheFigureScratch() {

@@ -1,7 +1,9 @@
 // Filling runs of 24-bit pixels with one colour: the innermost loop of all
 // drawing. A pattern row of the colour is built once and whole spans are
 // copied from it, which lets the C library use the widest stores the
-// processor has.
+// processor has. Optionally, the whole cache lines of long runs are written
+// around the caches: a picture much larger than the caches is then not read
+// before being overwritten, and the caches keep the drawing's own data.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +12,10 @@
 #include <vector>
 
 #include "raster/Types.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace brisol {
 
@@ -24,19 +30,56 @@ class SpanFiller {
       for (int i = 0; i < n; ++i, p += 3) { p[0] = b; p[1] = g; p[2] = r; }
       return;
     }
-    std::memcpy(p, Pattern(c, n), 3 * static_cast<std::size_t>(n));
+    const std::uint8_t* src = Pattern(c, n);
+    const std::size_t bytes = 3 * static_cast<std::size_t>(n);
+#if defined(__SSE2__)
+    if (m_stream && bytes >= kStreamBytes) {
+      Stream(p, src, bytes);
+      return;
+    }
+#endif
+    std::memcpy(p, src, bytes);
+  }
+
+  // Whether long runs bypass the caches. Whoever turns it on calls Flush()
+  // before the pixels are read by another thread.
+  void StreamLongRuns(bool on) { m_stream = on; }
+  static void Flush() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
   }
 
   // Pixels written so far (a measuring aid).
   std::uint64_t Written() const { return m_written; }
 
  private:
-  template <std::size_t N>
-  static void Move(std::uint8_t* to, const std::uint8_t* from) {
-    std::uint8_t chunk[N];
-    std::memcpy(chunk, from, N);
-    std::memcpy(to, chunk, N);
+  // Measured on the shape stream: shorter runs are better left to the caches.
+  static constexpr std::size_t kStreamBytes = 512;
+
+#if defined(__SSE2__)
+  // Partial cache lines at either end go through the caches; the whole
+  // lines between are streamed (mixing both kinds in one line is slow).
+  static void Stream(std::uint8_t* p, const std::uint8_t* src, std::size_t bytes) {
+    const std::size_t head = (64 - (reinterpret_cast<std::uintptr_t>(p) & 63)) & 63;
+    std::memcpy(p, src, head);
+    p += head;
+    src += head;
+    bytes -= head;
+    const std::size_t body = bytes & ~static_cast<std::size_t>(63);
+    for (std::size_t o = 0; o < body; o += 64) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + o));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + o + 16));
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + o + 32));
+      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + o + 48));
+      _mm_stream_si128(reinterpret_cast<__m128i*>(p + o), a);
+      _mm_stream_si128(reinterpret_cast<__m128i*>(p + o + 16), b);
+      _mm_stream_si128(reinterpret_cast<__m128i*>(p + o + 32), c);
+      _mm_stream_si128(reinterpret_cast<__m128i*>(p + o + 48), d);
+    }
+    std::memcpy(p + body, src + body, bytes - body);
   }
+#endif
 
   // A row of pixels of one colour, grown on demand.
   struct PatternRow {
@@ -83,6 +126,7 @@ class SpanFiller {
 
   PatternRow m_rows[2];
   int m_recent = 0;
+  bool m_stream = false;
   std::uint64_t m_written = 0;
 };
 
