@@ -48,9 +48,38 @@ bool CanHoldSpans(std::span<const POINT> points, const Pen& pen, const PixelBloc
   return rows <= 0 || rows * perRow <= kMaxSpans;
 }
 
+// Asks for the cache lines at both ends of a run ahead of writing it. Short
+// runs (outlines, the ends of rows) would otherwise each wait for memory.
+inline void PrefetchRun(const PixelBlock& block, const Span& s) {
+  __builtin_prefetch(block.Pixel(s.x0, s.y), 1, 3);
+  __builtin_prefetch(block.Pixel(s.x1 - 1, s.y) + 2, 1, 3);
+}
+
+// How many runs ahead to ask.
+constexpr int kPrefetchAhead = 12;
+
+class SolidSpans final : public SpanSink {
+ public:
+  SolidSpans(const PixelBlock& block, SpanFiller& filler, COLORREF colour)
+      : m_block(block), m_filler(filler), m_colour(colour) {}
+  void Spans(const Span* spans, int count) override {
+    for (int i = 0; i < count; ++i) {
+      if (i + kPrefetchAhead < count) PrefetchRun(m_block, spans[i + kPrefetchAhead]);
+      const Span& s = spans[i];
+      m_filler.Fill(m_block.Pixel(s.x0, s.y), s.x1 - s.x0, m_colour);
+    }
+  }
+
+ private:
+  const PixelBlock& m_block;
+  SpanFiller& m_filler;
+  COLORREF m_colour;
+};
+
 void FillSpans(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler,
                COLORREF colour) {
-  ras.Sweep(rule, [&](const Span& s) { filler.Fill(block.Pixel(s.x0, s.y), s.x1 - s.x0, colour); });
+  SolidSpans sink(block, filler, colour);
+  ras.Sweep(rule, static_cast<SpanSink&>(sink));
 }
 
 // The inclusive pixel range [x0, x1] of row y, clipped to the block.
@@ -103,7 +132,12 @@ void FillUnderStroke(const PixelBlock& block, SpanFiller& filler, const std::vec
         }
       }
     }
-    for (std::size_t m = j0; m < j; ++m) filler.Fill(pixel(y, stroke[m].x0), stroke[m].x1 - stroke[m].x0, pen);
+    for (std::size_t m = j0; m < j; ++m) {
+      // The pen's short runs land on lines nothing has brought into the
+      // caches: ask for those of a few rows further down in good time.
+      if (m + static_cast<std::size_t>(kPrefetchAhead) < stroke.size()) PrefetchRun(block, stroke[m + kPrefetchAhead]);
+      filler.Fill(pixel(y, stroke[m].x0), stroke[m].x1 - stroke[m].x0, pen);
+    }
   }
 }
 
@@ -252,6 +286,13 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
     for (long long y = firstRow; y < endRow; ++y) {
       long long o0, o1, i0, i1;
       if (!EllipseRow(outer, y, o0, o1)) continue;
+      // The ring's ends a few rows down lie close to this row's ends.
+      if (const long long ahead = y + 4; ahead < m_block.height) {
+        const int a = static_cast<int>(std::clamp<long long>(o0, 0, m_block.width - 1));
+        const int b = static_cast<int>(std::clamp<long long>(o1, 0, m_block.width - 1));
+        __builtin_prefetch(m_block.Pixel(a, static_cast<int>(ahead)), 1, 3);
+        __builtin_prefetch(m_block.Pixel(b, static_cast<int>(ahead)), 1, 3);
+      }
       if (EllipseRow(inner, y, i0, i1)) {
         if (fill) FillRange(m_block, filler, y, i0, i1, brush);
         FillRange(m_block, filler, y, o0, i0 - 1, pen);

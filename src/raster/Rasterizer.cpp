@@ -24,9 +24,28 @@ void ScanlineRasterizer::Reset(int width, int height) {
   m_edges.clear();
 }
 
+namespace {
+
+// Coordinates up to this size step exactly in 64-bit integers.
+constexpr double kExactLimit = 1 << 24;
+
+bool IsExact(double v) { return v == std::floor(v) && std::fabs(v) <= kExactLimit; }
+
+long long FloorDiv(long long a, long long b) {  // b > 0
+  const long long q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+}  // namespace
+
 void ScanlineRasterizer::AddEdge(double x0, double y0, double x1, double y1) {
   if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
   if (y0 == y1) return;
+  if (IsExact(x0) && IsExact(y0) && IsExact(x1) && IsExact(y1)) {
+    AddEdgeExact(static_cast<long long>(x0), static_cast<long long>(y0), static_cast<long long>(x1),
+                 static_cast<long long>(y1));
+    return;
+  }
   int dir = 1;
   if (y0 > y1) {
     std::swap(x0, x1);
@@ -41,10 +60,42 @@ void ScanlineRasterizer::AddEdge(double x0, double y0, double x1, double y1) {
   e.top = static_cast<int>(top);
   e.end = static_cast<int>(end);
   e.dir = dir;
-  e.x0 = x0;
-  e.dx = x1 - x0;
-  e.dy = y1 - y0;
-  e.t = top + 0.5 - y0;
+  const double dx = x1 - x0, dy = y1 - y0;
+  // Interpolating by the fraction stays finite even for an edge that is
+  // almost horizontal and very long.
+  e.x = x0 + dx * ((top + 0.5 - y0) / dy);
+  e.dxdy = (e.end - e.top > 1) ? dx / dy : 0.0;
+  m_edges.push_back(e);
+}
+
+void ScanlineRasterizer::AddEdgeExact(long long x0, long long y0, long long x1, long long y1) {
+  int dir = 1;
+  if (y0 > y1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+    dir = -1;
+  }
+  // Row r is crossed when y0 <= r + 0.5 < y1, that is y0 <= r < y1.
+  const long long top = std::max<long long>(y0, 0);
+  const long long end = std::min<long long>(y1, m_height);
+  if (top >= end) return;
+  Edge e;
+  e.top = static_cast<int>(top);
+  e.end = static_cast<int>(end);
+  e.dir = dir;
+  e.exact = true;
+  // Row r is crossed at x = x0 + (r + 0.5 - y0) dx / dy; its pixel is
+  // ceil(x - 0.5) = x0 + ceil(n / d) with n = (2 (r - y0) + 1) dx - dy and
+  // d = 2 dy, and n grows by 2 dx from row to row.
+  const long long dx = x1 - x0, dy = y1 - y0;
+  const long long d = 2 * dy;
+  const long long n = (2 * (top - y0) + 1) * dx - dy;
+  const long long q = -FloorDiv(-n, d);  // ceil(n / d)
+  e.q = x0 + q;
+  e.rem = q * d - n;                     // in [0, d)
+  e.step = FloorDiv(2 * dx, d);
+  e.carry = 2 * dx - e.step * d;         // in [0, d)
+  e.denominator = d;
   m_edges.push_back(e);
 }
 
@@ -54,7 +105,13 @@ void ScanlineRasterizer::AddPolygon(std::span<const POINT> points) {
   for (std::size_t i = 0; i < n; ++i) {
     const POINT& a = points[i];
     const POINT& b = points[(i + 1 == n) ? 0 : i + 1];
-    AddEdge(a.x, a.y, b.x, b.y);
+    if (a.y == b.y) continue;
+    if (std::abs(static_cast<long long>(a.x)) <= kExactLimit && std::abs(static_cast<long long>(a.y)) <= kExactLimit &&
+        std::abs(static_cast<long long>(b.x)) <= kExactLimit && std::abs(static_cast<long long>(b.y)) <= kExactLimit) {
+      AddEdgeExact(a.x, a.y, b.x, b.y);
+    } else {
+      AddEdge(a.x, a.y, b.x, b.y);
+    }
   }
 }
 
@@ -107,17 +164,34 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
     int* crossings = m_crossings.data();
 
     bool ended = false;
+    const long long rightPixel = m_width;
     for (Edge& e : m_active) {
       const int a = std::max(e.top, row) - row;
       const int b = std::min(e.end, bandEnd) - row;
       const int down = e.dir > 0 ? 1 : 0;
-      const double x0 = e.x0, dx = e.dx, dy = e.dy;
-      double t = e.t;
-      for (int r = a; r < b; ++r) {
-        crossings[count[r]++] = (PixelAtOrRight(x0 + t * dx / dy, right) << 1) | down;
-        t += 1.0;
+      if (e.exact) {
+        long long q = e.q, rem = e.rem;
+        const long long step = e.step, carry = e.carry, d = e.denominator;
+        for (int r = a; r < b; ++r) {
+          const long long pixel = std::min(std::max(q, 0LL), rightPixel);
+          crossings[count[r]++] = (static_cast<int>(pixel) << 1) | down;
+          q += step;
+          rem -= carry;
+          const long long borrow = rem >> 63;  // -1 when rem went below zero
+          rem += d & borrow;
+          q -= borrow;
+        }
+        e.q = q;
+        e.rem = rem;
+      } else {
+        double x = e.x;
+        const double dxdy = e.dxdy;
+        for (int r = a; r < b; ++r) {
+          crossings[count[r]++] = (PixelAtOrRight(x, right) << 1) | down;
+          x += dxdy;
+        }
+        e.x = x;
       }
-      e.t = t;
       ended |= e.end <= bandEnd;
     }
     if (ended) {
@@ -126,7 +200,10 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
                      m_active.end());
     }
 
-    m_spans.clear();
+    // A row of n crossings gives at most n / 2 spans.
+    m_spans.resize(static_cast<std::size_t>(total) / 2 + 1);
+    Span* const spans = m_spans.data();
+    Span* out = spans;
     for (int r = 0; r < rows; ++r) {
       const int* c = crossings + offset[r];
       const int n = offset[r + 1] - offset[r];
@@ -136,7 +213,7 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
         // they wind opposite ways (always so for the alternate rule).
         const int lo = std::min(c[0], c[1]), hi = std::max(c[0], c[1]);
         if ((rule == FillRule::EvenOdd || ((lo ^ hi) & 1) != 0) && (hi >> 1) > (lo >> 1))
-          m_spans.push_back({row + r, lo >> 1, hi >> 1});
+          *out++ = {row + r, lo >> 1, hi >> 1};
       } else if (n == 4) {
         // The usual case of a ring, such as a stroke: a sorting network.
         int v0 = c[0], v1 = c[1], v2 = c[2], v3 = c[3];
@@ -151,7 +228,7 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
         order(v1, v3);
         order(v1, v2);
         const int sorted[4] = {v0, v1, v2, v3};
-        RowSpans(rule, row + r, sorted, 4);
+        out = RowSpans(rule, row + r, sorted, 4, out);
       } else {
         int* m = crossings + offset[r];
         if (n > 16) {
@@ -167,32 +244,32 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
             m[j] = v;
           }
         }
-        RowSpans(rule, row + r, m, n);
+        out = RowSpans(rule, row + r, m, n, out);
       }
     }
-    if (!m_spans.empty()) sink.Spans(m_spans.data(), static_cast<int>(m_spans.size()));
+    if (out != spans) sink.Spans(spans, static_cast<int>(out - spans));
     row = bandEnd;
   }
 }
 
-void ScanlineRasterizer::RowSpans(FillRule rule, int y, const int* c, int n) {
+Span* ScanlineRasterizer::RowSpans(FillRule rule, int y, const int* c, int n, Span* out) {
   // Read one crossing at a time: the sort has just written them.
-  const std::size_t first = m_spans.size();
-  auto emit = [&](int a, int b) {
-    if (b <= a) return;
-    if (m_spans.size() > first && m_spans.back().x1 >= a) {
-      m_spans.back().x1 = b;
+  Span* const first = out;
+  int start = 0;
+  auto emit = [&](int end) {
+    if (end <= start) return;
+    if (out != first && out[-1].x1 >= start) {
+      out[-1].x1 = end;
     } else {
-      m_spans.push_back({y, a, b});
+      *out++ = {y, start, end};
     }
   };
-  int start = 0;
   if (rule == FillRule::EvenOdd) {
     bool inside = false;
     for (int i = 0; i < n; ++i) {
       const int x = c[i] >> 1;
       if (inside) {
-        emit(start, x);
+        emit(x);
       } else {
         start = x;
       }
@@ -206,10 +283,11 @@ void ScanlineRasterizer::RowSpans(FillRule rule, int y, const int* c, int n) {
       if (before == 0) {
         start = c[i] >> 1;
       } else if (winding == 0) {
-        emit(start, c[i] >> 1);
+        emit(c[i] >> 1);
       }
     }
   }
+  return out;
 }
 
 }  // namespace brisol

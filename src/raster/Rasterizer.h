@@ -62,26 +62,37 @@ class ScanlineRasterizer {
   }
 
  private:
+  // An edge crossing the centre lines of rows [top, end). Edges between
+  // whole-number corners step exactly in integers, so that centres lying on
+  // an edge are decided alike wherever they are; the others step in floating
+  // point.
   struct Edge {
-    // The edge runs from (x0, y0) by (dx, dy), dy > 0; t is the height of
-    // the centre line of the row reached above y0. Its crossing is worked
-    // out afresh on every row as x0 + t dx / dy: exact for whole-number
-    // corners, so that centres lying on an edge are decided alike everywhere.
-    double x0 = 0;
-    double dx = 0;
-    double dy = 0;
-    double t = 0;
-    int top = 0;      // first row whose centre the edge crosses
-    int end = 0;      // one past the last such row
-    int dir = 0;      // +1 downwards, -1 upwards
+    int top = 0;  // first row whose centre the edge crosses
+    int end = 0;  // one past the last such row
+    int dir = 0;  // +1 downwards, -1 upwards
+    bool exact = false;
+    // exact: the crossing pixel of the row reached is q; from one row to the
+    // next q grows by step and, when rem (kept in [0, denominator)) runs
+    // below zero by taking carry away, by one more.
+    long long q = 0;
+    long long rem = 0;
+    long long step = 0;
+    long long carry = 0;
+    long long denominator = 0;
+    // not exact: the crossing x of the row reached and its change per row.
+    double x = 0;
+    double dxdy = 0;
   };
+
+  void AddEdgeExact(long long x0, long long y0, long long x1, long long y1);
 
   int m_width = 0;
   int m_height = 0;
   std::vector<Edge> m_edges;
   std::vector<Edge> m_active;
-  // Adds the spans of one row from its crossings, sorted.
-  void RowSpans(FillRule rule, int y, const int* crossings, int n);
+  // Adds the spans of one row from its crossings, sorted, at out; returns
+  // the new end.
+  static Span* RowSpans(FillRule rule, int y, const int* crossings, int n, Span* out);
 
   // Per band of rows: crossings per row, their start offsets, and the
   // crossings themselves as (pixel << 1 | downwards).
