@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace brisol {
@@ -84,6 +86,61 @@ TEST(Rasterizer, RandomPolygonsMatchPixelByPixelCounting) {
     for (POINT& p : pts) p = {next(kW + 20) - 10, next(kH + 20) - 10};
     ExpectSameAsCounting(pts, FillRule::EvenOdd, "alternate");
     ExpectSameAsCounting(pts, FillRule::NonZero, "winding");
+  }
+}
+
+TEST(Rasterizer, FractionalCornersMatchCountingAwayFromTheEdges) {
+  // Corners between whole pixels step in floating point: compare every
+  // pixel whose centre is not within a hair of a crossing.
+  std::uint32_t state = 777;
+  auto next = [&state](int range) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
+  };
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<std::pair<double, double>> pts(3 + next(8));
+    for (auto& p : pts) p = {(next(7 * (kW + 20)) - 70) / 7.0, (next(7 * (kH + 20)) - 70) / 7.0};
+    for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
+      ScanlineRasterizer ras;
+      ras.Reset(kW, kH);
+      for (std::size_t i = 0; i < pts.size(); ++i) {
+        const auto& a = pts[i];
+        const auto& b = pts[(i + 1) % pts.size()];
+        ras.AddEdge(a.first, a.second, b.first, b.second);
+      }
+      std::vector<std::uint8_t> hit(kW * kH, 0);
+      ras.Sweep(rule, [&](const Span& s) {
+        for (int x = s.x0; x < s.x1; ++x) hit[s.y * kW + x] = 1;
+      });
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          const double xc = x + 0.5, yc = y + 0.5;
+          int winding = 0, crossings = 0;
+          bool nearEdge = false;
+          for (std::size_t i = 0; i < pts.size(); ++i) {
+            auto [x0, y0] = pts[i];
+            auto [x1, y1] = pts[(i + 1) % pts.size()];
+            if (y0 == y1) continue;
+            int dir = 1;
+            if (y0 > y1) {
+              std::swap(x0, x1);
+              std::swap(y0, y1);
+              dir = -1;
+            }
+            if (std::abs(y0 - yc) < 1e-9 || std::abs(y1 - yc) < 1e-9) nearEdge = true;
+            if (!(y0 <= yc && yc < y1)) continue;
+            const double cx = x0 + (yc - y0) * (x1 - x0) / (y1 - y0);
+            if (std::abs(cx - xc) < 1e-6) nearEdge = true;
+            if (cx <= xc) {
+              winding += dir;
+              ++crossings;
+            }
+          }
+          if (nearEdge) continue;
+          const bool inside = rule == FillRule::EvenOdd ? (crossings & 1) != 0 : winding != 0;
+          ASSERT_EQ(hit[y * kW + x] != 0, inside) << "trial " << trial << " pixel " << x << "," << y;
+        }
+    }
   }
 }
 
