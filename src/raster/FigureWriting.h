@@ -1,0 +1,43 @@
+// Writing figures' pixels: the pieces shared by the figure operations of the
+// drawing context. Private to the drawing backend.
+#pragma once
+
+#include <span>
+
+#include "raster/FigureScratch.h"
+#include "raster/GdiObjects.h"
+#include "raster/PixelBlock.h"
+#include "raster/Rasterizer.h"
+#include "raster/SpanFill.h"
+#include "raster/Stroker.h"
+#include "raster/Types.h"
+
+namespace brisol {
+
+// The colour without the byte above blue.
+constexpr COLORREF SolidRgb(COLORREF c) { return c & 0xFFFFFFu; }
+// Pens of two pixels or more draw strokes; thinner ones draw one-pixel lines.
+inline bool IsWidePen(const Pen& pen) { return !pen.IsNull() && pen.width() >= 2; }
+
+// Asks for the cache lines at both ends of a run ahead of writing it. Short
+// runs (outlines, the ends of rows) would otherwise each wait for memory.
+inline void PrefetchRun(const PixelBlock& block, const Span& s) {
+  __builtin_prefetch(block.Pixel(s.x0, s.y), 1, 3);
+  __builtin_prefetch(block.Pixel(s.x1 - 1, s.y) + 2, 1, 3);
+}
+
+// How many runs ahead to ask.
+constexpr int kPrefetchAhead = 12;
+
+// Fills the rasterizer's figure in one colour.
+void FillFigure(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler, COLORREF colour);
+
+// Fills the inclusive pixel range [x0, x1] of row y, clipped to the block.
+void FillRange(const PixelBlock& block, SpanFiller& filler, long long y, long long x0, long long x1,
+               COLORREF colour);
+
+// Strokes the path with the (wide) pen.
+void StrokePath(const PixelBlock& block, FigureScratch& scratch, std::span<const PointD> points, bool closed,
+                const Pen& pen);
+
+}  // namespace brisol
