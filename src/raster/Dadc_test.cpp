@@ -27,20 +27,21 @@ TEST(Dadc, StridesAndHeaders) {
     EXPECT_EQ(s.GetImageSize(), 2 * c.stride);
   }
   CDADC s(SIZE{3, 2});
-  const BITMAPFILEHEADER& fh = s.GetFileHeader();
-  EXPECT_EQ(fh.bfType, 0x4D42);
-  EXPECT_EQ(fh.bfSize, 78u);
-  EXPECT_EQ(fh.bfOffBits, 54u);
-  EXPECT_EQ(fh.bfReserved1, 0);
-  const BITMAPINFOHEADER& ih = s.GetBitmapInfo().bmiHeader;
-  EXPECT_EQ(ih.biSize, 40u);
-  EXPECT_EQ(ih.biWidth, 3);
-  EXPECT_EQ(ih.biHeight, 2);
-  EXPECT_EQ(ih.biPlanes, 1);
-  EXPECT_EQ(ih.biBitCount, 24);
-  EXPECT_EQ(ih.biCompression, 0u);
-  EXPECT_EQ(ih.biSizeImage, 0u);
-  EXPECT_EQ(ih.biClrUsed, 0u);
+  // Copies: the packed fields cannot be bound to references.
+  const BITMAPFILEHEADER fh = s.GetFileHeader();
+  EXPECT_EQ(static_cast<unsigned>(fh.bfType), 0x4D42u);
+  EXPECT_EQ(static_cast<unsigned>(fh.bfSize), 78u);
+  EXPECT_EQ(static_cast<unsigned>(fh.bfOffBits), 54u);
+  EXPECT_EQ(static_cast<unsigned>(fh.bfReserved1), 0u);
+  const BITMAPINFOHEADER ih = s.GetBitmapInfo().bmiHeader;
+  EXPECT_EQ(static_cast<long long>(ih.biSize), 40);
+  EXPECT_EQ(static_cast<long long>(ih.biWidth), 3);
+  EXPECT_EQ(static_cast<long long>(ih.biHeight), 2);
+  EXPECT_EQ(static_cast<long long>(ih.biPlanes), 1);
+  EXPECT_EQ(static_cast<long long>(ih.biBitCount), 24);
+  EXPECT_EQ(static_cast<long long>(ih.biCompression), 0);
+  EXPECT_EQ(static_cast<long long>(ih.biSizeImage), 0);
+  EXPECT_EQ(static_cast<long long>(ih.biClrUsed), 0);
 }
 
 TEST(Dadc, NewSurfacesAreBlackOrFilled) {
