@@ -106,6 +106,8 @@ TEST(CliRender, TimingsNameEveryPhase) {
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* phase : {"load", "forcefield", "background", "placement", "drawing", "mix", "save"})
     EXPECT_NE(run.err.find(std::string("phase ") + phase + " "), std::string::npos) << phase << "\n" << run.err;
+  EXPECT_NE(run.err.find("pixels-written "), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("pixels-written 0\n"), std::string::npos) << run.err;
 }
 
 TEST(CliEffects, ListsTheBundledCollections) {

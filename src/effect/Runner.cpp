@@ -28,12 +28,14 @@ class PhaseTimer {
 // Draws the list in slices so that the observer can follow the progress.
 void DrawWithProgress(const CEffect& effect, const std::vector<PlacedObject>& objects, DrawContext& dc,
                       DrawObserver* observer) {
+  const std::uint64_t before = FigurePixelsWritten();
   constexpr std::size_t kSlice = 256;
   for (std::size_t done = 0; done < objects.size(); done += kSlice) {
     const std::size_t count = std::min(kSlice, objects.size() - done);
     DrawPlacedObjects(effect, std::span<const PlacedObject>(objects.data() + done, count), dc);
     if (observer) observer->Progress(done + count, objects.size());
   }
+  if (observer) observer->PixelsWritten(FigurePixelsWritten() - before);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "raster/FigureScratch.h"
 #include "raster/SpanFill.h"
 
 namespace brisol {
@@ -153,5 +154,7 @@ int DrawContext::SetPolyFillMode(int mode) {
 }
 
 POINT DrawContext::MoveTo(int x, int y) { return std::exchange(m_position, POINT{x, y}); }
+
+std::uint64_t FigurePixelsWritten() { return TheFigureScratch().filler.Written(); }
 
 }  // namespace brisol

@@ -9,6 +9,7 @@
 // A default-constructed context has no pixels and draws nothing.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -102,5 +103,9 @@ class DrawContext {
   int m_fillMode = ALTERNATE;
   POINT m_position;
 };
+
+// The pixels the figure drawing (fills and wide pens) of the calling thread
+// has written so far: the difference over a drawing tells its work.
+std::uint64_t FigurePixelsWritten();
 
 }  // namespace brisol
