@@ -62,7 +62,12 @@ void MixRows(const MixJob& job, int firstRow, int lastRow) {
     if (!weights.empty()) job.weights->Row(i, weights.data());
     for (int j = 0; j < w; ++j, out += 3) {
       int e[3];
-      if (job.level == 2) {
+      if (job.level == 1) {
+        const std::uint8_t* a = rows[0] + 3 * static_cast<std::ptrdiff_t>(j);
+        e[0] = a[0];
+        e[1] = a[1];
+        e[2] = a[2];
+      } else if (job.level == 2) {
         const std::uint8_t* a = rows[0] + 6 * static_cast<std::ptrdiff_t>(j);
         const std::uint8_t* b = rows[1] + 6 * static_cast<std::ptrdiff_t>(j);
         e[0] = (a[0] + a[3] + b[0] + b[3]) >> 2;

@@ -50,13 +50,14 @@ TEST(AAMixBlit, LevelTwoAveragesBlocks) {
 TEST(AAMixBlit, EvenMixShares) {
   struct Case { int sharpness; COLORREF expected; };
   for (const Case& c : {Case{0, RGB(200, 100, 0)}, Case{100, RGB(0, 50, 250)},
-                        Case{10, RGB(180, 95, 25)}}) {  // 0.9 * effect + 0.1 * original, truncated
-    CDADC work(SIZE{4, 4}), orig(SIZE{2, 2}), out(SIZE{2, 2});
+                        Case{10, RGB(180, 95, 25)}})  // 0.9 * effect + 0.1 * original, truncated
+  for (int level : {1, 2, 3}) {
+    CDADC work(SIZE{2 * level, 2 * level}), orig(SIZE{2, 2}), out(SIZE{2, 2});
     Fill(work, RGB(200, 100, 0));
     Fill(orig, RGB(0, 50, 250));
     CImageMix mix{eMixEven, c.sharpness, 50};
     AAMixBlit(&out, &work, &orig, &mix);
-    EXPECT_EQ(out.GetDC().GetPixel(1, 1), c.expected) << c.sharpness;
+    EXPECT_EQ(out.GetDC().GetPixel(1, 1), c.expected) << c.sharpness << " level " << level;
   }
 }
 
