@@ -123,3 +123,24 @@ TEST(CliEffects, ListsTheBundledCollections) {
 
 }  // namespace
 }  // namespace brisol
+
+namespace brisol {
+namespace {
+
+// A fixed photo, collection, seed and quality always give this picture.
+// Change the number only when the picture is meant to change, and say why
+// in the commit.
+TEST(CliRender, PinnedPicture) {
+  TempDir dir;
+  const std::string photo = WritePhoto(dir);
+  const std::string out = dir.File("pinned.bmp");
+  const auto run = RunCli({"render", photo, out, "--effect", "Stars", "--seed", "5", "--quality", "2", "--objects",
+                           "800", "--quiet"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  char hex[32];
+  std::snprintf(hex, sizeof hex, "%016llx", test::Fingerprint(test::ReadFile(out)));
+  EXPECT_STREQ(hex, "420141362519a4b9");
+}
+
+}  // namespace
+}  // namespace brisol
