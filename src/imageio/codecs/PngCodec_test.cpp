@@ -60,8 +60,8 @@ std::string ZlibStored(const std::string& raw) {
   return out;
 }
 
-struct PngSpec {
-  PngSpec(int w, int h, int d, int type, Samples r, std::string palette = "", std::string transparency = "")
+struct PngRecipe {
+  PngRecipe(int w, int h, int d, int type, Samples r, std::string palette = "", std::string transparency = "")
       : width(w), height(h), depth(d), colourType(type), rows(std::move(r)), plte(std::move(palette)),
         trns(std::move(transparency)) {}
   int width, height, depth, colourType;
@@ -70,23 +70,23 @@ struct PngSpec {
   std::string trns;
 };
 
-std::string MakePng(const PngSpec& spec) {
+std::string MakePng(const PngRecipe& recipe) {
   std::string ihdr;
-  PutU32(ihdr, static_cast<std::uint32_t>(spec.width));
-  PutU32(ihdr, static_cast<std::uint32_t>(spec.height));
-  ihdr += static_cast<char>(spec.depth);
-  ihdr += static_cast<char>(spec.colourType);
+  PutU32(ihdr, static_cast<std::uint32_t>(recipe.width));
+  PutU32(ihdr, static_cast<std::uint32_t>(recipe.height));
+  ihdr += static_cast<char>(recipe.depth);
+  ihdr += static_cast<char>(recipe.colourType);
   ihdr += std::string("\0\0\0", 3);
   std::string raw;
-  for (const std::vector<int>& row : spec.rows) {
+  for (const std::vector<int>& row : recipe.rows) {
     raw += '\0';  // filter: none
-    if (spec.depth == 16) {
+    if (recipe.depth == 16) {
       for (int v : row) raw += std::string{static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
     } else {
       int acc = 0, bits = 0;
       for (int v : row) {
-        acc = acc << spec.depth | v;
-        bits += spec.depth;
+        acc = acc << recipe.depth | v;
+        bits += recipe.depth;
         if (bits == 8) {
           raw += static_cast<char>(acc);
           acc = bits = 0;
@@ -97,8 +97,8 @@ std::string MakePng(const PngSpec& spec) {
   }
   std::string png = "\x89PNG\r\n\x1a\n";
   png += Chunk("IHDR", ihdr);
-  if (!spec.plte.empty()) png += Chunk("PLTE", spec.plte);
-  if (!spec.trns.empty()) png += Chunk("tRNS", spec.trns);
+  if (!recipe.plte.empty()) png += Chunk("PLTE", recipe.plte);
+  if (!recipe.trns.empty()) png += Chunk("tRNS", recipe.trns);
   png += Chunk("IDAT", ZlibStored(raw));
   png += Chunk("IEND", "");
   return png;
@@ -148,7 +148,7 @@ TEST(PngCodec, EncodeAppendsAndRefusesBadPictures) {
 
 struct ExactCase {
   const char* name;
-  PngSpec spec;
+  PngRecipe recipe;
   int depth;                               // as the information reports it
   std::vector<std::array<int, 3>> pixels;  // row-major, expected r, g, b
 };
@@ -182,16 +182,16 @@ std::vector<ExactCase> ExactCases() {
 
 TEST(PngCodec, EveryColourTypeAndDepthArrivesAs24Bit) {
   for (const ExactCase& c : ExactCases()) {
-    const std::string file = MakePng(c.spec);
+    const std::string file = MakePng(c.recipe);
     ImageInfo info;
     ASSERT_EQ(ReadPngInfo(AsBytes(file), info), kImgOk) << c.name;
-    EXPECT_EQ(info.width, c.spec.width) << c.name;
-    EXPECT_EQ(info.height, c.spec.height) << c.name;
+    EXPECT_EQ(info.width, c.recipe.width) << c.name;
+    EXPECT_EQ(info.height, c.recipe.height) << c.name;
     EXPECT_EQ(info.depth, c.depth) << c.name;
     Bgr24Image image;
     ASSERT_EQ(DecodePng(AsBytes(file), image), kImgOk) << c.name;
-    ASSERT_EQ(image.width, c.spec.width);
-    ASSERT_EQ(image.height, c.spec.height);
+    ASSERT_EQ(image.width, c.recipe.width);
+    ASSERT_EQ(image.height, c.recipe.height);
     for (int i = 0; i < static_cast<int>(c.pixels.size()); ++i) {
       EXPECT_EQ(Rgb(image, i % image.width, i / image.width), c.pixels[i]) << c.name << " pixel " << i;
     }
