@@ -53,6 +53,16 @@ void StrokePoints(const PixelBlock& block, FigureScratch& scratch, std::span<con
   StrokePath(block, scratch, scratch.points, closed, pen);
 }
 
+// Keeps a figure's spans, a band at a time.
+class SpanCollector final : public SpanSink {
+ public:
+  explicit SpanCollector(std::vector<Span>& spans) : m_spans(spans) {}
+  void Spans(const Span* spans, int count) override { m_spans.insert(m_spans.end(), spans, spans + count); }
+
+ private:
+  std::vector<Span>& m_spans;
+};
+
 // Writes the brush's spans less the pen's, then the pen's, row by row: each
 // pixel is written once and each row's memory is visited once.
 void FillUnderStroke(const PixelBlock& block, SpanFiller& filler, const std::vector<Span>& fill, COLORREF brush,
@@ -130,13 +140,15 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
     scratch.ras.Reset(m_block.width, m_block.height);
     scratch.ras.AddPolygon(points);
     scratch.fillSpans.clear();
-    scratch.ras.Sweep(rule, [&scratch](const Span& s) { scratch.fillSpans.push_back(s); });
+    SpanCollector fillCollector(scratch.fillSpans);
+    scratch.ras.Sweep(rule, static_cast<SpanSink&>(fillCollector));
     scratch.points.clear();
     for (const POINT& p : points) scratch.points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
     scratch.ras.Reset(m_block.width, m_block.height);
     AddStroke(scratch.ras, scratch.points, true, m_pen.width());
     scratch.strokeSpans.clear();
-    scratch.ras.Sweep(FillRule::NonZero, [&scratch](const Span& s) { scratch.strokeSpans.push_back(s); });
+    SpanCollector strokeCollector(scratch.strokeSpans);
+    scratch.ras.Sweep(FillRule::NonZero, static_cast<SpanSink&>(strokeCollector));
     FillUnderStroke(m_block, scratch.filler, scratch.fillSpans, SolidRgb(m_brush.colour()), scratch.strokeSpans,
                     SolidRgb(m_pen.colour()));
     return true;

@@ -31,15 +31,6 @@ void FillFigure(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule,
   ras.Sweep(rule, static_cast<SpanSink&>(sink));
 }
 
-void FillRange(const PixelBlock& block, SpanFiller& filler, long long y, long long x0, long long x1,
-               COLORREF colour) {
-  if (y < 0 || y >= block.height) return;
-  x0 = std::max<long long>(x0, 0);
-  x1 = std::min<long long>(x1, block.width - 1);
-  if (x1 < x0) return;
-  filler.Fill(block.Pixel(static_cast<int>(x0), static_cast<int>(y)), static_cast<int>(x1 - x0 + 1), colour);
-}
-
 void StrokePath(const PixelBlock& block, FigureScratch& scratch, std::span<const PointD> points, bool closed,
                 const Pen& pen) {
   scratch.ras.Reset(block.width, block.height);

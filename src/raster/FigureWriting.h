@@ -2,6 +2,7 @@
 // drawing context. Private to the drawing backend.
 #pragma once
 
+#include <algorithm>
 #include <span>
 
 #include "raster/FigureScratch.h"
@@ -33,8 +34,14 @@ constexpr int kPrefetchAhead = 12;
 void FillFigure(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler, COLORREF colour);
 
 // Fills the inclusive pixel range [x0, x1] of row y, clipped to the block.
-void FillRange(const PixelBlock& block, SpanFiller& filler, long long y, long long x0, long long x1,
-               COLORREF colour);
+inline void FillRange(const PixelBlock& block, SpanFiller& filler, long long y, long long x0, long long x1,
+                      COLORREF colour) {
+  if (y < 0 || y >= block.height) return;
+  x0 = std::max<long long>(x0, 0);
+  x1 = std::min<long long>(x1, block.width - 1);
+  if (x1 < x0) return;
+  filler.Fill(block.Pixel(static_cast<int>(x0), static_cast<int>(y)), static_cast<int>(x1 - x0 + 1), colour);
+}
 
 // Strokes the path with the (wide) pen.
 void StrokePath(const PixelBlock& block, FigureScratch& scratch, std::span<const PointD> points, bool closed,
