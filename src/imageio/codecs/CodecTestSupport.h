@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/MagickReference.h"
 
 namespace brisol::codectest {
 
@@ -113,27 +114,9 @@ inline void PutBytes(std::vector<std::uint8_t>& v, const std::vector<std::uint8_
 
 // --- ImageMagick ----------------------------------------------------------
 
-// Debian's convert (a stand-in elsewhere on the PATH may only pretend).
-inline const char* MagickPath() { return "/usr/bin/convert"; }
-
-inline bool MagickAvailable() {
-  if (access(MagickPath(), X_OK) != 0) return false;
-  const std::string command = std::string(MagickPath()) + " -version 2>/dev/null | grep -q ImageMagick";
-  return std::system(command.c_str()) == 0;
-}
-
-// Runs convert with the arguments, without a shell's word splitting.
-inline bool RunMagick(const std::vector<std::string>& args) {
-  std::string command = MagickPath();
-  for (const std::string& arg : args) {
-    command += " '";
-    for (char c : arg) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    command += "'";
-  }
-  command += " 2>/dev/null";
-  const int status = std::system(command.c_str());
-  return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+// The trusted decoder and how to run it live with the other reference helpers.
+using test::MagickAvailable;
+using test::RunMagick;
 
 inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

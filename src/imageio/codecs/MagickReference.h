@@ -23,7 +23,12 @@ namespace brisol::test {
 // Debian's convert; a stand-in earlier on the PATH might change what it prints.
 inline const char* MagickConvertPath() { return "/usr/bin/convert"; }
 
-inline bool MagickAvailable() { return access(MagickConvertPath(), X_OK) == 0; }
+// True only for the real ImageMagick: a stand-in may answer to the name.
+inline bool MagickAvailable() {
+  if (access(MagickConvertPath(), X_OK) != 0) return false;
+  const std::string command = std::string(MagickConvertPath()) + " -version 2>/dev/null | grep -q ImageMagick";
+  return std::system(command.c_str()) == 0;
+}
 
 // Runs convert with the arguments (no shell); true on exit status 0.
 inline bool RunMagick(const std::vector<std::string>& args) {
