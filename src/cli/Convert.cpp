@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "ArgParse.h"
 #include "Commands.h"
 #include "PictureFiles.h"
 #include "imageio/Dib.h"
@@ -38,23 +39,11 @@ int UsageError(const char* format, const char* value) {
   return 2;
 }
 
-// A whole decimal number within [min, max].
-bool ParseNumber(std::string_view text, long min, long max, long& value) {
-  if (text.empty() || text.size() > 12 || text[0] == '+' || text[0] == '-') return false;
-  const std::string s(text);
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(s.c_str(), &end, 10);
-  if (errno != 0 || end != s.c_str() + s.size() || v < min || v > max) return false;
-  value = v;
-  return true;
-}
-
 bool ParseSize(std::string_view text, SIZE& size) {
   const std::size_t x = text.find_first_of("xX");
-  long w = 0, h = 0;
-  if (x == std::string_view::npos || !ParseNumber(text.substr(0, x), 1, INT_MAX, w) ||
-      !ParseNumber(text.substr(x + 1), 1, INT_MAX, h)) {
+  long long w = 0, h = 0;
+  if (x == std::string_view::npos || !ParseInteger(text.substr(0, x), 1, INT_MAX, w) ||
+      !ParseInteger(text.substr(x + 1), 1, INT_MAX, h)) {
     return false;
   }
   size = SIZE{static_cast<int>(w), static_cast<int>(h)};
@@ -99,8 +88,8 @@ int RunConvert(Args args) {
         if (!ParseSize(value, newSize)) return UsageError("bad size '%s', expected WIDTHxHEIGHT", v.c_str());
         resize = true;
       } else {
-        long quality = 0;
-        if (!ParseNumber(value, 1, 100, quality)) return UsageError("bad quality '%s', expected 1 to 100", v.c_str());
+        long long quality = 0;
+        if (!ParseInteger(value, 1, 100, quality)) return UsageError("bad quality '%s', expected 1 to 100", v.c_str());
         options.jpegQuality = static_cast<int>(quality);
       }
     } else if (!optionsDone && a == "--") {
