@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 
 namespace brisol::cli {
@@ -52,34 +51,6 @@ bool ParseInteger(std::string_view text, long long min, long long max, long long
   const long long v = std::strtoll(s.c_str(), &end, 10);
   if (errno != 0 || end != s.c_str() + s.size() || v < min || v > max) return false;
   value = v;
-  return true;
-}
-
-bool ParseReal(std::string_view text, double& value) {
-  if (text.empty() || text.size() > 40) return false;
-  const std::string s(text);
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(s.c_str(), &end);
-  if (errno == ERANGE || end != s.c_str() + s.size() || !std::isfinite(v)) return false;
-  value = v;
-  return true;
-}
-
-bool ParseColour(std::string_view text, unsigned& colourref) {
-  if (!text.empty() && text[0] == '#') text.remove_prefix(1);
-  if (text.size() != 6) return false;
-  unsigned rgb = 0;
-  for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return false;
-    rgb = rgb * 16 + static_cast<unsigned>(digit);
-  }
-  // 0xRRGGBB to 0x00BBGGRR
-  colourref = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
   return true;
 }
 

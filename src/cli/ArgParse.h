@@ -27,9 +27,5 @@ std::optional<std::string> ParseArgs(Args args, const std::vector<std::string_vi
 
 // A whole decimal number in [min, max] (no sign for unsigned use).
 bool ParseInteger(std::string_view text, long long min, long long max, long long& value);
-// A decimal number (no NaN or infinity).
-bool ParseReal(std::string_view text, double& value);
-// "#rrggbb" (or "rrggbb") as a colour.
-bool ParseColour(std::string_view text, unsigned& colourref);
 
 }  // namespace brisol::cli

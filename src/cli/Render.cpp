@@ -37,7 +37,7 @@ void PrintHelp() {
       "%s\n"
       "Exit status: 0 on success, 1 when the picture could not be made, 2 for a\n"
       "usage error.\n",
-      EffectOptionsHelp());
+      EffectOptionsHelp().c_str());
 }
 
 int Usage(const std::string& message) {

@@ -1,5 +1,5 @@
-// The effect parameters of `brisol-cli render`, one option each, with the
-// settings panels' names and ranges.
+// The effect parameters of `brisol-cli render`, one option each, read from
+// the effect's parameter table.
 #pragma once
 
 #include <optional>
@@ -22,6 +22,6 @@ std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view n
                                              std::vector<std::string>& notices);
 
 // The help text of the effect options.
-const char* EffectOptionsHelp();
+std::string EffectOptionsHelp();
 
 }  // namespace brisol::cli

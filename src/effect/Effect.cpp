@@ -16,12 +16,12 @@
 namespace brisol {
 
 CEffect::CEffect() {
-  m_Mix = CImageMix{eMixOff, 50, 50};
+  m_Mix = CImageMix{eMixOff, 50, kDefaultMixVisible};
   SetDefaults();
 }
 
 CEffect::CEffect(const char* directory) {
-  m_Mix = CImageMix{eMixOff, 50, 50};
+  m_Mix = CImageMix{eMixOff, 50, kDefaultMixVisible};
   TheLogger().Log(kLogInfo, "CEffect::CEffect (psz=%s) called\n", directory ? directory : "");
   SetDefaults();
   LoadShapes(directory);
@@ -85,29 +85,30 @@ bool CEffect::operator==(const CEffect& o) const {
 }
 
 void CEffect::SetDefaults() {
-  m_iSeed = 1;
-  m_dSize = 5.5;
-  m_dSizeVar = 0.5;
-  m_dAngle = 0.0;
-  m_dAngleVar = 0.0;
-  m_dSolidColVar = 0.1;
-  m_dLineColVar = 0.35;
-  m_dLineWidth = 0.225;
-  m_uNumObjects = kMaxObjects / 3;
-  m_dAreaCovered = 50.0;
+  m_iSeed = kDefaultSeed;
+  m_dSize = kDefaultSize;
+  m_dSizeVar = kDefaultSizeVar;
+  m_dAngle = kDefaultAngle;
+  m_dAngleVar = kDefaultAngleVar;
+  m_dSolidColVar = kDefaultSolidColVar;
+  m_dLineColVar = kDefaultLineColVar;
+  m_dLineWidth = kDefaultLineWidth;
+  m_uNumObjects = kDefaultNumObjects;
+  m_dAreaCovered = kDefaultAreaCovered;
   m_szEffectDir.clear();
-  m_eSolidColSrc = eColSrcImage;
-  m_eLineColSrc = eColSrcImage;
-  m_eBkgType = eBkgOriginal;
-  m_crBkgColor = RGB(0, 0, 0);
-  m_Mix.m_eGeom = eMixEven;
-  m_Mix.m_iSharpness = 10;
-  m_crSolidColor = RGB(255, 255, 255);
-  m_crLineColor = RGB(0, 0, 0);
+  m_eSolidColSrc = kDefaultSolidColSrc;
+  m_eLineColSrc = kDefaultLineColSrc;
+  m_eBkgType = kDefaultBkgType;
+  m_crBkgColor = kDefaultBkgColor;
+  // The original's visibility keeps its value.
+  m_Mix.m_eGeom = kDefaultMixGeom;
+  m_Mix.m_iSharpness = kDefaultMixSharpness;
+  m_crSolidColor = kDefaultSolidColor;
+  m_crLineColor = kDefaultLineColor;
   DeleteShapes();
-  m_eSizeReaction = eReactRandom;
-  m_eAngleReaction = eReactImage;
-  m_eNumObjReaction = eReactRandom;
+  m_eSizeReaction = kDefaultSizeReaction;
+  m_eAngleReaction = kDefaultAngleReaction;
+  m_eNumObjReaction = kDefaultNumObjReaction;
 }
 
 void CEffect::SetSize(double v) { m_dSize = KeepWithinRange(v, kMinSize, kMaxSize); }
@@ -119,8 +120,8 @@ void CEffect::SetLineColVar(double v) { m_dLineColVar = KeepWithinRange(v, kMinC
 void CEffect::SetLineWidth(double v) { m_dLineWidth = KeepWithinRange(v, kMinLineWidth, kMaxLineWidth); }
 void CEffect::SetNumObjects(unsigned v) { m_uNumObjects = KeepWithinRange(v, kMinObjects, kMaxObjects); }
 void CEffect::SetAreaCovered(double v) { m_dAreaCovered = KeepWithinRange(v, kMinArea, kMaxArea); }
-void CEffect::SetMixSharpness(unsigned v) { m_Mix.m_iSharpness = static_cast<int>(KeepWithinRange(v, 0u, 100u)); }
-void CEffect::SetMixVisible(unsigned v) { m_Mix.m_iVisible = static_cast<int>(KeepWithinRange(v, 0u, 100u)); }
+void CEffect::SetMixSharpness(unsigned v) { m_Mix.m_iSharpness = static_cast<int>(KeepWithinRange(v, kMinMixPercent, kMaxMixPercent)); }
+void CEffect::SetMixVisible(unsigned v) { m_Mix.m_iVisible = static_cast<int>(KeepWithinRange(v, kMinMixPercent, kMaxMixPercent)); }
 
 void CEffect::SetSizeReaction(int v) {
   if (v >= 0 && v < ikNumReactions) m_eSizeReaction = v;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 #include "effect/Enums.h"
@@ -30,6 +31,24 @@ class CEffect {
   static constexpr double kMinLineWidth = 0.0, kMaxLineWidth = 2.0;
   static constexpr unsigned kMinObjects = 0, kMaxObjects = 10000;
   static constexpr unsigned kMaxShapes = 100;
+  static constexpr unsigned kMinMixPercent = 0, kMaxMixPercent = 100;
+
+  // What a new effect holds.
+  static constexpr int kDefaultSeed = 1;
+  static constexpr double kDefaultSize = 5.5, kDefaultSizeVar = 0.5;
+  static constexpr double kDefaultAngle = 0.0, kDefaultAngleVar = 0.0;
+  static constexpr double kDefaultSolidColVar = 0.1, kDefaultLineColVar = 0.35;
+  static constexpr double kDefaultLineWidth = 0.225;
+  static constexpr unsigned kDefaultNumObjects = kMaxObjects / 3;
+  static constexpr double kDefaultAreaCovered = 50.0;
+  static constexpr int kDefaultSolidColSrc = eColSrcImage, kDefaultLineColSrc = eColSrcImage;
+  static constexpr int kDefaultBkgType = eBkgOriginal;
+  static constexpr COLORREF kDefaultBkgColor = RGB(0, 0, 0);
+  static constexpr COLORREF kDefaultSolidColor = RGB(255, 255, 255), kDefaultLineColor = RGB(0, 0, 0);
+  static constexpr int kDefaultMixGeom = eMixEven;
+  static constexpr int kDefaultMixSharpness = 10, kDefaultMixVisible = 50;
+  static constexpr int kDefaultSizeReaction = eReactRandom, kDefaultAngleReaction = eReactImage;
+  static constexpr int kDefaultNumObjReaction = eReactRandom;
   // Shape files outside this size in bytes are not read.
   static constexpr unsigned long long kMinShapeFileBytes = 100, kMaxShapeFileBytes = 100000;
 
@@ -105,38 +124,40 @@ class CEffect {
   int GetNumObjReaction() const { return m_eNumObjReaction; }
 
   // --- drawing (Runner.cpp) ---------------------------------------------------
-  // Makes the output picture of an original at quality level 1 or 2.
+  // Makes the output picture of an original at quality level 1 or 2. A stop
+  // request ends the drawing at its next object or mix row and leaves the
+  // output incomplete.
   void DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level,
-                      DrawObserver* observer = nullptr) const;
+                      DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
   // Lays the background into the working picture.
   void DrawBkg(CDADC* work, const CDADC* input) const;
 
  private:
   void DeleteShapes();
 
-  int m_iSeed = 1;
-  double m_dSize = 5.5;
-  double m_dSizeVar = 0.5;
-  double m_dAngle = 0.0;
-  double m_dAngleVar = 0.0;
-  double m_dSolidColVar = 0.1;
-  double m_dLineColVar = 0.35;
-  double m_dLineWidth = 0.225;
-  unsigned m_uNumObjects = kMaxObjects / 3;
-  double m_dAreaCovered = 50.0;
+  int m_iSeed = kDefaultSeed;
+  double m_dSize = kDefaultSize;
+  double m_dSizeVar = kDefaultSizeVar;
+  double m_dAngle = kDefaultAngle;
+  double m_dAngleVar = kDefaultAngleVar;
+  double m_dSolidColVar = kDefaultSolidColVar;
+  double m_dLineColVar = kDefaultLineColVar;
+  double m_dLineWidth = kDefaultLineWidth;
+  unsigned m_uNumObjects = kDefaultNumObjects;
+  double m_dAreaCovered = kDefaultAreaCovered;
   std::string m_szEffectDir;
-  int m_eSolidColSrc = eColSrcImage;
-  int m_eLineColSrc = eColSrcImage;
-  int m_eBkgType = eBkgOriginal;
-  COLORREF m_crBkgColor = RGB(0, 0, 0);
+  int m_eSolidColSrc = kDefaultSolidColSrc;
+  int m_eLineColSrc = kDefaultLineColSrc;
+  int m_eBkgType = kDefaultBkgType;
+  COLORREF m_crBkgColor = kDefaultBkgColor;
   CImageMix m_Mix;
-  COLORREF m_crSolidColor = RGB(255, 255, 255);
-  COLORREF m_crLineColor = RGB(0, 0, 0);
+  COLORREF m_crSolidColor = kDefaultSolidColor;
+  COLORREF m_crLineColor = kDefaultLineColor;
   std::array<std::unique_ptr<CDxfFile>, kMaxShapes> m_apShapes;
   unsigned m_uNumShapes = 0;
-  int m_eSizeReaction = eReactRandom;
-  int m_eAngleReaction = eReactImage;
-  int m_eNumObjReaction = eReactRandom;
+  int m_eSizeReaction = kDefaultSizeReaction;
+  int m_eAngleReaction = kDefaultAngleReaction;
+  int m_eNumObjReaction = kDefaultNumObjReaction;
 };
 
 }  // namespace brisol
