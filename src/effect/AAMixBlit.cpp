@@ -39,7 +39,7 @@ inline void Average(const MixJob& job, const std::uint8_t* const* rows, int j, i
   out[2] = sum[2] / area;
 }
 
-void MixRows(const MixJob& job, int firstRow, int lastRow) {
+void MixRows(const MixJob& job, int firstRow, int lastRow, const std::stop_token& stop) {
   const int w = job.dst.width;
   const bool evenMix = job.mixing && job.mix->m_eGeom == eMixEven;
 
@@ -56,6 +56,7 @@ void MixRows(const MixJob& job, int firstRow, int lastRow) {
 
   const std::uint8_t* rows[4];
   for (int i = firstRow; i < lastRow; ++i) {
+    if (stop.stop_requested()) return;
     for (int r = 0; r < job.level; ++r) rows[r] = job.src.Row(job.level * i + r);
     std::uint8_t* out = job.dst.Row(i);
     const std::uint8_t* orig = job.mixing ? job.orig.Row(i) : nullptr;
@@ -98,7 +99,7 @@ void MixRows(const MixJob& job, int firstRow, int lastRow) {
 
 }  // namespace
 
-void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix) {
+void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix, std::stop_token stop) {
   if (dst == nullptr || src == nullptr) return;
   const int w = dst->GetWidth(), h = dst->GetHeight();
   if (orig != nullptr) {
@@ -162,11 +163,11 @@ void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix*
   // independently, so the result does not depend on the split.
   if (static_cast<long long>(w) * h >= 1'000'000 && std::thread::hardware_concurrency() > 1) {
     const int middle = h / 2;
-    std::thread worker([&job, middle] { MixRows(job, 0, middle); });
-    MixRows(job, middle, h);
+    std::thread worker([&job, middle, &stop] { MixRows(job, 0, middle, stop); });
+    MixRows(job, middle, h, stop);
     worker.join();
   } else {
-    MixRows(job, 0, h);
+    MixRows(job, 0, h, stop);
   }
 }
 

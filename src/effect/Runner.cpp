@@ -25,15 +25,20 @@ class PhaseTimer {
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
-// Draws the list in slices so that the observer can follow the progress.
+// Draws the list in slices so that the observer can follow the progress; a
+// stop request is seen before every object.
 void DrawWithProgress(const CEffect& effect, const std::vector<PlacedObject>& objects, DrawContext& dc,
-                      DrawObserver* observer) {
+                      DrawObserver* observer, const std::stop_token& stop) {
   const std::uint64_t before = FigurePixelsWritten();
   constexpr std::size_t kSlice = 256;
-  for (std::size_t done = 0; done < objects.size(); done += kSlice) {
-    const std::size_t count = std::min(kSlice, objects.size() - done);
+  const std::size_t step = stop.stop_possible() ? 1 : kSlice;
+  for (std::size_t done = 0; done < objects.size();) {
+    if (stop.stop_requested()) return;
+    const std::size_t count = std::min(step, objects.size() - done);
     DrawPlacedObjects(effect, std::span<const PlacedObject>(objects.data() + done, count), dc);
-    if (observer) observer->Progress(done + count, objects.size());
+    const std::size_t next = done + count;
+    if (observer && (next % kSlice == 0 || next == objects.size())) observer->Progress(next, objects.size());
+    done = next;
   }
   if (observer) observer->PixelsWritten(FigurePixelsWritten() - before);
 }
@@ -68,8 +73,8 @@ CBrisol::CBrisol(const CDADC* original, const CEffect* effect) {
 
 SIZE CBrisol::GetSize() const { return m_pOrigDADC ? m_pOrigDADC->GetSize() : SIZE{0, 0}; }
 
-void CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer) const {
-  m_Effect.DrawIntoOutput(&output, m_pOrigDADC.get(), level, observer);
+void CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer, std::stop_token stop) const {
+  m_Effect.DrawIntoOutput(&output, m_pOrigDADC.get(), level, observer, std::move(stop));
 }
 
 void CEffect::DrawBkg(CDADC* work, const CDADC* input) const {
@@ -93,7 +98,8 @@ void CEffect::DrawBkg(CDADC* work, const CDADC* input) const {
   }
 }
 
-void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer) const {
+void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
+                             std::stop_token stop) const {
   if (output == nullptr || input == nullptr) {
     TheLogger().Log(kLogError, "DrawIntoOutput Output=%d Input=%d",
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(output)),
@@ -105,6 +111,7 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
     return;
   }
   PhaseTimer timer(observer);
+  if (stop.stop_requested()) return;
   const CForceField field(*input);
   const int threshold = field.GetMinForceFromArea(m_dAreaCovered);
   timer.End("forcefield");
@@ -128,11 +135,13 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
     const std::vector<PlacedObject> objects = PlaceObjects(*this, in, random);
     timer.End("placement");
 
-    DrawWithProgress(*this, objects, work.GetDC(), observer);
+    if (stop.stop_requested()) return;
+    DrawWithProgress(*this, objects, work.GetDC(), observer, stop);
     timer.End("drawing");
   }
 
-  AAMixBlit(output->m_pDADC, &work, input, &m_Mix);
+  if (stop.stop_requested()) return;
+  AAMixBlit(output->m_pDADC, &work, input, &m_Mix, stop);
   timer.End("mix");
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 
 #include "effect/Effect.h"
 #include "imageio/PsOp.h"
@@ -57,7 +58,7 @@ class CBrisol {
   const CEffect& GetEffect() const { return m_Effect; }
 
   // Draws the output picture into output at the quality level.
-  void Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr) const;
+  void Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
 
  private:
   std::unique_ptr<CDADC> m_pOrigDADC;
