@@ -14,6 +14,7 @@ namespace {
 
 std::mutex g_sinkMutex;
 std::shared_ptr<AlertSink> g_sink;
+thread_local AlertSink* t_threadSink = nullptr;
 
 constexpr const char* kCaption = "Brisol";
 constexpr const char* kDxfCaption = "DxfMsg";
@@ -62,9 +63,14 @@ std::shared_ptr<AlertSink> CurrentAlertSink() {
 }
 
 AlertAnswer ShowAlert(const Alert& alert) {
+  if (t_threadSink != nullptr) return t_threadSink->Show(alert);
   // The sink runs outside the lock: a GUI sink may wait for the user.
   return CurrentAlertSink()->Show(alert);
 }
+
+ScopedThreadAlertSink::ScopedThreadAlertSink(AlertSink& sink) : m_previous(t_threadSink) { t_threadSink = &sink; }
+
+ScopedThreadAlertSink::~ScopedThreadAlertSink() { t_threadSink = m_previous; }
 
 void AlertBox(const char* format, ...) {
   va_list args;

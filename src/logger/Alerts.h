@@ -48,8 +48,23 @@ class StderrAlertSink : public AlertSink {
 std::shared_ptr<AlertSink> SetAlertSink(std::shared_ptr<AlertSink> sink);
 std::shared_ptr<AlertSink> CurrentAlertSink();
 
-// Hands one alert to the current sink.
+// Hands one alert to the current sink: the calling thread's own, if one is
+// installed, else the program's.
 AlertAnswer ShowAlert(const Alert& alert);
+
+// While it lives, alerts raised on the thread that made it go to the given
+// sink instead of the program's: work on a worker thread collects its
+// messages so that the user-interface thread can show them.
+class ScopedThreadAlertSink {
+ public:
+  explicit ScopedThreadAlertSink(AlertSink& sink);
+  ~ScopedThreadAlertSink();
+  ScopedThreadAlertSink(const ScopedThreadAlertSink&) = delete;
+  ScopedThreadAlertSink& operator=(const ScopedThreadAlertSink&) = delete;
+
+ private:
+  AlertSink* m_previous;
+};
 
 // The boxes, printf-style. The formatted text is never formatted again, so a
 // percent sign in an argument is shown as it is.

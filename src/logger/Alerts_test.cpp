@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "RecordingAlertSink.h"
 #include "logger/Trace.h"
@@ -12,6 +13,24 @@ namespace brisol {
 namespace {
 
 using test::ScopedAlertRecorder;
+
+// A worker's own sink takes the worker's alerts; other threads keep the
+// program's sink, and the worker's sink ends with its scope.
+TEST(Alerts, ThreadSinkTakesOnlyThatThreadsAlerts) {
+  ScopedAlertRecorder program;
+  test::RecordingAlertSink worker;
+  std::thread thread([&worker] {
+    {
+      ScopedThreadAlertSink scope(worker);
+      AlertBox("from the worker");
+    }
+    AlertBox("after the scope");
+  });
+  thread.join();
+  AlertBox("from the main thread");
+  EXPECT_EQ(worker.Texts(), std::vector<std::string>{"from the worker"});
+  EXPECT_EQ(program.sink().Texts(), (std::vector<std::string>{"after the scope", "from the main thread"}));
+}
 
 TEST(Alerts, BoxesCarryCaptionButtonsAndIcon) {
   ScopedAlertRecorder rec;
