@@ -10,6 +10,8 @@ PACKAGES=(
   libagg-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   # picture files
   libpng-dev libjpeg62-turbo-dev libstb-dev
+  # the desktop program, and a display for looking at it without a screen
+  qt6-base-dev xvfb xauth
   # tests: a trusted decoder and encoder to compare the BMP/TGA/PCX codecs with
   imagemagick
   # tests and benchmarks
