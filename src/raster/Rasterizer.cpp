@@ -115,9 +115,30 @@ void ScanlineRasterizer::AddPolygon(std::span<const POINT> points) {
   }
 }
 
+void ScanlineRasterizer::SortEdgesByTop() {
+  int lo = m_edges.front().top, hi = lo;
+  for (const Edge& e : m_edges) {
+    lo = std::min(lo, e.top);
+    hi = std::max(hi, e.top);
+  }
+  const std::size_t range = static_cast<std::size_t>(hi - lo) + 1;
+  if (range > 4 * m_edges.size()) {
+    // Few edges far apart: a comparison sort is cheaper than the rows between.
+    std::sort(m_edges.begin(), m_edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
+    return;
+  }
+  // Many edges: counted into their first rows, in time linear in their number.
+  m_offset.assign(range + 1, 0);
+  for (const Edge& e : m_edges) ++m_offset[static_cast<std::size_t>(e.top - lo) + 1];
+  for (std::size_t i = 1; i <= range; ++i) m_offset[i] += m_offset[i - 1];
+  m_sorted.resize(m_edges.size());
+  for (const Edge& e : m_edges) m_sorted[static_cast<std::size_t>(m_offset[static_cast<std::size_t>(e.top - lo)]++)] = e;
+  m_edges.swap(m_sorted);
+}
+
 void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
   if (m_edges.empty()) return;
-  std::sort(m_edges.begin(), m_edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
+  SortEdgesByTop();
   m_active.clear();
   const double right = m_width;
   std::size_t next = 0;
@@ -125,7 +146,9 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
 
   // Rows are done in bands: every active edge is walked down the band in one
   // tight loop, its crossings dropped into per-row slots, and then each
-  // row's few crossings are sorted and paired into spans.
+  // row's crossings are put in order and paired into spans: a few by
+  // sorting, many by bucketing them by pixel, so that no row costs more than
+  // a small multiple of its crossings.
   constexpr int kBand = 128;
   m_count.resize(kBand + 1);
   m_offset.resize(kBand + 1);
@@ -229,27 +252,69 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
         order(v1, v2);
         const int sorted[4] = {v0, v1, v2, v3};
         out = RowSpans(rule, row + r, sorted, 4, out);
-      } else {
+      } else if (n <= 16) {
         int* m = crossings + offset[r];
-        if (n > 16) {
-          std::sort(m, m + n);  // a busy row: never quadratic
-        } else {
-          for (int i = 1; i < n; ++i) {
-            const int v = m[i];
-            int j = i;
-            while (j > 0 && m[j - 1] > v) {
-              m[j] = m[j - 1];
-              --j;
-            }
-            m[j] = v;
+        for (int i = 1; i < n; ++i) {
+          const int v = m[i];
+          int j = i;
+          while (j > 0 && m[j - 1] > v) {
+            m[j] = m[j - 1];
+            --j;
           }
+          m[j] = v;
         }
         out = RowSpans(rule, row + r, m, n, out);
+      } else {
+        out = BusyRowSpans(rule, row + r, crossings + offset[r], n, out);
       }
     }
     if (out != spans) sink.Spans(spans, static_cast<int>(out - spans));
     row = bandEnd;
   }
+}
+
+Span* ScanlineRasterizer::BusyRowSpans(FillRule rule, int y, int* c, int n, Span* out) {
+  int lo = c[0] >> 1, hi = lo;
+  for (int i = 1; i < n; ++i) {
+    const int x = c[i] >> 1;
+    lo = std::min(lo, x);
+    hi = std::max(hi, x);
+  }
+  const long long range = static_cast<long long>(hi) - lo + 1;
+  if (range > kCellsPerCrossing * static_cast<long long>(n)) {
+    // Few crossings spread over a wide row: sorting them costs less than
+    // visiting every pixel between.
+    std::sort(c, c + n);
+    return RowSpans(rule, y, c, n, out);
+  }
+  // Many crossings over few pixels: add up each pixel's change of winding
+  // (for the alternate rule, its number of crossings) and walk the pixels
+  // once. Crossings at the same pixel cancel as they do in sorted order, so
+  // the pixels are those of RowSpans.
+  m_cells.assign(static_cast<std::size_t>(range), 0);
+  int* const cells = m_cells.data();
+  if (rule == FillRule::EvenOdd) {
+    for (int i = 0; i < n; ++i) ++cells[(c[i] >> 1) - lo];
+  } else {
+    for (int i = 0; i < n; ++i) cells[(c[i] >> 1) - lo] += (c[i] & 1) ? 1 : -1;
+  }
+  const int mask = rule == FillRule::EvenOdd ? 1 : -1;
+  int winding = 0, start = 0;
+  for (int i = 0; i < static_cast<int>(range); ++i) {
+    if (cells[i] == 0) continue;
+    const bool wasInside = (winding & mask) != 0;
+    winding += cells[i];
+    const bool inside = (winding & mask) != 0;
+    if (inside == wasInside) continue;
+    if (inside) {
+      start = lo + i;
+    } else {
+      *out++ = {y, start, lo + i};
+    }
+  }
+  // A row left inside (a contour that lost an edge) gives no span for its
+  // open end, as in RowSpans.
+  return out;
 }
 
 Span* ScanlineRasterizer::RowSpans(FillRule rule, int y, const int* c, int n, Span* out) {

@@ -85,14 +85,22 @@ class ScanlineRasterizer {
   };
 
   void AddEdgeExact(long long x0, long long y0, long long x1, long long y1);
+  // Puts the edges in order of their first row.
+  void SortEdgesByTop();
 
   int m_width = 0;
   int m_height = 0;
   std::vector<Edge> m_edges;
+  std::vector<Edge> m_sorted;  // scratch of SortEdgesByTop
   std::vector<Edge> m_active;
   // Adds the spans of one row from its crossings, sorted, at out; returns
   // the new end.
   static Span* RowSpans(FillRule rule, int y, const int* crossings, int n, Span* out);
+  // The same for a row of many crossings, in any order, in time linear in
+  // their number: a row spanning at most kCellsPerCrossing pixels per
+  // crossing is bucketed by pixel, a sparser one sorted.
+  Span* BusyRowSpans(FillRule rule, int y, int* crossings, int n, Span* out);
+  static constexpr long long kCellsPerCrossing = 8;
 
   // Per band of rows: crossings per row, their start offsets, and the
   // crossings themselves as (pixel << 1 | downwards).
@@ -100,6 +108,8 @@ class ScanlineRasterizer {
   std::vector<int> m_offset;
   std::vector<int> m_crossings;
   std::vector<Span> m_spans;
+  // Changes of winding per pixel of a busy row.
+  std::vector<int> m_cells;
 };
 
 }  // namespace brisol

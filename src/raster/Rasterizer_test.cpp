@@ -89,9 +89,52 @@ TEST(Rasterizer, RandomPolygonsMatchPixelByPixelCounting) {
   }
 }
 
+// Rasterizes the closed contour through points with fractional corners and
+// compares every pixel whose centre is not within a hair of a crossing.
+void ExpectFractionalSameAsCounting(const std::vector<std::pair<double, double>>& pts, FillRule rule, int trial) {
+  ScanlineRasterizer ras;
+  ras.Reset(kW, kH);
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    const auto& a = pts[i];
+    const auto& b = pts[(i + 1) % pts.size()];
+    ras.AddEdge(a.first, a.second, b.first, b.second);
+  }
+  std::vector<std::uint8_t> hit(kW * kH, 0);
+  ras.Sweep(rule, [&](const Span& s) {
+    for (int x = s.x0; x < s.x1; ++x) hit[s.y * kW + x] = 1;
+  });
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const double xc = x + 0.5, yc = y + 0.5;
+      int winding = 0, crossings = 0;
+      bool nearEdge = false;
+      for (std::size_t i = 0; i < pts.size(); ++i) {
+        auto [x0, y0] = pts[i];
+        auto [x1, y1] = pts[(i + 1) % pts.size()];
+        if (y0 == y1) continue;
+        int dir = 1;
+        if (y0 > y1) {
+          std::swap(x0, x1);
+          std::swap(y0, y1);
+          dir = -1;
+        }
+        if (std::abs(y0 - yc) < 1e-9 || std::abs(y1 - yc) < 1e-9) nearEdge = true;
+        if (!(y0 <= yc && yc < y1)) continue;
+        const double cx = x0 + (yc - y0) * (x1 - x0) / (y1 - y0);
+        if (std::abs(cx - xc) < 1e-6) nearEdge = true;
+        if (cx <= xc) {
+          winding += dir;
+          ++crossings;
+        }
+      }
+      if (nearEdge) continue;
+      const bool inside = rule == FillRule::EvenOdd ? (crossings & 1) != 0 : winding != 0;
+      ASSERT_EQ(hit[y * kW + x] != 0, inside) << "trial " << trial << " pixel " << x << "," << y;
+    }
+}
+
 TEST(Rasterizer, FractionalCornersMatchCountingAwayFromTheEdges) {
-  // Corners between whole pixels step in floating point: compare every
-  // pixel whose centre is not within a hair of a crossing.
+  // Corners between whole pixels step in floating point.
   std::uint32_t state = 777;
   auto next = [&state](int range) {
     state = state * 1664525u + 1013904223u;
@@ -100,47 +143,7 @@ TEST(Rasterizer, FractionalCornersMatchCountingAwayFromTheEdges) {
   for (int trial = 0; trial < 300; ++trial) {
     std::vector<std::pair<double, double>> pts(3 + next(8));
     for (auto& p : pts) p = {(next(7 * (kW + 20)) - 70) / 7.0, (next(7 * (kH + 20)) - 70) / 7.0};
-    for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
-      ScanlineRasterizer ras;
-      ras.Reset(kW, kH);
-      for (std::size_t i = 0; i < pts.size(); ++i) {
-        const auto& a = pts[i];
-        const auto& b = pts[(i + 1) % pts.size()];
-        ras.AddEdge(a.first, a.second, b.first, b.second);
-      }
-      std::vector<std::uint8_t> hit(kW * kH, 0);
-      ras.Sweep(rule, [&](const Span& s) {
-        for (int x = s.x0; x < s.x1; ++x) hit[s.y * kW + x] = 1;
-      });
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-          const double xc = x + 0.5, yc = y + 0.5;
-          int winding = 0, crossings = 0;
-          bool nearEdge = false;
-          for (std::size_t i = 0; i < pts.size(); ++i) {
-            auto [x0, y0] = pts[i];
-            auto [x1, y1] = pts[(i + 1) % pts.size()];
-            if (y0 == y1) continue;
-            int dir = 1;
-            if (y0 > y1) {
-              std::swap(x0, x1);
-              std::swap(y0, y1);
-              dir = -1;
-            }
-            if (std::abs(y0 - yc) < 1e-9 || std::abs(y1 - yc) < 1e-9) nearEdge = true;
-            if (!(y0 <= yc && yc < y1)) continue;
-            const double cx = x0 + (yc - y0) * (x1 - x0) / (y1 - y0);
-            if (std::abs(cx - xc) < 1e-6) nearEdge = true;
-            if (cx <= xc) {
-              winding += dir;
-              ++crossings;
-            }
-          }
-          if (nearEdge) continue;
-          const bool inside = rule == FillRule::EvenOdd ? (crossings & 1) != 0 : winding != 0;
-          ASSERT_EQ(hit[y * kW + x] != 0, inside) << "trial " << trial << " pixel " << x << "," << y;
-        }
-    }
+    for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) ExpectFractionalSameAsCounting(pts, rule, trial);
   }
 }
 
@@ -158,6 +161,56 @@ TEST(Rasterizer, ManyEdgesOnEveryRowMatchCounting) {
   comb.push_back({-30000, kCombH + 50});
   ExpectSameAsCounting(comb, FillRule::EvenOdd, "comb alternate", kCombW, kCombH);
   ExpectSameAsCounting(comb, FillRule::NonZero, "comb winding", kCombW, kCombH);
+}
+
+TEST(Rasterizer, BusyRowsMatchPixelByPixelCounting) {
+  // Self-crossing polygons of many points, so that rows hold dozens to
+  // hundreds of crossings: in a narrow picture they crowd a few pixels, in a
+  // wide one they lie far apart, and each kind of row is put in order its
+  // own way.
+  std::uint32_t state = 4242;
+  auto next = [&state](int range) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
+  };
+  struct Case {
+    int w, h, minPoints, maxPoints;
+  };
+  for (const Case& c : {Case{kW, kH, 20, 600}, Case{600, 24, 40, 400}, Case{3, 200, 30, 90}}) {
+    for (int trial = 0; trial < 40; ++trial) {
+      std::vector<POINT> pts(static_cast<std::size_t>(c.minPoints + next(c.maxPoints - c.minPoints)));
+      for (POINT& p : pts) p = {next(c.w + 20) - 10, next(c.h + 20) - 10};
+      ExpectSameAsCounting(pts, FillRule::EvenOdd, "busy alternate", c.w, c.h);
+      ExpectSameAsCounting(pts, FillRule::NonZero, "busy winding", c.w, c.h);
+    }
+  }
+}
+
+TEST(Rasterizer, StarsOfManyPointsMatchCounting) {
+  // Regular stars {n/k}: every edge crosses many others, and many crossings
+  // of a row fall on the same pixel.
+  for (const auto& [n, k] : {std::pair{101, 50}, std::pair{64, 27}, std::pair{400, 133}, std::pair{35, 17}}) {
+    std::vector<POINT> pts;
+    for (int i = 0; i < n; ++i) {
+      const double a = 2 * 3.14159265358979 * ((static_cast<long long>(i) * k) % n) / n;
+      pts.push_back({static_cast<int>(std::lround(20 + 19 * std::cos(a))), static_cast<int>(std::lround(15 + 14 * std::sin(a)))});
+    }
+    ExpectSameAsCounting(pts, FillRule::EvenOdd, "star alternate");
+    ExpectSameAsCounting(pts, FillRule::NonZero, "star winding");
+  }
+}
+
+TEST(Rasterizer, BusyRowsOfFractionalCornersMatchCountingAwayFromTheEdges) {
+  std::uint32_t state = 99;
+  auto next = [&state](int range) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
+  };
+  for (int trial = 0; trial < 30; ++trial) {
+    std::vector<std::pair<double, double>> pts(static_cast<std::size_t>(40 + next(300)));
+    for (auto& p : pts) p = {(next(13 * (kW + 20)) - 130) / 13.0, (next(13 * (kH + 20)) - 130) / 13.0};
+    for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) ExpectFractionalSameAsCounting(pts, rule, trial);
+  }
 }
 
 TEST(Rasterizer, EdgesThatAreNotFiniteAreDropped) {
