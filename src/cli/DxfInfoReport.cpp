@@ -67,6 +67,12 @@ std::string JsonPoint(const CVec& p) {
 
 const char* Bool(bool b) { return b ? "true" : "false"; }
 
+// Whether anything visible gave the drawing a box (with nothing, the
+// extents run from the largest double down to the most negative).
+bool HasExtents(const DxfInfoReport& r) {
+  return r.extentsMin.x <= r.extentsMax.x && r.extentsMin.y <= r.extentsMax.y && r.extentsMin.z <= r.extentsMax.z;
+}
+
 }  // namespace
 
 DxfInfoReport ReadDxfInfo(const char* path) {
@@ -93,7 +99,10 @@ DxfInfoReport ReadDxfInfo(const char* path) {
     ScopedMessageCollector collector(report.messages);
     file->GetExtents(report.extentsMin, report.extentsMax);
   }
-  report.useful = file->CountOfType(kDxfLine) + file->CountOfType(kDxfPolyline) + file->CountOfType(kDxfCircle) > 0;
+  // As the effect loader decides: a drawing read to its end with at least
+  // one entity it can draw filled or outlined.
+  report.useful = report.readOk &&
+                  file->CountOfType(kDxfLine) + file->CountOfType(kDxfPolyline) + file->CountOfType(kDxfCircle) > 0;
   return report;
 }
 
@@ -115,8 +124,10 @@ std::string DxfInfoJson(const DxfInfoReport& r) {
     out += "{\"name\": " + JsonString(r.blocks[i].name) + ", \"entities\": " + std::to_string(r.blocks[i].entities) +
            "}";
   }
-  out += "], \"extents\": {\"min\": " + JsonPoint(r.extentsMin) + ", \"max\": " + JsonPoint(r.extentsMax) +
-         "}, \"useful\": " + Bool(r.useful) + ", \"messages\": [";
+  out += "], \"extents\": " +
+         (HasExtents(r) ? "{\"min\": " + JsonPoint(r.extentsMin) + ", \"max\": " + JsonPoint(r.extentsMax) + "}"
+                        : std::string("null")) +
+         ", \"useful\": " + Bool(r.useful) + ", \"messages\": [";
   for (std::size_t i = 0; i < r.messages.size(); ++i) {
     if (i > 0) out += ", ";
     out += JsonString(r.messages[i]);
@@ -145,8 +156,11 @@ std::string DxfInfoText(const DxfInfoReport& r) {
     out += std::string(i == 0 ? ": " : ", ") + r.blocks[i].name + " (" + std::to_string(r.blocks[i].entities) +
            " entities)";
   }
-  out += "\n  extents:  " + JsonPoint(r.extentsMin) + " to " + JsonPoint(r.extentsMax) + "\n";
-  out += std::string("  useful:   ") + (r.useful ? "yes" : "no (no LINE, POLYLINE or CIRCLE)") + "\n";
+  out += "\n  extents:  " +
+         (HasExtents(r) ? JsonPoint(r.extentsMin) + " to " + JsonPoint(r.extentsMax) : std::string("none")) + "\n";
+  out += std::string("  useful:   ") +
+         (r.useful ? "yes" : r.readOk ? "no (no LINE, POLYLINE or CIRCLE)" : "no (the file was not read to its end)") +
+         "\n";
   out += "  messages: " + std::to_string(r.messages.size()) + "\n";
   for (const std::string& m : r.messages) {
     std::string line = m;

@@ -113,6 +113,30 @@ TEST(DxfInfo, HumanReadableByDefault) {
   EXPECT_NE(run.out.find("  useful:   no"), std::string::npos);
 }
 
+TEST(DxfInfo, DrawingOfUnusableNumbersIsNotUseful) {
+  test::TempDir dir;
+  const std::string path = dir.File("nan.dxf");
+  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, "nan"}, {11, "1"},
+                                {0, "CIRCLE"}, {10, "1e308"}, {40, "1"}, {0, "ENDSEC"}, {0, "EOF"}}));
+  const CliResult text = DxfInfo({path});
+  EXPECT_EQ(text.status, 0);
+  EXPECT_NE(text.out.find("  entities: 0\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("  useful:   no"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("LINE at line 6 of <" + path + "> dropped"), std::string::npos) << text.out;
+}
+
+TEST(DxfInfo, NothingVisibleHasNoExtents) {
+  test::TempDir dir;
+  const std::string path = dir.File("hidden.dxf");
+  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "Off"},
+                                {62, "-1"}, {0, "ENDTAB"}, {0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"},
+                                {0, "LINE"}, {8, "Off"}, {11, "1"}, {0, "ENDSEC"}, {0, "EOF"}}));
+  const CliResult text = DxfInfo({path});
+  EXPECT_NE(text.out.find("  extents:  none\n"), std::string::npos) << text.out;
+  const CliResult json = DxfInfo({"--json", path});
+  EXPECT_NE(json.out.find("\"extents\": null"), std::string::npos) << json.out;
+}
+
 TEST(DxfInfo, ReadsTheHandWrittenDrawings) {
   const auto fixtures = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tests" / "fixtures" / "dxf";
   std::vector<std::string> args = {"--json"};

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dxf/DeviceCoords.h"
+#include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
 #include "raster/DrawContext.h"
 
@@ -45,19 +45,17 @@ void CDxfArc::GetExtents(CVec& min, CVec& max) const {
 void CDxfArc::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
   if (std::fabs(m_dStartAngle - m_dEndAngle) < 1e-05) return;
   double r = matrix.at(0, 0) * m_dRadius;
+  if (!std::isfinite(r)) return;  // nothing sensible to draw
   if (!(r >= 2.0)) r = 2.0;
   const CVec c = matrix.Apply2D(m_vCentre);
   double sweep = m_dEndAngle - m_dStartAngle;
   if (m_dStartAngle > m_dEndAngle) sweep += 360.0;
+  CVec points[kDrawPoints];
   for (int i = 0; i < kDrawPoints; ++i) {
     const double theta = DegreesToRadians(m_dStartAngle + i * sweep / (kDrawPoints - 1));
-    const int x = ToDevice(c.x + std::cos(theta) * r);
-    const int y = ToDevice(c.y - std::sin(theta) * r);
-    if (i == 0)
-      dc.MoveTo(x, y);
-    else
-      dc.LineTo(x, y);
+    points[i] = CVec(c.x + std::cos(theta) * r, c.y - std::sin(theta) * r, 0.0);
   }
+  DrawDevicePolyline(dc, points);
 }
 
 }  // namespace brisol

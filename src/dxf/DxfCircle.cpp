@@ -1,6 +1,9 @@
 #include "dxf/DxfCircle.h"
 
+#include <cmath>
+
 #include "dxf/DeviceCoords.h"
+#include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
 #include "raster/DrawContext.h"
 
@@ -23,9 +26,12 @@ void CDxfCircle::ApplyFileTransform(const DxfFileTransform& dxfFile) {
   m_dRadius = dxfFile.Scale(m_dRadius);
 }
 
+// A negative radius (the reader keeps none, a negative output scale makes
+// one) spans the same box as its size.
 void CDxfCircle::GetExtents(CVec& min, CVec& max) const {
-  min.SetXYZ(m_vCentre.x - m_dRadius, m_vCentre.y - m_dRadius, 0.0);
-  max.SetXYZ(m_vCentre.x + m_dRadius, m_vCentre.y + m_dRadius, 0.0);
+  const double r = std::fabs(m_dRadius);
+  min.SetXYZ(m_vCentre.x - r, m_vCentre.y - r, 0.0);
+  max.SetXYZ(m_vCentre.x + r, m_vCentre.y + r, 0.0);
 }
 
 // The radius is measured after the transform, so a turned or unevenly
@@ -33,7 +39,9 @@ void CDxfCircle::GetExtents(CVec& min, CVec& max) const {
 void CDxfCircle::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
   const CVec c = matrix.Apply3D(m_vCentre);
   const CVec e = matrix.Apply3D(CVec(m_vCentre.x, m_vCentre.y + m_dRadius, 0.0));
-  const double r = CVec::Distance2D(e, c);
+  double r = CVec::Distance2D(e, c);
+  if (std::isinf(r)) r = std::hypot(e.x - c.x, e.y - c.y);  // squares beyond the doubles
+  if (!IsFinite2D(c) || !std::isfinite(r)) return;         // nothing sensible to draw
   dc.Ellipse(ToDevice(c.x - r), ToDevice(c.y - r), ToDevice(c.x + r), ToDevice(c.y + r));
 }
 

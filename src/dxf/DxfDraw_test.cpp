@@ -192,30 +192,114 @@ TEST_F(DrawTest, EllipseInsertAndMeshesDrawNothing) {
   EXPECT_EQ(CountNot(kWhite), 0);
 }
 
-TEST_F(DrawTest, AbsurdCoordinatesDrawWithoutHarm) {
+// Entities with coordinates that are not finite, or that reach far beyond any
+// picture, each drawn alone with a red brush and a black one-pixel pen
+// around (200, 200) at 10 pixels per unit.
+struct AbsurdCase {
+  const char* name;
+  void (*draw)(DrawContext& dc, const CMatrix& m);
+  // What the picture must show: nothing, everything red, or pixels near a
+  // line or wedge from (200, 200) that keeps its true slopes.
+  enum { Nothing, AllRed, NearSlopes } expect;
+  double lowSlope = 0, highSlope = 0;
+};
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+const AbsurdCase kAbsurdCases[] = {
+    {"LineToAFarPointKeepsItsSlope",
+     [](DrawContext& dc, const CMatrix& m) { CDxfLine({0, 0, 0}, {1e300, -0.5e300, 0}).DrawIntoDC(dc, m); },
+     AbsurdCase::NearSlopes, 0.5, 0.5},
+    {"LineThroughNotANumber",
+     [](DrawContext& dc, const CMatrix& m) { CDxfLine({kNan, 0, 0}, {kInf, kNan, 0}).DrawIntoDC(dc, m); },
+     AbsurdCase::Nothing},
+    {"HugeCircleCoversThePicture",
+     [](DrawContext& dc, const CMatrix& m) { CDxfCircle({0, 0, 0}, 1e300).DrawIntoDC(dc, m); }, AbsurdCase::AllRed},
+    {"CircleOfNotANumber",
+     [](DrawContext& dc, const CMatrix& m) { CDxfCircle({kNan, 0, 0}, kNan).DrawIntoDC(dc, m); },
+     AbsurdCase::Nothing},
+    {"ArcOfNotANumberRadius",
+     [](DrawContext& dc, const CMatrix& m) { CDxfArc({0, 0, 0}, kNan, 0, 90).DrawIntoDC(dc, m); },
+     AbsurdCase::Nothing},
+    {"ArcFarOutside",
+     [](DrawContext& dc, const CMatrix& m) { CDxfArc({0, 0, 0}, 1e300, 0, 90).DrawIntoDC(dc, m); },
+     AbsurdCase::Nothing},
+    {"PointAtInfinity", [](DrawContext& dc, const CMatrix& m) { CDxfPoint({kInf, -kInf, 0}).DrawIntoDC(dc, m); },
+     AbsurdCase::Nothing},
+    {"PolygonWithANotANumberCorner",
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfPolyline p;
+       p.AddVertex({kNan, 0, 0});
+       p.AddVertex({1e300, 1e300, 0});
+       p.AddVertex({-1e300, 5, 0});
+       p.SetClosed(true);
+       p.DrawIntoDC(dc, m);
+     },
+     AbsurdCase::Nothing},
+    {"WedgeReachingFarKeepsItsShape",
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfPolyline p;
+       p.AddVertex({0, 0, 0});
+       p.AddVertex({1e300, -0.5e300, 0});
+       p.AddVertex({1e300, -0.6e300, 0});
+       p.SetClosed(true);
+       p.DrawIntoDC(dc, m);
+     },
+     AbsurdCase::NearSlopes, 0.5, 0.6},
+    {"OpenPolylineThroughAFarPoint",
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfPolyline p;
+       p.AddVertex({0, 0, 0});
+       p.AddVertex({1e300, -0.6e300, 0});
+       p.DrawIntoDC(dc, m);
+     },
+     AbsurdCase::NearSlopes, 0.6, 0.6},
+    {"TextOfAbsurdHeight",
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfText t;
+       t.SetText("x");
+       t.SetHeight(1e300);
+       t.DrawIntoDC(dc, m);
+     },
+     AbsurdCase::Nothing},
+};
+
+class AbsurdCoordinates : public DrawTest, public ::testing::WithParamInterface<AbsurdCase> {};
+
+TEST_P(AbsurdCoordinates, DrawOnlyWhatTheirGeometryShows) {
+  const AbsurdCase& c = GetParam();
   dc().SelectBrush(Brush::Solid(kRed));
   dc().SelectPen(Pen::Solid(1, kBlack));
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  CDxfLine({0, 0, 0}, {1e300, -1e300, 0}).DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfLine({nan, 0, 0}, {inf, nan, 0}).DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfCircle({0, 0, 0}, 1e300).DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfCircle({nan, 0, 0}, nan).DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfArc({0, 0, 0}, nan, 0, 90).DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfArc({0, 0, 0}, 1e300, 0, 1e300).DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfPoint({inf, -inf, 0}).DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfPolyline p;
-  p.AddVertex({nan, 0, 0});
-  p.AddVertex({1e300, 1e300, 0});
-  p.AddVertex({-1e300, 5, 0});
-  p.SetClosed(true);
-  p.DrawIntoDC(dc(), Transform(10, 200, 200));
-  CDxfText t;
-  t.SetText("x");
-  t.SetHeight(1e300);
-  t.DrawIntoDC(dc(), Transform(10, 200, 200));
-  SUCCEED();
+  c.draw(dc(), Transform(10, 200, 200));
+  switch (c.expect) {
+    case AbsurdCase::Nothing:
+      EXPECT_EQ(CountNot(kWhite), 0);
+      break;
+    case AbsurdCase::AllRed:
+      EXPECT_EQ(CountNot(kRed), 0);
+      break;
+    case AbsurdCase::NearSlopes: {
+      // Down and to the right of (200, 200), between the slopes give or
+      // take a pixel, and reaching the right edge in the middle of the band.
+      int drawn = 0;
+      for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 400; ++x) {
+          if (At(x, y) == kWhite) continue;
+          ++drawn;
+          const double dx = x + 0.5 - 200, dy = y + 0.5 - 200;
+          EXPECT_TRUE(dy >= c.lowSlope * dx - 1.5 && dy <= c.highSlope * dx + 1.5) << x << "," << y;
+        }
+      EXPECT_GE(drawn, 199);
+      const int middle = 200 + static_cast<int>((c.lowSlope + c.highSlope) / 2 * 199.5);
+      EXPECT_TRUE(At(399, middle - 1) != kWhite || At(399, middle) != kWhite || At(399, middle + 1) != kWhite);
+      break;
+    }
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Entities, AbsurdCoordinates, ::testing::ValuesIn(kAbsurdCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct FontCase {
   double scale, height;

@@ -1,6 +1,7 @@
 // CDxfFile: the entity readers, and the table that dispatches entity names to
 // them.
 #include <cmath>
+#include <utility>
 
 #include "dxf/DxfEntities.h"
 #include "dxf/DxfFile.h"
@@ -59,6 +60,19 @@ bool CDxfFile::TakeCommonGroup(bool& paperSpace) {
   }
 }
 
+double CDxfFile::Number() {
+  const double v = m_groups.Double();
+  if (!IsDrawingNumber(v)) m_bBadNumber = true;
+  return v;
+}
+
+bool CDxfFile::DropsBadNumber(const char* entityName) {
+  if (!std::exchange(m_bBadNumber, false)) return false;
+  TraceMsg("%s at line %d of <%s> dropped: a number is not finite or beyond %g", entityName, m_iEntityLine,
+           GetFileName().c_str(), kMaxDrawingNumber);
+  return true;
+}
+
 void CDxfFile::Retain(const CDxfEntity& entity, CDxfBlock* target, const char* layerName) {
   if (target != nullptr) {
     target->GetEntList().AddEntity(&entity, m_pCurrentLayer);
@@ -73,16 +87,17 @@ bool CDxfFile::ReadLineEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: start.x = m_groups.Double(); break;
-      case 20: start.y = m_groups.Double(); break;
-      case 30: start.z = m_groups.Double(); break;
-      case 11: end.x = m_groups.Double(); break;
-      case 21: end.y = m_groups.Double(); break;
-      case 31: end.z = m_groups.Double(); break;
+      case 10: start.x = Number(); break;
+      case 20: start.y = Number(); break;
+      case 30: start.z = Number(); break;
+      case 11: end.x = Number(); break;
+      case 21: end.y = Number(); break;
+      case 31: end.z = Number(); break;
       default: break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
+  if (DropsBadNumber("LINE")) return true;
   if (!paperSpace) Retain(CDxfLine(start, end), target);
   return true;
 }
@@ -93,13 +108,14 @@ bool CDxfFile::ReadPointEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: position.x = m_groups.Double(); break;
-      case 20: position.y = m_groups.Double(); break;
-      case 30: position.z = m_groups.Double(); break;
+      case 10: position.x = Number(); break;
+      case 20: position.y = Number(); break;
+      case 30: position.z = Number(); break;
       default: break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
+  if (DropsBadNumber("POINT")) return true;
   if (!paperSpace) Retain(CDxfPoint(position), target);
   return true;
 }
@@ -112,17 +128,18 @@ bool CDxfFile::ReadCircleEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: centre.x = m_groups.Double(); break;
-      case 20: centre.y = m_groups.Double(); break;
-      case 30: centre.z = m_groups.Double(); break;
-      case 40: circle.SetRadius(m_groups.Double()); break;
-      case 210: extrusion.x = m_groups.Double(); break;
-      case 220: extrusion.y = m_groups.Double(); break;
-      case 230: extrusion.z = m_groups.Double(); break;
+      case 10: centre.x = Number(); break;
+      case 20: centre.y = Number(); break;
+      case 30: centre.z = Number(); break;
+      case 40: circle.SetRadius(std::fabs(Number())); break;
+      case 210: extrusion.x = Number(); break;
+      case 220: extrusion.y = Number(); break;
+      case 230: extrusion.z = Number(); break;
       default: break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
+  if (DropsBadNumber("CIRCLE")) return true;
   circle.SetCentre(centre);
   // Inside a block the extrusion does not matter.
   if (!paperSpace && (target != nullptr || ExtrusionKeepsCircleOrArc(extrusion))) Retain(circle, target);
@@ -137,19 +154,20 @@ bool CDxfFile::ReadArcEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: centre.x = m_groups.Double(); break;
-      case 20: centre.y = m_groups.Double(); break;
-      case 30: centre.z = m_groups.Double(); break;
-      case 40: arc.SetRadius(m_groups.Double()); break;
-      case 50: arc.SetStartAngle(m_groups.Double()); break;
-      case 51: arc.SetEndAngle(m_groups.Double()); break;
-      case 210: extrusion.x = m_groups.Double(); break;
-      case 220: extrusion.y = m_groups.Double(); break;
-      case 230: extrusion.z = m_groups.Double(); break;
+      case 10: centre.x = Number(); break;
+      case 20: centre.y = Number(); break;
+      case 30: centre.z = Number(); break;
+      case 40: arc.SetRadius(std::fabs(Number())); break;
+      case 50: arc.SetStartAngle(Number()); break;
+      case 51: arc.SetEndAngle(Number()); break;
+      case 210: extrusion.x = Number(); break;
+      case 220: extrusion.y = Number(); break;
+      case 230: extrusion.z = Number(); break;
       default: break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
+  if (DropsBadNumber("ARC")) return true;
   arc.SetCentre(centre);
   if (!paperSpace && ExtrusionKeepsCircleOrArc(extrusion)) Retain(arc, target);
   return true;
@@ -165,22 +183,23 @@ bool CDxfFile::ReadEllipseEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: centre.x = m_groups.Double(); break;
-      case 20: centre.y = m_groups.Double(); break;
-      case 30: centre.z = m_groups.Double(); break;
-      case 11: majorEnd.x = m_groups.Double(); break;
-      case 21: majorEnd.y = m_groups.Double(); break;
-      case 31: majorEnd.z = m_groups.Double(); break;
-      case 40: ratio = m_groups.Double(); break;
-      case 41: startParameter = m_groups.Double(); break;
-      case 42: endParameter = m_groups.Double(); break;
-      case 210: extrusion.x = m_groups.Double(); break;
-      case 220: extrusion.y = m_groups.Double(); break;
-      case 230: extrusion.z = m_groups.Double(); break;
+      case 10: centre.x = Number(); break;
+      case 20: centre.y = Number(); break;
+      case 30: centre.z = Number(); break;
+      case 11: majorEnd.x = Number(); break;
+      case 21: majorEnd.y = Number(); break;
+      case 31: majorEnd.z = Number(); break;
+      case 40: ratio = Number(); break;
+      case 41: startParameter = Number(); break;
+      case 42: endParameter = Number(); break;
+      case 210: extrusion.x = Number(); break;
+      case 220: extrusion.y = Number(); break;
+      case 230: extrusion.z = Number(); break;
       default: break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
+  if (DropsBadNumber("ELLIPSE")) return true;
   if (paperSpace || target != nullptr) return true;
   if (!ExtrusionKeepsEllipse(extrusion) || !EllipseIsFull(startParameter, endParameter)) return true;
   double halfX = 1.0, halfY = 1.0;
@@ -198,19 +217,20 @@ bool CDxfFile::ReadTextEntity(CDxfBlock* target) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
       case 1: text.SetText(m_groups.Text().c_str()); break;
-      case 10: insertion.x = m_groups.Double(); break;
-      case 20: insertion.y = m_groups.Double(); break;
-      case 11: alignment.x = m_groups.Double(); break;
-      case 21: alignment.y = m_groups.Double(); break;
-      case 40: text.SetHeight(m_groups.Double()); break;
-      case 41: text.SetWidthFactor(m_groups.Double()); break;
-      case 50: text.SetRotation(m_groups.Double()); break;
+      case 10: insertion.x = Number(); break;
+      case 20: insertion.y = Number(); break;
+      case 11: alignment.x = Number(); break;
+      case 21: alignment.y = Number(); break;
+      case 40: text.SetHeight(Number()); break;
+      case 41: text.SetWidthFactor(Number()); break;
+      case 50: text.SetRotation(Number()); break;
       case 72: hJust = m_groups.Int(); break;
       case 73: vJust = m_groups.Int(); break;
       default: break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
+  if (DropsBadNumber("TEXT")) return true;
   text.SetInsertionPoint(insertion);
   text.SetAlignmentPoint(alignment);
   text.SetJustification(hJust, vJust);
@@ -232,16 +252,16 @@ bool CDxfFile::ReadLwPolylineEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: x = m_groups.Double(); break;
-      case 20: polyline.AddVertex(CVec(x, m_groups.Double(), 0.0)); break;
-      case 40: polyline.SetWidth(m_groups.Double()); break;
+      case 10: x = Number(); break;
+      case 20: polyline.AddVertex(CVec(x, Number(), 0.0)); break;
+      case 40: polyline.SetWidth(Number()); break;
       case 70: if (m_groups.Int() & 1) polyline.SetClosed(true); break;
       default: break;
     }
   }
   // Kept even when the input ends inside the entity, and reported as read;
   // the section loops see the failed read and end.
-  if (!paperSpace) Retain(polyline, target);
+  if (!DropsBadNumber("LWPOLYLINE") && !paperSpace) Retain(polyline, target);
   return true;
 }
 
@@ -259,17 +279,18 @@ bool CDxfFile::ReadInsertEntity(CDxfBlock* target) {
         blockName = m_groups.Text();
         block = m_blocks.FindBlock(blockName.c_str());
         break;
-      case 10: point.x = m_groups.Double(); break;
-      case 20: point.y = m_groups.Double(); break;
-      case 41: scale.x = m_groups.Double(); break;
-      case 42: scale.y = m_groups.Double(); break;
-      case 50: insert.SetRotation(m_groups.Double()); break;
+      case 10: point.x = Number(); break;
+      case 20: point.y = Number(); break;
+      case 41: scale.x = Number(); break;
+      case 42: scale.y = Number(); break;
+      case 50: insert.SetRotation(Number()); break;
       default: break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
   // Attributes follow up to their SEQEND, which the caller's loop reads over.
   if (EqualNoCase(m_groups.Text(), "ATTRIB") && !SkipToSeqend()) return false;
+  if (DropsBadNumber("INSERT")) return true;
   if (paperSpace || !InsertBlockIsUsable(block)) return true;
   if (target == nullptr && !AdmitTopLevelInsert(block)) return true;
   insert.SetInsertionPoint(point);

@@ -23,6 +23,7 @@ void CDxfFile::Reset() {
   m_blocks.Clear();
   m_blockBoxes.clear();
   m_iInsertBoxes = 0;
+  m_bBadNumber = false;
   m_transform = DxfFileTransform{};
   m_groups.Reset();
   m_layers.Clear();

@@ -93,6 +93,12 @@ class CDxfFile : public CEntList {
   static const EntityReaderEntry kEntityReaders[];
   // The reader of the current group's entity name, or null.
   static EntityReader FindEntityReader(const std::string& name, bool inBlock);
+  // Runs an entity reader on a fresh entity.
+  bool ReadEntity(EntityReader reader, CDxfBlock* target) {
+    m_bBadNumber = false;
+    m_iEntityLine = GetLineCount();
+    return (this->*reader)(target);
+  }
 
   // Sections (DxfFileSections.cpp).
   bool ReadSection();
@@ -114,6 +120,12 @@ class CDxfFile : public CEntList {
   bool NextEntityGroup();
   // Group 8 (layer) and 67 (paper space) of every entity; true when taken.
   bool TakeCommonGroup(bool& paperSpace);
+  // The current group's number, noting one a drawing cannot use
+  // (IsDrawingNumber) for DropsBadNumber.
+  double Number();
+  // Whether the entity being read held an unusable number since the last
+  // call; such an entity is dropped with a trace naming it.
+  bool DropsBadNumber(const char* entityName);
   void Retain(const CDxfEntity& entity, CDxfBlock* target, const char* layerName = nullptr);
   bool ReadLineEntity(CDxfBlock* target);
   bool ReadPointEntity(CDxfBlock* target);
@@ -141,6 +153,10 @@ class CDxfFile : public CEntList {
   // Entity boxes measured for the extents of one INSERT of each block.
   std::unordered_map<const CDxfBlock*, std::int64_t> m_blockBoxes;
   std::int64_t m_iInsertBoxes = 0;
+  // An entity being read held a number IsDrawingNumber refuses; the line
+  // of its name.
+  bool m_bBadNumber = false;
+  int m_iEntityLine = 0;
 };
 
 }  // namespace brisol

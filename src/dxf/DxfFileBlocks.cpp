@@ -1,5 +1,6 @@
 // CDxfFile: the BLOCKS section.
 #include "dxf/DxfFile.h"
+#include "dxf/DxfRetention.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -35,7 +36,7 @@ bool CDxfFile::ReadBlock() {
       // group read. A reader that succeeded at the end of the input ends
       // the block as a failed read.
       const EntityReader reader = FindEntityReader(m_groups.Text(), true);
-      ok = reader != nullptr ? (this->*reader)(&block) : SkipEntity();
+      ok = reader != nullptr ? ReadEntity(reader, &block) : SkipEntity();
       ok = ok && m_groups.LastReadOk();
       continue;
     }
@@ -62,6 +63,12 @@ bool CDxfFile::ReadBlock() {
   }
   if (!ok) return false;
   if (block.GetName().empty()) return true;  // dropped without failure
+  if (!IsDrawingNumber(base.x) || !IsDrawingNumber(base.y) || !IsDrawingNumber(base.z)) {
+    // Every entity of the block would be moved by it: dropped without failure.
+    TraceMsg("BLOCK %s ending at line %d of <%s> dropped: its base point is not finite or beyond %g",
+             block.GetName().c_str(), GetLineCount(), GetFileName().c_str(), kMaxDrawingNumber);
+    return true;
+  }
   block.SetBasePoint(base);
   if (!block.GetLayer().empty()) {
     block.SetLayer(m_pCurrentLayer != nullptr ? m_pCurrentLayer->GetReportedName() : "0");

@@ -125,7 +125,7 @@ bool CDxfFile::ReadEntitiesSection() {
   while (ok && m_groups.LastReadOk()) {
     if (m_groups.TextIs("ENDSEC")) return true;
     const EntityReader reader = FindEntityReader(m_groups.Text(), false);
-    ok = reader != nullptr ? (this->*reader)(nullptr) : SkipEntity();
+    ok = reader != nullptr ? ReadEntity(reader, nullptr) : SkipEntity();
   }
   return false;
 }

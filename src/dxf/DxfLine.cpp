@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "dxf/DeviceCoords.h"
+#include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
 #include "raster/DrawContext.h"
 
@@ -30,10 +30,7 @@ void CDxfLine::GetExtents(CVec& min, CVec& max) const {
 }
 
 void CDxfLine::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
-  const CVec a = matrix.Apply2D(m_vStart);
-  const CVec b = matrix.Apply2D(m_vEnd);
-  dc.MoveTo(ToDevice(a.x), ToDevice(a.y));
-  dc.LineTo(ToDevice(b.x), ToDevice(b.y));
+  DrawDeviceLine(dc, matrix.Apply2D(m_vStart), matrix.Apply2D(m_vEnd));
 }
 
 }  // namespace brisol

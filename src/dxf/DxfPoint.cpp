@@ -1,6 +1,6 @@
 #include "dxf/DxfPoint.h"
 
-#include "dxf/DeviceCoords.h"
+#include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
 #include "raster/DrawContext.h"
 
@@ -26,10 +26,8 @@ void CDxfPoint::GetExtents(CVec& min, CVec& max) const {
 // A small cross of 4 x 4 pixels.
 void CDxfPoint::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
   const CVec q = matrix.Apply2D(m_vPosition);
-  dc.MoveTo(ToDevice(q.x - 2), ToDevice(q.y - 2));
-  dc.LineTo(ToDevice(q.x + 2), ToDevice(q.y + 2));
-  dc.MoveTo(ToDevice(q.x + 2), ToDevice(q.y - 2));
-  dc.LineTo(ToDevice(q.x - 2), ToDevice(q.y + 2));
+  DrawDeviceLine(dc, CVec(q.x - 2, q.y - 2, 0), CVec(q.x + 2, q.y + 2, 0));
+  DrawDeviceLine(dc, CVec(q.x + 2, q.y - 2, 0), CVec(q.x - 2, q.y + 2, 0));
 }
 
 }  // namespace brisol

@@ -2,8 +2,9 @@
 
 #include <cmath>
 #include <span>
+#include <vector>
 
-#include "dxf/DeviceCoords.h"
+#include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
 #include "raster/DrawContext.h"
 
@@ -59,22 +60,13 @@ void CDxfPolyline::GetExtents(CVec& min, CVec& max) const {
 // kept per thread, so drawing the same shape again allocates nothing.
 void CDxfPolyline::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
   if (m_aVertices.size() < 2) return;
+  thread_local std::vector<CVec> points;
+  points.clear();
+  for (const CVec& v : m_aVertices) points.push_back(matrix.Apply2D(v));
   if (m_bClosed) {
-    thread_local std::vector<POINT> points;
-    points.clear();
-    points.reserve(m_aVertices.size());
-    for (const CVec& v : m_aVertices) {
-      const CVec p = matrix.Apply2D(v);
-      points.push_back(POINT{ToDevice(p.x), ToDevice(p.y)});
-    }
-    dc.Polygon(std::span<const POINT>(points.data(), points.size()));
-    return;
-  }
-  const CVec first = matrix.Apply2D(m_aVertices.front());
-  dc.MoveTo(ToDevice(first.x), ToDevice(first.y));
-  for (std::size_t i = 1; i < m_aVertices.size(); ++i) {
-    const CVec p = matrix.Apply2D(m_aVertices[i]);
-    dc.LineTo(ToDevice(p.x), ToDevice(p.y));
+    DrawDevicePolygon(dc, points);
+  } else {
+    DrawDevicePolyline(dc, points);
   }
 }
 

@@ -76,8 +76,9 @@ bool CDxfFile::ReadPolylineEntity(CDxfBlock* target) {
     ok = ReadGroup(-1);
   }
   if (!ok) return false;
-  // The SEQEND group stays current; the caller's loop reads over it.
-  if (c.paperSpace) return true;
+  // The SEQEND group stays current; the caller's loop reads over it. A
+  // vertex with an unusable number spoils the whole entity.
+  if (DropsBadNumber("POLYLINE") || c.paperSpace) return true;
   if (c.polyfaceFlag) {
     c.polyface.MergeTriangles();
     Retain(c.polyface, target);
@@ -96,9 +97,9 @@ bool CDxfFile::ReadVertex(PolylineCandidates& c) {
   while (NextEntityGroup()) {
     const int code = GetGroupCode();
     switch (code) {
-      case 10: point.x = m_groups.Double(); break;
-      case 20: point.y = m_groups.Double(); break;
-      case 30: point.z = m_groups.Double(); break;
+      case 10: point.x = Number(); break;
+      case 20: point.y = Number(); break;
+      case 30: point.z = Number(); break;
       case 70: flags = m_groups.Int(); break;
       case 71:
       case 72:

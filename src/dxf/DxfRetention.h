@@ -20,6 +20,14 @@ bool EllipseIsFull(double startParameter, double endParameter);
 // (relative to the centre) and the minor/major ratio. The larger of |x| and
 // |y| is the major half-axis, along x when |x| >= |y|.
 void EllipseHalfAxes(const CVec& majorAxisEnd, double ratio, double& halfX, double& halfY);
+// The largest magnitude of a number a drawing may use: coordinates,
+// radii, angles, scales. Beyond it a shape of unit size cannot be drawn at
+// any size (scaled to pixels it overflows), and a double cannot even tell
+// neighbouring whole units apart.
+constexpr double kMaxDrawingNumber = 1e15;
+// Not a number, infinite or beyond kMaxDrawingNumber: the entity holding
+// it is dropped.
+inline bool IsDrawingNumber(double v) { return v >= -kMaxDrawingNumber && v <= kMaxDrawingNumber; }
 // Group 67: a value above 0 puts the entity in paper space (dropped).
 inline bool IsPaperSpace(int group67) { return group67 > 0; }
 // INSERT: kept when the block exists and has at least one entity.

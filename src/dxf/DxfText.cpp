@@ -1,6 +1,9 @@
 #include "dxf/DxfText.h"
 
+#include <cmath>
+
 #include "dxf/DeviceCoords.h"
+#include "dxf/DeviceFigures.h"
 #include "dxf/DxfStrings.h"
 #include "dxf/DxfWriter.h"
 #include "logger/Trace.h"
@@ -71,6 +74,7 @@ LogFont CDxfText::FontFor(const CMatrix& matrix) const {
 // Centred on the insertion point, in a font made for this drawing only.
 void CDxfText::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
   const CVec p = matrix.Apply2D(CVec(m_vInsertion.x, m_vInsertion.y - m_dHeight / 2, 0.0));
+  if (!IsFinite2D(p) || !std::isfinite(matrix.at(0, 0) * m_dHeight)) return;  // nothing sensible to draw
   const LogFont description = FontFor(matrix);
   const int h = description.height;
   const Font font = Font::Create(description);

@@ -1,5 +1,6 @@
 #include "dxf/EntList.h"
 
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -83,9 +84,14 @@ void CEntList::GetExtents(CVec& min, CVec& max) const {
     const CDxfLayer* layer = entity->GetLayer();
     if (layer != nullptr && !layer->IsVisible()) continue;
     // An entity that has no box (an INSERT without block, an empty mesh)
-    // leaves these as they are and so adds nothing.
+    // leaves these as they are and so adds nothing; a box that is not
+    // finite (scales of nested blocks multiplied beyond the doubles) adds
+    // nothing either.
     CVec emin(kBig, kBig, kBig), emax(-kBig, -kBig, -kBig);
     entity->GetExtents(emin, emax);
+    const bool finite = std::isfinite(emin.x) && std::isfinite(emin.y) && std::isfinite(emin.z) &&
+                        std::isfinite(emax.x) && std::isfinite(emax.y) && std::isfinite(emax.z);
+    if (!finite) continue;
     if (emin.x < min.x) min.x = emin.x;
     if (emin.y < min.y) min.y = emin.y;
     if (emin.z < min.z) min.z = emin.z;
