@@ -1,12 +1,12 @@
 #include "imageio/ImageLoad.h"
 
-#include <strings.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "imageio/Dib.h"
+#include "imageio/PictureFormats.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
 
@@ -28,29 +28,22 @@ ByteBuffer LoadImageFile(const char* name, int type) {
 }
 
 int ImageTypeFromExtension(const char* name) {
-  const char* dot = name ? std::strrchr(name, '.') : nullptr;
-  if (dot == nullptr) {
+  const std::string_view path = name ? name : "";
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) {
     AlertBox("Missing extension from filename:\n'%s'", name ? name : "");
     return 0;
   }
-  const char* extension = dot + 1;
-  if (std::strlen(extension) != 3) {
+  if (const PictureFormat* format = PictureFormatOfName(name)) return format->imageType;
+  if (FileExtension(name).size() != 3) {
     AlertBox("File name has bad extension:\n'%s'", name);
     return 0;
-  }
-  static const struct {
-    const char* extension;
-    int type;
-  } kTypes[] = {{"png", kImageTypePng}, {"jpg", kImageTypeJpg}, {"tga", kImageTypeTga},
-                {"pcx", kImageTypePcx}, {"bmp", kImageTypeBmp}};
-  for (const auto& t : kTypes) {
-    if (strcasecmp(extension, t.extension) == 0) return t.type;
   }
   return -1;
 }
 
 ByteBuffer VicLoadImageFile(const char* name, int type) {
-  if (name == nullptr || std::strlen(name) > kMaxImageNameLength) {
+  if (name == nullptr) {
     TheLogger().Log(kLogInfo, "VicLoadImageFile, bad filename\n");
     return {};
   }
@@ -58,18 +51,13 @@ ByteBuffer VicLoadImageFile(const char* name, int type) {
     type = ImageTypeFromExtension(name);
     if (type == -1) return {};
   }
-  ImgImage image;
-  bool loaded = false;
-  switch (type) {
-    case kImageTypePcx: loaded = LoadPcxImage(image, name); break;
-    case kImageTypeTga: loaded = LoadTgaImage(image, name); break;
-    case kImageTypeBmp: loaded = LoadBmpImage(image, name); break;
-    case kImageTypeJpg: loaded = LoadJpgImage(image, name); break;
-    case kImageTypePng: loaded = LoadPngImage(image, name); break;
-    default:
-      TheLogger().Log(kLogInfo, "VLIF: bad image type: %d\nImage:<%s>", type, name);
-      return {};
+  const PictureFormat* format = PictureFormatOfType(type);
+  if (format == nullptr) {
+    TheLogger().Log(kLogInfo, "VLIF: bad image type: %d\nImage:<%s>", type, name);
+    return {};
   }
+  ImgImage image;
+  const bool loaded = format->loadImage(image, name);
   if (loaded) {
     ByteBuffer dib;
     const int rc = imagetodib(image, dib);

@@ -18,19 +18,17 @@ enum ImageType : int {
   kImageTypePng = 15,
 };
 
-// The longest file name the loader takes.
-constexpr std::size_t kMaxImageNameLength = 256;
-
 // The entry point of every caller (always with type -1): a packed DIB of a
 // 24-bit picture (or, for a BMP file the library refuses, the file's own
 // DIB), or an empty block. A name without any "." shows "Filename has no
-// extension:<%s>".
+// extension:<%s>". Names have no length limit beyond the system's.
 ByteBuffer LoadImageFile(const char* name, int type);
 ByteBuffer VicLoadImageFile(const char* name, int type);
 
-// 15, 11, 7, 5 or 9 for the extensions png, jpg, tga, pcx and bmp (any
-// letter case); -1 for another 3-letter extension; 0, with an alert, when
-// the extension is missing or not 3 characters long.
+// The type code of the format whose extension the name has (PictureFormats.h:
+// png 15, jpg and jpeg 11, tga 7, pcx 5, bmp 9; any letter case); -1 for
+// another 3-letter extension; 0, with an alert, when the extension is
+// missing or another length.
 int ImageTypeFromExtension(const char* name);
 
 // The per-format loaders: true with a 24-bit image in the record, or false

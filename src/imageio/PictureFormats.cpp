@@ -2,7 +2,10 @@
 
 #include <strings.h>
 
+#include <cstring>
+
 #include "imageio/ImageLoad.h"
+#include "imageio/codecs/ImageCodec.h"
 
 namespace brisol {
 namespace {
@@ -13,12 +16,32 @@ constexpr std::string_view kJpeg[] = {"jpg", "jpeg"};
 constexpr std::string_view kPcx[] = {"pcx"};
 constexpr std::string_view kPng[] = {"png"};
 
+bool Begins(std::span<const std::uint8_t> head, const char* bytes, std::size_t n) {
+  return head.size() >= n && std::memcmp(head.data(), bytes, n) == 0;
+}
+
+bool BmpSignature(std::span<const std::uint8_t> head) { return Begins(head, "BM", 2); }
+bool JpegSignature(std::span<const std::uint8_t> head) { return Begins(head, "\xFF\xD8\xFF", 3); }
+bool PngSignature(std::span<const std::uint8_t> head) { return Begins(head, "\x89PNG\r\n\x1a\n", 8); }
+// The maker byte, a version of 0 to 5 and no or run-length encoding.
+bool PcxSignature(std::span<const std::uint8_t> head) {
+  return head.size() >= 4 && head[0] == 10 && head[1] <= 5 && head[2] <= 1;
+}
+
+int WriteBmp(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodeBmp(p, out); }
+int WriteTga(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodeTga(p, out); }
+int WriteJpeg(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_t>& out) {
+  return EncodeJpeg(p, o.jpegQuality, out);
+}
+int WritePcx(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodePcx(p, out); }
+int WritePng(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodePng(p, out); }
+
 const PictureFormat kFormats[] = {
-    {"BMP", "Bitmap", kBmp, kImageTypeBmp},
-    {"TGA", "Targa", kTga, kImageTypeTga},
-    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg},
-    {"PCX", "Pcx", kPcx, kImageTypePcx},
-    {"PNG", "PNG", kPng, kImageTypePng},
+    {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, loadbmp, LoadBmpImage, BmpSignature, WriteBmp},
+    {"TGA", "Targa", kTga, kImageTypeTga, tgainfo, loadtga, LoadTgaImage, nullptr, WriteTga},
+    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg, jpeginfo, loadjpg, LoadJpgImage, JpegSignature, WriteJpeg},
+    {"PCX", "Pcx", kPcx, kImageTypePcx, pcxinfo, loadpcx, LoadPcxImage, PcxSignature, WritePcx},
+    {"PNG", "PNG", kPng, kImageTypePng, pnginfo, loadpng, LoadPngImage, PngSignature, WritePng},
 };
 
 bool SameLetters(std::string_view a, std::string_view b) {
@@ -42,6 +65,18 @@ const PictureFormat* PictureFormatOfName(std::string_view path) {
   for (const PictureFormat& format : kFormats)
     for (std::string_view e : format.extensions)
       if (SameLetters(e, extension)) return &format;
+  return nullptr;
+}
+
+const PictureFormat* PictureFormatOfType(int imageType) {
+  for (const PictureFormat& format : kFormats)
+    if (format.imageType == imageType) return &format;
+  return nullptr;
+}
+
+const PictureFormat* PictureFormatOfSignature(std::span<const std::uint8_t> head) {
+  for (const PictureFormat& format : kFormats)
+    if (format.hasSignature != nullptr && format.hasSignature(head)) return &format;
   return nullptr;
 }
 
