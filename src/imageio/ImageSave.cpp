@@ -1,7 +1,6 @@
 #include "imageio/ImageSave.h"
 
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,42 +11,15 @@
 #include <cstring>
 #include <vector>
 
+#include "imageio/ImageLoad.h"
+#include "imageio/PictureFormats.h"
+#include "imageio/TemporaryFile.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "logger/Format.h"
 #include "logger/Logger.h"
 
 namespace brisol {
 namespace {
-
-enum class SaveFormat { Unknown, Bmp, Tga, Jpeg, Pcx, Png };
-
-SaveFormat FormatOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return SaveFormat::Unknown;
-  const char* extension = path.c_str() + dot + 1;
-  static const struct {
-    const char* extension;
-    SaveFormat format;
-  } kFormats[] = {{"bmp", SaveFormat::Bmp}, {"tga", SaveFormat::Tga}, {"jpg", SaveFormat::Jpeg},
-                  {"jpeg", SaveFormat::Jpeg}, {"pcx", SaveFormat::Pcx}, {"png", SaveFormat::Png}};
-  for (const auto& f : kFormats) {
-    if (strcasecmp(extension, f.extension) == 0) return f.format;
-  }
-  return SaveFormat::Unknown;
-}
-
-int Encode(SaveFormat format, const PixelBlock& picture, const SaveOptions& options, std::vector<std::uint8_t>& out) {
-  switch (format) {
-    case SaveFormat::Bmp: return EncodeBmp(picture, out);
-    case SaveFormat::Tga: return EncodeTga(picture, out);
-    case SaveFormat::Jpeg: return EncodeJpeg(picture, options.jpegQuality, out);
-    case SaveFormat::Pcx: return EncodePcx(picture, out);
-    case SaveFormat::Png: return EncodePng(picture, out);
-    case SaveFormat::Unknown: break;
-  }
-  return kImgErrArgument;
-}
 
 SaveResult Failure(int code, std::string message) {
   TheLogger().Log(kLogInfo, "%s", message.c_str());
@@ -79,28 +51,91 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+// Where a save of path writes: what a symbolic link points at, not the link;
+// its folder; and the file's status if it exists.
+struct Target {
+  std::string path;
+  std::string directory;
+  bool exists = false;
+  struct stat status {};
+};
+
+// Checks that a save can go to path, as far as can be told before writing.
+SaveResult CheckTarget(const std::string& path, Target& target) {
+  if (PictureFormatOfName(path) == nullptr) {
+    return Failure(kImgErrArgument, Format("Cannot save '%s': the picture type is not known by the name's extension "
+                                           "(use %s)",
+                                           path.c_str(), PictureExtensionsText().c_str()));
+  }
+  target.path = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      target.path = real;
+      std::free(real);
+    }
+  }
+  target.exists = ::stat(target.path.c_str(), &target.status) == 0;
+  if (target.exists && !S_ISREG(target.status.st_mode)) {
+    return Failure(kImgErrWrite, Format("Cannot save '%s': it is not a regular file", path.c_str()));
+  }
+  // Renaming over a file ignores its own permissions; respect them.
+  if (target.exists && ::access(target.path.c_str(), W_OK) != 0) {
+    return Failure(kImgErrWrite, SystemError("the file is write-protected", path, errno));
+  }
+  const std::size_t slash = target.path.rfind('/');
+  target.directory =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : target.path.substr(0, slash));
+  // The new file is made in the folder and renamed over the old one.
+  struct stat folder {};
+  if (::stat(target.directory.c_str(), &folder) != 0) {
+    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, errno));
+  }
+  if (!S_ISDIR(folder.st_mode)) {
+    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, ENOTDIR));
+  }
+  if (::access(target.directory.c_str(), W_OK | X_OK) != 0) {
+    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, errno));
+  }
+  return {};
+}
+
+// The pattern of the temporary file beside the target: ".~NAME.XXXXXX",
+// with NAME shortened as much as the folder's longest file name needs.
+std::string TemporaryPattern(const Target& target) {
+  const std::size_t slash = target.path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.path.substr(0, slash + 1);
+  std::string name = target.path.substr(slash == std::string::npos ? 0 : slash + 1);
+  const long longest = ::pathconf(target.directory.c_str(), _PC_NAME_MAX);
+  const std::size_t limit = longest > 0 ? static_cast<std::size_t>(longest) : 255;
+  constexpr std::size_t kAdded = 9;  // ".~" and ".XXXXXX"
+  if (name.size() + kAdded > limit) name.resize(limit > kAdded ? limit - kAdded : 0);
+  return folder + ".~" + name + ".XXXXXX";
+}
+
 }  // namespace
+
+SaveResult CheckSaveTarget(const std::string& path) {
+  Target target;
+  return CheckTarget(path, target);
+}
 
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
   if (!surface.IsValid()) {
     return Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", path.c_str()));
   }
-  const SaveFormat format = FormatOf(path);
-  if (format == SaveFormat::Unknown) {
-    return Failure(kImgErrArgument,
-                   Format("Cannot save '%s': the picture type is not known by the name's extension "
-                                "(use .bmp, .tga, .jpg, .pcx or .png)",
-                                path.c_str()));
-  }
-  if (format == SaveFormat::Jpeg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
+  Target target;
+  if (SaveResult checked = CheckTarget(path, target); !checked.ok()) return checked;
+  const PictureFormat* format = PictureFormatOfName(path);
+  if (format->imageType == kImageTypeJpg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
     return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100",
-                                                 path.c_str(), options.jpegQuality));
+                                           path.c_str(), options.jpegQuality));
   }
 
   std::vector<std::uint8_t> bytes;
   int rc = kImgOk;
   try {
-    rc = Encode(format, surface.GetBlock(), options, bytes);
+    rc = format->encode(surface.GetBlock(), options, bytes);
   } catch (const std::bad_alloc&) {
     rc = kImgErrNoMemory;
   }
@@ -108,55 +143,31 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
     return Failure(rc, Format("Cannot save '%s': %s", path.c_str(), ImgResultText(rc)));
   }
 
-  // Replace what a symbolic link points at, not the link.
-  std::string target = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
+  // Removed on every way out but success, an ending signal included.
+  TemporaryFile temporary(TemporaryPattern(target));
+  if (temporary.fd() < 0) {
+    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary.error()));
   }
-  const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) {
-    return Failure(kImgErrWrite, Format("Cannot save '%s': it is not a regular file", path.c_str()));
-  }
-  // Renaming over a file ignores its own permissions; respect them.
-  if (exists && ::access(target.c_str(), W_OK) != 0) {
-    return Failure(kImgErrWrite, SystemError("the file is write-protected", path, errno));
-  }
-
-  const std::size_t slash = target.rfind('/');
-  const std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-  std::string temporary = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
-                          target.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, errno));
-
-  bool written = WriteAll(fd, bytes.data(), bytes.size());
+  bool written = WriteAll(temporary.fd(), bytes.data(), bytes.size());
   int error = errno;
   // The new file keeps the old one's permissions (a failure here costs only
   // that courtesy).
-  if (written) (void)::fchmod(fd, exists ? (st.st_mode & 07777) : NewFileMode());
-  if (written && ::fsync(fd) != 0) {
+  if (written) (void)::fchmod(temporary.fd(), target.exists ? (target.status.st_mode & 07777) : NewFileMode());
+  if (written && ::fsync(temporary.fd()) != 0) {
     written = false;
     error = errno;
   }
-  if (::close(fd) != 0 && written) {
+  if (!temporary.Close() && written) {
     written = false;
     error = errno;
   }
-  if (!written) {
-    ::unlink(temporary.c_str());
-    return Failure(kImgErrWrite, SystemError("writing failed", path, error));
+  if (!written) return Failure(kImgErrWrite, SystemError("writing failed", path, error));
+  if (::rename(temporary.path().c_str(), target.path.c_str()) != 0) {
+    return Failure(kImgErrWrite, SystemError("cannot replace the file", path, errno));
   }
-  if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    error = errno;
-    ::unlink(temporary.c_str());
-    return Failure(kImgErrWrite, SystemError("cannot replace the file", path, error));
-  }
+  temporary.Keep();
   // Make the new name durable too.
-  const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dirFd = ::open(target.directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);

@@ -17,13 +17,18 @@ struct SaveResult {
   bool ok() const { return code == 0; }
 };
 
-// Writes the surface as BMP, TGA, JPEG (jpg, jpeg), PCX or PNG by the
-// extension of path (letter case ignored). The user's file is never
-// destroyed: the picture goes to a temporary file in the same directory,
-// which is flushed to disk and then renamed over the target. On any failure
-// the temporary file is removed and an existing target is left untouched
-// (a write-protected target is not replaced);
-// the result says why. Failures are also written to the log.
+// Writes the surface in the format the extension of path names (the picture
+// format table; letter case ignored). The user's file is never destroyed:
+// the picture goes to a temporary file in the same directory, which is
+// flushed to disk and then renamed over the target. On any failure, and when
+// a signal ends the program during the save, the temporary file is removed
+// and an existing target is left untouched (a write-protected target is not
+// replaced); the result says why. Failures are also written to the log.
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
+
+// What SaveImageFile checks before it writes anything: a known extension, a
+// target that is a writable regular file if it exists, and a folder in which
+// a new file can be made. Lets a long job find out before it starts.
+SaveResult CheckSaveTarget(const std::string& path);
 
 }  // namespace brisol

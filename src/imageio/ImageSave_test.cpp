@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -124,7 +126,7 @@ TEST(SaveImageFile, FailuresLeaveTheUsersFileUntouched) {
   const std::vector<Failure> cases = {
       {"unknown extension", dir.File("keep.gif"),
        "Cannot save '" + dir.File("keep.gif") +
-           "': the picture type is not known by the name's extension (use .bmp, .tga, .jpg, .pcx or .png)"},
+           "': the picture type is not known by the name's extension (use bmp, tga, jpg, jpeg, pcx or png)"},
       {"no extension", dir.File("noext"), ""},
       {"dot in a folder name only", dir.File("v1.0/pic"), ""},
       {"missing folder", dir.File("missing/pic.png"),
@@ -188,23 +190,90 @@ TEST(SaveImageFile, FullDiskLeavesTheOldFileAndNoTemporary) {
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"photo.bmp"});
 }
 
-// Runs the check in a child process as an ordinary user (nobody, when the
-// tests run as the superuser, whom permissions do not stop).
+// The user the permission tests act as when they run as the superuser, whom
+// permissions do not stop.
+constexpr uid_t kNobody = 65534;
+
+// Why the tests cannot act as an ordinary user here; empty when they can.
+std::string CannotActAsOrdinaryUser() {
+  if (::geteuid() != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) std::_Exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? 0 : 1);
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return "the superuser cannot become user 65534 here";
+  return {};
+}
+
+// Whether every folder from the root down to path lets others through.
+bool OthersCanReach(std::filesystem::path path) {
+  for (;; path = path.parent_path()) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || (st.st_mode & S_IXOTH) == 0) return false;
+    if (path == path.root_path() || !path.has_parent_path()) return true;
+  }
+}
+
+// A folder that an ordinary user may enter and write in: under the tests'
+// own folder when others can reach it, else under /tmp (the checkout may lie
+// inside a folder only its owner may enter).
+class OpenFolder {
+ public:
+  OpenFolder() {
+    for (const std::filesystem::path& base : {std::filesystem::path(m_dir.path()), std::filesystem::path("/tmp")}) {
+      if (!OthersCanReach(base)) continue;
+      std::string pattern = (base / "open-XXXXXX").string();
+      if (::mkdtemp(pattern.data()) == nullptr) continue;
+      m_path = pattern;
+      ::chmod(m_path.c_str(), 0777);  // anyone may create and rename within it
+      return;
+    }
+  }
+  ~OpenFolder() {
+    std::error_code ignored;
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+  }
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+
+  bool Ok() const { return !m_path.empty(); }
+  std::string File(const std::string& name) const { return m_path + "/" + name; }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(m_path)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  TempDir m_dir;
+  std::string m_path;
+};
+
+// Skips the test, with the reason, when it cannot act as an ordinary user
+// or find a folder such a user can reach.
+#define SKIP_UNLESS_ORDINARY_USER_POSSIBLE(folder)                                   \
+  do {                                                                               \
+    if (const std::string why = CannotActAsOrdinaryUser(); !why.empty()) GTEST_SKIP() << why; \
+    if (!(folder).Ok()) GTEST_SKIP() << "no folder that an ordinary user can reach"; \
+  } while (false)
+
+// Runs the check in a child process as an ordinary user.
 template <typename Check>
 void AsOrdinaryUser(Check check) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(3);
         std::_Exit(check() ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }
 
 TEST(SaveImageFileDeathTest, NoPermissionToWriteTheFolder) {
-  TempDir dir;
-  ::chmod(dir.path().c_str(), 0755);
-  const std::string folder = dir.File("locked");
+  OpenFolder open;
+  SKIP_UNLESS_ORDINARY_USER_POSSIBLE(open);
+  const std::string folder = open.File("locked");
   std::filesystem::create_directory(folder);
   const std::string path = folder + "/pic.png";
   test::WriteFile(path, "old");
@@ -221,9 +290,9 @@ TEST(SaveImageFileDeathTest, NoPermissionToWriteTheFolder) {
 }
 
 TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
-  TempDir dir;
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);  // anyone may rename within it
-  const std::string path = dir.File("keep.png");
+  OpenFolder open;
+  SKIP_UNLESS_ORDINARY_USER_POSSIBLE(open);
+  const std::string path = open.File("keep.png");
   test::WriteFile(path, "old");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   const auto surface = test::SurfaceOf(test::MakePhotoLike(4, 4));
@@ -232,7 +301,7 @@ TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
     return !result.ok() && result.message == "Cannot save '" + path + "': the file is write-protected (Permission denied)";
   });
   EXPECT_EQ(test::ReadFile(path), "old");
-  EXPECT_EQ(Entries(dir), std::vector<std::string>{"keep.png"});
+  EXPECT_EQ(open.Entries(), std::vector<std::string>{"keep.png"});
 }
 
 }  // namespace

@@ -1,0 +1,142 @@
+#include "imageio/TemporaryFile.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+namespace brisol {
+namespace {
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
+constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
+
+// The paths the signal handler removes. A slot is free, being written, ready
+// (the handler may remove its path) or taken by a running handler; the
+// handler only reads a slot it has moved from ready to taken, and a guard
+// frees only a slot it finds still ready, so neither sees the other's
+// half-written path.
+enum SlotState : int { kFree, kWriting, kReady, kTaken };
+constexpr int kSlots = 16;
+struct Slot {
+  std::atomic<int> state{kFree};
+  char path[PATH_MAX + 1] = {};
+};
+Slot g_slots[kSlots];
+
+// Which signals have the handler, and what they had before; guarded by
+// g_installMutex, changed only while no temporary file is guarded.
+std::mutex g_installMutex;
+int g_guarded = 0;
+bool g_installed[kSignalCount] = {};
+struct sigaction g_previous[kSignalCount];
+
+void RemoveGuardedFiles(int signal) {
+  const int savedErrno = errno;
+  for (Slot& slot : g_slots) {
+    int expected = kReady;
+    if (slot.state.compare_exchange_strong(expected, kTaken)) ::unlink(slot.path);
+  }
+  errno = savedErrno;
+  // The handler was installed with SA_RESETHAND: the signal's own action
+  // (ending the program) follows once this handler returns.
+  ::raise(signal);
+}
+
+void InstallHandlers() {
+  for (int i = 0; i < kSignalCount; ++i) {
+    struct sigaction current {};
+    if (::sigaction(kSignals[i], nullptr, &current) != 0) continue;
+    // Only where the signal would end the program: an ignored signal or
+    // someone else's handler stays as it is.
+    if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) continue;
+    struct sigaction handler {};
+    handler.sa_handler = RemoveGuardedFiles;
+    sigemptyset(&handler.sa_mask);
+    for (int s : kSignals) sigaddset(&handler.sa_mask, s);
+    handler.sa_flags = SA_RESETHAND;
+    if (::sigaction(kSignals[i], &handler, &g_previous[i]) == 0) g_installed[i] = true;
+  }
+}
+
+void RestoreHandlers() {
+  for (int i = 0; i < kSignalCount; ++i) {
+    if (!g_installed[i]) continue;
+    ::sigaction(kSignals[i], &g_previous[i], nullptr);
+    g_installed[i] = false;
+  }
+}
+
+// Holds the guarded signals back on this thread while it lives.
+class HeldSignals {
+ public:
+  HeldSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : kSignals) sigaddset(&set, s);
+    ::pthread_sigmask(SIG_BLOCK, &set, &m_previous);
+  }
+  ~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+
+ private:
+  sigset_t m_previous;
+};
+
+}  // namespace
+
+TemporaryFile::TemporaryFile(std::string pattern) : m_path(std::move(pattern)) {
+  const HeldSignals held;
+  {
+    std::lock_guard lock(g_installMutex);
+    if (g_guarded++ == 0) InstallHandlers();
+  }
+  m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
+  if (m_fd < 0) {
+    m_error = errno;
+    std::lock_guard lock(g_installMutex);
+    if (--g_guarded == 0) RestoreHandlers();
+    return;
+  }
+  for (int i = 0; i < kSlots && m_path.size() <= PATH_MAX; ++i) {
+    int expected = kFree;
+    if (!g_slots[i].state.compare_exchange_strong(expected, kWriting)) continue;
+    std::memcpy(g_slots[i].path, m_path.c_str(), m_path.size() + 1);
+    g_slots[i].state.store(kReady);
+    m_slot = i;
+    break;
+  }
+}
+
+bool TemporaryFile::Close() {
+  if (m_fd < 0) return true;
+  const int fd = m_fd;
+  m_fd = -1;
+  return ::close(fd) == 0;
+}
+
+void TemporaryFile::Keep() {
+  if (m_slot >= 0) {
+    int expected = kReady;
+    g_slots[m_slot].state.compare_exchange_strong(expected, kFree);
+    m_slot = -1;
+  }
+  m_path.clear();
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (m_fd >= 0) ::close(m_fd);
+  if (m_error != 0) return;  // never made, never counted as guarded
+  const std::string path = m_path;
+  Keep();  // out of the handler's hands first, then gone
+  if (!path.empty()) ::unlink(path.c_str());
+  std::lock_guard lock(g_installMutex);
+  if (--g_guarded == 0) RestoreHandlers();
+}
+
+}  // namespace brisol
