@@ -6,6 +6,7 @@
 #include "effect/AAMixBlit.h"
 #include "effect/ForceField.h"
 #include "effect/Placement.h"
+#include "effect/WorkingPictureLimit.h"
 #include "logger/Logger.h"
 
 namespace brisol {
@@ -108,6 +109,12 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
   }
   if (m_uNumShapes == 0) {
     TheLogger().Log(kLogError, "DrawIntoOutput no shapes in effect <%s>", m_szEffectDir.c_str());
+    return;
+  }
+  // Refused before anything is allocated (the mix would find out only after
+  // the original's force field and a failed allocation).
+  if (const std::string tooLarge = WorkingPictureTooLarge(input->GetSize(), level); !tooLarge.empty()) {
+    TheLogger().Log(kLogDeferred, "DrawIntoOutput: %s", tooLarge.c_str());
     return;
   }
   PhaseTimer timer(observer);
