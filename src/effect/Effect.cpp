@@ -4,7 +4,9 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -152,16 +154,31 @@ void CEffect::AddShape(std::unique_ptr<CDxfFile> shape) {
   m_apShapes[m_uNumShapes++] = std::move(shape);
 }
 
-std::unique_ptr<CDxfFile> CEffect::ReadSingleShape(const char* path) {
+std::unique_ptr<CDxfFile> CEffect::ReadSingleShape(const char* path, ShapeRejection* why) {
+  ShapeRejection rejection;
+  rejection.path = path ? path : "";
   // A directory has no size as a shape file.
-  const unsigned long long size = IsDirectory(path) ? 0 : FileSize(path);
+  const bool directory = IsDirectory(rejection.path);
+  const unsigned long long size = directory ? 0 : FileSize(rejection.path);
   if (size < kMinShapeFileBytes || size > kMaxShapeFileBytes) {
     TheLogger().Log(kLogError, "**WARNING**: Single shape DXF file:\n%s\nis not compatible with this program", path);
+    rejection.reason = directory ? ShapeRejection::Reason::NotAFile : ShapeRejection::Reason::FileSize;
+    rejection.size = size;
+    if (why != nullptr) *why = rejection;
     return nullptr;
   }
   auto shape = std::make_unique<CDxfFile>();
   if (!shape->ReadFile(path, nullptr)) {
     TheLogger().Log(kLogError, "**WARNING**: Could not read single shape DXF file:\n%s", path);
+    rejection.reason = ShapeRejection::Reason::Unreadable;
+    rejection.line = shape->GetLineCount();
+    if (rejection.line == 0) {
+      // Not opened: ask the system why.
+      errno = 0;
+      if (std::FILE* file = std::fopen(path, "rb")) std::fclose(file);
+      rejection.error = errno;
+    }
+    if (why != nullptr) *why = rejection;
     return nullptr;
   }
   return shape;
@@ -199,37 +216,55 @@ bool ListDxfEntries(const std::string& directory, std::vector<DirEntry>& entries
 
 }  // namespace
 
-void CEffect::LoadShapes(const char* directory) {
+void CEffect::LoadShapes(const char* directory, std::vector<ShapeRejection>* rejected) {
   DeleteShapes();
   m_szEffectDir = directory ? directory : "";
   std::string base = m_szEffectDir;
   while (base.size() > 1 && base.back() == '/') base.pop_back();
+  auto reject = [rejected](ShapeRejection::Reason reason, const std::string& path) {
+    if (rejected == nullptr) return;
+    ShapeRejection r;
+    r.reason = reason;
+    r.path = path;
+    rejected->push_back(std::move(r));
+  };
 
   std::vector<DirEntry> entries;
+  errno = 0;
   if (directory == nullptr || !ListDxfEntries(base, entries)) {
+    const int error = directory == nullptr ? ENOENT : errno;
     TheLogger().Log(kLogError, "No shape files in %s (1)", m_szEffectDir.c_str());
+    reject(ShapeRejection::Reason::FolderUnreadable, m_szEffectDir);
+    if (rejected != nullptr) rejected->back().error = error;
     return;
   }
   unsigned added = 0;
   for (const DirEntry& entry : entries) {
     if (entry.isDirectory && entry.name[0] != '.') continue;
     const std::string path = base + "/" + entry.name;
-    std::unique_ptr<CDxfFile> shape = ReadSingleShape(path.c_str());
-    if (!shape) continue;
+    ShapeRejection why;
+    std::unique_ptr<CDxfFile> shape = ReadSingleShape(path.c_str(), &why);
+    if (!shape) {
+      if (rejected != nullptr) rejected->push_back(std::move(why));
+      continue;
+    }
     if (shape->GetCount() == 0) {
       TheLogger().Log(kLogError, "The file %s does not contain any entities", path.c_str());
+      reject(ShapeRejection::Reason::NoEntities, path);
       continue;
     }
     if (shape->CountOfType(1) > 0 || shape->CountOfType(2) > 0 || shape->CountOfType(3) > 0) {
       if (added >= kMaxShapes) {
         TheLogger().Log(kLogError, "Too many shapes in %s (more than %d)", m_szEffectDir.c_str(),
                         static_cast<int>(kMaxShapes));
+        reject(ShapeRejection::Reason::TooMany, m_szEffectDir);
         break;
       }
       AddShape(std::move(shape));
       ++added;
     } else {
       TheLogger().Log(kLogError, "The file %s does not contain any useful entities", path.c_str());
+      reject(ShapeRejection::Reason::NoUsefulEntities, path);
     }
   }
   if (added == 0) TheLogger().Log(kLogError, "No shape files in %s (2)", m_szEffectDir.c_str());

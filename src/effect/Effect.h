@@ -8,9 +8,11 @@
 #include <memory>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "effect/Enums.h"
 #include "effect/ImageMix.h"
+#include "effect/ShapeRejection.h"
 #include "raster/Types.h"
 
 namespace brisol {
@@ -67,10 +69,12 @@ class CEffect {
   void SetDefaults();
 
   // Replaces the shapes with the usable DXF files of a directory, listed in
-  // name order without regard to case.
-  void LoadShapes(const char* directory);
-  // A shape read from a file, or null (the reason is logged).
-  static std::unique_ptr<CDxfFile> ReadSingleShape(const char* path);
+  // name order without regard to case. Every file left out (and a folder
+  // that cannot be listed) is logged and, when asked, added to rejected.
+  void LoadShapes(const char* directory, std::vector<ShapeRejection>* rejected = nullptr);
+  // A shape read from a file, or null (the reason is logged and, when asked,
+  // given in why).
+  static std::unique_ptr<CDxfFile> ReadSingleShape(const char* path, ShapeRejection* why = nullptr);
   // Appends a shape while fewer than 100 are held.
   void AddShape(std::unique_ptr<CDxfFile> shape);
 

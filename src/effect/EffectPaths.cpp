@@ -95,7 +95,7 @@ EffectCollection DefaultCollection() {
 }
 
 std::string FindCollection(const std::string& nameOrPath) {
-  if (nameOrPath.find('/') != std::string::npos) return nameOrPath;
+  if (nameOrPath.find('/') != std::string::npos || (!nameOrPath.empty() && IsDirectory(nameOrPath))) return nameOrPath;
   for (const EffectCollection& c : ListCollections())
     if (strcasecmp(c.name.c_str(), nameOrPath.c_str()) == 0) return c.directory;
   return {};

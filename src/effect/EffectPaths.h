@@ -30,9 +30,10 @@ std::vector<EffectCollection> ListCollections();
 // installed with the program (or of the source tree's); empty when none.
 EffectCollection DefaultCollection();
 
-// The directory of a collection given by name (looked up in the roots'
-// order, without regard to case) or by path (anything with a '/', used as
-// given). Empty when no collection has that name.
+// The directory of a collection given by path (anything with a '/', or the
+// name of a folder that exists relative to the current directory: used as
+// given) or by name (looked up in the roots' order, without regard to case).
+// Empty when no collection has that name.
 std::string FindCollection(const std::string& nameOrPath);
 
 }  // namespace brisol

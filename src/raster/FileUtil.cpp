@@ -11,7 +11,7 @@ namespace brisol {
 void MySplitPath(std::string* drive, std::string* directory, std::string* name, std::string* extension,
                  const char* path) {
   std::string dirPart, namePart, extPart;
-  if (path == nullptr || std::strlen(path) > 255) {
+  if (path == nullptr) {
     WalertBox(kIconExclamation, "BadStringPointer in MySplitPath");
   } else {
     const std::string full = path;
@@ -32,6 +32,12 @@ void MySplitPath(std::string* drive, std::string* directory, std::string* name, 
 bool FileExists(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
 }
 
 bool IsDirectory(const std::string& path) {

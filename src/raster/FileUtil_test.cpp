@@ -1,6 +1,9 @@
 #include "raster/FileUtil.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "RecordingAlertSink.h"
 
@@ -30,16 +33,36 @@ TEST(FileUtil, SplitPath) {
   EXPECT_EQ(onlyExt, ".PNG");
 }
 
-TEST(FileUtil, SplitPathRefusesTooLong) {
+TEST(FileUtil, SplitPathTakesLongPathsAndRefusesNull) {
   test::ScopedAlertRecorder rec;
-  const std::string longPath(256, 'a');
-  std::string dir = "old", name = "old";
-  MySplitPath(nullptr, &dir, &name, nullptr, longPath.c_str());
+  const std::string longPath = std::string(300, 'd').append("/").append(300, 'n').append(".png");
+  std::string dir = "old", name = "old", ext = "old";
+  MySplitPath(nullptr, &dir, &name, &ext, longPath.c_str());
+  EXPECT_EQ(dir, std::string(300, 'd').append("/"));
+  EXPECT_EQ(name, std::string(300, 'n'));
+  EXPECT_EQ(ext, ".png");
+  EXPECT_TRUE(rec.Texts().empty());
+  MySplitPath(nullptr, &dir, &name, nullptr, nullptr);
   EXPECT_EQ(dir, "");
   EXPECT_EQ(name, "");
   EXPECT_EQ(rec.Texts(), std::vector<std::string>{"BadStringPointer in MySplitPath"});
-  MySplitPath(nullptr, &dir, &name, nullptr, nullptr);
-  EXPECT_EQ(rec.Texts().size(), 2u);
+}
+
+TEST(FileUtil, SameFileThroughLinksAndOtherPaths) {
+  test::TempDir dir;
+  const std::string file = dir.File("photo.png");
+  test::WriteFile(file, "x");
+  test::WriteFile(dir.File("other.png"), "x");
+  ASSERT_EQ(::symlink(file.c_str(), dir.File("soft.png").c_str()), 0);
+  ASSERT_EQ(::link(file.c_str(), dir.File("hard.png").c_str()), 0);
+  std::filesystem::create_directory(dir.File("sub"));
+  EXPECT_TRUE(SameFile(file, file));
+  EXPECT_TRUE(SameFile(file, dir.File("sub/../photo.png")));
+  EXPECT_TRUE(SameFile(file, dir.File("soft.png")));
+  EXPECT_TRUE(SameFile(dir.File("hard.png"), file));
+  EXPECT_FALSE(SameFile(file, dir.File("other.png")));
+  EXPECT_FALSE(SameFile(file, dir.File("missing.png")));
+  EXPECT_FALSE(SameFile(dir.File("missing.png"), dir.File("missing.png")));
 }
 
 TEST(FileUtil, FileTests) {
