@@ -23,10 +23,12 @@ inline std::string ShellQuote(const std::string& arg) {
   return q + "'";
 }
 
-// Runs brisol-cli with the arguments; standard output and error are captured.
-inline CliResult RunCli(const std::vector<std::string>& args) {
+// Runs brisol-cli with the arguments (in the folder cwd, when given);
+// standard output and error are captured.
+inline CliResult RunCli(const std::vector<std::string>& args, const std::string& cwd = {}) {
   TempDir dir;
-  std::string command = ShellQuote(BRISOL_CLI_PATH);
+  std::string command = cwd.empty() ? std::string() : "cd " + ShellQuote(cwd) + " && ";
+  command += ShellQuote(BRISOL_CLI_PATH);
   for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
   command.append(" </dev/null >").append(ShellQuote(dir.File("out"))).append(" 2>").append(ShellQuote(dir.File("err")));
   const int status = std::system(command.c_str());

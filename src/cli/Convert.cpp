@@ -11,6 +11,7 @@
 #include "ArgParse.h"
 #include "Commands.h"
 #include "PictureFiles.h"
+#include "QuietAlerts.h"
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
@@ -19,17 +20,19 @@ namespace brisol::cli {
 namespace {
 
 void PrintHelp() {
+  const std::string extensions = PictureExtensionsText();
   std::printf(
       "Usage: brisol-cli convert INPUT OUTPUT [--resize WxH] [--quality N]\n\n"
-      "Reads INPUT as the program opens pictures (bmp, jpg, tga, pcx or png, by the\n"
+      "Reads INPUT as the program opens pictures (%s, by the\n"
       "extension), optionally resizes it, and writes OUTPUT in the format its\n"
-      "extension names (bmp, tga, jpg or jpeg, pcx, png; any letter case). An\n"
-      "existing OUTPUT is replaced only once the new file is completely written.\n\n"
+      "extension names (any letter case). An existing OUTPUT is replaced only\n"
+      "once the new file is completely written.\n\n"
       "Options:\n"
       "  --resize WxH   resample to exactly W x H pixels (area-correct)\n"
       "  --quality N    JPEG quality, 1 to 100 (default 92)\n"
       "  -h, --help     show this help\n\n"
-      "Exit status: 0 on success, 1 when the conversion failed, 2 for a usage error.\n");
+      "Exit status: 0 on success, 1 when the conversion failed, 2 for a usage error.\n",
+      extensions.c_str());
 }
 
 int UsageError(const char* format, const char* value) {
@@ -59,6 +62,8 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int RunConvert(Args args) {
+  // The boxes of the steps go to the log; failures are told in one line.
+  const QuietAlerts quietAlerts;
   const char* input = nullptr;
   const char* output = nullptr;
   bool resize = false;
@@ -105,16 +110,19 @@ int RunConvert(Args args) {
     }
   }
   if (output == nullptr) return UsageError("%s", "expected INPUT and OUTPUT");
+  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
 
   const ByteBuffer dib = LoadImageFile(input, kImageTypeFromName);
   if (!dib) {
     const std::string why = WhyUnreadable(input);
-    return Fail(std::string("cannot read '") + input + "'" + (why.empty() ? "" : ": " + why));
+    return Fail(std::string("cannot read '") + input + "': " + (why.empty() ? "not enough memory for its picture" : why));
   }
   std::unique_ptr<CDADC> surface = CreateBitmapDADC(dib, 0, 0);
-  if (!surface) return Fail(std::string("cannot make a picture of '") + input + "'");
+  if (!surface) return Fail(std::string("not enough memory for the picture of '") + input + "'");
   if (resize && !ResizeImage(&surface, newSize)) {
-    return Fail("cannot resize to " + std::to_string(newSize.cx) + "x" + std::to_string(newSize.cy));
+    const bool tooLarge = static_cast<long long>(newSize.cx) * newSize.cy > kMaxImagePixels;
+    return Fail(std::string("cannot resize '") + input + "' to " + std::to_string(newSize.cx) + "x" +
+                std::to_string(newSize.cy) + ": " + (tooLarge ? ImgResultText(kImgErrTooLarge) : "not enough memory"));
   }
   const SaveResult saved = SaveImageFile(*surface, output, options);
   if (!saved.ok()) return Fail(saved.message);

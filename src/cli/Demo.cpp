@@ -7,15 +7,21 @@
 #include "ArgParse.h"
 #include "Commands.h"
 #include "DemoScene.h"
+#include "EffectLoading.h"
+#include "PictureFiles.h"
+#include "QuietAlerts.h"
 #include "effect/EffectPaths.h"
 #include "effect/Runner.h"
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
+#include "logger/Logger.h"
 
 namespace brisol::cli {
 
 int RunDemo(Args args) {
+  // The boxes of the steps go to the log; failures are told in one line.
+  const QuietAlerts quietAlerts;
   ParsedArgs parsed;
   if (auto error = ParseArgs(args, {"--output", "--effect"}, {}, parsed)) {
     std::fprintf(stderr, "brisol-cli demo: %s (see --help)\n", error->c_str());
@@ -39,6 +45,10 @@ int RunDemo(Args args) {
     if (name == "--effect") effectName = value;
   }
 
+  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) {
+    std::fprintf(stderr, "brisol-cli demo: %s\n", target.message.c_str());
+    return 1;
+  }
   std::unique_ptr<CDADC> photo;
   if (parsed.positionals.empty()) {
     photo = std::make_unique<CDADC>(MakeDemoScene(1600, 1000));
@@ -47,15 +57,18 @@ int RunDemo(Args args) {
     if (dib) photo = CreateBitmapDADC(dib, 0, 0);
   }
   if (!photo || !photo->IsValid()) {
-    std::fprintf(stderr, "brisol-cli demo: cannot read '%s'\n", parsed.positionals[0].c_str());
+    const std::string why = parsed.positionals.empty() ? std::string() : WhyUnreadable(parsed.positionals[0].c_str());
+    std::fprintf(stderr, "brisol-cli demo: cannot read '%s': %s\n", parsed.positionals[0].c_str(),
+                 why.empty() ? "not enough memory for its picture" : why.c_str());
     return 1;
   }
-  const std::string directory = FindCollection(effectName);
-  CEffect effect(directory.c_str());
-  if (effect.GetNumShapes() == 0) {
-    std::fprintf(stderr, "brisol-cli demo: the effect '%s' has no usable shapes\n", effectName.c_str());
+  CEffect effect;
+  std::vector<std::string> notices;
+  if (auto error = LoadEffectShapes(effectName, effect, notices)) {
+    std::fprintf(stderr, "brisol-cli demo: %s\n", error->c_str());
     return 1;
   }
+  for (const std::string& notice : notices) std::fprintf(stderr, "brisol-cli demo: %s\n", notice.c_str());
   effect.SetNumObjects(6000);
   effect.SetSize(2.5);
   effect.SetAngleReaction(eReactRandom);
@@ -64,7 +77,14 @@ int RunDemo(Args args) {
   CDADC picture(photo->GetSize());
   CEffectOutput target;
   target.SetUp(&picture, nullptr, photo->GetSize());
+  TheLogger().TakePendingError();
   effect.DrawIntoOutput(&target, photo.get(), 2);
+  if (std::string error = TheLogger().TakePendingError(); !error.empty()) {
+    for (char& c : error)
+      if (c == '\n') c = ' ';
+    std::fprintf(stderr, "brisol-cli demo: the picture could not be made: %s\n", error.c_str());
+    return 1;
+  }
   const SaveResult saved = SaveImageFile(picture, output);
   if (!saved.ok()) {
     std::fprintf(stderr, "brisol-cli demo: %s\n", saved.message.c_str());

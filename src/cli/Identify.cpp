@@ -18,7 +18,7 @@ void PrintHelp() {
       "Usage: brisol-cli identify [--json] FILE...\n\n"
       "Tells each picture file's format, width, height and bits per pixel as the\n"
       "file states them, without reading its pixels. The format follows the file\n"
-      "name's extension (bmp, jpg, jpeg, tga, pcx, png; any letter case); other\n"
+      "name's extension (%s; any letter case); other\n"
       "names are recognised by their first bytes (not TGA, which has none).\n"
       "A JPEG photo with an EXIF orientation reports its upright size.\n\n"
       "Options:\n"
@@ -26,12 +26,13 @@ void PrintHelp() {
       "              file, format, width, height, depth and error (null on success)\n"
       "  -h, --help  show this help\n\n"
       "Exit status: 0 when every file was identified, 1 when some were not,\n"
-      "2 for a usage error.\n");
+      "2 for a usage error.\n",
+      PictureExtensionsText().c_str());
 }
 
 struct Result {
   std::string file;
-  const char* format = nullptr;
+  std::string format;  // empty when unknown
   ImageInfo info;
   std::string error;  // empty on success
 };
@@ -40,15 +41,14 @@ Result Identify(const char* path) {
   Result r;
   r.file = path;
   const PictureFormat* format = FormatOfFile(path);
+  const std::string openProblem = OpenProblem(path);
   if (format == nullptr) {
-    std::FILE* f = std::fopen(path, "rb");
-    r.error = f ? "not a picture file of a known format" : ImgResultText(kImgErrOpen);
-    if (f) std::fclose(f);
+    r.error = openProblem.empty() ? "not a picture file of a known format" : openProblem;
     return r;
   }
-  r.format = format->name;
+  r.format = std::string(format->name);
   const int rc = format->info(path, r.info);
-  if (rc != kImgOk) r.error = ImgResultText(rc);
+  if (rc != kImgOk) r.error = rc == kImgErrOpen && !openProblem.empty() ? openProblem : ImgResultText(rc);
   return r;
 }
 
@@ -59,7 +59,7 @@ void PrintJson(const std::vector<Result>& results) {
     const Result& r = results[i];
     const bool ok = r.error.empty();
     std::printf("%s\n  {\"file\": %s, \"format\": %s, ", i ? "," : "", JsonString(r.file).c_str(),
-                r.format ? JsonString(std::string(r.format)).c_str() : "null");
+                r.format.empty() ? "null" : JsonString(r.format).c_str());
     if (ok) {
       std::printf("\"width\": %d, \"height\": %d, \"depth\": %d, \"error\": null}", r.info.width, r.info.height,
                   r.info.depth);
@@ -108,7 +108,7 @@ int RunIdentify(Args args) {
   } else {
     for (const Result& r : results) {
       if (r.error.empty()) {
-        std::printf("%s: %s %d x %d, %d bits per pixel\n", r.file.c_str(), r.format, r.info.width, r.info.height,
+        std::printf("%s: %s %d x %d, %d bits per pixel\n", r.file.c_str(), r.format.c_str(), r.info.width, r.info.height,
                     r.info.depth);
       } else {
         std::fflush(stdout);

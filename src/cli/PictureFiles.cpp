@@ -1,57 +1,68 @@
 #include "PictureFiles.h"
 
-#include <strings.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace brisol::cli {
 namespace {
 
-const PictureFormat kBmp{"BMP", bmpinfo, loadbmp};
-const PictureFormat kJpeg{"JPEG", jpeginfo, loadjpg};
-const PictureFormat kTga{"TGA", tgainfo, loadtga};
-const PictureFormat kPcx{"PCX", pcxinfo, loadpcx};
-const PictureFormat kPng{"PNG", pnginfo, loadpng};
-
-const PictureFormat* ByExtension(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  const char* dot = std::strrchr(path, '.');
-  if (dot == nullptr || (slash != nullptr && dot < slash)) return nullptr;
-  static const struct {
-    const char* extension;
-    const PictureFormat* format;
-  } kExtensions[] = {{"bmp", &kBmp}, {"jpg", &kJpeg}, {"jpeg", &kJpeg},
-                     {"tga", &kTga}, {"pcx", &kPcx},  {"png", &kPng}};
-  for (const auto& e : kExtensions) {
-    if (strcasecmp(dot + 1, e.extension) == 0) return e.format;
+// The first bytes of the file, or the system's reason why they cannot be had.
+bool ReadHead(const char* path, std::vector<std::uint8_t>& head, std::string& why) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    why = std::strerror(errno);
+    return false;
   }
-  return nullptr;
-}
-
-const PictureFormat* BySignature(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return nullptr;
-  unsigned char head[8] = {};
-  const std::size_t n = std::fread(head, 1, sizeof head, file);
-  std::fclose(file);
-  if (n >= 8 && std::memcmp(head, "\x89PNG\r\n\x1a\n", 8) == 0) return &kPng;
-  if (n >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return &kJpeg;
-  if (n >= 2 && head[0] == 'B' && head[1] == 'M') return &kBmp;
-  if (n >= 4 && head[0] == 10 && head[1] <= 5 && head[2] <= 1) return &kPcx;
-  return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    why = std::strerror(EISDIR);
+    return false;
+  }
+  head.resize(16);
+  const ssize_t n = ::read(fd, head.data(), head.size());
+  const int error = errno;
+  ::close(fd);
+  if (n < 0) {
+    why = std::strerror(error);
+    return false;
+  }
+  head.resize(static_cast<std::size_t>(n));
+  return true;
 }
 
 }  // namespace
 
 const PictureFormat* FormatOfFile(const char* path) {
-  if (const PictureFormat* format = ByExtension(path)) return format;
-  return BySignature(path);
+  if (const PictureFormat* format = PictureFormatOfName(path)) return format;
+  std::vector<std::uint8_t> head;
+  std::string why;
+  return ReadHead(path, head, why) ? PictureFormatOfSignature(head) : nullptr;
+}
+
+std::string OpenProblem(const char* path) {
+  std::vector<std::uint8_t> head;
+  std::string why;
+  return ReadHead(path, head, why) ? std::string() : why;
 }
 
 std::string WhyUnreadable(const char* path) {
-  const PictureFormat* format = FormatOfFile(path);
-  if (format == nullptr) return "not a picture file of a known format";
+  std::vector<std::uint8_t> head;
+  std::string why;
+  if (!ReadHead(path, head, why)) return why;
+  const PictureFormat* format = PictureFormatOfName(path);
+  if (format == nullptr) return "the name's extension is not one of " + PictureExtensionsText();
+  if (format->hasSignature != nullptr && !format->hasSignature(head)) {
+    why = "not a " + std::string(format->name) + " file";
+    if (const PictureFormat* other = PictureFormatOfSignature(head))
+      why += " (it is a " + std::string(other->name) + " file)";
+    return why;
+  }
   ImageInfo info;
   int rc = format->info(path, info);
   if (rc == kImgOk) {

@@ -1,31 +1,35 @@
 // brisol-cli render: a photo turned into a Brisol picture, reproducibly.
-#include <strings.h>
-
 #include <cstdio>
 #include <ctime>
 #include <string>
 
 #include "ArgParse.h"
 #include "Commands.h"
+#include "EffectLoading.h"
 #include "PictureFiles.h"
 #include "Progress.h"
+#include "QuietAlerts.h"
 #include "RenderOptions.h"
+#include "effect/Effect.h"
 #include "effect/EffectPaths.h"
+#include "effect/WorkingPictureLimit.h"
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
 #include "logger/Logger.h"
+#include "raster/FileUtil.h"
 
 namespace brisol::cli {
 namespace {
 
 void PrintHelp() {
+  const std::string extensions = PictureExtensionsText();
   std::printf(
       "Usage: brisol-cli render INPUT OUTPUT [options]\n\n"
-      "Paints INPUT (bmp, jpg, tga, pcx or png) anew with the shapes of an effect\n"
-      "collection and writes OUTPUT in the format its extension names (bmp, tga,\n"
-      "jpg or jpeg, pcx, png). The same input, options and seed give the same\n"
-      "picture every time.\n\n"
+      "Paints INPUT (%s) anew with the shapes of an effect\n"
+      "collection and writes OUTPUT in the format its extension names. The same\n"
+      "input, options and seed give the same picture every time. OUTPUT must not\n"
+      "be INPUT itself.\n\n"
       "  --effect NAME|DIR      collection by name (see 'brisol-cli effects') or folder\n"
       "                         [the first bundled collection]\n"
       "  --quality 1|2          1 draws at the picture's size, 2 at twice the size and\n"
@@ -37,7 +41,7 @@ void PrintHelp() {
       "%s\n"
       "Exit status: 0 on success, 1 when the picture could not be made, 2 for a\n"
       "usage error.\n",
-      EffectOptionsHelp().c_str());
+      extensions.c_str(), EffectOptionsHelp().c_str());
 }
 
 int Usage(const std::string& message) {
@@ -51,18 +55,22 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-bool SavableExtension(const std::string& path) {
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
-  const std::string ext = path.substr(dot + 1);
-  for (const char* known : {"bmp", "tga", "jpg", "jpeg", "pcx", "png"})
-    if (strcasecmp(ext.c_str(), known) == 0) return true;
-  return false;
+void Notice(const std::string& message) { std::fprintf(stderr, "brisol-cli render: %s\n", message.c_str()); }
+
+// A message on one line.
+std::string OneLine(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  for (char& c : text)
+    if (c == '\n') c = ' ';
+  return text;
 }
 
 }  // namespace
 
 int RunRender(Args args) {
+  // The boxes of the steps below go to the log; what went wrong is told in
+  // one line of this command's own.
+  const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = EffectOptionNames();
   valueOptions.insert(valueOptions.end(), {"--effect", "--quality", "--seed", "--jpeg-quality"});
   ParsedArgs parsed;
@@ -74,8 +82,8 @@ int RunRender(Args args) {
   if (parsed.positionals.size() != 2) return Usage("expected INPUT and OUTPUT");
   const std::string input = parsed.positionals[0];
   const std::string output = parsed.positionals[1];
-  if (!SavableExtension(output)) {
-    return Usage("cannot tell the format of '" + output + "': use .bmp, .tga, .jpg, .jpeg, .pcx or .png");
+  if (PictureFormatOfName(output) == nullptr) {
+    return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText());
   }
   bool quiet = false, timings = false;
   for (const std::string& flag : parsed.flags) {
@@ -83,15 +91,20 @@ int RunRender(Args args) {
     if (flag == "--timings") timings = true;
   }
 
-  // The effect: options that are not the effect's own first.
+  // The options that are not the effect's own first.
   std::string effectName;
+  bool effectGiven = false;
   int level = 1;
   SaveOptions saveOptions;
   std::string seedText;
+  std::vector<std::string> givenOptions;
   for (const auto& [name, value] : parsed.options) {
+    givenOptions.push_back(name);
     long long n = 0;
     if (name == "--effect") {
+      if (value.empty()) return Usage("--effect takes a collection name or a folder");
       effectName = value;
+      effectGiven = true;
     } else if (name == "--quality") {
       if (!ParseInteger(value, 1, 2, n)) return Usage("--quality takes 1 or 2");
       level = static_cast<int>(n);
@@ -102,32 +115,39 @@ int RunRender(Args args) {
       seedText = value;
     }
   }
-  std::string directory;
-  if (effectName.empty()) {
-    const EffectCollection collection = DefaultCollection();
-    if (collection.directory.empty()) return Fail("no effect collection is installed");
-    directory = collection.directory;
-    effectName = collection.name;
-  } else {
-    directory = FindCollection(effectName);
-    if (directory.empty()) return Fail("unknown effect '" + effectName + "' (see 'brisol-cli effects')");
+
+  // What can be told before any work: the photo would be replaced, the
+  // output cannot be written, the picture is too large to draw.
+  if (SameFile(input, output)) {
+    return Usage("the output '" + output + "' is the input picture itself; choose another name");
+  }
+  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+  if (const PictureFormat* format = PictureFormatOfName(input)) {
+    ImageInfo info;
+    if (format->info(input.c_str(), info) == kImgOk) {
+      const std::string tooLarge = WorkingPictureTooLarge(SIZE{info.width, info.height}, level);
+      if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
+    }
   }
 
   RenderProgress progress(!quiet, timings);
-  CEffect effect(directory.c_str());
-  if (effect.GetNumShapes() == 0) return Fail("the collection '" + effectName + "' has no usable shapes");
-
   std::vector<std::string> notices;
+  CEffect effect;
+  if (!effectGiven) effectName = DefaultCollection().directory;
+  if (effectName.empty()) return Fail("no effect collection is installed");
+  if (auto error = LoadEffectShapes(effectName, effect, notices)) return Fail(*error);
+
   for (const auto& [name, value] : parsed.options) {
     if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed") continue;
     if (auto error = ApplyEffectOption(effect, name, value, notices)) return Usage(*error);
   }
-  for (const std::string& notice : notices) std::fprintf(stderr, "brisol-cli render: %s\n", notice.c_str());
+  for (std::string& notice : InactiveOptionNotices(effect, givenOptions)) notices.push_back(std::move(notice));
+  for (const std::string& notice : notices) Notice(notice);
   if (!seedText.empty()) {
     long long seed = 0;
     if (seedText == "random") {
       seed = static_cast<int>(std::time(nullptr));
-      std::fprintf(stderr, "brisol-cli render: seed %lld\n", seed);
+      Notice("seed " + std::to_string(seed));
     } else if (!ParseInteger(seedText, -2147483648LL, 4294967295LL, seed)) {
       return Usage("--seed takes a whole number or 'random'");
     }
@@ -140,18 +160,18 @@ int RunRender(Args args) {
   progress.End("load");
   if (!original) {
     const std::string why = WhyUnreadable(input.c_str());
-    return Fail("cannot read '" + input + "'" + (why.empty() ? "" : ": " + why));
+    return Fail("cannot read '" + input + "': " + (why.empty() ? "not enough memory for its picture" : why));
   }
 
   TheLogger().TakePendingError();
   CDADC picture(original->GetSize());
-  if (!picture.IsValid()) return Fail("not enough memory for a picture of this size");
+  if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
   CEffectOutput target;
   target.SetUp(&picture, nullptr, original->GetSize());
   effect.DrawIntoOutput(&target, original.get(), level, &progress);
   target.Close();
   if (const std::string error = TheLogger().TakePendingError(); !error.empty()) {
-    return Fail("the picture could not be made: " + error);
+    return Fail("the picture of '" + input + "' could not be made: " + OneLine(error));
   }
 
   progress.Begin("save");

@@ -1,5 +1,6 @@
 #include "RenderOptions.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "effect/EffectParams.h"
@@ -40,6 +41,17 @@ std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view n
                       FormatParamValue(*param, effect));
   }
   return std::nullopt;
+}
+
+std::vector<std::string> InactiveOptionNotices(const CEffect& effect, const std::vector<std::string>& givenOptions) {
+  std::vector<std::string> notices;
+  for (const EffectParam& p : EffectParams()) {
+    if (p.inactiveBecause == nullptr) continue;
+    const std::string option = p.Option();
+    if (std::find(givenOptions.begin(), givenOptions.end(), option) == givenOptions.end()) continue;
+    if (const char* why = p.inactiveBecause(effect)) notices.push_back(option + " has no effect: " + why);
+  }
+  return notices;
 }
 
 std::string EffectOptionsHelp() {

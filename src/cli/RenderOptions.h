@@ -21,6 +21,10 @@ std::vector<std::string_view> EffectOptionNames();
 std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view name, std::string_view value,
                                              std::vector<std::string>& notices);
 
+// One notice for each option given that changes nothing under the effect's
+// other parameters, saying why (as the settings panels disable it).
+std::vector<std::string> InactiveOptionNotices(const CEffect& effect, const std::vector<std::string>& givenOptions);
+
 // The help text of the effect options.
 std::string EffectOptionsHelp();
 

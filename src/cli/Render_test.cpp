@@ -87,7 +87,7 @@ TEST(CliRender, FailuresLeaveNoFileBehind) {
       {{"render", dir.File("missing.png"), dir.File("x.png")}, "cannot read"},
       {{"render", photo, dir.File("x.gif")}, "cannot tell the format"},
       {{"render", photo, dir.File("no/such/dir/x.png"), "--objects", "10"}, "x.png"},
-      {{"render", photo, dir.File("x.png"), "--effect", dir.File("empty-collection")}, "has no usable shapes"},
+      {{"render", photo, dir.File("x.png"), "--effect", dir.File("empty-collection")}, "holds no .dxf files"},
   };
   std::filesystem::create_directory(dir.path() / "empty-collection");
   for (const Case& c : cases) {

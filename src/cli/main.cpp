@@ -1,8 +1,10 @@
 // brisol-cli: batch work, checks and benchmarks without the GUI.
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "Commands.h"
+#include "logger/Logger.h"
 
 namespace brisol::cli {
 namespace {
@@ -26,6 +28,10 @@ void PrintUsage(std::FILE* out) {
     std::fprintf(out, "  %-12.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
                  static_cast<int>(command.summary.size()), command.summary.data());
   }
+  std::fprintf(out,
+               "\nEnvironment:\n"
+               "  BRISOL_LOG=FILE  keep a log of internal details (codes, messages) in FILE\n"
+               "  BRISOL_TRACE=1   show the DXF reader's traces on standard error\n");
 }
 
 }  // namespace
@@ -36,6 +42,11 @@ bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 
 int main(int argc, char** argv) {
   using namespace brisol::cli;
+  // The log of internal details (codes, the boxes a command keeps out of
+  // sight) is kept only when asked for.
+  if (const char* log = std::getenv("BRISOL_LOG"); log != nullptr && *log != '\0') {
+    brisol::TheLogger().SetToFile(log, false);
+  }
   if (argc < 2) {
     PrintUsage(stderr);
     return 2;
