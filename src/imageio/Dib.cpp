@@ -76,7 +76,7 @@ ByteBuffer CopyHandle(const ByteBuffer& h) {
     return {};
   }
   ByteBuffer copy = ByteBuffer::CopyOf(h.data(), h.size());
-  if (!copy) AlertBox("CH,GlobalAlloc failed");
+  if (!copy) AlertBox("CH, memory allocation failed");
   return copy;
 }
 

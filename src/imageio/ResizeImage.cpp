@@ -17,6 +17,9 @@ void CopyRows(const std::uint8_t* from, int fromStride, std::uint8_t* to, int to
   }
 }
 
+// What a person sees when the memory runs out; the code goes to the log.
+constexpr const char* kNoMemory = "Resize, insufficient memory\nTry closing some documents or images";
+
 }  // namespace
 
 bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize) {
@@ -28,12 +31,13 @@ bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize) {
 
   ImgImage oldImage;
   int rc = allocimage(oldImage, old ? old->GetWidth() : 0, old ? old->GetHeight() : 0, 24);
-  if (rc == kImgErrNoMemory) {
-    TheLogger().Log(kLogError, "Resize, Vic32, insufficient memory\nTry closing some documents or images");
-    return false;
-  }
   if (rc != kImgOk) {
-    TheLogger().Log(kLogError, "Resize, Vic32, allocimage (OldImage) in ResizeImage failed,\nrcode: %d", rc);
+    TheLogger().Log(kLogInfo, "ResizeImage, allocimage (OldImage) failed, rcode: %d", rc);
+    if (rc == kImgErrNoMemory) {
+      TheLogger().Log(kLogError, "%s", kNoMemory);
+    } else {
+      TheLogger().Log(kLogError, "Resize: there is no picture to resize");
+    }
     return false;
   }
   CopyRows(old->GetBits(), old->GetBytesPerRow(), oldImage.Buffer(), oldImage.BytesPerRow(), old->GetHeight(),
@@ -41,17 +45,19 @@ bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize) {
 
   ImgImage newImage;
   rc = allocimage(newImage, newSize.cx, newSize.cy, 24);
-  if (rc == kImgErrNoMemory) {
-    TheLogger().Log(kLogError, "Vic32, Resize, insufficient memory\nTry closing some documents or images");
-    return false;
-  }
   if (rc != kImgOk) {
-    TheLogger().Log(kLogError, "Vic32, allocimage (NewImage) in ResizeImage failed,\nrcode: %d", rc);
+    TheLogger().Log(kLogInfo, "ResizeImage, allocimage (NewImage) failed, rcode: %d", rc);
+    if (rc == kImgErrNoMemory) {
+      TheLogger().Log(kLogError, "%s", kNoMemory);
+    } else {
+      TheLogger().Log(kLogError, "Resize to %d x %d: %s", newSize.cx, newSize.cy, ImgResultText(rc));
+    }
     return false;
   }
   rc = resizeex(oldImage, newImage, kResizeAreaCorrect);
   if (rc != kImgOk) {
-    TheLogger().Log(kLogError, "Vic32, resizeex failed, rcode: %d", rc);
+    TheLogger().Log(kLogInfo, "ResizeImage, resizeex failed, rcode: %d", rc);
+    TheLogger().Log(kLogError, "Resize to %d x %d failed: %s", newSize.cx, newSize.cy, ImgResultText(rc));
     return false;
   }
   freeimage(oldImage);

@@ -111,10 +111,8 @@ bool CDADC::InitData(const BITMAPINFO* bmi) {
   if (!block) {
     errno = ENOMEM;
     TheLogger().Log(kLogDeferred,
-                    "(CreateDIBSection h=%d, p=%d, [%d pixels by %d])\nYou may be running out of Windows memory "
-                    "resources.",
-                    0, 0, width, height);
-    TheLogger().LogSystemError(kLogInfo, "CreateDIBSection", "CDADC InitData");
+                    "(pixel block of %d pixels by %d)\nYou may be running out of memory.", width, height);
+    TheLogger().LogSystemError(kLogInfo, "Allocating the pixel block", "CDADC InitData");
     return false;
   }
 

@@ -18,7 +18,7 @@ double KeepWithinRange(double x, double min, double max) {
 
 unsigned KeepWithinRange(unsigned x, unsigned min, unsigned max) {
   if (!(min < max)) {
-    AlertBox("KeepWithinRange(UINT) error: (min=%d, max=%d)\n", static_cast<int>(min), static_cast<int>(max));
+    AlertBox("KeepWithinRange(unsigned) error: (min=%u, max=%u)\n", min, max);
     return x;
   }
   if (x < min) return min;

@@ -29,7 +29,7 @@ TEST(Numeric, KeepWithinRangeUnsigned) {
   EXPECT_EQ(KeepWithinRange(2u, 5u, 100u), 5u);
   EXPECT_TRUE(rec.Texts().empty());
   EXPECT_EQ(KeepWithinRange(7u, 9u, 3u), 7u);
-  EXPECT_EQ(rec.Texts(), std::vector<std::string>{"KeepWithinRange(UINT) error: (min=9, max=3)\n"});
+  EXPECT_EQ(rec.Texts(), std::vector<std::string>{"KeepWithinRange(unsigned) error: (min=9, max=3)\n"});
 }
 
 TEST(Numeric, BorderFromPercent) {
