@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "logger/RepeatFolder.h"
 #include "DxfInfoReport.h"
 
 namespace brisol::cli {
@@ -43,6 +44,7 @@ int RunDxfInfo(Args args) {
   bool allRead = true;
   for (const char* file : files) {
     const DxfInfoReport report = ReadDxfInfo(file);
+    FlushStderrRepeats();  // the shape library's own output of this file, told in full
     allRead = allRead && report.readOk;
     const std::string text = json ? DxfInfoJson(report) + "\n" : DxfInfoText(report);
     std::fwrite(text.data(), 1, text.size(), stdout);

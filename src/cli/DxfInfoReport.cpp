@@ -14,26 +14,57 @@
 namespace brisol::cli {
 namespace {
 
+// Adds a message to the report's, telling a repeat of the last one as a
+// count: "Block buffer overflow (3500 times)".
+class MessageList {
+ public:
+  explicit MessageList(std::vector<std::string>& messages) : m_messages(messages) {}
+  void Add(const std::string& text) {
+    if (!m_messages.empty() && m_repeats > 0 && text == m_last) {
+      ++m_repeats;
+      m_messages.back() = Counted(text, m_repeats);
+      return;
+    }
+    m_last = text;
+    m_repeats = 1;
+    m_messages.push_back(text);
+  }
+
+ private:
+  static std::string Counted(std::string text, long long times) {
+    std::string ending;
+    while (!text.empty() && text.back() == '\n') {
+      ending += '\n';
+      text.pop_back();
+    }
+    return text + " (" + std::to_string(times) + " times)" + ending;
+  }
+
+  std::vector<std::string>& m_messages;
+  std::string m_last;
+  long long m_repeats = 0;
+};
+
 // Collects box texts into the report's messages while it is installed.
 class CollectingAlertSink : public AlertSink {
  public:
-  explicit CollectingAlertSink(std::vector<std::string>& messages) : m_messages(messages) {}
+  explicit CollectingAlertSink(MessageList& messages) : m_messages(messages) {}
   AlertAnswer Show(const Alert& alert) override {
-    m_messages.push_back(alert.text);
+    m_messages.Add(alert.text);
     if (alert.buttons == AlertButtons::YesNo) return AlertAnswer::No;
     if (alert.buttons == AlertButtons::YesNoCancel) return AlertAnswer::Cancel;
     return AlertAnswer::Ok;
   }
 
  private:
-  std::vector<std::string>& m_messages;
+  MessageList& m_messages;
 };
 
 // Installs the collectors for one read and puts the previous ones back.
 class ScopedMessageCollector {
  public:
-  explicit ScopedMessageCollector(std::vector<std::string>& messages) {
-    m_previousTrace = SetTraceHandler([&messages](const std::string& text) { messages.push_back(text); });
+  explicit ScopedMessageCollector(MessageList& messages) {
+    m_previousTrace = SetTraceHandler([&messages](const std::string& text) { messages.Add(text); });
     m_previousSink = SetAlertSink(std::make_shared<CollectingAlertSink>(messages));
   }
   ~ScopedMessageCollector() {
@@ -79,8 +110,9 @@ DxfInfoReport ReadDxfInfo(const char* path) {
   DxfInfoReport report;
   report.file = path != nullptr ? path : "";
   auto file = std::make_unique<CDxfFile>();
+  MessageList messages(report.messages);
   {
-    ScopedMessageCollector collector(report.messages);
+    ScopedMessageCollector collector(messages);
     report.readOk = file->ReadFile(path, nullptr);
   }
   for (int t = 0; t < ikNumDxfEntityTypes; ++t) report.counts[static_cast<std::size_t>(t)] = file->CountOfType(t);
@@ -96,7 +128,7 @@ DxfInfoReport ReadDxfInfo(const char* path) {
   }
   {
     // Measuring may trace too (deeply nested blocks).
-    ScopedMessageCollector collector(report.messages);
+    ScopedMessageCollector collector(messages);
     file->GetExtents(report.extentsMin, report.extentsMax);
   }
   // As the effect loader decides: a drawing read to its end with at least

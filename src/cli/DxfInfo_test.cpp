@@ -137,6 +137,26 @@ TEST(DxfInfo, NothingVisibleHasNoExtents) {
   EXPECT_NE(json.out.find("\"extents\": null"), std::string::npos) << json.out;
 }
 
+TEST(DxfInfo, RepeatedMessagesAreToldOnceWithACount) {
+  // 5000 blocks, each inserting the one before: beyond the 1500 a drawing
+  // holds, every block is refused with the same message.
+  test::TempDir dir;
+  std::string text = Groups({{0, "SECTION"}, {2, "BLOCKS"}});
+  for (int i = 0; i < 5000; ++i) {
+    text += Groups({{0, "BLOCK"}, {2, std::string("B").append(std::to_string(i))}});
+    text += i == 0 ? Groups({{0, "LINE"}, {11, "1"}}) : Groups({{0, "INSERT"}, {2, std::string("B").append(std::to_string(i - 1))}});
+    text += Groups({{0, "ENDBLK"}});
+  }
+  text += Groups({{0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {11, "1"}, {0, "ENDSEC"}, {0, "EOF"}});
+  const std::string path = dir.File("chain.dxf");
+  test::WriteFile(path, text);
+  const CliResult run = DxfInfo({path});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "Block buffer overflow\n    (repeated 3499 more times)\n");
+  EXPECT_NE(run.out.find("    - Block buffer overflow (3500 times)\n"), std::string::npos);
+  EXPECT_EQ(run.out.find("    - Block buffer overflow\n"), std::string::npos);
+}
+
 TEST(DxfInfo, ReadsTheHandWrittenDrawings) {
   const auto fixtures = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tests" / "fixtures" / "dxf";
   std::vector<std::string> args = {"--json"};

@@ -17,6 +17,7 @@
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
 #include "logger/Logger.h"
+#include "logger/RepeatFolder.h"
 #include "raster/FileUtil.h"
 
 namespace brisol::cli {
@@ -45,17 +46,22 @@ void PrintHelp() {
 }
 
 int Usage(const std::string& message) {
+  FlushStderrRepeats();
   std::fprintf(stderr, "brisol-cli render: %s (see --help)\n", message.c_str());
   return 2;
 }
 
 int Fail(const std::string& message) {
   std::fflush(stdout);
+  FlushStderrRepeats();
   std::fprintf(stderr, "brisol-cli render: %s\n", message.c_str());
   return 1;
 }
 
-void Notice(const std::string& message) { std::fprintf(stderr, "brisol-cli render: %s\n", message.c_str()); }
+void Notice(const std::string& message) {
+  FlushStderrRepeats();
+  std::fprintf(stderr, "brisol-cli render: %s\n", message.c_str());
+}
 
 // A message on one line.
 std::string OneLine(std::string text) {

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "Format.h"
+#include "RepeatFolder.h"
 
 namespace brisol {
 namespace {
@@ -38,9 +39,9 @@ AlertAnswer Show(const char* caption, std::string text, int icon, AlertButtons b
 }  // namespace
 
 AlertAnswer StderrAlertSink::Show(const Alert& alert) {
-  std::fprintf(stderr, "%s: %s", alert.caption.c_str(), alert.text.c_str());
-  if (alert.text.empty() || alert.text.back() != '\n') std::fputc('\n', stderr);
-  std::fflush(stderr);
+  std::string line = alert.caption + ": " + alert.text;
+  if (alert.text.empty() || alert.text.back() != '\n') line += '\n';
+  WriteToStderr(line);
   switch (alert.buttons) {
     case AlertButtons::YesNo: return AlertAnswer::No;
     case AlertButtons::YesNoCancel: return AlertAnswer::Cancel;

@@ -35,7 +35,8 @@ class AlertSink {
   virtual AlertAnswer Show(const Alert& alert) = 0;
 };
 
-// Writes "caption: text" to standard error and never waits for input.
+// Writes "caption: text" to standard error (a repeat right after itself is
+// told once with a count) and never waits for input.
 // Questions get the cautious answer: No for yes/no, Cancel for
 // yes/no/cancel.
 class StderrAlertSink : public AlertSink {

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "Format.h"
+#include "RepeatFolder.h"
 
 namespace brisol {
 namespace {
@@ -44,8 +45,7 @@ void TraceMsg(const char* format, ...) {
   if (handler) {
     handler(text);
   } else {
-    std::fprintf(stderr, "trace: %s%s", text.c_str(),
-                 (!text.empty() && text.back() == '\n') ? "" : "\n");
+    WriteToStderr("trace: " + text + ((!text.empty() && text.back() == '\n') ? "" : "\n"));
   }
 }
 
@@ -54,7 +54,7 @@ void DxfDebugOut(const char* format, ...) {
   va_start(args, format);
   const std::string text = FormatV(format, args);
   va_end(args);
-  std::fputs(text.c_str(), stderr);
+  WriteToStderr(text);
 }
 
 }  // namespace brisol

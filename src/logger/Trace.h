@@ -1,6 +1,7 @@
 // Debug traces. TraceMsg texts are discarded unless a handler is installed
 // or the environment variable BRISOL_TRACE is set (then they go to standard
-// error). DxfDebugOut always goes to standard error.
+// error). DxfDebugOut always goes to standard error. On standard error a
+// text repeated right after itself is told once with a count.
 #pragma once
 
 #include <functional>
