@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "RecordingAlertSink.h"
+#include "logger/RepeatFolder.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -95,8 +96,8 @@ TEST(Alerts, StderrSinkNeverBlocksAndAnswersCautiously) {
   EXPECT_EQ(sink.Show(alert), AlertAnswer::Cancel);
   alert.buttons = AlertButtons::Ok;
   EXPECT_EQ(sink.Show(alert), AlertAnswer::Ok);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Brisol: question\nBrisol: question\nBrisol: question\n");
+  FlushStderrRepeats();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brisol: question\n    (repeated 2 more times)\n");
 }
 
 TEST(Alerts, PercentInArgumentIsShownUnchanged) {
