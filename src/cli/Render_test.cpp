@@ -111,6 +111,24 @@ TEST(CliRender, TimingsNameEveryPhase) {
   EXPECT_EQ(run.err.find("pixels-written 0\n"), std::string::npos) << run.err;
 }
 
+TEST(CliRender, PixelsWrittenCountsShapesDrawnOnlyAsLines) {
+  // Open polylines and lines, drawn with a pen one pixel wide on a small
+  // picture (thin lines), and with a wide one on a larger picture.
+  TempDir dir;
+  const std::string photo = WritePhoto(dir);
+  std::filesystem::create_directory(dir.File("lines"));
+  test::WriteFile(dir.File("lines/zigzag.dxf"),
+                  "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n10\n-0.5\n20\n-0.5\n10\n0\n20\n0.5\n10\n0.5\n20\n-0.5\n"
+                  "0\nLINE\n10\n-0.5\n20\n0\n11\n0.5\n21\n0\n0\nENDSEC\n0\nEOF\n");
+  for (const char* width : {"1", "2"}) {  // 1 and 3 pixels on 160
+    const auto run = RunCli({"render", photo, dir.File("t.png"), "--effect", dir.File("lines"), "--timings",
+                             "--objects", "300", "--line-width", width, "--size", "20"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("pixels-written "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("pixels-written 0\n"), std::string::npos) << width << "\n" << run.err;
+  }
+}
+
 TEST(CliEffects, ListsTheBundledCollections) {
   const auto text = RunCli({"effects"});
   ASSERT_EQ(text.status, 0);

@@ -35,6 +35,7 @@ void DrawContext::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
   SpanFiller filler;
   const int n = xs.end - xs.begin;
   for (int row = ys.begin; row < ys.end; ++row) filler.Fill(m_block.Pixel(xs.begin, row), n, colour);
+  CountDirectPixels(filler.Written());
 }
 
 COLORREF DrawContext::GetPixel(int x, int y) const {
@@ -155,6 +156,9 @@ int DrawContext::SetPolyFillMode(int mode) {
 
 POINT DrawContext::MoveTo(int x, int y) { return std::exchange(m_position, POINT{x, y}); }
 
-std::uint64_t FigurePixelsWritten() { return TheFigureScratch().filler.Written(); }
+std::uint64_t FigurePixelsWritten() {
+  const FigureScratch& scratch = TheFigureScratch();
+  return scratch.filler.Written() + scratch.directPixels;
+}
 
 }  // namespace brisol

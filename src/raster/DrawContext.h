@@ -104,8 +104,9 @@ class DrawContext {
   POINT m_position;
 };
 
-// The pixels the figure drawing (fills and wide pens) of the calling thread
-// has written so far: the difference over a drawing tells its work.
+// The pixels the drawing of the calling thread has written so far (fills,
+// pens of every width, text, rectangles): the difference over a drawing
+// tells its work.
 std::uint64_t FigurePixelsWritten();
 
 }  // namespace brisol

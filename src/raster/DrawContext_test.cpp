@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "raster/Dadc.h"
 
 namespace brisol {
@@ -86,6 +88,57 @@ TEST(DrawContextBlit, DefaultContextDrawsNothing) {
   dc.FillSolidRect(0, 0, 10, 10, RGB(1, 1, 1));
   EXPECT_EQ(dc.GetPixel(0, 0), CLR_INVALID);
   EXPECT_FALSE(dc.BitBlt(0, 0, 1, 1, dc, 0, 0));
+}
+
+// FigurePixelsWritten counts every pixel a drawing writes, whatever writes
+// it: fills, wide pens, one-pixel lines, text and rectangles.
+constexpr COLORREF kWhiteBackground = RGB(255, 255, 255);
+
+int NotWhite(const DrawContext& dc) {
+  int n = 0;
+  for (int y = 0; y < dc.height(); ++y)
+    for (int x = 0; x < dc.width(); ++x) n += dc.GetPixel(x, y) != kWhiteBackground;
+  return n;
+}
+
+TEST(PixelsWritten, EveryWayOfWritingIsCounted) {
+  // Each operation writes every pixel it touches once, in a colour not
+  // white, so the count is the pixels it changed.
+  const struct {
+    const char* name;
+    std::function<void(DrawContext&)> draw;
+  } cases[] = {
+      {"one-pixel line", [](DrawContext& dc) { dc.SelectPen(Pen::Solid(1, 0)); dc.MoveTo(3, 4); dc.LineTo(57, 31); }},
+      {"one-pixel polyline",
+       [](DrawContext& dc) {
+         dc.SelectPen(Pen::Solid(0, 0));
+         const POINT p[] = {{2, 2}, {50, 2}, {50, 40}};
+         dc.Polyline(p);
+       }},
+      {"wide line", [](DrawContext& dc) { dc.SelectPen(Pen::Solid(5, 0)); dc.MoveTo(3, 4); dc.LineTo(57, 31); }},
+      {"filled polygon",
+       [](DrawContext& dc) {
+         dc.SelectPen(Pen::Null());
+         dc.SelectBrush(Brush::Solid(0));
+         const POINT p[] = {{5, 5}, {60, 10}, {30, 40}};
+         dc.Polygon(p);
+       }},
+      {"text",
+       [](DrawContext& dc) {
+         dc.SetBkMode(TRANSPARENT);
+         dc.SelectFont(Font::Create(LogFont{.height = 20}));
+         dc.TextOut(2, 2, "Brisol");
+       }},
+      {"rectangle", [](DrawContext& dc) { dc.FillSolidRect(10, 10, 7, 9, RGB(1, 2, 3)); }},
+  };
+  for (const auto& c : cases) {
+    CDADC surface(SIZE{64, 48}, kWhiteBackground);
+    const std::uint64_t before = FigurePixelsWritten();
+    c.draw(surface.GetDC());
+    const std::uint64_t written = FigurePixelsWritten() - before;
+    EXPECT_GT(written, 0u) << c.name;
+    EXPECT_EQ(written, static_cast<std::uint64_t>(NotWhite(surface.GetDC()))) << c.name;
+  }
 }
 
 }  // namespace

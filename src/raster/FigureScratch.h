@@ -3,6 +3,7 @@
 // on different threads never share state.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "raster/Rasterizer.h"
@@ -19,6 +20,9 @@ struct FigureScratch {
   std::vector<PointD> points;
   std::vector<Span> fillSpans;
   std::vector<Span> strokeSpans;
+  // Pixels written other than through the filler: one-pixel lines, glyphs,
+  // plain rectangles.
+  std::uint64_t directPixels = 0;
 };
 
 // Every figure ends with this in scope, so that its streamed pixels are
@@ -34,5 +38,8 @@ inline FigureScratch& TheFigureScratch() {
   thread_local FigureScratch scratch;
   return scratch;
 }
+
+// Counts pixels written without the filler, for FigurePixelsWritten.
+inline void CountDirectPixels(std::uint64_t n) { TheFigureScratch().directPixels += n; }
 
 }  // namespace brisol

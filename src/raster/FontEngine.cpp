@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "logger/Trace.h"
+#include "raster/FigureScratch.h"
 
 namespace brisol {
 namespace {
@@ -317,6 +318,7 @@ void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, s
   const std::lock_guard<std::mutex> lock(face.Mutex());
   long long pen = x;
   const long long baseline = static_cast<long long>(y) + face.Ascent();
+  std::uint64_t written = 0;
   ForEachCodePoint(text, [&](char32_t cp) {
     const Glyph& g = face.GlyphFor(cp);
     const long long left = pen + g.left;
@@ -334,9 +336,11 @@ void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, s
         out[0] = blue;
         out[1] = green;
         out[2] = red;
+        ++written;
       }
     }
   });
+  CountDirectPixels(written);
 }
 
 }  // namespace brisol

@@ -1,6 +1,9 @@
 #include "raster/ThinLine.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include "raster/FigureScratch.h"
 
 namespace brisol {
 namespace {
@@ -70,6 +73,7 @@ void DrawThinLine(const PixelBlock& block, long long x0, long long y0, long long
   const std::uint8_t b = static_cast<std::uint8_t>(GetBValue(colour));
   const std::uint8_t g = static_cast<std::uint8_t>(GetGValue(colour));
   const std::uint8_t red = static_cast<std::uint8_t>(GetRValue(colour));
+  std::uint64_t written = 0;
   for (long long t = static_cast<long long>(tlo); t <= static_cast<long long>(thi); ++t) {
     const long long a = a0 + sa * t;
     const long long c = b0 + sb * q;
@@ -80,6 +84,7 @@ void DrawThinLine(const PixelBlock& block, long long x0, long long y0, long long
       p[0] = b;
       p[1] = g;
       p[2] = red;
+      ++written;
     }
     r += twoM;
     if (r >= twoN) {
@@ -87,6 +92,7 @@ void DrawThinLine(const PixelBlock& block, long long x0, long long y0, long long
       ++q;
     }
   }
+  CountDirectPixels(written);
 }
 
 }  // namespace brisol
