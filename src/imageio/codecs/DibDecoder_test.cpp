@@ -434,9 +434,46 @@ TEST(DibDecoder, RunsIntoTheRowPaddingAreCutOff) {
     want.at(x, 0) = x < 2 ? s.palette[2] : s.palette[3];
   }
   EXPECT_EQ(FirstDifference(DecodeOk(BuildBmp(s)), want), "");
-  s.pixels = {9, 1, 0, 1};
-  Bgr24Image image;
-  EXPECT_EQ(DecodeBmp(BuildBmp(s), image), kImgErrCorrupt);
+}
+
+struct OverflowCase {
+  const char* name;
+  int bits;
+  std::uint32_t compression;
+  Buffer data;
+  // The two rows, bottom first, as palette indices (-1: black).
+  int bottom[4];
+  int top[4];
+};
+
+TEST(DibDecoder, RunsPastTheRowAreCutAtItsEnd) {
+  // As other decoders read such files: what lies past the row is dropped,
+  // and the row goes on only after an end of line.
+  const OverflowCase cases[] = {
+      {"run past the row", 8, 1, {6, 1, 0, 0, 4, 2, 0, 1}, {1, 1, 1, 1}, {2, 2, 2, 2}},
+      {"run continues past the row", 8, 1, {3, 1, 3, 2, 0, 0, 1, 3, 0, 1}, {1, 1, 1, 2}, {3, -1, -1, -1}},
+      {"runs after the row is full", 8, 1, {4, 1, 2, 2, 0, 0, 0, 1}, {1, 1, 1, 1}, {-1, -1, -1, -1}},
+      {"literal past the row", 8, 1, {0, 5, 1, 2, 3, 0, 2, 0, 0, 0, 1, 1, 0, 1}, {1, 2, 3, 0}, {1, -1, -1, -1}},
+      {"run of 255", 8, 1, {255, 3, 0, 0, 255, 2, 0, 1}, {3, 3, 3, 3}, {2, 2, 2, 2}},
+      {"rle4 run past the padded row", 4, 2, {9, 0x12, 0, 0, 2, 0x33, 0, 1}, {1, 2, 1, 2}, {3, 3, -1, -1}},
+      {"rle4 literal past the padded row", 4, 2, {0, 9, 0x12, 0x34, 0x56, 0x78, 0x90, 0, 0, 1}, {1, 2, 3, 4}, {-1, -1, -1, -1}},
+  };
+  for (const OverflowCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    DibRecipe s;
+    s.width = 4;
+    s.height = 2;
+    s.bits = c.bits;
+    s.compression = c.compression;
+    s.palette = TestPalette(1 << c.bits);
+    s.pixels = c.data;
+    Picture want(4, 2);
+    for (int x = 0; x < 4; ++x) {
+      if (c.bottom[x] >= 0) want.at(x, 1) = s.palette[static_cast<std::size_t>(c.bottom[x])];
+      if (c.top[x] >= 0) want.at(x, 0) = s.palette[static_cast<std::size_t>(c.top[x])];
+    }
+    EXPECT_EQ(FirstDifference(DecodeOk(BuildBmp(s)), want), "");
+  }
 }
 
 struct BadRleCase {
@@ -450,11 +487,6 @@ struct BadRleCase {
 
 TEST(DibDecoder, BadRunLengthData) {
   const BadRleCase cases[] = {
-      {"run past the row", 8, 1, 2, {5, 1, 0, 1}, kImgErrCorrupt},
-      {"run continues past the row", 8, 1, 2, {3, 1, 2, 1, 0, 1}, kImgErrCorrupt},
-      {"literal past the row", 8, 1, 2, {0, 5, 1, 2, 3, 4, 5, 0}, kImgErrCorrupt},
-      {"rle4 run past the padded row", 4, 2, 2, {9, 0x11, 0, 1}, kImgErrCorrupt},
-      {"literal past the padded row", 4, 2, 2, {0, 9, 1, 2, 3, 4, 5, 0}, kImgErrCorrupt},
       {"delta beyond the right edge", 8, 1, 2, {0, 2, 5, 0, 0, 1}, kImgErrCorrupt},
       {"delta beyond the top", 8, 1, 2, {0, 2, 0, 3, 0, 1}, kImgErrCorrupt},
       {"top-down run-length picture", 8, 1, -2, {0, 1}, kImgErrCorrupt},
@@ -772,6 +804,15 @@ TEST(DibDecoder, ImageMagickAgreesOnBuiltVariants) {
   rle4.palette = TestPalette(16);
   rle4.pixels = {5, 0x12, 2, 0x34, 0, 0, 0, 3, 0x56, 0x70, 4, 0x9A, 0, 1};
   files.emplace_back("RLE4", BuildBmp(rle4));
+
+  DibRecipe overflow;
+  overflow.width = 4;
+  overflow.height = 2;
+  overflow.bits = 8;
+  overflow.compression = 1;
+  overflow.palette = TestPalette(4);
+  overflow.pixels = {6, 1, 0, 0, 4, 2, 0, 1};  // a run past the row, whose rest is dropped
+  files.emplace_back("RLE8 runs past the row", BuildBmp(overflow));
 
   test::TempDir dir;
   for (const auto& [name, bytes] : files) {

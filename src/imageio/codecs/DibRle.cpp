@@ -6,8 +6,10 @@
 // (n literal pixels, padded to a 16-bit boundary).
 //
 // Some encoders code whole padded rows, as the uncompressed form stores
-// them: runs may reach into the row's padding, where they are cut off;
-// beyond it they are corrupt.
+// them, and some runs reach past the end of the row: what lies beyond the
+// row is dropped (as other decoders do), and the row goes on only with an
+// end of line or a delta.
+#include <algorithm>
 #include <cstring>
 
 #include "imageio/codecs/ByteReader.h"
@@ -60,8 +62,8 @@ int DecodeDibRle(Bytes dib, const DibLayout& l, const DibPalette& palette, Bgr24
     if (count > 0) {
       Bytes value;
       if (!in.Take(pixelBytes, value)) return kImgErrRead;
-      if (count > canvas.paddedWidth() - x) return kImgErrCorrupt;
-      for (int i = 0; i < count; ++i, ++x) {
+      const int n = std::min<int>(count, canvas.paddedWidth() - x);
+      for (int i = 0; i < n; ++i, ++x) {
         if (l.coding == DibCoding::kRle8) canvas.PutIndex(x, y, value[0]);
         else if (l.coding == DibCoding::kRle4) canvas.PutIndex(x, y, (i & 1) ? value[0] & 0x0F : value[0] >> 4);
         else canvas.PutBgr(x, y, value.data());
@@ -89,8 +91,8 @@ int DecodeDibRle(Bytes dib, const DibLayout& l, const DibPalette& palette, Bgr24
       std::uint64_t bytes = l.coding == DibCoding::kRle4 ? (n + 1) / 2 : static_cast<std::uint64_t>(n) * pixelBytes;
       Bytes literal;
       if (!in.Take(bytes, literal)) return kImgErrRead;
-      if (n > canvas.paddedWidth() - x) return kImgErrCorrupt;
-      for (int i = 0; i < n; ++i, ++x) {
+      const int fits = std::min(n, canvas.paddedWidth() - x);
+      for (int i = 0; i < fits; ++i, ++x) {
         if (l.coding == DibCoding::kRle8) canvas.PutIndex(x, y, literal[i]);
         else if (l.coding == DibCoding::kRle4) canvas.PutIndex(x, y, (i & 1) ? literal[i / 2] & 0x0F : literal[i / 2] >> 4);
         else canvas.PutBgr(x, y, literal.data() + 3 * i);

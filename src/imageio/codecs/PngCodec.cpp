@@ -2,8 +2,9 @@
 //
 // Every colour type and bit depth arrives as 24-bit blue-green-red of the
 // same size: 16-bit samples keep their high byte, grey is repeated into the
-// three channels, palette indices are looked up (an index beyond the palette
-// is refused), and alpha (an alpha channel or a tRNS chunk) is dropped, the
+// three channels, palette indices are looked up (an index beyond the PLTE
+// entries reads black, as libpng's own palette expansion gives, whose
+// palette is zero past the file's entries), and alpha (an alpha channel or a tRNS chunk) is dropped, the
 // colour channels staying as stored. Gamma and colour profiles are not
 // applied.
 //
@@ -85,8 +86,7 @@ bool ConvertRow(const png_byte* in, int channels, const DecodeState& s, std::uin
   const int width = s.image.width;
   if (channels == 1) {
     for (int x = 0; x < width; ++x) {
-      const int index = in[x];
-      if (index >= s.paletteSize) return false;
+      const int index = in[x];  // past paletteSize the entries are black
       out[3 * x] = s.palette[index].blue;
       out[3 * x + 1] = s.palette[index].green;
       out[3 * x + 2] = s.palette[index].red;

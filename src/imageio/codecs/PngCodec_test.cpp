@@ -200,11 +200,19 @@ TEST(PngCodec, EveryColourTypeAndDepthArrivesAs24Bit) {
 
 // --- refusals ---------------------------------------------------------------
 
-TEST(PngCodec, PaletteIndexBeyondThePaletteIsRefused) {
-  const std::string file = MakePng({2, 1, 8, 3, {{0, 2}}, std::string("\1\2\3\4\5\6", 6)});
-  Bgr24Image image;
-  EXPECT_EQ(DecodePng(AsBytes(file), image), kImgErrCorrupt);
-  EXPECT_FALSE(image.IsValid());
+TEST(PngCodec, PaletteIndexBeyondThePaletteReadsBlack) {
+  // As libpng's own expansion of a palette reads it (and the decoders built
+  // on it): the entries past the file's PLTE are black.
+  for (int depth : {8, 4, 2, 1}) {
+    const int beyond = depth == 1 ? 1 : 3;
+    const std::string plte = depth == 1 ? std::string("\7\10\11", 3) : std::string("\1\2\3\4\5\6", 6);
+    const std::string file = MakePng({3, 1, depth, 3, {{0, beyond, 0}}, plte});
+    Bgr24Image image;
+    ASSERT_EQ(DecodePng(AsBytes(file), image), kImgOk) << depth;
+    EXPECT_EQ(Rgb(image, 0, 0), (std::array<int, 3>{plte[0], plte[1], plte[2]})) << depth;
+    EXPECT_EQ(Rgb(image, 1, 0), (std::array<int, 3>{0, 0, 0})) << depth;
+    EXPECT_EQ(Rgb(image, 2, 0), (std::array<int, 3>{plte[0], plte[1], plte[2]})) << depth;
+  }
 }
 
 TEST(PngCodec, HugeDimensionsAreRefusedBeforeAllocation) {
