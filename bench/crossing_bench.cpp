@@ -36,9 +36,9 @@ double Crossings(const std::vector<POINT>& points) {
   return total;
 }
 
-// range(0): vertices; range(1): size in pixels. A 13-pixel pen, as the
-// default line width gives on a 6000-pixel-wide picture.
-void BM_CrossingPolygon(benchmark::State& state) {
+// Draws the polygon of range(0) vertices at range(1) pixels with the pen
+// over and over: the benchmark's body.
+void DrawCrossingPolygon(benchmark::State& state, const Pen& pen) {
   const int n = static_cast<int>(state.range(0));
   const int size = static_cast<int>(state.range(1));
   const int side = size + 64;
@@ -50,7 +50,7 @@ void BM_CrossingPolygon(benchmark::State& state) {
   DrawContext& dc = surface.GetDC();
   const std::vector<POINT> points = Scaled(bench::CrossingPolygon(n), size, side / 2, side / 2);
   dc.SelectBrush(Brush::Solid(RGB(200, 40, 40)));
-  dc.SelectPen(Pen::Solid(13, RGB(0, 0, 90)));
+  dc.SelectPen(pen);
   for (auto _ : state) {
     dc.Polygon(points);
     benchmark::ClobberMemory();
@@ -59,6 +59,10 @@ void BM_CrossingPolygon(benchmark::State& state) {
   state.counters["crossings_per_row"] = crossings / size;
   state.counters["crossings"] = benchmark::Counter(crossings, benchmark::Counter::kIsIterationInvariantRate);
 }
+
+// Filled and outlined with a 13-pixel pen, as the default line width gives
+// on a 6000-pixel-wide picture.
+void BM_CrossingPolygon(benchmark::State& state) { DrawCrossingPolygon(state, Pen::Solid(13, RGB(0, 0, 90))); }
 BENCHMARK(BM_CrossingPolygon)
     ->ArgsProduct({{250, 500, 1000, 2000, 3535}, {330}})
     ->Args({3535, 66})
@@ -67,27 +71,7 @@ BENCHMARK(BM_CrossingPolygon)
     ->UseRealTime();
 
 // The same polygon filled without an outline.
-void BM_CrossingPolygonFillOnly(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  const int size = static_cast<int>(state.range(1));
-  const int side = size + 64;
-  CDADC surface(SIZE{side, side}, RGB(255, 255, 255));
-  if (!surface.IsValid()) {
-    state.SkipWithError("no memory for the surface");
-    return;
-  }
-  DrawContext& dc = surface.GetDC();
-  const std::vector<POINT> points = Scaled(bench::CrossingPolygon(n), size, side / 2, side / 2);
-  dc.SelectBrush(Brush::Solid(RGB(200, 40, 40)));
-  dc.SelectPen(Pen::Null());
-  for (auto _ : state) {
-    dc.Polygon(points);
-    benchmark::ClobberMemory();
-  }
-  const double crossings = Crossings(points);
-  state.counters["crossings_per_row"] = crossings / size;
-  state.counters["crossings"] = benchmark::Counter(crossings, benchmark::Counter::kIsIterationInvariantRate);
-}
+void BM_CrossingPolygonFillOnly(benchmark::State& state) { DrawCrossingPolygon(state, Pen::Null()); }
 BENCHMARK(BM_CrossingPolygonFillOnly)
     ->ArgsProduct({{250, 1000, 3535}, {330}})
     ->Unit(benchmark::kMillisecond)

@@ -20,14 +20,8 @@ namespace brisol {
 namespace {
 
 using test::ScopedAlertRecorder;
+using test::Entries;
 using test::TempDir;
-
-std::vector<std::string> Entries(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Saves, loads back through the loader and the DIB utilities.
 std::unique_ptr<CDADC> SaveAndLoad(const CDADC& surface, const std::string& path, const SaveOptions& options = {}) {

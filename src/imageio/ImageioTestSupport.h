@@ -4,10 +4,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "RecordingAlertSink.h"
 #include "imageio/codecs/ImageCodec.h"
@@ -53,6 +56,14 @@ inline std::string TakePendingError() {
   ScopedAlertRecorder quiet;
   TheLogger().ShowPendingError();
   return text;
+}
+
+// The names in a test folder, sorted.
+inline std::vector<std::string> Entries(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 inline std::unique_ptr<CDADC> SurfaceOf(const RgbPicture& p) {

@@ -20,14 +20,8 @@
 namespace brisol {
 namespace {
 
+using test::Entries;
 using test::TempDir;
-
-std::vector<std::string> Entries(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Runs body in a child process (forked, so it sees this process's folders)
 // and returns how the child ended, as waitpid tells it.
