@@ -36,13 +36,9 @@ bool CDxfFile::ReadFile(const char* fileName, const char* excludedLayerPrefix) {
     TraceMsg("CDxfFile::ReadFile, bad DXF file name");
     return false;
   }
-  const std::size_t length = strnlen(fileName, kMaxPathChars + 1);
-  if (length == 0) {
+  // A name has no length limit of its own: the system refuses what it cannot open.
+  if (*fileName == '\0') {
     TraceMsg("CDxfFile::ReadFile, no filename specified");
-    return false;
-  }
-  if (length > kMaxPathChars) {
-    TraceMsg("CDxfFile::ReadFile, filename too long");
     return false;
   }
   TraceMsg("ReadFile(%s) starting... \n", fileName);

@@ -25,7 +25,8 @@ namespace brisol {
 
 class CDxfFile : public CEntList {
  public:
-  // File names and the excluded-layer prefix hold at most 259 characters.
+  // The excluded-layer prefix holds at most 259 characters (file names have
+  // no limit of their own).
   static constexpr std::size_t kMaxPathChars = 259;
   // What measuring the extents of all top-level INSERTs may cost, in entity
   // boxes of nested blocks; INSERTs beyond it are dropped with a trace.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -173,10 +174,25 @@ TEST(DxfFile, BadNames) {
   CDxfFile file;
   EXPECT_FALSE(file.ReadFile(nullptr, nullptr));
   EXPECT_FALSE(file.ReadFile("", nullptr));
-  EXPECT_FALSE(file.ReadFile(std::string(260, 'a').c_str(), nullptr));
   EXPECT_EQ(traces.Texts(), (std::vector<std::string>{"CDxfFile::ReadFile, bad DXF file name",
-                                                      "CDxfFile::ReadFile, no filename specified",
-                                                      "CDxfFile::ReadFile, filename too long"}));
+                                                      "CDxfFile::ReadFile, no filename specified"}));
+}
+
+TEST(DxfFile, LongNamesAreRead) {
+  // Paths have no limit of their own: a drawing some 500 characters deep.
+  test::TempDir dir;
+  std::string folder = dir.path().string();
+  for (char c : {'a', 'b'}) {
+    folder.append("/").append(200, c);
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+  }
+  const std::string path = std::string(folder).append("/").append(90, 'd').append(".dxf");
+  ASSERT_GT(path.size(), 260u);
+  test::WriteFile(path, Entities(kLine));
+  CDxfFile file;
+  EXPECT_TRUE(file.ReadFile(path.c_str(), nullptr));
+  EXPECT_EQ(file.CountOfType(kDxfLine), 1);
+  EXPECT_EQ(file.GetFileName(), path);
 }
 
 TEST(DxfFile, MissingFileLeavesTheNameEmpty) {
