@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <stop_token>
+#include <string>
+#include <vector>
 
 #include "EffectTestUtil.h"
 #include "logger/Logger.h"
@@ -129,6 +133,60 @@ TEST_F(RunnerTest, OutputTargetWritesTheVectorHeader) {
   EXPECT_EQ(out.GetDC().GetPixel(10, 10), RGB(0, 0, 0));  // cleared
   target.Close();
   EXPECT_EQ(test::ReadFile(ps), "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 65 49\n");
+}
+
+}  // namespace
+}  // namespace brisol
+
+namespace brisol {
+namespace {
+
+// Stops itself once a given number of objects has been reported drawn.
+struct StopAfter : DrawObserver {
+  StopAfter(std::stop_source& source, std::size_t objects) : m_source(source), m_objects(objects) {}
+  void Progress(std::size_t done, std::size_t) override {
+    if (done >= m_objects) m_source.request_stop();
+  }
+  void Phase(const char* name, double) override { phases.emplace_back(name); }
+  std::stop_source& m_source;
+  std::size_t m_objects;
+  std::vector<std::string> phases;
+};
+
+TEST_F(RunnerTest, AStopRequestEndsTheDrawingEarly) {
+  const CDADC photo = MakePhoto(120, 90);
+  m_effect.SetNumObjects(2000);
+  m_effect.SetMixGeom(eMixOff);
+  {
+    // Asked before it starts: nothing is drawn.
+    std::stop_source source;
+    source.request_stop();
+    CDADC out(photo.GetSize());
+    CEffectOutput target;
+    target.SetUp(&out, nullptr, photo.GetSize());
+    m_effect.DrawIntoOutput(&target, &photo, 1, nullptr, source.get_token());
+    EXPECT_TRUE(SamePixels(out, CDADC(photo.GetSize())));
+  }
+  {
+    // Asked while drawing: the mix never runs.
+    std::stop_source source;
+    StopAfter observer(source, 256);
+    CDADC out(photo.GetSize());
+    CEffectOutput target;
+    target.SetUp(&out, nullptr, photo.GetSize());
+    m_effect.DrawIntoOutput(&target, &photo, 1, &observer, source.get_token());
+    EXPECT_TRUE(SamePixels(out, CDADC(photo.GetSize())));
+    EXPECT_EQ(std::count(observer.phases.begin(), observer.phases.end(), std::string("mix")), 0);
+  }
+  {
+    // A token that is never stopped draws the same picture as none.
+    std::stop_source source;
+    CDADC out(photo.GetSize());
+    CEffectOutput target;
+    target.SetUp(&out, nullptr, photo.GetSize());
+    m_effect.DrawIntoOutput(&target, &photo, 2, nullptr, source.get_token());
+    EXPECT_TRUE(SamePixels(out, Render(photo, m_effect, 2)));
+  }
 }
 
 }  // namespace
