@@ -31,6 +31,8 @@ void PrintHelp() {
       "  --quality 1|2          1 draws at the picture's size, 2 at twice the size and\n"
       "                         averages down (smoother edges) [1]\n"
       "  --jpeg-quality N       JPEG output quality, 1..100 [92]\n"
+      "  --threads N            threads to draw and save with, 1..256 [the machine's\n"
+      "                         cores]; the picture is the same with any number\n"
       "  --quiet                no progress line\n"
       "  --timings              one line per phase on standard error:\n"
       "                         'phase NAME MILLISECONDS' and 'pixels-written N'\n\n"
@@ -64,9 +66,12 @@ bool SavableExtension(const std::string& path) {
 
 int RunRender(Args args) {
   std::vector<std::string_view> valueOptions = EffectOptionNames();
-  valueOptions.insert(valueOptions.end(), {"--effect", "--quality", "--seed", "--jpeg-quality"});
+  valueOptions.insert(valueOptions.end(), {"--effect", "--quality", "--seed", "--jpeg-quality", "--threads"});
   ParsedArgs parsed;
-  if (auto error = ParseArgs(args, valueOptions, {"--quiet", "--timings"}, parsed)) return Usage(*error);
+  // --reference-drawing (not in the help): the plain in-order drawing into a
+  // whole working picture, slow and memory-hungry, for comparisons.
+  if (auto error = ParseArgs(args, valueOptions, {"--quiet", "--timings", "--reference-drawing"}, parsed))
+    return Usage(*error);
   if (parsed.help) {
     PrintHelp();
     return 0;
@@ -78,9 +83,11 @@ int RunRender(Args args) {
     return Usage("cannot tell the format of '" + output + "': use .bmp, .tga, .jpg, .jpeg, .pcx or .png");
   }
   bool quiet = false, timings = false;
+  DrawSettings drawSettings;
   for (const std::string& flag : parsed.flags) {
     if (flag == "--quiet") quiet = true;
     if (flag == "--timings") timings = true;
+    if (flag == "--reference-drawing") drawSettings.reference = true;
   }
 
   // The effect: options that are not the effect's own first.
@@ -100,6 +107,9 @@ int RunRender(Args args) {
       saveOptions.jpegQuality = static_cast<int>(n);
     } else if (name == "--seed") {
       seedText = value;
+    } else if (name == "--threads") {
+      if (!ParseInteger(value, 1, 256, n)) return Usage("--threads takes 1 to 256");
+      drawSettings.threads = static_cast<unsigned>(n);
     }
   }
   std::string directory;
@@ -119,7 +129,9 @@ int RunRender(Args args) {
 
   std::vector<std::string> notices;
   for (const auto& [name, value] : parsed.options) {
-    if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed") continue;
+    if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed" ||
+        name == "--threads")
+      continue;
     if (auto error = ApplyEffectOption(effect, name, value, notices)) return Usage(*error);
   }
   for (const std::string& notice : notices) std::fprintf(stderr, "brisol-cli render: %s\n", notice.c_str());
@@ -148,7 +160,7 @@ int RunRender(Args args) {
   if (!picture.IsValid()) return Fail("not enough memory for a picture of this size");
   CEffectOutput target;
   target.SetUp(&picture, nullptr, original->GetSize());
-  effect.DrawIntoOutput(&target, original.get(), level, &progress);
+  effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
   target.Close();
   if (const std::string error = TheLogger().TakePendingError(); !error.empty()) {
     return Fail("the picture could not be made: " + error);
