@@ -106,13 +106,11 @@ int RunConvert(Args args) {
   }
   if (output == nullptr) return UsageError("%s", "expected INPUT and OUTPUT");
 
-  const ByteBuffer dib = LoadImageFile(input, kImageTypeFromName);
-  if (!dib) {
+  std::unique_ptr<CDADC> surface = LoadImageSurface(input);
+  if (!surface) {
     const std::string why = WhyUnreadable(input);
     return Fail(std::string("cannot read '") + input + "'" + (why.empty() ? "" : ": " + why));
   }
-  std::unique_ptr<CDADC> surface = CreateBitmapDADC(dib, 0, 0);
-  if (!surface) return Fail(std::string("cannot make a picture of '") + input + "'");
   if (resize && !ResizeImage(&surface, newSize)) {
     return Fail("cannot resize to " + std::to_string(newSize.cx) + "x" + std::to_string(newSize.cy));
   }

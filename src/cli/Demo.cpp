@@ -43,8 +43,7 @@ int RunDemo(Args args) {
   if (parsed.positionals.empty()) {
     photo = std::make_unique<CDADC>(MakeDemoScene(1600, 1000));
   } else {
-    const ByteBuffer dib = LoadImageFile(parsed.positionals[0].c_str(), kImageTypeFromName);
-    if (dib) photo = CreateBitmapDADC(dib, 0, 0);
+    photo = LoadImageSurface(parsed.positionals[0].c_str());
   }
   if (!photo || !photo->IsValid()) {
     std::fprintf(stderr, "brisol-cli demo: cannot read '%s'\n", parsed.positionals[0].c_str());

@@ -110,6 +110,7 @@ int RunRender(Args args) {
     } else if (name == "--threads") {
       if (!ParseInteger(value, 1, 256, n)) return Usage("--threads takes 1 to 256");
       drawSettings.threads = static_cast<unsigned>(n);
+      saveOptions.threads = drawSettings.threads;
     }
   }
   std::string directory;
@@ -147,8 +148,7 @@ int RunRender(Args args) {
   }
 
   progress.Begin("load");
-  const ByteBuffer dib = LoadImageFile(input.c_str(), kImageTypeFromName);
-  std::unique_ptr<CDADC> original = dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
+  std::unique_ptr<CDADC> original = LoadImageSurface(input.c_str());
   progress.End("load");
   if (!original) {
     const std::string why = WhyUnreadable(input.c_str());
@@ -162,6 +162,7 @@ int RunRender(Args args) {
   target.SetUp(&picture, nullptr, original->GetSize());
   effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
   target.Close();
+  original.reset();  // not needed for saving
   if (const std::string error = TheLogger().TakePendingError(); !error.empty()) {
     return Fail("the picture could not be made: " + error);
   }

@@ -52,7 +52,7 @@ std::unique_ptr<CDADC> CreateBitmapDADC(const ByteBuffer& hDib, double dBorderPe
     AlertBox("CDADC::CBC: Bad DIB handle");
     return nullptr;
   }
-  const Bgr24Image image = DecodeDib(hDib);
+  Bgr24Image image = DecodeDib(hDib);
   if (!image.IsValid()) {
     // Nothing can be painted; a black surface would pass for the picture.
     LogPaintFailure(false, DibWidth(hDib), DibHeight(hDib));
@@ -61,6 +61,12 @@ std::unique_ptr<CDADC> CreateBitmapDADC(const ByteBuffer& hDib, double dBorderPe
   const int width = image.width, height = image.height;
   int border = 0;
   if (dBorderPercent > 0 && dBorderPercent <= 100) border = BorderFromPercent(dBorderPercent, SIZE{width, height});
+  // Without a border the decoded rows are the surface's: no copy.
+  if (border == 0) {
+    if (auto surface = CDADC::Adopt(std::move(image.bits), width, height)) return surface;
+    LogPaintFailure(false, width, height);
+    return nullptr;
+  }
   auto surface = std::make_unique<CDADC>(SIZE{width + 2 * border, height + 2 * border});
   if (!surface->IsValid()) return nullptr;  // the surface has logged why
   DrawContext& dc = surface->GetDC();
@@ -78,10 +84,7 @@ std::unique_ptr<CDADC> DibToBitmap(const ByteBuffer& hDib) {
   if (!hDib) return nullptr;
   Bgr24Image image;
   if (DecodePackedDib(View(hDib), image) != kImgOk) return nullptr;
-  auto surface = std::make_unique<CDADC>(SIZE{image.width, image.height});
-  if (!surface->IsValid()) return nullptr;
-  if (!surface->GetDC().BitBlt(0, 0, image.width, image.height, DrawContext(image.Block()), 0, 0)) return nullptr;
-  return surface;
+  return CDADC::Adopt(std::move(image.bits), image.width, image.height);
 }
 
 bool DrawImageIntoDlgRect(const CDADC& surface, DrawContext& dc, const RECT* ctrlRect) {

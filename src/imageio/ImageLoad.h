@@ -3,7 +3,10 @@
 // over as a packed DIB.
 #pragma once
 
+#include <memory>
+
 #include "imageio/Imaging.h"
+#include "raster/Dadc.h"
 #include "raster/ByteBuffer.h"
 
 namespace brisol {
@@ -26,6 +29,10 @@ constexpr std::size_t kMaxImageNameLength = 256;
 // DIB), or an empty block. A name without any "." shows "Filename has no
 // extension:<%s>".
 ByteBuffer LoadImageFile(const char* name, int type);
+// The same picture straight as a surface (by the extension), without the
+// packed DIB in between: the decoded pixels become the surface's. Null when
+// the file cannot be read (reported as LoadImageFile reports it).
+std::unique_ptr<CDADC> LoadImageSurface(const char* name);
 ByteBuffer VicLoadImageFile(const char* name, int type);
 
 // 15, 11, 7, 5 or 9 for the extensions png, jpg, tga, pcx and bmp (any
