@@ -81,7 +81,8 @@ int EncodePcx(const PixelBlock& picture, std::vector<std::uint8_t>& out);
 
 int ReadPngInfo(Bytes file, ImageInfo& info);
 int DecodePng(Bytes file, Bgr24Image& out);
-int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out);
+// Filters the rows on up to threads threads (0: the machine's cores).
+int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out, unsigned threads = 0);
 
 int ReadJpegInfo(Bytes file, ImageInfo& info);
 int DecodeJpeg(Bytes file, Bgr24Image& out);
