@@ -1,5 +1,7 @@
 #include "effect/ForceField.h"
 
+#include <algorithm>
+
 #include "logger/Logger.h"
 
 namespace brisol {
@@ -41,6 +43,46 @@ CForceField::CForceField(const CDADC& picture) {
   }
   NormaliseForceField(min, max);
   MakeHistogram();
+}
+
+void CForceField::Measure(const CDADC& picture, int& min, int& max, std::array<unsigned, 256>& counts) {
+  counts.fill(0);
+  min = 20000000;
+  max = 0;
+  const PixelBlock block = picture.GetBlock();
+  for (int i = 0; i < block.height; ++i) {
+    const std::uint8_t* p = block.Row(i);
+    for (int j = 0; j < block.width; ++j, p += 3) ++counts[(p[0] + p[1] + p[2]) / 3];
+  }
+  for (int v = 0; v < 256; ++v) {
+    if (counts[v] == 0) continue;
+    min = std::min(min, v);
+    max = std::max(max, v);
+  }
+}
+
+CForceField CForceField::OnDemand(const CDADC& picture) {
+  CForceField field;
+  field.m_iWidth = picture.GetWidth();
+  field.m_iHeight = picture.GetHeight();
+  int min = 0, max = 0;
+  std::array<unsigned, 256> counts{};
+  Measure(picture, min, max, counts);
+  // What NormaliseForceField would make of each brightness.
+  for (int v = 0; v < 256; ++v) field.m_normalised[v] = static_cast<std::uint8_t>(v);
+  if (max - min < 0) {
+    TheLogger().Log(kLogError, "ERROR in input parameteres of NormaliseForceField\nMax = %d, Min = %d\n", max,
+                    min);
+  } else if (max == min) {
+    TheLogger().Log(kLogInfo, "***WARNING*** NormaliseForceField(%d,%d) no normalization\n", max, min);
+  } else {
+    for (int v = min; v <= max; ++v) field.m_normalised[v] = static_cast<std::uint8_t>((v - min) * 255 / (max - min));
+  }
+  field.m_pHistogram.emplace();
+  field.m_pHistogram->fill(0);
+  for (int v = 0; v < 256; ++v) (*field.m_pHistogram)[field.m_normalised[v]] += counts[v];
+  if (picture.IsValid()) field.m_pPicture = &picture;
+  return field;
 }
 
 void CForceField::NormaliseForceField(int min, int max) {

@@ -170,7 +170,8 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
 
   std::vector<PlacedObject> objects;
   {
-    const CForceField field(*input);
+    // Placement asks for one force an object: work them out as asked.
+    const CForceField field = CForceField::OnDemand(*input);
     const int threshold = field.GetMinForceFromArea(m_dAreaCovered);
     timer.End("forcefield");
     if (m_eBkgType != eBkgSolid && m_eBkgType != eBkgOriginal)
