@@ -57,33 +57,36 @@ class WorkerStates {
 // The working-picture rectangle each object may write into, clipped to the
 // picture (empty when it misses it), worked out from the figures' points
 // without drawing them.
-std::vector<RECT> ObjectBounds(const BandedDrawing& d) {
+std::vector<RECT> ObjectBounds(const BandedDrawing& d, const WorkerPool& pool) {
   std::vector<RECT> bounds(d.objects.size());
-  SpanRecorder recorder;
-  recorder.KeepBoundsOnly(true);
-  DrawContext dc(d.work.cx, d.work.cy, recorder);
-  for (std::size_t i = 0; i < d.objects.size(); ++i) {
-    recorder.Clear();
-    DrawPlacedObjects(*d.effect, d.objects.subspan(i, 1), dc);
-    const RECT& r = recorder.Bounds();
-    RECT& b = bounds[i];
-    b.left = std::max(r.left, 0);
-    b.top = std::max(r.top, 0);
-    b.right = std::min(r.right, d.work.cx);
-    b.bottom = std::min(r.bottom, d.work.cy);
-    if (b.left >= b.right || b.top >= b.bottom) b = RECT{};
-  }
+  constexpr std::size_t kPerItem = 256;
+  pool.ParallelFor((bounds.size() + kPerItem - 1) / kPerItem, [&](std::size_t k) {
+    SpanRecorder recorder;
+    recorder.KeepBoundsOnly(true);
+    DrawContext dc(d.work.cx, d.work.cy, recorder);
+    for (std::size_t i = k * kPerItem; i < std::min(bounds.size(), (k + 1) * kPerItem); ++i) {
+      recorder.Clear();
+      DrawPlacedObjects(*d.effect, d.objects.subspan(i, 1), dc);
+      const RECT& r = recorder.Bounds();
+      RECT& b = bounds[i];
+      b.left = std::max(r.left, 0);
+      b.top = std::max(r.top, 0);
+      b.right = std::min(r.right, d.work.cx);
+      b.bottom = std::min(r.bottom, d.work.cy);
+      if (b.left >= b.right || b.top >= b.bottom) b = RECT{};
+    }
+  });
   return bounds;
 }
 
 class BandPainter {
  public:
-  BandPainter(const BandedDrawing& d, const std::stop_token& stop) : m_d(d), m_stop(stop) {
+  BandPainter(const BandedDrawing& d, const WorkerPool& pool, const std::stop_token& stop) : m_d(d), m_stop(stop) {
     m_rows = d.bandRows > 0 ? d.bandRows
                             : static_cast<int>(std::max<long long>(1, kBandBytes / BytesPerRow24(d.work.cx)));
     const int level = d.mixer->Level();
     m_rows = std::max(level, m_rows / level * level);
-    m_bounds = ObjectBounds(d);
+    m_bounds = ObjectBounds(d, pool);
     if (d.effect->GetBkgType() == eBkgOriginal) {
       // The columns and rows a whole-pixel stretch of the original takes.
       m_sourceColumn.resize(static_cast<std::size_t>(d.work.cx));
@@ -204,7 +207,7 @@ bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawObser
   totals = BandTotals{};
   std::unique_ptr<BandPainter> painter;
   try {
-    painter = std::make_unique<BandPainter>(drawing, stop);
+    painter = std::make_unique<BandPainter>(drawing, pool, stop);
   } catch (const std::bad_alloc&) {
     TheLogger().Log(kLogDeferred, "DrawIntoOutput: not enough memory to draw %d by %d pixels", drawing.work.cx,
                     drawing.work.cy);

@@ -9,6 +9,7 @@
 
 #include "raster/ByteBuffer.h"
 #include "raster/Dadc.h"
+#include "raster/WorkerPool.h"
 
 namespace brisol {
 
@@ -20,7 +21,8 @@ class CForceField {
   // the picture when asked for (the same values), so the picture must
   // outlive the field. One byte a pixel less for drawings that ask for
   // few forces.
-  static CForceField OnDemand(const CDADC& picture);
+  // The picture is measured on the pool's threads when one is given.
+  static CForceField OnDemand(const CDADC& picture, const WorkerPool* pool = nullptr);
 
   int GetWidth() const { return m_iWidth; }
   int GetHeight() const { return m_iHeight; }
@@ -48,7 +50,8 @@ class CForceField {
  private:
   // The brightness of every pixel: its lowest and highest, and how many
   // pixels have each.
-  static void Measure(const CDADC& picture, int& min, int& max, std::array<unsigned, 256>& counts);
+  static void Measure(const CDADC& picture, const WorkerPool* pool, int& min, int& max,
+                      std::array<unsigned, 256>& counts);
 
   ByteBuffer m_pForce;
   const CDADC* m_pPicture = nullptr;           // on demand: the picture

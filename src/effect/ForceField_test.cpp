@@ -92,7 +92,8 @@ TEST(ForceField, ForcesOnDemandAreTheStoredForces) {
   const CDADC halves = HalfBlackHalfWhite(6, 4);
   for (const CDADC* picture : std::initializer_list<const CDADC*>{&noise, &uniform, &halves}) {
     const CForceField stored(*picture);
-    const CForceField onDemand = CForceField::OnDemand(*picture);
+    const WorkerPool pool(3);
+    const CForceField onDemand = CForceField::OnDemand(*picture, &pool);
     EXPECT_FALSE(onDemand.HasForces());
     for (int y = 0; y < picture->GetHeight(); ++y)
       for (int x = 0; x < picture->GetWidth(); ++x) ASSERT_EQ(stored.GetForce(x, y), onDemand.GetForce(x, y));

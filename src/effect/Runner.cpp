@@ -171,7 +171,7 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
   std::vector<PlacedObject> objects;
   {
     // Placement asks for one force an object: work them out as asked.
-    const CForceField field = CForceField::OnDemand(*input);
+    const CForceField field = CForceField::OnDemand(*input, &pool);
     const int threshold = field.GetMinForceFromArea(m_dAreaCovered);
     timer.End("forcefield");
     if (m_eBkgType != eBkgSolid && m_eBkgType != eBkgOriginal)
