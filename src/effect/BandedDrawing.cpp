@@ -19,7 +19,11 @@
 namespace brisol {
 namespace {
 
+// A band holds at least this many bytes, and at most the larger of this
+// and kBandBytes: an object is worked out again for every band it reaches,
+// from its top row, so bands should not be much thinner than the objects.
 constexpr long long kBandBytes = 2 << 20;
+constexpr long long kMaxBandBytes = 32 << 20;
 
 using Clock = std::chrono::steady_clock;
 
@@ -82,11 +86,10 @@ std::vector<RECT> ObjectBounds(const BandedDrawing& d, const WorkerPool& pool) {
 class BandPainter {
  public:
   BandPainter(const BandedDrawing& d, const WorkerPool& pool, const std::stop_token& stop) : m_d(d), m_stop(stop) {
-    m_rows = d.bandRows > 0 ? d.bandRows
-                            : static_cast<int>(std::max<long long>(1, kBandBytes / BytesPerRow24(d.work.cx)));
+    m_bounds = ObjectBounds(d, pool);
+    m_rows = d.bandRows > 0 ? d.bandRows : AutomaticRows();
     const int level = d.mixer->Level();
     m_rows = std::max(level, m_rows / level * level);
-    m_bounds = ObjectBounds(d, pool);
     if (d.effect->GetBkgType() == eBkgOriginal) {
       // The columns and rows a whole-pixel stretch of the original takes.
       m_sourceColumn.resize(static_cast<std::size_t>(d.work.cx));
@@ -137,6 +140,23 @@ class BandPainter {
   }
 
  private:
+  // A quarter of the objects' middle height, within the band sizes.
+  int AutomaticRows() const {
+    const long long stride = BytesPerRow24(m_d.work.cx);
+    const long long fewest = std::max<long long>(1, kBandBytes / stride);
+    const long long most = std::max(fewest, kMaxBandBytes / stride);
+    std::vector<int> heights;
+    heights.reserve(m_bounds.size());
+    for (const RECT& b : m_bounds)
+      if (b.bottom > b.top) heights.push_back(b.bottom - b.top);
+    long long rows = fewest;
+    if (!heights.empty()) {
+      std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+      rows = heights[heights.size() / 2] / 4;
+    }
+    return static_cast<int>(std::clamp(rows, fewest, most));
+  }
+
   // False when stopped.
   bool DrawObjects(BandWorker& worker) {
     CoverageBand& band = worker.band;
