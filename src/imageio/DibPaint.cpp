@@ -1,6 +1,7 @@
 // Packed DIBs into drawing contexts and raster surfaces. Every DIB is first
 // decoded to 24 bits by the one packed-DIB decoder, so whatever header,
 // depth, bit-field or RLE variant it holds paints the same way.
+#include <cstring>
 #include <utility>
 
 #include "imageio/Dib.h"
@@ -77,6 +78,25 @@ std::unique_ptr<CDADC> CreateBitmapDADC(const ByteBuffer& hDib, double dBorderPe
     LogPaintFailure(false, width, height);
     return nullptr;
   }
+  return surface;
+}
+
+std::unique_ptr<CDADC> CreateBitmapDADC(ByteBuffer&& hDib) {
+  BITMAPINFOHEADER header;
+  if (hDib && hDib.size() >= sizeof header) std::memcpy(&header, hDib.data(), sizeof header);
+  const bool plain = hDib && hDib.size() >= sizeof header && header.biSize == sizeof header &&
+                     header.biBitCount == 24 && header.biCompression == BI_RGB && header.biPlanes == 1 &&
+                     header.biClrUsed == 0 && header.biWidth > 0 && header.biHeight > 0 &&
+                     (hDib.size() - sizeof header) / ((header.biWidth * 3ull + 3) / 4 * 4) >=
+                         static_cast<std::uint64_t>(header.biHeight);
+  if (!plain) {
+    const ByteBuffer dib = std::move(hDib);
+    return CreateBitmapDADC(dib, 0, 0);
+  }
+  // Rows bottom-up and padded to 4 bytes, right after the header: the
+  // surface's own layout.
+  auto surface = CDADC::Adopt(ByteBuffer::Tail(std::move(hDib), sizeof header), header.biWidth, header.biHeight);
+  if (!surface) LogPaintFailure(false, header.biWidth, header.biHeight);
   return surface;
 }
 
