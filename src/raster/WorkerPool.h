@@ -1,6 +1,7 @@
 // Work shared out over threads. A pool is an object of its caller: two
 // drawings running at once on different threads each have their own, and
-// nothing is shared between them. Threads live for one ParallelFor call.
+// nothing is shared between them (one pool may also serve several callers
+// at once). Threads live for one ParallelFor call.
 //
 // A thread that cannot be started (a process limit, no memory for its
 // stack) is not an error: its share of the work is done by the threads that
@@ -8,6 +9,7 @@
 // function of its index, so the results never depend on who did which.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <thread>
@@ -37,12 +39,12 @@ class WorkerPool {
                    const std::function<void(std::size_t)>& progress = {}) const;
 
   // How many helper threads the last ParallelFor could start.
-  unsigned StartedHelpers() const { return m_started; }
+  unsigned StartedHelpers() const { return m_started.load(); }
 
  private:
   unsigned m_threads = 1;
   ThreadStarter m_starter = StartSystemThread;
-  mutable unsigned m_started = 0;
+  mutable std::atomic<unsigned> m_started{0};
 };
 
 // The number of cores, at least 1.
