@@ -40,7 +40,9 @@ class DrawContext {
       : m_block{nullptr, width, height, 0}, m_recorder(&recorder) {}
 
   const PixelBlock& block() const { return m_block; }
-  bool IsValid() const { return m_block.IsValid() || (m_recorder != nullptr && m_block.width > 0 && m_block.height > 0); }
+  bool IsValid() const {
+    return m_block.IsValid() || (m_recorder != nullptr && m_block.width > 0 && m_block.height > 0);
+  }
   bool HasPixels() const { return m_block.IsValid(); }
   SpanRecorder* recorder() const { return m_recorder; }
   int width() const { return m_block.width; }
