@@ -174,7 +174,7 @@ void BM_PngSave(benchmark::State& state) {
       bytes = LibpngDefaults(picture);
     } else {
       std::vector<std::uint8_t> out;
-      EncodePng(picture, out, static_cast<unsigned>(state.range(1)));
+      EncodePngOnThreads(picture, out, static_cast<unsigned>(state.range(1)));
       bytes = out.size();
     }
   }

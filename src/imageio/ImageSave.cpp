@@ -43,7 +43,7 @@ int Encode(SaveFormat format, const PixelBlock& picture, const SaveOptions& opti
     case SaveFormat::Tga: return EncodeTga(picture, out);
     case SaveFormat::Jpeg: return EncodeJpeg(picture, options.jpegQuality, out);
     case SaveFormat::Pcx: return EncodePcx(picture, out);
-    case SaveFormat::Png: return EncodePng(picture, out, options.threads);
+    case SaveFormat::Png: return EncodePngOnThreads(picture, out, options.threads);
     case SaveFormat::Unknown: break;
   }
   return kImgErrArgument;

@@ -67,7 +67,11 @@ void FilterRow(const PixelBlock& picture, int y, std::uint8_t* out) {
 
 }  // namespace
 
-int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out, unsigned threads) {
+int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out) {
+  return EncodePngOnThreads(picture, out, 0);
+}
+
+int EncodePngOnThreads(const PixelBlock& picture, std::vector<std::uint8_t>& out, unsigned threads) {
   if (!picture.IsValid() || picture.stride < 3LL * picture.width) return kImgErrArgument;
   const std::size_t rowBytes = 3 * static_cast<std::size_t>(picture.width) + 1;
   const std::size_t filteredBytes = rowBytes * static_cast<std::size_t>(picture.height);
