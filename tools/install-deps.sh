@@ -9,11 +9,13 @@ PACKAGES=(
   # drawing: geometry, text
   libagg-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   # picture files
-  libpng-dev libjpeg62-turbo-dev libstb-dev
+  libpng-dev libjpeg62-turbo-dev libstb-dev libdeflate-dev
   # the desktop program, and a display for looking at it without a screen
   qt6-base-dev xvfb xauth
   # tests: a trusted decoder and encoder to compare the BMP/TGA/PCX codecs with
   imagemagick
+  # tests: Pillow, a second independent PNG reader
+  python3-pil
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # fuzzing (libFuzzer with sanitizers)

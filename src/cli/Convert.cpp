@@ -112,13 +112,11 @@ int RunConvert(Args args) {
   if (output == nullptr) return UsageError("%s", "expected INPUT and OUTPUT");
   if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
 
-  const ByteBuffer dib = LoadImageFile(input, kImageTypeFromName);
-  if (!dib) {
+  std::unique_ptr<CDADC> surface = LoadImageSurface(input);
+  if (!surface) {
     const std::string why = WhyUnreadable(input);
     return Fail(std::string("cannot read '") + input + "': " + (why.empty() ? "not enough memory for its picture" : why));
   }
-  std::unique_ptr<CDADC> surface = CreateBitmapDADC(dib, 0, 0);
-  if (!surface) return Fail(std::string("not enough memory for the picture of '") + input + "'");
   if (resize && !ResizeImage(&surface, newSize)) {
     const bool tooLarge = static_cast<long long>(newSize.cx) * newSize.cy > kMaxImagePixels;
     return Fail(std::string("cannot resize '") + input + "' to " + std::to_string(newSize.cx) + "x" +

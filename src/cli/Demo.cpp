@@ -53,8 +53,7 @@ int RunDemo(Args args) {
   if (parsed.positionals.empty()) {
     photo = std::make_unique<CDADC>(MakeDemoScene(1600, 1000));
   } else {
-    const ByteBuffer dib = LoadImageFile(parsed.positionals[0].c_str(), kImageTypeFromName);
-    if (dib) photo = CreateBitmapDADC(dib, 0, 0);
+    photo = LoadImageSurface(parsed.positionals[0].c_str());
   }
   if (!photo || !photo->IsValid()) {
     const std::string why = parsed.positionals.empty() ? std::string() : WhyUnreadable(parsed.positionals[0].c_str());

@@ -36,6 +36,8 @@ void PrintHelp() {
       "  --quality 1|2          1 draws at the picture's size, 2 at twice the size and\n"
       "                         averages down (smoother edges) [1]\n"
       "  --jpeg-quality N       JPEG output quality, 1..100 [92]\n"
+      "  --threads N            threads to draw and save with, 1..256 [the machine's\n"
+      "                         cores]; the picture is the same with any number\n"
       "  --quiet                no progress line\n"
       "  --timings              one line per phase on standard error:\n"
       "                         'phase NAME MILLISECONDS' and 'pixels-written N'\n\n"
@@ -78,9 +80,12 @@ int RunRender(Args args) {
   // one line of this command's own.
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = EffectOptionNames();
-  valueOptions.insert(valueOptions.end(), {"--effect", "--quality", "--seed", "--jpeg-quality"});
+  valueOptions.insert(valueOptions.end(), {"--effect", "--quality", "--seed", "--jpeg-quality", "--threads"});
   ParsedArgs parsed;
-  if (auto error = ParseArgs(args, valueOptions, {"--quiet", "--timings"}, parsed)) return Usage(*error);
+  // --reference-drawing (not in the help): the plain in-order drawing into a
+  // whole working picture, slow and memory-hungry, for comparisons.
+  if (auto error = ParseArgs(args, valueOptions, {"--quiet", "--timings", "--reference-drawing"}, parsed))
+    return Usage(*error);
   if (parsed.help) {
     PrintHelp();
     return 0;
@@ -92,9 +97,11 @@ int RunRender(Args args) {
     return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText());
   }
   bool quiet = false, timings = false;
+  DrawSettings drawSettings;
   for (const std::string& flag : parsed.flags) {
     if (flag == "--quiet") quiet = true;
     if (flag == "--timings") timings = true;
+    if (flag == "--reference-drawing") drawSettings.reference = true;
   }
 
   // The options that are not the effect's own first.
@@ -119,6 +126,10 @@ int RunRender(Args args) {
       saveOptions.jpegQuality = static_cast<int>(n);
     } else if (name == "--seed") {
       seedText = value;
+    } else if (name == "--threads") {
+      if (!ParseInteger(value, 1, 256, n)) return Usage("--threads takes 1 to 256");
+      drawSettings.threads = static_cast<unsigned>(n);
+      saveOptions.threads = drawSettings.threads;
     }
   }
 
@@ -131,7 +142,7 @@ int RunRender(Args args) {
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
     if (format->info(input.c_str(), info) == kImgOk) {
-      const std::string tooLarge = WorkingPictureTooLarge(SIZE{info.width, info.height}, level);
+      const std::string tooLarge = WorkingPictureTooLarge(SIZE{info.width, info.height}, level, !drawSettings.reference);
       if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
     }
   }
@@ -144,7 +155,9 @@ int RunRender(Args args) {
   if (auto error = LoadEffectShapes(effectName, effect, notices)) return Fail(*error);
 
   for (const auto& [name, value] : parsed.options) {
-    if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed") continue;
+    if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed" ||
+        name == "--threads")
+      continue;
     if (auto error = ApplyEffectOption(effect, name, value, notices)) return Usage(*error);
   }
   for (std::string& notice : InactiveOptionNotices(effect, givenOptions)) notices.push_back(std::move(notice));
@@ -161,8 +174,7 @@ int RunRender(Args args) {
   }
 
   progress.Begin("load");
-  const ByteBuffer dib = LoadImageFile(input.c_str(), kImageTypeFromName);
-  std::unique_ptr<CDADC> original = dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
+  std::unique_ptr<CDADC> original = LoadImageSurface(input.c_str());
   progress.End("load");
   if (!original) {
     const std::string why = WhyUnreadable(input.c_str());
@@ -174,8 +186,9 @@ int RunRender(Args args) {
   if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
   CEffectOutput target;
   target.SetUp(&picture, nullptr, original->GetSize());
-  effect.DrawIntoOutput(&target, original.get(), level, &progress);
+  effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
   target.Close();
+  original.reset();  // not needed for saving
   if (const std::string error = TheLogger().TakePendingError(); !error.empty()) {
     return Fail("the picture of '" + input + "' could not be made: " + OneLine(error));
   }

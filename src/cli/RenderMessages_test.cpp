@@ -83,7 +83,7 @@ TEST(CliRenderMessages, EachFailureIsOneLineNamingTheFileAndTheCause) {
   } cases[] = {
       {{"render", dir.File("missing.png"), dir.File("o.png")}, 1, {"'" + dir.File("missing.png") + "'", "No such file or directory"}},
       {{"render", dir.File("fake.png"), dir.File("o.png")}, 1, {"'" + dir.File("fake.png") + "'", "not a PNG file (it is a JPEG file)"}},
-      {{"render", dir.File("huge.bmp"), dir.File("o.png"), "--quality", "2"}, 1,
+      {{"render", dir.File("huge.bmp"), dir.File("o.png"), "--quality", "2", "--reference-drawing"}, 1,
        {"'" + dir.File("huge.bmp") + "'", "too large", "1200 megapixels", "the most is 700 megapixels"}},
       {{"render", photo, dir.File("o.png"), "--effect", big}, 1,
        {"'" + big + "/square.dxf' is 120000 bytes; a shape file must be 100 to 100000 bytes"}},

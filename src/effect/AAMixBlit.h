@@ -3,10 +3,13 @@
 // original through the mix geometry, in one pass.
 #pragma once
 
+#include <optional>
 #include <stop_token>
+#include <vector>
 
 #include "effect/ImageMix.h"
 #include "raster/Dadc.h"
+#include "raster/WorkerPool.h"
 
 namespace brisol {
 
@@ -14,7 +17,38 @@ namespace brisol {
 // L = 1..4); orig: the original (w x h) or null for no mixing; mix: the mix
 // description (needed when orig is given). Refusals are logged and leave
 // dst as it was. A stop request ends the work at the next row, leaving the
-// rest of dst unwritten.
-void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix, std::stop_token stop = {});
+// rest of dst unwritten. The rows are shared out over the pool's threads
+// (by default, the machine's).
+void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix, std::stop_token stop = {},
+               const WorkerPool* pool = nullptr);
+
+// The reduce-and-mix of AAMixBlit for a working picture that is only ever
+// held a band of rows at a time.
+class BandMixer {
+ public:
+  // Checks the sizes as AAMixBlit does, with its messages; a refused mixer
+  // is not valid and writes nothing.
+  BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CImageMix* mix);
+
+  bool IsValid() const { return m_valid; }
+  int Level() const { return m_level; }
+  // Whether the output is written at all (not when mixing is asked for
+  // without an original).
+  bool Writes() const { return m_valid && !(m_mixing && !m_orig.IsValid()); }
+
+  // Writes output rows [first, last) from rows [L first, L last) of the
+  // working picture, which src holds. Thread-safe for disjoint rows.
+  void MixRows(const PixelBlock& src, int first, int last, const std::stop_token& stop) const;
+
+ private:
+  bool m_valid = false;
+  bool m_mixing = false;
+  bool m_even = false;
+  int m_level = 1;
+  PixelBlock m_dst;
+  PixelBlock m_orig;  // no bits: no mixing
+  std::vector<std::uint8_t> m_table;  // even mix: the result for (effect, original)
+  std::optional<MixRowWeights> m_weights;
+};
 
 }  // namespace brisol

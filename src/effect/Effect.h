@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/DrawSettings.h"
 #include "effect/Enums.h"
 #include "effect/ImageMix.h"
 #include "effect/ShapeRejection.h"
@@ -132,6 +133,10 @@ class CEffect {
   // request ends the drawing at its next object or mix row and leaves the
   // output incomplete.
   void DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level,
+                      DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
+  // The same, done as the settings say: threads, bands, or the reference
+  // in-order drawing into a whole working picture. The pixels are the same.
+  void DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
                       DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
   // Lays the background into the working picture.
   void DrawBkg(CDADC* work, const CDADC* input) const;

@@ -1,5 +1,8 @@
 #include "effect/ForceField.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "logger/Logger.h"
 
 namespace brisol {
@@ -41,6 +44,63 @@ CForceField::CForceField(const CDADC& picture) {
   }
   NormaliseForceField(min, max);
   MakeHistogram();
+}
+
+void CForceField::Measure(const CDADC& picture, const WorkerPool* pool, int& min, int& max,
+                          std::array<unsigned, 256>& counts) {
+  const PixelBlock block = picture.GetBlock();
+  // Rows in slices, each slice counted apart and the counts added up.
+  constexpr int kRowsPerSlice = 256;
+  const std::size_t slices = static_cast<std::size_t>((block.height + kRowsPerSlice - 1) / kRowsPerSlice);
+  std::vector<std::array<unsigned, 256>> sliceCounts(slices);
+  auto count = [&](std::size_t k) {
+    std::array<unsigned, 256>& c = sliceCounts[k];
+    c.fill(0);
+    const int first = static_cast<int>(k) * kRowsPerSlice;
+    for (int i = first; i < std::min(block.height, first + kRowsPerSlice); ++i) {
+      const std::uint8_t* p = block.Row(i);
+      for (int j = 0; j < block.width; ++j, p += 3) ++c[(p[0] + p[1] + p[2]) / 3];
+    }
+  };
+  if (pool != nullptr) {
+    pool->ParallelFor(slices, count);
+  } else {
+    for (std::size_t k = 0; k < slices; ++k) count(k);
+  }
+  counts.fill(0);
+  for (const auto& c : sliceCounts)
+    for (int v = 0; v < 256; ++v) counts[v] += c[v];
+  min = 20000000;
+  max = 0;
+  for (int v = 0; v < 256; ++v) {
+    if (counts[v] == 0) continue;
+    min = std::min(min, v);
+    max = std::max(max, v);
+  }
+}
+
+CForceField CForceField::OnDemand(const CDADC& picture, const WorkerPool* pool) {
+  CForceField field;
+  field.m_iWidth = picture.GetWidth();
+  field.m_iHeight = picture.GetHeight();
+  int min = 0, max = 0;
+  std::array<unsigned, 256> counts{};
+  Measure(picture, pool, min, max, counts);
+  // What NormaliseForceField would make of each brightness.
+  for (int v = 0; v < 256; ++v) field.m_normalised[v] = static_cast<std::uint8_t>(v);
+  if (max - min < 0) {
+    TheLogger().Log(kLogError, "ERROR in input parameteres of NormaliseForceField\nMax = %d, Min = %d\n", max,
+                    min);
+  } else if (max == min) {
+    TheLogger().Log(kLogInfo, "***WARNING*** NormaliseForceField(%d,%d) no normalization\n", max, min);
+  } else {
+    for (int v = min; v <= max; ++v) field.m_normalised[v] = static_cast<std::uint8_t>((v - min) * 255 / (max - min));
+  }
+  field.m_pHistogram.emplace();
+  field.m_pHistogram->fill(0);
+  for (int v = 0; v < 256; ++v) (*field.m_pHistogram)[field.m_normalised[v]] += counts[v];
+  if (picture.IsValid()) field.m_pPicture = &picture;
+  return field;
 }
 
 void CForceField::NormaliseForceField(int min, int max) {

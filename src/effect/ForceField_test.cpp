@@ -79,5 +79,29 @@ TEST(ForceField, MissingHistogramIsReported) {
   EXPECT_EQ(rec.Texts(), std::vector<std::string>{"ERROR in GetMinForceFromArea, NULL histogram"});
 }
 
+TEST(ForceField, ForcesOnDemandAreTheStoredForces) {
+  test::ScopedAlertRecorder rec;  // the uniform picture's warning
+  CDADC noise(SIZE{37, 23});
+  unsigned state = 3;
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) {
+      state = state * 1664525u + 1013904223u;
+      noise.GetDC().SetPixel(x, y, RGB(40 + (state >> 26), 60 + (state >> 27), 90 + x));
+    }
+  CDADC uniform(SIZE{5, 4}, RGB(7, 8, 9));
+  const CDADC halves = HalfBlackHalfWhite(6, 4);
+  for (const CDADC* picture : std::initializer_list<const CDADC*>{&noise, &uniform, &halves}) {
+    const CForceField stored(*picture);
+    const WorkerPool pool(3);
+    const CForceField onDemand = CForceField::OnDemand(*picture, &pool);
+    EXPECT_FALSE(onDemand.HasForces());
+    for (int y = 0; y < picture->GetHeight(); ++y)
+      for (int x = 0; x < picture->GetWidth(); ++x) ASSERT_EQ(stored.GetForce(x, y), onDemand.GetForce(x, y));
+    EXPECT_EQ(*stored.Histogram(), *onDemand.Histogram());
+    for (double area : {0.0, 0.5, 10.0, 50.0, 50.1, 99.0, 100.0})
+      EXPECT_EQ(stored.GetMinForceFromArea(area), onDemand.GetMinForceFromArea(area)) << area;
+  }
+}
+
 }  // namespace
 }  // namespace brisol

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "effect/AAMixBlit.h"
+#include "effect/BandedDrawing.h"
 #include "effect/ForceField.h"
 #include "effect/Placement.h"
 #include "effect/WorkingPictureLimit.h"
@@ -42,6 +43,48 @@ void DrawWithProgress(const CEffect& effect, const std::vector<PlacedObject>& ob
     done = next;
   }
   if (observer) observer->PixelsWritten(FigurePixelsWritten() - before);
+}
+
+std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& field, int threshold,
+                                    const CDADC* input, const WorkGeometry& geometry, int level) {
+  CRandomSource random(static_cast<std::uint32_t>(effect.GetSeed()));
+  PlacementInput in;
+  in.input = input;
+  in.field = &field;
+  in.threshold = threshold;
+  in.unit = geometry.unit;
+  in.lineWidth = geometry.lineWidth;
+  in.level = level;
+  return PlaceObjects(effect, in, random);
+}
+
+// The reference: the objects drawn in order into a whole working picture
+// laid with the background, reduced and mixed at the end.
+void DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
+                      const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer,
+                      DrawObserver* observer, const std::stop_token& stop) {
+  const CForceField field(*input);
+  const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
+  timer.End("forcefield");
+
+  CDADC work(geometry.size, RGB(0, 0, 0));
+  // A working picture that could not be made has been reported; the mix
+  // below refuses its size, so nothing is drawn into it.
+  if (work.IsValid()) {
+    effect.DrawBkg(&work, input);
+    timer.End("background");
+    const std::vector<PlacedObject> objects = PlaceWith(effect, field, threshold, input, geometry, level);
+    timer.End("placement");
+
+    if (stop.stop_requested()) return;
+    DrawWithProgress(effect, objects, work.GetDC(), observer, stop);
+    timer.End("drawing");
+  }
+
+  if (stop.stop_requested()) return;
+  const CImageMix mix = effect.GetMix();
+  AAMixBlit(output->m_pDADC, &work, input, &mix, stop, &pool);
+  timer.End("mix");
 }
 
 }  // namespace
@@ -101,6 +144,11 @@ void CEffect::DrawBkg(CDADC* work, const CDADC* input) const {
 
 void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
                              std::stop_token stop) const {
+  DrawIntoOutput(output, input, level, DrawSettings{}, observer, std::move(stop));
+}
+
+void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                             DrawObserver* observer, std::stop_token stop) const {
   if (output == nullptr || input == nullptr) {
     TheLogger().Log(kLogError, "DrawIntoOutput Output=%d Input=%d",
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(output)),
@@ -113,43 +161,54 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
   }
   // Refused before anything is allocated (the mix would find out only after
   // the original's force field and a failed allocation).
-  if (const std::string tooLarge = WorkingPictureTooLarge(input->GetSize(), level); !tooLarge.empty()) {
+  if (const std::string tooLarge = WorkingPictureTooLarge(input->GetSize(), level, !settings.reference);
+      !tooLarge.empty()) {
     TheLogger().Log(kLogDeferred, "DrawIntoOutput: %s", tooLarge.c_str());
     return;
   }
   PhaseTimer timer(observer);
   if (stop.stop_requested()) return;
-  const CForceField field(*input);
-  const int threshold = field.GetMinForceFromArea(m_dAreaCovered);
-  timer.End("forcefield");
-
+  const WorkerPool pool(settings.threads, settings.starter);
   const WorkGeometry geometry = WorkGeometryFor(input->GetSize(), level, m_dLineWidth);
-  CDADC work(geometry.size, RGB(0, 0, 0));
-  // A working picture that could not be made has been reported; the mix
-  // below refuses its size, so nothing is drawn into it.
-  if (work.IsValid()) {
-    DrawBkg(&work, input);
-    timer.End("background");
-
-    CRandomSource random(static_cast<std::uint32_t>(m_iSeed));
-    PlacementInput in;
-    in.input = input;
-    in.field = &field;
-    in.threshold = threshold;
-    in.unit = geometry.unit;
-    in.lineWidth = geometry.lineWidth;
-    in.level = level;
-    const std::vector<PlacedObject> objects = PlaceObjects(*this, in, random);
-    timer.End("placement");
-
-    if (stop.stop_requested()) return;
-    DrawWithProgress(*this, objects, work.GetDC(), observer, stop);
-    timer.End("drawing");
+  const long long workPixels = static_cast<long long>(geometry.size.cx) * geometry.size.cy;
+  if (settings.reference || !input->IsValid() || workPixels <= 0 || workPixels > kMaxBandedWorkingPixels) {
+    DrawWholePicture(*this, output, input, level, geometry, pool, timer, observer, stop);
+    return;
   }
 
+  std::vector<PlacedObject> objects;
+  {
+    // Placement asks for one force an object: work them out as asked.
+    const CForceField field = CForceField::OnDemand(*input, &pool);
+    const int threshold = field.GetMinForceFromArea(m_dAreaCovered);
+    timer.End("forcefield");
+    if (m_eBkgType != eBkgSolid && m_eBkgType != eBkgOriginal)
+      TheLogger().Log(kLogError, "ERROR: CEffect::DrawBkg, bad enumerator: %d ", m_eBkgType);
+    objects = PlaceWith(*this, field, threshold, input, geometry, level);
+    timer.End("placement");
+  }
+  // A refused mix (its reasons logged) leaves the output as it was.
+  const BandMixer mixer(output->m_pDADC, geometry.size, input, &m_Mix);
+  if (!mixer.IsValid()) return;
   if (stop.stop_requested()) return;
-  AAMixBlit(output->m_pDADC, &work, input, &m_Mix, stop);
-  timer.End("mix");
+
+  BandedDrawing drawing;
+  drawing.effect = this;
+  drawing.objects = objects;
+  drawing.input = input;
+  drawing.work = geometry.size;
+  drawing.mixer = &mixer;
+  drawing.bandRows = settings.bandRows;
+  BandTotals totals;
+  DrawInBands(drawing, pool, observer, stop, totals);
+  // The bands do the background, the objects and the mix together: each
+  // phase is told as the time it took summed over the threads.
+  if (observer) {
+    observer->Phase("background", totals.backgroundMs);
+    observer->PixelsWritten(totals.written);
+    observer->Phase("drawing", totals.objectsMs);
+    observer->Phase("mix", totals.mixMs);
+  }
 }
 
 }  // namespace brisol

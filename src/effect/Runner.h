@@ -13,10 +13,12 @@
 namespace brisol {
 
 // Told about a drawing's progress. Every call comes from the thread that
-// draws.
+// called DrawIntoOutput, also while worker threads draw.
 struct DrawObserver {
   virtual ~DrawObserver() = default;
   // A phase ended: "forcefield", "background", "placement", "drawing", "mix".
+  // A drawing done in bands does background, objects and mix together on
+  // several threads and tells each as its time summed over the threads.
   virtual void Phase(const char* name, double milliseconds) {}
   // Objects drawn so far of the total to draw.
   virtual void Progress(std::size_t done, std::size_t total) {}

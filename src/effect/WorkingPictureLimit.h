@@ -9,13 +9,15 @@
 
 namespace brisol {
 
-// The most pixels a working picture may have (a surface's pixel block must
-// also stay within kMaxSurfaceBytes).
+// The most pixels a working picture may have when it is made whole (the
+// reference drawing; its pixel block must also stay within
+// kMaxSurfaceBytes), and when it is drawn in bands, a few rows at a time.
 constexpr long long kMaxWorkingPixels = 700'000'000;
+constexpr long long kMaxBandedWorkingPixels = 1'600'000'000;
 
 // Why no working picture can be made for an original of this size at this
 // level, in words for people ("... the most is 700 megapixels"); empty when
 // one can.
-std::string WorkingPictureTooLarge(const SIZE& original, int level);
+std::string WorkingPictureTooLarge(const SIZE& original, int level, bool banded);
 
 }  // namespace brisol

@@ -40,6 +40,10 @@ const std::uint8_t* DibBits(const ByteBuffer& dib);
 // in crBorder. Null, with a message, when the block is empty or cannot be
 // decoded or the surface cannot be made. The caller keeps the block.
 std::unique_ptr<CDADC> CreateBitmapDADC(const ByteBuffer& hDib, double dBorderPercent, COLORREF crBorder);
+// The same without border for a DIB handed over: a plain 24-bit DIB (what
+// the loaders make) gives its rows to the surface without a copy; any other
+// is decoded as above. The block is consumed either way.
+std::unique_ptr<CDADC> CreateBitmapDADC(ByteBuffer&& hDib);
 
 // Paints any packed DIB (every header kind, depth, bit-field and RLE
 // variant) into dc: unscaled when dst and src have the same size, otherwise

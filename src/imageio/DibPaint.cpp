@@ -1,6 +1,7 @@
 // Packed DIBs into drawing contexts and raster surfaces. Every DIB is first
 // decoded to 24 bits by the one packed-DIB decoder, so whatever header,
 // depth, bit-field or RLE variant it holds paints the same way.
+#include <cstring>
 #include <utility>
 
 #include "imageio/Dib.h"
@@ -52,7 +53,7 @@ std::unique_ptr<CDADC> CreateBitmapDADC(const ByteBuffer& hDib, double dBorderPe
     AlertBox("CDADC::CBC: Bad DIB handle");
     return nullptr;
   }
-  const Bgr24Image image = DecodeDib(hDib);
+  Bgr24Image image = DecodeDib(hDib);
   if (!image.IsValid()) {
     // Nothing can be painted; a black surface would pass for the picture.
     LogPaintFailure(false, DibWidth(hDib), DibHeight(hDib));
@@ -61,6 +62,12 @@ std::unique_ptr<CDADC> CreateBitmapDADC(const ByteBuffer& hDib, double dBorderPe
   const int width = image.width, height = image.height;
   int border = 0;
   if (dBorderPercent > 0 && dBorderPercent <= 100) border = BorderFromPercent(dBorderPercent, SIZE{width, height});
+  // Without a border the decoded rows are the surface's: no copy.
+  if (border == 0) {
+    if (auto surface = CDADC::Adopt(std::move(image.bits), width, height)) return surface;
+    LogPaintFailure(false, width, height);
+    return nullptr;
+  }
   auto surface = std::make_unique<CDADC>(SIZE{width + 2 * border, height + 2 * border});
   if (!surface->IsValid()) return nullptr;  // the surface has logged why
   DrawContext& dc = surface->GetDC();
@@ -74,14 +81,30 @@ std::unique_ptr<CDADC> CreateBitmapDADC(const ByteBuffer& hDib, double dBorderPe
   return surface;
 }
 
+std::unique_ptr<CDADC> CreateBitmapDADC(ByteBuffer&& hDib) {
+  BITMAPINFOHEADER header;
+  if (hDib && hDib.size() >= sizeof header) std::memcpy(&header, hDib.data(), sizeof header);
+  const bool plain = hDib && hDib.size() >= sizeof header && header.biSize == sizeof header &&
+                     header.biBitCount == 24 && header.biCompression == BI_RGB && header.biPlanes == 1 &&
+                     header.biClrUsed == 0 && header.biWidth > 0 && header.biHeight > 0 &&
+                     (hDib.size() - sizeof header) / ((header.biWidth * 3ull + 3) / 4 * 4) >=
+                         static_cast<std::uint64_t>(header.biHeight);
+  if (!plain) {
+    const ByteBuffer dib = std::move(hDib);
+    return CreateBitmapDADC(dib, 0, 0);
+  }
+  // Rows bottom-up and padded to 4 bytes, right after the header: the
+  // surface's own layout.
+  auto surface = CDADC::Adopt(ByteBuffer::Tail(std::move(hDib), sizeof header), header.biWidth, header.biHeight);
+  if (!surface) LogPaintFailure(false, header.biWidth, header.biHeight);
+  return surface;
+}
+
 std::unique_ptr<CDADC> DibToBitmap(const ByteBuffer& hDib) {
   if (!hDib) return nullptr;
   Bgr24Image image;
   if (DecodePackedDib(View(hDib), image) != kImgOk) return nullptr;
-  auto surface = std::make_unique<CDADC>(SIZE{image.width, image.height});
-  if (!surface->IsValid()) return nullptr;
-  if (!surface->GetDC().BitBlt(0, 0, image.width, image.height, DrawContext(image.Block()), 0, 0)) return nullptr;
-  return surface;
+  return CDADC::Adopt(std::move(image.bits), image.width, image.height);
 }
 
 bool DrawImageIntoDlgRect(const CDADC& surface, DrawContext& dc, const RECT* ctrlRect) {

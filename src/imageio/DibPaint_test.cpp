@@ -51,6 +51,29 @@ TEST(CreateBitmapDADC, WithoutBorderTheSurfaceIsTheDib) {
   }
 }
 
+TEST(CreateBitmapDADC, AHandedOverDibGivesItsRowsWithoutACopy) {
+  // Small blocks come from the heap, large ones are mapped: both are taken over.
+  for (const SIZE size : {SIZE{13, 7}, SIZE{2100, 1500}}) {
+    const test::RgbPicture picture = test::MakePhotoLike(size.cx, size.cy);
+    ByteBuffer dib = DibOf(picture);
+    const std::uint8_t* rows = dib.data() + sizeof(BITMAPINFOHEADER);
+    auto surface = CreateBitmapDADC(std::move(dib));
+    ASSERT_TRUE(surface) << size.cx;
+    EXPECT_EQ(surface->GetBits(), rows) << size.cx;
+    EXPECT_FALSE(dib);
+    EXPECT_EQ(test::MaxDifference(*surface, picture), 0) << size.cx;
+  }
+  // Other DIBs are decoded.
+  auto palette = CreateBitmapDADC(PaletteDib());
+  ASSERT_TRUE(palette);
+  EXPECT_EQ(palette->GetDC().GetPixel(3, 0), RGB(255, 255, 255));
+  // A plain DIB too short for its rows is not taken as it stands.
+  const ByteBuffer whole = DibOf(test::MakePhotoLike(8, 8));
+  auto cut = CreateBitmapDADC(ByteBuffer::CopyOf(whole.data(), whole.size() - 5));
+  EXPECT_FALSE(cut);
+  test::TakePendingError();
+}
+
 TEST(CreateBitmapDADC, BorderIsAPercentageOfTheDiagonal) {
   const test::RgbPicture picture = test::MakePhotoLike(300, 400);
   auto surface = CreateBitmapDADC(DibOf(picture), 1.0, RGB(1, 2, 3));

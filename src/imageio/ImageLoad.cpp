@@ -42,23 +42,39 @@ int ImageTypeFromExtension(const char* name) {
   return -1;
 }
 
-ByteBuffer VicLoadImageFile(const char* name, int type) {
+namespace {
+
+// Reads the file into a 24-bit image by its type (by the extension for
+// kImageTypeFromName); false when it cannot be read. type receives the type.
+bool LoadByType(const char* name, int& type, ImgImage& image) {
   if (name == nullptr) {
     TheLogger().Log(kLogInfo, "VicLoadImageFile, bad filename\n");
-    return {};
+    return false;
   }
   if (type == kImageTypeFromName) {
     type = ImageTypeFromExtension(name);
-    if (type == -1) return {};
+    if (type == -1) return false;
   }
   const PictureFormat* format = PictureFormatOfType(type);
   if (format == nullptr) {
     TheLogger().Log(kLogInfo, "VLIF: bad image type: %d\nImage:<%s>", type, name);
-    return {};
+    return false;
   }
+  return format->loadImage(image, name);
+}
+
+// The library refused a BMP file; its own DIB may still be paintable.
+ByteBuffer ReadBmpFallback(const char* name) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name, "rb"));
+  if (!file) return {};
+  return ReadDibFile(file.get());
+}
+
+}  // namespace
+
+ByteBuffer VicLoadImageFile(const char* name, int type) {
   ImgImage image;
-  const bool loaded = format->loadImage(image, name);
-  if (loaded) {
+  if (LoadByType(name, type, image)) {
     ByteBuffer dib;
     const int rc = imagetodib(image, dib);
     freeimage(image);
@@ -68,13 +84,26 @@ ByteBuffer VicLoadImageFile(const char* name, int type) {
     }
     return dib;
   }
-  if (type == kImageTypeBmp) {
-    // The library refused the file; its own DIB may still be paintable.
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name, "rb"));
-    if (!file) return {};
-    return ReadDibFile(file.get());
-  }
+  if (type == kImageTypeBmp) return ReadBmpFallback(name);
   return {};
+}
+
+std::unique_ptr<CDADC> LoadImageSurface(const char* name) {
+  if (name != nullptr && std::strchr(name, '.') == nullptr) {
+    AlertBox("Filename has no extension:<%s>", name);
+    return nullptr;
+  }
+  int type = kImageTypeFromName;
+  ImgImage image;
+  if (LoadByType(name, type, image)) {
+    // The decoded rows already have the surface's layout: hand them over.
+    Bgr24Image pixels;
+    if (TakePixels(image, pixels) != kImgOk) return nullptr;
+    return CDADC::Adopt(std::move(pixels.bits), pixels.width, pixels.height);
+  }
+  if (type != kImageTypeBmp) return nullptr;
+  const ByteBuffer dib = ReadBmpFallback(name);
+  return dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
 }
 
 bool IsJpegFile(const char* name) {

@@ -3,7 +3,10 @@
 // over as a packed DIB.
 #pragma once
 
+#include <memory>
+
 #include "imageio/Imaging.h"
+#include "raster/Dadc.h"
 #include "raster/ByteBuffer.h"
 
 namespace brisol {
@@ -23,6 +26,10 @@ enum ImageType : int {
 // DIB), or an empty block. A name without any "." shows "Filename has no
 // extension:<%s>". Names have no length limit beyond the system's.
 ByteBuffer LoadImageFile(const char* name, int type);
+// The same picture straight as a surface (by the extension), without the
+// packed DIB in between: the decoded pixels become the surface's. Null when
+// the file cannot be read (reported as LoadImageFile reports it).
+std::unique_ptr<CDADC> LoadImageSurface(const char* name);
 ByteBuffer VicLoadImageFile(const char* name, int type);
 
 // The type code of the format whose extension the name has (PictureFormats.h:

@@ -9,6 +9,7 @@ namespace brisol {
 
 struct SaveOptions {
   int jpegQuality = 92;  // 1..100
+  unsigned threads = 0;  // threads at most (0: the machine's cores)
 };
 
 struct SaveResult {

@@ -41,6 +41,7 @@ class ImgImage {
   friend int allocimage(ImgImage&, int, int, int);
   friend void freeimage(ImgImage&);
   friend int PutPixels(ImgImage&, Bgr24Image&&);
+  friend int TakePixels(ImgImage&, Bgr24Image&);
 
   Bgr24Image m_pixels;
   int m_bitsPerPixel = 0;
@@ -89,5 +90,8 @@ int resizeex(const ImgImage& source, ImgImage& destination, int mode);
 // Hands decoded pixels to a record allocated at their size (used by the
 // loaders); -9 when the sizes differ.
 int PutPixels(ImgImage& image, Bgr24Image&& pixels);
+// Hands a 24-bit record's pixels over without copying them; the record owns
+// nothing afterwards. -9 for a record that holds none or another depth.
+int TakePixels(ImgImage& image, Bgr24Image& pixels);
 
 }  // namespace brisol

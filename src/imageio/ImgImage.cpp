@@ -29,6 +29,14 @@ int PutPixels(ImgImage& image, Bgr24Image&& pixels) {
   return kImgOk;
 }
 
+int TakePixels(ImgImage& image, Bgr24Image& pixels) {
+  if (!image.IsAllocated() || image.BitsPerPixel() != 24) return kImgErrArgument;
+  pixels = std::move(image.m_pixels);
+  image.m_pixels = Bgr24Image{};
+  image.m_bitsPerPixel = 0;
+  return kImgOk;
+}
+
 int convertto24(const ImgImage& source, ImgImage& destination) {
   if (!source.IsAllocated() || !destination.IsAllocated() || destination.BitsPerPixel() != 24 ||
       source.Width() != destination.Width() || source.Height() != destination.Height()) {

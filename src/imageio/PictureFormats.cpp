@@ -34,7 +34,9 @@ int WriteJpeg(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_
   return EncodeJpeg(p, o.jpegQuality, out);
 }
 int WritePcx(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodePcx(p, out); }
-int WritePng(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodePng(p, out); }
+int WritePng(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_t>& out) {
+  return EncodePngOnThreads(p, out, o.threads);
+}
 
 const PictureFormat kFormats[] = {
     {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, loadbmp, LoadBmpImage, BmpSignature, WriteBmp},

@@ -14,13 +14,14 @@ namespace brisol {
 
 namespace detail {
 
-// Frees a calloc'ed block, or unmaps a mapped one (base and length set).
+// Frees a calloc'ed block (from base when the data starts further in), or
+// unmaps a mapped one (length set).
 struct ByteBufferFree {
   void* base = nullptr;
   std::size_t length = 0;
   void operator()(std::uint8_t* p) const {
-    if (base != nullptr) munmap(base, length);
-    else std::free(p);
+    if (length != 0) munmap(base, length);
+    else std::free(base != nullptr ? base : p);
   }
 };
 
@@ -63,6 +64,19 @@ class ByteBuffer {
     ByteBuffer buffer = Allocate(n);
     if (buffer && n) std::memcpy(buffer.data(), bytes, n);
     return buffer;
+  }
+
+  // The bytes of whole from offset on, taking its memory over without
+  // copying; empty when offset lies beyond its end.
+  static ByteBuffer Tail(ByteBuffer&& whole, std::size_t offset) {
+    ByteBuffer tail;
+    if (!whole || offset >= whole.m_size) return tail;
+    detail::ByteBufferFree free = whole.m_data.get_deleter();
+    if (free.base == nullptr) free.base = whole.m_data.get();
+    tail.m_size = whole.m_size - offset;
+    tail.m_data = Owner(whole.m_data.release() + offset, free);
+    whole.m_size = 0;
+    return tail;
   }
 
   std::uint8_t* data() { return m_data.get(); }

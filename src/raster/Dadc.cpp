@@ -8,6 +8,21 @@
 #include "logger/Logger.h"
 
 namespace brisol {
+namespace {
+
+// The header of a bottom-up 24-bit picture.
+BITMAPINFO Header24(int width, int height) {
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bmi.bmiHeader.biWidth = width;
+  bmi.bmiHeader.biHeight = height;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 24;
+  bmi.bmiHeader.biCompression = BI_RGB;
+  return bmi;
+}
+
+}  // namespace
 
 CDADC::CDADC(const SIZE& size) {
   if (!ConstructForSize(size)) {
@@ -67,13 +82,7 @@ bool CDADC::ConstructForSize(const SIZE& size) {
   }
   Release();
 
-  BITMAPINFO bmi{};
-  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bmi.bmiHeader.biWidth = size.cx;
-  bmi.bmiHeader.biHeight = size.cy;
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 24;
-  bmi.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO bmi = Header24(size.cx, size.cy);
   if (!InitData(&bmi)) {
     TheLogger().Log(kLogDeferred,
                     "CDADC::ConstructForSize (%d,%d),\ncannot InitData(). You may be running\nout of memory.",
@@ -116,12 +125,17 @@ bool CDADC::InitData(const BITMAPINFO* bmi) {
     return false;
   }
 
+  Attach(std::move(block), width, height, *bmi);
+  return true;
+}
+
+void CDADC::Attach(ByteBuffer&& block, int width, int height, const BITMAPINFO& bmi) {
   m_block = std::move(block);
   m_pBits = m_block.data();
   m_iWidth = width;
   m_iHeight = height;
-  m_iBytesPerRow = static_cast<int>(stride);
-  m_iImageSize = static_cast<int>(bytes);
+  m_iBytesPerRow = BytesPerRow24(width);
+  m_iImageSize = m_iBytesPerRow * height;
   m_dc = DrawContext(PixelBlock{m_pBits, m_iWidth, m_iHeight, m_iBytesPerRow});
   m_dc.SetStretchBltMode(COLORONCOLOR);
 
@@ -130,9 +144,19 @@ bool CDADC::InitData(const BITMAPINFO* bmi) {
   m_FileHeader.bfReserved1 = 0;
   m_FileHeader.bfReserved2 = 0;
   m_FileHeader.bfOffBits = 54;
-  m_BitmapInfo = *bmi;
+  m_BitmapInfo = bmi;
   m_BitmapInfo.bmiColors[0] = RGBQUAD{};
-  return true;
+  m_constructionFailed = false;
+}
+
+std::unique_ptr<CDADC> CDADC::Adopt(ByteBuffer&& pixels, int width, int height) {
+  if (width < 1 || height < 1 || !pixels) return nullptr;
+  const long long bytes = ((static_cast<long long>(width) * 3 + 3) / 4) * 4 * height;
+  if (bytes > kMaxSurfaceBytes || static_cast<long long>(pixels.size()) < bytes) return nullptr;
+  const BITMAPINFO bmi = Header24(width, height);
+  auto surface = std::make_unique<CDADC>();
+  surface->Attach(std::move(pixels), width, height, bmi);
+  return surface;
 }
 
 std::unique_ptr<CDADC> CreateScaledCopy(double scale, const CDADC& src) {

@@ -27,6 +27,11 @@ class CDADC {
   CDADC& operator=(const CDADC&) = delete;
   ~CDADC();
 
+  // A surface that takes over a pixel block of this size (rows bottom-up,
+  // padded to 4 bytes, at least that many bytes) without copying it; null
+  // when the sizes disagree.
+  static std::unique_ptr<CDADC> Adopt(ByteBuffer&& pixels, int width, int height);
+
   // The two construction steps; each logs what failed and returns false.
   bool ConstructForSize(const SIZE& size);
   bool InitData(const BITMAPINFO* bmi);
@@ -47,6 +52,7 @@ class CDADC {
 
  private:
   void Release();
+  void Attach(ByteBuffer&& block, int width, int height, const BITMAPINFO& bmi);
 
   DrawContext m_dc;
   ByteBuffer m_block;

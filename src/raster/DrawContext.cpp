@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/FigureScratch.h"
+#include "raster/RunTarget.h"
 #include "raster/SpanFill.h"
 
 namespace brisol {
@@ -27,25 +28,49 @@ Range Clip(long long start, long long length, int limit) {
 
 }  // namespace
 
+RunTarget DrawContext::Target() const { return RunTarget{m_block, &TheFigureScratch().filler, m_recorder}; }
+
+bool DrawContext::NoteBoundsOnly(std::span<const POINT> points, long long reach) const {
+  if (m_recorder == nullptr || !m_recorder->BoundsOnly()) return false;
+  if (points.empty()) return true;
+  long long minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
+  for (const POINT& p : points) {
+    minX = std::min<long long>(minX, p.x);
+    maxX = std::max<long long>(maxX, p.x);
+    minY = std::min<long long>(minY, p.y);
+    maxY = std::max<long long>(maxY, p.y);
+  }
+  m_recorder->AddBounds(minX - reach, minY - reach, maxX + reach + 1, maxY + reach + 1);
+  return true;
+}
+
 void DrawContext::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
   if (!IsValid()) return;
   const Range xs = Clip(x, cx, m_block.width);
   const Range ys = Clip(y, cy, m_block.height);
   if (xs.empty() || ys.empty()) return;
-  SpanFiller filler;
   const int n = xs.end - xs.begin;
+  if (m_recorder != nullptr) {
+    for (int row = ys.begin; row < ys.end; ++row) m_recorder->Add(row, xs.begin, xs.end, colour);
+    return;
+  }
+  SpanFiller filler;
   for (int row = ys.begin; row < ys.end; ++row) filler.Fill(m_block.Pixel(xs.begin, row), n, colour);
   CountDirectPixels(filler.Written());
 }
 
 COLORREF DrawContext::GetPixel(int x, int y) const {
-  if (!IsValid() || x < 0 || y < 0 || x >= m_block.width || y >= m_block.height) return CLR_INVALID;
+  if (!HasPixels() || x < 0 || y < 0 || x >= m_block.width || y >= m_block.height) return CLR_INVALID;
   const std::uint8_t* p = m_block.Pixel(x, y);
   return RGB(p[2], p[1], p[0]);
 }
 
 COLORREF DrawContext::SetPixel(int x, int y, COLORREF colour) {
   if (!IsValid() || x < 0 || y < 0 || x >= m_block.width || y >= m_block.height) return CLR_INVALID;
+  if (m_recorder != nullptr) {
+    m_recorder->Add(y, x, x + 1, colour);
+    return colour & 0xFFFFFFu;
+  }
   std::uint8_t* p = m_block.Pixel(x, y);
   p[0] = static_cast<std::uint8_t>(GetBValue(colour));
   p[1] = static_cast<std::uint8_t>(GetGValue(colour));
@@ -54,7 +79,7 @@ COLORREF DrawContext::SetPixel(int x, int y, COLORREF colour) {
 }
 
 bool DrawContext::BitBlt(int x, int y, int w, int h, const DrawContext& src, int sx, int sy) {
-  if (!IsValid() || !src.IsValid() || w <= 0 || h <= 0) return false;
+  if (!HasPixels() || !src.HasPixels() || w <= 0 || h <= 0) return false;
   // Clip the destination and the source together.
   long long dx0 = x, dy0 = y, sx0 = sx, sy0 = sy, cw = w, ch = h;
   if (dx0 < 0) { sx0 -= dx0; cw += dx0; dx0 = 0; }
@@ -78,7 +103,7 @@ bool DrawContext::BitBlt(int x, int y, int w, int h, const DrawContext& src, int
 
 bool DrawContext::StretchBlt(int x, int y, int w, int h, const DrawContext& src, int sx, int sy, int sw,
                              int sh) {
-  if (!IsValid() || !src.IsValid() || w == 0 || h == 0 || sw == 0 || sh == 0) return false;
+  if (!HasPixels() || !src.HasPixels() || w == 0 || h == 0 || sw == 0 || sh == 0) return false;
   // Normalise to positive sizes; opposite signs mirror.
   const bool mirrorX = (w < 0) != (sw < 0);
   const bool mirrorY = (h < 0) != (sh < 0);
@@ -92,9 +117,8 @@ bool DrawContext::StretchBlt(int x, int y, int w, int h, const DrawContext& src,
   const Range rows = Clip(dy, dh, m_block.height);
   if (cols.empty() || rows.empty()) return true;
 
-  // Destination column i samples the source column under its centre.
   auto sourceIndex = [](long long i, long long dstLen, long long srcLen, bool mirror) {
-    long long k = ((2 * i + 1) * srcLen) / (2 * dstLen);
+    const long long k = StretchSourceIndex(i, dstLen, srcLen);
     return mirror ? srcLen - 1 - k : k;
   };
   std::vector<int> srcCol(static_cast<std::size_t>(cols.end - cols.begin));

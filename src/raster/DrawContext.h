@@ -6,6 +6,11 @@
 // pixels. Everything is clipped to the block; absurd coordinates (huge, NaN
 // after conversion, degenerate figures) draw nothing wrong.
 //
+// A context made with a recorder has a size but no pixels: what it would
+// write goes to the recorder as runs (figures, fills, pixels and text;
+// copies between pictures do nothing there), so that a drawing can be
+// replayed later in another order.
+//
 // A default-constructed context has no pixels and draws nothing.
 #pragma once
 
@@ -15,9 +20,12 @@
 
 #include "raster/GdiObjects.h"
 #include "raster/PixelBlock.h"
+#include "raster/SpanRecorder.h"
 #include "raster/Types.h"
 
 namespace brisol {
+
+struct RunTarget;
 
 enum StretchMode : int { BLACKONWHITE = 1, WHITEONBLACK = 2, COLORONCOLOR = 3, HALFTONE = 4 };
 enum BkMode : int { TRANSPARENT = 1, OPAQUE = 2 };
@@ -27,9 +35,16 @@ class DrawContext {
  public:
   DrawContext() = default;
   explicit DrawContext(const PixelBlock& block) : m_block(block) {}
+  // A recording context of width x height.
+  DrawContext(int width, int height, SpanRecorder& recorder)
+      : m_block{nullptr, width, height, 0}, m_recorder(&recorder) {}
 
   const PixelBlock& block() const { return m_block; }
-  bool IsValid() const { return m_block.IsValid(); }
+  bool IsValid() const {
+    return m_block.IsValid() || (m_recorder != nullptr && m_block.width > 0 && m_block.height > 0);
+  }
+  bool HasPixels() const { return m_block.IsValid(); }
+  SpanRecorder* recorder() const { return m_recorder; }
   int width() const { return m_block.width; }
   int height() const { return m_block.height; }
 
@@ -92,7 +107,12 @@ class DrawContext {
   bool TextOut(int x, int y, std::string_view text);
 
  private:
+  // Where figures write, and whether a recorder wants only their bounds.
+  RunTarget Target() const;
+  bool NoteBoundsOnly(std::span<const POINT> points, long long reach) const;
+
   PixelBlock m_block;
+  SpanRecorder* m_recorder = nullptr;
   int m_stretchMode = BLACKONWHITE;
   Pen m_pen;
   Brush m_brush;
@@ -103,6 +123,12 @@ class DrawContext {
   int m_fillMode = ALTERNATE;
   POINT m_position;
 };
+
+// The source pixel a stretch of srcLen pixels over dstLen pixels (both
+// positive) takes for destination pixel i: the one under its centre.
+constexpr long long StretchSourceIndex(long long i, long long dstLen, long long srcLen) {
+  return ((2 * i + 1) * srcLen) / (2 * dstLen);
+}
 
 // The pixels the drawing of the calling thread has written so far (fills,
 // pens of every width, text, rectangles): the difference over a drawing

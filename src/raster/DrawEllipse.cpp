@@ -18,11 +18,15 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
   const EllipseBox box = EllipseBox::FromRect(l, t, r, b);
   if (box.IsEmpty()) return true;
   const long long reach = IsWidePen(m_pen) ? m_pen.width() / 2 + 1 : 0;
+  if (m_recorder != nullptr && m_recorder->BoundsOnly()) {
+    m_recorder->AddBounds(l - reach - 2, t - reach - 2, r + reach + 2, b + reach + 2);
+    return true;
+  }
   if (r + reach < 0 || b + reach < 0 || l - reach > m_block.width || t - reach > m_block.height) return true;
 
   const FlushOnExit flush;
   FigureScratch& scratch = TheFigureScratch();
-  SpanFiller& filler = scratch.filler;
+  const RunTarget target = Target();
   const bool fill = !m_brush.IsNull();
   const COLORREF brush = SolidRgb(m_brush.colour());
   const COLORREF pen = SolidRgb(m_pen.colour());
@@ -33,7 +37,7 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
     if (!fill) return true;
     long long x0, x1;
     for (long long y = firstRow; y < endRow; ++y)
-      if (EllipseRow(box, y, x0, x1)) FillRange(m_block, filler, y, x0, x1, brush);
+      if (EllipseRow(box, y, x0, x1)) FillRange(target, y, x0, x1, brush);
     return true;
   }
 
@@ -61,11 +65,11 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
           i1 = i0 - 1;
         }
         if (i0 <= i1) {
-          if (fill) FillRange(m_block, filler, y, i0, i1, brush);
-          FillRange(m_block, filler, y, here.x0, i0 - 1, pen);
-          FillRange(m_block, filler, y, i1 + 1, here.x1, pen);
+          if (fill) FillRange(target, y, i0, i1, brush);
+          FillRange(target, y, here.x0, i0 - 1, pen);
+          FillRange(target, y, i1 + 1, here.x1, pen);
         } else {
-          FillRange(m_block, filler, y, here.x0, here.x1, pen);
+          FillRange(target, y, here.x0, here.x1, pen);
         }
       }
       above = here;
@@ -87,15 +91,15 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
       if (const long long ahead = y + 4; ahead < m_block.height) {
         const int a = static_cast<int>(std::clamp<long long>(o0, 0, m_block.width - 1));
         const int b = static_cast<int>(std::clamp<long long>(o1, 0, m_block.width - 1));
-        __builtin_prefetch(m_block.Pixel(a, static_cast<int>(ahead)), 1, 3);
-        __builtin_prefetch(m_block.Pixel(b, static_cast<int>(ahead)), 1, 3);
+        target.Prefetch(a, static_cast<int>(ahead));
+        target.Prefetch(b, static_cast<int>(ahead));
       }
       if (EllipseRow(inner, y, i0, i1)) {
-        if (fill) FillRange(m_block, filler, y, i0, i1, brush);
-        FillRange(m_block, filler, y, o0, i0 - 1, pen);
-        FillRange(m_block, filler, y, i1 + 1, o1, pen);
+        if (fill) FillRange(target, y, i0, i1, brush);
+        FillRange(target, y, o0, i0 - 1, pen);
+        FillRange(target, y, i1 + 1, o1, pen);
       } else {
-        FillRange(m_block, filler, y, o0, o1, pen);
+        FillRange(target, y, o0, o1, pen);
       }
     }
     return true;
@@ -105,7 +109,7 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
   if (fill) {
     long long x0, x1;
     for (long long y = firstRow; y < endRow; ++y)
-      if (EllipseRow(box, y, x0, x1)) FillRange(m_block, filler, y, x0, x1, brush);
+      if (EllipseRow(box, y, x0, x1)) FillRange(target, y, x0, x1, brush);
   }
   const double cx = box.sumX / 2.0, cy = box.sumY / 2.0;
   const double rx = box.sizeX / 2.0, ry = box.sizeY / 2.0;
@@ -118,7 +122,7 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
     const double a = 2.0 * M_PI * i / n;
     scratch.points.push_back({cx + rx * std::cos(a), cy + ry * std::sin(a)});
   }
-  StrokePath(m_block, scratch, scratch.points, true, m_pen);
+  StrokePath(target, scratch, scratch.points, true, m_pen);
   return true;
 }
 

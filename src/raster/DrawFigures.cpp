@@ -46,12 +46,15 @@ bool CanHoldSpans(std::span<const POINT> points, const Pen& pen, const PixelBloc
   return rows <= 0 || rows * perRow <= kMaxSpans;
 }
 
-void StrokePoints(const PixelBlock& block, FigureScratch& scratch, std::span<const POINT> points, bool closed,
+void StrokePoints(const RunTarget& target, FigureScratch& scratch, std::span<const POINT> points, bool closed,
                   const Pen& pen) {
   scratch.points.clear();
   for (const POINT& p : points) scratch.points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
-  StrokePath(block, scratch, scratch.points, closed, pen);
+  StrokePath(target, scratch, scratch.points, closed, pen);
 }
+
+// How far beyond its points a figure drawn with the pen may reach, generously.
+long long BoundsReach(const Pen& pen) { return IsWidePen(pen) ? pen.width() / 2 + 2 : 1; }
 
 // Keeps a figure's spans, a band at a time.
 class SpanCollector final : public SpanSink {
@@ -65,10 +68,9 @@ class SpanCollector final : public SpanSink {
 
 // Writes the brush's spans less the pen's, then the pen's, row by row: each
 // pixel is written once and each row's memory is visited once.
-void FillUnderStroke(const PixelBlock& block, SpanFiller& filler, const std::vector<Span>& fill, COLORREF brush,
+void FillUnderStroke(const RunTarget& target, const std::vector<Span>& fill, COLORREF brush,
                      const std::vector<Span>& stroke, COLORREF pen) {
   std::size_t i = 0, j = 0;
-  auto pixel = [&block](int y, int x) { return block.Pixel(x, y); };
   while (i < fill.size() || j < stroke.size()) {
     const int y = (j == stroke.size() || (i < fill.size() && fill[i].y < stroke[j].y)) ? fill[i].y : stroke[j].y;
     const std::size_t j0 = j;
@@ -80,11 +82,11 @@ void FillUnderStroke(const PixelBlock& block, SpanFiller& filler, const std::vec
       while (k < j && stroke[k].x1 <= a) ++k;
       for (std::size_t m = k; a < b;) {
         if (m < j && stroke[m].x0 < b) {
-          if (stroke[m].x0 > a) filler.Fill(pixel(y, a), stroke[m].x0 - a, brush);
+          if (stroke[m].x0 > a) target.Fill(y, a, stroke[m].x0 - a, brush);
           a = std::max(a, stroke[m].x1);
           ++m;
         } else {
-          filler.Fill(pixel(y, a), b - a, brush);
+          target.Fill(y, a, b - a, brush);
           a = b;
         }
       }
@@ -92,8 +94,8 @@ void FillUnderStroke(const PixelBlock& block, SpanFiller& filler, const std::vec
     for (std::size_t m = j0; m < j; ++m) {
       // The pen's short runs land on lines nothing has brought into the
       // caches: ask for those of a few rows further down in good time.
-      if (m + static_cast<std::size_t>(kPrefetchAhead) < stroke.size()) PrefetchRun(block, stroke[m + kPrefetchAhead]);
-      filler.Fill(pixel(y, stroke[m].x0), stroke[m].x1 - stroke[m].x0, pen);
+      if (m + static_cast<std::size_t>(kPrefetchAhead) < stroke.size()) PrefetchRun(target, stroke[m + kPrefetchAhead]);
+      target.Fill(y, stroke[m].x0, stroke[m].x1 - stroke[m].x0, pen);
     }
   }
 }
@@ -104,35 +106,41 @@ bool DrawContext::LineTo(int x, int y) {
   const POINT from = std::exchange(m_position, POINT{x, y});
   if (!IsValid()) return false;
   if (m_pen.IsNull()) return true;
+  const POINT both[2] = {from, {x, y}};
+  if (NoteBoundsOnly(both, BoundsReach(m_pen))) return true;
   if (!IsWidePen(m_pen)) {
-    DrawThinLine(m_block, from.x, from.y, x, y, SolidRgb(m_pen.colour()));
+    DrawThinLine(Target(), from.x, from.y, x, y, SolidRgb(m_pen.colour()));
     return true;
   }
-  const POINT both[2] = {from, {x, y}};
   if (MissesBlock(both, PenMargin(m_pen), m_block)) return true;
   const FlushOnExit flush;
-  StrokePoints(m_block, TheFigureScratch(), both, false, m_pen);
+  StrokePoints(Target(), TheFigureScratch(), both, false, m_pen);
   return true;
 }
 
 bool DrawContext::Polyline(std::span<const POINT> points) {
   if (!IsValid() || points.size() < 2) return false;
-  if (m_pen.IsNull() || MissesBlock(points, PenMargin(m_pen), m_block)) return true;
+  if (m_pen.IsNull()) return true;
+  if (NoteBoundsOnly(points, BoundsReach(m_pen))) return true;
+  if (MissesBlock(points, PenMargin(m_pen), m_block)) return true;
+  const RunTarget target = Target();
   if (!IsWidePen(m_pen)) {
     for (std::size_t i = 0; i + 1 < points.size(); ++i)
-      DrawThinLine(m_block, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, SolidRgb(m_pen.colour()));
+      DrawThinLine(target, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, SolidRgb(m_pen.colour()));
     return true;
   }
   const FlushOnExit flush;
-  StrokePoints(m_block, TheFigureScratch(), points, false, m_pen);
+  StrokePoints(target, TheFigureScratch(), points, false, m_pen);
   return true;
 }
 
 bool DrawContext::Polygon(std::span<const POINT> points) {
   if (!IsValid() || points.size() < 2) return false;
+  if (NoteBoundsOnly(points, BoundsReach(m_pen))) return true;
   if (MissesBlock(points, PenMargin(m_pen), m_block)) return true;
   const FlushOnExit flush;
   FigureScratch& scratch = TheFigureScratch();
+  const RunTarget target = Target();
   const FillRule rule = m_fillMode == WINDING ? FillRule::NonZero : FillRule::EvenOdd;
   const bool fill = points.size() >= 3 && !m_brush.IsNull();
   if (fill && IsWidePen(m_pen) && CanHoldSpans(points, m_pen, m_block)) {
@@ -149,14 +157,14 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
     scratch.strokeSpans.clear();
     SpanCollector strokeCollector(scratch.strokeSpans);
     scratch.ras.Sweep(FillRule::NonZero, static_cast<SpanSink&>(strokeCollector));
-    FillUnderStroke(m_block, scratch.filler, scratch.fillSpans, SolidRgb(m_brush.colour()), scratch.strokeSpans,
+    FillUnderStroke(target, scratch.fillSpans, SolidRgb(m_brush.colour()), scratch.strokeSpans,
                     SolidRgb(m_pen.colour()));
     return true;
   }
   if (fill) {
     scratch.ras.Reset(m_block.width, m_block.height);
     scratch.ras.AddPolygon(points);
-    FillFigure(m_block, scratch.ras, rule, scratch.filler, SolidRgb(m_brush.colour()));
+    FillFigure(target, scratch.ras, rule, SolidRgb(m_brush.colour()));
   }
   if (m_pen.IsNull()) return true;
   if (!IsWidePen(m_pen)) {
@@ -164,11 +172,11 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
     for (std::size_t i = 0; i < n; ++i) {
       const POINT& a = points[i];
       const POINT& b = points[(i + 1 == n) ? 0 : i + 1];
-      DrawThinLine(m_block, a.x, a.y, b.x, b.y, SolidRgb(m_pen.colour()));
+      DrawThinLine(target, a.x, a.y, b.x, b.y, SolidRgb(m_pen.colour()));
     }
     return true;
   }
-  StrokePoints(m_block, scratch, points, true, m_pen);
+  StrokePoints(target, scratch, points, true, m_pen);
   return true;
 }
 

@@ -28,7 +28,7 @@ bool DrawContext::TextOut(int x, int y, std::string_view text) {
     const SIZE extent = FontTextExtent(*face, text);
     FillSolidRect(x, y, extent.cx, extent.cy, m_bkColour & 0xFFFFFFu);
   }
-  FontDrawText(*face, m_block, x, y, text, m_textColour & 0xFFFFFFu);
+  FontDrawText(*face, m_block, x, y, text, m_textColour & 0xFFFFFFu, m_recorder);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include "raster/GdiObjects.h"
 #include "raster/PixelBlock.h"
 #include "raster/Rasterizer.h"
+#include "raster/RunTarget.h"
 #include "raster/SpanFill.h"
 #include "raster/Stroker.h"
 #include "raster/Types.h"
@@ -22,29 +23,29 @@ inline bool IsWidePen(const Pen& pen) { return !pen.IsNull() && pen.width() >= 2
 
 // Asks for the cache lines at both ends of a run ahead of writing it. Short
 // runs (outlines, the ends of rows) would otherwise each wait for memory.
-inline void PrefetchRun(const PixelBlock& block, const Span& s) {
-  __builtin_prefetch(block.Pixel(s.x0, s.y), 1, 3);
-  __builtin_prefetch(block.Pixel(s.x1 - 1, s.y) + 2, 1, 3);
+inline void PrefetchRun(const RunTarget& target, const Span& s) {
+  if (target.Records()) return;
+  __builtin_prefetch(target.block.Pixel(s.x0, s.y), 1, 3);
+  __builtin_prefetch(target.block.Pixel(s.x1 - 1, s.y) + 2, 1, 3);
 }
 
 // How many runs ahead to ask.
 constexpr int kPrefetchAhead = 12;
 
 // Fills the rasterizer's figure in one colour.
-void FillFigure(const PixelBlock& block, ScanlineRasterizer& ras, FillRule rule, SpanFiller& filler, COLORREF colour);
+void FillFigure(const RunTarget& target, ScanlineRasterizer& ras, FillRule rule, COLORREF colour);
 
 // Fills the inclusive pixel range [x0, x1] of row y, clipped to the block.
-inline void FillRange(const PixelBlock& block, SpanFiller& filler, long long y, long long x0, long long x1,
-                      COLORREF colour) {
-  if (y < 0 || y >= block.height) return;
+inline void FillRange(const RunTarget& target, long long y, long long x0, long long x1, COLORREF colour) {
+  if (y < 0 || y >= target.height()) return;
   x0 = std::max<long long>(x0, 0);
-  x1 = std::min<long long>(x1, block.width - 1);
+  x1 = std::min<long long>(x1, target.width() - 1);
   if (x1 < x0) return;
-  filler.Fill(block.Pixel(static_cast<int>(x0), static_cast<int>(y)), static_cast<int>(x1 - x0 + 1), colour);
+  target.Fill(static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1 - x0 + 1), colour);
 }
 
 // Strokes the path with the (wide) pen.
-void StrokePath(const PixelBlock& block, FigureScratch& scratch, std::span<const PointD> points, bool closed,
+void StrokePath(const RunTarget& target, FigureScratch& scratch, std::span<const PointD> points, bool closed,
                 const Pen& pen);
 
 }  // namespace brisol

@@ -310,8 +310,8 @@ SIZE FontTextExtent(const FontFace& face, std::string_view text) {
 }
 
 void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text,
-                  COLORREF colour) {
-  if (!block.IsValid()) return;
+                  COLORREF colour, SpanRecorder* recorder) {
+  if (block.width <= 0 || block.height <= 0 || (block.bits == nullptr && recorder == nullptr)) return;
   const std::uint8_t blue = static_cast<std::uint8_t>(GetBValue(colour));
   const std::uint8_t green = static_cast<std::uint8_t>(GetGValue(colour));
   const std::uint8_t red = static_cast<std::uint8_t>(GetRValue(colour));
@@ -330,6 +330,20 @@ void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, s
     const long long r1 = std::min<long long>(g.rows, block.height - top);
     for (long long r = r0; r < r1; ++r) {
       const std::uint8_t* bits = g.bits.data() + r * g.pitch;
+      if (recorder != nullptr) {
+        const int row = static_cast<int>(top + r);
+        for (long long c = c0; c < c1;) {
+          if ((bits[c >> 3] & (0x80 >> (c & 7))) == 0) {
+            ++c;
+            continue;
+          }
+          long long e = c + 1;
+          while (e < c1 && (bits[e >> 3] & (0x80 >> (e & 7))) != 0) ++e;
+          recorder->Add(row, static_cast<int>(left + c), static_cast<int>(left + e), colour);
+          c = e;
+        }
+        continue;
+      }
       std::uint8_t* out = block.Pixel(static_cast<int>(left + c0), static_cast<int>(top + r));
       for (long long c = c0; c < c1; ++c, out += 3) {
         if ((bits[c >> 3] & (0x80 >> (c & 7))) == 0) continue;

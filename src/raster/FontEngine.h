@@ -7,6 +7,7 @@
 
 #include "raster/GdiObjects.h"
 #include "raster/PixelBlock.h"
+#include "raster/SpanRecorder.h"
 #include "raster/Types.h"
 
 namespace brisol {
@@ -25,9 +26,10 @@ int FontCellHeight(const FontFace& face);
 // read as UTF-8 where it is valid and byte by byte (Latin-1) elsewhere.
 SIZE FontTextExtent(const FontFace& face, std::string_view text);
 // Draws the text's glyphs in the colour with the cell's top-left corner at
-// (x, y), clipped to the block.
+// (x, y), clipped to the block; with a recorder, the glyphs' pixels go to
+// it as runs instead (the block then gives only the size).
 void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text,
-                  COLORREF colour);
+                  COLORREF colour, SpanRecorder* recorder = nullptr);
 
 // The code points of the text, as FontTextExtent reads them.
 template <class Fn>

@@ -24,9 +24,10 @@ int Sign(long long v) { return (v > 0) - (v < 0); }
 
 }  // namespace
 
-void DrawThinLine(const PixelBlock& block, long long x0, long long y0, long long x1, long long y1,
+void DrawThinLine(const RunTarget& target, long long x0, long long y0, long long x1, long long y1,
                   COLORREF colour) {
-  if (!block.IsValid()) return;
+  const PixelBlock& block = target.block;
+  if (block.width <= 0 || block.height <= 0 || (block.bits == nullptr && !target.Records())) return;
   const long long dx = x1 - x0;
   const long long dy = y1 - y0;
   const long long adx = dx < 0 ? -dx : dx;
@@ -70,28 +71,52 @@ void DrawThinLine(const PixelBlock& block, long long x0, long long y0, long long
   long long r = static_cast<long long>(start % (2 * Wide(n)));
   const long long twoN = 2 * n;
   const long long twoM = 2 * m;
+  // Visits the pixels inside the block in order along the line.
+  auto walk = [&](auto&& put) {
+    for (long long t = static_cast<long long>(tlo); t <= static_cast<long long>(thi); ++t) {
+      const long long a = a0 + sa * t;
+      const long long c = b0 + sb * q;
+      const long long x = xMajor ? a : c;
+      const long long y = xMajor ? c : a;
+      if (x >= 0 && y >= 0 && x < block.width && y < block.height) put(static_cast<int>(x), static_cast<int>(y));
+      r += twoM;
+      if (r >= twoN) {
+        r -= twoN;
+        ++q;
+      }
+    }
+  };
+  if (target.Records()) {
+    // The same pixels as runs: neighbours along a row join up.
+    int runY = 0, runX0 = 0, runX1 = 0;
+    bool open = false;
+    walk([&](int x, int y) {
+      if (open && y == runY && x == runX1) {
+        ++runX1;
+      } else if (open && y == runY && x == runX0 - 1) {
+        --runX0;
+      } else {
+        if (open) target.recorder->Add(runY, runX0, runX1, colour);
+        runY = y;
+        runX0 = x;
+        runX1 = x + 1;
+        open = true;
+      }
+    });
+    if (open) target.recorder->Add(runY, runX0, runX1, colour);
+    return;
+  }
   const std::uint8_t b = static_cast<std::uint8_t>(GetBValue(colour));
   const std::uint8_t g = static_cast<std::uint8_t>(GetGValue(colour));
   const std::uint8_t red = static_cast<std::uint8_t>(GetRValue(colour));
   std::uint64_t written = 0;
-  for (long long t = static_cast<long long>(tlo); t <= static_cast<long long>(thi); ++t) {
-    const long long a = a0 + sa * t;
-    const long long c = b0 + sb * q;
-    const long long x = xMajor ? a : c;
-    const long long y = xMajor ? c : a;
-    if (x >= 0 && y >= 0 && x < block.width && y < block.height) {
-      std::uint8_t* p = block.Pixel(static_cast<int>(x), static_cast<int>(y));
-      p[0] = b;
-      p[1] = g;
-      p[2] = red;
-      ++written;
-    }
-    r += twoM;
-    if (r >= twoN) {
-      r -= twoN;
-      ++q;
-    }
-  }
+  walk([&](int x, int y) {
+    std::uint8_t* p = block.Pixel(x, y);
+    p[0] = b;
+    p[1] = g;
+    p[2] = red;
+    ++written;
+  });
   CountDirectPixels(written);
 }
 

@@ -4,12 +4,12 @@
 // that lies outside it.
 #pragma once
 
-#include "raster/PixelBlock.h"
+#include "raster/RunTarget.h"
 #include "raster/Types.h"
 
 namespace brisol {
 
-void DrawThinLine(const PixelBlock& block, long long x0, long long y0, long long x1, long long y1,
+void DrawThinLine(const RunTarget& target, long long x0, long long y0, long long x1, long long y1,
                   COLORREF colour);
 
 }  // namespace brisol

@@ -82,6 +82,9 @@ int EncodePcx(const PixelBlock& picture, std::vector<std::uint8_t>& out);
 int ReadPngInfo(Bytes file, ImageInfo& info);
 int DecodePng(Bytes file, Bgr24Image& out);
 int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out);
+// The same with the rows filtered on up to threads threads (0, and
+// EncodePng: the machine's cores).
+int EncodePngOnThreads(const PixelBlock& picture, std::vector<std::uint8_t>& out, unsigned threads);
 
 int ReadJpegInfo(Bytes file, ImageInfo& info);
 int DecodeJpeg(Bytes file, Bgr24Image& out);

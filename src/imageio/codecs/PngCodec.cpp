@@ -1,4 +1,4 @@
-// PNG through libpng, from and to memory.
+// PNG through libpng, from memory (writing: PngEncode.cpp).
 //
 // Every colour type and bit depth arrives as 24-bit blue-green-red of the
 // same size: 16-bit samples keep their high byte, grey is repeated into the
@@ -187,61 +187,6 @@ int Decode(Bytes file, bool pixels, DecodeState& state) {
   return RunDecode(read, state, pixels);
 }
 
-// --- writing -------------------------------------------------------------
-
-struct EncodeState {
-  std::vector<std::uint8_t>* out = nullptr;
-  bool outOfMemory = false;
-};
-
-void AppendToVector(png_structp png, png_bytep data, png_size_t n) {
-  auto* state = static_cast<EncodeState*>(png_get_io_ptr(png));
-  try {
-    state->out->insert(state->out->end(), data, data + n);
-  } catch (...) {
-    state->outOfMemory = true;
-  }
-  if (state->outOfMemory) png_error(png, "out of memory");
-}
-
-void FlushNothing(png_structp) {}
-
-class PngWrite {
- public:
-  PngWrite() {
-    m_png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
-    if (m_png) m_info = png_create_info_struct(m_png);
-  }
-  ~PngWrite() {
-    if (m_png) png_destroy_write_struct(&m_png, m_info ? &m_info : nullptr);
-  }
-  PngWrite(const PngWrite&) = delete;
-  PngWrite& operator=(const PngWrite&) = delete;
-
-  bool IsValid() const { return m_png && m_info; }
-  png_structp png() const { return m_png; }
-  png_infop info() const { return m_info; }
-
- private:
-  png_structp m_png = nullptr;
-  png_infop m_info = nullptr;
-};
-
-int RunEncode(const PngWrite& write, const PixelBlock& picture, EncodeState& s) {
-  png_structp png = write.png();
-  png_infop info = write.info();
-  if (setjmp(png_jmpbuf(png))) return s.outOfMemory ? kImgErrNoMemory : kImgErrWrite;
-
-  png_set_write_fn(png, &s, AppendToVector, FlushNothing);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  png_set_bgr(png);
-  for (int y = 0; y < picture.height; ++y) png_write_row(png, picture.Row(y));
-  png_write_end(png, nullptr);
-  return kImgOk;
-}
-
 }  // namespace
 
 int ReadPngInfo(Bytes file, ImageInfo& info) {
@@ -255,18 +200,6 @@ int DecodePng(Bytes file, Bgr24Image& out) {
   DecodeState state;
   const int rc = Decode(file, true, state);
   if (rc == kImgOk) out = std::move(state.image);
-  return rc;
-}
-
-int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out) {
-  if (!picture.IsValid() || picture.stride < 3LL * picture.width) return kImgErrArgument;
-  PngWrite write;
-  if (!write.IsValid()) return kImgErrNoMemory;
-  const std::size_t before = out.size();
-  EncodeState state;
-  state.out = &out;
-  const int rc = RunEncode(write, picture, state);
-  if (rc != kImgOk) out.resize(before);
   return rc;
 }
 

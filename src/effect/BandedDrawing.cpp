@@ -1,0 +1,252 @@
+#include "effect/BandedDrawing.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "effect/AAMixBlit.h"
+#include "effect/Effect.h"
+#include "effect/Runner.h"
+#include "logger/Logger.h"
+#include "raster/CoverageBand.h"
+#include "raster/Dadc.h"
+#include "raster/DrawContext.h"
+
+namespace brisol {
+namespace {
+
+// A band holds at least this many bytes, and at most the larger of this
+// and kBandBytes: an object is worked out again for every band it reaches,
+// from its top row, so bands should not be much thinner than the objects.
+constexpr long long kBandBytes = 2 << 20;
+constexpr long long kMaxBandBytes = 32 << 20;
+
+using Clock = std::chrono::steady_clock;
+
+std::uint64_t Nanoseconds(Clock::time_point from, Clock::time_point to) {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count());
+}
+
+// What one thread keeps from band to band.
+struct BandWorker {
+  CoverageBand band;
+  SpanRecorder recorder;
+  SpanFiller filler;
+};
+
+// Hands out the workers' state, at most one per thread at a time.
+class WorkerStates {
+ public:
+  std::unique_ptr<BandWorker> Take() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_free.empty()) return std::make_unique<BandWorker>();
+    std::unique_ptr<BandWorker> worker = std::move(m_free.back());
+    m_free.pop_back();
+    return worker;
+  }
+  void Give(std::unique_ptr<BandWorker> worker) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_free.push_back(std::move(worker));
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::vector<std::unique_ptr<BandWorker>> m_free;
+};
+
+// The working-picture rectangle each object may write into, clipped to the
+// picture (empty when it misses it), worked out from the figures' points
+// without drawing them.
+std::vector<RECT> ObjectBounds(const BandedDrawing& d, const WorkerPool& pool) {
+  std::vector<RECT> bounds(d.objects.size());
+  constexpr std::size_t kPerItem = 256;
+  pool.ParallelFor((bounds.size() + kPerItem - 1) / kPerItem, [&](std::size_t k) {
+    SpanRecorder recorder;
+    recorder.KeepBoundsOnly(true);
+    DrawContext dc(d.work.cx, d.work.cy, recorder);
+    for (std::size_t i = k * kPerItem; i < std::min(bounds.size(), (k + 1) * kPerItem); ++i) {
+      recorder.Clear();
+      DrawPlacedObjects(*d.effect, d.objects.subspan(i, 1), dc);
+      const RECT& r = recorder.Bounds();
+      RECT& b = bounds[i];
+      b.left = std::max(r.left, 0);
+      b.top = std::max(r.top, 0);
+      b.right = std::min(r.right, d.work.cx);
+      b.bottom = std::min(r.bottom, d.work.cy);
+      if (b.left >= b.right || b.top >= b.bottom) b = RECT{};
+    }
+  });
+  return bounds;
+}
+
+class BandPainter {
+ public:
+  BandPainter(const BandedDrawing& d, const WorkerPool& pool, const std::stop_token& stop) : m_d(d), m_stop(stop) {
+    m_bounds = ObjectBounds(d, pool);
+    m_rows = d.bandRows > 0 ? d.bandRows : AutomaticRows();
+    const int level = d.mixer->Level();
+    m_rows = std::max(level, m_rows / level * level);
+    if (d.effect->GetBkgType() == eBkgOriginal) {
+      // The columns and rows a whole-pixel stretch of the original takes.
+      m_sourceColumn.resize(static_cast<std::size_t>(d.work.cx));
+      for (int x = 0; x < d.work.cx; ++x)
+        m_sourceColumn[static_cast<std::size_t>(x)] =
+            static_cast<int>(StretchSourceIndex(x, d.work.cx, d.input->GetWidth()));
+    }
+  }
+
+  std::size_t Bands() const { return static_cast<std::size_t>((m_d.work.cy + m_rows - 1) / m_rows); }
+  BandTotals Totals() const {
+    BandTotals t;
+    t.written = m_written.load();
+    t.objectsMs = m_objectsNs.load() / 1e6;
+    t.backgroundMs = m_backgroundNs.load() / 1e6;
+    t.mixMs = m_mixNs.load() / 1e6;
+    return t;
+  }
+  bool OutOfMemory() const { return m_outOfMemory.load(); }
+
+  void Paint(std::size_t k) {
+    if (m_stop.stop_requested()) return;
+    std::unique_ptr<BandWorker> worker = m_states.Take();
+    const int top = static_cast<int>(k) * m_rows;
+    const int bottom = std::min(m_d.work.cy, top + m_rows);
+    bool ok = false;
+    const Clock::time_point start = Clock::now();
+    try {
+      ok = worker->band.Start(m_d.work.cx, top, bottom) && DrawObjects(*worker);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+      m_outOfMemory = true;
+    }
+    const Clock::time_point drawn = Clock::now();
+    m_objectsNs += Nanoseconds(start, drawn);
+    if (ok) {
+      LayBackground(*worker);
+      const Clock::time_point laid = Clock::now();
+      const int level = m_d.mixer->Level();
+      m_d.mixer->MixRows(worker->band.Block(), top / level, bottom / level, m_stop);
+      m_backgroundNs += Nanoseconds(drawn, laid);
+      m_mixNs += Nanoseconds(laid, Clock::now());
+      m_written += worker->band.Written();
+    } else if (!m_stop.stop_requested()) {
+      m_outOfMemory = true;
+    }
+    m_states.Give(std::move(worker));
+  }
+
+ private:
+  // A quarter of the objects' middle height, within the band sizes.
+  int AutomaticRows() const {
+    const long long stride = BytesPerRow24(m_d.work.cx);
+    const long long fewest = std::max<long long>(1, kBandBytes / stride);
+    const long long most = std::max(fewest, kMaxBandBytes / stride);
+    std::vector<int> heights;
+    heights.reserve(m_bounds.size());
+    for (const RECT& b : m_bounds)
+      if (b.bottom > b.top) heights.push_back(b.bottom - b.top);
+    long long rows = fewest;
+    if (!heights.empty()) {
+      std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+      rows = heights[heights.size() / 2] / 4;
+    }
+    return static_cast<int>(std::clamp(rows, fewest, most));
+  }
+
+  // False when stopped.
+  bool DrawObjects(BandWorker& worker) {
+    CoverageBand& band = worker.band;
+    SpanRecorder& recorder = worker.recorder;
+    recorder.KeepRows(band.Top(), band.Bottom());
+    // Rows below the band are never worked out.
+    DrawContext dc(m_d.work.cx, band.Bottom(), recorder);
+    for (std::size_t i = m_d.objects.size(); i-- > 0;) {
+      if (m_stop.stop_requested()) return false;
+      if (band.Full()) break;
+      const RECT& b = m_bounds[i];
+      if (b.bottom <= band.Top() || b.top >= band.Bottom() || band.Covered(b)) continue;
+      recorder.Clear();
+      DrawPlacedObjects(*m_d.effect, m_d.objects.subspan(i, 1), dc);
+      band.WriteTopmostFirst(recorder.Runs());
+    }
+    return true;
+  }
+
+  void LayBackground(BandWorker& worker) {
+    CoverageBand& band = worker.band;
+    const PixelBlock block = band.Block();
+    SpanFiller& filler = worker.filler;
+    switch (m_d.effect->GetBkgType()) {
+      case eBkgSolid: {
+        const COLORREF colour = m_d.effect->GetBkgColor();
+        band.ForEachUncovered([&](int y, int x0, int x1) { filler.Fill(block.Pixel(x0, y), x1 - x0, colour); });
+        break;
+      }
+      case eBkgOriginal: {
+        const PixelBlock source = m_d.input->GetBlock();
+        band.ForEachUncovered([&](int y, int x0, int x1) {
+          const std::uint8_t* in =
+              source.Row(static_cast<int>(StretchSourceIndex(y, m_d.work.cy, source.height)));
+          std::uint8_t* out = block.Pixel(x0, y);
+          for (int x = x0; x < x1; ++x, out += 3) {
+            const std::uint8_t* p = in + 3 * static_cast<std::ptrdiff_t>(m_sourceColumn[static_cast<std::size_t>(x)]);
+            out[0] = p[0];
+            out[1] = p[1];
+            out[2] = p[2];
+          }
+        });
+        break;
+      }
+      default:  // reported once by the caller; the working picture stays black
+        band.ForEachUncovered([&](int y, int x0, int x1) { filler.Fill(block.Pixel(x0, y), x1 - x0, 0); });
+        break;
+    }
+  }
+
+  const BandedDrawing& m_d;
+  const std::stop_token& m_stop;
+  int m_rows = 1;
+  std::vector<RECT> m_bounds;
+  std::vector<int> m_sourceColumn;
+  WorkerStates m_states;
+  std::atomic<std::uint64_t> m_written{0};
+  std::atomic<std::uint64_t> m_objectsNs{0};
+  std::atomic<std::uint64_t> m_backgroundNs{0};
+  std::atomic<std::uint64_t> m_mixNs{0};
+  std::atomic<bool> m_outOfMemory{false};
+};
+
+}  // namespace
+
+bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawObserver* observer,
+                 const std::stop_token& stop, BandTotals& totals) {
+  totals = BandTotals{};
+  std::unique_ptr<BandPainter> painter;
+  try {
+    painter = std::make_unique<BandPainter>(drawing, pool, stop);
+  } catch (const std::bad_alloc&) {
+    TheLogger().Log(kLogDeferred, "DrawIntoOutput: not enough memory to draw %d by %d pixels", drawing.work.cx,
+                    drawing.work.cy);
+    return false;
+  }
+  const std::size_t bands = painter->Bands();
+  const std::size_t objects = drawing.objects.size();
+  pool.ParallelFor(
+      bands, [&painter](std::size_t k) { painter->Paint(k); },
+      [&](std::size_t done) {
+        if (observer) observer->Progress(objects * done / bands, objects);
+      });
+  totals = painter->Totals();
+  if (painter->OutOfMemory()) {
+    TheLogger().Log(kLogDeferred, "DrawIntoOutput: not enough memory to draw %d by %d pixels", drawing.work.cx,
+                    drawing.work.cy);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace brisol

@@ -1,0 +1,21 @@
+// How a drawing does its work; what it draws never depends on these.
+#pragma once
+
+#include "raster/WorkerPool.h"
+
+namespace brisol {
+
+struct DrawSettings {
+  // The plain in-order drawing into a whole working picture, kept as the
+  // reference the banded drawing is checked against.
+  bool reference = false;
+  // Threads at most, the calling one included; 0: the machine's cores.
+  unsigned threads = 0;
+  // How worker threads are started (tests put in one that fails).
+  ThreadStarter starter = StartSystemThread;
+  // Rows of the working picture per band; 0 picks a band of about two
+  // megabytes.
+  int bandRows = 0;
+};
+
+}  // namespace brisol
