@@ -22,6 +22,18 @@ class CDADC;
 class CEffect;
 class CObjectPreview;
 
+// The shape files of a collection directory the preview picks from: the
+// "*.dxf" entries (any letter case) that are not directories, in name order,
+// at most 100. The pattern message names "<directory>/*.DXF".
+struct ShapeFileList {
+  bool anyMatch = false;            // some entry's name matched
+  std::vector<std::string> files;   // full paths
+};
+ShapeFileList ListShapeFiles(const std::string& directory);
+
+// The last component of a collection's name or path.
+std::string CollectionNameOf(const std::string& nameOrPath);
+
 class CEffectDlg : public QDialog {
   Q_OBJECT
  public:
@@ -55,6 +67,7 @@ class CEffectDlg : public QDialog {
   std::string SelectedName() const;
   const EffectCollection* SelectedCollection() const;
   std::string EffectsDirectory() const;
+  void ShowPreview(const std::string& path);
 
   std::string m_mainDirectory;
   CEffect* m_pEffect = nullptr;

@@ -3,10 +3,13 @@
 #include <locale.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include "logger/Format.h"
 
 namespace brisol {
 namespace {
@@ -60,6 +63,15 @@ QString FormatInt(const std::string& format, int value) {
 
 QString FormatDouble(const std::string& format, double value) {
   return IsSingleConversion(format, 'f') ? FormatOne(format, value) : QString();
+}
+
+QString FormatC(const char* format, ...) {
+  CNumericLocale c;
+  va_list args;
+  va_start(args, format);
+  const std::string text = FormatV(format, args);
+  va_end(args);
+  return QString::fromStdString(text);
 }
 
 std::optional<int> ScanInt(const QString& text) {

@@ -13,6 +13,8 @@ namespace brisol {
 bool IsSingleConversion(const std::string& format, char letter);
 QString FormatInt(const std::string& format, int value);
 QString FormatDouble(const std::string& format, double value);
+// printf of a format written in the code.
+QString FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // What scanf's "%d" reads from the text: leading white space skipped, an
 // optional sign and the digits (beyond the int range: the nearest int);

@@ -1,15 +1,78 @@
 #include "ui/OrigDlg.h"
 
+#include <QDialogButtonBox>
 #include <QFrame>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
+#include "imageio/Dib.h"
+#include "logger/Logger.h"
 #include "raster/Dadc.h"
+#include "ui/DadcImage.h"
 
 namespace brisol {
 
-COrigDlg::COrigDlg(QWidget* parent) : CPanelDlg(parent, "ORIGDLG", QStringLiteral("Original Image")) {}
+constexpr int kFrameId = 1000;
+
+COrigDlg::COrigDlg(QWidget* parent) : CPanelDlg(parent, "ORIGDLG", QStringLiteral("Original Image")) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  m_pFrame = new QFrame(this);
+  m_pFrame->setObjectName(QStringLiteral("frm%1").arg(kFrameId));
+  m_pFrame->setFixedSize(kFrameWidth, kFrameHeight);
+  m_pFrame->setAutoFillBackground(false);
+  layout->addWidget(m_pFrame, 0, Qt::AlignHCenter);
+
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+  close->setObjectName(QStringLiteral("btnClose"));
+  close->setAutoDefault(false);
+  connect(buttons, &QDialogButtonBox::rejected, this, &COrigDlg::reject);
+  layout->addWidget(buttons);
+}
+
 COrigDlg::~COrigDlg() = default;
-void COrigDlg::SetImage(const CDADC* image) {}
-void COrigDlg::HideImage() { hide(); }
-void COrigDlg::paintEvent(QPaintEvent* event) { CPanelDlg::paintEvent(event); }
+
+void COrigDlg::SetImage(const CDADC* image) {
+  if (image == nullptr) {
+    TheLogger().Log(kLogError, "COrigDlg::SetImage with NULL pointer");
+    return;
+  }
+  if (m_pFrame == nullptr) return;
+  const int side = std::max(m_pFrame->width(), m_pFrame->height());
+  m_pThumb = CreateThumbnail(*image, static_cast<unsigned>(side));
+  update();
+}
+
+void COrigDlg::HideImage() {
+  m_pThumb.reset();
+  update();
+  hide();
+}
+
+QImage COrigDlg::FramePicture() const {
+  if (!m_pThumb || m_pFrame == nullptr) return {};
+  CDADC frame(SIZE{m_pFrame->width(), m_pFrame->height()});
+  if (!frame.IsValid()) return {};
+  const RECT rect{0, 0, m_pFrame->width(), m_pFrame->height()};
+  DrawImageIntoDlgRect(*m_pThumb, frame.GetDC(), &rect);
+  return ToQImage(frame);
+}
+
+void COrigDlg::paintEvent(QPaintEvent* event) {
+  CPanelDlg::paintEvent(event);
+  QPainter painter(this);
+  const QRect rect(m_pFrame->mapTo(this, QPoint(0, 0)), m_pFrame->size());
+  const QImage picture = FramePicture();
+  if (!picture.isNull()) {
+    painter.drawImage(rect.topLeft(), picture);
+    return;
+  }
+  // An empty black frame.
+  painter.setPen(Qt::black);
+  painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}
 
 }  // namespace brisol

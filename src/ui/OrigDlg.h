@@ -16,6 +16,9 @@ class CDADC;
 class COrigDlg : public CPanelDlg {
   Q_OBJECT
  public:
+  // The frame's size when the panel is made.
+  static constexpr int kFrameWidth = 240, kFrameHeight = 180;
+
   explicit COrigDlg(QWidget* parent);
   ~COrigDlg() override;
 
@@ -27,6 +30,9 @@ class COrigDlg : public CPanelDlg {
 
   // The reduced copy, or null.
   const CDADC* Thumbnail() const { return m_pThumb.get(); }
+  // What the frame shows: the copy fitted and centred on black (null
+  // without a copy).
+  QImage FramePicture() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

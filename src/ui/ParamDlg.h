@@ -8,6 +8,8 @@
 
 #include "ui/PanelDlg.h"
 
+class QComboBox;
+
 namespace brisol {
 
 class CEffect;
@@ -24,6 +26,13 @@ class CParamDlg : public CPanelDlg {
   void SetEffect(EffectDocument* doc, CEffect* effect);
 
  private:
+  void LoadFromEffect();
+  void ApplyEnabling();
+  void OnHScroll();
+  void OnRealEdit(const char* key);
+  void OnNumberEdit();
+  void OnReaction(QComboBox* combo, const char* key);
+
   struct Impl;
   std::unique_ptr<Impl> m;
 };

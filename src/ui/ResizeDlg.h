@@ -8,8 +8,6 @@
 
 #include "ui/SliderPair.h"
 
-class QLabel;
-
 namespace brisol {
 
 class CResizeDlg : public QDialog {
@@ -24,6 +22,8 @@ class CResizeDlg : public QDialog {
 
   // The memory a picture of that size needs, as the dialog shows it.
   static QString MemoryText(int width, int height);
+  // Whole megabytes of a picture of that size.
+  static unsigned MegaBytes(int width, int height);
 
  public slots:
   void accept() override;
@@ -32,12 +32,15 @@ class CResizeDlg : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void OnPercentChanged();
-  void OnWidthChanged();
-  void OnHeightChanged();
+  enum class Changed { Percent, Width, Height };
+  // The picture's other measures follow the one changed.
+  void Couple(Changed changed);
   void ShowMemory();
 
   bool m_bReady = false;
+  // Set while the coupling shows the other pairs' values, whose edits then
+  // change without being read back.
+  bool m_bCoupling = false;
   Cisp m_Width, m_Height;
   CDblSldrPair m_Percent;
   QString m_csWidth, m_csHeight, m_csPercent;
