@@ -365,17 +365,21 @@ void CColMixDlg::OnReset() {
   InitFromCurrentEffect();
 }
 
-void CColMixDlg::paintEvent(QPaintEvent* event) {
-  CPanelDlg::paintEvent(event);
+void CColMixDlg::paintEvent(QPaintEvent* event) { CPanelDlg::paintEvent(event); }
+
+void CColMixDlg::PaintSwatch(QWidget* swatch) {
   if (m->effect == nullptr) return;
-  QPainter painter(this);
   for (const Impl::Swatch& s : m->swatches) {
+    if (s.frame != swatch) continue;
+    // Painted in the panel's coordinates, over whatever the group box drew.
+    QPainter painter(swatch);
+    painter.translate(-swatch->mapTo(this, QPoint(0, 0)));
     if (m->Active(s)) {
       PaintColorRect(this, s.id, painter, static_cast<COLORREF>(Param(s.key).get(*m->effect)));
-      continue;
+      return;
     }
     QRect rect;
-    if (!ControlRect(this, s.id, rect)) continue;
+    if (!ControlRect(this, s.id, rect)) return;
     painter.fillRect(rect, palette().button());
     // Crossed out corner to corner; right and bottom are the exclusive edges.
     const int left = rect.left(), top = rect.top();
@@ -410,6 +414,8 @@ void CColMixDlg::mousePressEvent(QMouseEvent* event) {
 }
 
 bool CColMixDlg::eventFilter(QObject* watched, QEvent* event) {
+  // The panel paints the swatches; their frames are drawn over afterwards.
+  if (event->type() == QEvent::Paint) PaintSwatch(qobject_cast<QWidget*>(watched));
   // A click on a swatch is a click on the panel at that place.
   if (event->type() == QEvent::MouseButtonPress) {
     auto* press = static_cast<QMouseEvent*>(event);

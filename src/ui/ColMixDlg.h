@@ -51,6 +51,7 @@ class CColMixDlg : public CPanelDlg {
   void OnGeometry();
   void OnReset();
   void OnLButtonDown(QPoint point);
+  void PaintSwatch(QWidget* swatch);
 
   struct Impl;
   std::unique_ptr<Impl> m;

@@ -133,7 +133,8 @@ void CEffectDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
   ListCollections();
-  PickPreview();
+  // Without any collection there is nothing to preview either.
+  if (m_pCombo->count() > 0) PickPreview();
 }
 
 void CEffectDlg::ListCollections() {

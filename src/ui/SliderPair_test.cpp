@@ -56,10 +56,12 @@ struct DoubleHarness {
   }
 };
 
-std::vector<std::string> TakeAlerts() {
-  auto texts = test::Alerts().Texts();
-  test::Alerts().Clear();
-  return texts;
+using test::TakeAlerts;
+
+QStringList Texts(std::initializer_list<std::string> texts) {
+  QStringList list;
+  for (const std::string& t : texts) list << QString::fromStdString(t);
+  return list;
 }
 
 }  // namespace
@@ -79,7 +81,7 @@ class SliderPairTest : public QObject {
     QCOMPARE(h.edit->text(), QStringLiteral("50"));
     QCOMPARE(h.buddy, QStringLiteral("50"));
     QCOMPARE(h.pair.GetIntVal(), 50);
-    QVERIFY(TakeAlerts().empty());
+    QVERIFY(TakeAlerts().isEmpty());
   }
 
   void intTypedText_data() {
@@ -106,7 +108,7 @@ class SliderPairTest : public QObject {
     QCOMPARE(h.pair.GetIntVal(), stored);
     QCOMPARE(h.slider->value(), stored);
     QCOMPARE(h.edit->text(), typed);  // the text is left as typed
-    QVERIFY(TakeAlerts().empty());
+    QVERIFY(TakeAlerts().isEmpty());
   }
 
   void intOutOfSixteenBitsLeavesTheSliderAlone() {
@@ -116,7 +118,7 @@ class SliderPairTest : public QObject {
     h.edit->setText(QStringLiteral("seven"));
     TakeAlerts();  // the harness read the unbound pair
     QVERIFY(!h.pair.Init(5, 1, 32001, &h.buddy, h.edit, h.slider, &h.dialog));
-    QCOMPARE(TakeAlerts(), std::vector<std::string>{"USP : min(1) max(32001) out of 16 bit slider range : \n"});
+    QCOMPARE(TakeAlerts(), Texts({"USP : min(1) max(32001) out of 16 bit slider range : \n"}));
     QCOMPARE(h.slider->maximum(), 20);
     QCOMPARE(h.slider->value(), 7);
     QCOMPARE(h.edit->text(), QStringLiteral("seven"));
@@ -158,7 +160,7 @@ class SliderPairTest : public QObject {
     // Nothing was bound: the pair still has no value.
     test::Alerts().Clear();
     QCOMPARE(h.pair.GetIntVal(), 0);
-    QCOMPARE(TakeAlerts(), std::vector<std::string>{"GetIntVal on empty Int Slider Pair"});
+    QCOMPARE(TakeAlerts(), Texts({"GetIntVal on empty Int Slider Pair"}));
   }
 
   void intScrollStoresAndShows() {
@@ -316,7 +318,7 @@ class SliderPairTest : public QObject {
     QCOMPARE(alerts[0].icon, int(kIconExclamation));
     test::Alerts().Clear();
     QCOMPARE(h.pair.GetVal(), 0.0);
-    QCOMPARE(TakeAlerts(), std::vector<std::string>{"GetVal on empty double slider pair"});
+    QCOMPARE(TakeAlerts(), Texts({"GetVal on empty double slider pair"}));
   }
 
   void formatsIgnoreTheUsersLocale() {
@@ -387,7 +389,7 @@ class SliderPairTest : public QObject {
     QCOMPARE(label->text(), QStringLiteral("% of original"));
     SetControlTxt(&dialog, 1063, "Width: %d pixels", 640);
     QCOMPARE(label->text(), QStringLiteral("Width: 640 pixels"));
-    QVERIFY(TakeAlerts().empty());
+    QVERIFY(TakeAlerts().isEmpty());
 
     SetControlTxt(&dialog, 1064, "x");
     SetControlTxt(nullptr, 7, "x");
@@ -396,7 +398,7 @@ class SliderPairTest : public QObject {
     QCOMPARE(label->text().size(), 4999);
     SetControlTxt(&dialog, 1063, tooLong.c_str());
     QCOMPARE(label->text().size(), 4999);
-    QCOMPARE(TakeAlerts(), (std::vector<std::string>{"Bad Ctl pointer in\nSetControlTxt(1064)",
+    QCOMPARE(TakeAlerts(), Texts({"Bad Ctl pointer in\nSetControlTxt(1064)",
                                                      "Bad Dlg pointer in \nSetControlTxt(7)",
                                                      "PDIT called with long string"}));
   }
@@ -407,7 +409,7 @@ class SliderPairTest : public QObject {
     button->setObjectName(QStringLiteral("btn1065"));
     EnableDlgItemInput(&dialog, 1065, false);
     QVERIFY(!button->isEnabled());
-    QVERIFY(TakeAlerts().empty());
+    QVERIFY(TakeAlerts().isEmpty());
     EnableDlgItemInput(&dialog, 99, true);
     QImage canvas(10, 10, QImage::Format_RGB32);
     QPainter painter(&canvas);

@@ -26,6 +26,7 @@ class UiTestEnvironment {
   UiTestEnvironment() {
     qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", m_dir.path().toLocal8Bit());
     s_current = this;
   }
   ~UiTestEnvironment() { s_current = nullptr; }
@@ -43,6 +44,21 @@ class UiTestEnvironment {
 };
 
 inline RecordingAlertSink& Alerts() { return UiTestEnvironment::Get().Alerts(); }
+
+// The alerts shown so far, one a line, for failure messages.
+inline std::string AlertsText() {
+  std::string all;
+  for (const std::string& text : Alerts().Texts()) all += text + "\n";
+  return all;
+}
+
+// The alerts shown so far as a list that QCOMPARE prints, and forgets them.
+inline QStringList TakeAlerts() {
+  QStringList texts;
+  for (const std::string& text : Alerts().Texts()) texts << QString::fromStdString(text);
+  Alerts().Clear();
+  return texts;
+}
 
 // A document that only counts the pictures asked of it.
 class CountingDocument : public EffectDocument {
