@@ -1,0 +1,24 @@
+#include "app/HelpWindow.h"
+
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "ui/Icons.h"
+
+namespace brisol {
+
+CHelpWindow::CHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), m_pBrowser(new QTextBrowser(this)) {
+  setObjectName(QStringLiteral("helpWindow"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(tr("Brisol Help"));
+  setWindowIcon(BrisolIcon(IconId::App));
+  m_pBrowser->setObjectName(QStringLiteral("helpBrowser"));
+  m_pBrowser->setOpenExternalLinks(true);
+  m_pBrowser->setSource(QUrl(QString::fromLatin1(kManualUrl)), QTextDocument::MarkdownResource);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_pBrowser);
+  resize(820, 760);
+}
+
+}  // namespace brisol
