@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <algorithm>
 
 #include "imageio/PictureFormats.h"
@@ -56,20 +58,10 @@ QStringList OpenImageFilters() {
   return filters;
 }
 
-QRect FitPreview(QSize picture, QRect frame) {
-  const int bw = picture.width(), bh = picture.height();
-  const int fw = frame.width(), fh = frame.height();
-  if (bw < 1 || bh < 1 || fw < 1 || fh < 1) return {};
-  if (bw > bh) {
-    const int h = static_cast<int>(static_cast<double>(bh) / bw * fw);
-    return {frame.left(), frame.top() + (fh - h) / 2, fw, h};
-  }
-  const int w = static_cast<int>(static_cast<double>(bw) / bh * fh);
-  return {frame.left() + (fw - w) / 2, frame.top(), w, fh};
-}
-
 QString GetOpenImageName(QWidget* parent, const QString& title, const QString& directory, int& filterIndex) {
-  const QStringList filters = OpenImageFilters();
+  // The file dialog shows its filters with their white space simplified.
+  QStringList filters;
+  for (const QString& filter : OpenImageFilters()) filters << filter.simplified();
   QFileDialog dialog(parent, title, directory);
   dialog.setObjectName(QStringLiteral("openImageDialog"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -92,7 +84,19 @@ QString GetOpenImageName(QWidget* parent, const QString& title, const QString& d
   auto* preview = new COpenImagePreview(&dialog);
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
     grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
-  QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &COpenImagePreview::OnSelChange);
+  // The preview follows the current item (clicks, keys) and the selection
+  // (a name typed or chosen by the dialog), once per path.
+  QString shown;
+  auto select = [&shown, preview](const QString& path) {
+    if (path == shown) return;
+    shown = path;
+    preview->OnSelChange(path);
+  };
+  QObject::connect(&dialog, &QFileDialog::currentChanged, preview, select);
+  if (auto* list = dialog.findChild<QListView*>(QStringLiteral("listView")); list && list->selectionModel()) {
+    QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, preview,
+                     [&dialog, select] { select(dialog.selectedFiles().value(0)); });
+  }
 
   if (dialog.exec() != QDialog::Accepted) return {};
   preview->Finish();

@@ -3,8 +3,6 @@
 // (remembered while the program runs).
 #pragma once
 
-#include <QRect>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -23,9 +21,5 @@ QStringList OpenImageFilters();
 // ends.
 bool OpenDialogShowsPreview();
 void SetOpenDialogShowsPreview(bool show);
-
-// Where a picture of that size is drawn in the preview frame: full width
-// (or height) with the proportions kept, centred in the other direction.
-QRect FitPreview(QSize picture, QRect frame);
 
 }  // namespace brisol

@@ -13,6 +13,7 @@
 #include "raster/FileUtil.h"
 #include "ui/DadcImage.h"
 #include "ui/NumberText.h"
+#include "ui/FitPicture.h"
 #include "ui/OpenImageDialog.h"
 
 namespace brisol {
@@ -71,7 +72,7 @@ void CPreviewFrame::SetPicture(const QImage& picture) {
 
 QRect CPreviewFrame::PictureRect() const {
   if (m_picture.isNull()) return {};
-  return FitPreview(m_picture.size(), QRect(QPoint(0, 0), size()));
+  return FitPicture(m_picture.size(), QRect(QPoint(0, 0), size()));
 }
 
 void CPreviewFrame::resizeEvent(QResizeEvent* event) {

@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "imageio/Dib.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
 #include "ui/DadcImage.h"
+#include "ui/FitPicture.h"
 
 namespace brisol {
 
@@ -54,10 +54,15 @@ void COrigDlg::HideImage() {
 
 QImage COrigDlg::FramePicture() const {
   if (!m_pThumb || m_pFrame == nullptr) return {};
+  // Black, with the copy fitted in its own proportions and centred.
   CDADC frame(SIZE{m_pFrame->width(), m_pFrame->height()});
   if (!frame.IsValid()) return {};
-  const RECT rect{0, 0, m_pFrame->width(), m_pFrame->height()};
-  DrawImageIntoDlgRect(*m_pThumb, frame.GetDC(), &rect);
+  const QRect fitted = FitPicture(QSize(m_pThumb->GetWidth(), m_pThumb->GetHeight()),
+                                  QRect(QPoint(0, 0), m_pFrame->size()));
+  DrawContext& dc = frame.GetDC();
+  dc.SetStretchBltMode(COLORONCOLOR);
+  dc.StretchBlt(fitted.x(), fitted.y(), fitted.width(), fitted.height(), m_pThumb->GetDC(), 0, 0,
+                m_pThumb->GetWidth(), m_pThumb->GetHeight());
   return ToQImage(frame);
 }
 

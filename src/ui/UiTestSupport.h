@@ -6,6 +6,7 @@
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -98,11 +99,14 @@ inline void Choose(QComboBox* combo, const QString& text) {
 }
 
 // Runs action on the next modal window once it is up (polling the event
-// loop); the caller then starts the modal loop.
+// loop); the caller then starts the modal loop. A window the action leaves
+// open (a failed check returns early) is closed, so no test hangs.
 inline void WhenModal(std::function<void(QWidget*)> action, int attempts = 500) {
   QTimer::singleShot(10, [action = std::move(action), attempts]() mutable {
     if (QWidget* modal = QApplication::activeModalWidget()) {
       action(modal);
+      if (auto* dialog = qobject_cast<QDialog*>(modal); dialog != nullptr && dialog->isVisible())
+        QTimer::singleShot(0, dialog, &QDialog::reject);
       return;
     }
     if (attempts > 0) WhenModal(std::move(action), attempts - 1);
