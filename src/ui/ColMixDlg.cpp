@@ -176,7 +176,7 @@ CColMixDlg::CColMixDlg(QWidget* parent)
     r.widgets = AddSliderRow(mix, row, QString(), r.sliderId, r.editId, kIntEditChars);
     auto* prompt = new QLabel(mix->parentWidget());
     prompt->setObjectName(QStringLiteral("txt%1").arg(promptId));
-    mix->addWidget(prompt, row + 1, 1);
+    mix->addWidget(prompt, row + 1, 0, 1, 2);
   };
   addIntRow(1, m->sharpness, kPromptSharpness);
   addIntRow(3, m->visible, kPromptVisible);
@@ -185,6 +185,8 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   reset->setObjectName(QStringLiteral("btn1065"));
   reset->setAutoDefault(false);
   layout->addWidget(reset, 0, Qt::AlignHCenter);
+
+  AlignFirstColumns(this);
 
   for (QSlider* slider : findChildren<QSlider*>())
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });

@@ -388,15 +388,15 @@ QPixmap SplashPicture() {
   QImage picture(kW, kH, QImage::Format_RGB32);
   // The photo: an evening landscape as a function of the place.
   auto photo = [](double x, double y) {
-    const double horizon = 0.62 + 0.08 * std::sin(x * 5.0) - 0.05 * std::cos(x * 11.0);
+    const double horizon = 0.64 + 0.07 * std::sin(x * 5.0 + 0.6) - 0.04 * std::cos(x * 11.0);
     if (y < horizon) {
       const double t = y / horizon;
-      const double sun = std::exp(-(std::pow((x - 0.7) * 5.0, 2) + std::pow((y - 0.35) * 6.0, 2)));
-      return QColor::fromRgbF(std::min(1.0, 0.25 + 0.7 * t + 0.6 * sun), std::min(1.0, 0.35 + 0.4 * t + 0.5 * sun),
-                              std::min(1.0, 0.75 - 0.35 * t + 0.1 * sun));
+      const double sun = std::exp(-(std::pow((x - 0.74) * 5.0, 2) + std::pow((y - 0.36) * 6.0, 2)));
+      return QColor::fromRgbF(std::min(1.0, 0.22 + 0.72 * t + 0.6 * sun), std::min(1.0, 0.33 + 0.42 * t + 0.5 * sun),
+                              std::min(1.0, 0.72 - 0.35 * t + 0.1 * sun));
     }
     const double t = (y - horizon) / (1.0 - horizon);
-    return QColor::fromRgbF(0.15 + 0.2 * t, 0.45 - 0.15 * t + 0.1 * std::sin(x * 30.0), 0.2);
+    return QColor::fromRgbF(0.16 + 0.12 * t, 0.48 - 0.2 * t, 0.2 + 0.05 * std::sin(x * 4.0));
   };
   for (int y = 0; y < kH; ++y) {
     auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
@@ -407,22 +407,27 @@ QPixmap SplashPicture() {
   // Towards the right the photo is painted anew with shapes in its colours,
   // more and more of them.
   CRandomSource random(20240611u);
-  for (int i = 0; i < 2600; ++i) {
+  for (int i = 0; i < 3200; ++i) {
     const double x = random.RandomDouble(0.0, 1.0), y = random.RandomDouble(0.0, 1.0);
-    if (random.RandomDouble(0.0, 1.0) > (x - 0.25) * 1.6) continue;
-    const QColor colour = photo(x, y);
-    const double size = 5 + random.RandomDouble(0.0, 9.0);
-    const QPointF c(x * kW, y * kH);
-    p.setPen(QPen(colour.darker(150), 1.0));
+    const double size = 6 + random.RandomDouble(0.0, 11.0);
+    const double angle = random.RandomDouble(0.0, 360.0);
+    const int kind = random.RandomInt(0, 3);
+    if (random.RandomDouble(0.0, 1.0) > (x - 0.45) * 2.4) continue;
+    QColor colour = photo(x, y);
+    colour = QColor::fromHsvF(colour.hsvHueF(), std::min(1.0, colour.hsvSaturationF() * 1.35),
+                              std::min(1.0, colour.valueF() * random.RandomDouble(0.85, 1.15)));
+    p.setPen(QPen(colour.darker(135), 0.8));
     p.setBrush(colour);
     p.save();
-    p.translate(c);
-    p.rotate(random.RandomDouble(0.0, 360.0));
-    switch (random.RandomInt(0, 3)) {
-      case 0: p.drawEllipse(QPointF(0, 0), size * 0.6, size * 0.6); break;
+    p.translate(x * kW, y * kH);
+    p.rotate(angle);
+    switch (kind) {
+      case 0: p.drawEllipse(QPointF(0, 0), size * 0.55, size * 0.55); break;
       case 1: p.drawRect(QRectF(-size / 2, -size / 2, size, size)); break;
-      case 2: p.drawPolygon(QPolygonF({QPointF(0, -size * 0.7), QPointF(size * 0.6, size * 0.45),
-                                       QPointF(-size * 0.6, size * 0.45)})); break;
+      case 2:
+        p.drawPolygon(QPolygonF({QPointF(0, -size * 0.7), QPointF(size * 0.6, size * 0.45),
+                                 QPointF(-size * 0.6, size * 0.45)}));
+        break;
       default: {
         QPainterPath leaf;
         leaf.moveTo(-size * 0.8, 0);
@@ -433,25 +438,27 @@ QPixmap SplashPicture() {
     }
     p.restore();
   }
-  // The name, with a soft shadow.
+  // The name over the untouched sky, with a soft shadow.
+  const QString name = QStringLiteral("Brisol");
   QFont title(QStringLiteral("DejaVu Serif"));
-  title.setPixelSize(76);
+  title.setPixelSize(72);
   title.setBold(true);
   p.setFont(title);
-  const QRectF titleBox(0, 40, kW, 100);
-  for (int d = 6; d >= 1; d -= 1) {
-    p.setPen(QColor(0, 0, 0, 28));
-    p.drawText(titleBox.translated(d * 0.6, d * 0.8), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Brisol"));
+  const QRectF titleBox(34, 28, kW - 34, 90);
+  for (int d = 5; d >= 1; --d) {
+    p.setPen(QColor(0, 0, 0, 30));
+    p.drawText(titleBox.translated(d * 0.7, d * 0.9), Qt::AlignLeft | Qt::AlignVCenter, name);
   }
-  p.setPen(QColor(255, 250, 235));
-  p.drawText(titleBox, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Brisol"));
+  p.setPen(QColor(255, 250, 236));
+  p.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter, name);
   QFont subtitle;
-  subtitle.setPixelSize(17);
+  subtitle.setPixelSize(16);
   p.setFont(subtitle);
-  p.setPen(QColor(0, 0, 0, 90));
-  p.drawText(QRectF(1, 131, kW, 30), Qt::AlignHCenter, QStringLiteral("photographs painted anew with shapes"));
-  p.setPen(QColor(255, 250, 235));
-  p.drawText(QRectF(0, 130, kW, 30), Qt::AlignHCenter, QStringLiteral("photographs painted anew with shapes"));
+  const QString line = QStringLiteral("photographs painted anew with shapes");
+  p.setPen(QColor(0, 0, 0, 110));
+  p.drawText(QRectF(39, 119, kW, 24), Qt::AlignLeft, line);
+  p.setPen(QColor(255, 250, 236));
+  p.drawText(QRectF(38, 118, kW, 24), Qt::AlignLeft, line);
   p.setPen(QPen(QColor(30, 30, 30), 2));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRectF(1, 1, kW - 2, kH - 2));

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -19,7 +21,9 @@ SliderRow AddSliderRow(QGridLayout* grid, int row, const QString& label, int sli
   widgets.slider = new QSlider(Qt::Horizontal, parent);
   widgets.slider->setObjectName(QStringLiteral("sld%1").arg(sliderId));
   widgets.slider->setMinimumWidth(140);
-  grid->addWidget(widgets.slider, row, 1);
+  // Without a label the slider takes the label's place too.
+  if (widgets.label != nullptr) grid->addWidget(widgets.slider, row, 1);
+  else grid->addWidget(widgets.slider, row, 0, 1, 2);
 
   widgets.edit = new QLineEdit(parent);
   widgets.edit->setObjectName(QStringLiteral("edt%1").arg(editId));
@@ -30,6 +34,23 @@ SliderRow AddSliderRow(QGridLayout* grid, int row, const QString& label, int sli
   grid->addWidget(widgets.edit, row, 2);
   if (widgets.label != nullptr) widgets.label->setBuddy(widgets.edit);
   return widgets;
+}
+
+void AlignFirstColumns(QWidget* panel) {
+  QList<QGridLayout*> grids;
+  int widest = 0;
+  for (QGroupBox* group : panel->findChildren<QGroupBox*>()) {
+    auto* grid = qobject_cast<QGridLayout*>(group->layout());
+    if (grid == nullptr) continue;
+    grids << grid;
+    for (int i = 0; i < grid->count(); ++i) {
+      int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+      grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+      if (column == 0 && columnSpan == 1 && grid->itemAt(i)->widget() != nullptr)
+        widest = std::max(widest, grid->itemAt(i)->widget()->sizeHint().width());
+    }
+  }
+  for (QGridLayout* grid : grids) grid->setColumnMinimumWidth(0, widest);
 }
 
 QComboBox* MakeComboBox(QWidget* parent, int id) {

@@ -20,8 +20,12 @@ struct SliderRow {
 };
 
 // A row of grid: label (when given) in column 0, the slider ("sld<id>") in
-// column 1 and its edit ("edt<id>", at most maxChars characters) in column 2.
+// column 1 (0 and 1 without a label) and its edit ("edt<id>", at most maxChars characters) in column 2.
 SliderRow AddSliderRow(QGridLayout* grid, int row, const QString& label, int sliderId, int editId, int maxChars);
+
+// Gives the first column of every group's grid the same width, so that the
+// sliders of all groups line up.
+void AlignFirstColumns(QWidget* panel);
 
 // A drop-down list named "cmb<id>".
 QComboBox* MakeComboBox(QWidget* parent, int id);

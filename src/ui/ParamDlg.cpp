@@ -103,6 +103,8 @@ CParamDlg::CParamDlg(QWidget* parent)
   addReal(angleGrid, 1, m->angle);
   addReal(angleGrid, 2, m->angleVar);
 
+  AlignFirstColumns(this);
+
   // Every slider's action is one horizontal scroll of the panel.
   for (QSlider* slider : findChildren<QSlider*>())
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });
