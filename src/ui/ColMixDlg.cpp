@@ -15,25 +15,17 @@
 #include <array>
 
 #include "effect/Effect.h"
-#include "effect/EffectParams.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
 #include "ui/EffectDocument.h"
 #include "ui/PanelControls.h"
-#include "ui/SliderPair.h"
+#include "ui/PanelRows.h"
 
 namespace brisol {
 namespace {
 
 constexpr int kRealEditChars = 10, kIntEditChars = 8;
 constexpr int kPromptSharpness = 1063, kPromptVisible = 1064;
-
-const EffectParam& Param(const char* key) { return *FindEffectParam(key); }
-
-QString Label(const char* key) {
-  const std::string_view label = Param(key).label;
-  return QString::fromLatin1(label.data(), static_cast<int>(label.size()));
-}
 
 // The mix values each geometry starts from; -1 keeps the current value.
 constexpr std::array<CColMixDlg::MixDefaults, ikNumMixGeoms> kMixDefaults = {{
@@ -73,20 +65,6 @@ QFrame* MakeSwatch(QWidget* parent, int id) {
 }  // namespace
 
 struct CColMixDlg::Impl {
-  struct RealRow {
-    const char* key;
-    int sliderId, editId;
-    CDblSldrPair pair;
-    QString buddy;
-    SliderRow widgets;
-  };
-  struct IntRow {
-    const char* key;
-    int sliderId, editId;
-    Cisp pair;
-    QString buddy;
-    SliderRow widgets;
-  };
   // A swatch, the colour parameter it shows and when it is active.
   struct Swatch {
     int id;
@@ -98,11 +76,11 @@ struct CColMixDlg::Impl {
   CEffect* effect = nullptr;
   ColorChooser chooser;
 
-  RealRow solidVar{"fill-var", 1044, 1045, {}, {}, {}};
-  RealRow lineVar{"line-var", 1046, 1047, {}, {}, {}};
-  RealRow lineWidth{"line-width", 1049, 1048, {}, {}, {}};
-  IntRow sharpness{"mix-sharpness", 1059, 1060, {}, {}, {}};
-  IntRow visible{"mix-visible", 1061, 1062, {}, {}, {}};
+  RealRow solidVar{"fill-var", 1044, 1045};
+  RealRow lineVar{"line-var", 1046, 1047};
+  RealRow lineWidth{"line-width", 1049, 1048};
+  CountRow sharpness{"mix-sharpness", 1059, 1060};
+  CountRow visible{"mix-visible", 1061, 1062};
 
   QComboBox* solidSource = nullptr;  // 1040
   QComboBox* lineSource = nullptr;   // 1043
@@ -111,7 +89,7 @@ struct CColMixDlg::Impl {
   // In the order a click tries them.
   std::array<Swatch, 3> swatches = {{{1052, "background-color"}, {1054, "line-color"}, {1053, "fill-color"}}};
 
-  bool Active(const Swatch& s) const { return Param(s.key).inactiveBecause(*effect) == nullptr; }
+  bool Active(const Swatch& s) const { return PanelParam(s.key).inactiveBecause(*effect) == nullptr; }
   void Redraw() {
     if (doc != nullptr) doc->UpdateImage(false);
   }
@@ -139,12 +117,12 @@ CColMixDlg::CColMixDlg(QWidget* parent)
     for (int i = 0; i < ikNumColSrcs; ++i) AddSorted(combo, QString::fromLatin1(GetColSrcDesc(i)));
     SelectByText(combo, QString::fromLatin1(GetColSrcDesc(0)));
   };
-  auto real = [&](QGridLayout* grid, int row, Impl::RealRow& r) {
-    r.widgets = AddSliderRow(grid, row, Label(r.key), r.sliderId, r.editId, kRealEditChars);
+  auto real = [&](QGridLayout* grid, int row, RealRow& r) {
+    r.widgets = AddSliderRow(grid, row, PanelLabel(r.key), r.sliderId, r.editId, kRealEditChars);
   };
 
   QGridLayout* solid = addGroup("Solid Coloring");
-  solid->addWidget(new QLabel(Label("fill-source"), solid->parentWidget()), 0, 0, 1, 3);
+  solid->addWidget(new QLabel(PanelLabel("fill-source"), solid->parentWidget()), 0, 0, 1, 3);
   m->solidSource = MakeComboBox(solid->parentWidget(), 1040);
   addColorSources(m->solidSource);
   m->swatches[2].frame = MakeSwatch(solid->parentWidget(), 1053);
@@ -152,7 +130,7 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   real(solid, 2, m->solidVar);
 
   QGridLayout* outline = addGroup("Outline Coloring");
-  outline->addWidget(new QLabel(Label("line-source"), outline->parentWidget()), 0, 0, 1, 3);
+  outline->addWidget(new QLabel(PanelLabel("line-source"), outline->parentWidget()), 0, 0, 1, 3);
   m->lineSource = MakeComboBox(outline->parentWidget(), 1043);
   addColorSources(m->lineSource);
   m->swatches[1].frame = MakeSwatch(outline->parentWidget(), 1054);
@@ -172,7 +150,7 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   for (int i = 0; i < ikNumMixGeoms; ++i) m->geometry->addItem(QString::fromLatin1(GetMixGeomDesc(i)));
   SelectByPrefix(m->geometry, QString::fromLatin1(GetMixGeomDesc(0)));
   addComboRow(mix, 0, m->geometry, nullptr);
-  auto addIntRow = [&](int row, Impl::IntRow& r, int promptId) {
+  auto addIntRow = [&](int row, CountRow& r, int promptId) {
     r.widgets = AddSliderRow(mix, row, QString(), r.sliderId, r.editId, kIntEditChars);
     auto* prompt = new QLabel(mix->parentWidget());
     prompt->setObjectName(QStringLiteral("txt%1").arg(promptId));
@@ -190,12 +168,12 @@ CColMixDlg::CColMixDlg(QWidget* parent)
 
   for (QSlider* slider : findChildren<QSlider*>())
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });
-  for (Impl::RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
+  for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
     const int id = row->editId;
     connect(row->widgets.edit, &QLineEdit::textChanged, this, [this, id] { OnEdit(id); });
     ForwardCopyPaste(row->widgets.edit);
   }
-  for (Impl::IntRow* row : {&m->sharpness, &m->visible}) {
+  for (CountRow* row : {&m->sharpness, &m->visible}) {
     const int id = row->editId;
     connect(row->widgets.edit, &QLineEdit::textChanged, this, [this, id] { OnEdit(id); });
     ForwardCopyPaste(row->widgets.edit);
@@ -247,17 +225,13 @@ void CColMixDlg::InitFromCurrentEffect() {
 
   // Each edit whose text changes reads its value back into the effect; a
   // message box shown meanwhile may even see the panel unbound.
-  for (Impl::RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
+  for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
     if (m->effect == nullptr) return;
-    const EffectParam& p = Param(row->key);
-    row->pair.Init(p.get(*m->effect), p.panelMin, p.panelMax, &row->buddy, row->widgets.edit, row->widgets.slider,
-                   this, p.format);
+    row->Load(*m->effect, this);
   }
-  for (Impl::IntRow* row : {&m->sharpness, &m->visible}) {
+  for (CountRow* row : {&m->sharpness, &m->visible}) {
     if (m->effect == nullptr) return;
-    const EffectParam& p = Param(row->key);
-    row->pair.Init(static_cast<int>(p.get(*m->effect)), static_cast<int>(p.panelMin),
-                   static_cast<int>(p.panelMax), &row->buddy, row->widgets.edit, row->widgets.slider, this, p.format);
+    row->Load(*m->effect, this);
   }
   if (m->effect == nullptr) return;
   SelectByPrefix(m->geometry, QString::fromLatin1(GetMixGeomDesc(m->effect->GetMix().m_eGeom)));
@@ -267,26 +241,16 @@ void CColMixDlg::InitFromCurrentEffect() {
 
 void CColMixDlg::ApplyEnabling() {
   if (m->effect == nullptr) return;
-  auto apply = [this](const char* key, std::initializer_list<QWidget*> controls) {
-    const char* reason = Param(key).inactiveBecause(*m->effect);
-    const QString tip = reason != nullptr ? QStringLiteral("Not used: %1").arg(QString::fromLatin1(reason)) : QString();
-    for (QWidget* control : controls) {
-      control->setEnabled(reason == nullptr);
-      control->setToolTip(tip);
-    }
-  };
-  apply("fill-var", {m->solidVar.widgets.slider, m->solidVar.widgets.edit});
-  apply("line-var", {m->lineVar.widgets.slider, m->lineVar.widgets.edit});
-  apply("mix-sharpness", {m->sharpness.widgets.slider, m->sharpness.widgets.edit});
-  apply("mix-visible", {m->visible.widgets.slider, m->visible.widgets.edit});
+  for (const RealRow* row : {&m->solidVar, &m->lineVar}) row->Enable(*m->effect);
+  for (const CountRow* row : {&m->sharpness, &m->visible}) row->Enable(*m->effect);
 
   const bool even = m->effect->GetMix().m_eGeom == eMixEven;
   if (even) {
     SetControlTxt(this, kPromptSharpness, "%% of original");
     SetControlTxt(this, kPromptVisible, "%s", "");
   } else {
-    SetControlTxt(this, kPromptSharpness, "%s", Label("mix-sharpness").toLatin1().constData());
-    SetControlTxt(this, kPromptVisible, "%s", Label("mix-visible").toLatin1().constData());
+    SetControlTxt(this, kPromptSharpness, "%s", PanelLabel("mix-sharpness").toLatin1().constData());
+    SetControlTxt(this, kPromptVisible, "%s", PanelLabel("mix-visible").toLatin1().constData());
   }
   for (const Impl::Swatch& s : m->swatches) {
     const bool active = m->Active(s);
@@ -298,28 +262,28 @@ void CColMixDlg::ApplyEnabling() {
 
 void CColMixDlg::OnHScroll() {
   if (m->effect == nullptr) return;
-  for (Impl::RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) row->pair.OnScroll();
-  for (Impl::IntRow* row : {&m->sharpness, &m->visible}) row->pair.OnScroll();
+  for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) row->pair.OnScroll();
+  for (CountRow* row : {&m->sharpness, &m->visible}) row->pair.OnScroll();
   if (m->effect == nullptr) return;
-  Param("line-var").set(*m->effect, m->lineVar.pair.GetVal());
-  Param("fill-var").set(*m->effect, m->solidVar.pair.GetVal());
-  Param("line-width").set(*m->effect, m->lineWidth.pair.GetVal());
-  Param("mix-sharpness").set(*m->effect, m->sharpness.pair.GetIntVal());
-  Param("mix-visible").set(*m->effect, m->visible.pair.GetIntVal());
+  m->lineVar.Store(*m->effect);
+  m->solidVar.Store(*m->effect);
+  m->lineWidth.Store(*m->effect);
+  m->sharpness.Store(*m->effect);
+  m->visible.Store(*m->effect);
   m->Redraw();
 }
 
 void CColMixDlg::OnEdit(int editId) {
   if (m->effect == nullptr) return;
-  for (Impl::RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
+  for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
     if (row->editId != editId) continue;
     if (!row->pair.OnEditChange()) return;
-    Param(row->key).set(*m->effect, row->pair.GetVal());
+    row->Store(*m->effect);
   }
-  for (Impl::IntRow* row : {&m->sharpness, &m->visible}) {
+  for (CountRow* row : {&m->sharpness, &m->visible}) {
     if (row->editId != editId) continue;
     if (!row->pair.OnEditChange()) return;
-    Param(row->key).set(*m->effect, row->pair.GetIntVal());
+    row->Store(*m->effect);
   }
   m->Redraw();
 }
@@ -330,7 +294,7 @@ void CColMixDlg::OnColorSource(QComboBox* combo, const char* key) {
   const QString text = SelectedText(combo);
   if (text.isEmpty()) TheLogger().Log(kLogError, "Could not get SolSrc string from CB");
   else source = GetColSrcFromDesc(text.toLatin1().constData());
-  Param(key).set(*m->effect, source);
+  PanelParam(key).set(*m->effect, source);
   ApplyEnabling();
   m->Redraw();
 }
@@ -341,7 +305,7 @@ void CColMixDlg::OnBackground() {
   const QString text = SelectedText(m->background);
   if (text.isEmpty()) TheLogger().Log(kLogError, "Could not get BkgType string from CB");
   else type = GetBkgFromDesc(text.toLatin1().constData());
-  Param("background").set(*m->effect, type);
+  PanelParam("background").set(*m->effect, type);
   ApplyEnabling();
   m->Redraw();
 }
@@ -349,10 +313,10 @@ void CColMixDlg::OnBackground() {
 void CColMixDlg::OnGeometry() {
   if (m->effect == nullptr) return;
   const int geometry = GetImageMixGeomFromCb(m->geometry);
-  Param("mix").set(*m->effect, geometry);
+  PanelParam("mix").set(*m->effect, geometry);
   const MixDefaults defaults = DefaultsOf(geometry);
-  if (defaults.sharpness >= 0) Param("mix-sharpness").set(*m->effect, defaults.sharpness);
-  if (defaults.visible >= 0) Param("mix-visible").set(*m->effect, defaults.visible);
+  if (defaults.sharpness >= 0) PanelParam("mix-sharpness").set(*m->effect, defaults.sharpness);
+  if (defaults.visible >= 0) PanelParam("mix-visible").set(*m->effect, defaults.visible);
   ApplyEnabling();
   InitFromCurrentEffect();
   m->Redraw();
@@ -360,8 +324,8 @@ void CColMixDlg::OnGeometry() {
 
 void CColMixDlg::OnReset() {
   if (m->effect == nullptr) return;
-  const EffectParam& mix = Param("mix");
-  const EffectParam& sharpness = Param("mix-sharpness");
+  const EffectParam& mix = PanelParam("mix");
+  const EffectParam& sharpness = PanelParam("mix-sharpness");
   mix.set(*m->effect, mix.defaultValue);
   sharpness.set(*m->effect, sharpness.defaultValue);
   InitFromCurrentEffect();
@@ -377,7 +341,7 @@ void CColMixDlg::PaintSwatch(QWidget* swatch) {
     QPainter painter(swatch);
     painter.translate(-swatch->mapTo(this, QPoint(0, 0)));
     if (m->Active(s)) {
-      PaintColorRect(this, s.id, painter, static_cast<COLORREF>(Param(s.key).get(*m->effect)));
+      PaintColorRect(this, s.id, painter, static_cast<COLORREF>(PanelParam(s.key).get(*m->effect)));
       return;
     }
     QRect rect;
@@ -397,7 +361,7 @@ void CColMixDlg::OnLButtonDown(QPoint point) {
   bool changed = false;
   for (const Impl::Swatch& s : m->swatches) {
     if (!m->Active(s)) continue;
-    const EffectParam& p = Param(s.key);
+    const EffectParam& p = PanelParam(s.key);
     auto colour = static_cast<COLORREF>(p.get(*m->effect));
     if (PickColorOnClick(this, s.id, point, colour, m->chooser)) {
       if (m->effect == nullptr) return;

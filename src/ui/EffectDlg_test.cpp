@@ -51,12 +51,7 @@ QStringList Items(const QComboBox* combo) {
 }
 
 using test::TakeAlerts;
-
-QStringList Texts(std::initializer_list<std::string> texts) {
-  QStringList list;
-  for (const std::string& t : texts) list << QString::fromStdString(t);
-  return list;
-}
+using test::Texts;
 
 }  // namespace
 

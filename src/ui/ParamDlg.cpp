@@ -7,13 +7,13 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <array>
 
 #include "effect/Effect.h"
-#include "effect/EffectParams.h"
 #include "logger/Logger.h"
 #include "ui/EffectDocument.h"
 #include "ui/PanelControls.h"
-#include "ui/SliderPair.h"
+#include "ui/PanelRows.h"
 
 namespace brisol {
 namespace {
@@ -24,41 +24,25 @@ constexpr int kEditChars = 10;
 // size's range (so a variation typed below 0.1 is stored quietly).
 constexpr double kSizeVarRedrawMin = CEffect::kMinSize, kSizeVarRedrawMax = CEffect::kMaxSize;
 
-const EffectParam& Param(const char* key) { return *FindEffectParam(key); }
-
 }  // namespace
 
 struct CParamDlg::Impl {
-  // One floating-point row of the panel.
-  struct RealRow {
-    const char* key;
-    int sliderId, editId;
-    CDblSldrPair pair;
-    QString buddy;
-    SliderRow widgets;
-  };
-
   EffectDocument* doc = nullptr;
   CEffect* effect = nullptr;
 
-  RealRow size{"size", 1015, 1016, {}, {}, {}};
-  RealRow sizeVar{"size-var", 1019, 1020, {}, {}, {}};
-  RealRow angle{"angle", 1023, 1024, {}, {}, {}};
-  RealRow angleVar{"angle-var", 1027, 1028, {}, {}, {}};
-  RealRow area{"area", 1035, 1036, {}, {}, {}};
-  Cisp number;
-  QString numberBuddy;
-  SliderRow numberWidgets;
+  RealRow size{"size", 1015, 1016};
+  RealRow sizeVar{"size-var", 1019, 1020};
+  RealRow angle{"angle", 1023, 1024};
+  RealRow angleVar{"angle-var", 1027, 1028};
+  RealRow area{"area", 1035, 1036};
+  CountRow number{"objects", 1029, 1030};
 
   QComboBox* sizeReaction = nullptr;    // 1037
   QComboBox* angleReaction = nullptr;   // 1038
   QComboBox* numberReaction = nullptr;  // 1039
 
-  void InitReal(RealRow& row, QWidget* dlg) {
-    const EffectParam& p = Param(row.key);
-    row.pair.Init(p.get(*effect), p.panelMin, p.panelMax, &row.buddy, row.widgets.edit, row.widgets.slider, dlg,
-                  p.format);
-  }
+  // In the order the panel loads them.
+  std::array<RealRow*, 5> RealRows() { return {&size, &sizeVar, &angle, &angleVar, &area}; }
 };
 
 CParamDlg::CParamDlg(QWidget* parent)
@@ -81,41 +65,35 @@ CParamDlg::CParamDlg(QWidget* parent)
     grid->addWidget(combo, 0, 0, 1, 3);
     return combo;
   };
-  auto addReal = [&](QGridLayout* grid, int row, Impl::RealRow& r) {
-    r.widgets = AddSliderRow(grid, row, QString::fromLatin1(Param(r.key).label.data(), Param(r.key).label.size()),
-                             r.sliderId, r.editId, kEditChars);
+  auto addRow = [&](QGridLayout* grid, int row, auto& r) {
+    r.widgets = AddSliderRow(grid, row, PanelLabel(r.key), r.sliderId, r.editId, kEditChars);
   };
 
   QGridLayout* sizeGrid = addGroup("Size of objects");
   m->sizeReaction = addReaction(sizeGrid, 1037);
-  addReal(sizeGrid, 1, m->size);
-  addReal(sizeGrid, 2, m->sizeVar);
+  addRow(sizeGrid, 1, m->size);
+  addRow(sizeGrid, 2, m->sizeVar);
 
   QGridLayout* numberGrid = addGroup("Number of objects and their distribution");
   m->numberReaction = addReaction(numberGrid, 1039);
-  const EffectParam& objects = Param("objects");
-  m->numberWidgets = AddSliderRow(numberGrid, 1, QString::fromLatin1(objects.label.data(), objects.label.size()),
-                                  1029, 1030, kEditChars);
-  addReal(numberGrid, 2, m->area);
+  addRow(numberGrid, 1, m->number);
+  addRow(numberGrid, 2, m->area);
 
   QGridLayout* angleGrid = addGroup("Angle Settings");
   m->angleReaction = addReaction(angleGrid, 1038);
-  addReal(angleGrid, 1, m->angle);
-  addReal(angleGrid, 2, m->angleVar);
-
+  addRow(angleGrid, 1, m->angle);
+  addRow(angleGrid, 2, m->angleVar);
   AlignFirstColumns(this);
 
   // Every slider's action is one horizontal scroll of the panel.
   for (QSlider* slider : findChildren<QSlider*>())
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });
-
-  auto onEdit = [this](Impl::RealRow& row) {
-    connect(row.widgets.edit, &QLineEdit::textChanged, this, [this, &row] { OnRealEdit(row.key); });
-    ForwardCopyPaste(row.widgets.edit);
-  };
-  for (Impl::RealRow* row : {&m->size, &m->sizeVar, &m->angle, &m->angleVar, &m->area}) onEdit(*row);
-  connect(m->numberWidgets.edit, &QLineEdit::textChanged, this, [this] { OnNumberEdit(); });
-  ForwardCopyPaste(m->numberWidgets.edit);
+  for (RealRow* row : m->RealRows()) {
+    connect(row->widgets.edit, &QLineEdit::textChanged, this, [this, row] { OnRealEdit(*row); });
+    ForwardCopyPaste(row->widgets.edit);
+  }
+  connect(m->number.widgets.edit, &QLineEdit::textChanged, this, [this] { OnNumberEdit(); });
+  ForwardCopyPaste(m->number.widgets.edit);
 
   connect(m->sizeReaction, &QComboBox::activated, this, [this] { OnReaction(m->sizeReaction, "size-reaction"); });
   connect(m->angleReaction, &QComboBox::activated, this,
@@ -153,32 +131,19 @@ void CParamDlg::LoadFromEffect() {
 
   // Each edit whose text changes reads its value back into the effect; a
   // message box shown meanwhile may even see the panel unbound.
-  for (Impl::RealRow* row : {&m->size, &m->sizeVar, &m->angle, &m->angleVar, &m->area}) {
+  for (RealRow* row : m->RealRows()) {
     if (m->effect == nullptr) return;
-    m->InitReal(*row, this);
+    row->Load(*m->effect, this);
   }
   if (m->effect == nullptr) return;
-  const EffectParam& objects = Param("objects");
-  m->number.Init(static_cast<int>(objects.get(*m->effect)), static_cast<int>(objects.panelMin),
-                 static_cast<int>(objects.panelMax), &m->numberBuddy, m->numberWidgets.edit,
-                 m->numberWidgets.slider, this, objects.format);
+  m->number.Load(*m->effect, this);
   ApplyEnabling();
   if (m->doc != nullptr) m->doc->UpdateImage(false);
 }
 
 void CParamDlg::ApplyEnabling() {
   if (m->effect == nullptr) return;
-  auto apply = [this](const char* key, std::initializer_list<QWidget*> controls) {
-    const char* reason = Param(key).inactiveBecause(*m->effect);
-    const QString tip = reason != nullptr ? QStringLiteral("Not used: %1").arg(QString::fromLatin1(reason)) : QString();
-    for (QWidget* control : controls) {
-      control->setEnabled(reason == nullptr);
-      control->setToolTip(tip);
-    }
-  };
-  apply("area", {m->area.widgets.slider, m->area.widgets.edit});
-  apply("angle", {m->angle.widgets.slider, m->angle.widgets.edit});
-  apply("angle-var", {m->angleVar.widgets.slider, m->angleVar.widgets.edit});
+  for (const RealRow* row : {&m->area, &m->angle, &m->angleVar}) row->Enable(*m->effect);
 }
 
 void CParamDlg::OnHScroll() {
@@ -186,35 +151,31 @@ void CParamDlg::OnHScroll() {
     TheLogger().Log(kLogInfo, "OnHScroll with NULL members");
     return;
   }
-  for (Impl::RealRow* row : {&m->size, &m->sizeVar, &m->angle, &m->angleVar}) {
+  for (RealRow* row : {&m->size, &m->sizeVar, &m->angle, &m->angleVar}) {
     row->pair.OnScroll();
     if (m->effect == nullptr) return;
-    Param(row->key).set(*m->effect, row->pair.GetVal());
+    row->Store(*m->effect);
   }
-  m->number.OnScroll();
+  m->number.pair.OnScroll();
   if (m->effect == nullptr) return;
-  Param("objects").set(*m->effect, m->number.GetIntVal());
+  m->number.Store(*m->effect);
   m->area.pair.OnScroll();
-  if (m->effect == nullptr) return;
-  Param("area").set(*m->effect, m->area.pair.GetVal());
+  if (m->effect == nullptr || m->doc == nullptr) return;
+  m->area.Store(*m->effect);
   m->doc->UpdateImage(false);
 }
 
-void CParamDlg::OnRealEdit(const char* key) {
-  if (m->effect == nullptr) return;
-  Impl::RealRow* row = nullptr;
-  for (Impl::RealRow* r : {&m->size, &m->sizeVar, &m->angle, &m->angleVar, &m->area})
-    if (std::string_view(r->key) == key) row = r;
-  if (row == nullptr || !row->pair.OnEditChange()) return;
-  const double value = row->pair.GetVal();
-  Param(key).set(*m->effect, value);
-  const bool quiet = row == &m->sizeVar && !(value >= kSizeVarRedrawMin && value <= kSizeVarRedrawMax);
+void CParamDlg::OnRealEdit(RealRow& row) {
+  if (m->effect == nullptr || !row.pair.OnEditChange()) return;
+  row.Store(*m->effect);
+  const double value = row.pair.GetVal();
+  const bool quiet = &row == &m->sizeVar && !(value >= kSizeVarRedrawMin && value <= kSizeVarRedrawMax);
   if (!quiet && m->doc != nullptr) m->doc->UpdateImage(false);
 }
 
 void CParamDlg::OnNumberEdit() {
-  if (m->effect == nullptr || !m->number.OnEditChange()) return;
-  Param("objects").set(*m->effect, m->number.GetIntVal());
+  if (m->effect == nullptr || !m->number.pair.OnEditChange()) return;
+  m->number.Store(*m->effect);
   if (m->doc != nullptr) m->doc->UpdateImage(false);
 }
 
@@ -226,7 +187,7 @@ void CParamDlg::OnReaction(QComboBox* combo, const char* key) {
   } else {
     reaction = GetReactionFromDesc(SelectedText(combo).toLatin1().constData());
   }
-  Param(key).set(*m->effect, reaction);
+  PanelParam(key).set(*m->effect, reaction);
   if (m->doc != nullptr) m->doc->UpdateImage(false);
   ApplyEnabling();
 }

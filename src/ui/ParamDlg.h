@@ -12,6 +12,10 @@ class QComboBox;
 
 namespace brisol {
 
+template <typename Pair>
+struct ParamRow;
+class CDblSldrPair;
+
 class CEffect;
 class EffectDocument;
 
@@ -29,7 +33,7 @@ class CParamDlg : public CPanelDlg {
   void LoadFromEffect();
   void ApplyEnabling();
   void OnHScroll();
-  void OnRealEdit(const char* key);
+  void OnRealEdit(ParamRow<CDblSldrPair>& row);
   void OnNumberEdit();
   void OnReaction(QComboBox* combo, const char* key);
 

@@ -61,6 +61,13 @@ inline QStringList TakeAlerts() {
   return texts;
 }
 
+// A list of expected alert texts.
+inline QStringList Texts(std::initializer_list<std::string> texts) {
+  QStringList list;
+  for (const std::string& t : texts) list << QString::fromStdString(t);
+  return list;
+}
+
 // A document that only counts the pictures asked of it.
 class CountingDocument : public EffectDocument {
  public:
@@ -99,14 +106,12 @@ inline void Choose(QComboBox* combo, const QString& text) {
 }
 
 // Runs action on the next modal window once it is up (polling the event
-// loop); the caller then starts the modal loop. A window the action leaves
-// open (a failed check returns early) is closed, so no test hangs.
+// loop); the caller then starts the modal loop. The action closes the
+// window (a check that fails leaves it to the test's time limit).
 inline void WhenModal(std::function<void(QWidget*)> action, int attempts = 500) {
   QTimer::singleShot(10, [action = std::move(action), attempts]() mutable {
     if (QWidget* modal = QApplication::activeModalWidget()) {
       action(modal);
-      if (auto* dialog = qobject_cast<QDialog*>(modal); dialog != nullptr && dialog->isVisible())
-        QTimer::singleShot(0, dialog, &QDialog::reject);
       return;
     }
     if (attempts > 0) WhenModal(std::move(action), attempts - 1);
