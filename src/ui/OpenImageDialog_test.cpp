@@ -210,9 +210,9 @@ class OpenImageDialogTest : public QObject {
       auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
       QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 2);
       listed = view->model()->rowCount(view->rootIndex());
-      dialog->selectFile(QStringLiteral("B.PNG"));
+      // Selected again until the dialog's model has settled and kept it.
       auto* pane = dialog->findChild<COpenImagePreview*>();
-      QTRY_VERIFY(pane->Frame()->HasPicture());
+      QTRY_VERIFY((dialog->selectFile(QStringLiteral("B.PNG")), pane->Frame()->HasPicture()));
       previewed = true;
       static_cast<QDialog*>(dialog)->accept();
     });

@@ -18,6 +18,7 @@
 #include "ui/Icons.h"
 #include "ui/MessageBoxAlertSink.h"
 #include "ui/OpenImageDialog.h"
+#include "ui/OpenImagePreview.h"
 #include "ui/OrigDlg.h"
 #include "ui/ParamDlg.h"
 #include "ui/QualityDlg.h"
@@ -189,8 +190,8 @@ class ScreensTest : public QObject {
     test::WhenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<QFileDialog*>(modal);
       dialog->resize(900, 480);
-      dialog->selectFile(QStringLiteral("garden.bmp"));
-      QTest::qWait(200);
+      auto* pane = dialog->findChild<COpenImagePreview*>();
+      QTRY_VERIFY((dialog->selectFile(QStringLiteral("garden.bmp")), pane->Frame()->HasPicture()));
       shot = dialog->grab().toImage();
       CheckLayout(dialog);
       static_cast<QDialog*>(dialog)->reject();
