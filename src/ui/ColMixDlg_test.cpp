@@ -320,6 +320,35 @@ class ColMixDlgTest : public QObject {
     QCOMPARE(Slider(1059)->value(), 10);
   }
 
+  // A combo box without a selection falls back to the first enumerator.
+  void unreadableCombosAreReported_data() {
+    QTest::addColumn<int>("combo");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("solid") << 1040 << QStringLiteral("Could not get SolSrc string from CB");
+    QTest::newRow("outline") << 1043 << QStringLiteral("Could not get SolSrc string from CB");
+    QTest::newRow("background") << 1050 << QStringLiteral("Could not get BkgType string from CB");
+    QTest::newRow("geometry") << 1058 << QStringLiteral("GetImageMixGeomFromCb: Could not get string selection");
+  }
+  void unreadableCombosAreReported() {
+    QFETCH(int, combo);
+    QFETCH(QString, message);
+    effect->SetSolidColSrc(eColSrcRandom);
+    effect->SetLineColSrc(eColSrcRandom);
+    effect->SetBkg(eBkgOriginal);
+    effect->SetMixGeom(eMixRectFrame);
+    dlg->SetEffect(&doc, effect.get());
+    Combo(combo)->setCurrentIndex(-1);
+    emit Combo(combo)->activated(-1);
+    QCOMPARE(test::TakeAlerts().value(0), message);
+    test::Alerts().Clear();
+    switch (combo) {
+      case 1040: QCOMPARE(effect->GetSolidColSrc(), 0); break;
+      case 1043: QCOMPARE(effect->GetLineColSrc(), 0); break;
+      case 1050: QCOMPARE(effect->GetBkgType(), 0); break;
+      default: QCOMPARE(effect->GetMix().m_eGeom, 0); break;
+    }
+  }
+
   void initWithoutBindingIsReported() {
     dlg->InitFromCurrentEffect();
     QCOMPARE(test::Alerts().Texts(), std::vector<std::string>{"InitFromCurrentEffect NULL m_pEffect or m_pBrisolDoc"});

@@ -154,6 +154,16 @@ class ParamDlgTest : public QObject {
     }
   }
 
+  void unreadableReactionIsReported() {
+    effect->SetAngleReaction(eReactRandom);
+    dlg->SetEffect(&doc, effect.get());
+    Combo(1038)->setCurrentIndex(-1);
+    emit Combo(1038)->activated(-1);
+    QCOMPARE(test::TakeAlerts(), QStringList{QStringLiteral("Could not get reaction selection")});
+    QCOMPARE(effect->GetAngleReaction(), 0);
+    QVERIFY(Slider(1023)->isEnabled());
+  }
+
   void typedSizeIsClamped() {
     dlg->SetEffect(&doc, effect.get());
     doc.calls = 0;
