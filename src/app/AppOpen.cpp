@@ -1,6 +1,7 @@
 // The application's commands that open pictures: the open dialog, the
 // recent files, paste, and the making of a document from a picture.
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -45,8 +46,10 @@ CBrisolDoc* CBrisolApp::OpenImage(const QString& given) {
   std::string path = given.toStdString();
   if (path.empty()) {
     int filter = m_settings.m_iImageReadType;
-    const QString chosen = GetOpenImageName(m_pMainFrame.get(), tr("Select image to open"),
-                                            QString::fromStdString(m_settings.m_szImageReadDir), filter);
+    // A folder that is gone (moved, or on a removed disk) starts at home.
+    QString folder = QString::fromStdString(m_settings.m_szImageReadDir);
+    if (!QDir(folder).exists()) folder = QDir::homePath();
+    const QString chosen = GetOpenImageName(m_pMainFrame.get(), tr("Select image to open"), folder, filter);
     if (chosen.isEmpty()) return nullptr;
     path = chosen.toStdString();
   }

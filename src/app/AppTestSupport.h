@@ -3,10 +3,14 @@
 // code, and what a user does to the program's windows.
 #pragma once
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <clocale>
 #include <filesystem>
@@ -22,6 +26,7 @@
 #include "effect/Runner.h"
 #include "imageio/ImageSave.h"
 #include "raster/Dadc.h"
+#include "ui/EffectDlg.h"
 #include "ui/UiTestSupport.h"
 
 namespace brisol::test {
@@ -62,6 +67,10 @@ inline void WriteSettings(const QString& text) {
   QFile file(SettingsFile());
   file.open(QIODevice::WriteOnly | QIODevice::Truncate);
   file.write(text.toUtf8());
+  // QSettings keeps what it read while the file's time and size stay the
+  // same: every hand-written file gets a time of its own.
+  static int written = 0;
+  file.setFileTime(QDateTime::currentDateTime().addSecs(++written), QFileDevice::FileModificationTime);
 }
 
 // The program, started as from the desktop (without the splash unless
@@ -81,6 +90,8 @@ struct StartedApp {
     if (CMainFrame* frame = app->MainFrame()) frame->close();
     app->ExitInstance();
     app.reset();
+    // The program made its main directory the current one.
+    QDir::setCurrent(UiTestEnvironment::Get().Folder());
     QDir(QString::fromStdString(MainDir())).removeRecursively();
     QFile::remove(SettingsFile());
   }
@@ -90,21 +101,58 @@ struct StartedApp {
   int Documents() const { return static_cast<int>(app->MainFrame()->MdiArea()->subWindowList().size()); }
 };
 
-// Answers the objects wizard with a collection (OK), or cancels it when
-// the name is empty.
-inline void AnswerWizard(const QString& collection) {
-  WhenModal([collection](QWidget* modal) {
-    auto* combo = modal->findChild<QComboBox*>(QStringLiteral("cmb1034"));
-    if (collection.isEmpty() || combo == nullptr) {
-      QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+// Polls for a modal window of type T (for up to a minute) and hands it to
+// act, again at each poll until act says it is done with it.
+template <typename T>
+void DriveModal(std::function<bool(T*)> act, int attempts = 6000) {
+  QTimer::singleShot(10, [act = std::move(act), attempts]() mutable {
+    if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      if (act(modal)) return;
+    }
+    if (attempts > 0) DriveModal<T>(std::move(act), attempts - 1);
+  });
+}
+
+// Answers the next `count` objects wizards with a collection (OK), or
+// cancels them when the name is empty.
+inline void AnswerWizard(const QString& collection, int count = 1, QPointer<QWidget> previous = nullptr,
+                         int attempts = 6000) {
+  QTimer::singleShot(10, [=] {
+    QWidget* modal = QApplication::activeModalWidget();
+    auto* wizard = qobject_cast<CEffectDlg*>(modal);
+    if (wizard == nullptr || modal == previous) {
+      if (attempts > 0) AnswerWizard(collection, count, previous, attempts - 1);
       return;
     }
-    const int index = combo->findText(collection);
-    if (index >= 0) {
-      combo->setCurrentIndex(index);
-      emit combo->activated(index);
+    auto* combo = wizard->findChild<QComboBox*>(QStringLiteral("cmb1034"));
+    if (collection.isEmpty() || combo == nullptr) {
+      QMetaObject::invokeMethod(wizard, "reject", Qt::QueuedConnection);
+    } else {
+      const int index = combo->findText(collection);
+      if (index >= 0) {
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+      }
+      QMetaObject::invokeMethod(wizard, "OnOK", Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(modal, "OnOK", Qt::QueuedConnection);
+    if (count > 1) AnswerWizard(collection, count - 1, QPointer<QWidget>(wizard));
+  });
+}
+
+// Answers the next file dialog with a path (empty: cancels it), once the
+// dialog shows that path as its choice.
+inline void AnswerFileDialog(const QString& path) {
+  DriveModal<QFileDialog>([path](QFileDialog* dialog) {
+    if (path.isEmpty()) {
+      dialog->reject();
+      return true;
+    }
+    // Typed into the name field, as a person does.
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
+    else dialog->selectFile(path);
+    if (!dialog->selectedFiles().value(0).startsWith(path)) return false;
+    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    return !dialog->isVisible();
   });
 }
 
@@ -133,6 +181,18 @@ inline QByteArray Pixels(const CDADC& surface) {
 
 // A test program's main: private folders first, then the application, with
 // numbers read and written the C way as in the program.
+namespace brisol::test {
+// Drops the offscreen platform's notes about window features it lacks (call
+// from initTestCase, once the test library has its own handler).
+inline void QuietOffscreenNotes() {
+  static const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("This plugin does not support"))) return;
+    if (previous) previous(type, context, text);
+  });
+}
+}  // namespace brisol::test
+
 #define BRISOL_APP_TEST_MAIN(TestClass)                   \
   int main(int argc, char** argv) {                       \
     brisol::test::UiTestEnvironment environment;          \

@@ -5,9 +5,14 @@
 
 #include "ui/Icons.h"
 
+// The manual is built into the program's library; its resources are
+// registered on first use.
+static void RegisterManual() { Q_INIT_RESOURCE(manual); }
+
 namespace brisol {
 
 CHelpWindow::CHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), m_pBrowser(new QTextBrowser(this)) {
+  RegisterManual();
   setObjectName(QStringLiteral("helpWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("Brisol Help"));

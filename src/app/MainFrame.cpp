@@ -62,7 +62,16 @@ CMainFrame::CMainFrame(CBrisolApp& app, bool showSplash) : m_app(app) {
   createStatusBar();
   createPanels();
   updateMenus();
-  if (showSplash) m_pSplash = new CSplashWindow(SplashPicture(), this);
+  m_bSplashPending = showSplash;
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // Once, centred over the window as it first appears.
+  if (m_bSplashPending) {
+    m_bSplashPending = false;
+    m_pSplash = new CSplashWindow(SplashPicture(), this);
+  }
 }
 
 CMainFrame::~CMainFrame() = default;

@@ -88,6 +88,7 @@ class CMainFrame : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -108,6 +109,7 @@ class CMainFrame : public QMainWindow {
   CParamDlg* m_pParamDlg = nullptr;
   CColMixDlg* m_pColMixDlg = nullptr;
   CDebugDlg* m_pDebugDlg = nullptr;
+  bool m_bSplashPending = false;
   QPointer<CSplashWindow> m_pSplash;
   QPointer<QWidget> m_pHelp;
   QLabel* m_pDrawingLabel = nullptr;

@@ -108,8 +108,8 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
   CCollectingAlertSink sink;
   {
     const ScopedThreadAlertSink collect(sink);
-    if (m_beforeDrawing) m_beforeDrawing(stop);
     ++m_started;
+    if (m_beforeDrawing) m_beforeDrawing(stop);
     QMetaObject::invokeMethod(this, [this] { emit DrawingStarted(); }, Qt::QueuedConnection);
     if (job.effect && job.original) {
       const SIZE size = job.original->GetSize();

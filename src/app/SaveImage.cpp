@@ -1,5 +1,6 @@
 #include "app/SaveImage.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -28,7 +29,8 @@ QStringList SaveFilters() {
 QString GetSaveImageName(QWidget* parent, const QString& directory, int& typeIndex) {
   const QStringList filters = SaveFilters();
   const auto formats = PictureFormats();
-  QFileDialog dialog(parent, QObject::tr("Save as Image"), directory);
+  // A folder that is gone (moved, or on a removed disk) starts at home.
+  QFileDialog dialog(parent, QObject::tr("Save as Image"), QDir(directory).exists() ? directory : QDir::homePath());
   dialog.setObjectName(QStringLiteral("saveImageDialog"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -131,7 +131,10 @@ void CBrisolScrollView::OnZoomNormal() {
 }
 
 void CBrisolScrollView::UpdateScrollBars() {
-  const QSize room = viewport()->size();
+  // A picture that fits once the scroll bars are gone needs none.
+  QSize room = viewport()->size();
+  const QSize most = maximumViewportSize();
+  if (m_scrollArea.width() <= most.width() && m_scrollArea.height() <= most.height()) room = most;
   const ScrollSteps h = ScrollStepsFor(m_scrollArea.width()), v = ScrollStepsFor(m_scrollArea.height());
   QScrollBar* hbar = horizontalScrollBar();
   hbar->setRange(0, std::max(0, m_scrollArea.width() - room.width()));

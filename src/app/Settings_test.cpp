@@ -28,6 +28,7 @@ class SettingsTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { test::QuietOffscreenNotes(); }
   void cleanup() {
     QFile::remove(Ini());
     test::TakeAlerts();

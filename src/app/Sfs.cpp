@@ -1,8 +1,10 @@
 #include "app/Sfs.h"
 
-#include <QAbstractScrollArea>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <algorithm>
+#include <limits>
 
 #include "logger/Alerts.h"
 
@@ -20,22 +22,31 @@ void SFS(QMdiSubWindow* frame, int cx, int cy) {
     AlertBox("SFS: Not a window");
     return;
   }
-  // What the window adds around its content: frame and title bar, and the
-  // view's own frame around its visible area.
-  QSize extra = frame->size() - frame->contentsRect().size();
-  if (auto* view = qobject_cast<QAbstractScrollArea*>(content)) {
-    extra += QSize(2 * view->frameWidth(), 2 * view->frameWidth());
-  }
-  QSize wanted(cx + extra.width(), cy + extra.height());
+  // The window's frame and title bar, and the view's frame and scroll
+  // bars, are what they are: size once, measure what the content got, and
+  // correct by the difference.
+  // (A view's visible area without its scroll bars, which come and go
+  // with the size.)
+  auto visible = [content] { return content->contentsRect().size(); };
+  auto settle = [frame] {
+    if (QLayout* layout = frame->layout()) layout->activate();
+  };
+  QSize room(std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
   if (QMdiArea* area = frame->mdiArea()) {
     // Larger than the document area, the window would hang over its edges;
     // the view scrolls instead.
-    const QSize room = area->viewport()->size();
     const QPoint at = frame->pos();
-    wanted = wanted.boundedTo(QSize(std::max(room.width() - std::max(at.x(), 0), 120),
-                                    std::max(room.height() - std::max(at.y(), 0), 90)));
+    room = QSize(std::max(area->viewport()->width() - std::max(at.x(), 0), 120),
+                 std::max(area->viewport()->height() - std::max(at.y(), 0), 90));
   }
-  frame->resize(wanted);
+  settle();
+  for (int pass = 0; pass < 2; ++pass) {
+    const QSize have = visible();
+    const QSize wanted = (frame->size() + QSize(cx, cy) - have).boundedTo(room);
+    if (wanted == frame->size()) break;
+    frame->resize(wanted);
+    settle();
+  }
 }
 
 }  // namespace brisol
