@@ -65,6 +65,7 @@ void CAppSettings::Read() {
   m_szImageReadDir = ReadString(ini, "FILES", "IMAGEREAD", m_startDirectory);
   m_iImageReadType = ReadInt(ini, "FILES", "IMAGEREADEXT", 2);
 
+  m_bFrameStored = ini.contains(Key("MAINFRAME", "LEFT"));
   m_iLeft = ReadInt(ini, "MAINFRAME", "LEFT", 20);
   m_iRight = ReadInt(ini, "MAINFRAME", "RIGHT", 600);
   m_iTop = ReadInt(ini, "MAINFRAME", "TOP", 30);
@@ -125,6 +126,7 @@ PanelPlacement CAppSettings::ReadPanel(const char* section) const {
   p.left = ReadInt(ini, section, "LEFT", 20);
   p.top = ReadInt(ini, section, "TOP", 20);
   p.visible = ReadInt(ini, section, "VISIBLE", 1) != 0;
+  p.stored = ini.contains(Key(section, "LEFT"));
   if (p.left < 0 || p.left > kMaxPanelCoordinate) p.left = kBadPanelCoordinate;
   if (p.top < 0 || p.top > kMaxPanelCoordinate) p.top = kBadPanelCoordinate;
   return p;

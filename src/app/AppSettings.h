@@ -19,6 +19,8 @@ struct PanelPlacement {
   int left = 20;
   int top = 20;
   bool visible = true;
+  // Whether the settings held a place for it (not so on a first start).
+  bool stored = false;
 };
 
 // The show states the settings keep for the main window.
@@ -61,6 +63,9 @@ class CAppSettings {
   // MAINFRAME
   int m_iLeft = 20, m_iTop = 30, m_iRight = 600, m_iBottom = 400;
   int m_iState = kFrameNormal;
+  // Whether the settings held the window's rectangle (not so on a first
+  // start, when the program chooses one for the screen).
+  bool m_bFrameStored = false;
   // VARS
   int m_iTipCount = 0;
   std::string m_szDefaultEffect;

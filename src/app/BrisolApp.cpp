@@ -7,6 +7,9 @@
 #include "app/AboutDlg.h"
 #include "app/AppStartup.h"
 #include "app/MainFrame.h"
+#include "ui/ColMixDlg.h"
+#include "ui/OrigDlg.h"
+#include "ui/ParamDlg.h"
 #include "logger/Format.h"
 #include "logger/Logger.h"
 
@@ -28,8 +31,15 @@ bool CBrisolApp::InitInstance(bool showSplash) {
   if (m_settings.m_bLogging) StartLogger(m_settings.m_szMainDir, VersionString());
   m_szEffectsDir = CheckMainDirectory(m_settings.m_szMainDir);
 
-  // The window's saved placement.
-  m_pMainFrame->setGeometry(m_settings.FrameRect());
+  // The window's saved placement; on a first start, one that suits the
+  // screen, with the panels beside the window.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const FirstPlacement first =
+      PlaceFirstStart(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024),
+                      m_pMainFrame->ParamDlg()->sizeHint(), m_pMainFrame->ColMixDlg()->sizeHint(),
+                      m_pMainFrame->OrigDlg()->sizeHint());
+  m_pMainFrame->setGeometry(m_settings.m_bFrameStored ? m_settings.FrameRect() : first.frame);
+  m_pMainFrame->PlaceNewPanels(first);
   if (m_settings.m_iState == kFrameMaximized) m_pMainFrame->showMaximized();
   else m_pMainFrame->show();
   m_pMainFrame->updateMenus();

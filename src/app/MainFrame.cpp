@@ -163,7 +163,18 @@ void CMainFrame::createPanels() {
     panel->move(placement.left, placement.top);
     panel->raise();
     panel->hide();
+    if (!placement.stored) m_newPanels << panel;
   }
+}
+
+void CMainFrame::PlaceNewPanels(const FirstPlacement& places) {
+  for (QWidget* panel : m_newPanels) {
+    if (panel == m_pParamDlg) panel->move(places.param);
+    else if (panel == m_pColMixDlg) panel->move(places.colMix);
+    else if (panel == m_pOrigDlg) panel->move(places.orig);
+    else panel->move(places.debug);
+  }
+  m_newPanels.clear();
 }
 
 void CMainFrame::ShowPropertiesWindow(QWidget* panel) {

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <memory>
 
+#include "app/FirstPlacement.h"
 #include "app/MainActions.h"
 
 class QLabel;
@@ -59,6 +60,9 @@ class CMainFrame : public QMainWindow {
   // Lets go of a document whose effect is about to go (the panels bound to
   // it forget it).
   void UnbindPanels(CBrisolDoc* doc);
+  // Puts the panels the settings held no place for where a first start
+  // puts them.
+  void PlaceNewPanels(const FirstPlacement& places);
   void ShowPropertiesWindow(QWidget* panel);
   void HidePropertiesWindow(QWidget* panel);
   bool TogglePropertiesWindow(QWidget* panel);
@@ -110,6 +114,7 @@ class CMainFrame : public QMainWindow {
   CColMixDlg* m_pColMixDlg = nullptr;
   CDebugDlg* m_pDebugDlg = nullptr;
   bool m_bSplashPending = false;
+  QList<QWidget*> m_newPanels;
   QPointer<CSplashWindow> m_pSplash;
   QPointer<QWidget> m_pHelp;
   QLabel* m_pDrawingLabel = nullptr;

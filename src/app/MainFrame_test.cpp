@@ -130,7 +130,7 @@ class MainFrameTest : public QObject {
   void panelsStartHiddenAtTheirSavedPlaces() {
     test::WriteSettings(
         "[VARS]\nLOGGING=0\n[ORIGDLG]\nLEFT=111\nTOP=222\nVISIBLE=1\n[PARAMDLG]\nLEFT=333\nTOP=44\nVISIBLE=1\n"
-        "[COLMIXDLG]\nLEFT=2500\nTOP=-3\nVISIBLE=1\n");
+        "[COLMIXDLG]\nLEFT=2500\nTOP=-3\nVISIBLE=1\n[DBGDLG]\nLEFT=20\nTOP=20\n");
     Start();
     CMainFrame& f = m->Frame();
     const struct {
@@ -148,6 +148,36 @@ class MainFrameTest : public QObject {
       QVERIFY2(!p.panel->isVisible(), p.name);
       QCOMPARE(p.panel->pos(), p.place);
     }
+  }
+
+  // Nothing saved yet: the window fills the screen's left part and the
+  // settings panels stand beside it, none over another.
+  void aFirstStartPutsThePanelsBesideTheWindow() {
+    QFile::remove(test::SettingsFile());
+    test::WriteSettings("[VARS]\nLOGGING=0\n");
+    Start();
+    CMainFrame& f = m->Frame();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const FirstPlacement first = PlaceFirstStart(screen, f.ParamDlg()->sizeHint(), f.ColMixDlg()->sizeHint(),
+                                                 f.OrigDlg()->sizeHint());
+    QCOMPARE(f.geometry(), first.frame);
+    QCOMPARE(f.ParamDlg()->pos(), first.param);
+    QCOMPARE(f.ColMixDlg()->pos(), first.colMix);
+    QCOMPARE(f.OrigDlg()->pos(), first.orig);
+    QCOMPARE(f.DebugDlg()->pos(), first.debug);
+  }
+
+  void firstPlacementOnAWideScreen() {
+    const FirstPlacement p = PlaceFirstStart(QRect(0, 0, 1920, 1050), QSize(360, 330), QSize(380, 480), QSize(230, 210));
+    QCOMPARE(p.frame, QRect(10, 30, 1400, 990));
+    QCOMPARE(p.param, QPoint(1420, 10));
+    QCOMPARE(p.colMix, QPoint(1420, 380));
+    QVERIFY(!p.frame.contains(p.param) && !p.frame.contains(p.colMix));
+    QVERIFY(p.frame.contains(QRect(p.orig, QSize(230, 210))));
+    // A small screen: the column keeps to the screen's right edge.
+    const FirstPlacement small = PlaceFirstStart(QRect(0, 0, 800, 600), QSize(360, 330), QSize(380, 480), QSize(230, 210));
+    QCOMPARE(small.param.x(), 800 - 1 - 380);
+    QVERIFY(small.colMix.y() + 480 <= 600);
   }
 
   void closingKeepsThePlacements() {
