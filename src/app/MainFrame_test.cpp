@@ -170,8 +170,8 @@ class MainFrameTest : public QObject {
   void firstPlacementOnAWideScreen() {
     const FirstPlacement p = PlaceFirstStart(QRect(0, 0, 1920, 1050), QSize(360, 330), QSize(380, 480), QSize(230, 210));
     QCOMPARE(p.frame, QRect(10, 30, 1400, 990));
-    QCOMPARE(p.param, QPoint(1420, 10));
-    QCOMPARE(p.colMix, QPoint(1420, 380));
+    QCOMPARE(p.param, QPoint(1419, 10));
+    QCOMPARE(p.colMix, QPoint(1419, 380));
     QVERIFY(!p.frame.contains(p.param) && !p.frame.contains(p.colMix));
     QVERIFY(p.frame.contains(QRect(p.orig, QSize(230, 210))));
     // A small screen: the column keeps to the screen's right edge.
