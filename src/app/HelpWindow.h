@@ -2,11 +2,19 @@
 // program) with its pictures, in a browser window beside the main window.
 #pragma once
 
+#include <QTextBrowser>
 #include <QWidget>
 
-class QTextBrowser;
-
 namespace brisol {
+
+// The browser of the help window: pictures wider than the page are shown
+// scaled to its width.
+class CHelpBrowser : public QTextBrowser {
+  Q_OBJECT
+ public:
+  using QTextBrowser::QTextBrowser;
+  QVariant loadResource(int type, const QUrl& name) override;
+};
 
 class CHelpWindow : public QWidget {
   Q_OBJECT
@@ -15,10 +23,10 @@ class CHelpWindow : public QWidget {
   static constexpr const char* kManualUrl = "qrc:/docs/manual.md";
 
   explicit CHelpWindow(QWidget* owner);
-  QTextBrowser* Browser() const { return m_pBrowser; }
+  CHelpBrowser* Browser() const { return m_pBrowser; }
 
  private:
-  QTextBrowser* m_pBrowser;
+  CHelpBrowser* m_pBrowser;
 };
 
 }  // namespace brisol

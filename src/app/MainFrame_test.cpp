@@ -361,14 +361,18 @@ class MainFrameTest : public QObject {
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Brisol")));
     QCOMPARE(browser->source(), QUrl(QString::fromLatin1(CHelpWindow::kManualUrl)));
     QTextDocument* doc = browser->document();
+    int pictures = 0;
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
       for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
         if (!image.isValid()) continue;
         const QVariant picture = doc->resource(QTextDocument::ImageResource, QUrl(image.name()));
         QVERIFY2(picture.isValid() && !picture.value<QImage>().isNull(), qPrintable(image.name()));
+        QVERIFY(picture.value<QImage>().width() <= browser->viewport()->width());
+        ++pictures;
       }
     }
+    QVERIFY(pictures >= 3);
   }
 
   void aboutShowsTheVersion() {
