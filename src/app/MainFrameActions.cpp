@@ -255,6 +255,7 @@ void CMainFrame::updateMenus() {
   CBrisolDoc* doc = view ? view->GetDocument() : nullptr;
   const bool hasView = view != nullptr;
   const bool hasShapes = doc && doc->CanSetQuality();
+  setWindowTitle(doc ? QStringLiteral("Brisol - %1").arg(doc->Title()) : QStringLiteral("Brisol"));
 
   for (QAction* action : {a.saveImage, a.print, a.printPreview, a.viewOriginal, a.showCreated, a.zoomIn, a.zoomOut,
                           a.zoomNormal, a.cascade, a.tile, a.nextWindow, a.previousWindow, a.closeWindow, a.closeAll}) {

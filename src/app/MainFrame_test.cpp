@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -261,6 +262,7 @@ class MainFrameTest : public QObject {
     for (QAction* action : DocumentActions(f.Actions())) QVERIFY2(action->isEnabled(), qPrintable(action->text()));
     QVERIFY(test::WaitForPicture(doc));
     QCOMPARE(m->View()->GetShow(), 1);
+    QCOMPARE(f.windowTitle(), QStringLiteral("Brisol - doc.png"));
 
     // Settings twice: hidden, then shown again and bound to the effect.
     f.Actions().settingsOnOff->trigger();
@@ -285,6 +287,27 @@ class MainFrameTest : public QObject {
     QVERIFY(test::WaitForPicture(doc));
   }
 
+  void theStatusBarShowsTheDrawingsProgress() {
+    Start();
+    CBrisolDoc* doc = OpenDocument("Tests");
+    QVERIFY(doc && test::WaitForPicture(doc));
+    auto* bar = m->Frame().findChild<QProgressBar*>(QStringLiteral("drawingProgress"));
+    QVERIFY(bar && !bar->isVisible());
+    QSignalSpy progress(doc, &CBrisolDoc::DrawingProgress);
+    doc->GetRunner()->GetEffect().SetNumObjects(2000);
+    doc->UpdateImage(false);
+    QVERIFY(test::WaitForPicture(doc));
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last().at(0).toInt(), 2000);  // every object drawn
+    QVERIFY(!bar->isVisible());
+    emit doc->DrawingProgress(512, 2000);
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), 512);
+    QCOMPARE(bar->maximum(), 2000);
+    emit doc->DrawingIdle();
+    QVERIFY(!bar->isVisible());
+  }
+
   void closingTheDocumentHidesThePanels() {
     Start();
     CBrisolDoc* doc = OpenDocument("Tests");
@@ -299,6 +322,7 @@ class MainFrameTest : public QObject {
     QVERIFY(!f.ColMixDlg()->isVisible());
     QTRY_COMPARE(m->Documents(), 0);
     QTRY_VERIFY(!f.Actions().randomize->isEnabled());
+    QCOMPARE(f.windowTitle(), QStringLiteral("Brisol"));
   }
 
   void theSplashGoesOnAKeyThatDoesNothingElse() {

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <string>
 
 #include "app/BrisolApp.h"
 #include "logger/Alerts.h"
@@ -11,6 +12,19 @@
 #include "ui/MessageBoxAlertSink.h"
 
 int main(int argc, char** argv) {
+  // Answered without a display.
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::printf("Usage: brisol [FILE...]\n\nThe Brisol desktop program; opens each picture FILE (bmp, tga, jpg, "
+                  "jpeg, pcx, png).\nThe manual: Help > Help Topics (F1).\n");
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("%s\n", brisol::CBrisolApp::VersionString().c_str());
+      return 0;
+    }
+  }
   QApplication qapp(argc, argv);
   // Numbers in files and on the command line are read and written the C way.
   std::setlocale(LC_NUMERIC, "C");
@@ -24,17 +38,7 @@ int main(int argc, char** argv) {
   QStringList files;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
-    const QString& a = arguments[i];
-    if (a == "--help" || a == "-h") {
-      std::printf("Usage: brisol [FILE...]\n\nThe Brisol desktop program; opens each picture FILE (bmp, tga, jpg, "
-                  "jpeg, pcx, png).\n");
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("%s\n", brisol::CBrisolApp::VersionString().c_str());
-      return 0;
-    }
-    files << QDir::current().absoluteFilePath(a);
+    files << QDir::current().absoluteFilePath(arguments[i]);
   }
 
   brisol::SetAlertSink(std::make_shared<brisol::MessageBoxAlertSink>());
