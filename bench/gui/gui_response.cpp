@@ -74,6 +74,45 @@ class BlockProbe : public QObject {
   double m_worst = 0;
 };
 
+// Times every event the user-interface thread handles (outermost only): the
+// longest is the longest the program itself kept the thread busy, whatever
+// the machine's other work adds to the timer's lateness.
+class TimedApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    if (m_depth++ > 0) {
+      const bool handled = QApplication::notify(receiver, event);
+      --m_depth;
+      return handled;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const bool handled = QApplication::notify(receiver, event);
+    --m_depth;
+    if (m_measuring) {
+      const double ms = clock.nsecsElapsed() / 1e6;
+      if (ms > m_longest) {
+        m_longest = ms;
+        m_longestType = event->type();
+      }
+    }
+    return handled;
+  }
+  void Measure(bool on) {
+    m_measuring = on;
+    if (on) m_longest = 0;
+  }
+  double Longest() const { return m_longest; }
+  int LongestType() const { return m_longestType; }
+
+ private:
+  int m_depth = 0;
+  bool m_measuring = false;
+  double m_longest = 0;
+  int m_longestType = 0;
+};
+
 // Notes the first paint of the view after a picture arrived.
 class PaintWatch : public QObject {
  public:
@@ -122,7 +161,7 @@ int main(int argc, char** argv) {
   QTemporaryDir folders;
   qputenv("XDG_CONFIG_HOME", (folders.path() + "/config").toLocal8Bit());
   qputenv("XDG_DATA_HOME", (folders.path() + "/data").toLocal8Bit());
-  QApplication qapp(argc, argv);
+  TimedApplication qapp(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   QStringList args = QApplication::arguments();
   args.removeFirst();
@@ -179,6 +218,7 @@ int main(int argc, char** argv) {
   waitIdle();
 
   BlockProbe probe;
+  qapp.Measure(true);
   std::vector<double> latencies;
   double worstBlocked = 0;
   const QSize picture(doc->GetOriginal()->GetWidth(), doc->GetOriginal()->GetHeight());
@@ -217,6 +257,9 @@ int main(int argc, char** argv) {
   waitIdle();
   const double dragToPicture = dragClock.nsecsElapsed() / 1e6 - dragMs;
   const double dragBlocked = probe.Stop();
+  const double longestEvent = qapp.Longest();
+  const int longestType = qapp.LongestType();
+  qapp.Measure(false);
 
   std::printf("photo %dx%d, quality %d, %d objects, collection %s, %d runs, %s\n", picture.width(), picture.height(),
               quality, objects, qPrintable(collection), runs,
@@ -228,6 +271,8 @@ int main(int argc, char** argv) {
   std::printf("drag of 40 steps over %.0f ms: %d drawings started, last picture %.0f ms after the last step, "
               "longest block %.1f ms\n",
               dragMs, doc->Renderer().DrawingsStarted() - startedBefore, dragToPicture, dragBlocked);
+  std::printf("longest single event handled on the user-interface thread: %.1f ms (event type %d)\n", longestEvent,
+              longestType);
   app.MainFrame()->close();
   app.ExitInstance();
   return 0;
