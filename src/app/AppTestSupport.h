@@ -103,25 +103,35 @@ struct StartedApp {
 
 // Polls for a modal window of type T (for up to a minute) and hands it to
 // act, again at each poll until act says it is done with it.
+// The test function (and data row) running now: a watch for a window gives
+// up once its test has ended, since what it acts on belongs to that test.
+inline std::string CurrentTest() {
+  const char* function = QTest::currentTestFunction();
+  const char* row = QTest::currentDataTag();
+  return std::string(function ? function : "") + "/" + (row ? row : "");
+}
+
 template <typename T>
-void DriveModal(std::function<bool(T*)> act, int attempts = 6000) {
-  QTimer::singleShot(10, [act = std::move(act), attempts]() mutable {
+void DriveModal(std::function<bool(T*)> act, int attempts = 6000, std::string test = CurrentTest()) {
+  QTimer::singleShot(10, [act = std::move(act), attempts, test]() mutable {
+    if (CurrentTest() != test) return;
     if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
       if (act(modal)) return;
     }
-    if (attempts > 0) DriveModal<T>(std::move(act), attempts - 1);
+    if (attempts > 0) DriveModal<T>(std::move(act), attempts - 1, test);
   });
 }
 
 // Answers the next `count` objects wizards with a collection (OK), or
 // cancels them when the name is empty.
 inline void AnswerWizard(const QString& collection, int count = 1, QPointer<QWidget> previous = nullptr,
-                         int attempts = 6000) {
+                         int attempts = 6000, std::string test = CurrentTest()) {
   QTimer::singleShot(10, [=] {
+    if (CurrentTest() != test) return;
     QWidget* modal = QApplication::activeModalWidget();
     auto* wizard = qobject_cast<CEffectDlg*>(modal);
     if (wizard == nullptr || modal == previous) {
-      if (attempts > 0) AnswerWizard(collection, count, previous, attempts - 1);
+      if (attempts > 0) AnswerWizard(collection, count, previous, attempts - 1, test);
       return;
     }
     auto* combo = wizard->findChild<QComboBox*>(QStringLiteral("cmb1034"));
@@ -135,7 +145,7 @@ inline void AnswerWizard(const QString& collection, int count = 1, QPointer<QWid
       }
       QMetaObject::invokeMethod(wizard, "OnOK", Qt::QueuedConnection);
     }
-    if (count > 1) AnswerWizard(collection, count - 1, QPointer<QWidget>(wizard));
+    if (count > 1) AnswerWizard(collection, count - 1, QPointer<QWidget>(wizard), 6000, test);
   });
 }
 

@@ -335,15 +335,16 @@ class MainFrameTest : public QObject {
     QPointer<CSplashWindow> guard(splash);
     m->Frame().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&m->Frame()));
-    bool dialogCameUp = false;
-    test::WhenModal([&](QWidget* modal) {
-      dialogCameUp = true;
+    // (The watch outlives this test when no dialog comes: it keeps its own flag.)
+    auto dialogCameUp = std::make_shared<bool>(false);
+    test::WhenModal([dialogCameUp](QWidget* modal) {
+      *dialogCameUp = true;
       QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
     }, 20);
     // "Open Image" had the splash not been up: its dialog would have come
     // up, and been closed, before the key press returned.
     QTest::keyClick(&m->Frame(), Qt::Key_O, Qt::ControlModifier);
-    QVERIFY(!dialogCameUp);
+    QVERIFY(!*dialogCameUp);
     QTRY_VERIFY(guard.isNull());
     QVERIFY(m->Frame().Splash() == nullptr);
   }
