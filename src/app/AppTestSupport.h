@@ -67,8 +67,10 @@ inline void WriteSettings(const QString& text) {
   QFile file(SettingsFile());
   file.open(QIODevice::WriteOnly | QIODevice::Truncate);
   file.write(text.toUtf8());
+  file.flush();
   // QSettings keeps what it read while the file's time and size stay the
-  // same: every hand-written file gets a time of its own.
+  // same: every hand-written file gets a time of its own (set after the
+  // last write, which would set it again).
   static int written = 0;
   file.setFileTime(QDateTime::currentDateTime().addSecs(++written), QFileDevice::FileModificationTime);
 }
