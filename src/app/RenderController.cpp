@@ -14,16 +14,18 @@ namespace {
 // Passes the drawing's progress to the user-interface thread.
 class ProgressRelay : public DrawObserver {
  public:
-  explicit ProgressRelay(CRenderController* controller) : m_controller(controller) {}
+  ProgressRelay(CRenderController* controller, std::uint64_t id) : m_controller(controller), m_id(id) {}
   void Progress(std::size_t done, std::size_t total) override {
     const int d = static_cast<int>(done), t = static_cast<int>(total);
     CRenderController* controller = m_controller;
+    const std::uint64_t id = m_id;
     QMetaObject::invokeMethod(
-        controller, [controller, d, t] { emit controller->Progress(d, t); }, Qt::QueuedConnection);
+        controller, [controller, id, d, t] { controller->RelayProgress(id, d, t); }, Qt::QueuedConnection);
   }
 
  private:
   CRenderController* m_controller;
+  std::uint64_t m_id;
 };
 
 }  // namespace
@@ -116,7 +118,7 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
       auto picture = std::make_shared<CDADC>(size);
       CEffectOutput target;
       target.SetUp(picture.get(), nullptr, size);
-      ProgressRelay progress(this);
+      ProgressRelay progress(this, id);
       job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
       target.Close();
       if (!stop.stop_requested()) {
@@ -128,6 +130,17 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
   }
   result.alerts = sink.Take();
   return result;
+}
+
+int CRenderController::EndedNotDelivered() const {
+  std::lock_guard lock(m_mutex);
+  return static_cast<int>(m_results.size());
+}
+
+void CRenderController::RelayProgress(std::uint64_t id, int done, int total) {
+  // The result of a drawing may be handed over before its last progress
+  // report arrives (with an earlier drawing's): that report is stale.
+  if (id > m_lastDelivered) emit Progress(done, total);
 }
 
 void CRenderController::Deliver() {

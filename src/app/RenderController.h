@@ -67,6 +67,14 @@ class CRenderController : public QObject {
   // drawing's stop token (lets tests hold a drawing).
   void SetBeforeDrawing(std::function<void(std::stop_token)> hook) { m_beforeDrawing = std::move(hook); }
 
+  // Drawings ended on the drawing thread whose end has not reached the
+  // user-interface thread yet.
+  int EndedNotDelivered() const;
+
+  // User-interface thread: a progress report of drawing id, passed on
+  // unless that drawing has already ended.
+  void RelayProgress(std::uint64_t id, int done, int total);
+
  signals:
   void DrawingStarted();
   // Objects drawn so far of the drawing's total.
@@ -102,7 +110,7 @@ class CRenderController : public QObject {
   std::uint64_t m_lastDelivered = 0;
   std::atomic<int> m_started{0};
 
-  std::mutex m_mutex;
+  mutable std::mutex m_mutex;
   std::condition_variable_any m_wake;
   std::condition_variable m_drawingEnded;
   std::optional<Waiting> m_waiting;

@@ -3,7 +3,9 @@
 // request, alerts shown afterwards on the user-interface thread in order,
 // and stopping that waits and loses nothing.
 #include <QThread>
+#include <chrono>
 #include <condition_variable>
+#include <thread>
 #include <mutex>
 
 #include "app/AlertQueue.h"
@@ -132,6 +134,29 @@ class RenderControllerTest : public QObject {
     QCOMPARE(controller.DrawingsStarted(), 2);
     QCOMPARE(ready.size(), 1);
     QVERIFY(Bytes(*ready[0][0].value<std::shared_ptr<CDADC>>()) == DrawInPlace(*m_original, *last, 1));
+  }
+
+  // Two drawings end before the window's thread looks: the first hand-over
+  // takes both, and the second drawing's progress reports, still queued,
+  // must not bring the progress back after the end.
+  void noProgressArrivesAfterTheEnd() {
+    CRenderController controller(&m_alerts);
+    HoldFirstDrawing hold;
+    controller.SetBeforeDrawing(std::ref(hold));
+    QStringList order;
+    connect(&controller, &CRenderController::Progress, this, [&] { order << "progress"; });
+    connect(&controller, &CRenderController::Idle, this, [&] { order << "idle"; });
+    controller.Request(RenderJob{Effect(3, 600), m_original, 1});
+    QTRY_COMPARE(controller.DrawingsStarted(), 1);
+    controller.Request(RenderJob{Effect(4, 600), m_original, 1});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (controller.EndedNotDelivered() < 2 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    QCOMPARE(controller.EndedNotDelivered(), 2);
+    QTRY_VERIFY(!controller.IsBusy());
+    QTRY_VERIFY(order.contains("idle"));
+    QCoreApplication::processEvents();
+    QCOMPARE(order.last(), QStringLiteral("idle"));
+    QCOMPARE(order.count("idle"), 1);
   }
 
   void alertsAreShownAfterTheirDrawingOnTheUserInterfaceThreadInOrder() {
