@@ -11,7 +11,8 @@ PACKAGES=(
   # picture files
   libpng-dev libjpeg62-turbo-dev libstb-dev libdeflate-dev
   # the desktop program, and a display for looking at it without a screen
-  qt6-base-dev xvfb xauth
+  # (xdotool works its windows there, for the manual's screenshots)
+  qt6-base-dev xvfb xauth xdotool
   # tests: a trusted decoder and encoder to compare the BMP/TGA/PCX codecs with
   imagemagick
   # tests: Pillow, a second independent PNG reader

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and makes the demonstration picture:
+# Installs what is missing, builds, and shows the demonstration picture:
 #   tools/run-demo.sh             a landscape made in code, painted with leaves
-#   tools/run-demo.sh PHOTO       your photo, painted with leaves
-# Prints the path of the picture it wrote.
+#   tools/run-demo.sh PHOTO       your photo (painted with leaves when there is no display)
+# With a display ($DISPLAY or $WAYLAND_DISPLAY) the desktop program starts with
+# the picture open; without one the picture is painted by brisol-cli and the
+# path of the file it wrote is printed.
 set -euo pipefail
 photo=()
 if [ $# -gt 0 ]; then photo=("$(realpath "$1")"); fi
@@ -11,4 +13,9 @@ tools/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
 mkdir -p out
-build/release/src/cli/brisol-cli demo "${photo[@]}" --output "$PWD/out/brisol-demo.png"
+cli=build/release/src/cli/brisol-cli
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  if [ ${#photo[@]} -eq 0 ]; then photo=("$("$cli" demo --output "$PWD/out/brisol-demo.png")"); fi
+  exec build/release/src/app/brisol "${photo[@]}"
+fi
+"$cli" demo "${photo[@]}" --output "$PWD/out/brisol-demo.png"

@@ -40,6 +40,26 @@ void CEffect::DeleteShapes() {
 
 CEffect& CEffect::operator=(const CEffect& other) {
   if (this == &other) return *this;
+  CopyParameters(other);
+  // The shapes are read again from their files.
+  for (unsigned i = 0; i < kMaxShapes; ++i) {
+    if (other.m_apShapes[i]) {
+      m_apShapes[i] = std::make_shared<const CDxfFile>(other.m_apShapes[i]->GetFileName().c_str(), nullptr);
+    }
+  }
+  m_uNumShapes = other.m_uNumShapes;
+  return *this;
+}
+
+std::unique_ptr<CEffect> CEffect::Snapshot() const {
+  auto copy = std::make_unique<CEffect>();
+  copy->CopyParameters(*this);
+  copy->m_apShapes = m_apShapes;
+  copy->m_uNumShapes = m_uNumShapes;
+  return copy;
+}
+
+void CEffect::CopyParameters(const CEffect& other) {
   DeleteShapes();
   SetDefaults();
   m_iSeed = other.m_iSeed;
@@ -63,14 +83,6 @@ CEffect& CEffect::operator=(const CEffect& other) {
   m_eSizeReaction = other.m_eSizeReaction;
   m_eAngleReaction = other.m_eAngleReaction;
   m_eNumObjReaction = other.m_eNumObjReaction;
-  // The shapes are read again from their files.
-  for (unsigned i = 0; i < kMaxShapes; ++i) {
-    if (other.m_apShapes[i]) {
-      m_apShapes[i] = std::make_unique<CDxfFile>(other.m_apShapes[i]->GetFileName().c_str(), nullptr);
-    }
-  }
-  m_uNumShapes = other.m_uNumShapes;
-  return *this;
 }
 
 bool CEffect::operator==(const CEffect& o) const {

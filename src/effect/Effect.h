@@ -62,6 +62,12 @@ class CEffect {
   CEffect& operator=(const CEffect& other);
   ~CEffect();
 
+  // A copy of every parameter that shares this effect's shapes instead of
+  // reading their files again: cheap enough to take on every slider step,
+  // for a drawing that runs while this effect goes on changing. Shapes are
+  // never changed once read, so sharing them is safe across threads.
+  std::unique_ptr<CEffect> Snapshot() const;
+
   // Parameters compared exactly, the directory without regard to case; the
   // shapes themselves are not compared.
   bool operator==(const CEffect& other) const;
@@ -143,6 +149,7 @@ class CEffect {
 
  private:
   void DeleteShapes();
+  void CopyParameters(const CEffect& other);
 
   int m_iSeed = kDefaultSeed;
   double m_dSize = kDefaultSize;
@@ -162,7 +169,7 @@ class CEffect {
   CImageMix m_Mix;
   COLORREF m_crSolidColor = kDefaultSolidColor;
   COLORREF m_crLineColor = kDefaultLineColor;
-  std::array<std::unique_ptr<CDxfFile>, kMaxShapes> m_apShapes;
+  std::array<std::shared_ptr<const CDxfFile>, kMaxShapes> m_apShapes;
   unsigned m_uNumShapes = 0;
   int m_eSizeReaction = kDefaultSizeReaction;
   int m_eAngleReaction = kDefaultAngleReaction;

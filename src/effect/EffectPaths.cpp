@@ -52,8 +52,10 @@ std::string MainDirectory() {
   return "/tmp/Brisol";
 }
 
-std::vector<std::string> EffectRoots() {
-  std::vector<std::string> candidates = {MainDirectory() + "/Effects"};
+std::vector<std::string> EffectRoots() { return EffectRoots(MainDirectory()); }
+
+std::vector<std::string> EffectRoots(const std::string& mainDirectory) {
+  std::vector<std::string> candidates = {mainDirectory + "/Effects"};
   const std::string exeDir = ExecutableDirectory();
   if (!exeDir.empty()) {
     candidates.push_back(std::filesystem::path(exeDir).parent_path().string() + "/share/brisol/Effects");
@@ -71,9 +73,15 @@ std::vector<std::string> EffectRoots() {
   return roots;
 }
 
-std::vector<EffectCollection> ListCollections() {
+std::vector<EffectCollection> ListCollections() { return ListCollectionsIn(EffectRoots()); }
+
+std::vector<EffectCollection> ListCollections(const std::string& mainDirectory) {
+  return ListCollectionsIn(EffectRoots(mainDirectory));
+}
+
+std::vector<EffectCollection> ListCollectionsIn(const std::vector<std::string>& roots) {
   std::vector<EffectCollection> collections;
-  for (const std::string& root : EffectRoots()) {
+  for (const std::string& root : roots) {
     for (const std::string& name : SubDirectories(root)) {
       const bool hidden = std::any_of(collections.begin(), collections.end(), [&](const EffectCollection& c) {
         return strcasecmp(c.name.c_str(), name.c_str()) == 0;

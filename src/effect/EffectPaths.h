@@ -15,6 +15,8 @@ std::string MainDirectory();
 // The folders that hold collections, in lookup order; those that do not
 // exist are left out.
 std::vector<std::string> EffectRoots();
+// The same with another main directory, whose "Effects" folder comes first.
+std::vector<std::string> EffectRoots(const std::string& mainDirectory);
 
 struct EffectCollection {
   std::string name;
@@ -25,6 +27,10 @@ struct EffectCollection {
 // order without regard to case. A name found in an earlier root hides the
 // same name in later ones.
 std::vector<EffectCollection> ListCollections();
+// The same with another main directory.
+std::vector<EffectCollection> ListCollections(const std::string& mainDirectory);
+// The same over the given folders, in their order.
+std::vector<EffectCollection> ListCollectionsIn(const std::vector<std::string>& roots);
 
 // The collection used when none is named: the first in name order of those
 // installed with the program (or of the source tree's); empty when none.

@@ -1,0 +1,187 @@
+// The application's commands that open pictures: the open dialog, the
+// recent files, paste, and the making of a document from a picture.
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPointer>
+
+#include "app/BrisolApp.h"
+#include "app/BrisolDoc.h"
+#include "app/ChildFrame.h"
+#include "app/Clipboard.h"
+#include "app/MainFrame.h"
+#include "app/ScrollView.h"
+#include "imageio/Dib.h"
+#include "imageio/ImageLoad.h"
+#include "imageio/PictureFormats.h"
+#include "logger/Alerts.h"
+#include "logger/Logger.h"
+#include "raster/Dadc.h"
+#include "raster/FileUtil.h"
+#include "ui/OpenImageDialog.h"
+#include "ui/ResizeDlg.h"
+
+namespace brisol {
+namespace {
+
+// Passes alerts on to the program's sink and counts them, so that a reader
+// that failed without a word can still be reported.
+class CountingAlertSink : public AlertSink {
+ public:
+  AlertAnswer Show(const Alert& alert) override {
+    ++m_count;
+    return CurrentAlertSink()->Show(alert);
+  }
+  int Count() const { return m_count; }
+
+ private:
+  int m_count = 0;
+};
+
+}  // namespace
+
+CBrisolDoc* CBrisolApp::OpenImage(const QString& given) {
+  std::string path = given.toStdString();
+  if (path.empty()) {
+    int filter = m_settings.m_iImageReadType;
+    // A folder that is gone (moved, or on a removed disk) starts at home.
+    QString folder = QString::fromStdString(m_settings.m_szImageReadDir);
+    if (!QDir(folder).exists()) folder = QDir::homePath();
+    const QString chosen = GetOpenImageName(m_pMainFrame.get(), tr("Select image to open"), folder, filter);
+    if (chosen.isEmpty()) return nullptr;
+    path = chosen.toStdString();
+  }
+  const PictureFormat* format = PictureFormatOfName(path);
+  if (format == nullptr) {
+    TheLogger().Log(kLogError, "This file format is not supported:\n<%s>", path.c_str());
+    return nullptr;
+  }
+  if (!FileExists(path) || IsDirectory(path)) {
+    TheLogger().Log(kLogError, "File:\n%s\ndoes not exist.", path.c_str());
+    return nullptr;
+  }
+  ByteBuffer dib;
+  {
+    CountingAlertSink counter;
+    const ScopedThreadAlertSink count(counter);
+    // The format's own type, so that every extension of the table (jpeg
+    // too) reads as its format.
+    dib = VicLoadImageFile(path.c_str(), format->imageType);
+    if (!dib && counter.Count() == 0) AlertBox("Could not read the picture in\n%s", path.c_str());
+  }
+  if (!dib) return nullptr;
+  SLRP(path);
+  m_settings.m_Recent.Add(path);
+  if (m_pMainFrame) m_pMainFrame->updateMenus();
+  return CADV(dib, path);
+}
+
+void CBrisolApp::SLRP(const std::string& path) {
+  m_settings.m_szImageReadDir = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+  const auto formats = PictureFormats();
+  if (const PictureFormat* format = PictureFormatOfName(path)) {
+    m_settings.m_iImageReadType = static_cast<int>(format - formats.data());
+  } else {
+    TheLogger().Log(kLogError, "SLRP: extension of\n<%s> not found.", path.c_str());
+  }
+}
+
+void CBrisolApp::OpenMROFile(int i) {
+  if (i < 0 || i >= CRecentFiles::kCount) {
+    TheLogger().Log(kLogError, "***WARNING*** OpenMROFile (%d)\n", i);
+    return;
+  }
+  const std::string entry = m_settings.m_Recent.Entry(i);
+  if (entry.size() <= 3) {
+    TheLogger().Log(kLogError, "***WARNING*** OpenMROFile (%d) strange filename <%s>\n", i, entry.c_str());
+    return;
+  }
+  if (FileExists(entry)) OpenImage(QString::fromStdString(entry));
+  else AlertBox("This file has been deleted or moved");
+}
+
+void CBrisolApp::ProposeSize(int width, int height, int screenWidth, int screenHeight, int& outWidth, int& outHeight) {
+  double w = width, h = height;
+  while (w > screenWidth || h > screenHeight) {
+    w *= 0.95;
+    h *= 0.95;
+  }
+  outWidth = static_cast<int>(w);
+  outHeight = static_cast<int>(h);
+}
+
+CBrisolDoc* CBrisolApp::CADV(const ByteBuffer& dib, const std::string& name) {
+  if (!dib) {
+    TheLogger().Log(kLogError, "CADV:Strange pointer\n:%p", static_cast<const void*>(nullptr));
+    return nullptr;
+  }
+  if (name.empty()) {
+    TheLogger().Log(kLogError, "CADV: missing bitmap name");
+    return nullptr;
+  }
+  std::unique_ptr<CDADC> surface = CreateBitmapDADC(dib, 0, 0);
+  if (!surface) {
+    TheLogger().Log(kLogError, "CADCV,CreateBitmapDADC failed,\ncould not create original bitmap");
+    return nullptr;
+  }
+  const SIZE read = surface->GetSize();
+  if (read.cx > m_iScreenWidth || read.cy > m_iScreenHeight) {
+    switch (AskYesNoCancel("The image is larger than your screen\nWould you like to resize it?")) {
+      case AlertAnswer::Yes: {
+        CResizeDlg dialog(m_pMainFrame.get());
+        ProposeSize(read.cx, read.cy, m_iScreenWidth, m_iScreenHeight, dialog.m_iWidth, dialog.m_iHeight);
+        dialog.m_iOrigWidth = read.cx;
+        dialog.m_iOrigHeight = read.cy;
+        if (dialog.exec() == QDialog::Accepted) ResizeImage(&surface, SIZE{dialog.m_iWidth, dialog.m_iHeight});
+        break;
+      }
+      case AlertAnswer::No: break;
+      default: return nullptr;
+    }
+  }
+  QPointer<CBrisolDoc> doc = CNDV(std::move(surface), name);
+  if (doc) doc->SetReadSize(QSize(read.cx, read.cy));
+  return doc;
+}
+
+CBrisolDoc* CBrisolApp::CNDV(std::unique_ptr<CDADC> surface, const std::string& name) {
+  if (!m_pMainFrame) {
+    TheLogger().Log(kLogError, "CNDV:Could not find Brisol template");
+    return nullptr;
+  }
+  auto* frame = new CChildFrame(*this);
+  QPointer<CBrisolDoc> doc = frame->Document();
+  doc->SetOriginalImage(std::move(surface), name);
+  frame->setWindowTitle(doc->Title());
+  m_pMainFrame->AddDocumentFrame(frame);
+  frame->show();
+  frame->View()->OnInitialUpdate();
+  m_pMainFrame->ShowOrigDlg(doc->GetOriginal());
+  doc->DWGAC();
+  m_pMainFrame->updateMenus();
+  return doc;
+}
+
+void CBrisolApp::OnEditPaste() {
+  const QClipboard* clipboard = QGuiApplication::clipboard();
+  const QMimeData* mime = clipboard ? clipboard->mimeData() : nullptr;
+  if (mime == nullptr || mime->formats().isEmpty()) {
+    AlertBox("The clipboard is empty");
+    return;
+  }
+  const QImage image = mime->hasImage() ? clipboard->image() : QImage();
+  if (image.isNull()) {
+    AlertBox("The clipboard does not contain an image");
+    return;
+  }
+  const ByteBuffer dib = DibFromImage(image);
+  if (!dib) {
+    SysErrorBox("CBrisol::OnEditPaste()", "CloseClipboard, hNewDib = %d", 0);
+    return;
+  }
+  CADV(dib, kClipboardName);
+}
+
+}  // namespace brisol

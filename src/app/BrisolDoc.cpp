@@ -1,0 +1,163 @@
+#include "app/BrisolDoc.h"
+
+#include <QEventLoop>
+
+#include "app/BrisolApp.h"
+#include "app/MainFrame.h"
+#include "app/ScrollView.h"
+#include "effect/Runner.h"
+#include "logger/Alerts.h"
+#include "logger/Logger.h"
+#include "raster/Dadc.h"
+#include "raster/FileUtil.h"
+#include "ui/DadcImage.h"
+#include "ui/EffectDlg.h"
+#include "ui/QualityDlg.h"
+
+namespace brisol {
+
+CBrisolDoc::CBrisolDoc(CBrisolApp& app, QObject* parent, CRenderController::Threading threading)
+    : QObject(parent),
+      m_app(app),
+      m_clock([] { return std::time(nullptr); }),
+      m_render(&app.Alerts(), nullptr, threading) {
+  connect(&m_render, &CRenderController::PictureReady, this, &CBrisolDoc::OnPictureReady);
+  connect(&m_render, &CRenderController::Progress, this, &CBrisolDoc::DrawingProgress);
+  connect(&m_render, &CRenderController::Idle, this, &CBrisolDoc::DrawingIdle);
+}
+
+CBrisolDoc::~CBrisolDoc() { m_render.StopAndWait(); }
+
+void CBrisolDoc::SetOriginalImage(std::unique_ptr<CDADC> surface, const std::string& name) {
+  m_bModified = true;
+  if (!surface) {
+    TheLogger().Log(kLogError, "CBrisolDoc::SetOriginalImage with NULL Pointer,");
+    return;
+  }
+  m_pOrigDADC = std::move(surface);
+  m_originalImage = ToQImage(*m_pOrigDADC);
+  m_szImageName = name;
+  std::string file, extension;
+  MySplitPath(nullptr, nullptr, &file, &extension, name.c_str());
+  m_title = QString::fromStdString(file + extension);
+}
+
+void CBrisolDoc::DWGAC() {
+  if (!m_pOrigDADC) {
+    TheLogger().Log(kLogError, "CBrisolDoc::DWGAC with NULL image pointer,");
+    return;
+  }
+  std::string defaultEffect = m_app.DefaultEffect();
+  std::unique_ptr<CBrisol> runner =
+      RunObjectsWizard(m_app.MainFrame(), *m_pOrigDADC, m_app.MainDirectoryPath(), defaultEffect);
+  if (!runner) {
+    if (CBrisolScrollView* view = GV()) view->SetShow(0);
+    emit StateChanged();
+    return;
+  }
+  m_app.SetDefaultEffect(defaultEffect);
+  InstallRunner(std::move(runner));
+  if (CMainFrame* frame = m_app.MainFrame()) {
+    frame->UpdatePanels(this);
+    frame->ShowSettingPanels();
+  }
+}
+
+void CBrisolDoc::InstallRunner(std::unique_ptr<CBrisol> runner) {
+  // The panels point at the old runner's effect until they are bound again.
+  if (CMainFrame* frame = m_app.MainFrame()) frame->UnbindPanels(this);
+  m_pBrisol = std::move(runner);
+  emit StateChanged();
+}
+
+CBrisolScrollView* CBrisolDoc::GV() {
+  if (m_pView == nullptr) TheLogger().Log(kLogError, "GV:Cannot get view");
+  return m_pView;
+}
+
+void CBrisolDoc::UpdateImage(bool force) {
+  if (!m_pBrisol) {
+    TheLogger().Log(kLogError, "UpdateImage with NULL m_pBrisol");
+    return;
+  }
+  CBrisolScrollView* view = GV();
+  if (view == nullptr) return;
+  const CEffect& effect = m_pBrisol->GetEffect();
+  if (view->IsSameEffect(&effect) && !force) return;
+  if (view->GetOutputDADC() == nullptr) return;
+  std::shared_ptr<const CEffect> snapshot = effect.Snapshot();
+  view->RememberEffect(snapshot);
+  m_render.Request(RenderJob{std::move(snapshot), m_pOrigDADC, m_iQuality});
+}
+
+void CBrisolDoc::OnPictureReady(std::shared_ptr<CDADC> picture, QImage display) {
+  if (m_pView == nullptr) return;
+  m_pView->SetOutputPicture(std::move(picture), std::move(display));
+  m_pView->SetShow(1);
+  emit StateChanged();
+}
+
+void CBrisolDoc::WaitForDrawing() {
+  if (!m_render.IsBusy()) return;
+  QEventLoop loop;
+  connect(&m_render, &CRenderController::Idle, &loop, &QEventLoop::quit);
+  if (m_render.IsBusy()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool CBrisolDoc::CanSetQuality() const { return m_pBrisol && m_pBrisol->GetEffect().GetNumShapes() > 0; }
+
+void CBrisolDoc::OnRandomize() {
+  if (!m_pBrisol) return;
+  m_pBrisol->SetSeed(static_cast<int>(m_clock()));
+  UpdateImage(false);
+}
+
+void CBrisolDoc::OnSetQuality() {
+  CQualityDlg dialog(m_app.MainFrame());
+  dialog.m_iQuality = m_iQuality;
+  if (dialog.exec() != QDialog::Accepted || dialog.m_iQuality == m_iQuality) return;
+  m_iQuality = dialog.m_iQuality;
+  UpdateImage(true);
+}
+
+void CBrisolDoc::OnRunWiz() {
+  if (!m_pBrisol) {
+    // Without a runner (the wizard was cancelled when the picture was
+    // opened) this is the way to choose a collection after all.
+    DWGAC();
+    return;
+  }
+  CEffect& effect = m_pBrisol->GetEffect();
+  const std::string kept = effect.GetEffectDir();
+  std::string name, extension;
+  MySplitPath(nullptr, nullptr, &name, &extension, kept.c_str());
+  CEffectDlg dialog(m_app.MainFrame(), m_app.MainDirectoryPath(), &effect, name + extension);
+  if (dialog.exec() == QDialog::Accepted) {
+    m_app.SetDefaultEffect(effect.GetEffectDir());
+  } else {
+    effect.LoadShapes(kept.c_str());
+  }
+  UpdateImage(false);
+}
+
+bool CBrisolDoc::SaveModified() {
+  if (!m_bModified) return true;
+  switch (AskYesNoCancel("Save this image?")) {
+    case AlertAnswer::Yes: {
+      CBrisolScrollView* view = GV();
+      return view != nullptr && view->SaveImage();
+    }
+    case AlertAnswer::No: return true;
+    default: return false;
+  }
+}
+
+void CBrisolDoc::OnCloseDocument() {
+  if (CMainFrame* frame = m_app.MainFrame()) {
+    frame->HidePanels();
+    frame->UnbindPanels(this);
+  }
+  m_render.StopAndWait();
+}
+
+}  // namespace brisol

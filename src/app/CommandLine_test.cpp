@@ -1,0 +1,79 @@
+// "Copy as Command Line": quoting for the shell and the command's parts.
+#include <QClipboard>
+
+#include "app/AppTestSupport.h"
+#include "app/CommandLine.h"
+#include "effect/EffectParams.h"
+
+using namespace brisol;
+
+class CommandLineTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { test::QuietOffscreenNotes(); }
+
+  void shellQuoting_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("quoted");
+    QTest::newRow("plain") << "/home/ann/rose.jpg" << "/home/ann/rose.jpg";
+    QTest::newRow("number") << "-12.5" << "-12.5";
+    QTest::newRow("blank") << "/my photos/a b.png" << "'/my photos/a b.png'";
+    QTest::newRow("colour") << "#ff8000" << "'#ff8000'";
+    QTest::newRow("quote") << "it's.png" << "'it'\\''s.png'";
+    QTest::newRow("dollar") << "$HOME" << "'$HOME'";
+    QTest::newRow("empty") << "" << "''";
+  }
+  void shellQuoting() {
+    QFETCH(QString, text);
+    QFETCH(QString, quoted);
+    QCOMPARE(QString::fromStdString(ShellQuote(text.toStdString())), quoted);
+  }
+
+  void everyParameterSeedQualityAndCollection() {
+    CEffect effect;
+    effect.LoadShapes("/data/Effects/My Shapes");
+    test::TakeAlerts();
+    effect.SetSeed(-42);
+    effect.SetSize(7.25);
+    effect.SetLineColor(RGB(255, 128, 0));
+    RenderCommand command;
+    command.input = "/p/rose.jpg";
+    command.output = DefaultRenderOutput(command.input);
+    const std::string line = RenderCommandLine(command, effect, 2);
+    QVERIFY2(line.starts_with("brisol-cli render /p/rose.jpg /p/rose-brisol.png --effect '/data/Effects/My Shapes'"),
+             line.c_str());
+    for (const EffectParam& param : EffectParams()) {
+      const std::string part = " " + param.Option() + " " + ShellQuote(FormatParamValue(param, effect));
+      QVERIFY2(line.find(part) != std::string::npos, part.c_str());
+    }
+    QVERIFY(line.find(" --size 7.25") != std::string::npos);
+    QVERIFY(line.find(" --line-color '#ff8000'") != std::string::npos);
+    QVERIFY(line.ends_with(" --seed -42 --quality 2"));
+  }
+
+  void aShrunkPictureIsShrunkTheSameWayFirst() {
+    CEffect effect;
+    RenderCommand command;
+    command.program = "/opt/bin/brisol-cli";
+    command.input = "/p/big photo.png";
+    command.output = DefaultRenderOutput(command.input);
+    command.resizedWidth = 975;
+    command.resizedHeight = 731;
+    command.resizedFile = DefaultResizedFile(command.input, 975, 731);
+    const std::string line = RenderCommandLine(command, effect, 1);
+    QVERIFY2(line.starts_with("/opt/bin/brisol-cli convert '/p/big photo.png' '/p/big photo-975x731.png' --resize "
+                              "975x731 && /opt/bin/brisol-cli render '/p/big photo-975x731.png' "
+                              "'/p/big photo-brisol.png' "),
+             line.c_str());
+  }
+
+  void outputNames() {
+    QCOMPARE(DefaultRenderOutput("/a/b.c/rose.jpeg"), std::string("/a/b.c/rose-brisol.png"));
+    QCOMPARE(DefaultRenderOutput("/a/b.c/noext"), std::string("/a/b.c/noext-brisol.png"));
+    QCOMPARE(DefaultResizedFile("/a/x.bmp", 3, 4), std::string("/a/x-3x4.png"));
+  }
+};
+
+BRISOL_APP_TEST_MAIN(CommandLineTest)
+#include "CommandLine_test.moc"

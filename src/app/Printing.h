@@ -1,0 +1,26 @@
+// Printing the shown picture: as large as the page allows with its
+// proportions kept, centred in the other direction, pixel for pixel
+// stretched.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+class QPainter;
+class QPrinter;
+
+namespace brisol {
+
+// Where a picture goes on a page, both in device pixels: the full page width
+// when the picture's height then fits, else the full page height.
+QRect PrintPlacement(QSize page, QSize picture);
+
+// Draws the picture on a page of that size.
+void PrintDraw(QPainter& painter, QSize page, const QImage& picture);
+
+// Prints the picture on one page of the printer (a PDF file when the
+// printer writes one). A printer that cannot start is reported; false then.
+bool PrintImage(QPrinter& printer, const QImage& picture);
+
+}  // namespace brisol

@@ -1,0 +1,123 @@
+// Draws a document's output pictures off the user-interface thread.
+//
+// Each request carries a snapshot of the effect and the original, so the
+// panels may go on changing the effect while a drawing runs. A newer
+// request stops the running drawing at its next object (or mix row) and
+// replaces a request still waiting, so at most one drawing waits however
+// fast a slider moves. Finished pictures, progress and the alerts raised
+// while drawing come back to the user-interface thread as queued calls;
+// the alerts are shown there, in order, once their drawing has ended.
+// When no thread can be started the drawing runs on the calling thread
+// instead and gives the same pixels.
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+#include "logger/Alerts.h"
+
+namespace brisol {
+
+class CAlertQueue;
+class CDADC;
+class CEffect;
+
+struct RenderJob {
+  std::shared_ptr<const CEffect> effect;
+  std::shared_ptr<const CDADC> original;
+  int quality = 1;
+};
+
+class CRenderController : public QObject {
+  Q_OBJECT
+ public:
+  enum class Threading { Worker, CallingThread };
+
+  // alerts: where the alerts raised while drawing are shown (not owned; null
+  // shows them straight through the program's alert sink).
+  explicit CRenderController(CAlertQueue* alerts, QObject* parent = nullptr,
+                             Threading threading = Threading::Worker);
+  ~CRenderController() override;
+
+  // Draws the job, stopping the running drawing and replacing a waiting one.
+  void Request(RenderJob job);
+  // Stops the running drawing, drops a waiting one and waits for the
+  // drawing thread; the alerts raised so far are then shown.
+  void StopAndWait();
+
+  // A drawing was requested whose end has not been reported yet.
+  bool IsBusy() const { return m_lastDelivered != m_lastRequested; }
+  bool UsesWorkerThread() const { return m_threading == Threading::Worker; }
+  int DrawingsRequested() const { return static_cast<int>(m_lastRequested); }
+  // Drawings that actually began (a replaced request never begins).
+  int DrawingsStarted() const { return m_started.load(); }
+
+  // Called on the drawing thread at the start of each drawing with that
+  // drawing's stop token (lets tests hold a drawing).
+  void SetBeforeDrawing(std::function<void(std::stop_token)> hook) { m_beforeDrawing = std::move(hook); }
+
+  // Drawings ended on the drawing thread whose end has not reached the
+  // user-interface thread yet.
+  int EndedNotDelivered() const;
+
+  // User-interface thread: a progress report of drawing id, passed on
+  // unless that drawing has already ended.
+  void RelayProgress(std::uint64_t id, int done, int total);
+
+ signals:
+  void DrawingStarted();
+  // Objects drawn so far of the drawing's total.
+  void Progress(int done, int total);
+  // A drawing finished: the output picture and its image for the screen.
+  void PictureReady(std::shared_ptr<CDADC> picture, QImage display);
+  // Every requested drawing has ended (finished or stopped).
+  void Idle();
+
+ private:
+  struct Result {
+    std::uint64_t id = 0;
+    bool finished = false;
+    std::shared_ptr<CDADC> picture;
+    QImage display;
+    std::vector<Alert> alerts;
+  };
+  struct Waiting {
+    RenderJob job;
+    std::uint64_t id = 0;
+  };
+
+  bool StartWorker();
+  void WorkerLoop(std::stop_token quit);
+  Result Draw(const RenderJob& job, std::uint64_t id, std::stop_token stop);
+  // User-interface thread: hands over every result the worker has finished.
+  void Deliver();
+
+  CAlertQueue* m_pAlerts;
+  Threading m_threading;
+  std::function<void(std::stop_token)> m_beforeDrawing;
+  std::uint64_t m_lastRequested = 0;
+  std::uint64_t m_lastDelivered = 0;
+  std::atomic<int> m_started{0};
+
+  mutable std::mutex m_mutex;
+  std::condition_variable_any m_wake;
+  std::condition_variable m_drawingEnded;
+  std::optional<Waiting> m_waiting;
+  std::stop_source m_stop;
+  bool m_bRunning = false;
+  std::deque<Result> m_results;
+  std::jthread m_thread;  // last: stopped and joined before the rest goes
+};
+
+}  // namespace brisol

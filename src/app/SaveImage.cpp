@@ -1,0 +1,60 @@
+#include "app/SaveImage.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QStringList>
+
+#include "imageio/ImageSave.h"
+#include "imageio/PictureFormats.h"
+#include "logger/Alerts.h"
+
+namespace brisol {
+namespace {
+
+QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<int>(text.size())); }
+
+QStringList SaveFilters() {
+  QStringList filters;
+  for (const PictureFormat& format : PictureFormats()) {
+    QStringList patterns;
+    for (std::string_view extension : format.extensions) patterns << "*." + Latin1(extension);
+    for (std::string_view extension : format.extensions) patterns << "*." + Latin1(extension).toUpper();
+    filters << Latin1(format.filterLabel) + " (" + patterns.join(' ') + ")";
+  }
+  return filters;
+}
+
+}  // namespace
+
+QString GetSaveImageName(QWidget* parent, const QString& directory, int& typeIndex) {
+  const QStringList filters = SaveFilters();
+  const auto formats = PictureFormats();
+  // A folder that is gone (moved, or on a removed disk) starts at home.
+  QFileDialog dialog(parent, QObject::tr("Save as Image"), QDir(directory).exists() ? directory : QDir::homePath());
+  dialog.setObjectName(QStringLiteral("saveImageDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(filters);
+  const int start = typeIndex >= 0 && typeIndex < filters.size() ? typeIndex : 2;
+  auto useFilter = [&](const QString& filter) {
+    const int index = static_cast<int>(filters.indexOf(filter));
+    if (index >= 0) dialog.setDefaultSuffix(Latin1(formats[static_cast<std::size_t>(index)].extensions.front()));
+  };
+  dialog.selectNameFilter(filters[start]);
+  useFilter(filters[start]);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, useFilter);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  typeIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+  if (typeIndex < 0) typeIndex = start;
+  return dialog.selectedFiles().front();
+}
+
+bool WritePicture(const CDADC& surface, const QString& path) {
+  const SaveResult result = SaveImageFile(surface, path.toStdString());
+  if (result.ok()) return true;
+  WalertBox(kIconExclamation, "The image was not saved.\n%s", result.message.c_str());
+  return false;
+}
+
+}  // namespace brisol

@@ -1,0 +1,22 @@
+// The save dialog and the writing of the shown picture.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace brisol {
+
+class CDADC;
+
+// The Qt file dialog for saving a picture, starting in directory with the
+// filter typeIndex (0..4: BMP, TGA, JPG, PCX, PNG) chosen; a name without a
+// picture extension gets the chosen filter's. Empty on cancel; typeIndex
+// is set to the filter used.
+QString GetSaveImageName(QWidget* parent, const QString& directory, int& typeIndex);
+
+// Writes the surface to path, by the path's extension. A failure is shown
+// with the file name and the reason, and false is returned.
+bool WritePicture(const CDADC& surface, const QString& path);
+
+}  // namespace brisol

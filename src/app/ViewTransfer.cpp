@@ -1,0 +1,53 @@
+// The view's copy and save commands.
+#include <QApplication>
+#include <QFileInfo>
+
+#include "app/BrisolApp.h"
+#include "app/BrisolDoc.h"
+#include "app/Clipboard.h"
+#include "app/MainFrame.h"
+#include "app/SaveImage.h"
+#include "app/ScrollView.h"
+#include "imageio/PictureFormats.h"
+#include "logger/Logger.h"
+#include "raster/Dadc.h"
+
+namespace brisol {
+
+void CBrisolScrollView::OnEditCopy() {
+  if (GetCurrentDADC() == nullptr) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  CopyImageToClipboard(CurrentImage());
+  QApplication::restoreOverrideCursor();
+}
+
+bool CBrisolScrollView::SaveImage() {
+  const CDADC* surface = GetCurrentDADC();
+  if (surface == nullptr || !surface->IsValid()) {
+    TheLogger().Log(kLogError, "SaveImage: Bad Draw Pointer");
+    return false;
+  }
+  CAppSettings& settings = m_pDoc->App().Settings();
+  int type = settings.m_iImageWriteType;
+  const QString path =
+      GetSaveImageName(m_pDoc->App().MainFrame(), QString::fromStdString(settings.m_szImageWriteDir), type);
+  if (path.isEmpty()) return false;
+  // What is written is the newest picture, not one about to be replaced.
+  m_pDoc->WaitForDrawing();
+  surface = GetCurrentDADC();
+  if (surface == nullptr || !surface->IsValid()) {
+    TheLogger().Log(kLogError, "SaveImage: Bad Draw Pointer");
+    return false;
+  }
+  if (!WritePicture(*surface, path)) return false;
+  settings.m_szImageWriteDir = QFileInfo(path).absolutePath().toStdString();
+  const auto formats = PictureFormats();
+  if (const PictureFormat* format = PictureFormatOfName(path.toStdString())) {
+    settings.m_iImageWriteType = static_cast<int>(format - formats.data());
+  } else {
+    settings.m_iImageWriteType = type;
+  }
+  return true;
+}
+
+}  // namespace brisol

@@ -1,0 +1,55 @@
+#include "ui/PanelDlg.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace brisol {
+namespace {
+
+// Ctrl+C and Ctrl+V in a panel's edit belong to the main window: the edit
+// neither claims them as its own shortcuts nor handles the key itself.
+class CopyPasteForwarder : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool ctrlOnly = (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+      if (ctrlOnly && (key->key() == Qt::Key_C || key->key() == Qt::Key_V)) {
+        event->ignore();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+CPanelDlg::CPanelDlg(QWidget* parent, const char* objectName, const QString& title)
+    : QDialog(parent, Qt::Tool) {
+  setObjectName(QString::fromLatin1(objectName));
+  setWindowTitle(title);
+  setModal(false);
+}
+
+void CPanelDlg::reject() { hide(); }
+
+void CPanelDlg::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  hide();
+}
+
+void CPanelDlg::ForwardCopyPaste(QLineEdit* edit) {
+  auto* forwarder = findChild<QObject*>(QStringLiteral("copyPasteForwarder"), Qt::FindDirectChildrenOnly);
+  if (forwarder == nullptr) {
+    forwarder = new CopyPasteForwarder(this);
+    forwarder->setObjectName(QStringLiteral("copyPasteForwarder"));
+  }
+  edit->installEventFilter(forwarder);
+}
+
+}  // namespace brisol

@@ -1,0 +1,26 @@
+// The common ground of the floating panels: a tool window beside the main
+// window that closing only hides, and whose line edits leave Ctrl+C and
+// Ctrl+V to the main window's Copy and Paste.
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace brisol {
+
+class CPanelDlg : public QDialog {
+  Q_OBJECT
+ public:
+  CPanelDlg(QWidget* parent, const char* objectName, const QString& title);
+
+  // Escape and the "Close" button hide the panel as well.
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  // Lets Ctrl+C and Ctrl+V typed into the edit reach the main window.
+  void ForwardCopyPaste(QLineEdit* edit);
+};
+
+}  // namespace brisol

@@ -1,0 +1,120 @@
+// Slider pairs: a horizontal slider and the line edit beside it (its buddy)
+// bound to one value. Moving the slider rewrites the text and the value;
+// typing moves the slider and sets the value.
+//
+// Cisp binds an int whose slider positions are the values themselves.
+// CDblSldrPair binds a double on a slider of 0..10000 steps mapped linearly
+// onto the value's range. The pairs do not know what the value means: the
+// owning window routes the slider's actions (QAbstractSlider::actionTriggered)
+// to OnScroll of every pair and each edit's textChanged to OnEditChange of
+// its pair, and forwards the values it reads back.
+//
+// Writing a pair's buddy string into its edit changes the edit's text only
+// when the text differs, and a changed text raises textChanged, so a slider
+// step reaches the owner once from the slider and, when the printed text
+// changed, once more from the edit (with the printed value read back).
+#pragma once
+
+#include <QString>
+#include <string>
+
+class QLineEdit;
+class QSlider;
+class QWidget;
+
+namespace brisol {
+
+class Cisp {
+ public:
+  Cisp() = default;
+  Cisp(const Cisp&) = delete;
+  Cisp& operator=(const Cisp&) = delete;
+
+  // Binds the pair to its own copy of value. A null format keeps the
+  // current one ("%d" at first). False, with a message, when the binding is
+  // not valid; the pair and the controls are then left as they were.
+  bool Init(int value, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+            const char* format = nullptr);
+  // Binds the pair to the owner's variable.
+  bool Init(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+            const char* format = nullptr);
+
+  // Stores and shows the slider's position.
+  void OnScroll();
+  // Reads the edit's text: white space removed, scanned like "%d" (a text
+  // that does not scan gives the minimum), clamped; moves the slider and
+  // stores the value. The text itself is left alone.
+  bool OnEditChange();
+  // Shows v (clamped) on the slider and in the edit without storing it.
+  void SetVal(int v);
+  // The bound value; 0 with a message when nothing is bound.
+  int GetIntVal() const;
+  // Checks the binding; shows the first fault found and returns false.
+  bool IsValid() const;
+
+  int Min() const { return m_iMin; }
+  int Max() const { return m_iMax; }
+
+ private:
+  bool Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+            const char* format);
+  void Show(int v);
+
+  int* m_piVal = nullptr;
+  int m_iOwn = 0;
+  int m_iMin = 0;
+  int m_iMax = 0;
+  QString* m_pcsBuddy = nullptr;
+  QLineEdit* m_pEdit = nullptr;
+  QWidget* m_pDlg = nullptr;
+  QSlider* m_pSld = nullptr;
+  std::string m_format = "%d";
+};
+
+class CDblSldrPair {
+ public:
+  static constexpr int kSteps = 10000;
+
+  CDblSldrPair() = default;
+  CDblSldrPair(const CDblSldrPair&) = delete;
+  CDblSldrPair& operator=(const CDblSldrPair&) = delete;
+
+  // As Cisp's, with "%6.2f" as the first format.
+  bool Init(double value, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+            const char* format = nullptr);
+  bool Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
+            QWidget* dlg, const char* format = nullptr);
+
+  // Stores min + (max - min) * position / 10000 and shows it.
+  void OnScroll();
+  // Reads the edit's text like "%f" into a float (a text that does not
+  // scan, or not a number, gives the minimum), clamps it, moves the slider
+  // and stores it. The text itself is left alone.
+  bool OnEditChange();
+  // Shows v (clamped) on the slider and in the edit without storing it.
+  void SetVal(double v);
+  double GetVal() const;
+  bool IsValid() const;
+
+  // The slider position of a value: trunc((v - min) * 10000 / (max - min)).
+  int PositionOf(double v) const;
+  double Min() const { return m_dMin; }
+  double Max() const { return m_dMax; }
+
+ private:
+  bool Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
+            QWidget* dlg, const char* format);
+  void Show(double v);
+
+  double* m_pVal = nullptr;
+  QString* m_pcsBuddy = nullptr;
+  QLineEdit* m_pEdit = nullptr;
+  QWidget* m_pDlg = nullptr;
+  QSlider* m_pSld = nullptr;
+  std::string m_format = "%6.2f";
+  double m_dOwn = 0.0;
+  double m_dMin = 0.0;
+  double m_dMax = 1.0;
+};
+
+}  // namespace brisol
