@@ -210,9 +210,14 @@ class OpenImageDialogTest : public QObject {
       auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
       QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 2);
       listed = view->model()->rowCount(view->rootIndex());
-      // Selected again until the dialog's model has settled and kept it.
+      // Clicked in the list: the name field may hold the focus, and then
+      // the dialog's own selectFile() leaves it alone.
       auto* pane = dialog->findChild<COpenImagePreview*>();
-      QTRY_VERIFY((dialog->selectFile(QStringLiteral("B.PNG")), pane->Frame()->HasPicture()));
+      const QModelIndexList named = view->model()->match(view->model()->index(0, 0, view->rootIndex()),
+                                                         Qt::DisplayRole, QStringLiteral("B.PNG"), 1, Qt::MatchExactly);
+      QCOMPARE(named.size(), 1);
+      view->setCurrentIndex(named.front());
+      QTRY_VERIFY(pane->Frame()->HasPicture());
       previewed = true;
       static_cast<QDialog*>(dialog)->accept();
     });

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -107,11 +108,17 @@ inline void Choose(QComboBox* combo, const QString& text) {
 
 // Runs action on the next modal window once it is up (polling the event
 // loop); the caller then starts the modal loop. The action closes the
-// window (a check that fails leaves it to the test's time limit).
+// window; when one of its checks fails, the window is rejected here so the
+// test ends with its failure instead of waiting for a person.
 inline void WhenModal(std::function<void(QWidget*)> action, int attempts = 500) {
   QTimer::singleShot(10, [action = std::move(action), attempts]() mutable {
     if (QWidget* modal = QApplication::activeModalWidget()) {
+      QPointer<QWidget> watched(modal);
       action(modal);
+      if (QTest::currentTestFailed() && watched != nullptr && watched->isVisible()) {
+        if (auto* dialog = qobject_cast<QDialog*>(watched.data())) dialog->reject();
+        else watched->close();
+      }
       return;
     }
     if (attempts > 0) WhenModal(std::move(action), attempts - 1);
