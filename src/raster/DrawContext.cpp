@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/FigureScratch.h"
+#include "raster/FigureWriting.h"
 #include "raster/RunTarget.h"
 #include "raster/SpanFill.h"
 
@@ -33,14 +34,8 @@ RunTarget DrawContext::Target() const { return RunTarget{m_block, &TheFigureScra
 bool DrawContext::NoteBoundsOnly(std::span<const POINT> points, long long reach) const {
   if (m_recorder == nullptr || !m_recorder->BoundsOnly()) return false;
   if (points.empty()) return true;
-  long long minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
-  for (const POINT& p : points) {
-    minX = std::min<long long>(minX, p.x);
-    maxX = std::max<long long>(maxX, p.x);
-    minY = std::min<long long>(minY, p.y);
-    maxY = std::max<long long>(maxY, p.y);
-  }
-  m_recorder->AddBounds(minX - reach, minY - reach, maxX + reach + 1, maxY + reach + 1);
+  const PointBounds b(points);
+  m_recorder->AddBounds(b.minX - reach, b.minY - reach, b.maxX + reach + 1, b.maxY + reach + 1);
   return true;
 }
 

@@ -21,14 +21,8 @@ double PenMargin(const Pen& pen) { return IsWidePen(pen) ? pen.width() / 2.0 + 1
 
 // Whether the points, grown by the margin on every side, miss the block.
 bool MissesBlock(std::span<const POINT> points, double margin, const PixelBlock& block) {
-  long long minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
-  for (const POINT& p : points) {
-    minX = std::min<long long>(minX, p.x);
-    maxX = std::max<long long>(maxX, p.x);
-    minY = std::min<long long>(minY, p.y);
-    maxY = std::max<long long>(maxY, p.y);
-  }
-  return maxX + margin < 0 || maxY + margin < 0 || minX - margin > block.width || minY - margin > block.height;
+  const PointBounds b(points);
+  return b.maxX + margin < 0 || b.maxY + margin < 0 || b.minX - margin > block.width || b.minY - margin > block.height;
 }
 
 // Whether the spans of a filled polygon and of its wide outline can be held

@@ -21,6 +21,20 @@ constexpr COLORREF SolidRgb(COLORREF c) { return c & 0xFFFFFFu; }
 // Pens of two pixels or more draw strokes; thinner ones draw one-pixel lines.
 inline bool IsWidePen(const Pen& pen) { return !pen.IsNull() && pen.width() >= 2; }
 
+// The smallest box holding a figure's points (which must not be empty).
+struct PointBounds {
+  long long minX, minY, maxX, maxY;
+  explicit PointBounds(std::span<const POINT> points)
+      : minX(points[0].x), minY(points[0].y), maxX(points[0].x), maxY(points[0].y) {
+    for (const POINT& p : points) {
+      minX = std::min<long long>(minX, p.x);
+      maxX = std::max<long long>(maxX, p.x);
+      minY = std::min<long long>(minY, p.y);
+      maxY = std::max<long long>(maxY, p.y);
+    }
+  }
+};
+
 // Asks for the cache lines at both ends of a run ahead of writing it. Short
 // runs (outlines, the ends of rows) would otherwise each wait for memory.
 inline void PrefetchRun(const RunTarget& target, const Span& s) {
