@@ -33,8 +33,6 @@ std::vector<QAction*> DocumentActions(const MainActions& a) {
           a.imageQuality, a.zoomIn,   a.zoomOut,       a.zoomNormal};
 }
 
-QWidget* Panel(CMainFrame& frame, const char* name) { return frame.findChild<QWidget*>(QString::fromLatin1(name)); }
-
 }  // namespace
 
 class MainFrameTest : public QObject {

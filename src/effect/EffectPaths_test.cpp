@@ -30,7 +30,9 @@ TEST(EffectPaths, MainDirectoryEffectsComeFirstAndHideInstalledNames) {
   for (const EffectCollection& c : all) {
     EXPECT_NE(c.name, ".hidden");
     EXPECT_NE(c.name, "notes.txt");
-    if (&c != &all[0]) EXPECT_NE(c.name, "Circles") << "the user's copy hides the installed one";
+    if (&c != &all[0]) {
+      EXPECT_NE(c.name, "Circles") << "the user's copy hides the installed one";
+    }
   }
 }
 
