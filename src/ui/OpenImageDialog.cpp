@@ -3,8 +3,11 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QScreen>
+#include <QTreeView>
 #include <algorithm>
 
 #include "imageio/PictureFormats.h"
@@ -84,6 +87,19 @@ QString GetOpenImageName(QWidget* parent, const QString& title, const QString& d
   auto* preview = new COpenImagePreview(&dialog);
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
     grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
+  // Wide enough for the names, sizes and dates beside the preview, within
+  // the screen.
+  QSize size = dialog.sizeHint().expandedTo(QSize(860, 500));
+  if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableSize() * 0.9);
+  dialog.resize(size);
+  // In the detail view the name takes what the size, type and date leave.
+  if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+      header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
   // The preview follows the current item (clicks, keys) and the selection
   // (a name typed or chosen by the dialog), once per path.
   QString shown;
