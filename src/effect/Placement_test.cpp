@@ -87,8 +87,12 @@ TEST_F(PlacementTest, ThresholdsDecideWhereObjectsAppear) {
     EXPECT_LE(objects.size(), c.maxCount) << c.reaction << " " << c.area;
     for (const PlacedObject& o : objects) {
       const double y = o.transform.at(1, 3);
-      if (c.reaction == eReactImage && c.area == 50) EXPECT_LT(y, 10);
-      if (c.reaction == eReactOpposite && c.area == 50) EXPECT_GE(y, 10);
+      if (c.reaction == eReactImage && c.area == 50) {
+        EXPECT_LT(y, 10);
+      }
+      if (c.reaction == eReactOpposite && c.area == 50) {
+        EXPECT_GE(y, 10);
+      }
     }
   }
 }
