@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,13 +98,6 @@ CColMixDlg::CColMixDlg(QWidget* parent)
     : CPanelDlg(parent, "COLMIXDLG", QStringLiteral("Coloring and Mixing")), m(std::make_unique<Impl>()) {
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  auto addGroup = [&](const char* title) {
-    auto* group = new QGroupBox(QString::fromLatin1(title), this);
-    auto* grid = new QGridLayout(group);
-    grid->setColumnStretch(1, 1);
-    layout->addWidget(group);
-    return grid;
-  };
   // A combo box and its swatch in one row of the grid.
   auto addComboRow = [&](QGridLayout* grid, int row, QComboBox* combo, QFrame* swatch) {
     auto* line = new QHBoxLayout;
@@ -121,7 +113,7 @@ CColMixDlg::CColMixDlg(QWidget* parent)
     r.widgets = AddSliderRow(grid, row, PanelLabel(r.key), r.sliderId, r.editId, kRealEditChars);
   };
 
-  QGridLayout* solid = addGroup("Solid Coloring");
+  QGridLayout* solid = AddGroup(layout, "Solid Coloring");
   solid->addWidget(new QLabel(PanelLabel("fill-source"), solid->parentWidget()), 0, 0, 1, 3);
   m->solidSource = MakeComboBox(solid->parentWidget(), 1040);
   addColorSources(m->solidSource);
@@ -129,7 +121,7 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   addComboRow(solid, 1, m->solidSource, m->swatches[2].frame);
   real(solid, 2, m->solidVar);
 
-  QGridLayout* outline = addGroup("Outline Coloring");
+  QGridLayout* outline = AddGroup(layout, "Outline Coloring");
   outline->addWidget(new QLabel(PanelLabel("line-source"), outline->parentWidget()), 0, 0, 1, 3);
   m->lineSource = MakeComboBox(outline->parentWidget(), 1043);
   addColorSources(m->lineSource);
@@ -138,14 +130,14 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   real(outline, 2, m->lineVar);
   real(outline, 3, m->lineWidth);
 
-  QGridLayout* back = addGroup("Background");
+  QGridLayout* back = AddGroup(layout, "Background");
   m->background = MakeComboBox(back->parentWidget(), 1050);
   for (int i = 0; i < ikNumBkgTypes; ++i) AddSorted(m->background, QString::fromLatin1(GetBkgTypeDesc(i)));
   SelectByText(m->background, QString::fromLatin1(GetBkgTypeDesc(eBkgOriginal)));
   m->swatches[0].frame = MakeSwatch(back->parentWidget(), 1052);
   addComboRow(back, 0, m->background, m->swatches[0].frame);
 
-  QGridLayout* mix = addGroup("Mix with original image");
+  QGridLayout* mix = AddGroup(layout, "Mix with original image");
   m->geometry = MakeComboBox(mix->parentWidget(), 1058);
   for (int i = 0; i < ikNumMixGeoms; ++i) m->geometry->addItem(QString::fromLatin1(GetMixGeomDesc(i)));
   SelectByPrefix(m->geometry, QString::fromLatin1(GetMixGeomDesc(0)));

@@ -1,8 +1,11 @@
 #include "ui/PanelDlg.h"
 
 #include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 namespace brisol {
 namespace {
@@ -50,6 +53,14 @@ void CPanelDlg::ForwardCopyPaste(QLineEdit* edit) {
     forwarder->setObjectName(QStringLiteral("copyPasteForwarder"));
   }
   edit->installEventFilter(forwarder);
+}
+
+QGridLayout* CPanelDlg::AddGroup(QVBoxLayout* column, const char* title) {
+  auto* group = new QGroupBox(QString::fromLatin1(title), this);
+  auto* grid = new QGridLayout(group);
+  grid->setColumnStretch(1, 1);
+  column->addWidget(group);
+  return grid;
 }
 
 }  // namespace brisol

@@ -5,7 +5,9 @@
 
 #include <QDialog>
 
+class QGridLayout;
 class QLineEdit;
+class QVBoxLayout;
 
 namespace brisol {
 
@@ -21,6 +23,9 @@ class CPanelDlg : public QDialog {
   void closeEvent(QCloseEvent* event) override;
   // Lets Ctrl+C and Ctrl+V typed into the edit reach the main window.
   void ForwardCopyPaste(QLineEdit* edit);
+  // A titled group at the foot of the panel's column; its grid's middle
+  // column (the sliders) takes the spare width.
+  QGridLayout* AddGroup(QVBoxLayout* column, const char* title);
 };
 
 }  // namespace brisol

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -50,13 +49,6 @@ CParamDlg::CParamDlg(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  auto addGroup = [&](const char* title) {
-    auto* group = new QGroupBox(QString::fromLatin1(title), this);
-    auto* grid = new QGridLayout(group);
-    grid->setColumnStretch(1, 1);
-    layout->addWidget(group);
-    return grid;
-  };
   auto addReaction = [&](QGridLayout* grid, int id) {
     QComboBox* combo = MakeComboBox(grid->parentWidget(), id);
     // Sorted, the descriptions stand in enumerator order.
@@ -69,17 +61,17 @@ CParamDlg::CParamDlg(QWidget* parent)
     r.widgets = AddSliderRow(grid, row, PanelLabel(r.key), r.sliderId, r.editId, kEditChars);
   };
 
-  QGridLayout* sizeGrid = addGroup("Size of objects");
+  QGridLayout* sizeGrid = AddGroup(layout, "Size of objects");
   m->sizeReaction = addReaction(sizeGrid, 1037);
   addRow(sizeGrid, 1, m->size);
   addRow(sizeGrid, 2, m->sizeVar);
 
-  QGridLayout* numberGrid = addGroup("Number of objects and their distribution");
+  QGridLayout* numberGrid = AddGroup(layout, "Number of objects and their distribution");
   m->numberReaction = addReaction(numberGrid, 1039);
   addRow(numberGrid, 1, m->number);
   addRow(numberGrid, 2, m->area);
 
-  QGridLayout* angleGrid = addGroup("Angle Settings");
+  QGridLayout* angleGrid = AddGroup(layout, "Angle Settings");
   m->angleReaction = addReaction(angleGrid, 1038);
   addRow(angleGrid, 1, m->angle);
   addRow(angleGrid, 2, m->angleVar);
