@@ -19,6 +19,14 @@ constexpr double kGrid = 24.0;
 
 const QColor kInk(40, 44, 52);
 
+// A closed outline through the points, in order.
+QPainterPath ClosedPath(const QPolygonF& points) {
+  QPainterPath path;
+  path.addPolygon(points);
+  path.closeSubpath();
+  return path;
+}
+
 class IconPainter {
  public:
   IconPainter(QPixmap& pixmap, int size) : p(&pixmap), m_scale(size / kGrid) {
@@ -47,14 +55,8 @@ class IconPainter {
 };
 
 void DrawFolder(IconPainter& ip) {
-  QPainterPath back;
-  back.moveTo(2.5, 5.5);
-  back.lineTo(9, 5.5);
-  back.lineTo(11, 7.5);
-  back.lineTo(20.5, 7.5);
-  back.lineTo(20.5, 19.5);
-  back.lineTo(2.5, 19.5);
-  back.closeSubpath();
+  const QPainterPath back = ClosedPath({QPointF(2.5, 5.5), QPointF(9, 5.5), QPointF(11, 7.5), QPointF(20.5, 7.5),
+                                        QPointF(20.5, 19.5), QPointF(2.5, 19.5)});
   ip.Outlined(QColor(214, 160, 40));
   ip.p.drawPath(back);
   // A photo peeks out of the folder.
@@ -63,24 +65,15 @@ void DrawFolder(IconPainter& ip) {
   ip.p.setPen(Qt::NoPen);
   ip.p.setBrush(QColor(90, 160, 220));
   ip.p.drawRect(QRectF(7, 9.5, 10, 5));
-  QPainterPath front;
-  front.moveTo(2.5, 19.5);
-  front.lineTo(5, 11.5);
-  front.lineTo(22.5, 11.5);
-  front.lineTo(20.5, 19.5);
-  front.closeSubpath();
+  const QPainterPath front =
+      ClosedPath({QPointF(2.5, 19.5), QPointF(5, 11.5), QPointF(22.5, 11.5), QPointF(20.5, 19.5)});
   ip.Outlined(QColor(246, 196, 70));
   ip.p.drawPath(front);
 }
 
 void DrawDisk(IconPainter& ip) {
-  QPainterPath body;
-  body.moveTo(3.5, 3.5);
-  body.lineTo(18, 3.5);
-  body.lineTo(20.5, 6);
-  body.lineTo(20.5, 20.5);
-  body.lineTo(3.5, 20.5);
-  body.closeSubpath();
+  const QPainterPath body =
+      ClosedPath({QPointF(3.5, 3.5), QPointF(18, 3.5), QPointF(20.5, 6), QPointF(20.5, 20.5), QPointF(3.5, 20.5)});
   ip.Outlined(QColor(52, 101, 164));
   ip.p.drawPath(body);
   ip.Outlined(QColor(200, 208, 220), 0.9);
@@ -112,13 +105,9 @@ void DrawScissors(IconPainter& ip) {
 }
 
 void DrawSheet(IconPainter& ip, QRectF r, const QColor& fill) {
-  QPainterPath sheet;
-  sheet.moveTo(r.left(), r.top());
-  sheet.lineTo(r.right() - 4, r.top());
-  sheet.lineTo(r.right(), r.top() + 4);
-  sheet.lineTo(r.right(), r.bottom());
-  sheet.lineTo(r.left(), r.bottom());
-  sheet.closeSubpath();
+  const QPainterPath sheet =
+      ClosedPath({QPointF(r.left(), r.top()), QPointF(r.right() - 4, r.top()), QPointF(r.right(), r.top() + 4),
+                  QPointF(r.right(), r.bottom()), QPointF(r.left(), r.bottom())});
   ip.Outlined(fill, 1.0);
   ip.p.drawPath(sheet);
   ip.p.setPen(ip.Pen(kInk, 0.8));
@@ -260,12 +249,7 @@ void DrawQuality(IconPainter& ip) {
   stairs.lineTo(12, 22);
   stairs.closeSubpath();
   ip.p.drawPath(stairs);
-  QPainterPath smooth;
-  smooth.moveTo(12, 22);
-  smooth.lineTo(12, 12);
-  smooth.lineTo(22, 2);
-  smooth.lineTo(22, 22);
-  smooth.closeSubpath();
+  const QPainterPath smooth = ClosedPath({QPointF(12, 22), QPointF(12, 12), QPointF(22, 2), QPointF(22, 22)});
   ip.p.setBrush(QColor(60, 150, 90));
   ip.p.drawPath(smooth);
   ip.Outlined(QColor(30, 110, 60), 1.0, QColor(20, 70, 40));
@@ -319,11 +303,7 @@ void DrawAppIcon(IconPainter& ip) {
   ip.p.setClipPath(tile);
   DrawLandscape(ip.p, QRectF(1, 1, 22, 22));
   // The diagonal where the photo gives way to shapes.
-  QPainterPath shapesSide;
-  shapesSide.moveTo(23, 1);
-  shapesSide.lineTo(23, 23);
-  shapesSide.lineTo(1, 23);
-  shapesSide.closeSubpath();
+  const QPainterPath shapesSide = ClosedPath({QPointF(23, 1), QPointF(23, 23), QPointF(1, 23)});
   ip.p.setPen(Qt::NoPen);
   ip.p.setBrush(QColor(250, 246, 236));
   ip.p.drawPath(shapesSide);
