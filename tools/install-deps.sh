@@ -4,19 +4,25 @@
 set -euo pipefail
 
 PACKAGES=(
-  # toolchain
-  g++ cmake ninja-build pkg-config make
+  # toolchain (ccache only speeds up rebuilds)
+  g++ cmake ninja-build pkg-config make ccache
   # drawing: geometry, text
   libagg-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   # picture files
   libpng-dev libjpeg62-turbo-dev libstb-dev libdeflate-dev
+  # vector files (SVG, PDF, EPS)
+  libcairo2-dev
   # the desktop program, and a display for looking at it without a screen
   # (xdotool works its windows there, for the manual's screenshots)
   qt6-base-dev xvfb xauth xdotool
+  # a real window manager, so that the screenshot tests see frames and title bars
+  openbox
   # tests: a trusted decoder and encoder to compare the BMP/TGA/PCX codecs with
   imagemagick
   # tests: Pillow, a second independent PNG reader
   python3-pil
+  # tests: independent renderers and checkers of the vector files
+  librsvg2-bin poppler-utils ghostscript libxml2-utils qpdf
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # fuzzing (libFuzzer with sanitizers)
