@@ -33,8 +33,7 @@ inline std::vector<UnitPoint> CrossingPolygon(int n, std::uint32_t seed = 7) {
 
 // The polygon as an ASCII DXF drawing: one closed LWPOLYLINE.
 inline std::string CrossingPolygonDxf(const std::vector<UnitPoint>& points) {
-  std::string text = "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n" + std::to_string(points.size()) +
-                     "\n70\n1\n";
+  std::string text = "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n" + std::to_string(points.size()) + "\n70\n1\n";
   char line[64];
   for (const UnitPoint& p : points) {
     std::snprintf(line, sizeof line, " 10\n%.6f\n 20\n%.6f\n", p.x, p.y);

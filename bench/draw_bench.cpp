@@ -140,8 +140,14 @@ void BM_DrawStream(benchmark::State& state) {
   state.counters["Mpx_written"] = benchmark::Counter(pixels / 1e6 / state.iterations());
   state.counters["px_per_s"] = benchmark::Counter(pixels, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_DrawStream)->Arg(3333)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)
-    ->ReportAggregatesOnly(false)->UseRealTime();
+BENCHMARK(BM_DrawStream)
+    ->Arg(3333)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(false)
+    ->UseRealTime();
 
 // The force field of a 4000 x 3000 picture of noise over a gradient.
 void BM_ForceField(benchmark::State& state) {
@@ -165,8 +171,8 @@ void BM_ForceField(benchmark::State& state) {
     CForceField field(picture);
     benchmark::DoNotOptimize(field.GetForce(1, 1));
   }
-  state.counters["Mpx_per_s"] =
-      benchmark::Counter(static_cast<double>(block.width) * block.height / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["Mpx_per_s"] = benchmark::Counter(static_cast<double>(block.width) * block.height / 1e6,
+                                                   benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_ForceField)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -125,8 +125,8 @@ std::string MakeShape() {
             Group(21, "0.5");
   }
   for (int i = 0; i < 4; ++i) {
-    text += Group(0, "ARC") + Group(40, Num(0.1 + i * 0.05)) + Group(50, Num(i * 90.0)) +
-            Group(51, Num(i * 90.0 + 135.0));
+    text +=
+        Group(0, "ARC") + Group(40, Num(0.1 + i * 0.05)) + Group(50, Num(i * 90.0)) + Group(51, Num(i * 90.0 + 135.0));
   }
   return text + Group(0, "ENDSEC") + Group(0, "EOF");
 }
@@ -160,10 +160,13 @@ void BM_DrawShape10000Times(benchmark::State& state) {
     }
     benchmark::ClobberMemory();
   }
-  state.counters["shapes/s"] = benchmark::Counter(10000.0 * static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  state.counters["shapes/s"] =
+      benchmark::Counter(10000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_DrawShape10000Times)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)
+BENCHMARK(BM_DrawShape10000Times)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -39,8 +39,8 @@ void BM_MixQuality2(benchmark::State& state) {
     benchmark::DoNotOptimize(out.GetBits());
   }
   state.SetLabel(GetMixGeomDesc(mix.m_eGeom));
-  state.counters["Mpx/s"] = benchmark::Counter(static_cast<double>(kW) * kH * state.iterations() / 1e6,
-                                               benchmark::Counter::kIsRate);
+  state.counters["Mpx/s"] =
+      benchmark::Counter(static_cast<double>(kW) * kH * state.iterations() / 1e6, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MixQuality2)->Arg(eMixOff)->Arg(eMixEven)->Arg(eMixCircVignette)->Unit(benchmark::kMillisecond);
 

@@ -96,8 +96,10 @@ std::vector<Command> ReadCommands(Reader& in) {
         for (int i = 0; i < n; ++i) points.push_back({in.Coordinate(), in.Coordinate()});
         c.draws = true;
         c.run = [points, polygon](DrawContext& dc) {
-          if (polygon) dc.Polygon(points);
-          else dc.Polyline(points);
+          if (polygon)
+            dc.Polygon(points);
+          else
+            dc.Polyline(points);
         };
         break;
       }

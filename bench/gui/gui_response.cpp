@@ -11,9 +11,9 @@
 // while drawings are stopped and started over. Prints medians and maxima.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileInfo>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -166,7 +166,8 @@ int main(int argc, char** argv) {
   QStringList args = QApplication::arguments();
   args.removeFirst();
   if (args.isEmpty() || args[0].startsWith('-')) {
-    std::fprintf(stderr, "usage: brisol-gui-bench PHOTO [--runs N] [--quality 1|2] [--objects N] [--collection NAME]\n");
+    std::fprintf(stderr,
+                 "usage: brisol-gui-bench PHOTO [--runs N] [--quality 1|2] [--objects N] [--collection NAME]\n");
     return 2;
   }
   const QString photo = args.takeFirst();
@@ -268,9 +269,10 @@ int main(int argc, char** argv) {
               *std::min_element(latencies.begin(), latencies.end()),
               *std::max_element(latencies.begin(), latencies.end()));
   std::printf("longest user-interface block during those drawings: %.1f ms\n", worstBlocked);
-  std::printf("drag of 40 steps over %.0f ms: %d drawings started, last picture %.0f ms after the last step, "
-              "longest block %.1f ms\n",
-              dragMs, doc->Renderer().DrawingsStarted() - startedBefore, dragToPicture, dragBlocked);
+  std::printf(
+      "drag of 40 steps over %.0f ms: %d drawings started, last picture %.0f ms after the last step, "
+      "longest block %.1f ms\n",
+      dragMs, doc->Renderer().DrawingsStarted() - startedBefore, dragToPicture, dragBlocked);
   std::printf("longest single event handled on the user-interface thread: %.1f ms (event type %d)\n", longestEvent,
               longestType);
   app.MainFrame()->close();

@@ -17,29 +17,38 @@ struct Variant {
 
 // Every pair the format allows.
 const Variant kVariants[] = {
-    {PNG_COLOR_TYPE_GRAY, 1},       {PNG_COLOR_TYPE_GRAY, 2},       {PNG_COLOR_TYPE_GRAY, 4},
-    {PNG_COLOR_TYPE_GRAY, 8},       {PNG_COLOR_TYPE_GRAY, 16},      {PNG_COLOR_TYPE_RGB, 8},
-    {PNG_COLOR_TYPE_RGB, 16},       {PNG_COLOR_TYPE_PALETTE, 1},    {PNG_COLOR_TYPE_PALETTE, 2},
-    {PNG_COLOR_TYPE_PALETTE, 4},    {PNG_COLOR_TYPE_PALETTE, 8},    {PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+    {PNG_COLOR_TYPE_GRAY, 1},        {PNG_COLOR_TYPE_GRAY, 2},      {PNG_COLOR_TYPE_GRAY, 4},
+    {PNG_COLOR_TYPE_GRAY, 8},        {PNG_COLOR_TYPE_GRAY, 16},     {PNG_COLOR_TYPE_RGB, 8},
+    {PNG_COLOR_TYPE_RGB, 16},        {PNG_COLOR_TYPE_PALETTE, 1},   {PNG_COLOR_TYPE_PALETTE, 2},
+    {PNG_COLOR_TYPE_PALETTE, 4},     {PNG_COLOR_TYPE_PALETTE, 8},   {PNG_COLOR_TYPE_GRAY_ALPHA, 8},
     {PNG_COLOR_TYPE_GRAY_ALPHA, 16}, {PNG_COLOR_TYPE_RGB_ALPHA, 8}, {PNG_COLOR_TYPE_RGB_ALPHA, 16},
 };
 
 const char* TypeName(int type) {
   switch (type) {
-    case PNG_COLOR_TYPE_GRAY: return "grey";
-    case PNG_COLOR_TYPE_RGB: return "rgb";
-    case PNG_COLOR_TYPE_PALETTE: return "palette";
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return "greyalpha";
-    default: return "rgba";
+    case PNG_COLOR_TYPE_GRAY:
+      return "grey";
+    case PNG_COLOR_TYPE_RGB:
+      return "rgb";
+    case PNG_COLOR_TYPE_PALETTE:
+      return "palette";
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      return "greyalpha";
+    default:
+      return "rgba";
   }
 }
 
 int Channels(int type) {
   switch (type) {
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;
+    case PNG_COLOR_TYPE_RGB:
+      return 3;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      return 2;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      return 4;
+    default:
+      return 1;
   }
 }
 
@@ -62,7 +71,8 @@ bool Write(const std::string& path, const Variant& v, bool interlaced, bool tran
   const int entries = v.colourType == PNG_COLOR_TYPE_PALETTE ? 1 << v.bitDepth : 0;
   std::vector<png_color> palette;
   for (int i = 0; i < entries; ++i)
-    palette.push_back({static_cast<png_byte>(i * 37), static_cast<png_byte>(255 - i * 19), static_cast<png_byte>(i * 91)});
+    palette.push_back(
+        {static_cast<png_byte>(i * 37), static_cast<png_byte>(255 - i * 19), static_cast<png_byte>(i * 91)});
   if (entries > 0) png_set_PLTE(png, info, palette.data(), entries);
   if (transparency) {
     std::vector<png_byte> alpha(static_cast<std::size_t>(entries), 255);
@@ -108,8 +118,8 @@ int main(int argc, char** argv) {
   int written = 0;
   for (const Variant& v : kVariants) {
     for (bool interlaced : {false, true}) {
-      const std::string name = std::string(TypeName(v.colourType)) + std::to_string(v.bitDepth) +
-                               (interlaced ? "_adam7" : "") + ".png";
+      const std::string name =
+          std::string(TypeName(v.colourType)) + std::to_string(v.bitDepth) + (interlaced ? "_adam7" : "") + ".png";
       if (!Write(folder + "/" + name, v, interlaced, false)) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], name.c_str());
         return 1;

@@ -20,9 +20,12 @@ void CAlertQueue::ShowAll() {
 AlertAnswer CCollectingAlertSink::Show(const Alert& alert) {
   m_alerts.push_back(alert);
   switch (alert.buttons) {
-    case AlertButtons::YesNo: return AlertAnswer::No;
-    case AlertButtons::YesNoCancel: return AlertAnswer::Cancel;
-    case AlertButtons::Ok: break;
+    case AlertButtons::YesNo:
+      return AlertAnswer::No;
+    case AlertButtons::YesNoCancel:
+      return AlertAnswer::Cancel;
+    case AlertButtons::Ok:
+      break;
   }
   return AlertAnswer::Ok;
 }

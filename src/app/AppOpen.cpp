@@ -98,8 +98,10 @@ void CBrisolApp::OpenMROFile(int i) {
     TheLogger().Log(kLogError, "***WARNING*** OpenMROFile (%d) strange filename <%s>\n", i, entry.c_str());
     return;
   }
-  if (FileExists(entry)) OpenImage(QString::fromStdString(entry));
-  else AlertBox("This file has been deleted or moved");
+  if (FileExists(entry))
+    OpenImage(QString::fromStdString(entry));
+  else
+    AlertBox("This file has been deleted or moved");
 }
 
 void CBrisolApp::ProposeSize(int width, int height, int screenWidth, int screenHeight, int& outWidth, int& outHeight) {
@@ -137,8 +139,10 @@ CBrisolDoc* CBrisolApp::CADV(const ByteBuffer& dib, const std::string& name) {
         if (dialog.exec() == QDialog::Accepted) ResizeImage(&surface, SIZE{dialog.m_iWidth, dialog.m_iHeight});
         break;
       }
-      case AlertAnswer::No: break;
-      default: return nullptr;
+      case AlertAnswer::No:
+        break;
+      default:
+        return nullptr;
     }
   }
   QPointer<CBrisolDoc> doc = CNDV(std::move(surface), name);

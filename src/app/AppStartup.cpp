@@ -31,7 +31,8 @@ void StartLogger(const std::string& mainDirectory, const std::string& version) {
     if (FileExists(old) && std::remove(old.c_str()) != 0) {
       SysErrorBox("Brisol", "Could not remove <%s>", old.c_str());
     }
-    if (std::rename(log.c_str(), old.c_str()) != 0) SysErrorBox("Could not rename", "(%s,%s)", log.c_str(), old.c_str());
+    if (std::rename(log.c_str(), old.c_str()) != 0)
+      SysErrorBox("Could not rename", "(%s,%s)", log.c_str(), old.c_str());
     if (FileExists(log)) AlertBox("File still exists:\n%s", log.c_str());
   }
   TheLogger().SetToFile(log.c_str(), true);

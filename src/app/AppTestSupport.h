@@ -6,11 +6,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QSignalSpy>
 #include <clocale>
 #include <filesystem>
@@ -36,7 +36,8 @@ inline CDADC MakePicture(int w, int h) {
   CDADC picture(SIZE{w, h});
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      picture.GetDC().SetPixel(x, y, RGB((x * 255) / std::max(w - 1, 1), (y * 255) / std::max(h - 1, 1), (x ^ y) & 255));
+      picture.GetDC().SetPixel(x, y,
+                               RGB((x * 255) / std::max(w - 1, 1), (y * 255) / std::max(h - 1, 1), (x ^ y) & 255));
   return picture;
 }
 
@@ -80,7 +81,8 @@ inline void WriteSettings(const QString& text) {
 struct StartedApp {
   std::unique_ptr<CBrisolApp> app;
 
-  explicit StartedApp(bool splash = false, CRenderController::Threading threading = CRenderController::Threading::Worker) {
+  explicit StartedApp(bool splash = false,
+                      CRenderController::Threading threading = CRenderController::Threading::Worker) {
     if (!QFile::exists(SettingsFile())) WriteSettings("[VARS]\nLOGGING=0\n");
     app = std::make_unique<CBrisolApp>();
     app->m_drawingThreading = threading;
@@ -160,8 +162,10 @@ inline void AnswerFileDialog(const QString& path) {
       return true;
     }
     // Typed into the name field, as a person does.
-    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
-    else dialog->selectFile(path);
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+      name->setText(path);
+    else
+      dialog->selectFile(path);
     if (!dialog->selectedFiles().value(0).startsWith(path)) return false;
     QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     return !dialog->isVisible();
@@ -205,12 +209,12 @@ inline void QuietOffscreenNotes() {
 }
 }  // namespace brisol::test
 
-#define BRISOL_APP_TEST_MAIN(TestClass)                   \
-  int main(int argc, char** argv) {                       \
-    brisol::test::UiTestEnvironment environment;          \
-    QApplication app(argc, argv);                         \
-    std::setlocale(LC_NUMERIC, "C");                      \
-    TestClass test;                                       \
-    QTEST_SET_MAIN_SOURCE_PATH                            \
-    return QTest::qExec(&test, argc, argv);               \
+#define BRISOL_APP_TEST_MAIN(TestClass)          \
+  int main(int argc, char** argv) {              \
+    brisol::test::UiTestEnvironment environment; \
+    QApplication app(argc, argv);                \
+    std::setlocale(LC_NUMERIC, "C");             \
+    TestClass test;                              \
+    QTEST_SET_MAIN_SOURCE_PATH                   \
+    return QTest::qExec(&test, argc, argv);      \
   }

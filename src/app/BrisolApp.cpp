@@ -7,17 +7,18 @@
 #include "app/AboutDlg.h"
 #include "app/AppStartup.h"
 #include "app/MainFrame.h"
+#include "logger/Format.h"
+#include "logger/Logger.h"
 #include "ui/ColMixDlg.h"
 #include "ui/OrigDlg.h"
 #include "ui/ParamDlg.h"
-#include "logger/Format.h"
-#include "logger/Logger.h"
 
 namespace brisol {
 
 CBrisolApp::CBrisolApp(QString settingsPath, QObject* parent)
     : QObject(parent),
-      m_settings(settingsPath.isEmpty() ? CAppSettings::DefaultPath() : settingsPath, QDir::currentPath().toStdString()) {}
+      m_settings(settingsPath.isEmpty() ? CAppSettings::DefaultPath() : settingsPath,
+                 QDir::currentPath().toStdString()) {}
 
 CBrisolApp::~CBrisolApp() = default;
 
@@ -34,14 +35,15 @@ bool CBrisolApp::InitInstance(bool showSplash) {
   // The window's saved placement; on a first start, one that suits the
   // screen, with the panels beside the window.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const FirstPlacement first =
-      PlaceFirstStart(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024),
-                      m_pMainFrame->ParamDlg()->sizeHint(), m_pMainFrame->ColMixDlg()->sizeHint(),
-                      m_pMainFrame->OrigDlg()->sizeHint());
+  const FirstPlacement first = PlaceFirstStart(
+      screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024), m_pMainFrame->ParamDlg()->sizeHint(),
+      m_pMainFrame->ColMixDlg()->sizeHint(), m_pMainFrame->OrigDlg()->sizeHint());
   m_pMainFrame->setGeometry(m_settings.m_bFrameStored ? m_settings.FrameRect() : first.frame);
   m_pMainFrame->PlaceNewPanels(first);
-  if (m_settings.m_iState == kFrameMaximized) m_pMainFrame->showMaximized();
-  else m_pMainFrame->show();
+  if (m_settings.m_iState == kFrameMaximized)
+    m_pMainFrame->showMaximized();
+  else
+    m_pMainFrame->show();
   m_pMainFrame->updateMenus();
   MeasureScreen();
   return true;

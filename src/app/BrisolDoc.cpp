@@ -147,8 +147,10 @@ bool CBrisolDoc::SaveModified() {
       CBrisolScrollView* view = GV();
       return view != nullptr && view->SaveImage();
     }
-    case AlertAnswer::No: return true;
-    default: return false;
+    case AlertAnswer::No:
+      return true;
+    default:
+      return false;
   }
 }
 

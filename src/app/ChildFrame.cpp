@@ -9,8 +9,7 @@
 
 namespace brisol {
 
-CChildFrame::CChildFrame(CBrisolApp& app)
-    : m_pDoc(std::make_unique<CBrisolDoc>(app, nullptr, app.m_drawingThreading)) {
+CChildFrame::CChildFrame(CBrisolApp& app) : m_pDoc(std::make_unique<CBrisolDoc>(app, nullptr, app.m_drawingThreading)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(BrisolIcon(IconId::App));
   m_pView = new CBrisolScrollView(m_pDoc.get(), this);

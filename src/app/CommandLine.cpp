@@ -29,8 +29,10 @@ std::string ShellQuote(std::string_view text) {
   }
   std::string quoted = "'";
   for (char c : text) {
-    if (c == '\'') quoted += "'\\''";
-    else quoted += c;
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
   }
   return quoted + "'";
 }

@@ -16,13 +16,20 @@ class CommandLineTest : public QObject {
   void shellQuoting_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("quoted");
-    QTest::newRow("plain") << "/home/ann/rose.jpg" << "/home/ann/rose.jpg";
-    QTest::newRow("number") << "-12.5" << "-12.5";
-    QTest::newRow("blank") << "/my photos/a b.png" << "'/my photos/a b.png'";
-    QTest::newRow("colour") << "#ff8000" << "'#ff8000'";
-    QTest::newRow("quote") << "it's.png" << "'it'\\''s.png'";
-    QTest::newRow("dollar") << "$HOME" << "'$HOME'";
-    QTest::newRow("empty") << "" << "''";
+    QTest::newRow("plain") << "/home/ann/rose.jpg"
+                           << "/home/ann/rose.jpg";
+    QTest::newRow("number") << "-12.5"
+                            << "-12.5";
+    QTest::newRow("blank") << "/my photos/a b.png"
+                           << "'/my photos/a b.png'";
+    QTest::newRow("colour") << "#ff8000"
+                            << "'#ff8000'";
+    QTest::newRow("quote") << "it's.png"
+                           << "'it'\\''s.png'";
+    QTest::newRow("dollar") << "$HOME"
+                            << "'$HOME'";
+    QTest::newRow("empty") << ""
+                           << "''";
   }
   void shellQuoting() {
     QFETCH(QString, text);

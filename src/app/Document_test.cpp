@@ -113,8 +113,10 @@ class DocumentTest : public QObject {
     auto choose = [](bool high, bool ok) {
       test::DriveModal<CQualityDlg>([high, ok](CQualityDlg* dialog) {
         dialog->findChild<QRadioButton*>(high ? QStringLiteral("rad1054") : QStringLiteral("rad1053"))->click();
-        if (ok) dialog->accept();
-        else dialog->reject();
+        if (ok)
+          dialog->accept();
+        else
+          dialog->reject();
         return true;
       });
     };
@@ -138,7 +140,8 @@ class DocumentTest : public QObject {
     const int before = doc->Renderer().DrawingsRequested();
     test::AnswerWizard("Others");
     m->Frame().Actions().chooseObjects->trigger();
-    QCOMPARE(QString::fromStdString(effect.GetEffectDir()), QString::fromStdString(test::MainDir() + "/Effects/Others"));
+    QCOMPARE(QString::fromStdString(effect.GetEffectDir()),
+             QString::fromStdString(test::MainDir() + "/Effects/Others"));
     QCOMPARE(m->app->DefaultEffect(), test::MainDir() + "/Effects/Others");
     QCOMPARE(effect.GetNumShapes(), 2u);
     QCOMPARE(doc->Renderer().DrawingsRequested(), before + 1);
@@ -146,7 +149,8 @@ class DocumentTest : public QObject {
 
     test::AnswerWizard(QString());  // cancelled: the effect keeps its collection
     m->Frame().Actions().chooseObjects->trigger();
-    QCOMPARE(QString::fromStdString(effect.GetEffectDir()), QString::fromStdString(test::MainDir() + "/Effects/Others"));
+    QCOMPARE(QString::fromStdString(effect.GetEffectDir()),
+             QString::fromStdString(test::MainDir() + "/Effects/Others"));
     QCOMPARE(effect.GetNumShapes(), 2u);
     QCOMPARE(doc->Renderer().DrawingsRequested(), before + 1);
   }

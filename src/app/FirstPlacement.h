@@ -10,11 +10,11 @@
 namespace brisol {
 
 struct FirstPlacement {
-  QRect frame;        // the main window
-  QPoint param;       // "Size, Number and Angle"
-  QPoint colMix;      // "Coloring and Mixing"
-  QPoint orig;        // "Original Image"
-  QPoint debug;       // the debug panel
+  QRect frame;    // the main window
+  QPoint param;   // "Size, Number and Angle"
+  QPoint colMix;  // "Coloring and Mixing"
+  QPoint orig;    // "Original Image"
+  QPoint debug;   // the debug panel
 };
 
 // screen: the available part of the screen; the sizes are the panels'.

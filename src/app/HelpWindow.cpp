@@ -1,8 +1,8 @@
 #include "app/HelpWindow.h"
 
 #include <QTextBrowser>
-#include <algorithm>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/Icons.h"
 

@@ -169,10 +169,14 @@ void CMainFrame::createPanels() {
 
 void CMainFrame::PlaceNewPanels(const FirstPlacement& places) {
   for (QWidget* panel : m_newPanels) {
-    if (panel == m_pParamDlg) panel->move(places.param);
-    else if (panel == m_pColMixDlg) panel->move(places.colMix);
-    else if (panel == m_pOrigDlg) panel->move(places.orig);
-    else panel->move(places.debug);
+    if (panel == m_pParamDlg)
+      panel->move(places.param);
+    else if (panel == m_pColMixDlg)
+      panel->move(places.colMix);
+    else if (panel == m_pOrigDlg)
+      panel->move(places.orig);
+    else
+      panel->move(places.debug);
   }
   m_newPanels.clear();
 }
@@ -296,7 +300,11 @@ void CMainFrame::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   // Opened after the drop has finished: each opening asks questions.
   QMetaObject::invokeMethod(
-      this, [this, paths] { for (const QString& path : paths) m_app.OpenImage(path); }, Qt::QueuedConnection);
+      this,
+      [this, paths] {
+        for (const QString& path : paths) m_app.OpenImage(path);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace brisol

@@ -60,7 +60,8 @@ void CMainFrame::createActions() {
                            {QKeySequence(Qt::CTRL | Qt::Key_O)});
   a.openImage->setIcon(BrisolIcon(IconId::OpenImage));
   on(a.openImage, [this] { m_app.OpenImage(); });
-  a.newImage = MakeAction(this, tr("&New"), tr("Open an image to use as the original"), {QKeySequence(Qt::CTRL | Qt::Key_N)});
+  a.newImage =
+      MakeAction(this, tr("&New"), tr("Open an image to use as the original"), {QKeySequence(Qt::CTRL | Qt::Key_N)});
   on(a.newImage, [this] { m_app.OnFileNew(); });
   addAction(a.newImage);
   a.saveImage = MakeAction(this, tr("&Save as Image..."), tr("Save the active document\nSave"),
@@ -73,7 +74,8 @@ void CMainFrame::createActions() {
   on(a.printSetup, [this] { OnFilePrintSetup(); });
   a.printPreview = MakeAction(this, tr("Print Preview..."), tr("Display full pages\nPrint Preview"));
   on(a.printPreview, [this] { OnFilePrintPreview(); });
-  a.print = MakeAction(this, tr("Print..."), tr("Print the active document\nPrint"), {QKeySequence(Qt::CTRL | Qt::Key_P)});
+  a.print =
+      MakeAction(this, tr("Print..."), tr("Print the active document\nPrint"), {QKeySequence(Qt::CTRL | Qt::Key_P)});
   a.print->setIcon(BrisolIcon(IconId::Print));
   on(a.print, [this] { OnFilePrint(); });
   for (int i = 0; i < 5; ++i) {
@@ -96,9 +98,8 @@ void CMainFrame::createActions() {
   a.paste->setIcon(BrisolIcon(IconId::Paste));
   a.paste->setShortcutContext(Qt::ApplicationShortcut);
   on(a.paste, [this] { m_app.OnEditPaste(); });
-  a.copyCommandLine = MakeAction(
-      this, tr("Copy as Co&mmand Line"),
-      tr("Copy the brisol-cli command that makes the same picture\nCopy as Command Line"));
+  a.copyCommandLine = MakeAction(this, tr("Copy as Co&mmand Line"),
+                                 tr("Copy the brisol-cli command that makes the same picture\nCopy as Command Line"));
   on(a.copyCommandLine, [this] { OnCopyCommandLine(); });
 
   a.origOnOff = MakeAction(this, tr("&Original Image On/Off"), tr("Show or hide the original image\nOriginal"));
@@ -108,8 +109,8 @@ void CMainFrame::createActions() {
                                tr("Object Size and Number Dialog\nObject Size and Number Dialog"));
   a.settingsOnOff->setIcon(BrisolIcon(IconId::SettingsOnOff));
   on(a.settingsOnOff, [this] { OnSettingsOnOff(); });
-  a.colorsOnOff = MakeAction(this, tr("&Colors and Mixing On/Off"),
-                             tr("Toggle the color and mixing dialog\nColors-Mixing"));
+  a.colorsOnOff =
+      MakeAction(this, tr("&Colors and Mixing On/Off"), tr("Toggle the color and mixing dialog\nColors-Mixing"));
   a.colorsOnOff->setIcon(BrisolIcon(IconId::ColorsOnOff));
   on(a.colorsOnOff, [this] { OnColorsOnOff(); });
   a.chooseObjects = MakeAction(this, tr("Choose &Objects..."),
@@ -120,7 +121,8 @@ void CMainFrame::createActions() {
   on(a.debugOnOff, [this] { OnDebugOnOff(); });
 
   a.qualitySettings = MakeAction(this, tr("&Quality Settings..."), tr("Set the quality of the images "));
-  a.viewOriginal = MakeAction(this, tr("View Original Image"), tr("Show the original image"), {QKeySequence(Qt::Key_O)});
+  a.viewOriginal =
+      MakeAction(this, tr("View Original Image"), tr("Show the original image"), {QKeySequence(Qt::Key_O)});
   onView(a.viewOriginal, &CBrisolScrollView::OnViewOriginal);
   a.showCreated = MakeAction(this, tr("Show Created Image"), tr("Show the final image"));
   onView(a.showCreated, &CBrisolScrollView::OnShowCreated);
@@ -133,7 +135,8 @@ void CMainFrame::createActions() {
   a.zoomIn = MakeAction(this, tr("Zoom &In"), tr("Zoom in\nZoom in"), {Keypad(Qt::Key_Plus), QKeySequence::ZoomIn});
   a.zoomIn->setIcon(BrisolIcon(IconId::ZoomIn));
   onView(a.zoomIn, &CBrisolScrollView::OnZoomIn);
-  a.zoomOut = MakeAction(this, tr("Zoom O&ut"), tr("Zoom out\nZoom out"), {Keypad(Qt::Key_Minus), QKeySequence::ZoomOut});
+  a.zoomOut =
+      MakeAction(this, tr("Zoom O&ut"), tr("Zoom out\nZoom out"), {Keypad(Qt::Key_Minus), QKeySequence::ZoomOut});
   a.zoomOut->setIcon(BrisolIcon(IconId::ZoomOut));
   onView(a.zoomOut, &CBrisolScrollView::OnZoomOut);
   a.zoomNormal = MakeAction(this, tr("Zoom &Normal"), tr("Zoom normal 100% window size\nZoom normal"),
@@ -147,8 +150,8 @@ void CMainFrame::createActions() {
   on(a.tile, [this] { m_pMdiArea->tileSubWindows(); });
   a.nextWindow = MakeAction(this, tr("Ne&xt"), tr("Go to the next window"), {QKeySequence(Qt::Key_F6)});
   on(a.nextWindow, [this] { m_pMdiArea->activateNextSubWindow(); });
-  a.previousWindow = MakeAction(this, tr("Pre&vious"), tr("Go to the previous window"),
-                                {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
+  a.previousWindow =
+      MakeAction(this, tr("Pre&vious"), tr("Go to the previous window"), {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
   on(a.previousWindow, [this] { m_pMdiArea->activatePreviousSubWindow(); });
   a.closeWindow = MakeAction(this, tr("Cl&ose"), tr("Close the active window; asks to save it"));
   on(a.closeWindow, [this] { m_pMdiArea->closeActiveSubWindow(); });
@@ -160,7 +163,8 @@ void CMainFrame::createActions() {
 
   a.helpTopics = MakeAction(this, tr("&Help Topics"), tr("List Help topics\nHelp Topics"), {QKeySequence(Qt::Key_F1)});
   on(a.helpTopics, [this] { OnHelpTopics(); });
-  a.about = MakeAction(this, tr("&About Brisol..."), tr("Display program information, version number and copyright\nAbout"));
+  a.about =
+      MakeAction(this, tr("&About Brisol..."), tr("Display program information, version number and copyright\nAbout"));
   on(a.about, [this] { m_app.OnAppAbout(); });
 }
 
@@ -244,8 +248,10 @@ void CMainFrame::createToolBars() {
                           static_cast<QAction*>(nullptr), a.print, static_cast<QAction*>(nullptr), a.origOnOff,
                           a.settingsOnOff, a.colorsOnOff, a.chooseObjects, a.randomize, a.imageQuality,
                           static_cast<QAction*>(nullptr), a.zoomIn, a.zoomOut, a.zoomNormal}) {
-    if (action) bar->addAction(action);
-    else bar->addSeparator();
+    if (action)
+      bar->addAction(action);
+    else
+      bar->addSeparator();
   }
 }
 

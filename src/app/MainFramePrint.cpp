@@ -27,9 +27,8 @@ void CMainFrame::OnFilePrintPreview() {
   view->GetDocument()->WaitForDrawing();
   QPrintPreviewDialog dialog(&Printer(), this);
   dialog.setObjectName(QStringLiteral("printPreviewDialog"));
-  connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [view](QPrinter* printer) {
-    PrintImage(*printer, view->CurrentImage());
-  });
+  connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+          [view](QPrinter* printer) { PrintImage(*printer, view->CurrentImage()); });
   dialog.exec();
 }
 

@@ -28,9 +28,9 @@ namespace {
 
 // The actions that need a document (or a picture on it).
 std::vector<QAction*> DocumentActions(const MainActions& a) {
-  return {a.saveImage, a.print,        a.printPreview,  a.copy,        a.copyCommandLine, a.origOnOff,
-          a.settingsOnOff, a.colorsOnOff, a.chooseObjects, a.viewOriginal, a.showCreated, a.randomize,
-          a.imageQuality, a.zoomIn,   a.zoomOut,       a.zoomNormal};
+  return {a.saveImage,     a.print,       a.printPreview,  a.copy,         a.copyCommandLine, a.origOnOff,
+          a.settingsOnOff, a.colorsOnOff, a.chooseObjects, a.viewOriginal, a.showCreated,     a.randomize,
+          a.imageQuality,  a.zoomIn,      a.zoomOut,       a.zoomNormal};
 }
 
 }  // namespace
@@ -104,9 +104,9 @@ class MainFrameTest : public QObject {
     const QList<QAction*> places = bar->actions();
     QCOMPARE(places.size(), 19);
     const MainActions& a = m->Frame().Actions();
-    const QList<QAction*> buttons{a.openImage, a.saveImage, a.cut, a.copy, a.paste, a.print, a.origOnOff,
-                                  a.settingsOnOff, a.colorsOnOff, a.chooseObjects, a.randomize, a.imageQuality,
-                                  a.zoomIn, a.zoomOut, a.zoomNormal};
+    const QList<QAction*> buttons{a.openImage, a.saveImage,    a.cut,           a.copy,        a.paste,
+                                  a.print,     a.origOnOff,    a.settingsOnOff, a.colorsOnOff, a.chooseObjects,
+                                  a.randomize, a.imageQuality, a.zoomIn,        a.zoomOut,     a.zoomNormal};
     QList<QAction*> seen;
     for (QAction* slot : places) {
       if (slot->isSeparator()) continue;
@@ -157,8 +157,8 @@ class MainFrameTest : public QObject {
     Start();
     CMainFrame& f = m->Frame();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const FirstPlacement first = PlaceFirstStart(screen, f.ParamDlg()->sizeHint(), f.ColMixDlg()->sizeHint(),
-                                                 f.OrigDlg()->sizeHint());
+    const FirstPlacement first =
+        PlaceFirstStart(screen, f.ParamDlg()->sizeHint(), f.ColMixDlg()->sizeHint(), f.OrigDlg()->sizeHint());
     QCOMPARE(f.geometry(), first.frame);
     QCOMPARE(f.ParamDlg()->pos(), first.param);
     QCOMPARE(f.ColMixDlg()->pos(), first.colMix);
@@ -167,14 +167,16 @@ class MainFrameTest : public QObject {
   }
 
   void firstPlacementOnAWideScreen() {
-    const FirstPlacement p = PlaceFirstStart(QRect(0, 0, 1920, 1050), QSize(360, 330), QSize(380, 480), QSize(230, 210));
+    const FirstPlacement p =
+        PlaceFirstStart(QRect(0, 0, 1920, 1050), QSize(360, 330), QSize(380, 480), QSize(230, 210));
     QCOMPARE(p.frame, QRect(10, 30, 1400, 990));
     QCOMPARE(p.param, QPoint(1419, 10));
     QCOMPARE(p.colMix, QPoint(1419, 380));
     QVERIFY(!p.frame.contains(p.param) && !p.frame.contains(p.colMix));
     QVERIFY(p.frame.contains(QRect(p.orig, QSize(230, 210))));
     // A small screen: the column keeps to the screen's right edge.
-    const FirstPlacement small = PlaceFirstStart(QRect(0, 0, 800, 600), QSize(360, 330), QSize(380, 480), QSize(230, 210));
+    const FirstPlacement small =
+        PlaceFirstStart(QRect(0, 0, 800, 600), QSize(360, 330), QSize(380, 480), QSize(230, 210));
     QCOMPARE(small.param.x(), 800 - 1 - 380);
     QVERIFY(small.colMix.y() + 480 <= 600);
   }
@@ -226,8 +228,9 @@ class MainFrameTest : public QObject {
     QVERIFY(!f.TogglePropertiesWindow(nullptr));
     f.ShowPropertiesWindow(nullptr);
     f.HidePropertiesWindow(nullptr);
-    QCOMPARE(test::TakeAlerts(), (QStringList{"TogglePropertiesWindow (nil) failed", "ShowPropertiesWindow (nil) failed",
-                                              "HidePropertiesWindow (nil) failed"}));
+    QCOMPARE(test::TakeAlerts(),
+             (QStringList{"TogglePropertiesWindow (nil) failed", "ShowPropertiesWindow (nil) failed",
+                          "HidePropertiesWindow (nil) failed"}));
   }
 
   void aCancelledWizardLeavesOnlyTheOriginal() {
@@ -338,10 +341,12 @@ class MainFrameTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&m->Frame()));
     // (The watch outlives this test when no dialog comes: it keeps its own flag.)
     auto dialogCameUp = std::make_shared<bool>(false);
-    test::WhenModal([dialogCameUp](QWidget* modal) {
-      *dialogCameUp = true;
-      QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
-    }, 20);
+    test::WhenModal(
+        [dialogCameUp](QWidget* modal) {
+          *dialogCameUp = true;
+          QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+        },
+        20);
     // "Open Image" had the splash not been up: its dialog would have come
     // up, and been closed, before the key press returned.
     QTest::keyClick(&m->Frame(), Qt::Key_O, Qt::ControlModifier);

@@ -100,7 +100,8 @@ void CRenderController::WorkerLoop(std::stop_token quit) {
     m_bRunning = false;
     m_results.push_back(std::move(result));
     m_drawingEnded.notify_all();
-    QMetaObject::invokeMethod(this, [this] { Deliver(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Deliver(); }, Qt::QueuedConnection);
   }
 }
 
@@ -112,7 +113,8 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
     const ScopedThreadAlertSink collect(sink);
     ++m_started;
     if (m_beforeDrawing) m_beforeDrawing(stop);
-    QMetaObject::invokeMethod(this, [this] { emit DrawingStarted(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { emit DrawingStarted(); }, Qt::QueuedConnection);
     if (job.effect && job.original) {
       const SIZE size = job.original->GetSize();
       auto picture = std::make_shared<CDADC>(size);
@@ -153,7 +155,8 @@ void CRenderController::Deliver() {
   for (Result& result : results) {
     if (result.id > m_lastDelivered) m_lastDelivered = result.id;
     if (result.finished) emit PictureReady(std::move(result.picture), std::move(result.display));
-    if (m_pAlerts) m_pAlerts->Add(std::move(result.alerts));
+    if (m_pAlerts)
+      m_pAlerts->Add(std::move(result.alerts));
     else
       for (const Alert& alert : result.alerts) ShowAlert(alert);
   }

@@ -46,8 +46,7 @@ class CRenderController : public QObject {
 
   // alerts: where the alerts raised while drawing are shown (not owned; null
   // shows them straight through the program's alert sink).
-  explicit CRenderController(CAlertQueue* alerts, QObject* parent = nullptr,
-                             Threading threading = Threading::Worker);
+  explicit CRenderController(CAlertQueue* alerts, QObject* parent = nullptr, Threading threading = Threading::Worker);
   ~CRenderController() override;
 
   // Draws the job, stopping the running drawing and replacing a waiting one.

@@ -5,8 +5,8 @@
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
-#include <thread>
 #include <mutex>
+#include <thread>
 
 #include "app/AlertQueue.h"
 #include "app/AppTestSupport.h"

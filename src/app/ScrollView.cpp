@@ -36,9 +36,13 @@ CBrisolScrollView::~CBrisolScrollView() = default;
 
 const CDADC* CBrisolScrollView::GetCurrentDADC() const {
   switch (m_iShow) {
-    case 1: return m_pOutputDADC.get();
-    case 0: break;
-    default: TheLogger().Log(kLogError, "Bad case in GetCurrentDADC:%d", m_iShow); break;
+    case 1:
+      return m_pOutputDADC.get();
+    case 0:
+      break;
+    default:
+      TheLogger().Log(kLogError, "Bad case in GetCurrentDADC:%d", m_iShow);
+      break;
   }
   return m_pDoc ? m_pDoc->GetOriginal() : nullptr;
 }
@@ -94,8 +98,10 @@ void CBrisolScrollView::OnUpdate() {
   const CDADC* shown = GetCurrentDADC();
   if (shown == nullptr) return;
   const unsigned w = static_cast<unsigned>(shown->GetWidth()), h = static_cast<unsigned>(shown->GetHeight());
-  if (m_iZoom == 100) m_scrollArea = QSize(static_cast<int>(w), static_cast<int>(h));
-  else m_scrollArea = QSize(static_cast<int>(m_iZoom * w / 100), static_cast<int>(m_iZoom * h / 100));
+  if (m_iZoom == 100)
+    m_scrollArea = QSize(static_cast<int>(w), static_cast<int>(h));
+  else
+    m_scrollArea = QSize(static_cast<int>(m_iZoom * w / 100), static_cast<int>(m_iZoom * h / 100));
   UpdateScrollBars();
 }
 
@@ -104,8 +110,10 @@ void CBrisolScrollView::ApplyZoom() {
   if (shown == nullptr) return;
   const unsigned w = static_cast<unsigned>(shown->GetWidth()), h = static_cast<unsigned>(shown->GetHeight());
   if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-    if (m_iZoom == 100) SFS(frame, static_cast<int>(w), static_cast<int>(h));
-    else SFS(frame, static_cast<int>(m_iZoom * w / 100), static_cast<int>(m_iZoom * h / 100));
+    if (m_iZoom == 100)
+      SFS(frame, static_cast<int>(w), static_cast<int>(h));
+    else
+      SFS(frame, static_cast<int>(m_iZoom * w / 100), static_cast<int>(m_iZoom * h / 100));
   }
   OnUpdate();
 }

@@ -77,9 +77,12 @@ class SettingsTest : public QObject {
     QTest::addColumn<QString>("expected");
     QTest::newRow("empty") << "" << QString::fromStdString(MainDirectory());
     QTest::newRow("root") << "/" << QString::fromStdString(MainDirectory());
-    QTest::newRow("absolute") << "/srv/brisol" << "/srv/brisol";
-    QTest::newRow("trailing slash") << "/srv/brisol/" << "/srv/brisol";
-    QTest::newRow("relative") << "mine" << "/start/mine";
+    QTest::newRow("absolute") << "/srv/brisol"
+                              << "/srv/brisol";
+    QTest::newRow("trailing slash") << "/srv/brisol/"
+                                    << "/srv/brisol";
+    QTest::newRow("relative") << "mine"
+                              << "/start/mine";
   }
   void mainDirectory() {
     QFETCH(QString, value);
@@ -115,10 +118,9 @@ class SettingsTest : public QObject {
     const QStringList keys = Keys();
     QVERIFY2(!keys.contains("FILES/MAIN"), qPrintable(keys.join(',')));
     QVERIFY(!keys.contains("VARS/LOGGING"));
-    for (const char* key : {"MAINFRAME/LEFT", "MAINFRAME/RIGHT", "MAINFRAME/TOP", "MAINFRAME/BOTTOM",
-                            "MAINFRAME/STATE", "VARS/TIPSON", "VARS/TIPCOUNT", "VARS/DEFEFFECT", "FILES/IMAGEWRITE",
-                            "FILES/IMAGEWRITEEXT", "FILES/IMAGEREAD", "FILES/IMAGEREADEXT", "LASTFILES/MRO1",
-                            "LASTFILES/MRO5"}) {
+    for (const char* key : {"MAINFRAME/LEFT", "MAINFRAME/RIGHT", "MAINFRAME/TOP", "MAINFRAME/BOTTOM", "MAINFRAME/STATE",
+                            "VARS/TIPSON", "VARS/TIPCOUNT", "VARS/DEFEFFECT", "FILES/IMAGEWRITE", "FILES/IMAGEWRITEEXT",
+                            "FILES/IMAGEREAD", "FILES/IMAGEREADEXT", "LASTFILES/MRO1", "LASTFILES/MRO5"}) {
       QVERIFY2(keys.contains(key), key);
     }
     CAppSettings back(Ini(), "/elsewhere");
@@ -205,7 +207,8 @@ class SettingsTest : public QObject {
     QCOMPARE(out, std::string());
     QVERIFY(!recent.Get(5, out));
     QVERIFY(!recent.Get(-1, out));
-    QCOMPARE(test::TakeAlerts(), (QStringList{"***WARNING*** Bad MRO number 5.\n", "***WARNING*** Bad MRO number -1.\n"}));
+    QCOMPARE(test::TakeAlerts(),
+             (QStringList{"***WARNING*** Bad MRO number 5.\n", "***WARNING*** Bad MRO number -1.\n"}));
     recent.Add("/a.png");
     QVERIFY(recent.Get(0, out));
     QCOMPARE(out, std::string("/a.png"));
@@ -248,8 +251,9 @@ class SettingsTest : public QObject {
 
   void versionString() {
     const QString v = QString::fromStdString(CBrisolApp::VersionString());
-    QVERIFY2(QRegularExpression(R"(^Brisol 1\.15 \([A-Z][a-z]{2} [ 0-9]\d \d{4} - \d\d:\d\d:\d\d\)$)").match(v).hasMatch(),
-             qPrintable(v));
+    QVERIFY2(
+        QRegularExpression(R"(^Brisol 1\.15 \([A-Z][a-z]{2} [ 0-9]\d \d{4} - \d\d:\d\d:\d\d\)$)").match(v).hasMatch(),
+        qPrintable(v));
   }
 };
 

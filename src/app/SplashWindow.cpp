@@ -57,7 +57,8 @@ bool CSplashWindow::eventFilter(QObject* watched, QEvent* event) {
       Dismiss();
       return true;
     }
-    default: break;
+    default:
+      break;
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -16,8 +16,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") {
-      std::printf("Usage: brisol [FILE...]\n\nThe Brisol desktop program; opens each picture FILE (bmp, tga, jpg, "
-                  "jpeg, pcx, png).\nThe manual: Help > Help Topics (F1).\n");
+      std::printf(
+          "Usage: brisol [FILE...]\n\nThe Brisol desktop program; opens each picture FILE (bmp, tga, jpg, "
+          "jpeg, pcx, png).\nThe manual: Help > Help Topics (F1).\n");
       return 0;
     }
     if (a == "--version") {

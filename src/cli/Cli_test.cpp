@@ -36,8 +36,9 @@ std::vector<std::uint8_t> Encoded(const char* format, const test::RgbPicture& p)
 // A JPEG whose EXIF block says it must be turned a quarter clockwise.
 std::vector<std::uint8_t> RotatedJpeg(const test::RgbPicture& p) {
   const std::vector<std::uint8_t> jpeg = Encoded("jpg", p);
-  const std::vector<std::uint8_t> app1 = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
-                                          0,    1,    0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0};
+  const std::vector<std::uint8_t> app1 = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0,    0,    'M', 'M',
+                                          0,    42,   0, 0,  0,   8,   0,   1,   0x01, 0x12, 0,   3,
+                                          0,    0,    0, 1,  0,   6,   0,   0,   0,    0,    0,   0};
   std::vector<std::uint8_t> out = app1;
   out.insert(out.begin(), {0xFF, 0xD8});
   out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
@@ -74,11 +75,11 @@ TEST(CliIdentify, EveryFormatAsTheInformationReadsIt) {
   const CliResult run = RunCli(args);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, dir.File("a.png") + ": PNG 30 x 20, 24 bits per pixel\n" +         //
-                         dir.File("a.jpg") + ": JPEG 30 x 20, 24 bits per pixel\n" +    //
-                         dir.File("a.bmp") + ": BMP 30 x 20, 24 bits per pixel\n" +     //
-                         dir.File("a.tga") + ": TGA 30 x 20, 24 bits per pixel\n" +     //
-                         dir.File("a.pcx") + ": PCX 30 x 20, 24 bits per pixel\n" +     //
+  EXPECT_EQ(run.out, dir.File("a.png") + ": PNG 30 x 20, 24 bits per pixel\n" +           //
+                         dir.File("a.jpg") + ": JPEG 30 x 20, 24 bits per pixel\n" +      //
+                         dir.File("a.bmp") + ": BMP 30 x 20, 24 bits per pixel\n" +       //
+                         dir.File("a.tga") + ": TGA 30 x 20, 24 bits per pixel\n" +       //
+                         dir.File("a.pcx") + ": PCX 30 x 20, 24 bits per pixel\n" +       //
                          dir.File("phone.JPG") + ": JPEG 20 x 30, 24 bits per pixel\n" +  // upright
                          dir.File("no-extension") + ": PNG 30 x 20, 24 bits per pixel\n");
 }
@@ -104,13 +105,19 @@ TEST(CliIdentify, Json) {
   const std::string escaped = dir.File("a \\\"quoted\\\"\\\\name.png");
   EXPECT_EQ(run.out,
             "[\n"
-            "  {\"file\": \"" + escaped + "\", \"format\": \"PNG\", \"width\": 7, \"height\": 5, \"depth\": 24, "
-            "\"error\": null},\n"
-            "  {\"file\": \"" + dir.File("missing.tga") + "\", \"format\": \"TGA\", \"width\": null, \"height\": "
-            "null, \"depth\": null, \"error\": \"No such file or directory\"},\n"
-            "  {\"file\": \"" + dir.File("notes") + "\", \"format\": null, \"width\": null, \"height\": null, "
-            "\"depth\": null, \"error\": \"No such file or directory\"}\n"
-            "]\n");
+            "  {\"file\": \"" +
+                escaped +
+                "\", \"format\": \"PNG\", \"width\": 7, \"height\": 5, \"depth\": 24, "
+                "\"error\": null},\n"
+                "  {\"file\": \"" +
+                dir.File("missing.tga") +
+                "\", \"format\": \"TGA\", \"width\": null, \"height\": "
+                "null, \"depth\": null, \"error\": \"No such file or directory\"},\n"
+                "  {\"file\": \"" +
+                dir.File("notes") +
+                "\", \"format\": null, \"width\": null, \"height\": null, "
+                "\"depth\": null, \"error\": \"No such file or directory\"}\n"
+                "]\n");
 }
 
 TEST(CliConvert, HelpAndUsageErrors) {
@@ -194,14 +201,16 @@ TEST(CliConvert, FailuresExitNonZeroAndKeepTheOutput) {
   // its internal code goes to the log.
   const CliResult missing = RunCli({"convert", dir.File("missing.png"), dir.File("keep.png")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "brisol-cli convert: cannot read '" + dir.File("missing.png") + "': No such file or directory\n");
+  EXPECT_EQ(missing.err,
+            "brisol-cli convert: cannot read '" + dir.File("missing.png") + "': No such file or directory\n");
   const CliResult truncated = RunCli({"convert", dir.File("cut.png"), dir.File("keep.png")});
   EXPECT_EQ(truncated.status, 1);
   EXPECT_EQ(truncated.err,
             "brisol-cli convert: cannot read '" + dir.File("cut.png") + "': the file is truncated or cannot be read\n");
   const CliResult notJpeg = RunCli({"convert", dir.File("cut.jpg"), dir.File("keep.png")});
   EXPECT_EQ(notJpeg.status, 1);
-  EXPECT_EQ(notJpeg.err, "brisol-cli convert: cannot read '" + dir.File("cut.jpg") + "': not a JPEG file (it is a PNG file)\n");
+  EXPECT_EQ(notJpeg.err,
+            "brisol-cli convert: cannot read '" + dir.File("cut.jpg") + "': not a JPEG file (it is a PNG file)\n");
   const CliResult tooLarge = RunCli({"convert", dir.File("in.png"), dir.File("keep.png"), "--resize", "30000x30000"});
   EXPECT_EQ(tooLarge.status, 1);
   EXPECT_EQ(tooLarge.err, "brisol-cli convert: cannot resize '" + dir.File("in.png") +

@@ -76,8 +76,8 @@ int RunConvert(Args args) {
       PrintHelp();
       return 0;
     }
-    if (!optionsDone && (a == "--resize" || a == "--quality" || a.starts_with("--resize=") ||
-                         a.starts_with("--quality="))) {
+    if (!optionsDone &&
+        (a == "--resize" || a == "--quality" || a.starts_with("--resize=") || a.starts_with("--quality="))) {
       const std::size_t eq = a.find('=');
       const std::string_view name = a.substr(0, eq);
       std::string_view value;
@@ -115,7 +115,8 @@ int RunConvert(Args args) {
   std::unique_ptr<CDADC> surface = LoadImageSurface(input);
   if (!surface) {
     const std::string why = WhyUnreadable(input);
-    return Fail(std::string("cannot read '") + input + "': " + (why.empty() ? "not enough memory for its picture" : why));
+    return Fail(std::string("cannot read '") + input +
+                "': " + (why.empty() ? "not enough memory for its picture" : why));
   }
   if (resize && !ResizeImage(&surface, newSize)) {
     const bool tooLarge = static_cast<long long>(newSize.cx) * newSize.cy > kMaxImagePixels;

@@ -58,7 +58,10 @@ Rgb SceneColour(double u, double v, double aspect) {
   };
 
   auto land = [&](double vv, Rgb& colour) {
-    struct Range { double base, height, scale, seed; Rgb near, far; };
+    struct Range {
+      double base, height, scale, seed;
+      Rgb near, far;
+    };
     const Range ranges[] = {
         {0.50, 0.22, 3.0, 1.7, {120, 110, 150}, {170, 150, 175}},
         {0.56, 0.18, 4.0, 5.3, {80, 90, 110}, {140, 130, 150}},

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Commands.h"
-#include "logger/RepeatFolder.h"
 #include "DxfInfoReport.h"
+#include "logger/RepeatFolder.h"
 
 namespace brisol::cli {
 

@@ -79,7 +79,6 @@ class ScopedMessageCollector {
   std::shared_ptr<AlertSink> m_previousSink;
 };
 
-
 // The shortest text that reads back as the same double; null for values
 // JSON cannot hold.
 std::string JsonNumber(double v) {
@@ -153,8 +152,8 @@ std::string DxfInfoJson(const DxfInfoReport& r) {
   out += "], \"blocks\": [";
   for (std::size_t i = 0; i < r.blocks.size(); ++i) {
     if (i > 0) out += ", ";
-    out += "{\"name\": " + JsonString(r.blocks[i].name) + ", \"entities\": " + std::to_string(r.blocks[i].entities) +
-           "}";
+    out +=
+        "{\"name\": " + JsonString(r.blocks[i].name) + ", \"entities\": " + std::to_string(r.blocks[i].entities) + "}";
   }
   out += "], \"extents\": " +
          (HasExtents(r) ? "{\"min\": " + JsonPoint(r.extentsMin) + ", \"max\": " + JsonPoint(r.extentsMax) + "}"
@@ -191,7 +190,9 @@ std::string DxfInfoText(const DxfInfoReport& r) {
   out += "\n  extents:  " +
          (HasExtents(r) ? JsonPoint(r.extentsMin) + " to " + JsonPoint(r.extentsMax) : std::string("none")) + "\n";
   out += std::string("  useful:   ") +
-         (r.useful ? "yes" : r.readOk ? "no (no LINE, POLYLINE or CIRCLE)" : "no (the file was not read to its end)") +
+         (r.useful   ? "yes"
+          : r.readOk ? "no (no LINE, POLYLINE or CIRCLE)"
+                     : "no (the file was not read to its end)") +
          "\n";
   out += "  messages: " + std::to_string(r.messages.size()) + "\n";
   for (const std::string& m : r.messages) {

@@ -42,24 +42,51 @@ TEST(DxfInfo, JsonOfAGoodDrawing) {
   test::TempDir dir;
   const std::string path = dir.File("good.dxf");
   test::WriteFile(path, Groups({{999, "made in a test"},
-                                {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"},
-                                {0, "LAYER"}, {2, "Ink"}, {62, "-1"}, {0, "ENDTAB"}, {0, "ENDSEC"},
-                                {0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"}, {0, "POINT"}, {0, "ENDBLK"},
+                                {0, "SECTION"},
+                                {2, "TABLES"},
+                                {0, "TABLE"},
+                                {2, "LAYER"},
+                                {0, "LAYER"},
+                                {2, "Ink"},
+                                {62, "-1"},
+                                {0, "ENDTAB"},
                                 {0, "ENDSEC"},
-                                {0, "SECTION"}, {2, "ENTITIES"},
-                                {0, "LWPOLYLINE"}, {10, "-1"}, {20, "0.5"}, {10, "2"}, {20, "3"},
-                                {0, "CIRCLE"}, {8, "Ink"}, {10, "100"}, {40, "1"},
-                                {0, "INSERT"}, {8, "0"}, {2, "B"}, {10, "4"},
-                                {0, "ENDSEC"}, {0, "EOF"}}));
+                                {0, "SECTION"},
+                                {2, "BLOCKS"},
+                                {0, "BLOCK"},
+                                {2, "B"},
+                                {0, "POINT"},
+                                {0, "ENDBLK"},
+                                {0, "ENDSEC"},
+                                {0, "SECTION"},
+                                {2, "ENTITIES"},
+                                {0, "LWPOLYLINE"},
+                                {10, "-1"},
+                                {20, "0.5"},
+                                {10, "2"},
+                                {20, "3"},
+                                {0, "CIRCLE"},
+                                {8, "Ink"},
+                                {10, "100"},
+                                {40, "1"},
+                                {0, "INSERT"},
+                                {8, "0"},
+                                {2, "B"},
+                                {10, "4"},
+                                {0, "ENDSEC"},
+                                {0, "EOF"}}));
   const CliResult run = DxfInfo({"--json", path});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
-            "{\"file\": \"" + path + "\", \"read_ok\": true, \"entities\": {\"POINT\": 0, \"LINE\": 0, "
-            "\"POLYLINE\": 1, \"CIRCLE\": 1, \"ELLIPSE\": 0, \"ARC\": 0, \"TEXT\": 0, \"POLYFACE\": 0, "
-            "\"POLYGONMESH\": 0, \"INSERT\": 1}, \"layers\": [{\"name\": \"0\", \"colour\": 7, \"visible\": true}, "
-            "{\"name\": \"Ink\", \"colour\": 1, \"visible\": false}], \"blocks\": [{\"name\": \"B\", \"entities\": 1}], "
-            "\"extents\": {\"min\": [-1, 0, 0], \"max\": [4, 3, 0]}, \"useful\": true, "
-            "\"messages\": [\"ReadFile(" + path + ") starting... \\n\"]}\n");
+  EXPECT_EQ(
+      run.out,
+      "{\"file\": \"" + path +
+          "\", \"read_ok\": true, \"entities\": {\"POINT\": 0, \"LINE\": 0, "
+          "\"POLYLINE\": 1, \"CIRCLE\": 1, \"ELLIPSE\": 0, \"ARC\": 0, \"TEXT\": 0, \"POLYFACE\": 0, "
+          "\"POLYGONMESH\": 0, \"INSERT\": 1}, \"layers\": [{\"name\": \"0\", \"colour\": 7, \"visible\": true}, "
+          "{\"name\": \"Ink\", \"colour\": 1, \"visible\": false}], \"blocks\": [{\"name\": \"B\", \"entities\": 1}], "
+          "\"extents\": {\"min\": [-1, 0, 0], \"max\": [4, 3, 0]}, \"useful\": true, "
+          "\"messages\": [\"ReadFile(" +
+          path + ") starting... \\n\"]}\n");
 }
 
 TEST(DxfInfo, FailedReadReportsEveryMessageInOrder) {
@@ -70,8 +97,11 @@ TEST(DxfInfo, FailedReadReportsEveryMessageInOrder) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("\"read_ok\": false"), std::string::npos);
   EXPECT_NE(run.out.find("\"LINE\": 1"), std::string::npos);
-  EXPECT_NE(run.out.find("\"messages\": [\"ReadFile(" + path + ") starting... \\n\", "
-                         "\"DXF_Error,could not read group code at\\nline 10 of <" + path + ">\", "
+  EXPECT_NE(run.out.find("\"messages\": [\"ReadFile(" + path +
+                         ") starting... \\n\", "
+                         "\"DXF_Error,could not read group code at\\nline 10 of <" +
+                         path +
+                         ">\", "
                          "\"ReadGroupFailed, group code:-1, line=10\\n\", "
                          "\"Expected to read group 0 (line 10)\"]}"),
             std::string::npos)
@@ -94,8 +124,15 @@ TEST(DxfInfo, OneObjectPerFileAndStatusOfAll) {
 TEST(DxfInfo, TextsThatAreNotUtf8StayValidJson) {
   test::TempDir dir;
   const std::string path = dir.File("latin.dxf");
-  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"},
-                                {2, "Ma\xdf \"q\"\t\xc3\xa9"}, {0, "ENDTAB"}, {0, "ENDSEC"}, {0, "EOF"}}));
+  test::WriteFile(path, Groups({{0, "SECTION"},
+                                {2, "TABLES"},
+                                {0, "TABLE"},
+                                {2, "LAYER"},
+                                {0, "LAYER"},
+                                {2, "Ma\xdf \"q\"\t\xc3\xa9"},
+                                {0, "ENDTAB"},
+                                {0, "ENDSEC"},
+                                {0, "EOF"}}));
   const CliResult run = DxfInfo({"--json", path});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("\"name\": \"Ma\\u00df \\\"q\\\"\\t\xc3\xa9\""), std::string::npos) << run.out;
@@ -104,8 +141,8 @@ TEST(DxfInfo, TextsThatAreNotUtf8StayValidJson) {
 TEST(DxfInfo, HumanReadableByDefault) {
   test::TempDir dir;
   const std::string path = dir.File("h.dxf");
-  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "ELLIPSE"}, {11, "1"}, {0, "ENDSEC"},
-                                {0, "EOF"}}));
+  test::WriteFile(path,
+                  Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "ELLIPSE"}, {11, "1"}, {0, "ENDSEC"}, {0, "EOF"}}));
   const CliResult run = DxfInfo({path});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find(path + ": read to EOF\n"), std::string::npos);
@@ -116,8 +153,16 @@ TEST(DxfInfo, HumanReadableByDefault) {
 TEST(DxfInfo, DrawingOfUnusableNumbersIsNotUseful) {
   test::TempDir dir;
   const std::string path = dir.File("nan.dxf");
-  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, "nan"}, {11, "1"},
-                                {0, "CIRCLE"}, {10, "1e308"}, {40, "1"}, {0, "ENDSEC"}, {0, "EOF"}}));
+  test::WriteFile(path, Groups({{0, "SECTION"},
+                                {2, "ENTITIES"},
+                                {0, "LINE"},
+                                {10, "nan"},
+                                {11, "1"},
+                                {0, "CIRCLE"},
+                                {10, "1e308"},
+                                {40, "1"},
+                                {0, "ENDSEC"},
+                                {0, "EOF"}}));
   const CliResult text = DxfInfo({path});
   EXPECT_EQ(text.status, 0);
   EXPECT_NE(text.out.find("  entities: 0\n"), std::string::npos) << text.out;
@@ -128,9 +173,22 @@ TEST(DxfInfo, DrawingOfUnusableNumbersIsNotUseful) {
 TEST(DxfInfo, NothingVisibleHasNoExtents) {
   test::TempDir dir;
   const std::string path = dir.File("hidden.dxf");
-  test::WriteFile(path, Groups({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "Off"},
-                                {62, "-1"}, {0, "ENDTAB"}, {0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"},
-                                {0, "LINE"}, {8, "Off"}, {11, "1"}, {0, "ENDSEC"}, {0, "EOF"}}));
+  test::WriteFile(path, Groups({{0, "SECTION"},
+                                {2, "TABLES"},
+                                {0, "TABLE"},
+                                {2, "LAYER"},
+                                {0, "LAYER"},
+                                {2, "Off"},
+                                {62, "-1"},
+                                {0, "ENDTAB"},
+                                {0, "ENDSEC"},
+                                {0, "SECTION"},
+                                {2, "ENTITIES"},
+                                {0, "LINE"},
+                                {8, "Off"},
+                                {11, "1"},
+                                {0, "ENDSEC"},
+                                {0, "EOF"}}));
   const CliResult text = DxfInfo({path});
   EXPECT_NE(text.out.find("  extents:  none\n"), std::string::npos) << text.out;
   const CliResult json = DxfInfo({"--json", path});
@@ -144,7 +202,8 @@ TEST(DxfInfo, RepeatedMessagesAreToldOnceWithACount) {
   std::string text = Groups({{0, "SECTION"}, {2, "BLOCKS"}});
   for (int i = 0; i < 5000; ++i) {
     text += Groups({{0, "BLOCK"}, {2, std::string("B").append(std::to_string(i))}});
-    text += i == 0 ? Groups({{0, "LINE"}, {11, "1"}}) : Groups({{0, "INSERT"}, {2, std::string("B").append(std::to_string(i - 1))}});
+    text += i == 0 ? Groups({{0, "LINE"}, {11, "1"}})
+                   : Groups({{0, "INSERT"}, {2, std::string("B").append(std::to_string(i - 1))}});
     text += Groups({{0, "ENDBLK"}});
   }
   text += Groups({{0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {11, "1"}, {0, "ENDSEC"}, {0, "EOF"}});

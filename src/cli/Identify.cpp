@@ -52,7 +52,6 @@ Result Identify(const char* path) {
   return r;
 }
 
-
 void PrintJson(const std::vector<Result>& results) {
   std::printf("[");
   for (std::size_t i = 0; i < results.size(); ++i) {
@@ -108,8 +107,8 @@ int RunIdentify(Args args) {
   } else {
     for (const Result& r : results) {
       if (r.error.empty()) {
-        std::printf("%s: %s %d x %d, %d bits per pixel\n", r.file.c_str(), r.format.c_str(), r.info.width, r.info.height,
-                    r.info.depth);
+        std::printf("%s: %s %d x %d, %d bits per pixel\n", r.file.c_str(), r.format.c_str(), r.info.width,
+                    r.info.height, r.info.depth);
       } else {
         std::fflush(stdout);
         std::fprintf(stderr, "brisol-cli identify: %s: %s\n", r.file.c_str(), r.error.c_str());

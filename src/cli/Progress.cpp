@@ -6,8 +6,7 @@
 
 namespace brisol::cli {
 
-RenderProgress::RenderProgress(bool show, bool timings)
-    : m_show(show && isatty(STDERR_FILENO)), m_timings(timings) {}
+RenderProgress::RenderProgress(bool show, bool timings) : m_show(show && isatty(STDERR_FILENO)), m_timings(timings) {}
 
 RenderProgress::~RenderProgress() { Clear(); }
 
@@ -36,8 +35,7 @@ void RenderProgress::Begin(const char* step) {
 }
 
 void RenderProgress::End(const char* step) {
-  const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_stepStart).count();
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_stepStart).count();
   if (m_timings) {
     Clear();
     std::fprintf(stderr, "phase %s %.1f\n", step, ms);

@@ -142,7 +142,8 @@ int RunRender(Args args) {
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
     if (format->info(input.c_str(), info) == kImgOk) {
-      const std::string tooLarge = WorkingPictureTooLarge(SIZE{info.width, info.height}, level, !drawSettings.reference);
+      const std::string tooLarge =
+          WorkingPictureTooLarge(SIZE{info.width, info.height}, level, !drawSettings.reference);
       if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
     }
   }

@@ -38,7 +38,9 @@ std::string WriteCollection(const TempDir& dir, const std::string& name) {
   return folder;
 }
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 // The run failed with exactly one line on standard error, holding every part.
 void ExpectOneLine(const CliResult& run, int status, const std::vector<std::string>& parts) {
@@ -70,7 +72,8 @@ TEST(CliRenderMessages, EachFailureIsOneLineNamingTheFileAndTheCause) {
   // a shape file too large to be one, a folder of no shape files.
   test::WriteFile(dir.File("fake.png"), std::string("\xFF\xD8\xFF\xE0", 4) + std::string(60, '\0'));
   std::string header = "BM";
-  for (std::uint32_t v : {54u + 3u * 20000u * 15000u, 0u, 54u, 40u, 20000u, 15000u}) header.append(reinterpret_cast<const char*>(&v), 4);
+  for (std::uint32_t v : {54u + 3u * 20000u * 15000u, 0u, 54u, 40u, 20000u, 15000u})
+    header.append(reinterpret_cast<const char*>(&v), 4);
   header.append("\x01\x00\x18\x00", 4).append(24, '\0');
   test::WriteFile(dir.File("huge.bmp"), header);
   const std::string big = WriteCollection(dir, "big");
@@ -81,16 +84,27 @@ TEST(CliRenderMessages, EachFailureIsOneLineNamingTheFileAndTheCause) {
     int status;
     std::vector<std::string> parts;
   } cases[] = {
-      {{"render", dir.File("missing.png"), dir.File("o.png")}, 1, {"'" + dir.File("missing.png") + "'", "No such file or directory"}},
-      {{"render", dir.File("fake.png"), dir.File("o.png")}, 1, {"'" + dir.File("fake.png") + "'", "not a PNG file (it is a JPEG file)"}},
-      {{"render", dir.File("huge.bmp"), dir.File("o.png"), "--quality", "2", "--reference-drawing"}, 1,
+      {{"render", dir.File("missing.png"), dir.File("o.png")},
+       1,
+       {"'" + dir.File("missing.png") + "'", "No such file or directory"}},
+      {{"render", dir.File("fake.png"), dir.File("o.png")},
+       1,
+       {"'" + dir.File("fake.png") + "'", "not a PNG file (it is a JPEG file)"}},
+      {{"render", dir.File("huge.bmp"), dir.File("o.png"), "--quality", "2", "--reference-drawing"},
+       1,
        {"'" + dir.File("huge.bmp") + "'", "too large", "1200 megapixels", "the most is 700 megapixels"}},
-      {{"render", photo, dir.File("o.png"), "--effect", big}, 1,
+      {{"render", photo, dir.File("o.png"), "--effect", big},
+       1,
        {"'" + big + "/square.dxf' is 120000 bytes; a shape file must be 100 to 100000 bytes"}},
-      {{"render", photo, dir.File("o.png"), "--effect", dir.File("no-such")}, 1, {"'" + dir.File("no-such") + "': no such folder"}},
-      {{"render", photo, dir.File("o.png"), "--effect", dir.File("nothing")}, 1, {"'" + dir.File("nothing") + "' holds no .dxf files"}},
+      {{"render", photo, dir.File("o.png"), "--effect", dir.File("no-such")},
+       1,
+       {"'" + dir.File("no-such") + "': no such folder"}},
+      {{"render", photo, dir.File("o.png"), "--effect", dir.File("nothing")},
+       1,
+       {"'" + dir.File("nothing") + "' holds no .dxf files"}},
       {{"render", photo, dir.File("o.png"), "--effect", ""}, 2, {"--effect takes a collection name or a folder"}},
-      {{"render", photo, dir.File("no-such/o.png")}, 1,
+      {{"render", photo, dir.File("no-such/o.png")},
+       1,
        {"Cannot save '" + dir.File("no-such/o.png") + "'", "No such file or directory"}},
   };
   for (const Case& c : cases) {
@@ -125,8 +139,8 @@ TEST(CliRenderMessages, FolderNamedRelativeToTheCurrentFolderIsUsed) {
   TempDir dir;
   const std::string photo = WritePhoto(dir);
   WriteCollection(dir, "MyShapes");
-  const CliResult run = RunCli({"render", photo, "out.png", "--effect", "MyShapes", "--objects", "20", "--quiet"},
-                               dir.path().string());
+  const CliResult run =
+      RunCli({"render", photo, "out.png", "--effect", "MyShapes", "--objects", "20", "--quiet"}, dir.path().string());
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(std::filesystem::exists(dir.File("out.png")));
 }
@@ -142,7 +156,8 @@ TEST(CliRenderMessages, OptionsThatChangeNothingGetANotice) {
       {{"--area", "20", "--number-reaction", "image"}, {}},
       {{"--mix-visible", "30"}, {"--mix-visible has no effect: the even mix shows the original everywhere alike"}},
       {{"--mix-visible", "30", "--mix", "left-right"}, {}},
-      {{"--mix", "off", "--mix-sharpness", "30"}, {"--mix-sharpness has no effect: the picture is not mixed with the original"}},
+      {{"--mix", "off", "--mix-sharpness", "30"},
+       {"--mix-sharpness has no effect: the picture is not mixed with the original"}},
       {{"--angle-reaction", "random", "--angle", "30", "--angle-var", "5"},
        {"--angle has no effect: the angle is random", "--angle-var has no effect: the angle is random"}},
       {{"--fill-color", "#ff0000"}, {"--fill-color has no effect: the fill colours do not come from a single colour"}},

@@ -24,8 +24,10 @@ std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view n
   double v = 0;
   if (!ParseParamValue(*param, value, v)) {
     switch (param->kind) {
-      case ParamKind::Real: return "bad number '" + std::string(value) + "' for " + std::string(name);
-      case ParamKind::Count: return "bad whole number '" + std::string(value) + "' for " + std::string(name);
+      case ParamKind::Real:
+        return "bad number '" + std::string(value) + "' for " + std::string(name);
+      case ParamKind::Count:
+        return "bad whole number '" + std::string(value) + "' for " + std::string(name);
       case ParamKind::Colour:
         return "bad colour '" + std::string(value) + "' for " + std::string(name) + " (use #rrggbb)";
       case ParamKind::Choice: {
@@ -89,7 +91,9 @@ std::string EffectOptionsHelp() {
         std::snprintf(text, sizeof text, ", %g..%g", p.min, p.max);
         range = text;
         break;
-      case ParamKind::Colour: value = "#rrggbb"; break;
+      case ParamKind::Colour:
+        value = "#rrggbb";
+        break;
       case ParamKind::Choice: {
         value = "NAME";
         std::string names;

@@ -26,8 +26,8 @@ std::string WritePhoto(const std::string& path, int w = 170, int h = 90) {
 }
 
 std::vector<std::string> RenderArgs(const std::string& photo, const std::string& out) {
-  return {"render", photo, out, "--effect", "Leaves", "--seed", "11", "--quality", "2", "--objects", "1500",
-          "--line-width", "1", "--quiet"};
+  return {"render",    photo, out,         "--effect", "Leaves",       "--seed", "11",
+          "--quality", "2",   "--objects", "1500",     "--line-width", "1",      "--quiet"};
 }
 
 TEST(CliRenderThreads, AnyNumberOfThreadsGivesTheReferenceBytes) {

@@ -29,8 +29,8 @@ TEST(CliRender, SameCommandTwiceGivesTheSameBytes) {
   TempDir dir;
   const std::string photo = WritePhoto(dir);
   for (const char* quality : {"1", "2"}) {
-    const std::vector<std::string> base = {"render", photo, "", "--effect", "Stars", "--seed", "5",
-                                           "--quality", quality, "--objects", "800", "--quiet"};
+    const std::vector<std::string> base = {"render", photo,       "",      "--effect",  "Stars", "--seed",
+                                           "5",      "--quality", quality, "--objects", "800",   "--quiet"};
     std::vector<std::string> a = base, b = base;
     a[2] = dir.File("a.png");
     b[2] = dir.File("b.png");
@@ -46,13 +46,18 @@ TEST(CliRender, OptionsAreCheckedAndClamped) {
   TempDir dir;
   const std::string photo = WritePhoto(dir);
   const std::string out = dir.File("out.bmp");
-  const auto clamped = RunCli({"render", photo, out, "--size", "50", "--mix-visible", "-3", "--objects", "20", "--quiet"});
+  const auto clamped =
+      RunCli({"render", photo, out, "--size", "50", "--mix-visible", "-3", "--objects", "20", "--quiet"});
   EXPECT_EQ(clamped.status, 0) << clamped.err;
   EXPECT_NE(clamped.err.find("--size 50 is out of range; using 30"), std::string::npos) << clamped.err;
   // A negative count is below every minimum, not a huge number.
   EXPECT_NE(clamped.err.find("--mix-visible -3 is out of range; using 0"), std::string::npos) << clamped.err;
 
-  struct Case { std::vector<std::string> args; int status; const char* message; };
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
   const Case cases[] = {
       {{"--mix", "diagonal"}, 2, "unknown value 'diagonal' for --mix"},
       {{"--size", "big"}, 2, "bad number 'big' for --size"},
@@ -82,7 +87,10 @@ TEST(CliRender, AcceptsTheDescriptionTexts) {
 TEST(CliRender, FailuresLeaveNoFileBehind) {
   TempDir dir;
   const std::string photo = WritePhoto(dir);
-  struct Case { std::vector<std::string> args; const char* message; };
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
   const Case cases[] = {
       {{"render", dir.File("missing.png"), dir.File("x.png")}, "cannot read"},
       {{"render", photo, dir.File("x.gif")}, "cannot tell the format"},
@@ -153,8 +161,8 @@ TEST(CliRender, PinnedPicture) {
   TempDir dir;
   const std::string photo = WritePhoto(dir);
   const std::string out = dir.File("pinned.bmp");
-  const auto run = RunCli({"render", photo, out, "--effect", "Stars", "--seed", "5", "--quality", "2", "--objects",
-                           "800", "--quiet"});
+  const auto run = RunCli(
+      {"render", photo, out, "--effect", "Stars", "--seed", "5", "--quality", "2", "--objects", "800", "--quiet"});
   ASSERT_EQ(run.status, 0) << run.err;
   char hex[32];
   std::snprintf(hex, sizeof hex, "%016llx", test::Fingerprint(test::ReadFile(out)));

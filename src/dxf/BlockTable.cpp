@@ -21,9 +21,12 @@ int CBlockTable::Admit(const CDxfBlock& block) const {
 
 bool CBlockTable::AddBlock(const CDxfBlock& block) {
   switch (Admit(block)) {
-    case 1: return true;  // dropped, reading goes on
-    case 2: return false;
-    default: break;
+    case 1:
+      return true;  // dropped, reading goes on
+    case 2:
+      return false;
+    default:
+      break;
   }
   m_apBlocks.push_back(std::make_unique<CDxfBlock>(block));
   return true;
@@ -31,9 +34,12 @@ bool CBlockTable::AddBlock(const CDxfBlock& block) {
 
 bool CBlockTable::AddBlock(CDxfBlock&& block) {
   switch (Admit(block)) {
-    case 1: return true;
-    case 2: return false;
-    default: break;
+    case 1:
+      return true;
+    case 2:
+      return false;
+    default:
+      break;
   }
   m_apBlocks.push_back(std::make_unique<CDxfBlock>(std::move(block)));
   return true;

@@ -22,8 +22,16 @@ std::string Entities(const std::string& body) {
   return Dxf({{0, "SECTION"}, {2, "ENTITIES"}}) + body + Dxf({{0, "ENDSEC"}, {0, "EOF"}});
 }
 
-const std::string kGoodSquare = Dxf({{0, "LWPOLYLINE"}, {70, "1"}, {10, "-1"}, {20, "-1"}, {10, "1"}, {20, "-1"},
-                                     {10, "1"}, {20, "1"}, {10, "-1"}, {20, "1"}});
+const std::string kGoodSquare = Dxf({{0, "LWPOLYLINE"},
+                                     {70, "1"},
+                                     {10, "-1"},
+                                     {20, "-1"},
+                                     {10, "1"},
+                                     {20, "-1"},
+                                     {10, "1"},
+                                     {20, "1"},
+                                     {10, "-1"},
+                                     {20, "1"}});
 
 struct Read {
   explicit Read(const std::string& text) {
@@ -46,8 +54,8 @@ struct Read {
 
 // One entity of each kind the reader keeps, with {v} where a number goes.
 struct EntityCase {
-  const char* name;   // as traced
-  std::string text;   // with {v}
+  const char* name;  // as traced
+  std::string text;  // with {v}
   int type;
 };
 
@@ -64,8 +72,16 @@ const EntityCase kEntityCases[] = {
     {"ELLIPSE", Dxf({{0, "ELLIPSE"}, {10, "0"}, {20, "0"}, {11, "{v}"}, {21, "0"}, {40, "0.5"}}), kDxfEllipse},
     {"TEXT", Dxf({{0, "TEXT"}, {1, "abc"}, {10, "0"}, {20, "0"}, {40, "{v}"}}), kDxfText},
     {"LWPOLYLINE", Dxf({{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {10, "{v}"}, {20, "1"}}), kDxfPolyline},
-    {"POLYLINE", Dxf({{0, "POLYLINE"}, {66, "1"}, {0, "VERTEX"}, {10, "0"}, {20, "0"}, {0, "VERTEX"}, {10, "1"},
-                      {20, "{v}"}, {0, "SEQEND"}}),
+    {"POLYLINE",
+     Dxf({{0, "POLYLINE"},
+          {66, "1"},
+          {0, "VERTEX"},
+          {10, "0"},
+          {20, "0"},
+          {0, "VERTEX"},
+          {10, "1"},
+          {20, "{v}"},
+          {0, "SEQEND"}}),
      kDxfPolyline},
 };
 
@@ -94,13 +110,27 @@ TEST(DxfBadNumbers, LargeButUsableNumbersAreKept) {
 }
 
 TEST(DxfBadNumbers, InsertAndBlockBasePointAreChecked) {
-  const std::string block = Dxf({{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"}, {10, "0"}, {20, "0"},
-                                 {0, "LINE"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}, {0, "ENDBLK"},
-                                 {0, "BLOCK"}, {2, "FAR"}, {10, "inf"}, {20, "0"}, {0, "LINE"}, {10, "0"},
-                                 {20, "0"}, {11, "1"}, {21, "1"}, {0, "ENDBLK"}, {0, "ENDSEC"}});
-  Read r(block + Dxf({{0, "SECTION"}, {2, "ENTITIES"}, {0, "INSERT"}, {2, "B"}, {10, "0"}, {20, "0"}, {41, "nan"},
-                      {0, "INSERT"}, {2, "B"}, {10, "1"}, {20, "1"}, {0, "INSERT"}, {2, "FAR"}, {10, "0"},
-                      {20, "0"}, {0, "ENDSEC"}, {0, "EOF"}}));
+  const std::string block = Dxf(
+      {{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"},      {10, "0"},    {20, "0"},     {0, "LINE"},  {10, "0"},
+       {20, "0"},      {11, "1"},     {21, "1"},    {0, "ENDBLK"}, {0, "BLOCK"}, {2, "FAR"},    {10, "inf"},  {20, "0"},
+       {0, "LINE"},    {10, "0"},     {20, "0"},    {11, "1"},     {21, "1"},    {0, "ENDBLK"}, {0, "ENDSEC"}});
+  Read r(block + Dxf({{0, "SECTION"},
+                      {2, "ENTITIES"},
+                      {0, "INSERT"},
+                      {2, "B"},
+                      {10, "0"},
+                      {20, "0"},
+                      {41, "nan"},
+                      {0, "INSERT"},
+                      {2, "B"},
+                      {10, "1"},
+                      {20, "1"},
+                      {0, "INSERT"},
+                      {2, "FAR"},
+                      {10, "0"},
+                      {20, "0"},
+                      {0, "ENDSEC"},
+                      {0, "EOF"}}));
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.file.CountOfType(kDxfInsert), 1);  // B at (1, 1) only: FAR is not a block
   EXPECT_EQ(r.file.GetBlockTable().GetCount(), 1);
@@ -153,9 +183,9 @@ std::vector<std::uint8_t> Drawn(const CDxfFile& drawing) {
 TEST(DxfBadNumbers, OneBadEntityDoesNotSpoilTheDrawing) {
   Read good(Entities(kGoodSquare));
   for (const char* bad : kBadNumbers) {
-    Read spoiled(Entities(Dxf({{0, "LWPOLYLINE"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, bad}, {20, "0.5"}, {10, "0.5"},
-                               {20, bad}}) +
-                          kGoodSquare));
+    Read spoiled(Entities(
+        Dxf({{0, "LWPOLYLINE"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, bad}, {20, "0.5"}, {10, "0.5"}, {20, bad}}) +
+        kGoodSquare));
     EXPECT_EQ(Drawn(spoiled.file), Drawn(good.file)) << bad;
   }
 }

@@ -41,7 +41,7 @@ void CDxfCircle::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
   const CVec e = matrix.Apply3D(CVec(m_vCentre.x, m_vCentre.y + m_dRadius, 0.0));
   double r = CVec::Distance2D(e, c);
   if (std::isinf(r)) r = std::hypot(e.x - c.x, e.y - c.y);  // squares beyond the doubles
-  if (!IsFinite2D(c) || !std::isfinite(r)) return;         // nothing sensible to draw
+  if (!IsFinite2D(c) || !std::isfinite(r)) return;          // nothing sensible to draw
   dc.Ellipse(ToDevice(c.x - r), ToDevice(c.y - r), ToDevice(c.x + r), ToDevice(c.y + r));
 }
 

@@ -14,12 +14,36 @@ constexpr COLORREF FamilyColour(int index) {
   const double t = (hue % 60) / 60.0;
   double r = 0, g = 0, b = 0;
   switch (sector) {
-    case 0: r = level; g = level * t; b = 0; break;
-    case 1: r = level * (1 - t); g = level; b = 0; break;
-    case 2: r = 0; g = level; b = level * t; break;
-    case 3: r = 0; g = level * (1 - t); b = level; break;
-    case 4: r = level * t; g = 0; b = level; break;
-    default: r = level; g = 0; b = level * (1 - t); break;
+    case 0:
+      r = level;
+      g = level * t;
+      b = 0;
+      break;
+    case 1:
+      r = level * (1 - t);
+      g = level;
+      b = 0;
+      break;
+    case 2:
+      r = 0;
+      g = level;
+      b = level * t;
+      break;
+    case 3:
+      r = 0;
+      g = level * (1 - t);
+      b = level;
+      break;
+    case 4:
+      r = level * t;
+      g = 0;
+      b = level;
+      break;
+    default:
+      r = level;
+      g = 0;
+      b = level * (1 - t);
+      break;
   }
   if (k % 2 == 1) {
     r = (r + level) / 2;

@@ -209,23 +209,39 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 const AbsurdCase kAbsurdCases[] = {
     {"LineToAFarPointKeepsItsSlope",
-     [](DrawContext& dc, const CMatrix& m) { CDxfLine({0, 0, 0}, {1e300, -0.5e300, 0}).DrawIntoDC(dc, m); },
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfLine({0, 0, 0}, {1e300, -0.5e300, 0}).DrawIntoDC(dc, m);
+     },
      AbsurdCase::NearSlopes, 0.5, 0.5},
     {"LineThroughNotANumber",
-     [](DrawContext& dc, const CMatrix& m) { CDxfLine({kNan, 0, 0}, {kInf, kNan, 0}).DrawIntoDC(dc, m); },
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfLine({kNan, 0, 0}, {kInf, kNan, 0}).DrawIntoDC(dc, m);
+     },
      AbsurdCase::Nothing},
     {"HugeCircleCoversThePicture",
-     [](DrawContext& dc, const CMatrix& m) { CDxfCircle({0, 0, 0}, 1e300).DrawIntoDC(dc, m); }, AbsurdCase::AllRed},
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfCircle({0, 0, 0}, 1e300).DrawIntoDC(dc, m);
+     },
+     AbsurdCase::AllRed},
     {"CircleOfNotANumber",
-     [](DrawContext& dc, const CMatrix& m) { CDxfCircle({kNan, 0, 0}, kNan).DrawIntoDC(dc, m); },
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfCircle({kNan, 0, 0}, kNan).DrawIntoDC(dc, m);
+     },
      AbsurdCase::Nothing},
     {"ArcOfNotANumberRadius",
-     [](DrawContext& dc, const CMatrix& m) { CDxfArc({0, 0, 0}, kNan, 0, 90).DrawIntoDC(dc, m); },
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfArc({0, 0, 0}, kNan, 0, 90).DrawIntoDC(dc, m);
+     },
      AbsurdCase::Nothing},
     {"ArcFarOutside",
-     [](DrawContext& dc, const CMatrix& m) { CDxfArc({0, 0, 0}, 1e300, 0, 90).DrawIntoDC(dc, m); },
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfArc({0, 0, 0}, 1e300, 0, 90).DrawIntoDC(dc, m);
+     },
      AbsurdCase::Nothing},
-    {"PointAtInfinity", [](DrawContext& dc, const CMatrix& m) { CDxfPoint({kInf, -kInf, 0}).DrawIntoDC(dc, m); },
+    {"PointAtInfinity",
+     [](DrawContext& dc, const CMatrix& m) {
+       CDxfPoint({kInf, -kInf, 0}).DrawIntoDC(dc, m);
+     },
      AbsurdCase::Nothing},
     {"PolygonWithANotANumberCorner",
      [](DrawContext& dc, const CMatrix& m) {
@@ -400,8 +416,10 @@ TEST_F(ListDrawTest, CircleIsOutlinedInTheLayersPenAndNotFilled) {
   int black = 0, other = 0;
   for (int y = 0; y < 400; ++y)
     for (int x = 0; x < 400; ++x) {
-      if (At(x, y) == kBlack) ++black;
-      else if (At(x, y) != kWhite) ++other;
+      if (At(x, y) == kBlack)
+        ++black;
+      else if (At(x, y) != kWhite)
+        ++other;
     }
   EXPECT_GT(black, 400);  // an outline of about 2 pi 100 pixels
   EXPECT_EQ(other, 0);

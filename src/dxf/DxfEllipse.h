@@ -10,8 +10,7 @@ namespace brisol {
 class CDxfEllipse : public CDxfEntity {
  public:
   CDxfEllipse() = default;
-  CDxfEllipse(const CVec& centre, double halfX, double halfY)
-      : m_vCentre(centre), m_dHalfX(halfX), m_dHalfY(halfY) {}
+  CDxfEllipse(const CVec& centre, double halfX, double halfY) : m_vCentre(centre), m_dHalfX(halfX), m_dHalfY(halfY) {}
 
   void WriteDxf(std::FILE* file, const DxfFileTransform& dxfFile) const override;
   std::unique_ptr<CDxfEntity> Clone() const override;
@@ -21,7 +20,10 @@ class CDxfEllipse : public CDxfEntity {
   void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
 
   void SetCentre(const CVec& c) { m_vCentre = c; }
-  void SetHalfAxes(double halfX, double halfY) { m_dHalfX = halfX; m_dHalfY = halfY; }
+  void SetHalfAxes(double halfX, double halfY) {
+    m_dHalfX = halfX;
+    m_dHalfY = halfY;
+  }
   const CVec& GetCentre() const { return m_vCentre; }
   double GetHalfX() const { return m_dHalfX; }
   double GetHalfY() const { return m_dHalfY; }

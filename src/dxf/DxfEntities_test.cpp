@@ -66,30 +66,36 @@ INSTANTIATE_TEST_SUITE_P(
     EveryClass, EntityExtentsTest,
     ::testing::Values(
         ExtentsCase{"point", [] { return std::make_unique<CDxfPoint>(CVec(1, 2, 3)); }, 0, {1, 2, 3}, {1, 2, 3}},
-        ExtentsCase{"line", [] { return std::make_unique<CDxfLine>(CVec(4, -1, 9), CVec(-2, 5, 9)); }, 1,
-                    {-2, -1, 0}, {4, 5, 0}},
+        ExtentsCase{"line",
+                    [] { return std::make_unique<CDxfLine>(CVec(4, -1, 9), CVec(-2, 5, 9)); },
+                    1,
+                    {-2, -1, 0},
+                    {4, 5, 0}},
         ExtentsCase{"polyline", [] { return Square(true); }, 2, {1, 1, 0}, {3, 4, 0}},
-        ExtentsCase{"empty polyline", [] { return std::make_unique<CDxfPolyline>(); }, 2, {1e200, 1e200, 0},
+        ExtentsCase{"empty polyline",
+                    [] { return std::make_unique<CDxfPolyline>(); },
+                    2,
+                    {1e200, 1e200, 0},
                     {-1e200, -1e200, 0}},
-        ExtentsCase{"circle", [] { return std::make_unique<CDxfCircle>(CVec(1, 1, 4), 2); }, 3, {-1, -1, 0},
-                    {3, 3, 0}},
-        ExtentsCase{"ellipse", [] { return std::make_unique<CDxfEllipse>(CVec(0, 0, 0), 3, 1); }, 4,
-                    {-3, -1, 0}, {3, 1, 0}},
+        ExtentsCase{"circle", [] { return std::make_unique<CDxfCircle>(CVec(1, 1, 4), 2); }, 3, {-1, -1, 0}, {3, 3, 0}},
+        ExtentsCase{
+            "ellipse", [] { return std::make_unique<CDxfEllipse>(CVec(0, 0, 0), 3, 1); }, 4, {-3, -1, 0}, {3, 1, 0}},
         // an arc's box is that of its end points only: 0 to 90 degrees
-        ExtentsCase{"quarter arc", [] { return std::make_unique<CDxfArc>(CVec(0, 0, 0), 2, 0, 90); }, 5,
-                    {0, 0, 0}, {2, 2, 0}},
+        ExtentsCase{
+            "quarter arc", [] { return std::make_unique<CDxfArc>(CVec(0, 0, 0), 2, 0, 90); }, 5, {0, 0, 0}, {2, 2, 0}},
         // ... so an arc from 45 to 135 degrees does not reach its top
         ExtentsCase{"arc over the top",
-                    [] { return std::make_unique<CDxfArc>(CVec(0, 0, 0), 2, 45, 135); }, 5,
-                    {-std::sqrt(2.0), std::sqrt(2.0), 0}, {std::sqrt(2.0), std::sqrt(2.0), 0}},
+                    [] { return std::make_unique<CDxfArc>(CVec(0, 0, 0), 2, 45, 135); },
+                    5,
+                    {-std::sqrt(2.0), std::sqrt(2.0), 0},
+                    {std::sqrt(2.0), std::sqrt(2.0), 0}},
         // text: 5 characters x height 2 x 0.4 x width factor 1.5 = 6 wide
         ExtentsCase{"text", [] { return Text("HELLO", 2, 1.5); }, 6, {7, 19, 0}, {13, 21, 0}},
-        ExtentsCase{"insert without block", [] { return std::make_unique<CDxfInsert>(); }, 9, {-7, -7, -7},
-                    {7, 7, 7}},
-        ExtentsCase{"empty polyface mesh", [] { return std::make_unique<CDxfPolyfaceMesh>(); }, 7,
-                    {-7, -7, -7}, {7, 7, 7}},
-        ExtentsCase{"empty polygon mesh", [] { return std::make_unique<CDxfPolygonMesh>(); }, 8,
-                    {-7, -7, -7}, {7, 7, 7}}),
+        ExtentsCase{"insert without block", [] { return std::make_unique<CDxfInsert>(); }, 9, {-7, -7, -7}, {7, 7, 7}},
+        ExtentsCase{
+            "empty polyface mesh", [] { return std::make_unique<CDxfPolyfaceMesh>(); }, 7, {-7, -7, -7}, {7, 7, 7}},
+        ExtentsCase{
+            "empty polygon mesh", [] { return std::make_unique<CDxfPolygonMesh>(); }, 8, {-7, -7, -7}, {7, 7, 7}}),
     [](const ::testing::TestParamInfo<ExtentsCase>& info) {
       std::string name = info.param.name;
       for (char& ch : name)
@@ -269,10 +275,10 @@ TEST(Clone, EveryClassKeepsItsTypeAndFields) {
   auto i = insert.Clone();
   EXPECT_EQ(dynamic_cast<CDxfInsert&>(*i).GetBlock(), &block);  // shared, not copied
   EXPECT_EQ(dynamic_cast<CDxfInsert&>(*i).GetRotation(), 30);
-  const std::unique_ptr<CDxfEntity> all[] = {CDxfPoint().Clone(),   CDxfLine().Clone(),    CDxfPolyline().Clone(),
-                                             CDxfCircle().Clone(),  CDxfEllipse().Clone(), CDxfArc().Clone(),
-                                             CDxfText().Clone(),    CDxfPolyfaceMesh().Clone(),
-                                             CDxfPolygonMesh().Clone(), CDxfInsert().Clone()};
+  const std::unique_ptr<CDxfEntity> all[] = {
+      CDxfPoint().Clone(),       CDxfLine().Clone(),  CDxfPolyline().Clone(), CDxfCircle().Clone(),
+      CDxfEllipse().Clone(),     CDxfArc().Clone(),   CDxfText().Clone(),     CDxfPolyfaceMesh().Clone(),
+      CDxfPolygonMesh().Clone(), CDxfInsert().Clone()};
   for (int type = 0; type < ikNumDxfEntityTypes; ++type) EXPECT_EQ(all[type]->GetType(), type);
 }
 

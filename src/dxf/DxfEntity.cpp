@@ -6,8 +6,8 @@
 namespace brisol {
 
 const char* DxfEntityTypeName(int type) {
-  static const char* const kNames[ikNumDxfEntityTypes] = {
-      "POINT", "LINE", "POLYLINE", "CIRCLE", "ELLIPSE", "ARC", "TEXT", "POLYFACE", "POLYGONMESH", "INSERT"};
+  static const char* const kNames[ikNumDxfEntityTypes] = {"POINT", "LINE", "POLYLINE", "CIRCLE",      "ELLIPSE",
+                                                          "ARC",   "TEXT", "POLYFACE", "POLYGONMESH", "INSERT"};
   if (type < 0 || type >= ikNumDxfEntityTypes) return "UNKNOWN";
   return kNames[type];
 }
@@ -20,9 +20,7 @@ void CDxfEntity::SetLayer(const CDxfLayer* layer) {
   m_pLayer = layer;
 }
 
-const char* CDxfEntity::GetLayerName() const {
-  return m_pLayer == nullptr ? "0" : m_pLayer->GetReportedName();
-}
+const char* CDxfEntity::GetLayerName() const { return m_pLayer == nullptr ? "0" : m_pLayer->GetReportedName(); }
 
 void CDxfEntity::SetColourNumber(int n) {
   if (n >= 1 && n <= 256) m_iColourNumber = n;

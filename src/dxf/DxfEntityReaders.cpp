@@ -87,13 +87,26 @@ bool CDxfFile::ReadLineEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: start.x = Number(); break;
-      case 20: start.y = Number(); break;
-      case 30: start.z = Number(); break;
-      case 11: end.x = Number(); break;
-      case 21: end.y = Number(); break;
-      case 31: end.z = Number(); break;
-      default: break;
+      case 10:
+        start.x = Number();
+        break;
+      case 20:
+        start.y = Number();
+        break;
+      case 30:
+        start.z = Number();
+        break;
+      case 11:
+        end.x = Number();
+        break;
+      case 21:
+        end.y = Number();
+        break;
+      case 31:
+        end.z = Number();
+        break;
+      default:
+        break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
@@ -108,10 +121,17 @@ bool CDxfFile::ReadPointEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: position.x = Number(); break;
-      case 20: position.y = Number(); break;
-      case 30: position.z = Number(); break;
-      default: break;
+      case 10:
+        position.x = Number();
+        break;
+      case 20:
+        position.y = Number();
+        break;
+      case 30:
+        position.z = Number();
+        break;
+      default:
+        break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
@@ -128,14 +148,29 @@ bool CDxfFile::ReadCircleEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: centre.x = Number(); break;
-      case 20: centre.y = Number(); break;
-      case 30: centre.z = Number(); break;
-      case 40: circle.SetRadius(std::fabs(Number())); break;
-      case 210: extrusion.x = Number(); break;
-      case 220: extrusion.y = Number(); break;
-      case 230: extrusion.z = Number(); break;
-      default: break;
+      case 10:
+        centre.x = Number();
+        break;
+      case 20:
+        centre.y = Number();
+        break;
+      case 30:
+        centre.z = Number();
+        break;
+      case 40:
+        circle.SetRadius(std::fabs(Number()));
+        break;
+      case 210:
+        extrusion.x = Number();
+        break;
+      case 220:
+        extrusion.y = Number();
+        break;
+      case 230:
+        extrusion.z = Number();
+        break;
+      default:
+        break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
@@ -154,16 +189,35 @@ bool CDxfFile::ReadArcEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: centre.x = Number(); break;
-      case 20: centre.y = Number(); break;
-      case 30: centre.z = Number(); break;
-      case 40: arc.SetRadius(std::fabs(Number())); break;
-      case 50: arc.SetStartAngle(Number()); break;
-      case 51: arc.SetEndAngle(Number()); break;
-      case 210: extrusion.x = Number(); break;
-      case 220: extrusion.y = Number(); break;
-      case 230: extrusion.z = Number(); break;
-      default: break;
+      case 10:
+        centre.x = Number();
+        break;
+      case 20:
+        centre.y = Number();
+        break;
+      case 30:
+        centre.z = Number();
+        break;
+      case 40:
+        arc.SetRadius(std::fabs(Number()));
+        break;
+      case 50:
+        arc.SetStartAngle(Number());
+        break;
+      case 51:
+        arc.SetEndAngle(Number());
+        break;
+      case 210:
+        extrusion.x = Number();
+        break;
+      case 220:
+        extrusion.y = Number();
+        break;
+      case 230:
+        extrusion.z = Number();
+        break;
+      default:
+        break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
@@ -183,19 +237,44 @@ bool CDxfFile::ReadEllipseEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: centre.x = Number(); break;
-      case 20: centre.y = Number(); break;
-      case 30: centre.z = Number(); break;
-      case 11: majorEnd.x = Number(); break;
-      case 21: majorEnd.y = Number(); break;
-      case 31: majorEnd.z = Number(); break;
-      case 40: ratio = Number(); break;
-      case 41: startParameter = Number(); break;
-      case 42: endParameter = Number(); break;
-      case 210: extrusion.x = Number(); break;
-      case 220: extrusion.y = Number(); break;
-      case 230: extrusion.z = Number(); break;
-      default: break;
+      case 10:
+        centre.x = Number();
+        break;
+      case 20:
+        centre.y = Number();
+        break;
+      case 30:
+        centre.z = Number();
+        break;
+      case 11:
+        majorEnd.x = Number();
+        break;
+      case 21:
+        majorEnd.y = Number();
+        break;
+      case 31:
+        majorEnd.z = Number();
+        break;
+      case 40:
+        ratio = Number();
+        break;
+      case 41:
+        startParameter = Number();
+        break;
+      case 42:
+        endParameter = Number();
+        break;
+      case 210:
+        extrusion.x = Number();
+        break;
+      case 220:
+        extrusion.y = Number();
+        break;
+      case 230:
+        extrusion.z = Number();
+        break;
+      default:
+        break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
@@ -216,17 +295,38 @@ bool CDxfFile::ReadTextEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 1: text.SetText(m_groups.Text().c_str()); break;
-      case 10: insertion.x = Number(); break;
-      case 20: insertion.y = Number(); break;
-      case 11: alignment.x = Number(); break;
-      case 21: alignment.y = Number(); break;
-      case 40: text.SetHeight(Number()); break;
-      case 41: text.SetWidthFactor(Number()); break;
-      case 50: text.SetRotation(Number()); break;
-      case 72: hJust = m_groups.Int(); break;
-      case 73: vJust = m_groups.Int(); break;
-      default: break;
+      case 1:
+        text.SetText(m_groups.Text().c_str());
+        break;
+      case 10:
+        insertion.x = Number();
+        break;
+      case 20:
+        insertion.y = Number();
+        break;
+      case 11:
+        alignment.x = Number();
+        break;
+      case 21:
+        alignment.y = Number();
+        break;
+      case 40:
+        text.SetHeight(Number());
+        break;
+      case 41:
+        text.SetWidthFactor(Number());
+        break;
+      case 50:
+        text.SetRotation(Number());
+        break;
+      case 72:
+        hJust = m_groups.Int();
+        break;
+      case 73:
+        vJust = m_groups.Int();
+        break;
+      default:
+        break;
     }
   }
   if (!m_groups.LastReadOk()) return false;
@@ -252,11 +352,20 @@ bool CDxfFile::ReadLwPolylineEntity(CDxfBlock* target) {
   while (NextEntityGroup()) {
     if (TakeCommonGroup(paperSpace)) continue;
     switch (GetGroupCode()) {
-      case 10: x = Number(); break;
-      case 20: polyline.AddVertex(CVec(x, Number(), 0.0)); break;
-      case 40: polyline.SetWidth(Number()); break;
-      case 70: if (m_groups.Int() & 1) polyline.SetClosed(true); break;
-      default: break;
+      case 10:
+        x = Number();
+        break;
+      case 20:
+        polyline.AddVertex(CVec(x, Number(), 0.0));
+        break;
+      case 40:
+        polyline.SetWidth(Number());
+        break;
+      case 70:
+        if (m_groups.Int() & 1) polyline.SetClosed(true);
+        break;
+      default:
+        break;
     }
   }
   // Kept even when the input ends inside the entity, and reported as read;
@@ -279,12 +388,23 @@ bool CDxfFile::ReadInsertEntity(CDxfBlock* target) {
         blockName = m_groups.Text();
         block = m_blocks.FindBlock(blockName.c_str());
         break;
-      case 10: point.x = Number(); break;
-      case 20: point.y = Number(); break;
-      case 41: scale.x = Number(); break;
-      case 42: scale.y = Number(); break;
-      case 50: insert.SetRotation(Number()); break;
-      default: break;
+      case 10:
+        point.x = Number();
+        break;
+      case 20:
+        point.y = Number();
+        break;
+      case 41:
+        scale.x = Number();
+        break;
+      case 42:
+        scale.y = Number();
+        break;
+      case 50:
+        insert.SetRotation(Number());
+        break;
+      default:
+        break;
     }
   }
   if (!m_groups.LastReadOk()) return false;

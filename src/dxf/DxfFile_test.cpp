@@ -97,7 +97,7 @@ TEST(DxfFile, NotDxfShowsTwoBoxes) {
   DxfRead s("12\nworld\n");
   EXPECT_FALSE(s.ok);
   EXPECT_EQ(s.boxes, (std::vector<std::string>{"DXF_Error, match_code=0\nbut code read = 12\nline 1 of " + s.path,
-                                                "ReadGroupFailed, group code:12, line=1\n"}));
+                                               "ReadGroupFailed, group code:12, line=1\n"}));
   EXPECT_EQ(s.traces.back(), "Expected to read group 0 (line 1)");
 }
 
@@ -137,16 +137,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "DXF error: Bad section (entities) in\n<{file}>,line 4"},
         SectionCase{"NoGroup2", Dxf({{0, "SECTION"}, {0, "ENDSEC"}}), false,
                     "DXF error: Expected a group 2\nbut not found, line 3 of <{file}>"},
-        SectionCase{"HeaderSkipped", Dxf({{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"},
-                                          {0, "ENDSEC"}, {0, "EOF"}}),
+        SectionCase{"HeaderSkipped",
+                    Dxf({{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"}, {0, "ENDSEC"}, {0, "EOF"}}),
                     true, ""},
         SectionCase{"HeaderUnended", Dxf({{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"}}), false,
                     "DXF Error, while reading Header section\nline 8 of file <{file}>"},
         SectionCase{"ClassesUnended", Dxf({{0, "SECTION"}, {2, "CLASSES"}, {0, "CLASS"}}), false,
                     "DXF Error, while skipping a section\nline 6 of file <{file}>"},
-        SectionCase{"ObjectsSkipped", Dxf({{0, "SECTION"}, {2, "OBJECTS"}, {0, "DICTIONARY"}, {0, "ENDSEC"},
-                                           {0, "EOF"}}),
-                    true, ""},
+        SectionCase{"ObjectsSkipped",
+                    Dxf({{0, "SECTION"}, {2, "OBJECTS"}, {0, "DICTIONARY"}, {0, "ENDSEC"}, {0, "EOF"}}), true, ""},
         SectionCase{"EntitiesNotCode0", Dxf({{0, "SECTION"}, {2, "ENTITIES"}, {8, "0"}}), false,
                     "DXF error: reading entities section, expected group 0,\nline 5 of {file}"},
         SectionCase{"TableWithoutName", Dxf({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {70, "1"}}), false,
@@ -155,12 +154,13 @@ INSTANTIATE_TEST_SUITE_P(
                     true, "DXF: Missing table in <{file}>"},
         SectionCase{"OtherTableUnended", Dxf({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LTYPE"}, {70, "1"}}),
                     false, "ReadOtherTable(LTYPE), ReadGroup failed with code -1 at line 10."},
-        SectionCase{"OtherTableEndsAtAnyCode", Dxf({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "STYLE"},
-                                                    {3, "ENDTAB"}, {0, "ENDSEC"}, {0, "EOF"}}),
-                    true, ""},
-        SectionCase{"LayerRecordUnended", Dxf({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"},
-                                               {0, "LAYER"}, {2, "A"}}),
-                    false, "DXF Error getting layer entity group"},
+        SectionCase{
+            "OtherTableEndsAtAnyCode",
+            Dxf({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "STYLE"}, {3, "ENDTAB"}, {0, "ENDSEC"}, {0, "EOF"}}),
+            true, ""},
+        SectionCase{"LayerRecordUnended",
+                    Dxf({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "A"}}), false,
+                    "DXF Error getting layer entity group"},
         SectionCase{"BlocksNotBlock", Dxf({{0, "SECTION"}, {2, "BLOCKS"}, {0, "LINE"}, {0, "ENDSEC"}, {0, "EOF"}}),
                     false, "DXF error: MissingBlock at 6 of {file}"},
         SectionCase{"BlocksUnended", Dxf({{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"}}), false,
@@ -207,12 +207,32 @@ TEST(DxfFile, MissingFileLeavesTheNameEmpty) {
 }
 
 TEST(DxfFile, CrLfAndLfReadAlike) {
-  const std::string groups[] = {
-      Dxf({{0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {70, "1"}, {0, "LAYER"}, {2, "Red Layer "},
-           {62, "1"}, {0, "ENDTAB"}, {0, "ENDSEC"}}),
-      Dxf({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LWPOLYLINE"}, {8, "Red Layer "}, {70, "1"}, {10, "0"}, {20, "0"},
-           {10, "1"}, {20, "0"}, {10, "1"}, {20, "1"}, {0, "TEXT"}, {1, "two words "}, {40, "2"}, {0, "ENDSEC"},
-           {0, "EOF"}})};
+  const std::string groups[] = {Dxf({{0, "SECTION"},
+                                     {2, "TABLES"},
+                                     {0, "TABLE"},
+                                     {2, "LAYER"},
+                                     {70, "1"},
+                                     {0, "LAYER"},
+                                     {2, "Red Layer "},
+                                     {62, "1"},
+                                     {0, "ENDTAB"},
+                                     {0, "ENDSEC"}}),
+                                Dxf({{0, "SECTION"},
+                                     {2, "ENTITIES"},
+                                     {0, "LWPOLYLINE"},
+                                     {8, "Red Layer "},
+                                     {70, "1"},
+                                     {10, "0"},
+                                     {20, "0"},
+                                     {10, "1"},
+                                     {20, "0"},
+                                     {10, "1"},
+                                     {20, "1"},
+                                     {0, "TEXT"},
+                                     {1, "two words "},
+                                     {40, "2"},
+                                     {0, "ENDSEC"},
+                                     {0, "EOF"}})};
   std::string lf, crlf;
   for (const auto& g : groups) {
     lf += g;
@@ -323,8 +343,17 @@ TEST(DxfFile, EntityValues) {
       Dxf({{0, "LINE"}, {10, "1"}, {20, "2"}, {30, "3"}, {11, "4"}, {21, "5"}, {31, "6"}}) +
       Dxf({{0, "ARC"}, {10, "1"}, {20, "2"}, {40, "3"}, {50, "350"}, {51, "10"}}) +
       Dxf({{0, "ELLIPSE"}, {10, "1"}, {20, "1"}, {11, "0"}, {21, "-4"}, {40, "0.25"}}) +
-      Dxf({{0, "TEXT"}, {1, std::string(300, 'x')}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"}, {40, "5"},
-           {41, "0.5"}, {50, "30"}, {72, "1"}, {73, "2"}}) +
+      Dxf({{0, "TEXT"},
+           {1, std::string(300, 'x')},
+           {10, "1"},
+           {20, "2"},
+           {11, "3"},
+           {21, "4"},
+           {40, "5"},
+           {41, "0.5"},
+           {50, "30"},
+           {72, "1"},
+           {73, "2"}}) +
       Dxf({{0, "LWPOLYLINE"}, {70, "129"}, {40, "-0.5"}, {10, "1"}, {20, "2"}, {20, "3"}, {10, "4"}, {20, "5"}})));
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.file.GetCount(), 5);
@@ -367,11 +396,23 @@ std::string LayerTable(const std::string& records) {
 }
 
 TEST(DxfFile, LayerTableRecords) {
-  DxfRead r(LayerTable(Dxf({{0, "LAYER"}, {2, "WALLS"}, {70, "0"}, {62, "3"}, {6, "DASHED"},
-                            {0, "LAYER"}, {2, "Frozen"}, {70, "1"}, {62, "4"},
-                            {0, "LAYER"}, {2, "Off"}, {62, "-5"},
-                            {0, "LAYER"}, {62, "6"},  // no name: repeats "Off", updates its colour
-                            {0, "LAYER"}, {2, "walls"}, {62, "9"}})) +
+  DxfRead r(LayerTable(Dxf({{0, "LAYER"},
+                            {2, "WALLS"},
+                            {70, "0"},
+                            {62, "3"},
+                            {6, "DASHED"},
+                            {0, "LAYER"},
+                            {2, "Frozen"},
+                            {70, "1"},
+                            {62, "4"},
+                            {0, "LAYER"},
+                            {2, "Off"},
+                            {62, "-5"},
+                            {0, "LAYER"},
+                            {62, "6"},  // no name: repeats "Off", updates its colour
+                            {0, "LAYER"},
+                            {2, "walls"},
+                            {62, "9"}})) +
             Dxf({{0, "EOF"}}));
   ASSERT_TRUE(r.ok);
   const CLayerTable& layers = r.file.GetLayerTable();
@@ -413,15 +454,30 @@ TEST(DxfFile, CurrentLayerCarriesOverAndMatchesWithoutCase) {
 }
 
 TEST(DxfFile, ExcludedLayerPrefixAppliesAtTopLevelOnly) {
-  const std::string text =
-      LayerTable(Dxf({{0, "LAYER"}, {2, "abc_lines"}, {0, "LAYER"}, {2, "ABCD"}})) +
-      Dxf({{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"}, {0, "LINE"}, {8, "abc_lines"}, {11, "1"},
-           {0, "ENDBLK"}, {0, "ENDSEC"}}) +
-      Entities(Dxf({{0, "LINE"}, {8, "abc_lines"}, {11, "1"}, {0, "CIRCLE"}, {40, "1"}, {0, "LINE"}, {8, "ab"},
-                    {11, "1"}, {0, "INSERT"}, {8, "ABCD"}, {2, "B"}}));
+  const std::string text = LayerTable(Dxf({{0, "LAYER"}, {2, "abc_lines"}, {0, "LAYER"}, {2, "ABCD"}})) +
+                           Dxf({{0, "SECTION"},
+                                {2, "BLOCKS"},
+                                {0, "BLOCK"},
+                                {2, "B"},
+                                {0, "LINE"},
+                                {8, "abc_lines"},
+                                {11, "1"},
+                                {0, "ENDBLK"},
+                                {0, "ENDSEC"}}) +
+                           Entities(Dxf({{0, "LINE"},
+                                         {8, "abc_lines"},
+                                         {11, "1"},
+                                         {0, "CIRCLE"},
+                                         {40, "1"},
+                                         {0, "LINE"},
+                                         {8, "ab"},
+                                         {11, "1"},
+                                         {0, "INSERT"},
+                                         {8, "ABCD"},
+                                         {2, "B"}}));
   DxfRead r(text, "ABC");
   ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.file.GetCount(), 1);  // only the LINE on "ab"; the CIRCLE is still on abc_lines
+  EXPECT_EQ(r.file.GetCount(), 1);                         // only the LINE on "ab"; the CIRCLE is still on abc_lines
   EXPECT_STREQ(r.file.GetEntity(0)->GetLayerName(), "0");  // "ab" is not declared
   const CDxfBlock* block = r.file.GetBlockTable().FindBlock("B");
   ASSERT_TRUE(block);
@@ -443,13 +499,29 @@ std::string Blocks(const std::string& blocks) {
 }
 
 TEST(DxfFile, InsertRetention) {
-  DxfRead r(Blocks(Block("Sq", kLine + Dxf({{0, "CIRCLE"}, {40, "1"}, {230, "-1"},
-                                            {0, "ARC"}, {40, "1"}, {51, "9"}, {230, "-1"},
-                                            {0, "ELLIPSE"}, {11, "1"},
-                                            {0, "ATTDEF"}, {2, "TAG"}})) +
+  DxfRead r(Blocks(Block("Sq", kLine + Dxf({{0, "CIRCLE"},
+                                            {40, "1"},
+                                            {230, "-1"},
+                                            {0, "ARC"},
+                                            {40, "1"},
+                                            {51, "9"},
+                                            {230, "-1"},
+                                            {0, "ELLIPSE"},
+                                            {11, "1"},
+                                            {0, "ATTDEF"},
+                                            {2, "TAG"}})) +
                    Block("Empty", "") + Block("", kLine)) +
-            Entities(Dxf({{0, "INSERT"}, {2, "sq"}, {10, "5"}, {20, "6"}, {41, "2"}, {42, "3"}, {50, "45"},
-                          {0, "INSERT"}, {2, "Empty"}, {0, "INSERT"}, {2, "Later"}})) );
+            Entities(Dxf({{0, "INSERT"},
+                          {2, "sq"},
+                          {10, "5"},
+                          {20, "6"},
+                          {41, "2"},
+                          {42, "3"},
+                          {50, "45"},
+                          {0, "INSERT"},
+                          {2, "Empty"},
+                          {0, "INSERT"},
+                          {2, "Later"}})));
   ASSERT_TRUE(r.ok);
   const CBlockTable& blocks = r.file.GetBlockTable();
   ASSERT_EQ(blocks.GetCount(), 2);  // the nameless block is dropped without failure
@@ -469,8 +541,8 @@ TEST(DxfFile, InsertRetention) {
 }
 
 TEST(DxfFile, InsertOfABlockDefinedLaterIsDropped) {
-  DxfRead r(Dxf({{0, "SECTION"}, {2, "BLOCKS"}}) + Block("A", Dxf({{0, "INSERT"}, {2, "B"}})) +
-            Block("B", kLine) + Dxf({{0, "ENDSEC"}}) + Entities(Dxf({{0, "INSERT"}, {2, "A"}})));
+  DxfRead r(Dxf({{0, "SECTION"}, {2, "BLOCKS"}}) + Block("A", Dxf({{0, "INSERT"}, {2, "B"}})) + Block("B", kLine) +
+            Dxf({{0, "ENDSEC"}}) + Entities(Dxf({{0, "INSERT"}, {2, "A"}})));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.file.GetBlockTable().FindBlock("A")->GetEntList().GetCount(), 0);
   EXPECT_EQ(r.file.GetCount(), 0);  // A has no entities
@@ -485,10 +557,16 @@ TEST(DxfFile, DuplicateBlockFailsTheRead) {
 }
 
 TEST(DxfFile, AttributesAfterInsertAreReadOver) {
-  DxfRead r(Blocks(Block("T", kLine)) +
-            Entities(Dxf({{0, "INSERT"}, {66, "1"}, {2, "T"}, {0, "attrib"}, {1, "x"}, {0, "ATTRIB"}, {1, "y"},
-                          {0, "SeqEnd"}, {8, "0"}}) +
-                     kLine));
+  DxfRead r(Blocks(Block("T", kLine)) + Entities(Dxf({{0, "INSERT"},
+                                                      {66, "1"},
+                                                      {2, "T"},
+                                                      {0, "attrib"},
+                                                      {1, "x"},
+                                                      {0, "ATTRIB"},
+                                                      {1, "y"},
+                                                      {0, "SeqEnd"},
+                                                      {8, "0"}}) +
+                                                 kLine));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.Count(kDxfInsert), 1);
   EXPECT_EQ(r.Count(kDxfLine), 1);
@@ -499,13 +577,13 @@ TEST(DxfFile, AttributesWithoutSeqend) {
             Dxf({{0, "SECTION"}, {2, "ENTITIES"}, {0, "INSERT"}, {2, "T"}, {0, "ATTRIB"}, {1, "x"}}));
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.Count(kDxfInsert), 0);
-  EXPECT_TRUE(r.Traced("SEQEND not found in file " + r.path + " at line " + std::to_string(r.file.GetLineCount()) +
-                       ".\n"));
+  EXPECT_TRUE(
+      r.Traced("SEQEND not found in file " + r.path + " at line " + std::to_string(r.file.GetLineCount()) + ".\n"));
 }
 
 TEST(DxfFile, BlockLayerBecomesTheCurrentLayer) {
-  DxfRead r(LayerTable(Dxf({{0, "LAYER"}, {2, "Ink"}})) +
-            Blocks(Block("B", Dxf({{0, "LINE"}, {8, "ink"}}))) + Dxf({{0, "EOF"}}));
+  DxfRead r(LayerTable(Dxf({{0, "LAYER"}, {2, "Ink"}})) + Blocks(Block("B", Dxf({{0, "LINE"}, {8, "ink"}}))) +
+            Dxf({{0, "EOF"}}));
   ASSERT_TRUE(r.ok);
   const CDxfBlock* b = r.file.GetBlockTable().FindBlock("B");
   ASSERT_TRUE(b);
@@ -557,8 +635,12 @@ TEST(DxfFile, TablesAtTheirLimitsDropTheRestAndReadOn) {
 // --- POLYLINE and its three candidates ------------------------------------------
 
 std::string Vertex(double x, double y, double z, int flags, std::vector<int> indices = {}) {
-  std::string v = Dxf({{0, "VERTEX"}, {8, "0"}, {10, std::to_string(x)}, {20, std::to_string(y)},
-                       {30, std::to_string(z)}, {70, std::to_string(flags)}});
+  std::string v = Dxf({{0, "VERTEX"},
+                       {8, "0"},
+                       {10, std::to_string(x)},
+                       {20, std::to_string(y)},
+                       {30, std::to_string(z)},
+                       {70, std::to_string(flags)}});
   for (std::size_t k = 0; k < indices.size(); ++k) {
     v += Dxf({{static_cast<int>(71 + (k % 4)), std::to_string(indices[k])}});
   }
@@ -579,10 +661,9 @@ TEST(DxfFile, PlainPolyline) {
 }
 
 TEST(DxfFile, PolyfaceMeshMergesTriangles) {
-  DxfRead r(Entities(Dxf({{0, "POLYLINE"}, {66, "1"}, {70, "64"}, {71, "4"}, {72, "2"}}) +
-                     Vertex(0, 0, 0, 192) + Vertex(1, 0, 0, 192) + Vertex(1, 1, 0, 192) + Vertex(0, 1, 0, 192) +
-                     Vertex(0, 0, 0, 128, {1, 2, 3}) + Vertex(0, 0, 0, 128, {3, -2, 4}) +
-                     Dxf({{0, "SEQEND"}})));
+  DxfRead r(Entities(Dxf({{0, "POLYLINE"}, {66, "1"}, {70, "64"}, {71, "4"}, {72, "2"}}) + Vertex(0, 0, 0, 192) +
+                     Vertex(1, 0, 0, 192) + Vertex(1, 1, 0, 192) + Vertex(0, 1, 0, 192) +
+                     Vertex(0, 0, 0, 128, {1, 2, 3}) + Vertex(0, 0, 0, 128, {3, -2, 4}) + Dxf({{0, "SEQEND"}})));
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.Count(kDxfPolyfaceMesh), 1);
   const auto* mesh = dynamic_cast<const CDxfPolyfaceMesh*>(r.file.GetEntity(0));
@@ -632,8 +713,8 @@ TEST(DxfFile, PolygonMeshWithHugeOrNegativeCounts) {
 }
 
 TEST(DxfFile, PolylineInPaperSpaceIsDropped) {
-  DxfRead r(Entities(Dxf({{0, "POLYLINE"}, {67, "1"}}) + Vertex(0, 0, 0, 0) + Vertex(1, 0, 0, 0) +
-                     Dxf({{0, "SEQEND"}})));
+  DxfRead r(
+      Entities(Dxf({{0, "POLYLINE"}, {67, "1"}}) + Vertex(0, 0, 0, 0) + Vertex(1, 0, 0, 0) + Dxf({{0, "SEQEND"}})));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.file.GetCount(), 0);
 }

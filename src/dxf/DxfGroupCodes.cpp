@@ -1,9 +1,9 @@
 #include "dxf/DxfGroupCodes.h"
 
-#include <clocale>
-#include <climits>
-#include <cstdlib>
 #include <locale.h>
+#include <climits>
+#include <clocale>
+#include <cstdlib>
 
 namespace brisol {
 namespace {
@@ -15,12 +15,10 @@ struct CodeRange {
 };
 
 constexpr CodeRange kCodeRanges[] = {
-    {0, 9, DxfValueKind::Text},          {10, 59, DxfValueKind::Double},
-    {60, 78, DxfValueKind::Integer},     {90, 90, DxfValueKind::Integer},
-    {105, 105, DxfValueKind::Integer},   {140, 147, DxfValueKind::Double},
-    {170, 178, DxfValueKind::Integer},   {210, 239, DxfValueKind::Double},
-    {270, 275, DxfValueKind::Integer},   {280, 289, DxfValueKind::Integer},
-    {330, 350, DxfValueKind::Integer},   {1010, 1059, DxfValueKind::Double},
+    {0, 9, DxfValueKind::Text},          {10, 59, DxfValueKind::Double},    {60, 78, DxfValueKind::Integer},
+    {90, 90, DxfValueKind::Integer},     {105, 105, DxfValueKind::Integer}, {140, 147, DxfValueKind::Double},
+    {170, 178, DxfValueKind::Integer},   {210, 239, DxfValueKind::Double},  {270, 275, DxfValueKind::Integer},
+    {280, 289, DxfValueKind::Integer},   {330, 350, DxfValueKind::Integer}, {1010, 1059, DxfValueKind::Double},
     {1060, 1079, DxfValueKind::Integer},
 };
 

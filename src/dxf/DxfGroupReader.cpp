@@ -84,8 +84,8 @@ bool DxfGroupReader::ReadGroup(int matchCode) {
       continue;
     }
     if (matchCode != kAnyCode && matchCode != code) {
-      DxfWalertBox(kIconExclamation, "DXF_Error, match_code=%d\nbut code read = %d\nline %d of %s", matchCode,
-                   code, m_lineCount, m_fileName.c_str());
+      DxfWalertBox(kIconExclamation, "DXF_Error, match_code=%d\nbut code read = %d\nline %d of %s", matchCode, code,
+                   m_lineCount, m_fileName.c_str());
       DxfMsgBox("ReadGroupFailed, group code:%d, line=%d\n", code, m_lineCount);
       return false;
     }

@@ -40,28 +40,24 @@ constexpr auto I = DxfValueKind::Integer;
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, GroupValueKinds,
-    ::testing::Values(KindCase{0, "LINE", T, 0, 0, "LINE"}, KindCase{9, "$ACADVER", T, 0, 0, "$ACADVER"},
-                      KindCase{10, " 1.5e2", D, 150.0, 0, ""}, KindCase{59, "-0.25", D, -0.25, 0, ""},
-                      KindCase{60, "12", I, 0, 12, ""}, KindCase{78, "  -7 ", I, 0, -7, ""},
-                      KindCase{79, "12", T, 0, 0, "12"}, KindCase{90, "123456", I, 0, 123456, ""},
-                      KindCase{91, "5", T, 0, 0, "5"}, KindCase{100, "AcDbLine", T, 0, 0, "AcDbLine"},
-                      KindCase{102, "{ACAD_REACTORS", T, 0, 0, "{ACAD_REACTORS"},
-                      KindCase{105, "42", I, 0, 42, ""}, KindCase{140, "2.5", D, 2.5, 0, ""},
-                      KindCase{147, "3", D, 3.0, 0, ""}, KindCase{148, "3", T, 0, 0, "3"},
-                      KindCase{170, "1", I, 0, 1, ""}, KindCase{178, "2", I, 0, 2, ""},
-                      KindCase{179, "2", T, 0, 0, "2"}, KindCase{210, "1", D, 1.0, 0, ""},
-                      KindCase{239, "-1", D, -1.0, 0, ""}, KindCase{270, "3", I, 0, 3, ""},
-                      KindCase{276, "3", T, 0, 0, "3"}, KindCase{280, "1", I, 0, 1, ""},
-                      KindCase{289, "9", I, 0, 9, ""}, KindCase{300, "txt", T, 0, 0, "txt"},
-                      KindCase{330, "1F", I, 0, 1, ""}, KindCase{350, "7", I, 0, 7, ""},
-                      KindCase{351, "7", T, 0, 0, "7"}, KindCase{1000, "xdata", T, 0, 0, "xdata"},
-                      KindCase{1010, "4.5", D, 4.5, 0, ""}, KindCase{1059, "1", D, 1.0, 0, ""},
-                      KindCase{1060, "8", I, 0, 8, ""}, KindCase{1079, "8", I, 0, 8, ""},
-                      KindCase{1080, "8", T, 0, 0, "8"}, KindCase{-5, "neg", T, 0, 0, "neg"},
-                      // atoi and atof stop at the first character that does not fit.
-                      KindCase{70, "12abc", I, 0, 12, ""}, KindCase{70, "abc", I, 0, 0, ""},
-                      KindCase{70, "99999999999", I, 0, 2147483647, ""}, KindCase{40, "1,5", D, 1.0, 0, ""},
-                      KindCase{40, "", D, 0.0, 0, ""}),
+    ::testing::Values(
+        KindCase{0, "LINE", T, 0, 0, "LINE"}, KindCase{9, "$ACADVER", T, 0, 0, "$ACADVER"},
+        KindCase{10, " 1.5e2", D, 150.0, 0, ""}, KindCase{59, "-0.25", D, -0.25, 0, ""},
+        KindCase{60, "12", I, 0, 12, ""}, KindCase{78, "  -7 ", I, 0, -7, ""}, KindCase{79, "12", T, 0, 0, "12"},
+        KindCase{90, "123456", I, 0, 123456, ""}, KindCase{91, "5", T, 0, 0, "5"},
+        KindCase{100, "AcDbLine", T, 0, 0, "AcDbLine"}, KindCase{102, "{ACAD_REACTORS", T, 0, 0, "{ACAD_REACTORS"},
+        KindCase{105, "42", I, 0, 42, ""}, KindCase{140, "2.5", D, 2.5, 0, ""}, KindCase{147, "3", D, 3.0, 0, ""},
+        KindCase{148, "3", T, 0, 0, "3"}, KindCase{170, "1", I, 0, 1, ""}, KindCase{178, "2", I, 0, 2, ""},
+        KindCase{179, "2", T, 0, 0, "2"}, KindCase{210, "1", D, 1.0, 0, ""}, KindCase{239, "-1", D, -1.0, 0, ""},
+        KindCase{270, "3", I, 0, 3, ""}, KindCase{276, "3", T, 0, 0, "3"}, KindCase{280, "1", I, 0, 1, ""},
+        KindCase{289, "9", I, 0, 9, ""}, KindCase{300, "txt", T, 0, 0, "txt"}, KindCase{330, "1F", I, 0, 1, ""},
+        KindCase{350, "7", I, 0, 7, ""}, KindCase{351, "7", T, 0, 0, "7"}, KindCase{1000, "xdata", T, 0, 0, "xdata"},
+        KindCase{1010, "4.5", D, 4.5, 0, ""}, KindCase{1059, "1", D, 1.0, 0, ""}, KindCase{1060, "8", I, 0, 8, ""},
+        KindCase{1079, "8", I, 0, 8, ""}, KindCase{1080, "8", T, 0, 0, "8"}, KindCase{-5, "neg", T, 0, 0, "neg"},
+        // atoi and atof stop at the first character that does not fit.
+        KindCase{70, "12abc", I, 0, 12, ""}, KindCase{70, "abc", I, 0, 0, ""},
+        KindCase{70, "99999999999", I, 0, 2147483647, ""}, KindCase{40, "1,5", D, 1.0, 0, ""},
+        KindCase{40, "", D, 0.0, 0, ""}),
     [](const auto& info) {
       return "Code" + std::to_string(info.param.code < 0 ? 10000 - info.param.code : info.param.code) + "_" +
              std::to_string(info.index);

@@ -33,8 +33,7 @@ class NestingLevel {
 
 bool WithinBudget() {
   if (t_nesting.depth > CDxfInsert::kMaxNesting) {
-    if (!t_nesting.reported)
-      TraceMsg("CDxfInsert::GetExtents, blocks nested deeper than %d", CDxfInsert::kMaxNesting);
+    if (!t_nesting.reported) TraceMsg("CDxfInsert::GetExtents, blocks nested deeper than %d", CDxfInsert::kMaxNesting);
     t_nesting.reported = true;
     return false;
   }

@@ -36,10 +36,11 @@ void CDxfFile::NoteBlockBoxes(const CDxfBlock* block) {
 bool CDxfFile::AdmitTopLevelInsert(const CDxfBlock* block) {
   const std::int64_t cost = InsertBoxes(block);
   if (m_iInsertBoxes + cost > kMaxInsertBoxes) {
-    TraceMsg("INSERT of block %s dropped: the drawing's block references would cost more than %lld entity boxes "
-             "to measure, line %d of %s",
-             block != nullptr ? block->GetName().c_str() : "", static_cast<long long>(kMaxInsertBoxes),
-             GetLineCount(), GetFileName().c_str());
+    TraceMsg(
+        "INSERT of block %s dropped: the drawing's block references would cost more than %lld entity boxes "
+        "to measure, line %d of %s",
+        block != nullptr ? block->GetName().c_str() : "", static_cast<long long>(kMaxInsertBoxes), GetLineCount(),
+        GetFileName().c_str());
     return false;
   }
   m_iInsertBoxes += cost;

@@ -28,9 +28,7 @@ void CLayerPen::SetWidth(int width) {
   MakePen();
 }
 
-void CLayerPen::MakePen() {
-  m_pen = m_iStyle == kDxfPenNull ? Pen::Null() : Pen::Solid(m_iWidth, m_crColour);
-}
+void CLayerPen::MakePen() { m_pen = m_iStyle == kDxfPenNull ? Pen::Null() : Pen::Solid(m_iWidth, m_crColour); }
 
 CDxfLayer::CDxfLayer() {
   m_aPens[0].SetColour(RGB(0, 0, 0));

@@ -104,8 +104,8 @@ TEST(CLayerTable, SameNameInOtherCaseOnlyUpdatesTheColourOnBothPens) {
   EXPECT_EQ(walls->GetColourIndex(), 5);
   EXPECT_EQ(walls->GetLayerPen(1).GetColour(), RGB(0, 0, 255));
   EXPECT_EQ(walls->GetLayerPen(0).GetColour(), RGB(0, 0, 255));  // pen 0 takes it too
-  EXPECT_FALSE(walls->IsVisible());                                // unchanged
-  EXPECT_EQ(walls->GetLayerPen(1).GetStyle(), 0);                  // unchanged
+  EXPECT_FALSE(walls->IsVisible());                              // unchanged
+  EXPECT_EQ(walls->GetLayerPen(1).GetStyle(), 0);                // unchanged
 }
 
 struct BadName {

@@ -45,18 +45,16 @@ const std::string k1023(1023, 'b');
 
 INSTANTIATE_TEST_SUITE_P(
     Terminators, LineReaderCases,
-    ::testing::Values(
-        LineCase{"Empty", "", {}},
-        LineCase{"Lf", "0\nLINE\n", {{"0", true}, {"LINE", true}}},
-        LineCase{"CrLf", "0\r\nLINE\r\n", {{"0", true}, {"LINE", true}}},
-        LineCase{"Mixed", "0\r\nLINE\n", {{"0", true}, {"LINE", true}}},
-        LineCase{"NoFinalTerminator", "0\nEOF", {{"0", true}, {"EOF", false}}},
-        LineCase{"BlanksKept", "  8 \n\tWALLS  \n", {{"  8 ", true}, {"\tWALLS  ", true}}},
-        LineCase{"LoneCrIsData", "a\rb\n", {{"a\rb", true}}},
-        LineCase{"CrBeforeCrLfIsData", "a\r\r\n", {{"a\r", true}}},
-        LineCase{"CrAtEnd", "a\r", {{"a\r", false}}},
-        LineCase{"EmptyLines", "\n\r\n\n", {{"", true}, {"", true}, {"", true}}},
-        LineCase{"ZeroByteKept", std::string("a\0b\n", 4), {{std::string("a\0b", 3), true}}}),
+    ::testing::Values(LineCase{"Empty", "", {}}, LineCase{"Lf", "0\nLINE\n", {{"0", true}, {"LINE", true}}},
+                      LineCase{"CrLf", "0\r\nLINE\r\n", {{"0", true}, {"LINE", true}}},
+                      LineCase{"Mixed", "0\r\nLINE\n", {{"0", true}, {"LINE", true}}},
+                      LineCase{"NoFinalTerminator", "0\nEOF", {{"0", true}, {"EOF", false}}},
+                      LineCase{"BlanksKept", "  8 \n\tWALLS  \n", {{"  8 ", true}, {"\tWALLS  ", true}}},
+                      LineCase{"LoneCrIsData", "a\rb\n", {{"a\rb", true}}},
+                      LineCase{"CrBeforeCrLfIsData", "a\r\r\n", {{"a\r", true}}},
+                      LineCase{"CrAtEnd", "a\r", {{"a\r", false}}},
+                      LineCase{"EmptyLines", "\n\r\n\n", {{"", true}, {"", true}, {"", true}}},
+                      LineCase{"ZeroByteKept", std::string("a\0b\n", 4), {{std::string("a\0b", 3), true}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -73,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"LongCrLf", k1023 + "tail\r\n", {{k1023, false}, {"tail", true}}},
         // A lone carriage return counts as a character of the piece.
         LineCase{"CrAtLimit", k1022 + "\rZ\n", {{k1022 + "\r", false}, {"Z", true}}},
-        LineCase{"VeryLong", std::string(2100, 'c') + "\n",
+        LineCase{"VeryLong",
+                 std::string(2100, 'c') + "\n",
                  {{std::string(1023, 'c'), false}, {std::string(1023, 'c'), false}, {std::string(54, 'c'), true}}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -36,8 +36,8 @@ DxfFace CDxfPolyfaceMesh::GetFace(int f) const {
 }
 
 int CDxfPolyfaceMesh::GetUsedFaceCount() const {
-  return static_cast<int>(std::count_if(m_aFaces.begin(), m_aFaces.end(),
-                                        [](const DxfFace& face) { return face.count != 0; }));
+  return static_cast<int>(
+      std::count_if(m_aFaces.begin(), m_aFaces.end(), [](const DxfFace& face) { return face.count != 0; }));
 }
 
 CVec CDxfPolyfaceMesh::GetPoint(int i) const {
@@ -46,8 +46,7 @@ CVec CDxfPolyfaceMesh::GetPoint(int i) const {
     return kZeroVec;
   }
   if (i < 1 || i >= GetSlotCount()) {
-    TraceMsg("GetPoint(%d) out of range. Correct values\nfor this mesh are between 1 and %d", i,
-             GetVertexCount());
+    TraceMsg("GetPoint(%d) out of range. Correct values\nfor this mesh are between 1 and %d", i, GetVertexCount());
     return kZeroVec;
   }
   return m_aVertices[static_cast<std::size_t>(i)];
@@ -120,8 +119,7 @@ void CDxfPolyfaceMesh::MergeTriangles() {
     if (HasRepeatedNumber(a)) {
       for (int j = i + 1; j < faces; ++j) candidates.push_back(j);
     } else {
-      for (const std::uint64_t key :
-           {EdgeKey(a.v[0], a.v[1]), EdgeKey(a.v[1], a.v[2]), EdgeKey(a.v[0], a.v[2])}) {
+      for (const std::uint64_t key : {EdgeKey(a.v[0], a.v[1]), EdgeKey(a.v[1], a.v[2]), EdgeKey(a.v[0], a.v[2])}) {
         const auto it = edgeFaces.find(key);
         if (it == edgeFaces.end()) continue;
         for (int j : it->second)
@@ -176,11 +174,20 @@ void CDxfPolyfaceMesh::MergeFaces(int i, int j) {
   }
   const int x = a.v[0], y = a.v[1], z = a.v[2];
   if (d == 0 && e == 1) {
-    a.v[0] = x; a.v[1] = fourth; a.v[2] = y; a.v[3] = z;
+    a.v[0] = x;
+    a.v[1] = fourth;
+    a.v[2] = y;
+    a.v[3] = z;
   } else if (d == 1 && e == 2) {
-    a.v[0] = x; a.v[1] = y; a.v[2] = fourth; a.v[3] = z;
+    a.v[0] = x;
+    a.v[1] = y;
+    a.v[2] = fourth;
+    a.v[3] = z;
   } else if (d == 0 && e == 2) {
-    a.v[0] = x; a.v[1] = y; a.v[2] = z; a.v[3] = fourth;
+    a.v[0] = x;
+    a.v[1] = y;
+    a.v[2] = z;
+    a.v[3] = fourth;
   } else {
     TraceMsg("MergeTriangles, Error: while inserting 4th point");
     return;
@@ -214,9 +221,7 @@ void CDxfPolyfaceMesh::WriteDxf(std::FILE* file, const DxfFileTransform& dxfFile
   WriteTextGroup(file, 0, "SEQEND");
 }
 
-std::unique_ptr<CDxfEntity> CDxfPolyfaceMesh::Clone() const {
-  return std::make_unique<CDxfPolyfaceMesh>(*this);
-}
+std::unique_ptr<CDxfEntity> CDxfPolyfaceMesh::Clone() const { return std::make_unique<CDxfPolyfaceMesh>(*this); }
 
 int CDxfPolyfaceMesh::GetType() const { return kDxfPolyfaceMesh; }
 

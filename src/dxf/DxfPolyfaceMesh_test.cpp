@@ -64,9 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         MergeCase{"OneSharedVertexIsNotAnEdge", {Tri(1, 2, 3), Tri(2, 6, 4)}, {{1, 2, 3}, {2, 6, 4}}},
         MergeCase{"OnlyTrianglesMerge", {Tri(1, 2, 3), Quad(3, 2, 4, 5)}, {{1, 2, 3}, {3, 2, 4, 5}}},
         // the first partner in file order wins; the other stays a triangle
-        MergeCase{"FirstPartnerInFileOrderWins",
-                  {Tri(1, 2, 3), Tri(3, 2, 4), Tri(1, 3, 5)},
-                  {{1, 2, 4, 3}, {}, {1, 3, 5}}},
+        MergeCase{
+            "FirstPartnerInFileOrderWins", {Tri(1, 2, 3), Tri(3, 2, 4), Tri(1, 3, 5)}, {{1, 2, 4, 3}, {}, {1, 3, 5}}},
         // a triangle left over finds a later partner of its own
         MergeCase{"LeftOverTriangleFindsALaterPartner",
                   {Tri(1, 2, 3), Tri(3, 2, 4), Tri(1, 3, 5), Tri(1, 6, 2), Tri(5, 3, 8)},
@@ -126,10 +125,14 @@ std::vector<std::vector<int>> ReferenceMerge(const CDxfPolyfaceMesh& mesh) {
         }
         const int a = f[i].v[0], b = f[i].v[1], c = f[i].v[2];
         bool done = true;
-        if (d == 0 && e == 1) f[i] = Quad(a, fourth, b, c);
-        else if (d == 1 && e == 2) f[i] = Quad(a, b, fourth, c);
-        else if (d == 0 && e == 2) f[i] = Quad(a, b, c, fourth);
-        else done = false;
+        if (d == 0 && e == 1)
+          f[i] = Quad(a, fourth, b, c);
+        else if (d == 1 && e == 2)
+          f[i] = Quad(a, b, fourth, c);
+        else if (d == 0 && e == 2)
+          f[i] = Quad(a, b, c, fourth);
+        else
+          done = false;
         if (done) f[j].count = 0;
       }
       break;
@@ -279,9 +282,7 @@ CDxfPolyfaceMesh Cube(double offset) {
 class CheckMeshNormalsTest : public ::testing::Test {
  protected:
   CheckMeshNormalsTest() { m_layer.SetName("0"); }
-  const CDxfPolyfaceMesh& Mesh(int i) const {
-    return dynamic_cast<const CDxfPolyfaceMesh&>(*m_list.GetEntity(i));
-  }
+  const CDxfPolyfaceMesh& Mesh(int i) const { return dynamic_cast<const CDxfPolyfaceMesh&>(*m_list.GetEntity(i)); }
   CDxfLayer m_layer;
   CEntList m_list;
 };

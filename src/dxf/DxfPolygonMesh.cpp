@@ -62,8 +62,7 @@ void CDxfPolygonMesh::AddVertex(const CVec& v) {
 }
 
 CVec CDxfPolygonMesh::SlotValue(std::int64_t k) const {
-  if (k >= 0 && k < static_cast<std::int64_t>(m_aVertices.size()))
-    return m_aVertices[static_cast<std::size_t>(k)];
+  if (k >= 0 && k < static_cast<std::int64_t>(m_aVertices.size())) return m_aVertices[static_cast<std::size_t>(k)];
   return m_vEmptySlot;
 }
 

@@ -97,10 +97,18 @@ bool CDxfFile::ReadVertex(PolylineCandidates& c) {
   while (NextEntityGroup()) {
     const int code = GetGroupCode();
     switch (code) {
-      case 10: point.x = Number(); break;
-      case 20: point.y = Number(); break;
-      case 30: point.z = Number(); break;
-      case 70: flags = m_groups.Int(); break;
+      case 10:
+        point.x = Number();
+        break;
+      case 20:
+        point.y = Number();
+        break;
+      case 30:
+        point.z = Number();
+        break;
+      case 70:
+        flags = m_groups.Int();
+        break;
       case 71:
       case 72:
       case 73:

@@ -30,9 +30,7 @@ void EllipseHalfAxes(const CVec& majorAxisEnd, double ratio, double& halfX, doub
   }
 }
 
-bool InsertBlockIsUsable(const CDxfBlock* block) {
-  return block != nullptr && block->GetEntList().GetCount() > 0;
-}
+bool InsertBlockIsUsable(const CDxfBlock* block) { return block != nullptr && block->GetEntList().GetCount() > 0; }
 
 VertexRoute RouteVertex(int vertexFlags) {
   if (vertexFlags & 128) return (vertexFlags & 64) ? VertexRoute::PolyfaceVertex : VertexRoute::PolyfaceFace;

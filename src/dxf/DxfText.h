@@ -35,7 +35,10 @@ class CDxfText : public CDxfEntity {
   double GetRotation() const { return m_dRotation; }
   void SetExtrusion(const CVec& n) { m_vExtrusion = n; }
   const CVec& GetExtrusion() const { return m_vExtrusion; }
-  void SetJustification(int horizontal, int vertical) { m_iHJust = horizontal; m_iVJust = vertical; }
+  void SetJustification(int horizontal, int vertical) {
+    m_iHJust = horizontal;
+    m_iVJust = vertical;
+  }
   int GetHJust() const { return m_iHJust; }
   int GetVJust() const { return m_iVJust; }
   void SetHeight(double h) { m_dHeight = h; }

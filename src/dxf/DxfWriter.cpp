@@ -9,7 +9,8 @@ namespace brisol {
 
 int FormatReal(char* buffer, int size, double value) {
   if (size <= 0) return 0;
-  if (std::isnan(value)) return std::snprintf(buffer, static_cast<std::size_t>(size), std::signbit(value) ? "-nan" : "nan");
+  if (std::isnan(value))
+    return std::snprintf(buffer, static_cast<std::size_t>(size), std::signbit(value) ? "-nan" : "nan");
   if (std::isinf(value)) return std::snprintf(buffer, static_cast<std::size_t>(size), value < 0 ? "-inf" : "inf");
   const auto result = std::to_chars(buffer, buffer + size - 1, value, std::chars_format::fixed, 6);
   if (result.ec != std::errc()) {

@@ -19,9 +19,7 @@ void WriteIntGroup(std::FILE* file, int code, int n);
 void WriteRealGroup(std::FILE* file, int code, double value);
 // Three real groups: (code, x), (code + 10, y), (code + 20, z).
 void WritePointGroup(std::FILE* file, int code, double x, double y, double z);
-inline void WritePointGroup(std::FILE* file, int code, const CVec& p) {
-  WritePointGroup(file, code, p.x, p.y, p.z);
-}
+inline void WritePointGroup(std::FILE* file, int code, const CVec& p) { WritePointGroup(file, code, p.x, p.y, p.z); }
 // The head every entity writes after its name: group 8 with the layer name
 // and group 62 with the colour number.
 void WriteEntityHead(std::FILE* file, const CDxfEntity& entity);

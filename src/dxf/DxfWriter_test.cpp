@@ -31,9 +31,9 @@ TEST(WriteDxf, LineWritesEighteenLines) {
   zero.SetName("0");
   line.SetLayer(&zero);
   const std::vector<std::string> lines = SplitLines(WrittenText(line));
-  const std::vector<std::string> expected = {
-      " 0",  "LINE",     " 8",  "0",        " 62", "256",      " 10", "0.000000", " 20",
-      "0.000000", " 30", "0.000000", " 11", "1.000000", " 21", "2.000000", " 31", "0.000000"};
+  const std::vector<std::string> expected = {" 0",  "LINE",     " 8",  "0",        " 62", "256",
+                                             " 10", "0.000000", " 20", "0.000000", " 30", "0.000000",
+                                             " 11", "1.000000", " 21", "2.000000", " 31", "0.000000"};
   EXPECT_EQ(lines, expected);
 }
 
@@ -43,9 +43,15 @@ TEST(WriteDxf, PointsAreMovedAndScaledByTheFileTransform) {
   DxfFileTransform transform;
   transform.scale = 0.5;
   transform.offset = CVec(1, 1, 1);
-  EXPECT_EQ(WrittenText(line, transform),
-            Groups({{0, "LINE"}, {8, "0"}, {62, "5"}, {10, "0.500000"}, {20, "0.500000"}, {30, "0.500000"},
-                    {11, "1.000000"}, {21, "1.500000"}, {31, "2.000000"}}));
+  EXPECT_EQ(WrittenText(line, transform), Groups({{0, "LINE"},
+                                                  {8, "0"},
+                                                  {62, "5"},
+                                                  {10, "0.500000"},
+                                                  {20, "0.500000"},
+                                                  {30, "0.500000"},
+                                                  {11, "1.000000"},
+                                                  {21, "1.500000"},
+                                                  {31, "2.000000"}}));
 }
 
 TEST(WriteDxf, RealsIgnoreTheProgramsLocale) {
@@ -182,11 +188,25 @@ TEST(WriteDxf, PolylineWritesItsVerticesAndSeqend) {
   CDxfLayer layer;
   layer.SetName("EDGE");
   polyline.SetLayer(&layer);
-  EXPECT_EQ(WrittenText(polyline), Groups({{0, "POLYLINE"}, {8, "EDGE"},      {62, "256"},      {70, "1"},
-                                           {66, "1"},        {10, "0.000000"}, {20, "0.000000"}, {30, "0.000000"},
-                                           {0, "VERTEX"},    {8, "EDGE"},      {10, "1.000000"}, {20, "2.000000"},
-                                           {30, "0.000000"}, {0, "VERTEX"},    {8, "EDGE"},      {10, "3.000000"},
-                                           {20, "4.000000"}, {30, "0.000000"}, {0, "SEQEND"}}));
+  EXPECT_EQ(WrittenText(polyline), Groups({{0, "POLYLINE"},
+                                           {8, "EDGE"},
+                                           {62, "256"},
+                                           {70, "1"},
+                                           {66, "1"},
+                                           {10, "0.000000"},
+                                           {20, "0.000000"},
+                                           {30, "0.000000"},
+                                           {0, "VERTEX"},
+                                           {8, "EDGE"},
+                                           {10, "1.000000"},
+                                           {20, "2.000000"},
+                                           {30, "0.000000"},
+                                           {0, "VERTEX"},
+                                           {8, "EDGE"},
+                                           {10, "3.000000"},
+                                           {20, "4.000000"},
+                                           {30, "0.000000"},
+                                           {0, "SEQEND"}}));
 }
 
 TEST(WriteDxf, ThreeDimensionalPolylineMarksItselfAndItsVertices) {
@@ -195,10 +215,21 @@ TEST(WriteDxf, ThreeDimensionalPolylineMarksItselfAndItsVertices) {
   polyline.Set3D(true);
   DxfFileTransform transform;
   transform.offset = CVec(0, 0, 1);
-  EXPECT_EQ(WrittenText(polyline, transform),
-            Groups({{0, "POLYLINE"}, {8, "0"},        {62, "256"},      {70, "8"},        {66, "1"},
-                    {10, "0.000000"}, {20, "0.000000"}, {30, "6.000000"}, {0, "VERTEX"},    {8, "0"},
-                    {10, "1.000000"}, {20, "2.000000"}, {30, "6.000000"}, {70, "32"},       {0, "SEQEND"}}));
+  EXPECT_EQ(WrittenText(polyline, transform), Groups({{0, "POLYLINE"},
+                                                      {8, "0"},
+                                                      {62, "256"},
+                                                      {70, "8"},
+                                                      {66, "1"},
+                                                      {10, "0.000000"},
+                                                      {20, "0.000000"},
+                                                      {30, "6.000000"},
+                                                      {0, "VERTEX"},
+                                                      {8, "0"},
+                                                      {10, "1.000000"},
+                                                      {20, "2.000000"},
+                                                      {30, "6.000000"},
+                                                      {70, "32"},
+                                                      {0, "SEQEND"}}));
 }
 
 TEST(WriteDxf, PolyfaceMeshWithMergedTrianglesWritesOneFace) {
@@ -214,14 +245,23 @@ TEST(WriteDxf, PolyfaceMeshWithMergedTrianglesWritesOneFace) {
   mesh.MergeTriangles();
   std::vector<std::pair<int, std::string>> groups = {{0, "POLYLINE"}, {8, "0"},  {62, "256"}, {66, "1"},
                                                      {70, "64"},      {71, "4"}, {72, "1"}};
-  const char* coords[4][2] = {{"0.000000", "0.000000"}, {"1.000000", "0.000000"}, {"0.000000", "1.000000"},
-                              {"1.000000", "1.000000"}};
+  const char* coords[4][2] = {
+      {"0.000000", "0.000000"}, {"1.000000", "0.000000"}, {"0.000000", "1.000000"}, {"1.000000", "1.000000"}};
   for (auto& c : coords) {
-    groups.insert(groups.end(), {{0, "VERTEX"}, {8, "0"}, {62, "256"}, {10, c[0]}, {20, c[1]}, {30, "0.000000"},
-                                 {70, "192"}});
+    groups.insert(groups.end(),
+                  {{0, "VERTEX"}, {8, "0"}, {62, "256"}, {10, c[0]}, {20, c[1]}, {30, "0.000000"}, {70, "192"}});
   }
-  groups.insert(groups.end(), {{0, "VERTEX"}, {8, "0"}, {62, "256"}, {10, "0.000000"}, {20, "0.000000"},
-                               {30, "0.000000"}, {71, "1"}, {72, "2"}, {73, "4"}, {74, "3"}, {70, "128"},
+  groups.insert(groups.end(), {{0, "VERTEX"},
+                               {8, "0"},
+                               {62, "256"},
+                               {10, "0.000000"},
+                               {20, "0.000000"},
+                               {30, "0.000000"},
+                               {71, "1"},
+                               {72, "2"},
+                               {73, "4"},
+                               {74, "3"},
+                               {70, "128"},
                                {0, "SEQEND"}});
   EXPECT_EQ(WrittenText(mesh), Groups(groups));
 }
@@ -234,11 +274,11 @@ TEST(WriteDxf, PolygonMeshWritesEverySlotRowByRow) {
   grid.SetN(1);
   grid.AddVertex({1, 2, 3});
   // The second slot was never given: it is written as zero.
-  EXPECT_EQ(WrittenText(grid), Groups({{0, "POLYLINE"}, {8, "0"},        {62, "256"},      {66, "1"},
-                                       {70, "17"},       {71, "2"},        {72, "1"},        {0, "VERTEX"},
-                                       {8, "0"},         {10, "1.000000"}, {20, "2.000000"}, {30, "3.000000"},
-                                       {70, "64"},       {0, "VERTEX"},    {8, "0"},         {10, "0.000000"},
-                                       {20, "0.000000"}, {30, "0.000000"}, {70, "64"},       {0, "SEQEND"}}));
+  EXPECT_EQ(WrittenText(grid),
+            Groups({{0, "POLYLINE"},  {8, "0"},         {62, "256"},      {66, "1"},     {70, "17"},
+                    {71, "2"},        {72, "1"},        {0, "VERTEX"},    {8, "0"},      {10, "1.000000"},
+                    {20, "2.000000"}, {30, "3.000000"}, {70, "64"},       {0, "VERTEX"}, {8, "0"},
+                    {10, "0.000000"}, {20, "0.000000"}, {30, "0.000000"}, {70, "64"},    {0, "SEQEND"}}));
 }
 
 TEST(WriteDxf, EllipseWritesNothing) {
@@ -248,8 +288,11 @@ TEST(WriteDxf, EllipseWritesNothing) {
 
 TEST(FormatReal, SixDecimalsLikeTheCLocale) {
   char buffer[400];
-  const std::pair<double, const char*> cases[] = {
-      {0.0, "0.000000"}, {-0.5, "-0.500000"}, {1e-7, "0.000000"}, {2.0000005, "2.000001"}, {123456789.125, "123456789.125000"}};
+  const std::pair<double, const char*> cases[] = {{0.0, "0.000000"},
+                                                  {-0.5, "-0.500000"},
+                                                  {1e-7, "0.000000"},
+                                                  {2.0000005, "2.000001"},
+                                                  {123456789.125, "123456789.125000"}};
   for (const auto& [value, text] : cases) {
     FormatReal(buffer, sizeof buffer, value);
     EXPECT_STREQ(buffer, text) << value;

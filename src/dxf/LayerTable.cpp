@@ -71,8 +71,6 @@ const CDxfLayer* CLayerTable::GetLayer(int i) const {
   return m_apLayers[static_cast<std::size_t>(i)].get();
 }
 
-CDxfLayer* CLayerTable::GetLayer(int i) {
-  return const_cast<CDxfLayer*>(std::as_const(*this).GetLayer(i));
-}
+CDxfLayer* CLayerTable::GetLayer(int i) { return const_cast<CDxfLayer*>(std::as_const(*this).GetLayer(i)); }
 
 }  // namespace brisol

@@ -73,7 +73,10 @@ TEST(Matrix, BadIndicesReportRowFirst) {
 }
 
 TEST(Matrix, RotationAboutEachAxis) {
-  struct Case { int axis; int b, c; };
+  struct Case {
+    int axis;
+    int b, c;
+  };
   for (const Case& k : {Case{0, 1, 2}, Case{1, 2, 0}, Case{2, 0, 1}}) {
     CMatrix m;
     m.SetRotation(0.3, k.axis);

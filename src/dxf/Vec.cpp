@@ -8,10 +8,14 @@ namespace brisol {
 
 double CVec::operator[](int i) const {
   switch (i) {
-    case 0: return x;
-    case 1: return y;
-    case 2: return z;
-    case 3: return w;
+    case 0:
+      return x;
+    case 1:
+      return y;
+    case 2:
+      return z;
+    case 3:
+      return w;
     default:
       DxfWalertBox(kIconExclamation, "Bad index for CVec operator[%d]", i);
       return 1.0;
@@ -20,11 +24,20 @@ double CVec::operator[](int i) const {
 
 void CVec::setval(int i, double value) {
   switch (i) {
-    case 0: x = value; return;
-    case 1: y = value; return;
-    case 2: z = value; return;
-    case 3: w = value; return;
-    default: DxfWalertBox(kIconExclamation, "Bad size in setval:%d", i);
+    case 0:
+      x = value;
+      return;
+    case 1:
+      y = value;
+      return;
+    case 2:
+      z = value;
+      return;
+    case 3:
+      w = value;
+      return;
+    default:
+      DxfWalertBox(kIconExclamation, "Bad size in setval:%d", i);
   }
 }
 

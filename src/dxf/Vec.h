@@ -28,8 +28,17 @@ class CVec {
   // Sets component 0..3; any other index is reported and nothing is set.
   void setval(int i, double value);
 
-  void Set(double x_, double y_, double z_) { x = x_; y = y_; z = z_; w = 0.0; }
-  void SetXYZ(double x_, double y_, double z_) { x = x_; y = y_; z = z_; }
+  void Set(double x_, double y_, double z_) {
+    x = x_;
+    y = y_;
+    z = z_;
+    w = 0.0;
+  }
+  void SetXYZ(double x_, double y_, double z_) {
+    x = x_;
+    y = y_;
+    z = z_;
+  }
   void SetX(double v) { x = v; }
   void SetY(double v) { y = v; }
   void SetZ(double v) { z = v; }
@@ -43,7 +52,11 @@ class CVec {
   // A vector too short to have a direction becomes (1, 0, 0).
   void Normalize();
   void Abs();
-  void Negate() { x = -x; y = -y; z = -z; }
+  void Negate() {
+    x = -x;
+    y = -y;
+    z = -z;
+  }
 
   static double Dot(const CVec& a, const CVec& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
   static double Angle(const CVec& a, const CVec& b);

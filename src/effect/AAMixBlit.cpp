@@ -64,8 +64,7 @@ BandMixer::BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CIma
     return;
   }
   if (level != srcW / w) {
-    TheLogger().Log(kLogDeferred, "AAMixBlit, bad AA level: %d, odd sizes\nYou may be running out of memory.",
-                    level);
+    TheLogger().Log(kLogDeferred, "AAMixBlit, bad AA level: %d, odd sizes\nYou may be running out of memory.", level);
     return;
   }
   if (!dst->IsValid() || (orig != nullptr && !orig->IsValid())) return;

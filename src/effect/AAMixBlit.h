@@ -46,7 +46,7 @@ class BandMixer {
   bool m_even = false;
   int m_level = 1;
   PixelBlock m_dst;
-  PixelBlock m_orig;  // no bits: no mixing
+  PixelBlock m_orig;                  // no bits: no mixing
   std::vector<std::uint8_t> m_table;  // even mix: the result for (effect, original)
   std::optional<MixRowWeights> m_weights;
 };

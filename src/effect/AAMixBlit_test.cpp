@@ -48,32 +48,38 @@ TEST(AAMixBlit, LevelTwoAveragesBlocks) {
 }
 
 TEST(AAMixBlit, EvenMixShares) {
-  struct Case { int sharpness; COLORREF expected; };
+  struct Case {
+    int sharpness;
+    COLORREF expected;
+  };
   for (const Case& c : {Case{0, RGB(200, 100, 0)}, Case{100, RGB(0, 50, 250)},
                         Case{10, RGB(180, 95, 25)}})  // 0.9 * effect + 0.1 * original, truncated
-  for (int level : {1, 2, 3}) {
-    CDADC work(SIZE{2 * level, 2 * level}), orig(SIZE{2, 2}), out(SIZE{2, 2});
-    Fill(work, RGB(200, 100, 0));
-    Fill(orig, RGB(0, 50, 250));
-    CImageMix mix{eMixEven, c.sharpness, 50};
-    AAMixBlit(&out, &work, &orig, &mix);
-    EXPECT_EQ(out.GetDC().GetPixel(1, 1), c.expected) << c.sharpness << " level " << level;
-  }
+    for (int level : {1, 2, 3}) {
+      CDADC work(SIZE{2 * level, 2 * level}), orig(SIZE{2, 2}), out(SIZE{2, 2});
+      Fill(work, RGB(200, 100, 0));
+      Fill(orig, RGB(0, 50, 250));
+      CImageMix mix{eMixEven, c.sharpness, 50};
+      AAMixBlit(&out, &work, &orig, &mix);
+      EXPECT_EQ(out.GetDC().GetPixel(1, 1), c.expected) << c.sharpness << " level " << level;
+    }
 }
 
 // The original's weight at chosen pixels of a 100 x 50 picture.
 TEST(AAMixBlit, GeometryWeights) {
   const int w = 100, h = 50;
   const double radius = std::sqrt(100.0 * 100 + 50 * 50) * 0.5;
-  struct Case { int geom, sharpness, visible, j, i; double weight; };
+  struct Case {
+    int geom, sharpness, visible, j, i;
+    double weight;
+  };
   const Case cases[] = {
-      {eMixLeftRight, 0, 50, 0, 10, 0.0},      // effect alone at the left edge
+      {eMixLeftRight, 0, 50, 0, 10, 0.0},  // effect alone at the left edge
       {eMixLeftRight, 0, 50, 50, 10, 0.5},
       {eMixRightLeft, 0, 50, 0, 10, 1.0},
       {eMixRightLeft, 0, 50, 25, 10, 0.75},
       {eMixTopBottom, 0, 50, 3, 0, 0.0},
       {eMixBottomTop, 0, 50, 3, 0, 1.0},
-      {eMixCircInOut, 0, 50, 50, 25, 0.0},     // centre: d = 0
+      {eMixCircInOut, 0, 50, 50, 25, 0.0},  // centre: d = 0
       {eMixCircVignette, 0, 50, 50, 25, 1.0},
       {eMixEllipInOut, 0, 50, 50, 25, 0.0},
       {eMixEllipVignette, 0, 50, 50, 25, 1.0},
@@ -81,11 +87,11 @@ TEST(AAMixBlit, GeometryWeights) {
       {eMixRectInOut, 0, 50, 50, 25, 0.0},
       {eMixRectFrame, 0, 50, 50, 25, 1.0},
       {eMixRectFrame, 0, 50, 0, 25, 0.0},
-      {eMixLeftRight, 99, 50, 51, 0, 1.0},     // r' = 0.49 <= S = 0.49: original alone
-      {eMixLeftRight, 99, 50, 49, 0, 0.0},     // r' = 0.51 >= 1 - S: effect alone
-      {eMixLeftRight, 0, 0, 30, 0, 0.0},       // visible 0: the effect everywhere
-      {eMixLeftRight, 0, 100, 30, 0, 1.0},     // visible 100: the original below r = 1
-      {eMixLeftRight, 0, 100, 0, 0, 0.0},      // ... and the effect at r = 1 exactly
+      {eMixLeftRight, 99, 50, 51, 0, 1.0},  // r' = 0.49 <= S = 0.49: original alone
+      {eMixLeftRight, 99, 50, 49, 0, 0.0},  // r' = 0.51 >= 1 - S: effect alone
+      {eMixLeftRight, 0, 0, 30, 0, 0.0},    // visible 0: the effect everywhere
+      {eMixLeftRight, 0, 100, 30, 0, 1.0},  // visible 100: the original below r = 1
+      {eMixLeftRight, 0, 100, 0, 0, 0.0},   // ... and the effect at r = 1 exactly
       {eMixEven, 37, 50, 5, 5, 0.37},
   };
   for (const Case& c : cases) {
@@ -116,7 +122,11 @@ TEST(AAMixBlit, RowWeightsEqualPixelWeights) {
 }
 
 TEST(AAMixBlit, RefusalsLeaveTheOutputAndExplain) {
-  struct Case { SIZE work, out, orig; bool withMix; const char* message; };
+  struct Case {
+    SIZE work, out, orig;
+    bool withMix;
+    const char* message;
+  };
   const Case cases[] = {
       {{4, 4}, {2, 2}, {2, 2}, false, "AAMB: insufficient mix data"},
       {{4, 4}, {2, 2}, {3, 2}, true, "AAMB: Origin and destination\nx sizes are different..."},
@@ -124,7 +134,10 @@ TEST(AAMixBlit, RefusalsLeaveTheOutputAndExplain) {
       {{6, 4}, {2, 2}, {2, 2}, true, "AAMixBlit, non square pixel error.\n\nYou may be running out of memory."},
       {{10, 10}, {2, 2}, {2, 2}, true, "AAMixBlit, bad AA level: 5.\nYou may be running out of memory."},
       {{1, 1}, {2, 2}, {2, 2}, true, "AAMixBlit, bad AA level: 0.\nYou may be running out of memory."},
-      {{202, 100}, {100, 50}, {100, 50}, true,
+      {{202, 100},
+       {100, 50},
+       {100, 50},
+       true,
        "AAMixBlit, non square pixel error.\n\nYou may be running out of memory."},
   };
   for (const Case& c : cases) {
@@ -153,12 +166,14 @@ TEST(AAMixBlit, LargePicturesGiveTheSameResultAsSmallBands) {
       for (int dy = 0; dy < 2; ++dy)
         for (int dx = 0; dx < 2; ++dx) {
           const COLORREF c = work.GetDC().GetPixel(2 * j + dx, 2 * i + dy);
-          e[0] += GetRValue(c); e[1] += GetGValue(c); e[2] += GetBValue(c);
+          e[0] += GetRValue(c);
+          e[1] += GetGValue(c);
+          e[2] += GetBValue(c);
         }
       const COLORREF o = orig.GetDC().GetPixel(j, i);
-      const COLORREF expected = RGB(int((e[0] >> 2) * (1 - l) + GetRValue(o) * l),
-                                    int((e[1] >> 2) * (1 - l) + GetGValue(o) * l),
-                                    int((e[2] >> 2) * (1 - l) + GetBValue(o) * l));
+      const COLORREF expected =
+          RGB(int((e[0] >> 2) * (1 - l) + GetRValue(o) * l), int((e[1] >> 2) * (1 - l) + GetGValue(o) * l),
+              int((e[2] >> 2) * (1 - l) + GetBValue(o) * l));
       ASSERT_EQ(out.GetDC().GetPixel(j, i), expected) << j << "," << i;
     }
   }

@@ -189,8 +189,7 @@ class BandPainter {
       case eBkgOriginal: {
         const PixelBlock source = m_d.input->GetBlock();
         band.ForEachUncovered([&](int y, int x0, int x1) {
-          const std::uint8_t* in =
-              source.Row(static_cast<int>(StretchSourceIndex(y, m_d.work.cy, source.height)));
+          const std::uint8_t* in = source.Row(static_cast<int>(StretchSourceIndex(y, m_d.work.cy, source.height)));
           std::uint8_t* out = block.Pixel(x0, y);
           for (int x = x0; x < x1; ++x, out += 3) {
             const std::uint8_t* p = in + 3 * static_cast<std::ptrdiff_t>(m_sourceColumn[static_cast<std::size_t>(x)]);

@@ -73,8 +73,8 @@ struct Case {
   int level;
   unsigned objects;
   int background;
-  int mixOffset;    // the geometry is (collection index + offset) % 12
-  double lineWidth; // percent of the working width: thin, wide or no outlines
+  int mixOffset;     // the geometry is (collection index + offset) % 12
+  double lineWidth;  // percent of the working width: thin, wide or no outlines
   double size;
   int colourSource;
 };
@@ -83,12 +83,9 @@ struct Case {
 // qualities, both backgrounds, every mix geometry, thin, wide and no
 // outlines, very small, very large and huge objects, and 0 to 10,000 objects.
 constexpr Case kCases[] = {
-    {1, 1, eBkgOriginal, 0, 0.0, 5.5, eColSrcImage},
-    {2, 10000, eBkgSolid, 4, 1.5, 5.5, eColSrcImage},
-    {1, 2000, eBkgSolid, 8, 0.9, 8.0, eColSrcRandom},
-    {2, 400, eBkgOriginal, 2, 2.0, 30.0, eColSrcSingle},
-    {2, 0, eBkgOriginal, 6, 0.225, 5.5, eColSrcImage},
-    {1, 10000, eBkgOriginal, 10, 1.2, 0.1, eColSrcImage},
+    {1, 1, eBkgOriginal, 0, 0.0, 5.5, eColSrcImage},   {2, 10000, eBkgSolid, 4, 1.5, 5.5, eColSrcImage},
+    {1, 2000, eBkgSolid, 8, 0.9, 8.0, eColSrcRandom},  {2, 400, eBkgOriginal, 2, 2.0, 30.0, eColSrcSingle},
+    {2, 0, eBkgOriginal, 6, 0.225, 5.5, eColSrcImage}, {1, 10000, eBkgOriginal, 10, 1.2, 0.1, eColSrcImage},
 };
 
 TEST(BandedDrawing, GivesTheReferencePictureForEveryCollection) {
@@ -124,8 +121,8 @@ TEST(BandedDrawing, GivesTheReferencePictureForEveryCollection) {
       two.bandRows = 2 * c.level + k;  // many thin bands, some not a multiple of the level
       for (const DrawSettings& settings : {one, two}) {
         const CDADC got = Render(effect, photo, c.level, settings);
-        EXPECT_TRUE(Same(expected, got)) << entry.path().filename() << " case " << k << " threads "
-                                         << settings.threads << ": " << FirstDifference(expected, got);
+        EXPECT_TRUE(Same(expected, got)) << entry.path().filename() << " case " << k << " threads " << settings.threads
+                                         << ": " << FirstDifference(expected, got);
       }
       ++k;
     }

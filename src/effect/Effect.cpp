@@ -87,15 +87,14 @@ void CEffect::CopyParameters(const CEffect& other) {
 
 bool CEffect::operator==(const CEffect& o) const {
   if (this == &o) return true;
-  return m_dAreaCovered == o.m_dAreaCovered && m_crBkgColor == o.m_crBkgColor &&
-         m_crSolidColor == o.m_crSolidColor && m_crLineColor == o.m_crLineColor && m_dAngle == o.m_dAngle &&
-         m_dAngleVar == o.m_dAngleVar && m_eAngleReaction == o.m_eAngleReaction && m_eBkgType == o.m_eBkgType &&
-         m_eLineColSrc == o.m_eLineColSrc && m_eNumObjReaction == o.m_eNumObjReaction &&
-         m_eSizeReaction == o.m_eSizeReaction && m_eSolidColSrc == o.m_eSolidColSrc && m_Mix == o.m_Mix &&
-         m_uNumObjects == o.m_uNumObjects && m_uNumShapes == o.m_uNumShapes && m_iSeed == o.m_iSeed &&
-         m_dLineColVar == o.m_dLineColVar && m_dLineWidth == o.m_dLineWidth && m_dSize == o.m_dSize &&
-         m_dSizeVar == o.m_dSizeVar && m_dSolidColVar == o.m_dSolidColVar &&
-         strcasecmp(m_szEffectDir.c_str(), o.m_szEffectDir.c_str()) == 0;
+  return m_dAreaCovered == o.m_dAreaCovered && m_crBkgColor == o.m_crBkgColor && m_crSolidColor == o.m_crSolidColor &&
+         m_crLineColor == o.m_crLineColor && m_dAngle == o.m_dAngle && m_dAngleVar == o.m_dAngleVar &&
+         m_eAngleReaction == o.m_eAngleReaction && m_eBkgType == o.m_eBkgType && m_eLineColSrc == o.m_eLineColSrc &&
+         m_eNumObjReaction == o.m_eNumObjReaction && m_eSizeReaction == o.m_eSizeReaction &&
+         m_eSolidColSrc == o.m_eSolidColSrc && m_Mix == o.m_Mix && m_uNumObjects == o.m_uNumObjects &&
+         m_uNumShapes == o.m_uNumShapes && m_iSeed == o.m_iSeed && m_dLineColVar == o.m_dLineColVar &&
+         m_dLineWidth == o.m_dLineWidth && m_dSize == o.m_dSize && m_dSizeVar == o.m_dSizeVar &&
+         m_dSolidColVar == o.m_dSolidColVar && strcasecmp(m_szEffectDir.c_str(), o.m_szEffectDir.c_str()) == 0;
 }
 
 void CEffect::SetDefaults() {
@@ -134,27 +133,39 @@ void CEffect::SetLineColVar(double v) { m_dLineColVar = KeepWithinRange(v, kMinC
 void CEffect::SetLineWidth(double v) { m_dLineWidth = KeepWithinRange(v, kMinLineWidth, kMaxLineWidth); }
 void CEffect::SetNumObjects(unsigned v) { m_uNumObjects = KeepWithinRange(v, kMinObjects, kMaxObjects); }
 void CEffect::SetAreaCovered(double v) { m_dAreaCovered = KeepWithinRange(v, kMinArea, kMaxArea); }
-void CEffect::SetMixSharpness(unsigned v) { m_Mix.m_iSharpness = static_cast<int>(KeepWithinRange(v, kMinMixPercent, kMaxMixPercent)); }
-void CEffect::SetMixVisible(unsigned v) { m_Mix.m_iVisible = static_cast<int>(KeepWithinRange(v, kMinMixPercent, kMaxMixPercent)); }
+void CEffect::SetMixSharpness(unsigned v) {
+  m_Mix.m_iSharpness = static_cast<int>(KeepWithinRange(v, kMinMixPercent, kMaxMixPercent));
+}
+void CEffect::SetMixVisible(unsigned v) {
+  m_Mix.m_iVisible = static_cast<int>(KeepWithinRange(v, kMinMixPercent, kMaxMixPercent));
+}
 
 void CEffect::SetSizeReaction(int v) {
-  if (v >= 0 && v < ikNumReactions) m_eSizeReaction = v;
-  else TheLogger().Log(kLogError, "SetSizeReaction(%d) bad enumerator", v);
+  if (v >= 0 && v < ikNumReactions)
+    m_eSizeReaction = v;
+  else
+    TheLogger().Log(kLogError, "SetSizeReaction(%d) bad enumerator", v);
 }
 
 void CEffect::SetAngleReaction(int v) {
-  if (v >= 0 && v < ikNumReactions) m_eAngleReaction = v;
-  else TheLogger().Log(kLogError, "SetAngleReaction(%d) bad enumerator", v);
+  if (v >= 0 && v < ikNumReactions)
+    m_eAngleReaction = v;
+  else
+    TheLogger().Log(kLogError, "SetAngleReaction(%d) bad enumerator", v);
 }
 
 void CEffect::SetNumObjReaction(int v) {
-  if (v >= 0 && v < ikNumReactions) m_eNumObjReaction = v;
-  else TheLogger().Log(kLogError, "SetNumObjReaction(%d) bad enumerator", v);
+  if (v >= 0 && v < ikNumReactions)
+    m_eNumObjReaction = v;
+  else
+    TheLogger().Log(kLogError, "SetNumObjReaction(%d) bad enumerator", v);
 }
 
 void CEffect::SetBkg(int v) {
-  if (v >= 0 && v < ikNumBkgTypes) m_eBkgType = v;
-  else TheLogger().Log(kLogError, "Error in SetBkg (%d)", v);
+  if (v >= 0 && v < ikNumBkgTypes)
+    m_eBkgType = v;
+  else
+    TheLogger().Log(kLogError, "Error in SetBkg (%d)", v);
 }
 
 void CEffect::AddShape(std::unique_ptr<CDxfFile> shape) {

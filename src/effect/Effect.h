@@ -138,8 +138,8 @@ class CEffect {
   // Makes the output picture of an original at quality level 1 or 2. A stop
   // request ends the drawing at its next object or mix row and leaves the
   // output incomplete.
-  void DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level,
-                      DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
+  void DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer = nullptr,
+                      std::stop_token stop = {}) const;
   // The same, done as the settings say: threads, bands, or the reference
   // in-order drawing into a whole working picture. The pixels are the same.
   void DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,

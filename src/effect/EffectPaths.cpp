@@ -48,7 +48,8 @@ std::vector<std::string> SubDirectories(const std::string& root) {
 std::string MainDirectory() {
   if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/')
     return std::string(data) + "/Brisol";
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home) return std::string(home) + "/.local/share/Brisol";
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home)
+    return std::string(home) + "/.local/share/Brisol";
   return "/tmp/Brisol";
 }
 

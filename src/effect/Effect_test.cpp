@@ -38,13 +38,22 @@ TEST(Effect, Defaults) {
 TEST(Effect, SettersClamp) {
   ScopedAlertRecorder rec;
   CEffect e;
-  struct Case { void (CEffect::*set)(double); double (CEffect::*get)() const; double in, out; };
+  struct Case {
+    void (CEffect::*set)(double);
+    double (CEffect::*get)() const;
+    double in, out;
+  };
   const Case cases[] = {
-      {&CEffect::SetSize, &CEffect::GetSize, 50, 30.0},          {&CEffect::SetSize, &CEffect::GetSize, 0, 0.1},
-      {&CEffect::SetSizeVar, &CEffect::GetSizeVar, 1.5, 1.0},    {&CEffect::SetAngle, &CEffect::GetAngle, -200, -180},
-      {&CEffect::SetAngleVar, &CEffect::GetAngleVar, 999, 180},  {&CEffect::SetAreaCovered, &CEffect::GetAreaCovered, -1, 0},
-      {&CEffect::SetSolidColVar, &CEffect::GetSolidColVar, 2, 1}, {&CEffect::SetLineColVar, &CEffect::GetLineColVar, -2, 0},
-      {&CEffect::SetLineWidth, &CEffect::GetLineWidth, 3, 2},    {&CEffect::SetLineWidth, &CEffect::GetLineWidth, 0.5, 0.5},
+      {&CEffect::SetSize, &CEffect::GetSize, 50, 30.0},
+      {&CEffect::SetSize, &CEffect::GetSize, 0, 0.1},
+      {&CEffect::SetSizeVar, &CEffect::GetSizeVar, 1.5, 1.0},
+      {&CEffect::SetAngle, &CEffect::GetAngle, -200, -180},
+      {&CEffect::SetAngleVar, &CEffect::GetAngleVar, 999, 180},
+      {&CEffect::SetAreaCovered, &CEffect::GetAreaCovered, -1, 0},
+      {&CEffect::SetSolidColVar, &CEffect::GetSolidColVar, 2, 1},
+      {&CEffect::SetLineColVar, &CEffect::GetLineColVar, -2, 0},
+      {&CEffect::SetLineWidth, &CEffect::GetLineWidth, 3, 2},
+      {&CEffect::SetLineWidth, &CEffect::GetLineWidth, 0.5, 0.5},
   };
   for (const Case& c : cases) {
     (e.*c.set)(c.in);
@@ -70,9 +79,9 @@ TEST(Effect, BadEnumeratorsAreRefused) {
   EXPECT_EQ(e.GetAngleReaction(), eReactImage);
   EXPECT_EQ(e.GetNumObjReaction(), eReactRandom);
   EXPECT_EQ(e.GetBkgType(), eBkgOriginal);
-  EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"SetSizeReaction(3) bad enumerator",
-                                                   "SetAngleReaction(-1) bad enumerator",
-                                                   "SetNumObjReaction(7) bad enumerator", "Error in SetBkg (2)"}));
+  EXPECT_EQ(rec.Texts(),
+            (std::vector<std::string>{"SetSizeReaction(3) bad enumerator", "SetAngleReaction(-1) bad enumerator",
+                                      "SetNumObjReaction(7) bad enumerator", "Error in SetBkg (2)"}));
   e.SetSizeReaction(eReactOpposite);
   EXPECT_EQ(e.GetSizeReaction(), eReactOpposite);
 }
@@ -101,7 +110,10 @@ TEST(Effect, LoadsUsableShapesInNameOrder) {
 TEST(Effect, FileSizeLimits) {
   ScopedAlertRecorder rec;
   TempDir dir;
-  struct Case { std::size_t bytes; bool accepted; };
+  struct Case {
+    std::size_t bytes;
+    bool accepted;
+  };
   for (const Case& c : {Case{99, false}, Case{100, true}, Case{100000, true}, Case{100001, false}}) {
     const std::string path = dir.File("s" + std::to_string(c.bytes) + ".dxf");
     std::string body = c.bytes >= 100 ? test::PaddedDxf(test::LineDxf(), c.bytes) : std::string(c.bytes, 'x');

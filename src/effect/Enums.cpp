@@ -7,15 +7,16 @@
 namespace brisol {
 namespace {
 
-constexpr const char* kReactions[ikNumReactions] = {"depends on image", "depends on opposite of image",
-                                                    "is random"};
-constexpr const char* kColSrcs[ikNumColSrcs] = {"Colors from original image", "A single color",
-                                                "Random colors"};
+constexpr const char* kReactions[ikNumReactions] = {"depends on image", "depends on opposite of image", "is random"};
+constexpr const char* kColSrcs[ikNumColSrcs] = {"Colors from original image", "A single color", "Random colors"};
 constexpr const char* kBkgTypes[ikNumBkgTypes] = {"Single Solid Color", "Original Image"};
 constexpr const char* kMixGeoms[ikNumMixGeoms] = {
-    "Off (No Mix)",        "Even",          "Left-Right",          "Right-Left",
-    "Top-Bottom",          "Bottom-Top",    "Circular In-Out",     "Circular Vignette",
-    "Elliptical In-Out",   "Elliptical Vignette", "Rectangular In-Out", "Rectangular Frame",
+    "Off (No Mix)",       "Even",
+    "Left-Right",         "Right-Left",
+    "Top-Bottom",         "Bottom-Top",
+    "Circular In-Out",    "Circular Vignette",
+    "Elliptical In-Out",  "Elliptical Vignette",
+    "Rectangular In-Out", "Rectangular Frame",
 };
 
 int FindDesc(const char* const* table, int count, const char* text) {

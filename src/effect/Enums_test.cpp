@@ -8,7 +8,11 @@ namespace brisol {
 namespace {
 
 TEST(Enums, TextsRoundTripIgnoringCase) {
-  struct Table { int count; const char* (*desc)(int); int (*value)(const char*); };
+  struct Table {
+    int count;
+    const char* (*desc)(int);
+    int (*value)(const char*);
+  };
   const Table tables[] = {
       {ikNumReactions, GetReactionDesc, GetReactionFromDesc},
       {ikNumColSrcs, GetColSrcDesc, GetColSrcFromDesc},

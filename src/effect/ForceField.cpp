@@ -89,8 +89,7 @@ CForceField CForceField::OnDemand(const CDADC& picture, const WorkerPool* pool) 
   // What NormaliseForceField would make of each brightness.
   for (int v = 0; v < 256; ++v) field.m_normalised[v] = static_cast<std::uint8_t>(v);
   if (max - min < 0) {
-    TheLogger().Log(kLogError, "ERROR in input parameteres of NormaliseForceField\nMax = %d, Min = %d\n", max,
-                    min);
+    TheLogger().Log(kLogError, "ERROR in input parameteres of NormaliseForceField\nMax = %d, Min = %d\n", max, min);
   } else if (max == min) {
     TheLogger().Log(kLogInfo, "***WARNING*** NormaliseForceField(%d,%d) no normalization\n", max, min);
   } else {
@@ -105,8 +104,7 @@ CForceField CForceField::OnDemand(const CDADC& picture, const WorkerPool* pool) 
 
 void CForceField::NormaliseForceField(int min, int max) {
   if (max - min < 0) {
-    TheLogger().Log(kLogError, "ERROR in input parameteres of NormaliseForceField\nMax = %d, Min = %d\n", max,
-                    min);
+    TheLogger().Log(kLogError, "ERROR in input parameteres of NormaliseForceField\nMax = %d, Min = %d\n", max, min);
     return;
   }
   if (max == min) {

@@ -54,7 +54,7 @@ class CForceField {
                       std::array<unsigned, 256>& counts);
 
   ByteBuffer m_pForce;
-  const CDADC* m_pPicture = nullptr;           // on demand: the picture
+  const CDADC* m_pPicture = nullptr;             // on demand: the picture
   std::array<std::uint8_t, 256> m_normalised{};  // on demand: brightness to force
   std::optional<std::array<unsigned, 256>> m_pHistogram;
   int m_iWidth = 0;

@@ -45,11 +45,14 @@ TEST(ForceField, OneColourIsLeftUnnormalised) {
 }
 
 TEST(ForceField, ThresholdsOfHalfBlackHalfWhite) {
-  struct Case { int side; double area; int threshold; };
+  struct Case {
+    int side;
+    double area;
+    int threshold;
+  };
   const Case cases[] = {
-      {100, 50, 255}, {100, 50.1, 0}, {100, 0, 256}, {100, -3, 256}, {100, 100, 0}, {100, 150, 0},
-      {100, 10, 255},
-      {10, 0.5, 255},  // target 0.5 * 100 * 0.01 truncates to 0
+      {100, 50, 255}, {100, 50.1, 0}, {100, 0, 256},  {100, -3, 256},
+      {100, 100, 0},  {100, 150, 0},  {100, 10, 255}, {10, 0.5, 255},  // target 0.5 * 100 * 0.01 truncates to 0
   };
   for (const Case& c : cases) {
     CDADC s = HalfBlackHalfWhite(c.side, c.side);

@@ -11,10 +11,14 @@ double RawWeight(int geom, int j, int i, int w, int h, double radius) {
   const double x = static_cast<double>(j) / w;
   const double y = static_cast<double>(i) / h;
   switch (geom) {
-    case eMixLeftRight: return 1.0 - x;
-    case eMixRightLeft: return x;
-    case eMixTopBottom: return 1.0 - y;
-    case eMixBottomTop: return y;
+    case eMixLeftRight:
+      return 1.0 - x;
+    case eMixRightLeft:
+      return x;
+    case eMixTopBottom:
+      return 1.0 - y;
+    case eMixBottomTop:
+      return y;
     case eMixCircInOut:
     case eMixCircVignette: {
       const double dx = j - 0.5 * w, dy = i - 0.5 * h;
@@ -32,10 +36,10 @@ double RawWeight(int geom, int j, int i, int w, int h, double radius) {
       const double q = 2.0 * std::max(std::fabs(x - 0.5), std::fabs(0.5 - y));
       return geom == eMixRectInOut ? 1.0 - q : q;
     }
-    default: return 0.0;
+    default:
+      return 0.0;
   }
 }
-
 
 // Bias and sharpness applied to a raw weight.
 inline double Shape(const CImageMix& mix, double r) {

@@ -33,10 +33,10 @@ class MixRowWeights {
   CImageMix m_mix;
   int m_w, m_h;
   double m_radius;
-  std::vector<double> m_x;      // j / w
-  std::vector<double> m_dx2;    // (j - w / 2)^2
-  std::vector<double> m_ux2;    // (2 |j / w - 1/2|)^2
-  std::vector<double> m_absX;   // |j / w - 1/2|
+  std::vector<double> m_x;     // j / w
+  std::vector<double> m_dx2;   // (j - w / 2)^2
+  std::vector<double> m_ux2;   // (2 |j / w - 1/2|)^2
+  std::vector<double> m_absX;  // |j / w - 1/2|
 };
 
 }  // namespace brisol

@@ -23,10 +23,17 @@ double SizeFor(const CEffect& effect, unsigned force, CRandomSource& random) {
 double AngleFor(const CEffect& effect, unsigned force, CRandomSource& random) {
   double degrees;
   switch (effect.GetAngleReaction()) {
-    case eReactImage: degrees = force * effect.GetAngleVar() / 255.0; break;
-    case eReactOpposite: degrees = effect.GetAngleVar() * (255.0 - force) / 255.0; break;
-    case eReactRandom: return DegreesToRadians(random.RandomDouble(-180.0, 180.0));
-    default: degrees = 0.0; break;
+    case eReactImage:
+      degrees = force * effect.GetAngleVar() / 255.0;
+      break;
+    case eReactOpposite:
+      degrees = effect.GetAngleVar() * (255.0 - force) / 255.0;
+      break;
+    case eReactRandom:
+      return DegreesToRadians(random.RandomDouble(-180.0, 180.0));
+    default:
+      degrees = 0.0;
+      break;
   }
   return DegreesToRadians(degrees + effect.GetAngle());
 }
@@ -39,12 +46,18 @@ namespace {
 
 // The colours of one object, drawn in their fixed order. False when a colour
 // source is not one the effect knows (the object is then not drawn).
-bool ChooseColours(const CEffect& effect, COLORREF pixel, int lineWidth, CRandomSource& random,
-                   PlacedObject& object, bool& reported) {
+bool ChooseColours(const CEffect& effect, COLORREF pixel, int lineWidth, CRandomSource& random, PlacedObject& object,
+                   bool& reported) {
   switch (effect.GetSolidColSrc()) {
-    case eColSrcImage: object.fill = VaryColor(random, pixel, effect.GetSolidColVar()); break;
-    case eColSrcSingle: object.fill = VaryColor(random, effect.GetSolidColor(), effect.GetSolidColVar()); break;
-    case eColSrcRandom: object.fill = random.RandomColor(); break;
+    case eColSrcImage:
+      object.fill = VaryColor(random, pixel, effect.GetSolidColVar());
+      break;
+    case eColSrcSingle:
+      object.fill = VaryColor(random, effect.GetSolidColor(), effect.GetSolidColVar());
+      break;
+    case eColSrcRandom:
+      object.fill = random.RandomColor();
+      break;
     default:
       if (!reported) {
         TheLogger().Log(kLogError, "Unhandled m_eSolidColSrc in DrawShapeIntoDC(%d)\n", effect.GetSolidColSrc());
@@ -58,9 +71,15 @@ bool ChooseColours(const CEffect& effect, COLORREF pixel, int lineWidth, CRandom
   object.penWidth = lineWidth > 0 ? lineWidth : 0;
   if (lineWidth > 0) {
     switch (effect.GetLineColSrc()) {
-      case eColSrcImage: object.outline = fromPixel; break;
-      case eColSrcSingle: object.outline = fromSingle; break;
-      case eColSrcRandom: object.outline = random.RandomColor(); break;
+      case eColSrcImage:
+        object.outline = fromPixel;
+        break;
+      case eColSrcSingle:
+        object.outline = fromSingle;
+        break;
+      case eColSrcRandom:
+        object.outline = random.RandomColor();
+        break;
       default:
         if (!reported) {
           TheLogger().Log(kLogError, "Unhandled m_eLineColSrc in DrawShapeIntoDC(%d)\n", effect.GetLineColSrc());

@@ -20,11 +20,11 @@ class CForceField;
 class DrawContext;
 
 struct PlacedObject {
-  CMatrix transform;       // drawing units to working pixels
-  int shape = 0;           // index into the effect's shapes
-  COLORREF fill = 0;       // brush colour
-  COLORREF outline = 0;    // pen colour (when penWidth > 0)
-  int penWidth = 0;        // 0: no outline
+  CMatrix transform;     // drawing units to working pixels
+  int shape = 0;         // index into the effect's shapes
+  COLORREF fill = 0;     // brush colour
+  COLORREF outline = 0;  // pen colour (when penWidth > 0)
+  int penWidth = 0;      // 0: no outline
 };
 
 struct PlacementInput {

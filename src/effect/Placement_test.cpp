@@ -42,7 +42,9 @@ class PlacementTest : public testing::Test {
 
 TEST_F(PlacementTest, RandomDrawsPerObject) {
   CDADC picture(SIZE{8, 8}, RGB(100, 150, 200));
-  struct Case { int size, angle, fill, line, lineWidth, draws; };
+  struct Case {
+    int size, angle, fill, line, lineWidth, draws;
+  };
   const Case cases[] = {
       // x, y, [size], [angle], shape, fill 3, candidate A 3, candidate B 3, [random outline 3]
       {eReactRandom, eReactImage, eColSrcImage, eColSrcImage, 0, 13},
@@ -69,7 +71,11 @@ TEST_F(PlacementTest, ThresholdsDecideWhereObjectsAppear) {
   CForceField field(picture);
   m_effect.SetNumObjects(500);
   m_effect.SetNumObjReaction(eReactImage);
-  struct Case { int reaction; double area; std::size_t minCount, maxCount; };
+  struct Case {
+    int reaction;
+    double area;
+    std::size_t minCount, maxCount;
+  };
   const Case cases[] = {
       {eReactImage, 0, 0, 0},          // T = 256: nothing
       {eReactImage, 100, 500, 500},    // T = 0: every attempt
@@ -146,7 +152,7 @@ TEST_F(PlacementTest, OppositeCountsForceZeroAs255) {
   const auto objects = PlaceObjects(m_effect, in, random);
   ASSERT_FALSE(objects.empty());
   for (const PlacedObject& o : objects) {
-    EXPECT_FALSE(o.transform.at(0, 3) == 0 && o.transform.at(1, 3) == 0);  // the white pixel never draws
+    EXPECT_FALSE(o.transform.at(0, 3) == 0 && o.transform.at(1, 3) == 0);             // the white pixel never draws
     EXPECT_NEAR(std::hypot(o.transform.at(0, 0), o.transform.at(1, 0)), 15.0, 1e-9);  // as force 255
   }
 }

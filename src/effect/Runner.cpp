@@ -45,8 +45,8 @@ void DrawWithProgress(const CEffect& effect, const std::vector<PlacedObject>& ob
   if (observer) observer->PixelsWritten(FigurePixelsWritten() - before);
 }
 
-std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& field, int threshold,
-                                    const CDADC* input, const WorkGeometry& geometry, int level) {
+std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& field, int threshold, const CDADC* input,
+                                    const WorkGeometry& geometry, int level) {
   CRandomSource random(static_cast<std::uint32_t>(effect.GetSeed()));
   PlacementInput in;
   in.input = input;
@@ -61,8 +61,8 @@ std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& fi
 // The reference: the objects drawn in order into a whole working picture
 // laid with the background, reduced and mixed at the end.
 void DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
-                      const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer,
-                      DrawObserver* observer, const std::stop_token& stop) {
+                      const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer, DrawObserver* observer,
+                      const std::stop_token& stop) {
   const CForceField field(*input);
   const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
   timer.End("forcefield");

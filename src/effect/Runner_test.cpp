@@ -52,7 +52,7 @@ TEST(WorkGeometry, QualityTwoNumbers) {
   const WorkGeometry g = WorkGeometryFor(SIZE{300, 200}, 2, 0.225);
   EXPECT_EQ(g.size, (SIZE{600, 400}));
   EXPECT_DOUBLE_EQ(g.unit, 6.0);
-  EXPECT_EQ(g.lineWidth, 1);  // 1.35 truncated
+  EXPECT_EQ(g.lineWidth, 1);                                        // 1.35 truncated
   EXPECT_EQ(WorkGeometryFor(SIZE{300, 200}, 1, 0.1).lineWidth, 0);  // no outlines
 }
 
@@ -98,10 +98,10 @@ TEST_F(RunnerTest, RefusalsAreReported) {
   target.m_pDADC = &out;
   empty.DrawIntoOutput(&target, &photo, 1);
   m_effect.DrawIntoOutput(nullptr, &photo, 1);
-  EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"DrawIntoOutput no shapes in effect <>",
-                                                   "DrawIntoOutput Output=0 Input=" +
-                                                       std::to_string(static_cast<int>(
-                                                           reinterpret_cast<std::uintptr_t>(&photo)))}));
+  EXPECT_EQ(rec.Texts(),
+            (std::vector<std::string>{"DrawIntoOutput no shapes in effect <>",
+                                      "DrawIntoOutput Output=0 Input=" +
+                                          std::to_string(static_cast<int>(reinterpret_cast<std::uintptr_t>(&photo)))}));
   EXPECT_EQ(out.GetDC().GetPixel(0, 0), RGB(9, 9, 9));
 
   // A bad background type draws nothing into the working picture.

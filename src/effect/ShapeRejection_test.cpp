@@ -34,9 +34,11 @@ TEST(ShapeRejection, DescribedInWordsForPeople) {
       {Make(Reason::FolderUnreadable, "/x/Stars", 0, 0, EACCES), "'/x/Stars': permission denied"},
       {Make(Reason::FolderUnreadable, "/x/file", 0, 0, ENOTDIR), "'/x/file': not a folder"},
       {Make(Reason::NotAFile, "/x/a.dxf"), "'/x/a.dxf' is a folder, not a shape file"},
-      {Make(Reason::FileSize, "/x/a.dxf", 120000), "'/x/a.dxf' is 120000 bytes; a shape file must be 100 to 100000 bytes"},
+      {Make(Reason::FileSize, "/x/a.dxf", 120000),
+       "'/x/a.dxf' is 120000 bytes; a shape file must be 100 to 100000 bytes"},
       {Make(Reason::FileSize, "/x/a.dxf", 99), "'/x/a.dxf' is 99 bytes; a shape file must be 100 to 100000 bytes"},
-      {Make(Reason::Unreadable, "/x/a.dxf", 0, 12), "'/x/a.dxf' is not a DXF drawing that can be read (reading stopped at line 12)"},
+      {Make(Reason::Unreadable, "/x/a.dxf", 0, 12),
+       "'/x/a.dxf' is not a DXF drawing that can be read (reading stopped at line 12)"},
       {Make(Reason::Unreadable, "/x/a.dxf", 0, 0, EACCES), "'/x/a.dxf': permission denied"},
       {Make(Reason::NoEntities, "/x/a.dxf"), "'/x/a.dxf' holds no entities"},
       {Make(Reason::NoUsefulEntities, "/x/a.dxf"), "'/x/a.dxf' holds no LINE, POLYLINE or CIRCLE"},
@@ -53,8 +55,9 @@ TEST(ShapeRejection, LoaderTellsWhyEachFileWasLeftOut) {
       "10\n1\n20\n1\n0\nENDSEC\n0\nEOF\n";
   test::WriteFile(dir.File("a_good.dxf"), square);
   test::WriteFile(dir.File("b_small.dxf"), "0\nEOF\n");
-  test::WriteFile(dir.File("c_texts.dxf"), "999\nonly texts here\n0\nSECTION\n2\nENTITIES\n0\nTEXT\n1\nhello there\n10\n0\n20\n0\n40\n1\n"
-                                           "0\nTEXT\n1\nanother one\n0\nENDSEC\n0\nEOF\n");
+  test::WriteFile(dir.File("c_texts.dxf"),
+                  "999\nonly texts here\n0\nSECTION\n2\nENTITIES\n0\nTEXT\n1\nhello there\n10\n0\n20\n0\n40\n1\n"
+                  "0\nTEXT\n1\nanother one\n0\nENDSEC\n0\nEOF\n");
   test::WriteFile(dir.File("d_broken.dxf"), std::string(150, 'x').append("\n"));
   std::filesystem::create_directory(dir.File("e_folder.dxf"));
   std::vector<ShapeRejection> rejected;

@@ -32,13 +32,9 @@ unsigned BitCount(const ByteBuffer& dib) { return IsCore(dib) ? U16(dib, 10) : U
 
 }  // namespace
 
-int DibWidth(const ByteBuffer& dib) {
-  return IsCore(dib) ? U16(dib, 4) : static_cast<std::int32_t>(U32(dib, 4));
-}
+int DibWidth(const ByteBuffer& dib) { return IsCore(dib) ? U16(dib, 4) : static_cast<std::int32_t>(U32(dib, 4)); }
 
-int DibHeight(const ByteBuffer& dib) {
-  return IsCore(dib) ? U16(dib, 6) : static_cast<std::int32_t>(U32(dib, 8));
-}
+int DibHeight(const ByteBuffer& dib) { return IsCore(dib) ? U16(dib, 6) : static_cast<std::int32_t>(U32(dib, 8)); }
 
 unsigned DibNumColors(const ByteBuffer& dib) {
   if (!IsCore(dib)) {
@@ -46,16 +42,18 @@ unsigned DibNumColors(const ByteBuffer& dib) {
     if (used != 0) return used;
   }
   switch (BitCount(dib)) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
-    default: return 0;
+    case 1:
+      return 2;
+    case 4:
+      return 16;
+    case 8:
+      return 256;
+    default:
+      return 0;
   }
 }
 
-std::uint64_t DibPaletteSize(const ByteBuffer& dib) {
-  return std::uint64_t{DibNumColors(dib)} * (IsCore(dib) ? 3 : 4);
-}
+std::uint64_t DibPaletteSize(const ByteBuffer& dib) { return std::uint64_t{DibNumColors(dib)} * (IsCore(dib) ? 3 : 4); }
 
 const std::uint8_t* DibBits(const ByteBuffer& dib) {
   if (!dib) return nullptr;

@@ -125,8 +125,9 @@ TEST(CreateBitmapDADC, UnreadableDibGivesNoSurface) {
   std::memcpy(huge.data() + 4, &side, 4);
   std::memcpy(huge.data() + 8, &side, 4);
   EXPECT_FALSE(CreateBitmapDADC(huge, 0, 0));
-  EXPECT_EQ(test::TakePendingError(), "Could not paint DIB, bStretch = 0, source size= 30000 30000\n"
-                                      "** You may be running out of memory **\n");
+  EXPECT_EQ(test::TakePendingError(),
+            "Could not paint DIB, bStretch = 0, source size= 30000 30000\n"
+            "** You may be running out of memory **\n");
   EXPECT_TRUE(rec.Texts().empty());
 }
 

@@ -33,8 +33,10 @@ int ReadFileBytes(const char* path, ByteBuffer& bytes, std::uint64_t maxBytes, s
       while (rc == kImgOk && done < wanted) {
         const ssize_t n = ::read(fd, data.data() + done, static_cast<std::size_t>(wanted) - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) rc = kImgErrRead;  // an error, or the file shrank meanwhile
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+          rc = kImgErrRead;  // an error, or the file shrank meanwhile
+        else
+          done += static_cast<std::size_t>(n);
       }
     }
   }

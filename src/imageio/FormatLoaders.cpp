@@ -82,33 +82,37 @@ void ShowPlainAlert(const char* text, int code) { AlertBox(text, code); }
 }  // namespace
 
 bool LoadTgaImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {
-      "TGA data error: %d",           "24 bit Tga allocimage error: %d", "24 bit loadtga error: %d",
-      "n bit allocimage(1) error: %d", "n bit loadtga error: %d",         "n bit allocimage(2) error: %d",
-      "n bit converttga error: %d"};
+  static constexpr LoaderTexts kTexts = {"TGA data error: %d",        "24 bit Tga allocimage error: %d",
+                                         "24 bit loadtga error: %d",  "n bit allocimage(1) error: %d",
+                                         "n bit loadtga error: %d",   "n bit allocimage(2) error: %d",
+                                         "n bit converttga error: %d"};
   return LoadByScheme(image, name, tgainfo, loadtga, kTexts, ShowPlainAlert);
 }
 
 bool LoadPcxImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {
-      "PCX image file data error: %d", "24 bit PCX allocimage error: %d", "24 bit loadpcx error: %d",
-      "n bit allocimage(1) error: %d",  "n bit loadpcx error: %d",          "n bit allocimage(2) error: %d",
-      "n bit convert pcx error: %d"};
+  static constexpr LoaderTexts kTexts = {"PCX image file data error: %d", "24 bit PCX allocimage error: %d",
+                                         "24 bit loadpcx error: %d",      "n bit allocimage(1) error: %d",
+                                         "n bit loadpcx error: %d",       "n bit allocimage(2) error: %d",
+                                         "n bit convert pcx error: %d"};
   return LoadByScheme(image, name, pcxinfo, loadpcx, kTexts, ShowPlainAlert);
 }
 
 bool LoadPngImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {
-      "PNG image data error: %d",      "24 bit PNG allocimage error: %d", "24 bit loadpng error: %d",
-      "n bit allocimage(1) error: %d", "n bit loadpng error: %d",         "n bit allocimage(2) error: %d",
-      "n bit convert png error: %d"};
+  static constexpr LoaderTexts kTexts = {"PNG image data error: %d",   "24 bit PNG allocimage error: %d",
+                                         "24 bit loadpng error: %d",   "n bit allocimage(1) error: %d",
+                                         "n bit loadpng error: %d",    "n bit allocimage(2) error: %d",
+                                         "n bit convert png error: %d"};
   return LoadByScheme(image, name, pnginfo, loadpng, kTexts, ShowPlainAlert);
 }
 
 bool LoadBmpImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {
-      "BMP data error: %d", "BMP allocimage error: %d", "loadbmp error: %d", "allocimage, (bmp,non24) error: %d",
-      "loadbmp error: %d",  "allocimage, 2nd (bmp) error: %d", nullptr};
+  static constexpr LoaderTexts kTexts = {"BMP data error: %d",
+                                         "BMP allocimage error: %d",
+                                         "loadbmp error: %d",
+                                         "allocimage, (bmp,non24) error: %d",
+                                         "loadbmp error: %d",
+                                         "allocimage, 2nd (bmp) error: %d",
+                                         nullptr};
   return LoadByScheme(image, name, bmpinfo, loadbmp, kTexts, ShowPlainAlert);
 }
 
@@ -117,10 +121,10 @@ bool LoadJpgImage(ImgImage& image, const char* name) {
     TheLogger().Log(kLogInfo, "ERROR: %s Bad JPG header\n", name ? name : "");
     return false;
   }
-  static constexpr LoaderTexts kTexts = {
-      "%s: Jpeg data error: %d", "%s: Jpeg alloc image error: %d", "%s: loagjpg error: %d",
-      "allocimage error",        "%s: loadjpg error: %d",          "allocimage error",
-      "%s:n bit convert jpg error: %d"};
+  static constexpr LoaderTexts kTexts = {"%s: Jpeg data error: %d",       "%s: Jpeg alloc image error: %d",
+                                         "%s: loagjpg error: %d",         "allocimage error",
+                                         "%s: loadjpg error: %d",         "allocimage error",
+                                         "%s:n bit convert jpg error: %d"};
   // Log entries only: texts that begin with the file name get it, the others
   // carry no code.
   const Report log = [name](const char* text, int code) {

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "imageio/Imaging.h"
-#include "raster/Dadc.h"
 #include "raster/ByteBuffer.h"
+#include "raster/Dadc.h"
 
 namespace brisol {
 

@@ -142,8 +142,8 @@ TEST(ImageTypeFromExtension, TableAndMessages) {
     const char* name;
     int type;
   } cases[] = {
-      {"a.png", 15}, {"a.PNG", 15}, {"a.jpg", 11}, {"PHOTO.JPG", 11}, {"x.TgA", 7},  {"x.pcx", 5},
-      {"x.bmp", 9},  {"x.gif", -1}, {"dir.v1/x.bmp", 9}, {"x.png.bmp", 9}, {"a.jpeg", 11}, {"A.JPEG", 11},
+      {"a.png", 15}, {"a.PNG", 15}, {"a.jpg", 11},       {"PHOTO.JPG", 11}, {"x.TgA", 7},   {"x.pcx", 5},
+      {"x.bmp", 9},  {"x.gif", -1}, {"dir.v1/x.bmp", 9}, {"x.png.bmp", 9},  {"a.jpeg", 11}, {"A.JPEG", 11},
   };
   for (const auto& c : cases) EXPECT_EQ(ImageTypeFromExtension(c.name), c.type) << c.name;
   EXPECT_TRUE(rec.Texts().empty());
@@ -151,10 +151,10 @@ TEST(ImageTypeFromExtension, TableAndMessages) {
   EXPECT_EQ(ImageTypeFromExtension("dir.v1/noext"), 0);
   EXPECT_EQ(ImageTypeFromExtension("a.tiff"), 0);
   EXPECT_EQ(ImageTypeFromExtension("a."), 0);
-  EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"Missing extension from filename:\n'noext'",
-                                                   "Missing extension from filename:\n'dir.v1/noext'",
-                                                   "File name has bad extension:\n'a.tiff'",
-                                                   "File name has bad extension:\n'a.'"}));
+  EXPECT_EQ(rec.Texts(),
+            (std::vector<std::string>{"Missing extension from filename:\n'noext'",
+                                      "Missing extension from filename:\n'dir.v1/noext'",
+                                      "File name has bad extension:\n'a.tiff'", "File name has bad extension:\n'a.'"}));
 }
 
 TEST(ImageTypeFromExtension, EveryExtensionOfTheFormatTableIsRead) {
@@ -423,8 +423,11 @@ TEST(LoadImageFile, MissingFilesAreReportedByTheirLoader) {
   const struct {
     const char* file;
     const char* alert;  // null: log only
-  } cases[] = {{"m.png", "PNG image data error: -1"}, {"m.tga", "TGA data error: -1"},
-               {"m.pcx", "PCX image file data error: -1"}, {"m.bmp", "BMP data error: -1"}, {"m.jpg", nullptr}};
+  } cases[] = {{"m.png", "PNG image data error: -1"},
+               {"m.tga", "TGA data error: -1"},
+               {"m.pcx", "PCX image file data error: -1"},
+               {"m.bmp", "BMP data error: -1"},
+               {"m.jpg", nullptr}};
   TempDir dir;
   for (const auto& c : cases) {
     ScopedAlertRecorder rec;

@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <climits>
-#include <new>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "imageio/ImageLoad.h"
@@ -84,8 +84,7 @@ SaveResult CheckTarget(const std::string& path, Target& target) {
     return Failure(kImgErrWrite, SystemError("the file is write-protected", path, errno));
   }
   const std::size_t slash = target.path.rfind('/');
-  target.directory =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : target.path.substr(0, slash));
+  target.directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.path.substr(0, slash));
   // The new file is made in the folder and renamed over the old one.
   struct stat folder {};
   if (::stat(target.directory.c_str(), &folder) != 0) {
@@ -128,8 +127,8 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
   if (SaveResult checked = CheckTarget(path, target); !checked.ok()) return checked;
   const PictureFormat* format = PictureFormatOfName(path);
   if (format->imageType == kImageTypeJpg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100",
-                                           path.c_str(), options.jpegQuality));
+    return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100", path.c_str(),
+                                           options.jpegQuality));
   }
 
   std::vector<std::uint8_t> bytes;

@@ -19,8 +19,8 @@
 namespace brisol {
 namespace {
 
-using test::ScopedAlertRecorder;
 using test::Entries;
+using test::ScopedAlertRecorder;
 using test::TempDir;
 
 // Saves, loads back through the loader and the DIB utilities.
@@ -246,10 +246,10 @@ class OpenFolder {
 
 // Skips the test, with the reason, when it cannot act as an ordinary user
 // or find a folder such a user can reach.
-#define SKIP_UNLESS_ORDINARY_USER_POSSIBLE(folder)                                   \
-  do {                                                                               \
+#define SKIP_UNLESS_ORDINARY_USER_POSSIBLE(folder)                                            \
+  do {                                                                                        \
     if (const std::string why = CannotActAsOrdinaryUser(); !why.empty()) GTEST_SKIP() << why; \
-    if (!(folder).Ok()) GTEST_SKIP() << "no folder that an ordinary user can reach"; \
+    if (!(folder).Ok()) GTEST_SKIP() << "no folder that an ordinary user can reach";          \
   } while (false)
 
 // Runs the check in a child process as an ordinary user.
@@ -292,7 +292,8 @@ TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
   const auto surface = test::SurfaceOf(test::MakePhotoLike(4, 4));
   AsOrdinaryUser([&] {
     const SaveResult result = SaveImageFile(*surface, path);
-    return !result.ok() && result.message == "Cannot save '" + path + "': the file is write-protected (Permission denied)";
+    return !result.ok() &&
+           result.message == "Cannot save '" + path + "': the file is write-protected (Permission denied)";
   });
   EXPECT_EQ(test::ReadFile(path), "old");
   EXPECT_EQ(open.Entries(), std::vector<std::string>{"keep.png"});

@@ -21,8 +21,8 @@ void freeimage(ImgImage& image) {
 }
 
 int PutPixels(ImgImage& image, Bgr24Image&& pixels) {
-  if (!image.IsAllocated() || !pixels.IsValid() || pixels.width != image.Width() ||
-      pixels.height != image.Height() || pixels.stride != image.BytesPerRow()) {
+  if (!image.IsAllocated() || !pixels.IsValid() || pixels.width != image.Width() || pixels.height != image.Height() ||
+      pixels.stride != image.BytesPerRow()) {
     return kImgErrArgument;
   }
   image.m_pixels = std::move(pixels);

@@ -28,11 +28,10 @@ int resizeex(const ImgImage& source, ImgImage& destination, int mode) {
   const stbir_filter vertical = destination.Height() <= source.Height() ? STBIR_FILTER_BOX : STBIR_FILTER_TRIANGLE;
   // Both images keep their rows bottom-up, so the resample is the same as on
   // top-down rows.
-  const int ok = stbir_resize(source.Buffer(), source.Width(), source.Height(), source.BytesPerRow(),
-                              destination.Buffer(), destination.Width(), destination.Height(),
-                              destination.BytesPerRow(), STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0,
-                              STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, horizontal, vertical, STBIR_COLORSPACE_LINEAR,
-                              nullptr);
+  const int ok = stbir_resize(
+      source.Buffer(), source.Width(), source.Height(), source.BytesPerRow(), destination.Buffer(), destination.Width(),
+      destination.Height(), destination.BytesPerRow(), STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0,
+      STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, horizontal, vertical, STBIR_COLORSPACE_LINEAR, nullptr);
   return ok ? kImgOk : kImgErrNoMemory;
 }
 

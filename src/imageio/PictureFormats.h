@@ -18,10 +18,10 @@
 namespace brisol {
 
 struct PictureFormat {
-  std::string_view name;         // "JPEG"
-  std::string_view filterLabel;  // "Jpeg"
+  std::string_view name;                         // "JPEG"
+  std::string_view filterLabel;                  // "Jpeg"
   std::span<const std::string_view> extensions;  // lower case, without the dot
-  int imageType;                 // kImageTypeJpg ...
+  int imageType;                                 // kImageTypeJpg ...
   // The imaging layer: the file's size and depth, and its pixels.
   int (*info)(const char* path, ImageInfo& info);
   int (*load)(const char* path, ImgImage& image);

@@ -12,9 +12,18 @@ TEST(PictureFormats, NamesFindTheirFormat) {
     const char* path;
     const char* format;  // null: none
   } cases[] = {
-      {"photo.jpg", "JPEG"},     {"photo.JPEG", "JPEG"},   {"/a/b.c/photo.Png", "PNG"}, {"x.bmp", "BMP"},
-      {"x.tga", "TGA"},          {"x.PCX", "PCX"},         {"photo", nullptr},          {"dir.png/photo", nullptr},
-      {"photo.jpg.txt", nullptr}, {"photo.", nullptr},     {".png", "PNG"},             {"photo.jpe", nullptr},
+      {"photo.jpg", "JPEG"},
+      {"photo.JPEG", "JPEG"},
+      {"/a/b.c/photo.Png", "PNG"},
+      {"x.bmp", "BMP"},
+      {"x.tga", "TGA"},
+      {"x.PCX", "PCX"},
+      {"photo", nullptr},
+      {"dir.png/photo", nullptr},
+      {"photo.jpg.txt", nullptr},
+      {"photo.", nullptr},
+      {".png", "PNG"},
+      {"photo.jpe", nullptr},
   };
   for (const Case& c : cases) {
     const PictureFormat* f = PictureFormatOfName(c.path);

@@ -40,14 +40,18 @@ void CPsOp::SetData(const char* name, const SIZE& size, double border) {
   m_szFileName = name;
   if (m_szFileName.find('.') == std::string::npos) m_szFileName += ".PS";
   const char* file = m_szFileName.c_str();
-  if (HasExtension(file, "PS")) m_eType = kPostScript;
-  else if (HasExtension(file, "EPS")) m_eType = kEps;
-  else if (HasExtension(file, "AI")) m_eType = kAi;
-  else m_eType = kPostScript;
+  if (HasExtension(file, "PS"))
+    m_eType = kPostScript;
+  else if (HasExtension(file, "EPS"))
+    m_eType = kEps;
+  else if (HasExtension(file, "AI"))
+    m_eType = kAi;
+  else
+    m_eType = kPostScript;
   m_Size = size;
   m_dBorder = std::fabs(border);
-  TheLogger().Log(kLogInfo, "CPsOp::SetData(%s, size:[%dx%d], type:%d, border:%6.3f%%):\n", file, size.cx,
-                  size.cy, m_eType, m_dBorder);
+  TheLogger().Log(kLogInfo, "CPsOp::SetData(%s, size:[%dx%d], type:%d, border:%6.3f%%):\n", file, size.cx, size.cy,
+                  m_eType, m_dBorder);
 }
 
 void CPsOp::WriteHeader() {

@@ -11,17 +11,25 @@ namespace brisol {
 namespace {
 
 TEST(PsOp, HasExtension) {
-  struct Case { const char* name; const char* ext; bool expected; };
+  struct Case {
+    const char* name;
+    const char* ext;
+    bool expected;
+  };
   const Case cases[] = {
-      {"a.ps", "PS", true},     {"a.EPS", "eps", true}, {"ps", "ps", false},   {".ps", "ps", false},
-      {"a.ps", "", false},      {"a.abcd", "abcd", false}, {"a_ps", "ps", false}, {"x.png", "png", true},
-      {nullptr, "ps", false},
+      {"a.ps", "PS", true},  {"a.EPS", "eps", true}, {"ps", "ps", false},
+      {".ps", "ps", false},  {"a.ps", "", false},    {"a.abcd", "abcd", false},
+      {"a_ps", "ps", false}, {"x.png", "png", true}, {nullptr, "ps", false},
   };
   for (const Case& c : cases) EXPECT_EQ(HasExtension(c.name, c.ext), c.expected) << (c.name ? c.name : "null");
 }
 
 TEST(PsOp, TypeFollowsTheName) {
-  struct Case { std::string name; std::string file; int type; };
+  struct Case {
+    std::string name;
+    std::string file;
+    int type;
+  };
   const Case cases[] = {
       {"picture", "picture.PS", CPsOp::kPostScript},
       {"out.EPS", "out.EPS", CPsOp::kEps},
@@ -40,7 +48,11 @@ TEST(PsOp, TypeFollowsTheName) {
 }
 
 TEST(PsOp, HeadersAsWritten) {
-  struct Case { const char* name; double border; const char* expected; };
+  struct Case {
+    const char* name;
+    double border;
+    const char* expected;
+  };
   const Case cases[] = {
       {"a.ps", 0, "%!PS-Adobe-3.0\n"},
       {"b.eps", 0, "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 641 481\n"},

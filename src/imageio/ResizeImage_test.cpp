@@ -56,9 +56,12 @@ TEST(ResizeImage, RefusalsLeaveTheSurfaceUnchanged) {
   const Refusal cases[] = {
       {"zero width", {0, 5}, "ResizeImage (0 5)", ""},
       {"zero height", {5, 0}, "ResizeImage (5 0)", ""},
-      {"negative", {-4, 5}, "Resize to -4 x 5: the picture's width or height is invalid",
+      {"negative",
+       {-4, 5},
+       "Resize to -4 x 5: the picture's width or height is invalid",
        "ResizeImage, allocimage (NewImage) failed, rcode: -6"},
-      {"too many pixels", {30000, 30000},
+      {"too many pixels",
+       {30000, 30000},
        "Resize to 30000 x 30000: the picture has too many pixels (more than 400 megapixels)",
        "ResizeImage, allocimage (NewImage) failed, rcode: -7"},
   };

@@ -154,8 +154,8 @@ TEST(CheckSaveTarget, TellsBeforeAnythingIsWritten) {
       {dir.File("file"), "Cannot save '" + dir.File("file") +
                              "': the picture type is not known by the name's extension (use bmp, tga, jpg, jpeg, "
                              "pcx or png)"},
-      {dir.File("missing/new.png"),
-       "Cannot save '" + dir.File("missing/new.png") + "': cannot create a file in its folder (No such file or directory)"},
+      {dir.File("missing/new.png"), "Cannot save '" + dir.File("missing/new.png") +
+                                        "': cannot create a file in its folder (No such file or directory)"},
       {dir.File("file/new.png"),
        "Cannot save '" + dir.File("file/new.png") + "': cannot create a file in its folder (Not a directory)"},
       {dir.File("folder.png"), "Cannot save '" + dir.File("folder.png") + "': it is not a regular file"},

@@ -21,12 +21,11 @@ constexpr const char* kCaption = "Brisol";
 constexpr const char* kDxfCaption = "DxfMsg";
 
 bool IsKnownIcon(int icon) {
-  return icon == kIconNone || icon == kIconStop || icon == kIconQuestion ||
-         icon == kIconExclamation || icon == kIconInformation;
+  return icon == kIconNone || icon == kIconStop || icon == kIconQuestion || icon == kIconExclamation ||
+         icon == kIconInformation;
 }
 
-AlertAnswer Show(const char* caption, std::string text, int icon, AlertButtons buttons,
-                 bool taskModal = true) {
+AlertAnswer Show(const char* caption, std::string text, int icon, AlertButtons buttons, bool taskModal = true) {
   Alert alert;
   alert.caption = caption;
   alert.text = std::move(text);
@@ -43,9 +42,12 @@ AlertAnswer StderrAlertSink::Show(const Alert& alert) {
   if (alert.text.empty() || alert.text.back() != '\n') line += '\n';
   WriteToStderr(line);
   switch (alert.buttons) {
-    case AlertButtons::YesNo: return AlertAnswer::No;
-    case AlertButtons::YesNoCancel: return AlertAnswer::Cancel;
-    case AlertButtons::Ok: break;
+    case AlertButtons::YesNo:
+      return AlertAnswer::No;
+    case AlertButtons::YesNoCancel:
+      return AlertAnswer::Cancel;
+    case AlertButtons::Ok:
+      break;
   }
   return AlertAnswer::Ok;
 }
@@ -115,8 +117,8 @@ void SysErrorBox(const char* caption, const char* format, ...) {
   va_start(args, format);
   std::string text = FormatV(format, args);
   va_end(args);
-  Show(caption ? caption : kCaption, Format("%s \n %s", text.c_str(), systemText.c_str()),
-       kIconInformation, AlertButtons::Ok, /*taskModal=*/false);
+  Show(caption ? caption : kCaption, Format("%s \n %s", text.c_str(), systemText.c_str()), kIconInformation,
+       AlertButtons::Ok, /*taskModal=*/false);
 }
 
 void DxfMsgBox(const char* format, ...) {

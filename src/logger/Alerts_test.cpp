@@ -44,7 +44,12 @@ TEST(Alerts, BoxesCarryCaptionButtonsAndIcon) {
 
   const auto alerts = rec.sink().Alerts();
   ASSERT_EQ(alerts.size(), 6u);
-  struct Expected { const char* caption; const char* text; int icon; AlertButtons buttons; };
+  struct Expected {
+    const char* caption;
+    const char* text;
+    int icon;
+    AlertButtons buttons;
+  };
   const Expected expected[] = {
       {"Brisol", "plain 1", kIconNone, AlertButtons::Ok},
       {"Brisol", "yes or no 2.5", kIconNone, AlertButtons::YesNo},
@@ -64,11 +69,18 @@ TEST(Alerts, BoxesCarryCaptionButtonsAndIcon) {
 }
 
 TEST(Alerts, BadIconWarnsThenShowsWithExclamation) {
-  struct Case { bool dxf; const char* warning; const char* caption; };
-  for (const Case& c : {Case{false, "Bad icon in WalertBox:5", "Brisol"},
-                        Case{true, "Bad icon in DxfWalertBox:5", "DxfMsg"}}) {
+  struct Case {
+    bool dxf;
+    const char* warning;
+    const char* caption;
+  };
+  for (const Case& c :
+       {Case{false, "Bad icon in WalertBox:5", "Brisol"}, Case{true, "Bad icon in DxfWalertBox:5", "DxfMsg"}}) {
     ScopedAlertRecorder rec;
-    if (c.dxf) DxfWalertBox(5, "the text"); else WalertBox(5, "the text");
+    if (c.dxf)
+      DxfWalertBox(5, "the text");
+    else
+      WalertBox(5, "the text");
     const auto alerts = rec.sink().Alerts();
     ASSERT_EQ(alerts.size(), 2u);
     EXPECT_EQ(alerts[0].text, c.warning);
@@ -127,7 +139,10 @@ TEST(Alerts, SysErrorBoxAppendsTheSystemText) {
 }
 
 TEST(Alerts, RemoveBlanks) {
-  struct Case { const char* in; const char* out; };
+  struct Case {
+    const char* in;
+    const char* out;
+  };
   for (const Case& c : {Case{"", ""}, Case{" a b\tc\n", "abc"}, Case{"abc", "abc"}, Case{" \t\r\n", ""}}) {
     std::string buffer = c.in;
     const int length = RemoveBlanks(buffer.data());

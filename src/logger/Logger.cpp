@@ -48,8 +48,7 @@ void CLogger::SetToFile(const char* path, bool truncate) {
     AlertBox("Non riesco ad aprire il file\n<%s>", path);
     return;
   }
-  std::fprintf(file, "CLogger::SetToFile (%s) on %s.\n", path,
-               LocalTime("Date: %d-%m-%Y %H:%M").c_str());
+  std::fprintf(file, "CLogger::SetToFile (%s) on %s.\n", path, LocalTime("Date: %d-%m-%Y %H:%M").c_str());
   std::fclose(file);
 }
 
@@ -68,8 +67,8 @@ void CLogger::LogSystemError(int level, const char* prefix, const char* format, 
   va_start(args, format);
   const std::string text = FormatV(format, args);
   va_end(args);
-  Entry(level, Format("%s %s \n    Errnum=%d, Error=%s\n", prefix ? prefix : "", text.c_str(), err,
-                      description.c_str()));
+  Entry(level,
+        Format("%s %s \n    Errnum=%d, Error=%s\n", prefix ? prefix : "", text.c_str(), err, description.c_str()));
 }
 
 void CLogger::Entry(int level, const std::string& text) {

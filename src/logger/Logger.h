@@ -25,8 +25,7 @@ class CLogger {
   void SetToFile(const char* path, bool truncate);
   void Log(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
   // Logs "prefix text \n    Errnum=N, Error=..." with the current errno.
-  void LogSystemError(int level, const char* prefix, const char* format, ...)
-      __attribute__((format(printf, 4, 5)));
+  void LogSystemError(int level, const char* prefix, const char* format, ...) __attribute__((format(printf, 4, 5)));
   // Shows the pending error, if any, and clears it.
   void ShowPendingError();
   // Hands the pending error over without showing it, and clears it; empty

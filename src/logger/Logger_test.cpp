@@ -4,7 +4,6 @@
 
 #include <regex>
 
-
 #include "RecordingAlertSink.h"
 
 namespace brisol {
@@ -45,13 +44,13 @@ TEST(Logger, FileFormat) {
   log.Log(kLogDeferred, "50%% done");
 
   const std::string contents = ReadFile(path);
-  const std::regex expected(
-      "CLogger::SetToFile \\(" + path + "\\) on Date: \\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d\\.\n"
-      "\\[\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]:Working directory=/home/u/Brisol\n"
-      "\nERROR:\n"
-      "\\[\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]:Could not create screen dc\n"
-      "\nERROR:\n"
-      "\\[\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]:50% done\n");
+  const std::regex expected("CLogger::SetToFile \\(" + path +
+                            "\\) on Date: \\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d\\.\n"
+                            "\\[\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]:Working directory=/home/u/Brisol\n"
+                            "\nERROR:\n"
+                            "\\[\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]:Could not create screen dc\n"
+                            "\nERROR:\n"
+                            "\\[\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]:50% done\n");
   EXPECT_TRUE(std::regex_match(contents, expected)) << contents;
 }
 

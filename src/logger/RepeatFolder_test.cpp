@@ -16,7 +16,8 @@ TEST(RepeatFolder, RepeatsAreCountedAndToldOnce) {
       {{}, {}},
       {{"a\n"}, {"a\n"}},
       {{"a\n", "a\n"}, {"a\n", "    (repeated 1 more time)\n"}},
-      {std::vector<std::string>(3500, "Block buffer overflow\n"), {"Block buffer overflow\n", "    (repeated 3499 more times)\n"}},
+      {std::vector<std::string>(3500, "Block buffer overflow\n"),
+       {"Block buffer overflow\n", "    (repeated 3499 more times)\n"}},
       {{"a\n", "a\n", "a\n", "b\n", "a\n"}, {"a\n", "    (repeated 2 more times)\n", "b\n", "a\n"}},
       {{"a\n", "b\n", "a\n", "b\n"}, {"a\n", "b\n", "a\n", "b\n"}},  // only what comes right after itself
   };

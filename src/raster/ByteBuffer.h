@@ -20,8 +20,10 @@ struct ByteBufferFree {
   void* base = nullptr;
   std::size_t length = 0;
   void operator()(std::uint8_t* p) const {
-    if (length != 0) munmap(base, length);
-    else std::free(base != nullptr ? base : p);
+    if (length != 0)
+      munmap(base, length);
+    else
+      std::free(base != nullptr ? base : p);
   }
 };
 

@@ -20,17 +20,40 @@ void HsvToRgb(double h, double s, double v, double& r, double& g, double& b) {
   const double t = v * (1.0 - s * (1.0 - f));
   switch (i) {
     case 0:
-    case 6: r = v; g = t; b = p; return;
-    case 1: r = q; g = v; b = p; return;
-    case 2: r = p; g = v; b = t; return;
-    case 3: r = p; g = q; b = v; return;
-    case 4: r = t; g = p; b = v; return;
-    case 5: break;
+    case 6:
+      r = v;
+      g = t;
+      b = p;
+      return;
+    case 1:
+      r = q;
+      g = v;
+      b = p;
+      return;
+    case 2:
+      r = p;
+      g = v;
+      b = t;
+      return;
+    case 3:
+      r = p;
+      g = q;
+      b = v;
+      return;
+    case 4:
+      r = t;
+      g = p;
+      b = v;
+      return;
+    case 5:
+      break;
     default:
       WalertBox(kIconExclamation, "HsvToRgb(%6.3f,%6.3f,%6.3f) = (%d)\n", x, s, v, i);
       break;
   }
-  r = v; g = p; b = q;
+  r = v;
+  g = p;
+  b = q;
 }
 
 void RgbToHsv(double r, double g, double b, double& h, double& s, double& v) {
@@ -46,12 +69,17 @@ void RgbToHsv(double r, double g, double b, double& h, double& s, double& v) {
   const double rc = (max - r) / d;
   const double gc = (max - g) / d;
   const double bc = (max - b) / d;
-  if (r == max) h = bc - gc;
-  else if (g == max) h = 2.0 + rc - bc;
-  else h = 4.0 + gc - rc;
+  if (r == max)
+    h = bc - gc;
+  else if (g == max)
+    h = 2.0 + rc - bc;
+  else
+    h = 4.0 + gc - rc;
   h *= 60.0;
-  if (h < 0.0) h += 360.0;
-  else if (h > 360.0) h -= 360.0;
+  if (h < 0.0)
+    h += 360.0;
+  else if (h > 360.0)
+    h -= 360.0;
 }
 
 namespace {
@@ -74,8 +102,8 @@ double Clamp01(double x) {
 }  // namespace
 
 void CHsvColor::Set(COLORREF c) {
-  RgbToHsv(GetRValue(c) * 0.00392156862745098, GetGValue(c) * 0.00392156862745098,
-           GetBValue(c) * 0.00392156862745098, m_dHue, m_dSat, m_dVal);
+  RgbToHsv(GetRValue(c) * 0.00392156862745098, GetGValue(c) * 0.00392156862745098, GetBValue(c) * 0.00392156862745098,
+           m_dHue, m_dSat, m_dVal);
   Recompute();
 }
 
@@ -97,8 +125,7 @@ void CHsvColor::Recompute() {
 
 COLORREF CHsvColor::GetColorRef() {
   Recompute();
-  return static_cast<COLORREF>(m_iRed) | static_cast<COLORREF>(m_iGreen) << 8 |
-         static_cast<COLORREF>(m_iBlue) << 16;
+  return static_cast<COLORREF>(m_iRed) | static_cast<COLORREF>(m_iGreen) << 8 | static_cast<COLORREF>(m_iBlue) << 16;
 }
 
 COLORREF VaryColor(CRandomSource& random, COLORREF c, double v) {

@@ -8,9 +8,11 @@ namespace brisol {
 namespace {
 
 TEST(Colour, HsvToRgb) {
-  struct Case { double h, s, v, r, g, b; };
+  struct Case {
+    double h, s, v, r, g, b;
+  };
   const Case cases[] = {
-      {0, 0, 0.5, 0.5, 0.5, 0.5}, {120, 1, 1, 0, 1, 0}, {0, 1, 1, 1, 0, 0},   {240, 1, 1, 0, 0, 1},
+      {0, 0, 0.5, 0.5, 0.5, 0.5}, {120, 1, 1, 0, 1, 0}, {0, 1, 1, 1, 0, 0},      {240, 1, 1, 0, 0, 1},
       {300, 1, 1, 1, 0, 1},       {360, 1, 1, 1, 0, 0}, {60, 0.5, 1, 1, 1, 0.5},
   };
   for (const Case& c : cases) {
@@ -34,10 +36,12 @@ TEST(Colour, HsvToRgbOutOfRangeSectorWarnsAndUsesSectorFive) {
 }
 
 TEST(Colour, RgbToHsv) {
-  struct Case { double r, g, b, h, s, v; };
+  struct Case {
+    double r, g, b, h, s, v;
+  };
   const Case cases[] = {
-      {1, 0, 0, 0, 1, 1}, {0, 0, 1, 240, 1, 1}, {1, 0, 1, 300, 1, 1}, {0, 1, 0, 120, 1, 1},
-      {0.5, 0.5, 0.5, 0, 0, 0.5}, {0, 0, 0, 0, 0, 0},
+      {1, 0, 0, 0, 1, 1},   {0, 0, 1, 240, 1, 1},       {1, 0, 1, 300, 1, 1},
+      {0, 1, 0, 120, 1, 1}, {0.5, 0.5, 0.5, 0, 0, 0.5}, {0, 0, 0, 0, 0, 0},
   };
   for (const Case& c : cases) {
     double h, s, v;
@@ -49,7 +53,9 @@ TEST(Colour, RgbToHsv) {
 }
 
 TEST(Colour, HsvColorWrapsHueAndClamps) {
-  struct Case { double hIn, hOut; };
+  struct Case {
+    double hIn, hOut;
+  };
   for (const Case& c : {Case{-30, 330}, Case{725, 5}, Case{360, 0}, Case{-720, 0}, Case{1e12, 280}}) {
     CHsvColor colour(c.hIn, 0.5, 0.5);
     EXPECT_NEAR(colour.Hue(), c.hOut, 1e-6) << c.hIn;
@@ -77,7 +83,9 @@ TEST(Colour, VaryColorDrawsThreeTimesEvenForZero) {
   CRandomSource random(5), reference(5);
   const COLORREF c = RGB(200, 100, 50);
   const COLORREF v0 = VaryColor(random, c, 0.0);
-  reference.Draw(); reference.Draw(); reference.Draw();
+  reference.Draw();
+  reference.Draw();
+  reference.Draw();
   EXPECT_EQ(random.State(), reference.State());
   EXPECT_LE(std::abs(int(GetRValue(v0)) - 200), 1);
   EXPECT_LE(std::abs(int(GetGValue(v0)) - 100), 1);

@@ -61,9 +61,7 @@ class CoverageBand {
 
  private:
   std::uint64_t* MaskRow(int y) { return m_mask.data() + static_cast<std::size_t>(y - m_top) * m_words; }
-  const std::uint64_t* MaskRow(int y) const {
-    return m_mask.data() + static_cast<std::size_t>(y - m_top) * m_words;
-  }
+  const std::uint64_t* MaskRow(int y) const { return m_mask.data() + static_cast<std::size_t>(y - m_top) * m_words; }
   // The first pixel at or after x whose bit is clear (set), or the width.
   int NextClear(const std::uint64_t* mask, int x) const;
   int NextSet(const std::uint64_t* mask, int x) const;

@@ -54,8 +54,12 @@ std::vector<Object> RandomObjects(std::uint32_t seed, int count) {
           dc.Polygon(star);
         });
         break;
-      case 1: o.figures.push_back([=](DrawContext& dc) { dc.Ellipse(x, y, x + s, y + s); }); break;
-      case 2: o.figures.push_back([=](DrawContext& dc) { dc.Ellipse(x, y, x + s, y + s / 2 + 1); }); break;
+      case 1:
+        o.figures.push_back([=](DrawContext& dc) { dc.Ellipse(x, y, x + s, y + s); });
+        break;
+      case 2:
+        o.figures.push_back([=](DrawContext& dc) { dc.Ellipse(x, y, x + s, y + s / 2 + 1); });
+        break;
       case 3:
         o.figures.push_back([=](DrawContext& dc) {
           dc.MoveTo(x, y);

@@ -37,8 +37,8 @@ CDADC::CDADC(const SIZE& size, COLORREF fill) {
   if (ConstructForSize(size)) {
     if (fill != 0) m_dc.FillSolidRect(0, 0, m_iWidth, m_iHeight, fill);
   } else {
-    TheLogger().Log(kLogDeferred, "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (%d %d)",
-                    size.cx, size.cy);
+    TheLogger().Log(kLogDeferred, "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (%d %d)", size.cx,
+                    size.cy);
   }
 }
 
@@ -85,8 +85,8 @@ bool CDADC::ConstructForSize(const SIZE& size) {
   const BITMAPINFO bmi = Header24(size.cx, size.cy);
   if (!InitData(&bmi)) {
     TheLogger().Log(kLogDeferred,
-                    "CDADC::ConstructForSize (%d,%d),\ncannot InitData(). You may be running\nout of memory.",
-                    size.cx, size.cy);
+                    "CDADC::ConstructForSize (%d,%d),\ncannot InitData(). You may be running\nout of memory.", size.cx,
+                    size.cy);
     return false;
   }
   m_constructionFailed = false;
@@ -119,8 +119,7 @@ bool CDADC::InitData(const BITMAPINFO* bmi) {
   }
   if (!block) {
     errno = ENOMEM;
-    TheLogger().Log(kLogDeferred,
-                    "(pixel block of %d pixels by %d)\nYou may be running out of memory.", width, height);
+    TheLogger().Log(kLogDeferred, "(pixel block of %d pixels by %d)\nYou may be running out of memory.", width, height);
     TheLogger().LogSystemError(kLogInfo, "Allocating the pixel block", "CDADC InitData");
     return false;
   }

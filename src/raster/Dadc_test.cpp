@@ -19,7 +19,9 @@ bool AllPixels(const CDADC& s, COLORREF c) {
 }
 
 TEST(Dadc, StridesAndHeaders) {
-  struct Case { int width, stride; };
+  struct Case {
+    int width, stride;
+  };
   for (const Case& c : {Case{1, 4}, Case{4, 12}, Case{5, 16}, Case{3, 12}}) {
     CDADC s(SIZE{c.width, 2});
     ASSERT_TRUE(s.IsValid());
@@ -61,11 +63,18 @@ TEST(Dadc, RowsAreBottomUpBlueGreenRed) {
 }
 
 TEST(Dadc, AbsurdSizesFailWithMessages) {
-  struct Case { SIZE size; const char* pending; };
+  struct Case {
+    SIZE size;
+    const char* pending;
+  };
   const Case cases[] = {
-      {{0, 10}, "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (0 10). You may be running\nout of memory"},
-      {{10, -1}, "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (10 -1). You may be running\nout of memory"},
-      {{100000, 100000}, "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (100000 100000). You may be running\nout of memory"},
+      {{0, 10},
+       "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (0 10). You may be running\nout of memory"},
+      {{10, -1},
+       "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (10 -1). You may be running\nout of memory"},
+      {{100000, 100000},
+       "CDADC::CDADC (const SIZE& Size) failed with\nConstructForSize (100000 100000). You may be running\nout of "
+       "memory"},
   };
   for (const Case& c : cases) {
     test::ScopedAlertRecorder rec;
@@ -93,7 +102,10 @@ TEST(Dadc, CopyConstructorReproducesEveryPixel) {
 
 TEST(Dadc, ScaledCopyAndThumbnailSizes) {
   CDADC src(SIZE{400, 100});
-  struct Case { double scale; SIZE expected; };
+  struct Case {
+    double scale;
+    SIZE expected;
+  };
   for (const Case& c : {Case{0.5, {200, 50}}, Case{-0.5, {200, 50}}, Case{0.001, {1, 1}}, Case{2.0, {800, 200}}}) {
     auto copy = CreateScaledCopy(c.scale, src);
     ASSERT_NE(copy, nullptr);

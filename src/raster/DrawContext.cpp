@@ -77,10 +77,26 @@ bool DrawContext::BitBlt(int x, int y, int w, int h, const DrawContext& src, int
   if (!HasPixels() || !src.HasPixels() || w <= 0 || h <= 0) return false;
   // Clip the destination and the source together.
   long long dx0 = x, dy0 = y, sx0 = sx, sy0 = sy, cw = w, ch = h;
-  if (dx0 < 0) { sx0 -= dx0; cw += dx0; dx0 = 0; }
-  if (dy0 < 0) { sy0 -= dy0; ch += dy0; dy0 = 0; }
-  if (sx0 < 0) { dx0 -= sx0; cw += sx0; sx0 = 0; }
-  if (sy0 < 0) { dy0 -= sy0; ch += sy0; sy0 = 0; }
+  if (dx0 < 0) {
+    sx0 -= dx0;
+    cw += dx0;
+    dx0 = 0;
+  }
+  if (dy0 < 0) {
+    sy0 -= dy0;
+    ch += dy0;
+    dy0 = 0;
+  }
+  if (sx0 < 0) {
+    dx0 -= sx0;
+    cw += sx0;
+    sx0 = 0;
+  }
+  if (sy0 < 0) {
+    dy0 -= sy0;
+    ch += sy0;
+    sy0 = 0;
+  }
   cw = std::min({cw, m_block.width - dx0, src.m_block.width - sx0});
   ch = std::min({ch, m_block.height - dy0, src.m_block.height - sy0});
   if (cw <= 0 || ch <= 0) return true;
@@ -96,17 +112,28 @@ bool DrawContext::BitBlt(int x, int y, int w, int h, const DrawContext& src, int
   return true;
 }
 
-bool DrawContext::StretchBlt(int x, int y, int w, int h, const DrawContext& src, int sx, int sy, int sw,
-                             int sh) {
+bool DrawContext::StretchBlt(int x, int y, int w, int h, const DrawContext& src, int sx, int sy, int sw, int sh) {
   if (!HasPixels() || !src.HasPixels() || w == 0 || h == 0 || sw == 0 || sh == 0) return false;
   // Normalise to positive sizes; opposite signs mirror.
   const bool mirrorX = (w < 0) != (sw < 0);
   const bool mirrorY = (h < 0) != (sh < 0);
   long long dx = x, dy = y, dw = w, dh = h, srcX = sx, srcY = sy, srcW = sw, srcH = sh;
-  if (dw < 0) { dx += dw + 1; dw = -dw; }
-  if (dh < 0) { dy += dh + 1; dh = -dh; }
-  if (srcW < 0) { srcX += srcW + 1; srcW = -srcW; }
-  if (srcH < 0) { srcY += srcH + 1; srcH = -srcH; }
+  if (dw < 0) {
+    dx += dw + 1;
+    dw = -dw;
+  }
+  if (dh < 0) {
+    dy += dh + 1;
+    dh = -dh;
+  }
+  if (srcW < 0) {
+    srcX += srcW + 1;
+    srcW = -srcW;
+  }
+  if (srcH < 0) {
+    srcY += srcH + 1;
+    srcH = -srcH;
+  }
 
   const Range cols = Clip(dx, dw, m_block.width);
   const Range rows = Clip(dy, dh, m_block.height);
@@ -119,11 +146,10 @@ bool DrawContext::StretchBlt(int x, int y, int w, int h, const DrawContext& src,
   std::vector<int> srcCol(static_cast<std::size_t>(cols.end - cols.begin));
   for (int c = cols.begin; c < cols.end; ++c) {
     const long long s = srcX + sourceIndex(c - dx, dw, srcW, mirrorX);
-    srcCol[static_cast<std::size_t>(c - cols.begin)] =
-        (s >= 0 && s < src.m_block.width) ? static_cast<int>(s) : -1;
+    srcCol[static_cast<std::size_t>(c - cols.begin)] = (s >= 0 && s < src.m_block.width) ? static_cast<int>(s) : -1;
   }
-  const bool contiguous = !mirrorX && srcW == dw &&
-                          std::all_of(srcCol.begin(), srcCol.end(), [](int s) { return s >= 0; });
+  const bool contiguous =
+      !mirrorX && srcW == dw && std::all_of(srcCol.begin(), srcCol.end(), [](int s) { return s >= 0; });
 
   long long previousSrcRow = -1;
   int previousDstRow = -1;
@@ -140,7 +166,9 @@ bool DrawContext::StretchBlt(int x, int y, int w, int h, const DrawContext& src,
       for (std::size_t i = 0; i < srcCol.size(); ++i, out += 3) {
         if (srcCol[i] < 0) continue;
         const std::uint8_t* p = in + 3 * static_cast<std::ptrdiff_t>(srcCol[i]);
-        out[0] = p[0]; out[1] = p[1]; out[2] = p[2];
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
       }
     }
     previousSrcRow = s;

@@ -59,8 +59,7 @@ TEST(DrawContextBlit, StretchPicksWholePixels) {
   CDADC small(SIZE{1, 1});
   ASSERT_TRUE(small.GetDC().StretchBlt(0, 0, 1, 1, big.GetDC(), 0, 0, 4, 4));
   const COLORREF picked = small.GetDC().GetPixel(0, 0);
-  EXPECT_TRUE(picked == RGB(10, 0, 0) || picked == RGB(20, 0, 0) || picked == RGB(30, 0, 0) ||
-              picked == RGB(40, 0, 0));
+  EXPECT_TRUE(picked == RGB(10, 0, 0) || picked == RGB(20, 0, 0) || picked == RGB(30, 0, 0) || picked == RGB(40, 0, 0));
   // A negative width mirrors.
   CDADC mirrored(SIZE{2, 2});
   ASSERT_TRUE(mirrored.GetDC().StretchBlt(1, 0, -2, 2, src.GetDC(), 0, 0, 2, 2));
@@ -108,14 +107,24 @@ TEST(PixelsWritten, EveryWayOfWritingIsCounted) {
     const char* name;
     std::function<void(DrawContext&)> draw;
   } cases[] = {
-      {"one-pixel line", [](DrawContext& dc) { dc.SelectPen(Pen::Solid(1, 0)); dc.MoveTo(3, 4); dc.LineTo(57, 31); }},
+      {"one-pixel line",
+       [](DrawContext& dc) {
+         dc.SelectPen(Pen::Solid(1, 0));
+         dc.MoveTo(3, 4);
+         dc.LineTo(57, 31);
+       }},
       {"one-pixel polyline",
        [](DrawContext& dc) {
          dc.SelectPen(Pen::Solid(0, 0));
          const POINT p[] = {{2, 2}, {50, 2}, {50, 40}};
          dc.Polyline(p);
        }},
-      {"wide line", [](DrawContext& dc) { dc.SelectPen(Pen::Solid(5, 0)); dc.MoveTo(3, 4); dc.LineTo(57, 31); }},
+      {"wide line",
+       [](DrawContext& dc) {
+         dc.SelectPen(Pen::Solid(5, 0));
+         dc.MoveTo(3, 4);
+         dc.LineTo(57, 31);
+       }},
       {"filled polygon",
        [](DrawContext& dc) {
          dc.SelectPen(Pen::Null());

@@ -15,7 +15,6 @@
 namespace brisol {
 namespace {
 
-
 // Half the pen's reach beyond the path, with a pixel to spare.
 double PenMargin(const Pen& pen) { return IsWidePen(pen) ? pen.width() / 2.0 + 1.0 : 1.0; }
 

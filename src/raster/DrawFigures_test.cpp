@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
@@ -149,8 +149,8 @@ std::vector<POINT> Pentagram(int cx, int cy, int r) {
   std::vector<POINT> pts;
   for (int i = 0; i < 5; ++i) {
     const double a = -M_PI / 2 + i * 4 * M_PI / 5;
-    pts.push_back({cx + static_cast<int>(std::lround(r * std::cos(a))),
-                   cy + static_cast<int>(std::lround(r * std::sin(a)))});
+    pts.push_back(
+        {cx + static_cast<int>(std::lround(r * std::cos(a))), cy + static_cast<int>(std::lround(r * std::sin(a)))});
   }
   return pts;
 }
@@ -505,9 +505,9 @@ TEST(DrawFiguresClipping, AbsurdInputNeverWritesOutside) {
       {"polyline", Pen::Solid(4, kRed), [&](DrawContext& dc) { dc.Polyline(extreme); }},
       {"huge ellipse thin", Pen::Solid(1, kRed), [&](DrawContext& dc) { dc.Ellipse(-kBig, -kBig, kBig, kBig); }},
       {"huge ellipse wide", Pen::Solid(20, kRed), [&](DrawContext& dc) { dc.Ellipse(-kBig, -kBig, kBig, kBig); }},
-      {"huge flat ellipse wide", Pen::Solid(20, kRed),
-       [&](DrawContext& dc) { dc.Ellipse(INT_MIN, -5, INT_MAX, 30); }},
-      {"extreme ellipse", Pen::Solid(1, kRed), [&](DrawContext& dc) { dc.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX); }},
+      {"huge flat ellipse wide", Pen::Solid(20, kRed), [&](DrawContext& dc) { dc.Ellipse(INT_MIN, -5, INT_MAX, 30); }},
+      {"extreme ellipse", Pen::Solid(1, kRed),
+       [&](DrawContext& dc) { dc.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX); }},
       {"ellipse at the edge", Pen::Solid(30, kRed), [&](DrawContext& dc) { dc.Ellipse(-10, -10, 12, 12); }},
       {"ellipse huge pen", Pen::Solid(1000000, kRed), [&](DrawContext& dc) { dc.Ellipse(10, 10, 40, 30); }},
       // Found by fuzzing: tens of thousands of crossings on every row.

@@ -43,9 +43,9 @@ TEST(DrawTextFont, HeightsPickTheCell) {
     int cellMin, cellMax;
   };
   const Case cases[] = {
-      {20, true, 20, 20},   {1, true, 1, 1},      {0, true, 16, 16},
+      {20, true, 20, 20},       {1, true, 1, 1},        {0, true, 16, 16},
       {-20, true, 21, 25},  // character height 20: the cell is taller
-      {5000, true, 5000, 5000}, {5001, false, 0, 0}, {-5001, false, 0, 0},
+      {5000, true, 5000, 5000}, {5001, false, 0, 0},    {-5001, false, 0, 0},
       {INT_MAX, false, 0, 0},   {INT_MIN, false, 0, 0},
   };
   for (const Case& c : cases) {
@@ -73,12 +73,11 @@ TEST(DrawTextExtent, MeasuresTheCellAndTheAdvances) {
   EXPECT_EQ(dc.GetTextExtentPoint32("HelloHello").cx, 2 * hello.cx);
   // Bold is wider.
   dc.SelectFont(MakeFont(20, 700));
-  EXPECT_GT(dc.GetTextExtentPoint32("Hello World").cx,
-            [] {
-              CDADC t(SIZE{1, 1});
-              t.GetDC().SelectFont(MakeFont(20));
-              return t.GetDC().GetTextExtentPoint32("Hello World").cx;
-            }());
+  EXPECT_GT(dc.GetTextExtentPoint32("Hello World").cx, [] {
+    CDADC t(SIZE{1, 1});
+    t.GetDC().SelectFont(MakeFont(20));
+    return t.GetDC().GetTextExtentPoint32("Hello World").cx;
+  }());
 }
 
 TEST(DrawTextExtent, WithoutAFontTheDefaultIsUsed) {

@@ -35,7 +35,8 @@ bool FileExists(const std::string& path) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first {}, second {};
+  struct stat first {
+  }, second{};
   return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
          first.st_ino == second.st_ino;
 }

@@ -11,7 +11,12 @@ namespace brisol {
 namespace {
 
 TEST(FileUtil, SplitPath) {
-  struct Case { const char* path; const char* dir; const char* name; const char* ext; };
+  struct Case {
+    const char* path;
+    const char* dir;
+    const char* name;
+    const char* ext;
+  };
   const Case cases[] = {
       {"/home/u/photo.jpg", "/home/u/", "photo", ".jpg"},
       {"photo.tar.gz", "", "photo.tar", ".gz"},

@@ -61,8 +61,8 @@ struct Resolved {
 };
 
 bool IsGenericFamily(const std::string& name) {
-  static const char* const kGeneric[] = {"sans-serif", "serif", "monospace", "sans", "mono",
-                                         "system-ui",  "cursive", "fantasy"};
+  static const char* const kGeneric[] = {"sans-serif", "serif",     "monospace", "sans",
+                                         "mono",       "system-ui", "cursive",   "fantasy"};
   for (const char* g : kGeneric)
     if (FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(name.c_str()), reinterpret_cast<const FcChar8*>(g)) == 0)
       return true;
@@ -129,7 +129,11 @@ Resolved Resolve(const std::string& name, int weight, bool italic) {
 class FontFace {
  public:
   FontFace(std::shared_ptr<Library> library, FT_Face face, int ascent, int descent, bool embolden, bool oblique)
-      : m_library(std::move(library)), m_face(face), m_ascent(ascent), m_descent(descent), m_embolden(embolden),
+      : m_library(std::move(library)),
+        m_face(face),
+        m_ascent(ascent),
+        m_descent(descent),
+        m_embolden(embolden),
         m_oblique(oblique) {}
   ~FontFace() {
     const std::lock_guard<std::mutex> lock(m_library->mutex);
@@ -309,8 +313,8 @@ SIZE FontTextExtent(const FontFace& face, std::string_view text) {
   return {static_cast<int>(std::clamp<long long>(width, 0, INT_MAX)), face.CellHeight()};
 }
 
-void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text,
-                  COLORREF colour, SpanRecorder* recorder) {
+void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text, COLORREF colour,
+                  SpanRecorder* recorder) {
   if (block.width <= 0 || block.height <= 0 || (block.bits == nullptr && recorder == nullptr)) return;
   const std::uint8_t blue = static_cast<std::uint8_t>(GetBValue(colour));
   const std::uint8_t green = static_cast<std::uint8_t>(GetGValue(colour));

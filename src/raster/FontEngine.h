@@ -28,8 +28,8 @@ SIZE FontTextExtent(const FontFace& face, std::string_view text);
 // Draws the text's glyphs in the colour with the cell's top-left corner at
 // (x, y), clipped to the block; with a recorder, the glyphs' pixels go to
 // it as runs instead (the block then gives only the size).
-void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text,
-                  COLORREF colour, SpanRecorder* recorder = nullptr);
+void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text, COLORREF colour,
+                  SpanRecorder* recorder = nullptr);
 
 // The code points of the text, as FontTextExtent reads them.
 template <class Fn>

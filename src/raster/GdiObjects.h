@@ -54,8 +54,8 @@ class Brush {
 
 // What a font is asked for.
 struct LogFont {
-  int height = 0;          // cell height in pixels (ascent + descent); 0 picks a default
-  int weight = 400;        // 400 normal, 700 bold
+  int height = 0;    // cell height in pixels (ascent + descent); 0 picks a default
+  int weight = 400;  // 400 normal, 700 bold
   bool italic = false;
   std::string faceName = "Arial";  // resolved to the nearest installed face
 };

@@ -11,9 +11,11 @@ namespace {
 
 TEST(Numeric, KeepWithinRangeDouble) {
   test::ScopedAlertRecorder rec;
-  struct Case { double x, min, max, expected; };
-  for (const Case& c : {Case{5, 0, 10, 5}, Case{-1, 0, 10, 0}, Case{11, 0, 10, 10}, Case{0.05, 0.1, 30, 0.1},
-                        Case{50, 0.1, 30, 30}}) {
+  struct Case {
+    double x, min, max, expected;
+  };
+  for (const Case& c :
+       {Case{5, 0, 10, 5}, Case{-1, 0, 10, 0}, Case{11, 0, 10, 10}, Case{0.05, 0.1, 30, 0.1}, Case{50, 0.1, 30, 30}}) {
     EXPECT_EQ(KeepWithinRange(c.x, c.min, c.max), c.expected);
   }
   EXPECT_EQ(KeepWithinRange(std::nan(""), 1.0, 2.0), 1.0);
@@ -33,7 +35,11 @@ TEST(Numeric, KeepWithinRangeUnsigned) {
 }
 
 TEST(Numeric, BorderFromPercent) {
-  struct Case { double percent; SIZE size; int expected; };
+  struct Case {
+    double percent;
+    SIZE size;
+    int expected;
+  };
   for (const Case& c : {Case{0.1, {30, 40}, 1}, Case{1, {300, 400}, 5}, Case{-1, {300, 400}, 3},
                         Case{101, {300, 400}, 3}, Case{100, {300, 400}, 500}, Case{0, {300, 400}, 1}}) {
     EXPECT_EQ(BorderFromPercent(c.percent, c.size), c.expected) << c.percent;

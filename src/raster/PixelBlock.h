@@ -14,9 +14,7 @@ struct PixelBlock {
   int stride = 0;
 
   bool IsValid() const { return bits != nullptr && width > 0 && height > 0; }
-  std::uint8_t* Row(int y) const {
-    return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * stride;
-  }
+  std::uint8_t* Row(int y) const { return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * stride; }
   std::uint8_t* Pixel(int x, int y) const { return Row(y) + 3 * static_cast<std::ptrdiff_t>(x); }
 };
 

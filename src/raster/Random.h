@@ -29,9 +29,7 @@ class CRandomSource {
   }
 
   // a + r * (1/32767) * (b - a): a <= result <= b.
-  double RandomDouble(double a, double b) {
-    return a + Draw() * 3.051850947599719e-05 * (b - a);
-  }
+  double RandomDouble(double a, double b) { return a + Draw() * 3.051850947599719e-05 * (b - a); }
 
   // a + ((b - a + 1) * r') / 32767 with r' = min(r, 32766): a <= result <= b.
   int RandomInt(int a, int b) { return MapToInt(a, b, Draw()); }

@@ -8,7 +8,10 @@ namespace brisol {
 namespace {
 
 TEST(Random, FirstDrawsAfterSeeding) {
-  struct Case { std::uint32_t seed; int first; };
+  struct Case {
+    std::uint32_t seed;
+    int first;
+  };
   for (const Case& c : {Case{1, 41}, Case{0, 38}}) {
     CRandomSource random(c.seed);
     EXPECT_EQ(random.Draw(), c.first) << "seed " << c.seed;
@@ -25,15 +28,15 @@ TEST(Random, SameSeedSameSequence) {
 }
 
 TEST(Random, RandomIntMapping) {
-  struct Case { int a, b, draw, expected; };
+  struct Case {
+    int a, b, draw, expected;
+  };
   const Case cases[] = {
-      {0, 0, 0, 0},     {0, 0, 32767, 0},   {0, 255, 32767, 255}, {0, 255, 32766, 255},
-      {0, 255, 0, 0},   {0, 255, 127, 0},   {0, 255, 128, 1},     {-5, 5, 0, -5},
-      {-5, 5, 32767, 5}, {10, 20, 16383, 15},
+      {0, 0, 0, 0},     {0, 0, 32767, 0}, {0, 255, 32767, 255}, {0, 255, 32766, 255}, {0, 255, 0, 0},
+      {0, 255, 127, 0}, {0, 255, 128, 1}, {-5, 5, 0, -5},       {-5, 5, 32767, 5},    {10, 20, 16383, 15},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(CRandomSource::MapToInt(c.a, c.b, c.draw), c.expected)
-        << c.a << ".." << c.b << " draw " << c.draw;
+    EXPECT_EQ(CRandomSource::MapToInt(c.a, c.b, c.draw), c.expected) << c.a << ".." << c.b << " draw " << c.draw;
   }
   // Wide ranges stay inside their bounds.
   EXPECT_EQ(CRandomSource::MapToInt(0, 1000000, 32767), 999970);

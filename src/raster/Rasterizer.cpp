@@ -92,9 +92,9 @@ void ScanlineRasterizer::AddEdgeExact(long long x0, long long y0, long long x1, 
   const long long n = (2 * (top - y0) + 1) * dx - dy;
   const long long q = -FloorDiv(-n, d);  // ceil(n / d)
   e.q = x0 + q;
-  e.rem = q * d - n;                     // in [0, d)
+  e.rem = q * d - n;  // in [0, d)
   e.step = FloorDiv(2 * dx, d);
-  e.carry = 2 * dx - e.step * d;         // in [0, d)
+  e.carry = 2 * dx - e.step * d;  // in [0, d)
   e.denominator = d;
   m_edges.push_back(e);
 }
@@ -132,7 +132,8 @@ void ScanlineRasterizer::SortEdgesByTop() {
   for (const Edge& e : m_edges) ++m_offset[static_cast<std::size_t>(e.top - lo) + 1];
   for (std::size_t i = 1; i <= range; ++i) m_offset[i] += m_offset[i - 1];
   m_sorted.resize(m_edges.size());
-  for (const Edge& e : m_edges) m_sorted[static_cast<std::size_t>(m_offset[static_cast<std::size_t>(e.top - lo)]++)] = e;
+  for (const Edge& e : m_edges)
+    m_sorted[static_cast<std::size_t>(m_offset[static_cast<std::size_t>(e.top - lo)]++)] = e;
   m_edges.swap(m_sorted);
 }
 
@@ -218,9 +219,9 @@ void ScanlineRasterizer::Sweep(FillRule rule, SpanSink& sink) {
       ended |= e.end <= bandEnd;
     }
     if (ended) {
-      m_active.erase(std::remove_if(m_active.begin(), m_active.end(),
-                                    [bandEnd](const Edge& e) { return e.end <= bandEnd; }),
-                     m_active.end());
+      m_active.erase(
+          std::remove_if(m_active.begin(), m_active.end(), [bandEnd](const Edge& e) { return e.end <= bandEnd; }),
+          m_active.end());
     }
 
     // A row of n crossings gives at most n / 2 spans.

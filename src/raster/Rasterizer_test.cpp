@@ -65,8 +65,7 @@ std::vector<std::uint8_t> Rasterize(const std::vector<POINT>& pts, FillRule rule
   return hit;
 }
 
-void ExpectSameAsCounting(const std::vector<POINT>& pts, FillRule rule, const char* what, int w = kW,
-                          int h = kH) {
+void ExpectSameAsCounting(const std::vector<POINT>& pts, FillRule rule, const char* what, int w = kW, int h = kH) {
   const std::vector<std::uint8_t> hit = Rasterize(pts, rule, w, h);
   int wrong = 0;
   for (int y = 0; y < h; ++y)
@@ -193,7 +192,8 @@ TEST(Rasterizer, StarsOfManyPointsMatchCounting) {
     std::vector<POINT> pts;
     for (int i = 0; i < n; ++i) {
       const double a = 2 * 3.14159265358979 * ((static_cast<long long>(i) * k) % n) / n;
-      pts.push_back({static_cast<int>(std::lround(20 + 19 * std::cos(a))), static_cast<int>(std::lround(15 + 14 * std::sin(a)))});
+      pts.push_back(
+          {static_cast<int>(std::lround(20 + 19 * std::cos(a))), static_cast<int>(std::lround(15 + 14 * std::sin(a)))});
     }
     ExpectSameAsCounting(pts, FillRule::EvenOdd, "star alternate");
     ExpectSameAsCounting(pts, FillRule::NonZero, "star winding");

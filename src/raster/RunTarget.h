@@ -21,8 +21,10 @@ struct RunTarget {
 
   // n pixels from (x, y) along the row, all inside the block.
   void Fill(int y, int x, int n, COLORREF colour) const {
-    if (recorder != nullptr) recorder->Add(y, x, x + n, colour);
-    else filler->Fill(block.Pixel(x, y), n, colour);
+    if (recorder != nullptr)
+      recorder->Add(y, x, x + n, colour);
+    else
+      filler->Fill(block.Pixel(x, y), n, colour);
   }
   // Asks for the cache line of (x, y), which lies inside the block.
   void Prefetch(int x, int y) const {

@@ -27,7 +27,11 @@ class SpanFiller {
     m_written += static_cast<std::uint64_t>(n);
     if (n <= 4) {
       const std::uint8_t b = GetBValue(c), g = GetGValue(c), r = GetRValue(c);
-      for (int i = 0; i < n; ++i, p += 3) { p[0] = b; p[1] = g; p[2] = r; }
+      for (int i = 0; i < n; ++i, p += 3) {
+        p[0] = b;
+        p[1] = g;
+        p[2] = r;
+      }
       return;
     }
     const std::uint8_t* src = Pattern(c, n);
@@ -114,7 +118,9 @@ class SpanFiller {
     const std::size_t total = pattern.bytes.size();
     std::uint8_t* row = pattern.bytes.data();
     for (; done < std::min<std::size_t>(48, total); done += 3) {
-      row[done] = b; row[done + 1] = g; row[done + 2] = r;
+      row[done] = b;
+      row[done + 1] = g;
+      row[done + 2] = r;
     }
     while (done < total) {
       const std::size_t chunk = std::min(done, total - done);

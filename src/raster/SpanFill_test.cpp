@@ -29,7 +29,7 @@ TEST(SpanFill, WritesExactlyTheRunInEveryMode) {
           std::uint8_t want = 0xEE;
           if (k >= 0 && k < 3 * n) {
             const int channel = static_cast<int>(k % 3);
-            want = static_cast<std::uint8_t>(channel == 0 ? GetBValue(colour)
+            want = static_cast<std::uint8_t>(channel == 0   ? GetBValue(colour)
                                              : channel == 1 ? GetGValue(colour)
                                                             : GetRValue(colour));
           }

@@ -24,8 +24,7 @@ int Sign(long long v) { return (v > 0) - (v < 0); }
 
 }  // namespace
 
-void DrawThinLine(const RunTarget& target, long long x0, long long y0, long long x1, long long y1,
-                  COLORREF colour) {
+void DrawThinLine(const RunTarget& target, long long x0, long long y0, long long x1, long long y1, COLORREF colour) {
   const PixelBlock& block = target.block;
   if (block.width <= 0 || block.height <= 0 || (block.bits == nullptr && !target.Records())) return;
   const long long dx = x1 - x0;

@@ -9,7 +9,6 @@
 
 namespace brisol {
 
-void DrawThinLine(const RunTarget& target, long long x0, long long y0, long long x1, long long y1,
-                  COLORREF colour);
+void DrawThinLine(const RunTarget& target, long long x0, long long y0, long long x1, long long y1, COLORREF colour);
 
 }  // namespace brisol

@@ -35,7 +35,7 @@ struct Shared {
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable changed;
-  std::size_t done = 0;       // guarded by mutex
+  std::size_t done = 0;        // guarded by mutex
   std::exception_ptr failure;  // the first item that threw; guarded by mutex
 };
 

@@ -57,7 +57,8 @@ TEST(WorkerPool, EveryItemRunsOnceWhateverThreadsStart) {
 TEST(WorkerPool, NoItemsNoWork) {
   const WorkerPool pool(3);
   int calls = 0;
-  pool.ParallelFor(0, [&](std::size_t) { ++calls; }, [&](std::size_t) { ++calls; });
+  pool.ParallelFor(
+      0, [&](std::size_t) { ++calls; }, [&](std::size_t) { ++calls; });
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(WorkerPool(0).Threads(), MachineThreads());
 }

@@ -182,7 +182,7 @@ CColMixDlg::~CColMixDlg() = default;
 
 CColMixDlg::MixDefaults CColMixDlg::DefaultsOf(int geometry) {
   return geometry >= 0 && geometry < ikNumMixGeoms ? kMixDefaults[static_cast<std::size_t>(geometry)]
-                                                  : MixDefaults{-1, -1};
+                                                   : MixDefaults{-1, -1};
 }
 
 void CColMixDlg::SetEffect(EffectDocument* doc, CEffect* effect) {
@@ -284,8 +284,10 @@ void CColMixDlg::OnColorSource(QComboBox* combo, const char* key) {
   if (m->effect == nullptr) return;
   int source = 0;
   const QString text = SelectedText(combo);
-  if (text.isEmpty()) TheLogger().Log(kLogError, "Could not get SolSrc string from CB");
-  else source = GetColSrcFromDesc(text.toLatin1().constData());
+  if (text.isEmpty())
+    TheLogger().Log(kLogError, "Could not get SolSrc string from CB");
+  else
+    source = GetColSrcFromDesc(text.toLatin1().constData());
   PanelParam(key).set(*m->effect, source);
   ApplyEnabling();
   m->Redraw();
@@ -295,8 +297,10 @@ void CColMixDlg::OnBackground() {
   if (m->effect == nullptr) return;
   int type = 0;
   const QString text = SelectedText(m->background);
-  if (text.isEmpty()) TheLogger().Log(kLogError, "Could not get BkgType string from CB");
-  else type = GetBkgFromDesc(text.toLatin1().constData());
+  if (text.isEmpty())
+    TheLogger().Log(kLogError, "Could not get BkgType string from CB");
+  else
+    type = GetBkgFromDesc(text.toLatin1().constData());
   PanelParam("background").set(*m->effect, type);
   ApplyEnabling();
   m->Redraw();

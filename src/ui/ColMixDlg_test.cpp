@@ -188,8 +188,8 @@ class ColMixDlgTest : public QObject {
     QTest::addColumn<int>("visible");
     QTest::newRow("Off") << int(eMixOff) << 33 << 44;
     QTest::newRow("Even") << int(eMixEven) << 10 << 44;
-    for (int g : {eMixLeftRight, eMixRightLeft, eMixTopBottom, eMixBottomTop, eMixCircInOut, eMixCircVignette,
-                  eMixRectInOut})
+    for (int g :
+         {eMixLeftRight, eMixRightLeft, eMixTopBottom, eMixBottomTop, eMixCircInOut, eMixCircVignette, eMixRectInOut})
       QTest::newRow(GetMixGeomDesc(g)) << g << 60 << 50;
     QTest::newRow("Elliptical In-Out") << int(eMixEllipInOut) << 80 << 55;
     QTest::newRow("Elliptical Vignette") << int(eMixEllipVignette) << 75 << 42;
@@ -314,7 +314,7 @@ class ColMixDlgTest : public QObject {
     QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("btn1065")), Qt::LeftButton);
     QCOMPARE(effect->GetMix().m_eGeom, int(Param("mix").defaultValue));
     QCOMPARE(effect->GetMix().m_iSharpness, int(Param("mix-sharpness").defaultValue));
-    QCOMPARE(effect->GetMix().m_iVisible, 70);  // nothing else is reset
+    QCOMPARE(effect->GetMix().m_iVisible, 70);         // nothing else is reset
     QCOMPARE(effect->GetSolidColVar(), double(0.9f));  // as the binding read it back
     QCOMPARE(Combo(1058)->currentText(), QStringLiteral("Even"));
     QCOMPARE(Slider(1059)->value(), 10);
@@ -342,10 +342,18 @@ class ColMixDlgTest : public QObject {
     QCOMPARE(test::TakeAlerts().value(0), message);
     test::Alerts().Clear();
     switch (combo) {
-      case 1040: QCOMPARE(effect->GetSolidColSrc(), 0); break;
-      case 1043: QCOMPARE(effect->GetLineColSrc(), 0); break;
-      case 1050: QCOMPARE(effect->GetBkgType(), 0); break;
-      default: QCOMPARE(effect->GetMix().m_eGeom, 0); break;
+      case 1040:
+        QCOMPARE(effect->GetSolidColSrc(), 0);
+        break;
+      case 1043:
+        QCOMPARE(effect->GetLineColSrc(), 0);
+        break;
+      case 1050:
+        QCOMPARE(effect->GetBkgType(), 0);
+        break;
+      default:
+        QCOMPARE(effect->GetMix().m_eGeom, 0);
+        break;
     }
   }
 

@@ -81,11 +81,16 @@ void SetControlTxt(QWidget* dialog, int id, const char* format, ...) {
   va_end(args);
   if (text.size() >= kControlTextLimit) text.resize(kControlTextLimit - 1);
   const QString qtext = QString::fromStdString(text);
-  if (auto* label = qobject_cast<QLabel*>(control)) label->setText(qtext);
-  else if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->setText(qtext);
-  else if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(qtext);
-  else if (auto* group = qobject_cast<QGroupBox*>(control)) group->setTitle(qtext);
-  else control->setWindowTitle(qtext);
+  if (auto* label = qobject_cast<QLabel*>(control))
+    label->setText(qtext);
+  else if (auto* edit = qobject_cast<QLineEdit*>(control))
+    edit->setText(qtext);
+  else if (auto* button = qobject_cast<QAbstractButton*>(control))
+    button->setText(qtext);
+  else if (auto* group = qobject_cast<QGroupBox*>(control))
+    group->setTitle(qtext);
+  else
+    control->setWindowTitle(qtext);
 }
 
 bool ChooseColorWithDialog(QWidget* parent, COLORREF& colour) {

@@ -84,7 +84,8 @@ CEffectDlg::CEffectDlg(QWidget* parent, std::string mainDirectory, CEffect* pres
   setWindowTitle(QStringLiteral("Select Objects"));
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  layout->addWidget(new QLabel(QStringLiteral("Select the sort of object collection to use to create the image"), this));
+  layout->addWidget(
+      new QLabel(QStringLiteral("Select the sort of object collection to use to create the image"), this));
   m_pCombo = MakeComboBox(this, 1034);
   m_pCombo->setMinimumWidth(220);
   m_pCombo->setMaxVisibleItems(20);
@@ -99,7 +100,8 @@ CEffectDlg::CEffectDlg(QWidget* parent, std::string mainDirectory, CEffect* pres
   previewButton->setObjectName(QStringLiteral("btn1056"));
   previewButton->setAutoDefault(false);
   side->addWidget(previewButton);
-  side->addWidget(new QLabel(QStringLiteral("Click on the button above to\nsee the sort of objects in\nthe collection"), this));
+  side->addWidget(
+      new QLabel(QStringLiteral("Click on the button above to\nsee the sort of objects in\nthe collection"), this));
   side->addStretch(1);
   middle->addLayout(side);
   layout->addLayout(middle);

@@ -26,8 +26,8 @@ class CObjectPreview;
 // "*.dxf" entries (any letter case) that are not directories, in name order,
 // at most 100. The pattern message names "<directory>/*.DXF".
 struct ShapeFileList {
-  bool anyMatch = false;            // some entry's name matched
-  std::vector<std::string> files;   // full paths
+  bool anyMatch = false;           // some entry's name matched
+  std::vector<std::string> files;  // full paths
 };
 ShapeFileList ListShapeFiles(const std::string& directory);
 

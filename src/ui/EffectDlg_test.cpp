@@ -84,8 +84,7 @@ class EffectDlgTest : public QObject {
   void listsUserAndInstalledCollections() {
     auto dlg = Open("beta");
     QCOMPARE(dlg->windowTitle(), QStringLiteral("Select Objects"));
-    QCOMPARE(Items(Combo(dlg.get())),
-             (QStringList{"Alpha", "beta", "Empty", "Folders", "Gamma"}));
+    QCOMPARE(Items(Combo(dlg.get())), (QStringList{"Alpha", "beta", "Empty", "Folders", "Gamma"}));
     QCOMPARE(Combo(dlg.get())->currentText(), QStringLiteral("beta"));
     QCOMPARE(dlg->PreviewFile(), (c->user / "beta" / "one.dxf").string());
   }
@@ -138,8 +137,8 @@ class EffectDlgTest : public QObject {
     CEffectDlg dlg(nullptr, main.path().string(), nullptr, "");
     dlg.SetEffectRoots({(main.path() / "Effects").string()});
     dlg.show();
-    QCOMPARE(TakeAlerts(), Texts({"There are no effect sub directories in\n<" +
-                                                    (main.path() / "Effects").string() + ">"}));
+    QCOMPARE(TakeAlerts(),
+             Texts({"There are no effect sub directories in\n<" + (main.path() / "Effects").string() + ">"}));
     QCOMPARE(Combo(&dlg)->count(), 0);
   }
 
@@ -214,7 +213,8 @@ class EffectDlgTest : public QObject {
     QVERIFY(LoadShapePreview((c->main.path() / "missing.dxf").string(), QSize(50, 50)).isNull());
     const QStringList texts = TakeAlerts();
     QVERIFY(!texts.isEmpty());
-    QCOMPARE(texts.back(), QString::fromStdString("Could not read " + (c->main.path() / "missing.dxf").string() + "\n"));
+    QCOMPARE(texts.back(),
+             QString::fromStdString("Could not read " + (c->main.path() / "missing.dxf").string() + "\n"));
   }
 
   void wizardMakesARunner() {

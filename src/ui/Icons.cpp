@@ -111,8 +111,8 @@ void DrawSheet(IconPainter& ip, QRectF r, const QColor& fill) {
   ip.Outlined(fill, 1.0);
   ip.p.drawPath(sheet);
   ip.p.setPen(ip.Pen(kInk, 0.8));
-  ip.p.drawPolyline(QPolygonF({QPointF(r.right() - 4, r.top()), QPointF(r.right() - 4, r.top() + 4),
-                               QPointF(r.right(), r.top() + 4)}));
+  ip.p.drawPolyline(QPolygonF(
+      {QPointF(r.right() - 4, r.top()), QPointF(r.right() - 4, r.top() + 4), QPointF(r.right(), r.top() + 4)}));
   ip.p.setPen(ip.Pen(QColor(140, 150, 165), 0.8));
   for (double y = r.top() + 7; y < r.bottom() - 2; y += 3)
     ip.p.drawLine(QPointF(r.left() + 2.5, y), QPointF(r.right() - 2.5, y));
@@ -157,14 +157,14 @@ void DrawLandscape(QPainter& p, const QRectF& r) {
   p.setPen(Qt::NoPen);
   p.fillRect(r, sky);
   p.setBrush(QColor(255, 200, 40));
-  p.drawEllipse(QPointF(r.left() + r.width() * 0.72, r.top() + r.height() * 0.3), r.width() * 0.13,
-                r.width() * 0.13);
+  p.drawEllipse(QPointF(r.left() + r.width() * 0.72, r.top() + r.height() * 0.3), r.width() * 0.13, r.width() * 0.13);
   QPainterPath hill;
   hill.moveTo(r.left(), r.bottom());
   hill.lineTo(r.left(), r.top() + r.height() * 0.7);
   hill.quadTo(QPointF(r.left() + r.width() * 0.35, r.top() + r.height() * 0.35),
               QPointF(r.left() + r.width() * 0.7, r.top() + r.height() * 0.72));
-  hill.quadTo(QPointF(r.left() + r.width() * 0.85, r.top() + r.height() * 0.8), QPointF(r.right(), r.top() + r.height() * 0.68));
+  hill.quadTo(QPointF(r.left() + r.width() * 0.85, r.top() + r.height() * 0.8),
+              QPointF(r.right(), r.top() + r.height() * 0.68));
   hill.lineTo(r.right(), r.bottom());
   hill.closeSubpath();
   p.setBrush(QColor(70, 160, 70));
@@ -232,8 +232,7 @@ void DrawDie(IconPainter& ip, QRectF r, std::initializer_list<QPointF> dots) {
 
 void DrawDice(IconPainter& ip) {
   DrawDie(ip, QRectF(2.5, 2.5, 11, 11), {{0.25, 0.25}, {0.5, 0.5}, {0.75, 0.75}});
-  DrawDie(ip, QRectF(10.5, 10.5, 11, 11),
-          {{0.27, 0.27}, {0.73, 0.27}, {0.27, 0.73}, {0.73, 0.73}, {0.5, 0.5}});
+  DrawDie(ip, QRectF(10.5, 10.5, 11, 11), {{0.27, 0.27}, {0.73, 0.27}, {0.27, 0.73}, {0.73, 0.73}, {0.5, 0.5}});
 }
 
 void DrawQuality(IconPainter& ip) {
@@ -326,22 +325,54 @@ void DrawAppIcon(IconPainter& ip) {
 
 void DrawIcon(IconId id, IconPainter& ip) {
   switch (id) {
-    case IconId::OpenImage: DrawFolder(ip); break;
-    case IconId::SaveImage: DrawDisk(ip); break;
-    case IconId::Cut: DrawScissors(ip); break;
-    case IconId::Copy: DrawCopy(ip); break;
-    case IconId::Paste: DrawPaste(ip); break;
-    case IconId::Print: DrawPrinter(ip); break;
-    case IconId::OriginalOnOff: DrawFramedPhoto(ip); break;
-    case IconId::SettingsOnOff: DrawSliders(ip); break;
-    case IconId::ColorsOnOff: DrawPalette(ip); break;
-    case IconId::ChooseObjects: DrawShapes(ip); break;
-    case IconId::Randomize: DrawDice(ip); break;
-    case IconId::Quality: DrawQuality(ip); break;
-    case IconId::ZoomIn: DrawMagnifier(ip, ZoomSign::Plus); break;
-    case IconId::ZoomOut: DrawMagnifier(ip, ZoomSign::Minus); break;
-    case IconId::ZoomNormal: DrawMagnifier(ip, ZoomSign::One); break;
-    case IconId::App: DrawAppIcon(ip); break;
+    case IconId::OpenImage:
+      DrawFolder(ip);
+      break;
+    case IconId::SaveImage:
+      DrawDisk(ip);
+      break;
+    case IconId::Cut:
+      DrawScissors(ip);
+      break;
+    case IconId::Copy:
+      DrawCopy(ip);
+      break;
+    case IconId::Paste:
+      DrawPaste(ip);
+      break;
+    case IconId::Print:
+      DrawPrinter(ip);
+      break;
+    case IconId::OriginalOnOff:
+      DrawFramedPhoto(ip);
+      break;
+    case IconId::SettingsOnOff:
+      DrawSliders(ip);
+      break;
+    case IconId::ColorsOnOff:
+      DrawPalette(ip);
+      break;
+    case IconId::ChooseObjects:
+      DrawShapes(ip);
+      break;
+    case IconId::Randomize:
+      DrawDice(ip);
+      break;
+    case IconId::Quality:
+      DrawQuality(ip);
+      break;
+    case IconId::ZoomIn:
+      DrawMagnifier(ip, ZoomSign::Plus);
+      break;
+    case IconId::ZoomOut:
+      DrawMagnifier(ip, ZoomSign::Minus);
+      break;
+    case IconId::ZoomNormal:
+      DrawMagnifier(ip, ZoomSign::One);
+      break;
+    case IconId::App:
+      DrawAppIcon(ip);
+      break;
   }
 }
 
@@ -402,11 +433,15 @@ QPixmap SplashPicture() {
     p.translate(x * kW, y * kH);
     p.rotate(angle);
     switch (kind) {
-      case 0: p.drawEllipse(QPointF(0, 0), size * 0.55, size * 0.55); break;
-      case 1: p.drawRect(QRectF(-size / 2, -size / 2, size, size)); break;
+      case 0:
+        p.drawEllipse(QPointF(0, 0), size * 0.55, size * 0.55);
+        break;
+      case 1:
+        p.drawRect(QRectF(-size / 2, -size / 2, size, size));
+        break;
       case 2:
-        p.drawPolygon(QPolygonF({QPointF(0, -size * 0.7), QPointF(size * 0.6, size * 0.45),
-                                 QPointF(-size * 0.6, size * 0.45)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(0, -size * 0.7), QPointF(size * 0.6, size * 0.45), QPointF(-size * 0.6, size * 0.45)}));
         break;
       default: {
         QPainterPath leaf;

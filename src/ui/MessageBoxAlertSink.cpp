@@ -9,29 +9,41 @@ namespace {
 
 QMessageBox::Icon BoxIcon(int icon) {
   switch (icon) {
-    case kIconStop: return QMessageBox::Critical;
-    case kIconQuestion: return QMessageBox::Question;
-    case kIconExclamation: return QMessageBox::Warning;
-    case kIconInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case kIconStop:
+      return QMessageBox::Critical;
+    case kIconQuestion:
+      return QMessageBox::Question;
+    case kIconExclamation:
+      return QMessageBox::Warning;
+    case kIconInformation:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
 QMessageBox::StandardButtons BoxButtons(AlertButtons buttons) {
   switch (buttons) {
-    case AlertButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case AlertButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case AlertButtons::Ok: break;
+    case AlertButtons::YesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case AlertButtons::YesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case AlertButtons::Ok:
+      break;
   }
   return QMessageBox::Ok;
 }
 
 AlertAnswer Answer(int button) {
   switch (button) {
-    case QMessageBox::Yes: return AlertAnswer::Yes;
-    case QMessageBox::No: return AlertAnswer::No;
-    case QMessageBox::Cancel: return AlertAnswer::Cancel;
-    default: return AlertAnswer::Ok;
+    case QMessageBox::Yes:
+      return AlertAnswer::Yes;
+    case QMessageBox::No:
+      return AlertAnswer::No;
+    case QMessageBox::Cancel:
+      return AlertAnswer::Cancel;
+    default:
+      return AlertAnswer::Ok;
   }
 }
 

@@ -3,9 +3,9 @@
 #include <locale.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <climits>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 

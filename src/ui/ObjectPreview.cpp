@@ -59,8 +59,10 @@ void CObjectPreview::SetPicture(const QImage& picture) {
 void CObjectPreview::paintEvent(QPaintEvent* event) {
   {
     QPainter painter(this);
-    if (m_picture.isNull()) painter.fillRect(rect(), Qt::white);
-    else painter.drawImage(0, 0, m_picture);
+    if (m_picture.isNull())
+      painter.fillRect(rect(), Qt::white);
+    else
+      painter.drawImage(0, 0, m_picture);
   }
   QFrame::paintEvent(event);
 }

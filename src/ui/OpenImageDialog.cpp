@@ -25,8 +25,10 @@ QString AnyCasePattern(std::string_view extension) {
   QString pattern = QStringLiteral("*.");
   for (const char c : extension) {
     const QChar ch = QLatin1Char(c);
-    if (ch.isLetter()) pattern += QLatin1Char('[') + ch.toLower() + ch.toUpper() + QLatin1Char(']');
-    else pattern += ch;
+    if (ch.isLetter())
+      pattern += QLatin1Char('[') + ch.toLower() + ch.toUpper() + QLatin1Char(']');
+    else
+      pattern += ch;
   }
   return pattern;
 }
@@ -52,9 +54,9 @@ QStringList OpenImageFilters() {
   QStringList filters;
   for (const PictureFormat& format : PictureFormats()) {
     const std::string label(format.filterLabel);
-    QString extension = QString::fromLatin1(format.extensions.front().data(),
-                                            static_cast<int>(format.extensions.front().size()))
-                            .toUpper();
+    QString extension =
+        QString::fromLatin1(format.extensions.front().data(), static_cast<int>(format.extensions.front().size()))
+            .toUpper();
     filters << FormatC("%-9s(*.%s)", label.c_str(), extension.toLatin1().constData());
   }
   filters << QStringLiteral("All Files(*.*)");

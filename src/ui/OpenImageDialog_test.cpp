@@ -63,9 +63,8 @@ class OpenImageDialogTest : public QObject {
   }
 
   void filterTexts() {
-    QCOMPARE(OpenImageFilters(),
-             (QStringList{"Bitmap   (*.BMP)", "Targa    (*.TGA)", "Jpeg     (*.JPG)", "Pcx      (*.PCX)",
-                          "PNG      (*.PNG)", "All Files(*.*)"}));
+    QCOMPARE(OpenImageFilters(), (QStringList{"Bitmap   (*.BMP)", "Targa    (*.TGA)", "Jpeg     (*.JPG)",
+                                              "Pcx      (*.PCX)", "PNG      (*.PNG)", "All Files(*.*)"}));
   }
 
   void fitting_data() {
@@ -213,8 +212,8 @@ class OpenImageDialogTest : public QObject {
       // Clicked in the list: the name field may hold the focus, and then
       // the dialog's own selectFile() leaves it alone.
       auto* pane = dialog->findChild<COpenImagePreview*>();
-      const QModelIndexList named = view->model()->match(view->model()->index(0, 0, view->rootIndex()),
-                                                         Qt::DisplayRole, QStringLiteral("B.PNG"), 1, Qt::MatchExactly);
+      const QModelIndexList named = view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                                         QStringLiteral("B.PNG"), 1, Qt::MatchExactly);
       QCOMPARE(named.size(), 1);
       view->setCurrentIndex(named.front());
       QTRY_VERIFY(pane->Frame()->HasPicture());

@@ -12,8 +12,8 @@
 #include "raster/Dadc.h"
 #include "raster/FileUtil.h"
 #include "ui/DadcImage.h"
-#include "ui/NumberText.h"
 #include "ui/FitPicture.h"
+#include "ui/NumberText.h"
 #include "ui/OpenImageDialog.h"
 
 namespace brisol {
@@ -24,12 +24,23 @@ int FileDepth(const std::string& path, int imageType) {
   ImageInfo info;
   int rc = -1;
   switch (imageType) {
-    case kImageTypeBmp: rc = bmpinfo(path.c_str(), info); break;
-    case kImageTypeJpg: rc = jpeginfo(path.c_str(), info); break;
-    case kImageTypeTga: rc = tgainfo(path.c_str(), info); break;
-    case kImageTypePcx: rc = pcxinfo(path.c_str(), info); break;
-    case kImageTypePng: rc = pnginfo(path.c_str(), info); break;
-    default: break;
+    case kImageTypeBmp:
+      rc = bmpinfo(path.c_str(), info);
+      break;
+    case kImageTypeJpg:
+      rc = jpeginfo(path.c_str(), info);
+      break;
+    case kImageTypeTga:
+      rc = tgainfo(path.c_str(), info);
+      break;
+    case kImageTypePcx:
+      rc = pcxinfo(path.c_str(), info);
+      break;
+    case kImageTypePng:
+      rc = pnginfo(path.c_str(), info);
+      break;
+    default:
+      break;
   }
   return rc == kImgOk ? info.depth : 0;
 }
@@ -145,8 +156,10 @@ void COpenImagePreview::OnSelChange(const QString& path) {
 
 void COpenImagePreview::OnShowPreviewClicked(bool checked) {
   SetOpenDialogShowsPreview(checked);
-  if (checked) OnSelChange(m_current);
-  else Clear();
+  if (checked)
+    OnSelChange(m_current);
+  else
+    Clear();
 }
 
 void COpenImagePreview::Finish() { m_pFrame->SetPicture({}); }
@@ -157,12 +170,18 @@ QString COpenImagePreview::InfoText(int line) const {
 
 QString COpenImagePreview::ColorsText(int bitsPerPixel) {
   switch (bitsPerPixel) {
-    case 1: return QStringLiteral("Colors: 2 (monocromatic)");
-    case 4: return QStringLiteral("Colors: 16");
-    case 8: return QStringLiteral("Colors: 256");
-    case 16: return QStringLiteral("Colors: 65,536");
-    case 24: return QStringLiteral("Colors: 16 millions");
-    default: return {};
+    case 1:
+      return QStringLiteral("Colors: 2 (monocromatic)");
+    case 4:
+      return QStringLiteral("Colors: 16");
+    case 8:
+      return QStringLiteral("Colors: 256");
+    case 16:
+      return QStringLiteral("Colors: 65,536");
+    case 24:
+      return QStringLiteral("Colors: 16 millions");
+    default:
+      return {};
   }
 }
 

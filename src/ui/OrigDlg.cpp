@@ -57,12 +57,12 @@ QImage COrigDlg::FramePicture() const {
   // Black, with the copy fitted in its own proportions and centred.
   CDADC frame(SIZE{m_pFrame->width(), m_pFrame->height()});
   if (!frame.IsValid()) return {};
-  const QRect fitted = FitPicture(QSize(m_pThumb->GetWidth(), m_pThumb->GetHeight()),
-                                  QRect(QPoint(0, 0), m_pFrame->size()));
+  const QRect fitted =
+      FitPicture(QSize(m_pThumb->GetWidth(), m_pThumb->GetHeight()), QRect(QPoint(0, 0), m_pFrame->size()));
   DrawContext& dc = frame.GetDC();
   dc.SetStretchBltMode(COLORONCOLOR);
-  dc.StretchBlt(fitted.x(), fitted.y(), fitted.width(), fitted.height(), m_pThumb->GetDC(), 0, 0,
-                m_pThumb->GetWidth(), m_pThumb->GetHeight());
+  dc.StretchBlt(fitted.x(), fitted.y(), fitted.width(), fitted.height(), m_pThumb->GetDC(), 0, 0, m_pThumb->GetWidth(),
+                m_pThumb->GetHeight());
   return ToQImage(frame);
 }
 

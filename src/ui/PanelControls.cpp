@@ -4,10 +4,10 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <algorithm>
 
 namespace brisol {
 
@@ -22,8 +22,10 @@ SliderRow AddSliderRow(QGridLayout* grid, int row, const QString& label, int sli
   widgets.slider->setObjectName(QStringLiteral("sld%1").arg(sliderId));
   widgets.slider->setMinimumWidth(140);
   // Without a label the slider takes the label's place too.
-  if (widgets.label != nullptr) grid->addWidget(widgets.slider, row, 1);
-  else grid->addWidget(widgets.slider, row, 0, 1, 2);
+  if (widgets.label != nullptr)
+    grid->addWidget(widgets.slider, row, 1);
+  else
+    grid->addWidget(widgets.slider, row, 0, 1, 2);
 
   widgets.edit = new QLineEdit(parent);
   widgets.edit->setObjectName(QStringLiteral("edt%1").arg(editId));

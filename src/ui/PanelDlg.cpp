@@ -32,8 +32,7 @@ class CopyPasteForwarder : public QObject {
 
 }  // namespace
 
-CPanelDlg::CPanelDlg(QWidget* parent, const char* objectName, const QString& title)
-    : QDialog(parent, Qt::Tool) {
+CPanelDlg::CPanelDlg(QWidget* parent, const char* objectName, const QString& title) : QDialog(parent, Qt::Tool) {
   setObjectName(QString::fromLatin1(objectName));
   setWindowTitle(title);
   setModal(false);

@@ -45,8 +45,10 @@ struct ParamRow {
   }
   // The pair's value into the effect (whose setter keeps it in range).
   void Store(CEffect& effect) const {
-    if constexpr (std::is_same_v<Pair, Cisp>) PanelParam(key).set(effect, pair.GetIntVal());
-    else PanelParam(key).set(effect, pair.GetVal());
+    if constexpr (std::is_same_v<Pair, Cisp>)
+      PanelParam(key).set(effect, pair.GetIntVal());
+    else
+      PanelParam(key).set(effect, pair.GetVal());
   }
   void Enable(const CEffect& effect) const { EnableForParam(key, effect, widgets); }
 };

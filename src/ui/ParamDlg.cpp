@@ -88,10 +88,8 @@ CParamDlg::CParamDlg(QWidget* parent)
   ForwardCopyPaste(m->number.widgets.edit);
 
   connect(m->sizeReaction, &QComboBox::activated, this, [this] { OnReaction(m->sizeReaction, "size-reaction"); });
-  connect(m->angleReaction, &QComboBox::activated, this,
-          [this] { OnReaction(m->angleReaction, "angle-reaction"); });
-  connect(m->numberReaction, &QComboBox::activated, this,
-          [this] { OnReaction(m->numberReaction, "number-reaction"); });
+  connect(m->angleReaction, &QComboBox::activated, this, [this] { OnReaction(m->angleReaction, "angle-reaction"); });
+  connect(m->numberReaction, &QComboBox::activated, this, [this] { OnReaction(m->numberReaction, "number-reaction"); });
 }
 
 CParamDlg::~CParamDlg() = default;

@@ -17,8 +17,8 @@ struct Row {
   int slider, edit;
 };
 // The panel's slider rows.
-constexpr Row kRows[] = {{"size", 1015, 1016},     {"size-var", 1019, 1020}, {"objects", 1029, 1030},
-                         {"area", 1035, 1036},     {"angle", 1023, 1024},    {"angle-var", 1027, 1028}};
+constexpr Row kRows[] = {{"size", 1015, 1016}, {"size-var", 1019, 1020}, {"objects", 1029, 1030},
+                         {"area", 1035, 1036}, {"angle", 1023, 1024},    {"angle-var", 1027, 1028}};
 
 const EffectParam& Param(const char* key) { return *FindEffectParam(key); }
 

@@ -12,10 +12,10 @@ using namespace brisol;
 
 namespace {
 
-constexpr IconId kAll[] = {IconId::OpenImage,     IconId::SaveImage,     IconId::Cut,         IconId::Copy,
-                           IconId::Paste,         IconId::Print,         IconId::OriginalOnOff, IconId::SettingsOnOff,
-                           IconId::ColorsOnOff,   IconId::ChooseObjects, IconId::Randomize,   IconId::Quality,
-                           IconId::ZoomIn,        IconId::ZoomOut,       IconId::ZoomNormal,  IconId::App};
+constexpr IconId kAll[] = {IconId::OpenImage,   IconId::SaveImage,     IconId::Cut,           IconId::Copy,
+                           IconId::Paste,       IconId::Print,         IconId::OriginalOnOff, IconId::SettingsOnOff,
+                           IconId::ColorsOnOff, IconId::ChooseObjects, IconId::Randomize,     IconId::Quality,
+                           IconId::ZoomIn,      IconId::ZoomOut,       IconId::ZoomNormal,    IconId::App};
 
 QByteArray Fingerprint(const QImage& image) {
   const QImage argb = image.convertToFormat(QImage::Format_ARGB32);

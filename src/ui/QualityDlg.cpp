@@ -37,8 +37,10 @@ void CQualityDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     return;
   }
-  if (m_iQuality == 2) m_pHigh->setChecked(true);
-  else m_pNormal->setChecked(true);
+  if (m_iQuality == 2)
+    m_pHigh->setChecked(true);
+  else
+    m_pNormal->setChecked(true);
   QDialog::showEvent(event);
 }
 

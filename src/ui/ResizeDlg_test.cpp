@@ -160,8 +160,9 @@ class ResizeDlgTest : public QObject {
     PressOk();
     const auto alerts = test::Alerts().Alerts();
     QCOMPARE(alerts.size(), std::size_t{1});
-    QCOMPARE(alerts[0].text,
-             std::string("You are going to need 16 MBytes for the new image\nThat is a lot of MegaBytes!\nContinue ? "));
+    QCOMPARE(
+        alerts[0].text,
+        std::string("You are going to need 16 MBytes for the new image\nThat is a lot of MegaBytes!\nContinue ? "));
     QVERIFY(alerts[0].buttons == AlertButtons::YesNo);
     QCOMPARE(dlg->isVisible(), !yes);
     if (yes) QCOMPARE(dlg->result(), int(QDialog::Accepted));

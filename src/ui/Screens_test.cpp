@@ -219,11 +219,11 @@ class ScreensTest : public QObject {
   }
 
   void iconsAndSplash() {
-    constexpr IconId kIcons[] = {IconId::OpenImage,     IconId::SaveImage,     IconId::Cut,       IconId::Copy,
-                                 IconId::Paste,         IconId::Print,         IconId::OriginalOnOff,
-                                 IconId::SettingsOnOff, IconId::ColorsOnOff,   IconId::ChooseObjects,
-                                 IconId::Randomize,     IconId::Quality,       IconId::ZoomIn,    IconId::ZoomOut,
-                                 IconId::ZoomNormal,    IconId::App};
+    constexpr IconId kIcons[] = {
+        IconId::OpenImage,   IconId::SaveImage,     IconId::Cut,           IconId::Copy,
+        IconId::Paste,       IconId::Print,         IconId::OriginalOnOff, IconId::SettingsOnOff,
+        IconId::ColorsOnOff, IconId::ChooseObjects, IconId::Randomize,     IconId::Quality,
+        IconId::ZoomIn,      IconId::ZoomOut,       IconId::ZoomNormal,    IconId::App};
     const int count = int(std::size(kIcons));
     QImage sheet(count * 44 + 8, 4 * 44 + 8, QImage::Format_RGB32);
     sheet.fill(QColor(246, 245, 244));

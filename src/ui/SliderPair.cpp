@@ -130,9 +130,7 @@ bool Cisp::Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, 
   return true;
 }
 
-bool Cisp::IsValid() const {
-  return CheckInt(m_piVal, m_iMin, m_iMax, m_pcsBuddy, m_pEdit, m_pSld, m_pDlg, m_format);
-}
+bool Cisp::IsValid() const { return CheckInt(m_piVal, m_iMin, m_iMax, m_pcsBuddy, m_pEdit, m_pSld, m_pDlg, m_format); }
 
 void Cisp::OnScroll() {
   if (!IsValid()) return;

@@ -82,8 +82,8 @@ class CDblSldrPair {
   // As Cisp's, with "%6.2f" as the first format.
   bool Init(double value, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format = nullptr);
-  bool Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
-            QWidget* dlg, const char* format = nullptr);
+  bool Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+            const char* format = nullptr);
 
   // Stores min + (max - min) * position / 10000 and shows it.
   void OnScroll();
@@ -102,8 +102,8 @@ class CDblSldrPair {
   double Max() const { return m_dMax; }
 
  private:
-  bool Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
-            QWidget* dlg, const char* format);
+  bool Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+            const char* format);
   void Show(double v);
 
   double* m_pVal = nullptr;

@@ -393,9 +393,8 @@ class SliderPairTest : public QObject {
     QCOMPARE(label->text().size(), 4999);
     SetControlTxt(&dialog, 1063, tooLong.c_str());
     QCOMPARE(label->text().size(), 4999);
-    QCOMPARE(TakeAlerts(), Texts({"Bad Ctl pointer in\nSetControlTxt(1064)",
-                                                     "Bad Dlg pointer in \nSetControlTxt(7)",
-                                                     "PDIT called with long string"}));
+    QCOMPARE(TakeAlerts(), Texts({"Bad Ctl pointer in\nSetControlTxt(1064)", "Bad Dlg pointer in \nSetControlTxt(7)",
+                                  "PDIT called with long string"}));
   }
 
   void missingControlsAreReported() {

@@ -116,8 +116,10 @@ inline void WhenModal(std::function<void(QWidget*)> action, int attempts = 500) 
       QPointer<QWidget> watched(modal);
       action(modal);
       if (QTest::currentTestFailed() && watched != nullptr && watched->isVisible()) {
-        if (auto* dialog = qobject_cast<QDialog*>(watched.data())) dialog->reject();
-        else watched->close();
+        if (auto* dialog = qobject_cast<QDialog*>(watched.data()))
+          dialog->reject();
+        else
+          watched->close();
       }
       return;
     }
@@ -128,11 +130,11 @@ inline void WhenModal(std::function<void(QWidget*)> action, int attempts = 500) 
 }  // namespace brisol::test
 
 // A test program's main: the environment first, then the application.
-#define BRISOL_UI_TEST_MAIN(TestClass)                      \
-  int main(int argc, char** argv) {                         \
-    brisol::test::UiTestEnvironment environment;            \
-    QApplication app(argc, argv);                           \
-    TestClass test;                                         \
-    QTEST_SET_MAIN_SOURCE_PATH                              \
-    return QTest::qExec(&test, argc, argv);                 \
+#define BRISOL_UI_TEST_MAIN(TestClass)           \
+  int main(int argc, char** argv) {              \
+    brisol::test::UiTestEnvironment environment; \
+    QApplication app(argc, argv);                \
+    TestClass test;                              \
+    QTEST_SET_MAIN_SOURCE_PATH                   \
+    return QTest::qExec(&test, argc, argv);      \
   }

@@ -102,7 +102,10 @@ Points Heart(double width, int steps = 48) {
     p.emplace_back(x, y);
     maxR = std::max(maxR, std::hypot(x, y));
   }
-  for (auto& [x, y] : p) { x *= 0.5 / maxR; y *= 0.5 / maxR; }
+  for (auto& [x, y] : p) {
+    x *= 0.5 / maxR;
+    y *= 0.5 / maxR;
+  }
   return p;
 }
 
@@ -165,20 +168,42 @@ struct Collection {
 
 void Circles(Drawing& d, int i, Dice& dice) {
   switch (i % 6) {
-    case 0: d.Add(Circle(0, 0, 0.5)); break;
-    case 1: d.Add(Circle(0, 0, 0.5)); d.Add(Circle(0, 0, 0.3)); break;
-    case 2: d.Add(Circle(-0.15, 0, 0.35)); d.Add(Circle(0.2, 0.05, 0.3)); break;
-    case 3: for (int k = 0; k < 3; ++k) d.Add(Circle(0.22 * std::cos(kTau * k / 3), 0.22 * std::sin(kTau * k / 3), 0.25)); break;
-    case 4: d.Add(Circle(0, 0, 0.5)); d.Add(Circle(0, 0, 0.33)); d.Add(Circle(0, 0, 0.16)); break;
-    default: d.Add(Circle(dice.Uniform(-0.1, 0.1), dice.Uniform(-0.1, 0.1), dice.Uniform(0.3, 0.5))); break;
+    case 0:
+      d.Add(Circle(0, 0, 0.5));
+      break;
+    case 1:
+      d.Add(Circle(0, 0, 0.5));
+      d.Add(Circle(0, 0, 0.3));
+      break;
+    case 2:
+      d.Add(Circle(-0.15, 0, 0.35));
+      d.Add(Circle(0.2, 0.05, 0.3));
+      break;
+    case 3:
+      for (int k = 0; k < 3; ++k) d.Add(Circle(0.22 * std::cos(kTau * k / 3), 0.22 * std::sin(kTau * k / 3), 0.25));
+      break;
+    case 4:
+      d.Add(Circle(0, 0, 0.5));
+      d.Add(Circle(0, 0, 0.33));
+      d.Add(Circle(0, 0, 0.16));
+      break;
+    default:
+      d.Add(Circle(dice.Uniform(-0.1, 0.1), dice.Uniform(-0.1, 0.1), dice.Uniform(0.3, 0.5)));
+      break;
   }
 }
 
 void Squares(Drawing& d, int i, Dice& dice) {
   switch (i % 6) {
-    case 0: d.Add(Poly(Regular(4, 0.5 * std::sqrt(2.0), kTau / 8), true)); break;
-    case 1: d.Add(Poly({{-0.5, -0.25}, {0.5, -0.25}, {0.5, 0.25}, {-0.5, 0.25}}, true)); break;
-    case 2: d.Add(Poly(Regular(4, 0.5, 0), true)); break;
+    case 0:
+      d.Add(Poly(Regular(4, 0.5 * std::sqrt(2.0), kTau / 8), true));
+      break;
+    case 1:
+      d.Add(Poly({{-0.5, -0.25}, {0.5, -0.25}, {0.5, 0.25}, {-0.5, 0.25}}, true));
+      break;
+    case 2:
+      d.Add(Poly(Regular(4, 0.5, 0), true));
+      break;
     case 3:
       d.Add(Poly(Regular(4, 0.68, kTau / 8), true));
       d.Add(Poly(Regular(4, 0.38, kTau / 8), true));
@@ -198,10 +223,18 @@ void Squares(Drawing& d, int i, Dice& dice) {
 
 void Triangles(Drawing& d, int i, Dice& dice) {
   switch (i % 5) {
-    case 0: d.Add(Poly(Regular(3, 0.55, kTau / 4), true)); break;
-    case 1: d.Add(Poly({{-0.5, -0.5}, {0.5, -0.5}, {-0.5, 0.5}}, true)); break;
-    case 2: d.Add(Poly({{-0.2, -0.5}, {0.2, -0.5}, {0, 0.55}}, true)); break;
-    case 3: d.Add(Poly(Regular(3, 0.55, -kTau / 4), true)); break;
+    case 0:
+      d.Add(Poly(Regular(3, 0.55, kTau / 4), true));
+      break;
+    case 1:
+      d.Add(Poly({{-0.5, -0.5}, {0.5, -0.5}, {-0.5, 0.5}}, true));
+      break;
+    case 2:
+      d.Add(Poly({{-0.2, -0.5}, {0.2, -0.5}, {0, 0.55}}, true));
+      break;
+    case 3:
+      d.Add(Poly(Regular(3, 0.55, -kTau / 4), true));
+      break;
     default: {
       Points p = {{dice.Uniform(-0.6, -0.3), dice.Uniform(-0.5, -0.2)},
                   {dice.Uniform(0.3, 0.6), dice.Uniform(-0.5, -0.1)},
@@ -236,7 +269,10 @@ void Leaves(Drawing& d, int i, Dice& dice) {
   if (i % 4 == 3) {  // a flower of petals
     for (int k = 0; k < 5; ++k) {
       Points petal = Leaf(0.45, 0, 24);
-      for (auto& [x, y] : petal) { x = x * 0.5 + 0.25; y *= 0.5; }
+      for (auto& [x, y] : petal) {
+        x = x * 0.5 + 0.25;
+        y *= 0.5;
+      }
       Rotate(petal, kTau * k / 5);
       d.Add(Poly(petal, true));
     }
@@ -251,12 +287,16 @@ void Leaves(Drawing& d, int i, Dice& dice) {
 
 void Strokes(Drawing& d, int i, Dice& dice) {
   switch (i % 5) {
-    case 0: d.Add(Poly(Wave(0.12, 1.0, 24, dice.Uniform(0, kTau)), false)); break;
+    case 0:
+      d.Add(Poly(Wave(0.12, 1.0, 24, dice.Uniform(0, kTau)), false));
+      break;
     case 1:  // a bow with a short tail
       d.Add(Arc(0, -0.3, 0.55, 30, 150));
       d.Add(Poly({{0.48, -0.02}, {0.5, -0.2}}, false));
       break;
-    case 2: d.Add(Poly(Wave(0.2, 1.5, 30, dice.Uniform(0, kTau)), false)); break;
+    case 2:
+      d.Add(Poly(Wave(0.2, 1.5, 30, dice.Uniform(0, kTau)), false));
+      break;
     case 3:
       d.Add(Arc(-0.25, 0, 0.25, 0, 180));
       d.Add(Arc(0.25, 0, 0.25, 180, 360));
@@ -278,7 +318,8 @@ void Dots(Drawing& d, int i, Dice& dice) {
     return;
   }
   const int n = 2 + i % 4;
-  for (int k = 0; k < n; ++k) d.Add(Circle(dice.Uniform(-0.35, 0.35), dice.Uniform(-0.35, 0.35), dice.Uniform(0.08, 0.16)));
+  for (int k = 0; k < n; ++k)
+    d.Add(Circle(dice.Uniform(-0.35, 0.35), dice.Uniform(-0.35, 0.35), dice.Uniform(0.08, 0.16)));
 }
 
 void Scales(Drawing& d, int i, Dice&) {
@@ -308,10 +349,18 @@ void Confetti(Drawing& d, int i, Dice& dice) {
   const double s = dice.Uniform(0.25, 0.45);
   Points p;
   switch (i % 4) {
-    case 0: p = {{-s, -s / 3}, {s, -s / 3}, {s, s / 3}, {-s, s / 3}}; break;
-    case 1: p = Regular(3, s, dice.Uniform(0, kTau)); break;
-    case 2: p = {{-s, -s / 5}, {s, -s / 2}, {s * 0.8, s / 4}, {-s * 0.9, s / 3}}; break;
-    default: d.Add(Circle(0, 0, s * 0.6)); return;
+    case 0:
+      p = {{-s, -s / 3}, {s, -s / 3}, {s, s / 3}, {-s, s / 3}};
+      break;
+    case 1:
+      p = Regular(3, s, dice.Uniform(0, kTau));
+      break;
+    case 2:
+      p = {{-s, -s / 5}, {s, -s / 2}, {s * 0.8, s / 4}, {-s * 0.9, s / 3}};
+      break;
+    default:
+      d.Add(Circle(0, 0, s * 0.6));
+      return;
   }
   Rotate(p, dice.Uniform(0, kTau));
   d.Add(Poly(p, true));
@@ -341,9 +390,16 @@ void Mixed(Drawing& d, int i, Dice& dice) {
       d.Add(Poly(Regular(4, 0.45, kTau / 8), true), "Shapes");
       d.Add(Line(-0.5, -0.5, 0.5, 0.5), "Lines");
       break;
-    case 1: d.Add(Circle(0, 0, 0.45), "Shapes"); d.Add(Circle(0, 0, 0.2), "Lines"); break;
-    case 2: d.Add(Poly(Star(5, 0.5, 0.25), true), "Shapes"); break;
-    default: d.Add(Poly(Regular(3, 0.5, kTau / 4), true), "Shapes"); break;
+    case 1:
+      d.Add(Circle(0, 0, 0.45), "Shapes");
+      d.Add(Circle(0, 0, 0.2), "Lines");
+      break;
+    case 2:
+      d.Add(Poly(Star(5, 0.5, 0.25), true), "Shapes");
+      break;
+    default:
+      d.Add(Poly(Regular(3, 0.5, kTau / 4), true), "Shapes");
+      break;
   }
   auto text = std::make_unique<CDxfText>();
   text->SetText(kLetters[i % 8]);
@@ -353,13 +409,11 @@ void Mixed(Drawing& d, int i, Dice& dice) {
 }
 
 const Collection kCollections[] = {
-    {"Circles", "circle", 12, Circles},    {"Confetti", "confetti", 20, Confetti},
-    {"Dots", "dot", 10, Dots},             {"Hatching", "hatch", 9, Hatching},
-    {"Hearts", "heart", 8, Hearts},        {"Leaves", "leaf", 12, Leaves},
-    {"Mixed", "mixed", 8, Mixed},          {"Mosaic", "tile", 24, Mosaic},
-    {"Polygons", "polygon", 8, Polygons},  {"Scales", "scale", 6, Scales},
-    {"Squares", "square", 12, Squares},    {"Stars", "star", 8, Stars},
-    {"Strokes", "stroke", 10, Strokes},    {"Triangles", "triangle", 10, Triangles},
+    {"Circles", "circle", 12, Circles}, {"Confetti", "confetti", 20, Confetti},   {"Dots", "dot", 10, Dots},
+    {"Hatching", "hatch", 9, Hatching}, {"Hearts", "heart", 8, Hearts},           {"Leaves", "leaf", 12, Leaves},
+    {"Mixed", "mixed", 8, Mixed},       {"Mosaic", "tile", 24, Mosaic},           {"Polygons", "polygon", 8, Polygons},
+    {"Scales", "scale", 6, Scales},     {"Squares", "square", 12, Squares},       {"Stars", "star", 8, Stars},
+    {"Strokes", "stroke", 10, Strokes}, {"Triangles", "triangle", 10, Triangles},
 };
 
 void WriteLayerTable(std::FILE* file, const std::vector<Layer>& layers) {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "RecordingAlertSink.h"
 #include "imageio/codecs/ByteReader.h"
 #include "imageio/codecs/CodecTestSupport.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "raster/Types.h"
-#include "RecordingAlertSink.h"
 
 namespace brisol {
 namespace {
@@ -28,8 +28,8 @@ TEST(BmpCodec, WrittenFilesReadBackToTheSamePixels) {
     ASSERT_EQ(file.size(), 54 + stride * size[1]);
     EXPECT_EQ(LoadU32LE(file.data() + 2), file.size());
     EXPECT_EQ(LoadU32LE(file.data() + 10), 54u);
-    EXPECT_EQ(LoadU16LE(file.data() + 28), 24);  // bits per pixel
-    EXPECT_EQ(LoadU32LE(file.data() + 30), 0u);  // BI_RGB
+    EXPECT_EQ(LoadU16LE(file.data() + 28), 24);                            // bits per pixel
+    EXPECT_EQ(LoadU32LE(file.data() + 30), 0u);                            // BI_RGB
     EXPECT_GT(static_cast<std::int32_t>(LoadU32LE(file.data() + 22)), 0);  // bottom-up
     Bgr24Image back;
     ASSERT_EQ(DecodeBmp(file, back), kImgOk);

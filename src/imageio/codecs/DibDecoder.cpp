@@ -34,8 +34,8 @@ int DecodeDib(Bytes dib, std::int64_t bitsOffset, Bgr24Image& out) {
   if (layout.coding == DibCoding::kJpeg) return DecodeJpeg(EmbeddedStream(dib, layout), out);
   if (layout.coding == DibCoding::kPng) return DecodePng(EmbeddedStream(dib, layout), out);
 
-  const bool rle = layout.coding == DibCoding::kRle8 || layout.coding == DibCoding::kRle4 ||
-                   layout.coding == DibCoding::kRle24;
+  const bool rle =
+      layout.coding == DibCoding::kRle8 || layout.coding == DibCoding::kRle4 || layout.coding == DibCoding::kRle24;
   // Uncompressed rows must all be there before the picture is allocated.
   if (!rle && DibRowDataSize(layout) > dib.size() - layout.bitsOffset) return kImgErrRead;
   const DibPalette palette = LoadDibPalette(dib, layout);

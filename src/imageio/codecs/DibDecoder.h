@@ -49,7 +49,7 @@ struct DibLayout {
   DibCoding coding = DibCoding::kRgb;
   std::uint32_t masks[4] = {};  // red, green, blue, alpha for 16/24/32 bits
   std::uint32_t sizeImage = 0;
-  std::uint64_t paletteOffset = 0;  // from the start of the DIB
+  std::uint64_t paletteOffset = 0;   // from the start of the DIB
   std::uint32_t paletteEntries = 0;  // entries present (at most 256)
   int paletteEntrySize = 4;
   std::uint64_t bitsOffset = 0;  // from the start of the DIB

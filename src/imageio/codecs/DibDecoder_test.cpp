@@ -5,8 +5,8 @@
 #include <bit>
 #include <cstring>
 
-#include "imageio/codecs/CodecTestSupport.h"
 #include "RecordingAlertSink.h"
+#include "imageio/codecs/CodecTestSupport.h"
 
 namespace brisol {
 namespace {
@@ -140,8 +140,9 @@ struct HeaderCase {
   std::uint32_t headerSize;
   const char* name;
 };
-constexpr HeaderCase kHeaders[] = {{12, "core"}, {16, "OS/2 2.x short"}, {64, "OS/2 2.x"}, {40, "info"},
-                                   {52, "V2"},   {56, "V3"},             {108, "V4"},       {124, "V5"}};
+constexpr HeaderCase kHeaders[] = {
+    {12, "core"}, {16, "OS/2 2.x short"}, {64, "OS/2 2.x"}, {40, "info"}, {52, "V2"}, {56, "V3"}, {108, "V4"},
+    {124, "V5"}};
 
 TEST(DibDecoder, PaletteDepthsInEveryHeaderKindAndRowOrder) {
   for (const HeaderCase& hc : kHeaders) {
@@ -232,13 +233,20 @@ TEST(DibDecoder, TrueColourDepths) {
 // The masked field widened to 8 bits, written out case by case.
 std::uint8_t Widen(std::uint32_t v, int bits) {
   switch (bits) {
-    case 0: return 0;
-    case 1: return v ? 255 : 0;
-    case 4: return static_cast<std::uint8_t>(v * 17);
-    case 5: return static_cast<std::uint8_t>((v << 3) | (v >> 2));
-    case 6: return static_cast<std::uint8_t>((v << 2) | (v >> 4));
-    case 8: return static_cast<std::uint8_t>(v);
-    case 10: return static_cast<std::uint8_t>(v >> 2);
+    case 0:
+      return 0;
+    case 1:
+      return v ? 255 : 0;
+    case 4:
+      return static_cast<std::uint8_t>(v * 17);
+    case 5:
+      return static_cast<std::uint8_t>((v << 3) | (v >> 2));
+    case 6:
+      return static_cast<std::uint8_t>((v << 2) | (v >> 4));
+    case 8:
+      return static_cast<std::uint8_t>(v);
+    case 10:
+      return static_cast<std::uint8_t>(v >> 2);
   }
   ADD_FAILURE() << "no expectation for " << bits << " bits";
   return 0;
@@ -296,8 +304,10 @@ TEST(DibDecoder, BitFieldsScaleEachChannel) {
     s.bits = fc.bits;
     const std::vector<std::uint32_t> masks(fc.masks, fc.masks + (fc.compression == 6 ? 4 : 3));
     if (fc.compression != 0) {
-      if (fc.masksAfterHeader) s.masksAfter = masks;
-      else s.headerMasks = std::vector<std::uint32_t>(fc.masks, fc.masks + 4);
+      if (fc.masksAfterHeader)
+        s.masksAfter = masks;
+      else
+        s.headerMasks = std::vector<std::uint32_t>(fc.masks, fc.masks + 4);
     }
     s.pixels = PackRows(values, w, h, fc.bits, false);
     EXPECT_EQ(FirstDifference(DecodeOk(BuildBmp(s)), want), "");
@@ -383,8 +393,8 @@ TEST(DibDecoder, Rle4AlternatesNibbles) {
   s.compression = 2;
   s.palette = TestPalette(16);
   s.pixels = {
-      5, 0x12, 2, 0x34, 0, 0,        // bottom: 1 2 1 2 1, 3 4
-      0, 3, 0x56, 0x70, 4, 0x9A, 0, 1,  // top: literal 5 6 7 (2 bytes, even), run 9 A 9 A
+      5, 0x12, 2,    0x34, 0, 0,           // bottom: 1 2 1 2 1, 3 4
+      0, 3,    0x56, 0x70, 4, 0x9A, 0, 1,  // top: literal 5 6 7 (2 bytes, even), run 9 A 9 A
   };
   const auto& p = s.palette;
   Picture want(7, 2);
@@ -405,8 +415,8 @@ TEST(DibDecoder, Rle24InAnOs2Header) {
   s.bits = 24;
   s.compression = 4;
   s.pixels = {
-      3, 10, 20, 30, 1, 40, 50, 60, 0, 0,               // bottom: three of (10,20,30), one (40,50,60)
-      0, 3, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 11, 12, 13,  // top: literal of 3 (9 bytes + pad), then one run
+      3, 10, 20, 30, 1, 40, 50, 60, 0, 0,                       // bottom: three of (10,20,30), one (40,50,60)
+      0, 3,  1,  2,  3, 4,  5,  6,  7, 8, 9, 0, 1, 11, 12, 13,  // top: literal of 3 (9 bytes + pad), then one run
       0, 1,
   };
   Picture want(4, 2);
@@ -456,7 +466,12 @@ TEST(DibDecoder, RunsPastTheRowAreCutAtItsEnd) {
       {"literal past the row", 8, 1, {0, 5, 1, 2, 3, 0, 2, 0, 0, 0, 1, 1, 0, 1}, {1, 2, 3, 0}, {1, -1, -1, -1}},
       {"run of 255", 8, 1, {255, 3, 0, 0, 255, 2, 0, 1}, {3, 3, 3, 3}, {2, 2, 2, 2}},
       {"rle4 run past the padded row", 4, 2, {9, 0x12, 0, 0, 2, 0x33, 0, 1}, {1, 2, 1, 2}, {3, 3, -1, -1}},
-      {"rle4 literal past the padded row", 4, 2, {0, 9, 0x12, 0x34, 0x56, 0x78, 0x90, 0, 0, 1}, {1, 2, 3, 4}, {-1, -1, -1, -1}},
+      {"rle4 literal past the padded row",
+       4,
+       2,
+       {0, 9, 0x12, 0x34, 0x56, 0x78, 0x90, 0, 0, 1},
+       {1, 2, 3, 4},
+       {-1, -1, -1, -1}},
   };
   for (const OverflowCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -614,7 +629,7 @@ TEST(DibDecoder, BadFileHeaders) {
   EXPECT_EQ(DecodeBmp(bmp, image), kImgErrSignature);
   EXPECT_EQ(DecodeBmp(BuildBmp(s, 5), image), kImgErrCorrupt);
   EXPECT_EQ(DecodeBmp(BuildBmp(s, 14 + 20), image), kImgErrCorrupt);  // inside the header
-  EXPECT_EQ(DecodeBmp(BuildBmp(s, 1000), image), kImgErrRead);       // beyond the file
+  EXPECT_EQ(DecodeBmp(BuildBmp(s, 1000), image), kImgErrRead);        // beyond the file
   EXPECT_EQ(DecodeBmp(BuildBmp(s, 0xFFFFFFFFu), image), kImgErrRead);
   EXPECT_FALSE(image.IsValid());
   // A zero offset: the pixels follow the header.
@@ -663,8 +678,7 @@ TEST(DibDecoder, EveryTruncationIsRefused) {
     ASSERT_EQ(DecodeBmp(full, whole), kImgOk) << "file " << f;
     for (std::size_t n = 0; n < full.size(); ++n) {
       Bgr24Image image;
-      EXPECT_EQ(DecodeBmp(Bytes(full.data(), n), image), kImgErrRead)
-          << "file " << f << " cut to " << n;
+      EXPECT_EQ(DecodeBmp(Bytes(full.data(), n), image), kImgErrRead) << "file " << f << " cut to " << n;
       EXPECT_FALSE(image.IsValid());
       if (n >= 14) {
         // The DIB part alone, cut the same way.
@@ -787,12 +801,15 @@ TEST(DibDecoder, ImageMagickAgreesOnBuiltVariants) {
     s.height = h;
     s.bits = fc.bits;
     if (fc.compression != 0) {
-      if (fc.masksAfterHeader) s.masksAfter.assign(fc.masks, fc.masks + (fc.compression == 6 ? 4 : 3));
-      else s.headerMasks.assign(fc.masks, fc.masks + 4);
+      if (fc.masksAfterHeader)
+        s.masksAfter.assign(fc.masks, fc.masks + (fc.compression == 6 ? 4 : 3));
+      else
+        s.headerMasks.assign(fc.masks, fc.masks + 4);
     }
     std::vector<std::uint32_t> raw;
     for (int i = 0; i < w * h; ++i) raw.push_back(static_cast<std::uint32_t>(i * 2654435761u));
-    if (fc.bits < 32) for (auto& v : raw) v &= (1u << fc.bits) - 1;
+    if (fc.bits < 32)
+      for (auto& v : raw) v &= (1u << fc.bits) - 1;
     s.pixels = PackRows(raw, w, h, fc.bits, false);
     files.emplace_back(fc.name, BuildBmp(s));
   }

@@ -31,22 +31,44 @@ int ChooseCoding(DibLayout& l) {
     l.coding = DibCoding::kRgb;
   } else if (l.os2Header) {
     switch (c) {
-      case BI_RGB: l.coding = DibCoding::kRgb; break;
-      case BI_RLE8: l.coding = DibCoding::kRle8; break;
-      case BI_RLE4: l.coding = DibCoding::kRle4; break;
-      case 4: l.coding = DibCoding::kRle24; break;
-      default: return kImgErrUnsupported;  // 3 is OS/2 Huffman 1D
+      case BI_RGB:
+        l.coding = DibCoding::kRgb;
+        break;
+      case BI_RLE8:
+        l.coding = DibCoding::kRle8;
+        break;
+      case BI_RLE4:
+        l.coding = DibCoding::kRle4;
+        break;
+      case 4:
+        l.coding = DibCoding::kRle24;
+        break;
+      default:
+        return kImgErrUnsupported;  // 3 is OS/2 Huffman 1D
     }
   } else {
     switch (c) {
-      case BI_RGB: l.coding = DibCoding::kRgb; break;
-      case BI_RLE8: l.coding = DibCoding::kRle8; break;
-      case BI_RLE4: l.coding = DibCoding::kRle4; break;
+      case BI_RGB:
+        l.coding = DibCoding::kRgb;
+        break;
+      case BI_RLE8:
+        l.coding = DibCoding::kRle8;
+        break;
+      case BI_RLE4:
+        l.coding = DibCoding::kRle4;
+        break;
       case BI_BITFIELDS:
-      case kCompAlphaBitFields: l.coding = DibCoding::kBitFields; break;
-      case BI_JPEG: l.coding = DibCoding::kJpeg; return kImgOk;
-      case BI_PNG: l.coding = DibCoding::kPng; return kImgOk;
-      default: return kImgErrUnsupported;
+      case kCompAlphaBitFields:
+        l.coding = DibCoding::kBitFields;
+        break;
+      case BI_JPEG:
+        l.coding = DibCoding::kJpeg;
+        return kImgOk;
+      case BI_PNG:
+        l.coding = DibCoding::kPng;
+        return kImgOk;
+      default:
+        return kImgErrUnsupported;
     }
   }
   const int b = l.bitCount;
@@ -66,7 +88,8 @@ int ChooseCoding(DibLayout& l) {
     case DibCoding::kBitFields:
       if (b != 16 && b != 24 && b != 32) return kImgErrCorrupt;
       break;
-    default: break;
+    default:
+      break;
   }
   const bool rle = l.coding == DibCoding::kRle8 || l.coding == DibCoding::kRle4 || l.coding == DibCoding::kRle24;
   if (rle && l.topDown) return kImgErrCorrupt;
@@ -154,8 +177,8 @@ int ParseDibLayout(Bytes dib, std::int64_t bitsOffset, DibLayout& layout) {
   // The colour table: clrUsed entries (all 2^n for 0) even above 8 bits,
   // where it only serves display on palette devices.
   l.paletteEntrySize = l.coreHeader ? 3 : 4;
-  const bool indexed = l.bitCount <= 8 && (l.coding == DibCoding::kRgb || l.coding == DibCoding::kRle8 ||
-                                           l.coding == DibCoding::kRle4);
+  const bool indexed =
+      l.bitCount <= 8 && (l.coding == DibCoding::kRgb || l.coding == DibCoding::kRle8 || l.coding == DibCoding::kRle4);
   const std::uint64_t indexRange = indexed ? (1u << l.bitCount) : 0;
   const std::uint64_t declared = (clrUsed != 0 && !l.coreHeader) ? clrUsed : indexRange;
   std::uint64_t entries = std::min(declared, indexRange);

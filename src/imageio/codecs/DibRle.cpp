@@ -64,9 +64,12 @@ int DecodeDibRle(Bytes dib, const DibLayout& l, const DibPalette& palette, Bgr24
       if (!in.Take(pixelBytes, value)) return kImgErrRead;
       const int n = std::min<int>(count, canvas.paddedWidth() - x);
       for (int i = 0; i < n; ++i, ++x) {
-        if (l.coding == DibCoding::kRle8) canvas.PutIndex(x, y, value[0]);
-        else if (l.coding == DibCoding::kRle4) canvas.PutIndex(x, y, (i & 1) ? value[0] & 0x0F : value[0] >> 4);
-        else canvas.PutBgr(x, y, value.data());
+        if (l.coding == DibCoding::kRle8)
+          canvas.PutIndex(x, y, value[0]);
+        else if (l.coding == DibCoding::kRle4)
+          canvas.PutIndex(x, y, (i & 1) ? value[0] & 0x0F : value[0] >> 4);
+        else
+          canvas.PutBgr(x, y, value.data());
       }
       continue;
     }
@@ -93,9 +96,12 @@ int DecodeDibRle(Bytes dib, const DibLayout& l, const DibPalette& palette, Bgr24
       if (!in.Take(bytes, literal)) return kImgErrRead;
       const int fits = std::min(n, canvas.paddedWidth() - x);
       for (int i = 0; i < fits; ++i, ++x) {
-        if (l.coding == DibCoding::kRle8) canvas.PutIndex(x, y, literal[i]);
-        else if (l.coding == DibCoding::kRle4) canvas.PutIndex(x, y, (i & 1) ? literal[i / 2] & 0x0F : literal[i / 2] >> 4);
-        else canvas.PutBgr(x, y, literal.data() + 3 * i);
+        if (l.coding == DibCoding::kRle8)
+          canvas.PutIndex(x, y, literal[i]);
+        else if (l.coding == DibCoding::kRle4)
+          canvas.PutIndex(x, y, (i & 1) ? literal[i / 2] & 0x0F : literal[i / 2] >> 4);
+        else
+          canvas.PutBgr(x, y, literal.data() + 3 * i);
       }
       // Literal blocks end on a 16-bit boundary; a missing last pad byte is
       // only a problem if more data was expected.

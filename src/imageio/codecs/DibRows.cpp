@@ -83,9 +83,12 @@ int DecodeDibRows(Bytes dib, const DibLayout& l, const DibPalette& palette, Bgr2
     } else {
       for (int x = 0; x < l.width; ++x, src += bytesPerPixel, dst += 3) {
         std::uint32_t v = 0;
-        if (bytesPerPixel == 2) v = LoadU16LE(src);
-        else if (bytesPerPixel == 3) v = src[0] | (src[1] << 8) | (static_cast<std::uint32_t>(src[2]) << 16);
-        else v = LoadU32LE(src);
+        if (bytesPerPixel == 2)
+          v = LoadU16LE(src);
+        else if (bytesPerPixel == 3)
+          v = src[0] | (src[1] << 8) | (static_cast<std::uint32_t>(src[2]) << 16);
+        else
+          v = LoadU32LE(src);
         dst[0] = blue(v);
         dst[1] = green(v);
         dst[2] = red(v);

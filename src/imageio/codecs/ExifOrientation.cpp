@@ -72,13 +72,31 @@ int OrientUpright(const Bgr24Image& src, int orientation, Bgr24Image& out) {
     for (int x = 0; x < to.width; ++x) {
       int sx = x, sy = y;  // the stored pixel shown at (x, y)
       switch (orientation) {
-        case kOrientMirror: sx = w - 1 - x; break;
-        case kOrientRotate180: sx = w - 1 - x; sy = h - 1 - y; break;
-        case kOrientTranspose: sx = y; sy = x; break;
-        case kOrientRotate90: sx = y; sy = h - 1 - x; break;
-        case kOrientTransverse: sx = w - 1 - y; sy = h - 1 - x; break;
-        case kOrientRotate270: sx = w - 1 - y; sy = x; break;
-        default: break;
+        case kOrientMirror:
+          sx = w - 1 - x;
+          break;
+        case kOrientRotate180:
+          sx = w - 1 - x;
+          sy = h - 1 - y;
+          break;
+        case kOrientTranspose:
+          sx = y;
+          sy = x;
+          break;
+        case kOrientRotate90:
+          sx = y;
+          sy = h - 1 - x;
+          break;
+        case kOrientTransverse:
+          sx = w - 1 - y;
+          sy = h - 1 - x;
+          break;
+        case kOrientRotate270:
+          sx = w - 1 - y;
+          sy = x;
+          break;
+        default:
+          break;
       }
       const std::uint8_t* p = in.Pixel(sx, sy);
       row[3 * x] = p[0];

@@ -10,13 +10,13 @@ namespace brisol {
 // to be seen upright.
 enum ExifOrientationValue : int {
   kOrientNormal = 1,
-  kOrientMirror = 2,           // mirrored left to right
+  kOrientMirror = 2,  // mirrored left to right
   kOrientRotate180 = 3,
-  kOrientFlip = 4,             // mirrored top to bottom
-  kOrientTranspose = 5,        // mirrored along the main diagonal
-  kOrientRotate90 = 6,         // to be turned a quarter clockwise
-  kOrientTransverse = 7,       // mirrored along the other diagonal
-  kOrientRotate270 = 8,        // to be turned a quarter anticlockwise
+  kOrientFlip = 4,        // mirrored top to bottom
+  kOrientTranspose = 5,   // mirrored along the main diagonal
+  kOrientRotate90 = 6,    // to be turned a quarter clockwise
+  kOrientTransverse = 7,  // mirrored along the other diagonal
+  kOrientRotate270 = 8,   // to be turned a quarter anticlockwise
 };
 
 // The orientation in the payload of an APP1 segment (starting with
@@ -26,7 +26,9 @@ enum ExifOrientationValue : int {
 int ExifOrientation(Bytes app1);
 
 // True for the orientations that swap width and height.
-constexpr bool SwapsSides(int orientation) { return orientation >= kOrientTranspose && orientation <= kOrientRotate270; }
+constexpr bool SwapsSides(int orientation) {
+  return orientation >= kOrientTranspose && orientation <= kOrientRotate270;
+}
 
 // The picture turned upright: a new image (width and height swapped for
 // 5..8). kImgErrNoMemory and the like when it cannot be had; src is then

@@ -19,12 +19,16 @@ struct Entry {
 std::vector<std::uint8_t> ExifPayload(bool bigEndian, const std::vector<Entry>& entries, unsigned ifdOffset = 8) {
   std::vector<std::uint8_t> p = {'E', 'x', 'i', 'f', 0, 0};
   auto u16 = [&](unsigned v) {
-    if (bigEndian) p.insert(p.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
-    else p.insert(p.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+    if (bigEndian)
+      p.insert(p.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+    else
+      p.insert(p.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
   };
   auto u32 = [&](unsigned v) {
-    if (bigEndian) p.insert(p.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
-    else p.insert(p.end(), {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)});
+    if (bigEndian)
+      p.insert(p.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
+    else
+      p.insert(p.end(), {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)});
   };
   p.push_back(bigEndian ? 'M' : 'I');
   p.push_back(bigEndian ? 'M' : 'I');
@@ -115,9 +119,8 @@ TEST(ExifOrientation, TurnsPicturesUpright) {
     int orientation;
     const char* upright;
   } cases[] = {
-      {1, "ABC/DEF"}, {2, "CBA/FED"}, {3, "FED/CBA"}, {4, "DEF/ABC"},
-      {5, "AD/BE/CF"}, {6, "DA/EB/FC"}, {7, "FC/EB/DA"}, {8, "CF/BE/AD"},
-      {0, "ABC/DEF"}, {9, "ABC/DEF"},
+      {1, "ABC/DEF"},  {2, "CBA/FED"},  {3, "FED/CBA"},  {4, "DEF/ABC"}, {5, "AD/BE/CF"},
+      {6, "DA/EB/FC"}, {7, "FC/EB/DA"}, {8, "CF/BE/AD"}, {0, "ABC/DEF"}, {9, "ABC/DEF"},
   };
   const Bgr24Image stored = Labelled();
   for (const auto& c : cases) {

@@ -6,19 +6,32 @@ namespace brisol {
 
 const char* ImgResultText(int code) {
   switch (code) {
-    case kImgOk: return "no error";
-    case kImgErrOpen: return "the file cannot be opened";
-    case kImgErrRead: return "the file is truncated or cannot be read";
-    case kImgErrSignature: return "the file is not of this format";
-    case kImgErrUnsupported: return "this variant of the format is not supported";
-    case kImgErrCorrupt: return "the file's data is corrupt";
-    case kImgErrDimensions: return "the picture's width or height is invalid";
-    case kImgErrTooLarge: return "the picture has too many pixels (more than 400 megapixels)";
-    case kImgErrWrite: return "the file cannot be written";
-    case kImgErrArgument: return "bad argument";
-    case kImgErrDecoder: return "the decoder reported an error";
-    case kImgErrNoMemory: return "insufficient memory";
-    default: return "unknown error";
+    case kImgOk:
+      return "no error";
+    case kImgErrOpen:
+      return "the file cannot be opened";
+    case kImgErrRead:
+      return "the file is truncated or cannot be read";
+    case kImgErrSignature:
+      return "the file is not of this format";
+    case kImgErrUnsupported:
+      return "this variant of the format is not supported";
+    case kImgErrCorrupt:
+      return "the file's data is corrupt";
+    case kImgErrDimensions:
+      return "the picture's width or height is invalid";
+    case kImgErrTooLarge:
+      return "the picture has too many pixels (more than 400 megapixels)";
+    case kImgErrWrite:
+      return "the file cannot be written";
+    case kImgErrArgument:
+      return "bad argument";
+    case kImgErrDecoder:
+      return "the decoder reported an error";
+    case kImgErrNoMemory:
+      return "insufficient memory";
+    default:
+      return "unknown error";
   }
 }
 

@@ -14,7 +14,10 @@
 // own: everything that must outlive a jump lives in a state structure owned
 // by the caller.
 #include <cstdio>  // jpeglib.h needs FILE
+
+// jerror.h needs jpeglib.h.
 #include <jpeglib.h>
+
 #include <jerror.h>
 
 #include <csetjmp>
@@ -172,8 +175,7 @@ int RunDecode(Bytes file, DecodeState& s, bool pixels) {
   }
 
   jpeg_start_decompress(&cinfo);
-  if (cinfo.output_width != width || cinfo.output_height != height ||
-      cinfo.output_components != (cmyk ? 4 : 3)) {
+  if (cinfo.output_width != width || cinfo.output_height != height || cinfo.output_components != (cmyk ? 4 : 3)) {
     return kImgErrUnsupported;
   }
   const PixelBlock block = s.image.Block();

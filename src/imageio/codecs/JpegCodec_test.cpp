@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 // For writing CMYK test files, which the program itself never writes.
-#include <cstdio>
+#include <cstdio>  // jpeglib.h needs FILE
+
 #include <jpeglib.h>
 
 #include <array>
@@ -47,8 +48,10 @@ Bgr24Image Smooth(int w, int h) {
 std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>& jpeg, int orientation, bool bigEndian) {
   std::vector<std::uint8_t> payload = {'E', 'x', 'i', 'f', 0, 0};
   auto put16 = [&](unsigned v) {
-    if (bigEndian) payload.insert(payload.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
-    else payload.insert(payload.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+    if (bigEndian)
+      payload.insert(payload.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+    else
+      payload.insert(payload.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
   };
   auto put32 = [&](unsigned v) {
     put16(bigEndian ? v >> 16 : v & 0xFFFF);

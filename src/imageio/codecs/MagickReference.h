@@ -53,9 +53,7 @@ struct RgbPicture {
   const std::uint8_t* At(int x, int y) const {
     return samples.data() + (static_cast<std::size_t>(y) * width + x) * channels;
   }
-  std::uint8_t* At(int x, int y) {
-    return samples.data() + (static_cast<std::size_t>(y) * width + x) * channels;
-  }
+  std::uint8_t* At(int x, int y) { return samples.data() + (static_cast<std::size_t>(y) * width + x) * channels; }
 };
 
 inline RgbPicture MakeRgb(int width, int height, int channels = 3) {
@@ -71,8 +69,7 @@ inline RgbPicture MakeRgb(int width, int height, int channels = 3) {
 inline bool WritePnm(const std::string& path, const RgbPicture& p) {
   std::ofstream out(path, std::ios::binary);
   if (p.channels == 4) {
-    out << "P7\nWIDTH " << p.width << "\nHEIGHT " << p.height
-        << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    out << "P7\nWIDTH " << p.width << "\nHEIGHT " << p.height << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
   } else {
     out << "P6\n" << p.width << " " << p.height << "\n255\n";
   }

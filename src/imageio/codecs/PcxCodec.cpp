@@ -40,9 +40,9 @@ constexpr Bgr FromRgb(unsigned rgb) {
   return {static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8), static_cast<std::uint8_t>(rgb >> 16)};
 }
 
-constexpr std::array<unsigned, 16> kEgaColours = {
-    0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA, 0xAA5500, 0xAAAAAA,
-    0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
+constexpr std::array<unsigned, 16> kEgaColours = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA,
+                                                  0xAA5500, 0xAAAAAA, 0x555555, 0x5555FF, 0x55FF55, 0x55FFFF,
+                                                  0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
 
 struct PcxHeader {
   int version = 0;
@@ -98,7 +98,8 @@ PcxPalette HeaderPalette(const PcxHeader& h, int count) {
 
 PcxPalette CgaPalette(const PcxHeader& h) {
   const std::uint8_t* c = h.colours;
-  const bool onlyCgaFields = c[1] == 0 && c[2] == 0 && std::all_of(c + 4, c + 12, [](std::uint8_t b) { return b == 0; });
+  const bool onlyCgaFields =
+      c[1] == 0 && c[2] == 0 && std::all_of(c + 4, c + 12, [](std::uint8_t b) { return b == 0; });
   if (!onlyCgaFields) return HeaderPalette(h, 4);
   const bool mono = (c[3] & 0x80) != 0;  // colour burst off
   const bool second = (c[3] & 0x40) != 0;
@@ -127,8 +128,8 @@ PcxPalette ChoosePalette(Bytes file, const PcxHeader& h) {
       palette = HeaderPalette(h, 16);
     }
   } else if (h.planes == 1) {  // 8 bits
-    const bool hasEndPalette = file.size() >= kPcxHeaderSize + kEndPaletteSize &&
-                               file[file.size() - kEndPaletteSize] == kEndPaletteMark;
+    const bool hasEndPalette =
+        file.size() >= kPcxHeaderSize + kEndPaletteSize && file[file.size() - kEndPaletteSize] == kEndPaletteMark;
     if (hasEndPalette) {
       const std::size_t mark = file.size() - kEndPaletteSize;
       for (int i = 0; i < 256; ++i) {
@@ -136,7 +137,8 @@ PcxPalette ChoosePalette(Bytes file, const PcxHeader& h) {
         palette[i] = {rgb[2], rgb[1], rgb[0]};
       }
     } else {
-      for (int i = 0; i < 256; ++i) palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i)};
+      for (int i = 0; i < 256; ++i)
+        palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i)};
     }
   }
   return palette;
@@ -191,9 +193,15 @@ void ConvertLine(const PcxHeader& h, const std::uint8_t* line, const PcxPalette&
       case 1:
         for (int k = 0; k < h.planes; ++k) index |= ((line[k * bpl + (x >> 3)] >> (7 - (x & 7))) & 1u) << k;
         break;
-      case 2: index = (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u; break;
-      case 4: index = (line[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u; break;
-      default: index = line[x]; break;
+      case 2:
+        index = (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
+        break;
+      case 4:
+        index = (line[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u;
+        break;
+      default:
+        index = line[x];
+        break;
     }
     std::memcpy(dst, palette[index].data(), 3);
   }

@@ -135,9 +135,12 @@ TEST(PcxCodec, OneBitInOneToFourPlanes) {
       s.data = RleAcross(IndexLines(indices, w, h, 1, planes, s.bytesPerLine));
       Picture want(w, h);
       for (int i = 0; i < w * h; ++i) {
-        if (planes == 1) want.pixels[i] = indices[i] ? Bgr{255, 255, 255} : Bgr{0, 0, 0};
-        else if (version == 3) want.pixels[i] = FromRgb(kEga[indices[i]]);
-        else want.pixels[i] = HeaderColour(s.headerColours, indices[i]);
+        if (planes == 1)
+          want.pixels[i] = indices[i] ? Bgr{255, 255, 255} : Bgr{0, 0, 0};
+        else if (version == 3)
+          want.pixels[i] = FromRgb(kEga[indices[i]]);
+        else
+          want.pixels[i] = HeaderColour(s.headerColours, indices[i]);
       }
       EXPECT_EQ(FirstDifference(DecodeOk(BuildPcx(s)), want), "");
     }
@@ -212,7 +215,8 @@ TEST(PcxCodec, EightBitWithAndWithoutTheEndPalette) {
   s.bytesPerLine = 12;
   s.data = RleAcross(IndexLines(indices, w, h, 8, 1, 12));
   Picture grey(w, h);
-  for (int i = 0; i < w * h; ++i) grey.pixels[i] = {std::uint8_t(indices[i]), std::uint8_t(indices[i]), std::uint8_t(indices[i])};
+  for (int i = 0; i < w * h; ++i)
+    grey.pixels[i] = {std::uint8_t(indices[i]), std::uint8_t(indices[i]), std::uint8_t(indices[i])};
   EXPECT_EQ(FirstDifference(DecodeOk(BuildPcx(s)), grey), "") << "without the end palette";
 
   const Picture colours = MakeTestPicture(256, 1, 4);
@@ -234,8 +238,7 @@ TEST(PcxCodec, TrueColourPlanes) {
         Buffer raw;
         for (int y = 0; y < h; ++y)
           for (int k = 0; k < planes; ++k)
-            for (int x = 0; x < bpl; ++x)
-              raw.push_back(x >= w ? 0 : k == 3 ? 0x33 : picture.at(x, y)[2 - k]);
+            for (int x = 0; x < bpl; ++x) raw.push_back(x >= w ? 0 : k == 3 ? 0x33 : picture.at(x, y)[2 - k]);
         PcxRecipe s;
         s.encoding = encoding;
         s.planes = planes;
@@ -369,10 +372,10 @@ TEST(PcxCodec, WrittenFilesReadBackToTheSamePixels) {
     Buffer file = {7};
     ASSERT_EQ(EncodePcx(ToImage(picture).Block(), file), kImgOk);
     const Bytes pcx = Bytes(file).subspan(1);
-    EXPECT_EQ(pcx[1], 5);   // version
-    EXPECT_EQ(pcx[2], 1);   // run-length encoded
-    EXPECT_EQ(pcx[3], 8);   // bits per plane
-    EXPECT_EQ(pcx[65], 3);  // planes
+    EXPECT_EQ(pcx[1], 5);                          // version
+    EXPECT_EQ(pcx[2], 1);                          // run-length encoded
+    EXPECT_EQ(pcx[3], 8);                          // bits per plane
+    EXPECT_EQ(pcx[65], 3);                         // planes
     EXPECT_EQ(LoadU16LE(pcx.data() + 66) % 2, 0);  // even line length
     Bgr24Image back;
     ASSERT_EQ(DecodePcx(pcx, back), kImgOk);

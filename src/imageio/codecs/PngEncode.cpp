@@ -67,9 +67,7 @@ void FilterRow(const PixelBlock& picture, int y, std::uint8_t* out) {
 
 }  // namespace
 
-int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out) {
-  return EncodePngOnThreads(picture, out, 0);
-}
+int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out) { return EncodePngOnThreads(picture, out, 0); }
 
 int EncodePngOnThreads(const PixelBlock& picture, std::vector<std::uint8_t>& out, unsigned threads) {
   if (!picture.IsValid() || picture.stride < 3LL * picture.width) return kImgErrArgument;

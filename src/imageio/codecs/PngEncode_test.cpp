@@ -26,7 +26,8 @@ std::optional<test::RgbPicture> PillowDecode(const std::string& png, const std::
   const std::string command = std::string(kPython) +
                               " -c 'import sys, PIL.Image as I; p = I.open(sys.argv[1]); p.load(); "
                               "open(sys.argv[2], \"wb\").write(p.convert(\"RGB\").tobytes()); "
-                              "print(p.size[0], p.size[1])' '" + png + "' '" + raw + "'";
+                              "print(p.size[0], p.size[1])' '" +
+                              png + "' '" + raw + "'";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return std::nullopt;
   int w = 0, h = 0;

@@ -58,9 +58,19 @@ int ParseTgaHeader(Bytes file, TgaHeader& h) {
   h.descriptor = p[17];
 
   switch (h.imageType) {
-    case 1: case 2: case 3: case 9: case 10: case 11: break;
-    case 0: case 32: case 33: return kImgErrUnsupported;  // no picture, or Huffman coded
-    default: return kImgErrSignature;
+    case 1:
+    case 2:
+    case 3:
+    case 9:
+    case 10:
+    case 11:
+      break;
+    case 0:
+    case 32:
+    case 33:
+      return kImgErrUnsupported;  // no picture, or Huffman coded
+    default:
+      return kImgErrSignature;
   }
   if (h.colorMapType > 1) return kImgErrSignature;
   h.kind = static_cast<TgaKind>(h.imageType & 7);
@@ -106,8 +116,10 @@ class TgaPixelConverter {
     for (std::size_t i = 0; i < h.mapLength; ++i, e += entryBytes) {
       const std::size_t index = h.mapFirst + i;
       if (index >= m_map.size()) break;
-      if (entryBytes == 2) Rgb555ToBgr(LoadU16LE(e), m_map[index].data());
-      else m_map[index] = {e[0], e[1], e[2]};
+      if (entryBytes == 2)
+        Rgb555ToBgr(LoadU16LE(e), m_map[index].data());
+      else
+        m_map[index] = {e[0], e[1], e[2]};
     }
   }
 
@@ -121,8 +133,10 @@ class TgaPixelConverter {
         break;
       }
       case TgaKind::kTrueColour:
-        if (m_bytes == 2) Rgb555ToBgr(LoadU16LE(src), dst);
-        else std::memcpy(dst, src, 3);
+        if (m_bytes == 2)
+          Rgb555ToBgr(LoadU16LE(src), dst);
+        else
+          std::memcpy(dst, src, 3);
         break;
       case TgaKind::kGrey:  // a 16-bit grey pixel is grey then alpha
         dst[0] = dst[1] = dst[2] = src[0];

@@ -124,9 +124,12 @@ TEST(TgaCodec, TrueColourAndGreyInEveryOriginPlainAndRunLength) {
         std::vector<Buffer> pixels;
         Picture want = picture;
         for (const Bgr& c : FileOrder(picture.pixels, w, h, origin)) {
-          if (bits == 8) pixels.push_back({c[1]});
-          else if (bits == 24) pixels.push_back({c[0], c[1], c[2]});
-          else pixels.push_back({c[0], c[1], c[2], 0x7F});
+          if (bits == 8)
+            pixels.push_back({c[1]});
+          else if (bits == 24)
+            pixels.push_back({c[0], c[1], c[2]});
+          else
+            pixels.push_back({c[0], c[1], c[2], 0x7F});
         }
         if (bits == 8)
           for (Bgr& c : want.pixels) c = {c[1], c[1], c[1]};
@@ -245,7 +248,7 @@ TEST(TgaCodec, RunPacketGoesOnIntoTheNextRow) {
   s.type = 10;
   s.width = 3;
   s.height = 2;
-  s.descriptor = 0x20;  // top row first
+  s.descriptor = 0x20;                               // top row first
   s.data = {0x83, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9};  // 4 x (1,2,3) over both rows, then 2 raw
   Picture want(3, 2);
   want.at(0, 0) = want.at(1, 0) = want.at(2, 0) = want.at(0, 1) = {1, 2, 3};
@@ -361,7 +364,7 @@ TEST(TgaCodec, WrittenFilesReadBackToTheSamePixels) {
     ASSERT_EQ(EncodeTga(ToImage(picture).Block(), file), kImgOk);
     EXPECT_EQ(file[0], 0xAB);
     const Bytes tga = Bytes(file).subspan(1);
-    EXPECT_EQ(tga[2], 2);   // uncompressed true colour
+    EXPECT_EQ(tga[2], 2);  // uncompressed true colour
     EXPECT_EQ(tga[16], 24);
     EXPECT_EQ(tga[17] & 0x30, 0);  // bottom-left origin
     Bgr24Image back;
