@@ -217,7 +217,7 @@ TEST(DxfInfo, RepeatedMessagesAreToldOnceWithACount) {
 }
 
 TEST(DxfInfo, ReadsTheHandWrittenDrawings) {
-  const auto fixtures = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tests" / "fixtures" / "dxf";
+  const auto fixtures = std::filesystem::path(BRISOL_TEST_FIXTURES) / "dxf";
   std::vector<std::string> args = {"--json"};
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(fixtures)) {

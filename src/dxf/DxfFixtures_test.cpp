@@ -15,9 +15,7 @@
 namespace brisol {
 namespace {
 
-std::filesystem::path FixtureDir() {
-  return std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tests" / "fixtures" / "dxf";
-}
+std::filesystem::path FixtureDir() { return std::filesystem::path(BRISOL_TEST_FIXTURES) / "dxf"; }
 
 struct LayerExpect {
   const char* name;
