@@ -18,7 +18,10 @@ void CAlertQueue::ShowAll() {
 }
 
 AlertAnswer CCollectingAlertSink::Show(const Alert& alert) {
-  m_alerts.push_back(alert);
+  {
+    std::lock_guard lock(m_mutex);
+    m_alerts.push_back(alert);
+  }
   switch (alert.buttons) {
     case AlertButtons::YesNo:
       return AlertAnswer::No;
@@ -28,6 +31,13 @@ AlertAnswer CCollectingAlertSink::Show(const Alert& alert) {
       break;
   }
   return AlertAnswer::Ok;
+}
+
+std::vector<Alert> CCollectingAlertSink::Take() {
+  std::vector<Alert> taken;
+  std::lock_guard lock(m_mutex);
+  taken.swap(m_alerts);
+  return taken;
 }
 
 }  // namespace brisol

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <vector>
 
 #include "logger/Alerts.h"
@@ -26,12 +27,15 @@ class CAlertQueue {
 
 // Collects the alerts of one thread (installed with ScopedThreadAlertSink):
 // plain boxes answer OK, questions get the cautious answer.
+// The worker threads of a drawing show into their caller's sink, so it takes
+// alerts from several threads at once.
 class CCollectingAlertSink : public AlertSink {
  public:
   AlertAnswer Show(const Alert& alert) override;
-  std::vector<Alert> Take() { return std::move(m_alerts); }
+  std::vector<Alert> Take();
 
  private:
+  std::mutex m_mutex;
   std::vector<Alert> m_alerts;
 };
 

@@ -121,12 +121,15 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
       CEffectOutput target;
       target.SetUp(picture.get(), nullptr, size);
       ProgressRelay progress(this, id);
-      job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
+      const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
       target.Close();
-      if (!stop.stop_requested()) {
+      if (drawn.ok()) {
         result.finished = true;
         result.display = ToQImage(*picture);
         result.picture = std::move(picture);
+      } else if (drawn.outcome == DrawResult::Outcome::Failed) {
+        // The view keeps its last picture; the user is told why.
+        WalertBox(kIconExclamation, "The picture could not be made: %s", drawn.message.c_str());
       }
     }
   }

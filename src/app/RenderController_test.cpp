@@ -177,8 +177,8 @@ class RenderControllerTest : public QObject {
       QTRY_COMPARE(sink->texts.size(), std::size_t{2});
     }
     SetAlertSink(previous);
-    QCOMPARE(sink->texts[0], std::string("DrawIntoOutput no shapes in effect </no/such/first>"));
-    QCOMPARE(sink->texts[1], std::string("DrawIntoOutput no shapes in effect </no/such/second>"));
+    QCOMPARE(sink->texts[0], std::string("The picture could not be made: the collection </no/such/first> has no shapes to draw"));
+    QCOMPARE(sink->texts[1], std::string("The picture could not be made: the collection </no/such/second> has no shapes to draw"));
     QVERIFY(sink->onUiThread[0] && sink->onUiThread[1]);
   }
 
@@ -200,7 +200,8 @@ class RenderControllerTest : public QObject {
     QVERIFY(!controller->IsBusy());
     QCOMPARE(idle.size(), 1);
     QCOMPARE(ready.size(), 0);
-    QCOMPARE(test::TakeAlerts(), QStringList{"DrawIntoOutput no shapes in effect </no/such/collection>"});
+    QCOMPARE(test::TakeAlerts(),
+             QStringList{"The picture could not be made: the collection </no/such/collection> has no shapes to draw"});
     controller.reset();
     QCoreApplication::processEvents();
     QVERIFY(test::TakeAlerts().isEmpty());

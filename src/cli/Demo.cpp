@@ -76,12 +76,10 @@ int RunDemo(Args args) {
   CDADC picture(photo->GetSize());
   CEffectOutput target;
   target.SetUp(&picture, nullptr, photo->GetSize());
-  TheLogger().TakePendingError();
-  effect.DrawIntoOutput(&target, photo.get(), 2);
-  if (std::string error = TheLogger().TakePendingError(); !error.empty()) {
-    for (char& c : error)
+  if (DrawResult drawn = effect.DrawIntoOutput(&target, photo.get(), 2); !drawn.ok()) {
+    for (char& c : drawn.message)
       if (c == '\n') c = ' ';
-    std::fprintf(stderr, "brisol-cli demo: the picture could not be made: %s\n", error.c_str());
+    std::fprintf(stderr, "brisol-cli demo: the picture could not be made: %s\n", drawn.message.c_str());
     return 1;
   }
   const SaveResult saved = SaveImageFile(picture, output);

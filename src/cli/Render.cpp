@@ -182,17 +182,14 @@ int RunRender(Args args) {
     return Fail("cannot read '" + input + "': " + (why.empty() ? "not enough memory for its picture" : why));
   }
 
-  TheLogger().TakePendingError();
   CDADC picture(original->GetSize());
   if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
   CEffectOutput target;
   target.SetUp(&picture, nullptr, original->GetSize());
-  effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
+  const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
   target.Close();
   original.reset();  // not needed for saving
-  if (const std::string error = TheLogger().TakePendingError(); !error.empty()) {
-    return Fail("the picture of '" + input + "' could not be made: " + OneLine(error));
-  }
+  if (!drawn.ok()) return Fail("the picture of '" + input + "' could not be made: " + OneLine(drawn.message));
 
   progress.Begin("save");
   const SaveResult saved = SaveImageFile(picture, output, saveOptions);

@@ -228,7 +228,7 @@ bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawObser
   try {
     painter = std::make_unique<BandPainter>(drawing, pool, stop);
   } catch (const std::bad_alloc&) {
-    TheLogger().Log(kLogDeferred, "DrawIntoOutput: not enough memory to draw %d by %d pixels", drawing.work.cx,
+    TheLogger().Log(kLogInfo, "DrawInBands: not enough memory to draw %d by %d pixels\n", drawing.work.cx,
                     drawing.work.cy);
     return false;
   }
@@ -241,7 +241,7 @@ bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawObser
       });
   totals = painter->Totals();
   if (painter->OutOfMemory()) {
-    TheLogger().Log(kLogDeferred, "DrawIntoOutput: not enough memory to draw %d by %d pixels", drawing.work.cx,
+    TheLogger().Log(kLogInfo, "DrawInBands: not enough memory to draw %d by %d pixels\n", drawing.work.cx,
                     drawing.work.cy);
     return false;
   }

@@ -40,7 +40,8 @@ struct BandTotals {
   double mixMs = 0;
 };
 
-// Draws; false (after a log entry) when memory ran out. A stop request ends
+// Draws; false (after a log entry, for the caller to tell) when memory ran
+// out. A stop request ends
 // the work at the next object or mix row. Progress is reported from the
 // calling thread.
 bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawObserver* observer,

@@ -8,6 +8,7 @@
 #include "effect/ForceField.h"
 #include "effect/Placement.h"
 #include "effect/WorkingPictureLimit.h"
+#include "logger/Format.h"
 #include "logger/Logger.h"
 
 namespace brisol {
@@ -58,33 +59,38 @@ std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& fi
   return PlaceObjects(effect, in, random);
 }
 
+// The words for a working picture for which memory ran out.
+std::string NotEnoughMemory(const SIZE& work, long long mostPixels) {
+  return Format("not enough memory for the working picture of %d x %d pixels (the most is %lld megapixels)", work.cx,
+                work.cy, mostPixels / 1'000'000);
+}
+
 // The reference: the objects drawn in order into a whole working picture
 // laid with the background, reduced and mixed at the end.
-void DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
-                      const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer, DrawObserver* observer,
-                      const std::stop_token& stop) {
+DrawResult DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
+                            const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer,
+                            DrawObserver* observer, const std::stop_token& stop) {
   const CForceField field(*input);
   const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
   timer.End("forcefield");
 
   CDADC work(geometry.size, RGB(0, 0, 0));
-  // A working picture that could not be made has been reported; the mix
-  // below refuses its size, so nothing is drawn into it.
-  if (work.IsValid()) {
-    effect.DrawBkg(&work, input);
-    timer.End("background");
-    const std::vector<PlacedObject> objects = PlaceWith(effect, field, threshold, input, geometry, level);
-    timer.End("placement");
+  // A working picture that could not be made leaves the output as it was.
+  if (!work.IsValid()) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxWorkingPixels));
+  effect.DrawBkg(&work, input);
+  timer.End("background");
+  const std::vector<PlacedObject> objects = PlaceWith(effect, field, threshold, input, geometry, level);
+  timer.End("placement");
 
-    if (stop.stop_requested()) return;
-    DrawWithProgress(effect, objects, work.GetDC(), observer, stop);
-    timer.End("drawing");
-  }
+  if (stop.stop_requested()) return {};
+  DrawWithProgress(effect, objects, work.GetDC(), observer, stop);
+  timer.End("drawing");
 
-  if (stop.stop_requested()) return;
+  if (stop.stop_requested()) return {};
   const CImageMix mix = effect.GetMix();
   AAMixBlit(output->m_pDADC, &work, input, &mix, stop, &pool);
   timer.End("mix");
+  return {};
 }
 
 }  // namespace
@@ -117,8 +123,8 @@ CBrisol::CBrisol(const CDADC* original, const CEffect* effect) {
 
 SIZE CBrisol::GetSize() const { return m_pOrigDADC ? m_pOrigDADC->GetSize() : SIZE{0, 0}; }
 
-void CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer, std::stop_token stop) const {
-  m_Effect.DrawIntoOutput(&output, m_pOrigDADC.get(), level, observer, std::move(stop));
+DrawResult CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer, std::stop_token stop) const {
+  return m_Effect.DrawIntoOutput(&output, m_pOrigDADC.get(), level, observer, std::move(stop));
 }
 
 void CEffect::DrawBkg(CDADC* work, const CDADC* input) const {
@@ -142,38 +148,51 @@ void CEffect::DrawBkg(CDADC* work, const CDADC* input) const {
   }
 }
 
-void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
-                             std::stop_token stop) const {
-  DrawIntoOutput(output, input, level, DrawSettings{}, observer, std::move(stop));
+DrawResult CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
+                                   std::stop_token stop) const {
+  return DrawIntoOutput(output, input, level, DrawSettings{}, observer, std::move(stop));
 }
 
-void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
-                             DrawObserver* observer, std::stop_token stop) const {
+DrawResult CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                                   DrawObserver* observer, std::stop_token stop) const {
   if (output == nullptr || input == nullptr) {
-    TheLogger().Log(kLogError, "DrawIntoOutput Output=%d Input=%d",
+    TheLogger().Log(kLogInfo, "DrawIntoOutput Output=%d Input=%d\n",
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(output)),
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(input)));
-    return;
+    return DrawResult::Failure("there is no picture to draw from or into");
   }
   if (m_uNumShapes == 0) {
-    TheLogger().Log(kLogError, "DrawIntoOutput no shapes in effect <%s>", m_szEffectDir.c_str());
-    return;
+    TheLogger().Log(kLogInfo, "DrawIntoOutput no shapes in effect <%s>\n", m_szEffectDir.c_str());
+    return DrawResult::Failure("the collection <" + m_szEffectDir + "> has no shapes to draw");
   }
   // Refused before anything is allocated (the mix would find out only after
   // the original's force field and a failed allocation).
-  if (const std::string tooLarge = WorkingPictureTooLarge(input->GetSize(), level, !settings.reference);
-      !tooLarge.empty()) {
-    TheLogger().Log(kLogDeferred, "DrawIntoOutput: %s", tooLarge.c_str());
-    return;
+  if (std::string tooLarge = WorkingPictureTooLarge(input->GetSize(), level, !settings.reference); !tooLarge.empty()) {
+    TheLogger().Log(kLogInfo, "DrawIntoOutput: %s\n", tooLarge.c_str());
+    return DrawResult::Failure(std::move(tooLarge));
   }
+  // The failures of the steps below, also those on the worker threads, are
+  // gathered here instead of becoming the process's pending error.
+  CErrorCapture errors;
+  DrawResult result;
+  {
+    const ScopedErrorCapture capture(&errors);
+    result = DrawSteps(output, input, level, settings, observer, stop);
+  }
+  if (result.ok() && !errors.Empty()) result = DrawResult::Failure(errors.First());
+  if (result.ok() && stop.stop_requested()) result.outcome = DrawResult::Outcome::Stopped;
+  return result;
+}
+
+DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                              DrawObserver* observer, const std::stop_token& stop) const {
   PhaseTimer timer(observer);
-  if (stop.stop_requested()) return;
+  if (stop.stop_requested()) return {};
   const WorkerPool pool(settings.threads, settings.starter);
   const WorkGeometry geometry = WorkGeometryFor(input->GetSize(), level, m_dLineWidth);
   const long long workPixels = static_cast<long long>(geometry.size.cx) * geometry.size.cy;
   if (settings.reference || !input->IsValid() || workPixels <= 0 || workPixels > kMaxBandedWorkingPixels) {
-    DrawWholePicture(*this, output, input, level, geometry, pool, timer, observer, stop);
-    return;
+    return DrawWholePicture(*this, output, input, level, geometry, pool, timer, observer, stop);
   }
 
   std::vector<PlacedObject> objects;
@@ -189,8 +208,8 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
   }
   // A refused mix (its reasons logged) leaves the output as it was.
   const BandMixer mixer(output->m_pDADC, geometry.size, input, &m_Mix);
-  if (!mixer.IsValid()) return;
-  if (stop.stop_requested()) return;
+  if (!mixer.IsValid()) return {};
+  if (stop.stop_requested()) return {};
 
   BandedDrawing drawing;
   drawing.effect = this;
@@ -200,7 +219,7 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
   drawing.mixer = &mixer;
   drawing.bandRows = settings.bandRows;
   BandTotals totals;
-  DrawInBands(drawing, pool, observer, stop, totals);
+  const bool drawn = DrawInBands(drawing, pool, observer, stop, totals);
   // The bands do the background, the objects and the mix together: each
   // phase is told as the time it took summed over the threads.
   if (observer) {
@@ -209,6 +228,8 @@ void CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
     observer->Phase("drawing", totals.objectsMs);
     observer->Phase("mix", totals.mixMs);
   }
+  if (!drawn) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxBandedWorkingPixels));
+  return {};
 }
 
 }  // namespace brisol

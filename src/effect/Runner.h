@@ -60,7 +60,7 @@ class CBrisol {
   const CEffect& GetEffect() const { return m_Effect; }
 
   // Draws the output picture into output at the quality level.
-  void Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
+  DrawResult Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
 
  private:
   std::unique_ptr<CDADC> m_pOrigDADC;

@@ -96,12 +96,15 @@ TEST_F(RunnerTest, RefusalsAreReported) {
   CDADC out(SIZE{10, 10}, RGB(9, 9, 9));
   CEffectOutput target;
   target.m_pDADC = &out;
-  empty.DrawIntoOutput(&target, &photo, 1);
-  m_effect.DrawIntoOutput(nullptr, &photo, 1);
-  EXPECT_EQ(rec.Texts(),
-            (std::vector<std::string>{"DrawIntoOutput no shapes in effect <>",
-                                      "DrawIntoOutput Output=0 Input=" +
-                                          std::to_string(static_cast<int>(reinterpret_cast<std::uintptr_t>(&photo)))}));
+  const DrawResult noShapes = empty.DrawIntoOutput(&target, &photo, 1);
+  const DrawResult noOutput = m_effect.DrawIntoOutput(nullptr, &photo, 1);
+  EXPECT_EQ(noShapes.outcome, DrawResult::Outcome::Failed);
+  EXPECT_EQ(noShapes.message, "the collection <> has no shapes to draw");
+  EXPECT_EQ(noOutput.outcome, DrawResult::Outcome::Failed);
+  EXPECT_EQ(noOutput.message, "there is no picture to draw from or into");
+  // Told in the result only: the caller decides how to show it.
+  EXPECT_TRUE(rec.Texts().empty());
+  EXPECT_FALSE(TheLogger().HasPendingError());
   EXPECT_EQ(out.GetDC().GetPixel(0, 0), RGB(9, 9, 9));
 
   // A bad background type draws nothing into the working picture.

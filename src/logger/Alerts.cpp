@@ -73,7 +73,11 @@ AlertAnswer ShowAlert(const Alert& alert) {
 
 ScopedThreadAlertSink::ScopedThreadAlertSink(AlertSink& sink) : m_previous(t_threadSink) { t_threadSink = &sink; }
 
+ScopedThreadAlertSink::ScopedThreadAlertSink(AlertSink* sink) : m_previous(t_threadSink) { t_threadSink = sink; }
+
 ScopedThreadAlertSink::~ScopedThreadAlertSink() { t_threadSink = m_previous; }
+
+AlertSink* ThreadAlertSink() { return t_threadSink; }
 
 void AlertBox(const char* format, ...) {
   va_list args;

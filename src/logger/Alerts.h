@@ -59,6 +59,8 @@ AlertAnswer ShowAlert(const Alert& alert);
 class ScopedThreadAlertSink {
  public:
   explicit ScopedThreadAlertSink(AlertSink& sink);
+  // Null: the program's sink, as on a thread without one.
+  explicit ScopedThreadAlertSink(AlertSink* sink);
   ~ScopedThreadAlertSink();
   ScopedThreadAlertSink(const ScopedThreadAlertSink&) = delete;
   ScopedThreadAlertSink& operator=(const ScopedThreadAlertSink&) = delete;
@@ -66,6 +68,10 @@ class ScopedThreadAlertSink {
  private:
   AlertSink* m_previous;
 };
+
+// The sink installed on the calling thread, or null; worker threads install
+// their caller's so that their alerts go where the caller's go.
+AlertSink* ThreadAlertSink();
 
 // The boxes, printf-style. The formatted text is never formatted again, so a
 // percent sign in an argument is shown as it is.

@@ -12,6 +12,8 @@
 namespace brisol {
 namespace {
 
+thread_local CErrorCapture* t_capture = nullptr;
+
 std::string LocalTime(const char* format) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -88,8 +90,12 @@ void CLogger::Entry(int level, const std::string& text) {
 
   const bool isError = level == kLogError || level == kLogDeferred;
   if (level == kLogDeferred) {
-    m_pendingError = text;
-    m_pending = true;
+    if (t_capture != nullptr) {
+      t_capture->Add(text);
+    } else {
+      m_pendingError = text;
+      m_pending = true;
+    }
   }
   if (file != nullptr) {
     if (isError) std::fputs("\nERROR:\n", file);
@@ -138,5 +144,31 @@ bool CLogger::GaveUp() const {
   std::lock_guard lock(m_mutex);
   return m_gaveUp;
 }
+
+void CErrorCapture::Add(const std::string& text) {
+  std::lock_guard lock(m_mutex);
+  if (m_count++ == 0) m_first = text;
+}
+
+bool CErrorCapture::Empty() const {
+  std::lock_guard lock(m_mutex);
+  return m_count == 0;
+}
+
+std::string CErrorCapture::First() const {
+  std::lock_guard lock(m_mutex);
+  return m_first;
+}
+
+int CErrorCapture::Count() const {
+  std::lock_guard lock(m_mutex);
+  return m_count;
+}
+
+ScopedErrorCapture::ScopedErrorCapture(CErrorCapture* capture) : m_previous(t_capture) { t_capture = capture; }
+
+ScopedErrorCapture::~ScopedErrorCapture() { t_capture = m_previous; }
+
+CErrorCapture* ThreadErrorCapture() { return t_capture; }
 
 }  // namespace brisol

@@ -50,4 +50,40 @@ class CLogger {
 // The program's one logger.
 CLogger& TheLogger();
 
+// Gathers the errors that would otherwise become the pending error (level 1)
+// while it is installed on a thread with ScopedErrorCapture: a piece of work
+// hands its own failures back to its caller, whatever other threads log
+// meanwhile. The entries are still written to the log file. Several threads
+// may add to one capture.
+class CErrorCapture {
+ public:
+  void Add(const std::string& text);
+  bool Empty() const;
+  // The first error gathered, and how many there were.
+  std::string First() const;
+  int Count() const;
+
+ private:
+  mutable std::mutex m_mutex;
+  std::string m_first;
+  int m_count = 0;
+};
+
+// While it lives, level 1 entries logged on the thread that made it go to
+// capture (null: to the pending error, as without one).
+class ScopedErrorCapture {
+ public:
+  explicit ScopedErrorCapture(CErrorCapture* capture);
+  ~ScopedErrorCapture();
+  ScopedErrorCapture(const ScopedErrorCapture&) = delete;
+  ScopedErrorCapture& operator=(const ScopedErrorCapture&) = delete;
+
+ private:
+  CErrorCapture* m_previous;
+};
+
+// The capture installed on the calling thread, or null; worker threads
+// install their caller's so that their errors reach it too.
+CErrorCapture* ThreadErrorCapture();
+
 }  // namespace brisol

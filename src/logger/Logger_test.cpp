@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 #include "RecordingAlertSink.h"
 
@@ -31,6 +32,30 @@ TEST(Logger, LevelsDecideWhatTheUserSeesWithoutAFile) {
   EXPECT_EQ(log.TakePendingError(), "taken");
   EXPECT_EQ(log.TakePendingError(), "");
   EXPECT_EQ(rec.Texts().size(), 2u);  // taking shows nothing
+}
+
+TEST(Logger, ACaptureTakesTheDeferredErrorsOfItsThreadOnly) {
+  ScopedAlertRecorder rec;
+  CLogger log;
+  CErrorCapture capture;
+  {
+    const ScopedErrorCapture scope(&capture);
+    log.Log(kLogDeferred, "first");
+    log.Log(kLogDeferred, "second");
+    log.Log(kLogInfo, "information is not an error");
+    // Another thread without the capture still sets the pending error.
+    std::thread([&log] { log.Log(kLogDeferred, "elsewhere"); }).join();
+    {
+      const ScopedErrorCapture none(nullptr);
+      log.Log(kLogDeferred, "uncaptured");
+    }
+  }
+  log.Log(kLogDeferred, "after");
+  EXPECT_EQ(capture.First(), "first");
+  EXPECT_EQ(capture.Count(), 2);
+  EXPECT_EQ(log.TakePendingError(), "after");
+  EXPECT_EQ(ThreadErrorCapture(), nullptr);
+  EXPECT_TRUE(rec.Texts().empty());
 }
 
 TEST(Logger, FileFormat) {

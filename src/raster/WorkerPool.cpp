@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "logger/Alerts.h"
 #include "logger/Logger.h"
 
 namespace brisol {
@@ -70,9 +71,17 @@ void WorkerPool::ParallelFor(std::size_t count, const std::function<void(std::si
   const std::size_t helpers = std::min<std::size_t>(m_threads - 1, count - 1);
   std::vector<std::thread> threads;
   threads.reserve(helpers);
+  // Alerts and errors raised by the items go where the caller's go.
+  AlertSink* const sink = ThreadAlertSink();
+  CErrorCapture* const errors = ThreadErrorCapture();
   for (std::size_t k = 0; k < helpers; ++k) {
     std::thread thread;
-    if (!m_starter([&shared, count, &item] { Work(shared, count, item, false); }, thread)) {
+    const auto work = [&shared, count, &item, sink, errors] {
+      const ScopedThreadAlertSink alerts(sink);
+      const ScopedErrorCapture capture(errors);
+      Work(shared, count, item, false);
+    };
+    if (!m_starter(work, thread)) {
       TheLogger().Log(kLogInfo, "A worker thread could not be started; working with %u\n",
                       static_cast<unsigned>(threads.size() + 1));
       break;

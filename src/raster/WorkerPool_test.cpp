@@ -6,6 +6,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "RecordingAlertSink.h"
+#include "logger/Alerts.h"
+#include "logger/Logger.h"
+
 namespace brisol {
 namespace {
 
@@ -85,6 +89,26 @@ TEST(WorkerPool, TwoPoolsAtOnceOnTwoThreads) {
   b.join();
   EXPECT_EQ(sumA.load(), 5000LL * 4999 / 2);
   EXPECT_EQ(sumB.load(), 3000LL * 2999 / 2);
+}
+
+TEST(WorkerPool, ItemsReportWhereTheirCallerReports) {
+  // Alerts and deferred errors raised on the helper threads reach the
+  // calling thread's own sink and capture, never the program's.
+  test::ScopedAlertRecorder programs;
+  test::RecordingAlertSink callers;
+  CErrorCapture errors;
+  {
+    const ScopedThreadAlertSink sink(callers);
+    const ScopedErrorCapture capture(&errors);
+    WorkerPool(4).ParallelFor(64, [](std::size_t i) {
+      AlertBox("item %zu", i);
+      TheLogger().Log(kLogDeferred, "error %zu", i);
+    });
+  }
+  EXPECT_EQ(callers.Texts().size(), 64u);
+  EXPECT_EQ(errors.Count(), 64);
+  EXPECT_TRUE(programs.Texts().empty());
+  EXPECT_FALSE(TheLogger().HasPendingError());
 }
 
 }  // namespace
