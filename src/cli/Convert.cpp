@@ -15,6 +15,7 @@
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
+#include "imageio/LoadPicture.h"
 
 namespace brisol::cli {
 namespace {
@@ -112,12 +113,9 @@ int RunConvert(Args args) {
   if (output == nullptr) return UsageError("%s", "expected INPUT and OUTPUT");
   if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
 
-  std::unique_ptr<CDADC> surface = LoadImageSurface(input);
-  if (!surface) {
-    const std::string why = WhyUnreadable(input);
-    return Fail(std::string("cannot read '") + input +
-                "': " + (why.empty() ? "not enough memory for its picture" : why));
-  }
+  LoadResult loaded = LoadPicture(input);
+  if (!loaded.ok()) return Fail(loaded.message);
+  std::unique_ptr<CDADC> surface = std::move(loaded.surface);
   if (resize && !ResizeImage(&surface, newSize)) {
     const bool tooLarge = static_cast<long long>(newSize.cx) * newSize.cy > kMaxImagePixels;
     return Fail(std::string("cannot resize '") + input + "' to " + std::to_string(newSize.cx) + "x" +

@@ -15,6 +15,7 @@
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
+#include "imageio/LoadPicture.h"
 #include "logger/Logger.h"
 
 namespace brisol::cli {
@@ -53,12 +54,15 @@ int RunDemo(Args args) {
   if (parsed.positionals.empty()) {
     photo = std::make_unique<CDADC>(MakeDemoScene(1600, 1000));
   } else {
-    photo = LoadImageSurface(parsed.positionals[0].c_str());
+    LoadResult loaded = LoadPicture(parsed.positionals[0]);
+    if (!loaded.ok()) {
+      std::fprintf(stderr, "brisol-cli demo: %s\n", loaded.message.c_str());
+      return 1;
+    }
+    photo = std::move(loaded.surface);
   }
-  if (!photo || !photo->IsValid()) {
-    const std::string why = parsed.positionals.empty() ? std::string() : WhyUnreadable(parsed.positionals[0].c_str());
-    std::fprintf(stderr, "brisol-cli demo: cannot read '%s': %s\n", parsed.positionals[0].c_str(),
-                 why.empty() ? "not enough memory for its picture" : why.c_str());
+  if (!photo->IsValid()) {
+    std::fprintf(stderr, "brisol-cli demo: not enough memory for the demonstration scene\n");
     return 1;
   }
   CEffect effect;

@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "Json.h"
 #include "PictureFiles.h"
+#include "imageio/LoadPicture.h"
 
 namespace brisol::cli {
 namespace {

@@ -45,32 +45,4 @@ const PictureFormat* FormatOfFile(const char* path) {
   return ReadHead(path, head, why) ? PictureFormatOfSignature(head) : nullptr;
 }
 
-std::string OpenProblem(const char* path) {
-  std::vector<std::uint8_t> head;
-  std::string why;
-  return ReadHead(path, head, why) ? std::string() : why;
-}
-
-std::string WhyUnreadable(const char* path) {
-  std::vector<std::uint8_t> head;
-  std::string why;
-  if (!ReadHead(path, head, why)) return why;
-  const PictureFormat* format = PictureFormatOfName(path);
-  if (format == nullptr) return "the name's extension is not one of " + PictureExtensionsText();
-  if (format->hasSignature != nullptr && !format->hasSignature(head)) {
-    why = "not a " + std::string(format->name) + " file";
-    if (const PictureFormat* other = PictureFormatOfSignature(head))
-      why += " (it is a " + std::string(other->name) + " file)";
-    return why;
-  }
-  ImageInfo info;
-  int rc = format->info(path, info);
-  if (rc == kImgOk) {
-    ImgImage image;
-    rc = allocimage(image, info.width, info.height, 24);
-    if (rc == kImgOk) rc = format->load(path, image);
-  }
-  return rc == kImgOk ? std::string() : ImgResultText(rc);
-}
-
 }  // namespace brisol::cli

@@ -16,6 +16,7 @@
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
+#include "imageio/LoadPicture.h"
 #include "logger/Logger.h"
 #include "logger/RepeatFolder.h"
 #include "raster/FileUtil.h"
@@ -175,12 +176,10 @@ int RunRender(Args args) {
   }
 
   progress.Begin("load");
-  std::unique_ptr<CDADC> original = LoadImageSurface(input.c_str());
+  LoadResult loaded = LoadPicture(input);
   progress.End("load");
-  if (!original) {
-    const std::string why = WhyUnreadable(input.c_str());
-    return Fail("cannot read '" + input + "': " + (why.empty() ? "not enough memory for its picture" : why));
-  }
+  if (!loaded.ok()) return Fail(loaded.message);
+  std::unique_ptr<CDADC> original = std::move(loaded.surface);
 
   CDADC picture(original->GetSize());
   if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");

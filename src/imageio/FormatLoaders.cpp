@@ -2,7 +2,8 @@
 // information; a 24-bit file is loaded straight into a 24-bit image, any
 // other depth into an image of its own depth that is then converted. Each
 // step's failure has its own message; TGA, PCX, PNG and BMP show them as
-// plain alerts, JPEG only writes them to the log.
+// plain alerts, JPEG only writes them to the log. The quiet readers log
+// every format's messages and give the failing step's code back.
 #include <cstring>
 #include <functional>
 
@@ -27,114 +28,137 @@ using InfoOp = int (*)(const char*, ImageInfo&);
 using LoadOp = int (*)(const char*, ImgImage&);
 using Report = std::function<void(const char* text, int code)>;
 
-bool LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, const LoaderTexts& texts,
-                  const Report& report) {
+// kImgOk with the 24-bit image in result, or the failing step's code.
+int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, const LoaderTexts& texts,
+                 const Report& report) {
   ImageInfo file;
   int rc = info(name, file);
   if (rc != kImgOk) {
     report(texts.info, rc);
-    return false;
+    return rc;
   }
   ImgImage image;
   if (file.depth == 24) {
     if ((rc = allocimage(image, file.width, file.height, 24)) != kImgOk) {
       report(texts.alloc24, rc);
-      return false;
+      return rc;
     }
     if ((rc = load(name, image)) != kImgOk) {
       report(texts.load24, rc);
       freeimage(image);
-      return false;
+      return rc;
     }
     result = std::move(image);
-    return true;
+    return kImgOk;
   }
 
   ImgImage temporary;
   if ((rc = allocimage(temporary, file.width, file.height, file.depth)) != kImgOk) {
     report(texts.allocN1, rc);
-    return false;
+    return rc;
   }
   if ((rc = load(name, temporary)) != kImgOk) {
     report(texts.loadN, rc);
     freeimage(temporary);
-    return false;
+    return rc;
   }
   if ((rc = allocimage(image, file.width, file.height, 24)) != kImgOk) {
     report(texts.allocN2, rc);
     freeimage(temporary);
-    return false;
+    return rc;
   }
   rc = convertto24(temporary, image);
   freeimage(temporary);
   if (rc != kImgOk) {
     if (texts.convertN) report(texts.convertN, rc);
     freeimage(image);
-    return false;
+    return rc;
   }
   result = std::move(image);
-  return true;
+  return kImgOk;
 }
 
 // Plain alerts, each text with the failing operation's code.
 void ShowPlainAlert(const char* text, int code) { AlertBox(text, code); }
 
-}  // namespace
-
-bool LoadTgaImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {"TGA data error: %d",        "24 bit Tga allocimage error: %d",
-                                         "24 bit loadtga error: %d",  "n bit allocimage(1) error: %d",
-                                         "n bit loadtga error: %d",   "n bit allocimage(2) error: %d",
-                                         "n bit converttga error: %d"};
-  return LoadByScheme(image, name, tgainfo, loadtga, kTexts, ShowPlainAlert);
-}
-
-bool LoadPcxImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {"PCX image file data error: %d", "24 bit PCX allocimage error: %d",
-                                         "24 bit loadpcx error: %d",      "n bit allocimage(1) error: %d",
-                                         "n bit loadpcx error: %d",       "n bit allocimage(2) error: %d",
-                                         "n bit convert pcx error: %d"};
-  return LoadByScheme(image, name, pcxinfo, loadpcx, kTexts, ShowPlainAlert);
-}
-
-bool LoadPngImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {"PNG image data error: %d",   "24 bit PNG allocimage error: %d",
-                                         "24 bit loadpng error: %d",   "n bit allocimage(1) error: %d",
-                                         "n bit loadpng error: %d",    "n bit allocimage(2) error: %d",
-                                         "n bit convert png error: %d"};
-  return LoadByScheme(image, name, pnginfo, loadpng, kTexts, ShowPlainAlert);
-}
-
-bool LoadBmpImage(ImgImage& image, const char* name) {
-  static constexpr LoaderTexts kTexts = {"BMP data error: %d",
-                                         "BMP allocimage error: %d",
-                                         "loadbmp error: %d",
-                                         "allocimage, (bmp,non24) error: %d",
-                                         "loadbmp error: %d",
-                                         "allocimage, 2nd (bmp) error: %d",
-                                         nullptr};
-  return LoadByScheme(image, name, bmpinfo, loadbmp, kTexts, ShowPlainAlert);
-}
-
-bool LoadJpgImage(ImgImage& image, const char* name) {
-  if (!IsJpegFile(name)) {
-    TheLogger().Log(kLogInfo, "ERROR: %s Bad JPG header\n", name ? name : "");
-    return false;
-  }
-  static constexpr LoaderTexts kTexts = {"%s: Jpeg data error: %d",       "%s: Jpeg alloc image error: %d",
-                                         "%s: loagjpg error: %d",         "allocimage error",
-                                         "%s: loadjpg error: %d",         "allocimage error",
-                                         "%s:n bit convert jpg error: %d"};
-  // Log entries only: texts that begin with the file name get it, the others
-  // carry no code.
-  const Report log = [name](const char* text, int code) {
+// Log entries only, each text with the failing operation's code (and, for
+// the texts that begin with it, the file's name first).
+Report LogOnly(const char* name) {
+  return [name](const char* text, int code) {
     if (std::strncmp(text, "%s", 2) == 0) {
       TheLogger().Log(kLogInfo, text, name, code);
     } else {
-      TheLogger().Log(kLogInfo, "%s", text);
+      TheLogger().Log(kLogInfo, text, code);
     }
   };
-  return LoadByScheme(image, name, jpeginfo, loadjpg, kTexts, log);
+}
+
+constexpr LoaderTexts kTgaTexts = {"TGA data error: %d",        "24 bit Tga allocimage error: %d",
+                                   "24 bit loadtga error: %d",  "n bit allocimage(1) error: %d",
+                                   "n bit loadtga error: %d",   "n bit allocimage(2) error: %d",
+                                   "n bit converttga error: %d"};
+constexpr LoaderTexts kPcxTexts = {"PCX image file data error: %d", "24 bit PCX allocimage error: %d",
+                                   "24 bit loadpcx error: %d",      "n bit allocimage(1) error: %d",
+                                   "n bit loadpcx error: %d",       "n bit allocimage(2) error: %d",
+                                   "n bit convert pcx error: %d"};
+constexpr LoaderTexts kPngTexts = {"PNG image data error: %d",   "24 bit PNG allocimage error: %d",
+                                   "24 bit loadpng error: %d",   "n bit allocimage(1) error: %d",
+                                   "n bit loadpng error: %d",    "n bit allocimage(2) error: %d",
+                                   "n bit convert png error: %d"};
+constexpr LoaderTexts kBmpTexts = {"BMP data error: %d",
+                                   "BMP allocimage error: %d",
+                                   "loadbmp error: %d",
+                                   "allocimage, (bmp,non24) error: %d",
+                                   "loadbmp error: %d",
+                                   "allocimage, 2nd (bmp) error: %d",
+                                   nullptr};
+constexpr LoaderTexts kJpgTexts = {"%s: Jpeg data error: %d",       "%s: Jpeg alloc image error: %d",
+                                   "%s: loagjpg error: %d",         "allocimage error",
+                                   "%s: loadjpg error: %d",         "allocimage error",
+                                   "%s:n bit convert jpg error: %d"};
+
+}  // namespace
+
+bool LoadTgaImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, tgainfo, loadtga, kTgaTexts, ShowPlainAlert) == kImgOk;
+}
+
+bool LoadPcxImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, pcxinfo, loadpcx, kPcxTexts, ShowPlainAlert) == kImgOk;
+}
+
+bool LoadPngImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, pnginfo, loadpng, kPngTexts, ShowPlainAlert) == kImgOk;
+}
+
+bool LoadBmpImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, bmpinfo, loadbmp, kBmpTexts, ShowPlainAlert) == kImgOk;
+}
+
+bool LoadJpgImage(ImgImage& image, const char* name) { return ReadJpgImage(image, name) == kImgOk; }
+
+int ReadTgaImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, tgainfo, loadtga, kTgaTexts, LogOnly(name));
+}
+
+int ReadPcxImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, pcxinfo, loadpcx, kPcxTexts, LogOnly(name));
+}
+
+int ReadPngImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, pnginfo, loadpng, kPngTexts, LogOnly(name));
+}
+
+int ReadBmpImage(ImgImage& image, const char* name) {
+  return LoadByScheme(image, name, bmpinfo, loadbmp, kBmpTexts, LogOnly(name));
+}
+
+int ReadJpgImage(ImgImage& image, const char* name) {
+  if (!IsJpegFile(name)) {
+    TheLogger().Log(kLogInfo, "ERROR: %s Bad JPG header\n", name ? name : "");
+    return kImgErrSignature;
+  }
+  return LoadByScheme(image, name, jpeginfo, loadjpg, kJpgTexts, LogOnly(name));
 }
 
 }  // namespace brisol

@@ -46,6 +46,14 @@ bool LoadTgaImage(ImgImage& image, const char* name);
 bool LoadPcxImage(ImgImage& image, const char* name);
 bool LoadPngImage(ImgImage& image, const char* name);
 
+// The same loaders without boxes: each failing step is logged with its text
+// and code, and the code is returned (kImgOk with a 24-bit image).
+int ReadBmpImage(ImgImage& image, const char* name);
+int ReadJpgImage(ImgImage& image, const char* name);
+int ReadTgaImage(ImgImage& image, const char* name);
+int ReadPcxImage(ImgImage& image, const char* name);
+int ReadPngImage(ImgImage& image, const char* name);
+
 // True when the file's first 50 bytes can be read and begin with the JPEG
 // start-of-image marker (so files shorter than 50 bytes are refused).
 bool IsJpegFile(const char* name);

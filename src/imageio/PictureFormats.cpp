@@ -39,11 +39,11 @@ int WritePng(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_t
 }
 
 const PictureFormat kFormats[] = {
-    {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, loadbmp, LoadBmpImage, BmpSignature, WriteBmp},
-    {"TGA", "Targa", kTga, kImageTypeTga, tgainfo, loadtga, LoadTgaImage, nullptr, WriteTga},
-    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg, jpeginfo, loadjpg, LoadJpgImage, JpegSignature, WriteJpeg},
-    {"PCX", "Pcx", kPcx, kImageTypePcx, pcxinfo, loadpcx, LoadPcxImage, PcxSignature, WritePcx},
-    {"PNG", "PNG", kPng, kImageTypePng, pnginfo, loadpng, LoadPngImage, PngSignature, WritePng},
+    {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, loadbmp, LoadBmpImage, ReadBmpImage, BmpSignature, WriteBmp},
+    {"TGA", "Targa", kTga, kImageTypeTga, tgainfo, loadtga, LoadTgaImage, ReadTgaImage, nullptr, WriteTga},
+    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg, jpeginfo, loadjpg, LoadJpgImage, ReadJpgImage, JpegSignature, WriteJpeg},
+    {"PCX", "Pcx", kPcx, kImageTypePcx, pcxinfo, loadpcx, LoadPcxImage, ReadPcxImage, PcxSignature, WritePcx},
+    {"PNG", "PNG", kPng, kImageTypePng, pnginfo, loadpng, LoadPngImage, ReadPngImage, PngSignature, WritePng},
 };
 
 bool SameLetters(std::string_view a, std::string_view b) {

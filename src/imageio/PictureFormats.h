@@ -27,6 +27,9 @@ struct PictureFormat {
   int (*load)(const char* path, ImgImage& image);
   // The program's loader of the format, with its messages (ImageLoad.h).
   bool (*loadImage)(ImgImage& image, const char* name);
+  // The same without boxes: its messages go to the log and the failing
+  // step's code (an ImgResult) comes back; kImgOk with the image.
+  int (*readImage)(ImgImage& image, const char* name);
   // Whether a file beginning with these bytes is of the format; null for a
   // format without a signature (TGA).
   bool (*hasSignature)(std::span<const std::uint8_t> head);
