@@ -26,9 +26,9 @@ struct CollectionChoice {
   std::string recipeSha256;
 };
 
-std::optional<LookError> ReadLookFile(const std::string& path, const std::string& name, Look& look,
-                                      CollectionChoice& collection, std::vector<std::string>& notices) {
-  RecipeRead read = ReadRecipeFile(path);
+std::optional<LookError> ReadLookFile(const std::string& path, bool preset, Look& look, CollectionChoice& collection,
+                                      std::vector<std::string>& notices) {
+  RecipeRead read = preset ? ReadPresetFile(path) : ReadRecipeFile(path);
   for (std::string& w : read.warnings) notices.push_back(std::move(w));
   if (!read.ok()) {
     std::string message;
@@ -41,7 +41,7 @@ std::optional<LookError> ReadLookFile(const std::string& path, const std::string
   if (recipe.quality) look.quality = *recipe.quality;
   if (recipe.jpegQuality) look.jpegQuality = recipe.jpegQuality;
   if (!recipe.collection.empty()) collection = {recipe.collection, true, recipe.collectionSha256};
-  look.name = name;
+  look.name = Stem(path);
   look.recipe = recipe;
   return std::nullopt;
 }
@@ -64,7 +64,7 @@ std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view se
       const bool preset = name == "--preset";
       const std::string path = preset ? FindPreset(value) : value;
       if (path.empty()) return LookError{1, "unknown preset '" + value + "' (see 'brisol-cli presets')"};
-      if (auto error = ReadLookFile(path, Stem(path), look, collection, notices)) return error;
+      if (auto error = ReadLookFile(path, preset, look, collection, notices)) return error;
     } else if (name == "--effect") {
       if (value.empty()) return LookError{2, "--effect takes a collection name or a folder"};
       collection = {value, false, {}};

@@ -133,6 +133,10 @@ TEST_F(RecipeCli, ChangedPhotoOrDrawingsAreToldAndThePictureIsStillMade) {
             std::string::npos)
       << run.err;
   EXPECT_TRUE(std::filesystem::exists(dir.File("b.png")));
+  // As a preset, a picture's look is for any photo: nothing to say of the photo.
+  const auto preset = RunCli({"render", other, dir.File("p.png"), "--preset", a, "--quiet"});
+  EXPECT_EQ(preset.status, 0);
+  EXPECT_EQ(preset.err.find("the photo"), std::string::npos) << preset.err;
 
   // A recipe whose collection is not installed names it.
   test::WriteFile(dir.File("gone.brisol"), "format = 1\ncollection = Vanished\n");

@@ -107,6 +107,12 @@ Recipe PresetOf(const Recipe& recipe, bool keepSeed) {
   return preset;
 }
 
+RecipeRead ReadPresetFile(const std::string& path) {
+  RecipeRead read = ReadRecipeFile(path);
+  if (read.recipe) read.recipe = PresetOf(*read.recipe, true);
+  return read;
+}
+
 RecipeSaved SavePreset(const Recipe& recipe, const std::string& name, bool keepSeed, bool replace) {
   return SavePresetIn(UserPresetFolder(), recipe, name, keepSeed, replace);
 }

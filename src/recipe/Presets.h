@@ -41,6 +41,10 @@ std::string PresetNameProblem(const std::string& name);
 // unless keepSeed.
 Recipe PresetOf(const Recipe& recipe, bool keepSeed);
 
+// Reads a preset's file (any recipe file, a picture Brisol made too) as a
+// preset: its photo and JPEG quality are passed over, its seed is kept.
+RecipeRead ReadPresetFile(const std::string& path);
+
 // Saves the recipe as the user's preset NAME (made a preset by PresetOf),
 // creating the folder when needed. An existing preset of that name is
 // replaced only when replace is true.

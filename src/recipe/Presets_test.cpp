@@ -68,6 +68,23 @@ TEST(Presets, SavedRenamedAndDeletedInTheUsersFolder) {
   EXPECT_EQ(Names(ListPresetsIn({folder}, folder)), (std::vector<std::string>{"Night Sky (user)"}));
 }
 
+TEST(Presets, APresetFileIsReadWithoutItsPhoto) {
+  TempDir dir;
+  Recipe recipe;
+  recipe.seed = 12;
+  recipe.photo = "rose.jpg";
+  recipe.photoSha256 = std::string(64, 'b');
+  recipe.jpegQuality = 90;
+  ASSERT_TRUE(SaveRecipeFile(recipe, dir.File("look.brisol")).ok);
+  const RecipeRead read = ReadPresetFile(dir.File("look.brisol"));
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.recipe->seed, 12);
+  EXPECT_EQ(read.recipe->photo, "");
+  EXPECT_EQ(read.recipe->photoSha256, "");
+  EXPECT_FALSE(read.recipe->jpegQuality.has_value());
+  EXPECT_FALSE(ReadPresetFile(dir.File("missing.brisol")).ok());
+}
+
 TEST(Presets, NamesThatCannotBeFilesAreRefused) {
   TempDir dir;
   struct Case {
