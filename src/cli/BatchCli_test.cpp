@@ -24,6 +24,18 @@ std::map<std::string, std::string> Folder(const std::string& path) {
   return files;
 }
 
+// Every file of a folder: name -> its inode and time of change, which a
+// rewrite (even with the same bytes) changes.
+std::map<std::string, std::pair<ino_t, long long>> Stamps(const std::string& path) {
+  std::map<std::string, std::pair<ino_t, long long>> stamps;
+  for (const auto& entry : std::filesystem::directory_iterator(path)) {
+    struct stat st {};
+    EXPECT_EQ(::stat(entry.path().c_str(), &st), 0);
+    stamps[entry.path().filename().string()] = {st.st_ino, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+  }
+  return stamps;
+}
+
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
@@ -74,23 +86,11 @@ TEST_F(BatchCli, BrokenPhotosFailOneLineEachAndTheRestArePainted) {
 
 TEST_F(BatchCli, ARerunWithoutOverwriteWritesNothing) {
   ASSERT_EQ(RunCli(Batch(dir.File("out"))).status, 1);
-  std::map<std::string, std::pair<ino_t, long>> before;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.File("out"))) {
-    struct stat st {};
-    ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);
-    before[entry.path().filename().string()] = {st.st_ino,
-                                                st.st_mtim.tv_nsec + 1000000000L * (st.st_mtim.tv_sec % 1000)};
-  }
+  const auto before = Stamps(dir.File("out"));
   const auto again = RunCli(Batch(dir.File("out"), {"--name", "{stem}.{ext}"}));
   EXPECT_EQ(again.status, 1);  // the broken photos fail again
   EXPECT_NE(again.err.find("0 written, 97 kept, 3 failed"), std::string::npos) << again.err;
-  std::map<std::string, std::pair<ino_t, long>> after;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.File("out"))) {
-    struct stat st {};
-    ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);
-    after[entry.path().filename().string()] = {st.st_ino,
-                                               st.st_mtim.tv_nsec + 1000000000L * (st.st_mtim.tv_sec % 1000)};
-  }
+  const auto after = Stamps(dir.File("out"));
   EXPECT_EQ(after, before);
 
   const auto overwrite = RunCli(Batch(dir.File("out"), {"--overwrite"}));

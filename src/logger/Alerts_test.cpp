@@ -112,6 +112,21 @@ TEST(Alerts, StderrSinkNeverBlocksAndAnswersCautiously) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brisol: question\n    (repeated 2 more times)\n");
 }
 
+TEST(Alerts, LogOnlySinkShowsNothingAndAnswersCautiously) {
+  LogOnlyAlertSink sink;
+  Alert alert{"Brisol", "question", kIconNone, AlertButtons::YesNo, true};
+  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(sink.Show(alert), AlertAnswer::No);
+  alert.buttons = AlertButtons::YesNoCancel;
+  EXPECT_EQ(sink.Show(alert), AlertAnswer::Cancel);
+  alert.buttons = AlertButtons::Ok;
+  EXPECT_EQ(sink.Show(alert), AlertAnswer::Ok);
+  FlushStderrRepeats();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 TEST(Alerts, PercentInArgumentIsShownUnchanged) {
   ScopedAlertRecorder rec;
   AlertBox("%s", "100% done %d %s");

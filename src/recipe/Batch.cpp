@@ -54,17 +54,6 @@ bool AddFolder(const std::string& folder, std::vector<std::string>& photos, std:
   return true;
 }
 
-// Where a batch thread's alerts go: the log, never a box.
-class LogOnlySink : public AlertSink {
- public:
-  AlertAnswer Show(const Alert& alert) override {
-    TheLogger().Log(kLogInfo, "(not shown) %s: %s", alert.caption.c_str(), alert.text.c_str());
-    return alert.buttons == AlertButtons::YesNoCancel ? AlertAnswer::Cancel
-           : alert.buttons == AlertButtons::YesNo     ? AlertAnswer::No
-                                                      : AlertAnswer::Ok;
-  }
-};
-
 FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunOptions& options, unsigned threadsPerJob,
                    const std::stop_token& stop) {
   using Outcome = FileResult::Outcome;
@@ -206,7 +195,8 @@ BatchSummary RunBatch(const CEffect& effect, const std::vector<BatchItem>& items
   std::mutex mutex;  // the summary and the observer's calls
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    LogOnlySink sink;
+    // A batch thread's alerts go to the log, never into a box.
+    LogOnlyAlertSink sink;
     ScopedThreadAlertSink quiet(sink);
     for (;;) {
       if (stop.stop_requested()) return;
