@@ -14,8 +14,8 @@ struct SaveOptions {
   // one: PNG an iTXt chunk under textKeyword, JPEG a comment segment of the
   // text alone. BMP, TGA and PCX have none and leave it out. The pixels are
   // the same with or without it.
-  std::string textKeyword;
-  std::string text;
+  std::string textKeyword = {};
+  std::string text = {};
 };
 
 struct SaveResult {

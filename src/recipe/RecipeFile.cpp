@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
@@ -32,12 +33,18 @@ RecipeRead InFile(RecipeRead read, const std::string& name) {
   return read;
 }
 
-// The recipe among a picture's texts.
+// The recipe among a picture's texts: the first that reads as one, or else
+// what kept the first that looks like one from being read.
 RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, bool png, const std::string& name) {
+  std::optional<RecipeRead> firstBad;
   for (const PictureText& t : texts) {
     const bool ours = png ? t.keyword == kRecipeKeyword : t.text.starts_with("format");
-    if (ours) return InFile(ParseRecipe(t.text), name);
+    if (!ours) continue;
+    RecipeRead read = ParseRecipe(t.text);
+    if (read.ok()) return InFile(std::move(read), name);
+    if (!firstBad) firstBad = std::move(read);
   }
+  if (firstBad) return InFile(std::move(*firstBad), name);
   const std::string format = png ? "PNG" : "JPEG";
   if (rc == kImgErrRead) return Failure(name, "the " + format + " file is cut short before any recipe");
   if (rc != kImgOk) return Failure(name, "the " + format + " file is damaged before any recipe");

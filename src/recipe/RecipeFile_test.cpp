@@ -148,13 +148,15 @@ TEST(RecipeFile, TheRecipeIsFoundAmongOtherComments) {
       16);
   jpeg.insert(2, theirs);
   test::WriteFile(dir.File("p.jpg"), jpeg);
-  // A comment that only begins like a recipe is told as the broken recipe it seems.
-  EXPECT_FALSE(ReadRecipeFile(dir.File("p.jpg")).ok());
-  jpeg.replace(6, 6, "Format");
-  test::WriteFile(dir.File("p.jpg"), jpeg);
+  // Another program's comment, even one that begins like a recipe, is passed by.
   const RecipeRead read = ReadRecipeFile(dir.File("p.jpg"));
   ASSERT_TRUE(read.ok()) << read.ErrorText();
   EXPECT_EQ(*read.recipe, recipe);
+  // Alone, it is told as the broken recipe it seems to be.
+  const std::string alone = test::ReadFile(SavePicture(dir.File("q.jpg"), nullptr)).insert(2, theirs);
+  test::WriteFile(dir.File("q.jpg"), alone);
+  const std::string error = OnlyError(ReadRecipeFile(dir.File("q.jpg")));
+  EXPECT_NE(error.find("not a Brisol recipe"), std::string::npos) << error;
 }
 
 TEST(RecipeFile, SavingReplacesWholeAndTellsWhyNot) {
