@@ -9,7 +9,8 @@
 # --seed from-name, so the pictures differ). Default photo: coffee.png of the
 # sample photographs ($BRISOL_SAMPLES, default /work/shared/samples); RUNS
 # defaults to 3.
-# Environment: COUNT (100), SIZES ("1 12"), JOBS ("1 2"), FORMAT (jpg) and
+# Environment: COUNT (100), SIZES ("1 12"), JOBS ("1 2"; an entry J/T runs
+# --jobs J --threads T, so "1 2 1/1" adds one job on one core), FORMAT (jpg) and
 # LOOK (more batch options, e.g. "--preset Pointillist"; default the default
 # collection and settings). $BRISOL_CLI names the program (default: the
 # release preset's).
@@ -29,7 +30,7 @@ work="$(mktemp -d)"; trap 'rm -rf "$work"' EXIT
 median() { sort -n | awk '{a[NR]=$1} END {if (NR%2) print a[(NR+1)/2]; else printf "%.0f\n", (a[NR/2]+a[NR/2+1])/2}'; }
 
 echo "cores: $(nproc); load: $(uptime | sed 's/.*load average: //'); $count photos, $runs runs"
-printf '| photos | size | jobs | median s | photos/s | speed-up |\n|---|---|---|---|---|---|\n'
+printf '| photos | size | jobs | threads | median s | photos/s | speed-up |\n|---|---|---|---|---|---|---|\n'
 for mp in "${sizes[@]}"; do
   case "$mp" in
     1) geometry=1224x816 ;;
@@ -39,22 +40,25 @@ for mp in "${sizes[@]}"; do
   rm -rf "$work/in"; mkdir -p "$work/in"
   "$cli" convert "$photo" "$work/source.jpg" --resize "$geometry" --quality 90
   for ((i = 0; i < count; i++)); do ln -s "$work/source.jpg" "$(printf '%s/in/photo-%03d.jpg' "$work" "$i")"; done
-  for j in "${jobs[@]}"; do : > "$work/t$j"; done
+  for j in "${jobs[@]}"; do : > "$work/t${j/\//-}"; done
   for ((r = 0; r < runs; r++)); do
     for j in "${jobs[@]}"; do
       rm -rf "$work/out"
       start=$(date +%s%N)
-      "$cli" batch "$work/in" --out "$work/out" --format "$format" --seed from-name --jobs "$j" --quiet "${look[@]}" 2> "$work/err" ||
+      threads=(); [[ "$j" == */* ]] && threads=(--threads "${j#*/}")
+      "$cli" batch "$work/in" --out "$work/out" --format "$format" --seed from-name --jobs "${j%/*}" "${threads[@]}" \
+        --quiet "${look[@]}" 2> "$work/err" ||
         { cat "$work/err" >&2; exit 1; }
       end=$(date +%s%N)
-      echo $(( (end - start) / 1000000 )) >> "$work/t$j"
+      echo $(( (end - start) / 1000000 )) >> "$work/t${j/\//-}"
     done
   done
-  base=$(median < "$work/t${jobs[0]}")
+  first="${jobs[0]}"; base=$(median < "$work/t${first/\//-}")
   for j in "${jobs[@]}"; do
-    ms=$(median < "$work/t$j")
-    awk -v n="$count" -v mp="$mp" -v j="$j" -v ms="$ms" -v base="$base" \
-      'BEGIN {printf "| %d | %d MP | %d | %.1f | %.2f | %.2f |\n", n, mp, j, ms / 1000, n / (ms / 1000), base / ms}'
+    ms=$(median < "$work/t${j/\//-}")
+    t="all"; [[ "$j" == */* ]] && t="${j#*/}"
+    awk -v n="$count" -v mp="$mp" -v j="${j%/*}" -v t="$t" -v ms="$ms" -v base="$base" \
+      'BEGIN {printf "| %d | %d MP | %s | %s | %.1f | %.2f | %.2f |\n", n, mp, j, t, ms / 1000, n / (ms / 1000), base / ms}'
   done
-  echo "raw ms, size $mp MP: $(for j in "${jobs[@]}"; do echo -n "jobs $j: $(tr '\n' ' ' < "$work/t$j"); "; done)"
+  echo "raw ms, size $mp MP: $(for j in "${jobs[@]}"; do echo -n "jobs $j: $(tr '\n' ' ' < "$work/t${j/\//-}"); "; done)"
 done

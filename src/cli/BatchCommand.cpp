@@ -39,7 +39,7 @@ void PrintHelp() {
       "                         without extension), {preset} (the preset's or\n"
       "                         recipe's name, else the collection's), {seed} and\n"
       "                         {ext} [{stem}.{ext}]\n"
-      "  --format EXT           the pictures' format: %s [png]\n"
+      "  --format EXT           the pictures' format [png]: %s\n"
       "  --jobs N               photos painted at once, 1..256; the cores are shared\n"
       "                         out between them [1]\n"
       "  --threads N            cores to use in all, 1..256 [the machine's]\n"
@@ -83,7 +83,9 @@ std::string Clock(double seconds) {
 class BatchProgress : public BatchObserver {
  public:
   BatchProgress(std::size_t total, bool show) : m_total(total), m_show(show && isatty(STDERR_FILENO)) {}
-  ~BatchProgress() override { Clear(); }
+  ~BatchProgress() override { Finish(); }
+  // Takes the bar away.
+  void Finish() { Clear(); }
 
   void Started(std::size_t, const BatchItem& item) override {
     m_current = std::filesystem::path(item.photo).filename().string();
@@ -214,6 +216,7 @@ int RunBatch(Args args) {
   const std::vector<BatchItem> items = PlanBatch(photos.photos, look.effect.GetSeed(), plan);
   BatchProgress progress(items.size(), !quiet);
   const BatchSummary summary = RunBatch(look.effect, items, run, &progress);
+  progress.Finish();
   const std::size_t failed = summary.failed + photos.problems.size();
   char text[200];
   std::snprintf(text, sizeof text, "%zu written, %zu kept, %zu failed in %.1f s", summary.written, summary.kept, failed,
