@@ -6,7 +6,7 @@
 # PHOTO defaults to coffee.png of the sample photographs
 # ($BRISOL_SAMPLES, default /work/shared/samples). $BRISOL_CLI names the
 # program (default: the release preset's). Each preset is rendered at the
-# photo's size and then reduced to 300 pixels wide.
+# photo's size and then reduced to 240 pixels wide.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cli="${BRISOL_CLI:-$root/build/release/src/cli/brisol-cli}"
@@ -18,7 +18,7 @@ mkdir -p "$out"
 work="$(mktemp -d)"; trap 'rm -rf "$work"' EXIT
 
 read -r w h < <("$cli" identify "$photo" | sed -n 's/.* \([0-9]*\) x \([0-9]*\).*/\1 \2/p')
-tw=300; th=$(( h * tw / w ))
+tw=240; th=$(( h * tw / w ))
 echo "| | preset | |"
 echo "|---|---|---|"
 for preset in "$root"/res/Presets/*.brisol; do
