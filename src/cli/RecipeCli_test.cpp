@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "CliTestSupport.h"
+#include "effect/Effect.h"
 #include "imageio/LoadPicture.h"
+#include "recipe/RecipeEffect.h"
+#include "recipe/RecipeFile.h"
 #include "recipe/RecipeTestSupport.h"
+#include "recipe/RenderPhoto.h"
 
 namespace brisol {
 namespace {
@@ -61,6 +65,31 @@ TEST_F(RecipeCli, RenderingFromAPicturesRecipeGivesThePictureAgain) {
       }
     }
   }
+}
+
+TEST_F(RecipeCli, TheLibrarysApplyingGivesThePictureOfTheCommandLine) {
+  // What the desktop program does with a recipe: read it, apply it to an
+  // effect in one step, paint.
+  const std::string a = dir.File("a.png");
+  ASSERT_EQ(RunCli({"render", photo, a, "--effect", "Hearts", "--seed", "31", "--quality", "2", "--objects", "500",
+                    "--mix", "rect-frame", "--quiet"})
+                .status,
+            0);
+  const RecipeRead read = ReadRecipeFile(a);
+  ASSERT_TRUE(read.ok()) << read.ErrorText();
+  test::ScopedAlertRecorder alerts;
+  CEffect effect;
+  int quality = 1;
+  const RecipeApplied applied = ApplyRecipe(*read.recipe, effect, &quality, ApplyOptions{photo});
+  ASSERT_TRUE(applied.ok) << applied.message;
+  EXPECT_TRUE(applied.notices.empty());
+  EXPECT_EQ(quality, 2);
+  const Recipe look = RecipeOf(effect, quality);
+  RenderFileOptions options;
+  options.quality = quality;
+  options.recipe = &look;
+  ASSERT_TRUE(RenderPhotoFile(effect, photo, dir.File("b.png"), options).ok());
+  EXPECT_EQ(test::ReadFile(dir.File("b.png")), test::ReadFile(a));
 }
 
 TEST_F(RecipeCli, OptionsAfterTheRecipeOverrideItAndThoseBeforeDoNot) {
