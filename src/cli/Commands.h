@@ -22,6 +22,9 @@ int RunDxfInfo(Args args);
 int RunRender(Args args);
 int RunEffects(Args args);
 int RunDemo(Args args);
+int RunRecipe(Args args);
+int RunPresets(Args args);
+int RunBatch(Args args);
 
 // True when the argument asks for help.
 bool IsHelp(std::string_view arg);

@@ -17,6 +17,8 @@
 #include "imageio/ImageSave.h"
 #include "imageio/LoadPicture.h"
 #include "logger/Logger.h"
+#include "recipe/RecipeEffect.h"
+#include "recipe/RecipeFile.h"
 
 namespace brisol::cli {
 
@@ -86,7 +88,13 @@ int RunDemo(Args args) {
     std::fprintf(stderr, "brisol-cli demo: the picture could not be made: %s\n", drawn.message.c_str());
     return 1;
   }
-  const SaveResult saved = SaveImageFile(picture, output);
+  // The picture keeps its recipe, as every picture Brisol makes (the scene
+  // made in code has no photo to name).
+  Recipe recipe = RecipeOf(effect, 2);
+  if (!parsed.positionals.empty()) SetRecipePhoto(recipe, parsed.positionals[0]);
+  SaveOptions options;
+  PutRecipe(options, recipe);
+  const SaveResult saved = SaveImageFile(picture, output, options);
   if (!saved.ok()) {
     std::fprintf(stderr, "brisol-cli demo: %s\n", saved.message.c_str());
     return 1;

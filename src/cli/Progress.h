@@ -6,18 +6,18 @@
 #include <cstdint>
 #include <string>
 
-#include "effect/Runner.h"
+#include "recipe/RenderPhoto.h"
 
 namespace brisol::cli {
 
-class RenderProgress : public DrawObserver {
+class RenderProgress : public RenderObserver {
  public:
   RenderProgress(bool show, bool timings);
   ~RenderProgress() override;
 
   // A step outside the drawing: "load", "save".
-  void Begin(const char* step);
-  void End(const char* step);
+  void Begin(const char* step) override;
+  void End(const char* step) override;
 
   void Phase(const char* name, double milliseconds) override;
   void Progress(std::size_t done, std::size_t total) override;

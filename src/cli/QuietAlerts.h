@@ -6,26 +6,17 @@
 #include <memory>
 
 #include "logger/Alerts.h"
-#include "logger/Logger.h"
 
 namespace brisol::cli {
 
 class QuietAlerts {
  public:
-  QuietAlerts() : m_previous(SetAlertSink(std::make_shared<Sink>())) {}
+  QuietAlerts() : m_previous(SetAlertSink(std::make_shared<LogOnlyAlertSink>())) {}
   ~QuietAlerts() { SetAlertSink(m_previous); }
   QuietAlerts(const QuietAlerts&) = delete;
   QuietAlerts& operator=(const QuietAlerts&) = delete;
 
  private:
-  struct Sink : AlertSink {
-    AlertAnswer Show(const Alert& alert) override {
-      TheLogger().Log(kLogInfo, "(not shown) %s: %s", alert.caption.c_str(), alert.text.c_str());
-      return alert.buttons == AlertButtons::YesNoCancel ? AlertAnswer::Cancel
-             : alert.buttons == AlertButtons::YesNo     ? AlertAnswer::No
-                                                        : AlertAnswer::Ok;
-    }
-  };
   std::shared_ptr<AlertSink> m_previous;
 };
 

@@ -5,21 +5,19 @@
 
 #include "ArgParse.h"
 #include "Commands.h"
-#include "EffectLoading.h"
+#include "LookOptions.h"
 #include "PictureFiles.h"
 #include "Progress.h"
 #include "QuietAlerts.h"
 #include "RenderOptions.h"
 #include "effect/Effect.h"
-#include "effect/EffectPaths.h"
 #include "effect/WorkingPictureLimit.h"
-#include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
-#include "imageio/LoadPicture.h"
-#include "logger/Logger.h"
 #include "logger/RepeatFolder.h"
 #include "raster/FileUtil.h"
+#include "recipe/RecipeEffect.h"
+#include "recipe/RenderPhoto.h"
 
 namespace brisol::cli {
 namespace {
@@ -30,13 +28,11 @@ void PrintHelp() {
       "Usage: brisol-cli render INPUT OUTPUT [options]\n\n"
       "Paints INPUT (%s) anew with the shapes of an effect\n"
       "collection and writes OUTPUT in the format its extension names. The same\n"
-      "input, options and seed give the same picture every time. OUTPUT must not\n"
-      "be INPUT itself.\n\n"
-      "  --effect NAME|DIR      collection by name (see 'brisol-cli effects') or folder\n"
-      "                         [the first bundled collection]\n"
-      "  --quality 1|2          1 draws at the picture's size, 2 at twice the size and\n"
-      "                         averages down (smoother edges) [1]\n"
-      "  --jpeg-quality N       JPEG output quality, 1..100 [92]\n"
+      "input, options and seed give the same picture every time; a PNG or JPEG\n"
+      "OUTPUT keeps the recipe that made it (see 'brisol-cli recipe'). OUTPUT must\n"
+      "not be INPUT itself. Options are taken in order: a --recipe or --preset sets\n"
+      "everything it holds, and the options after it change that.\n\n"
+      "%s"
       "  --threads N            threads to draw and save with, 1..256 [the machine's\n"
       "                         cores]; the picture is the same with any number\n"
       "  --quiet                no progress line\n"
@@ -45,7 +41,9 @@ void PrintHelp() {
       "%s\n"
       "Exit status: 0 on success, 1 when the picture could not be made, 2 for a\n"
       "usage error.\n",
-      extensions.c_str(), EffectOptionsHelp().c_str());
+      extensions.c_str(),
+      LookOptionsHelp("  --seed N|random        seed of all random choices [1]; random takes the time\n").c_str(),
+      EffectOptionsHelp().c_str());
 }
 
 int Usage(const std::string& message) {
@@ -57,7 +55,13 @@ int Usage(const std::string& message) {
 int Fail(const std::string& message) {
   std::fflush(stdout);
   FlushStderrRepeats();
-  std::fprintf(stderr, "brisol-cli render: %s\n", message.c_str());
+  // A message of several lines (every bad line of a recipe) keeps the prefix on each.
+  std::size_t start = 0;
+  do {
+    const std::size_t end = message.find('\n', start);
+    std::fprintf(stderr, "brisol-cli render: %s\n", message.substr(start, end - start).c_str());
+    start = end == std::string::npos ? end : end + 1;
+  } while (start != std::string::npos);
   return 1;
 }
 
@@ -66,22 +70,14 @@ void Notice(const std::string& message) {
   std::fprintf(stderr, "brisol-cli render: %s\n", message.c_str());
 }
 
-// A message on one line.
-std::string OneLine(std::string text) {
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  for (char& c : text)
-    if (c == '\n') c = ' ';
-  return text;
-}
-
 }  // namespace
 
 int RunRender(Args args) {
   // The boxes of the steps below go to the log; what went wrong is told in
   // one line of this command's own.
   const QuietAlerts quietAlerts;
-  std::vector<std::string_view> valueOptions = EffectOptionNames();
-  valueOptions.insert(valueOptions.end(), {"--effect", "--quality", "--seed", "--jpeg-quality", "--threads"});
+  std::vector<std::string_view> valueOptions = LookOptionNames();
+  valueOptions.push_back("--threads");
   ParsedArgs parsed;
   // --reference-drawing (not in the help): the plain in-order drawing into a
   // whole working picture, slow and memory-hungry, for comparisons.
@@ -94,107 +90,66 @@ int RunRender(Args args) {
   if (parsed.positionals.size() != 2) return Usage("expected INPUT and OUTPUT");
   const std::string input = parsed.positionals[0];
   const std::string output = parsed.positionals[1];
-  if (PictureFormatOfName(output) == nullptr) {
+  const PictureFormat* outputFormat = PictureFormatOfName(output);
+  if (outputFormat == nullptr) {
     return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText());
   }
   bool quiet = false, timings = false;
-  DrawSettings drawSettings;
+  RenderFileOptions options;
   for (const std::string& flag : parsed.flags) {
     if (flag == "--quiet") quiet = true;
     if (flag == "--timings") timings = true;
-    if (flag == "--reference-drawing") drawSettings.reference = true;
+    if (flag == "--reference-drawing") options.draw.reference = true;
   }
-
-  // The options that are not the effect's own first.
-  std::string effectName;
-  bool effectGiven = false;
-  int level = 1;
-  SaveOptions saveOptions;
-  std::string seedText;
-  std::vector<std::string> givenOptions;
   for (const auto& [name, value] : parsed.options) {
-    givenOptions.push_back(name);
     long long n = 0;
-    if (name == "--effect") {
-      if (value.empty()) return Usage("--effect takes a collection name or a folder");
-      effectName = value;
-      effectGiven = true;
-    } else if (name == "--quality") {
-      if (!ParseInteger(value, 1, 2, n)) return Usage("--quality takes 1 or 2");
-      level = static_cast<int>(n);
-    } else if (name == "--jpeg-quality") {
-      if (!ParseInteger(value, 1, 100, n)) return Usage("--jpeg-quality takes 1 to 100");
-      saveOptions.jpegQuality = static_cast<int>(n);
-    } else if (name == "--seed") {
-      seedText = value;
-    } else if (name == "--threads") {
-      if (!ParseInteger(value, 1, 256, n)) return Usage("--threads takes 1 to 256");
-      drawSettings.threads = static_cast<unsigned>(n);
-      saveOptions.threads = drawSettings.threads;
-    }
+    if (name != "--threads") continue;
+    if (!ParseInteger(value, 1, 256, n)) return Usage("--threads takes 1 to 256");
+    options.draw.threads = static_cast<unsigned>(n);
+    options.save.threads = options.draw.threads;
   }
 
   // What can be told before any work: the photo would be replaced, the
-  // output cannot be written, the picture is too large to draw.
+  // output cannot be written.
   if (SameFile(input, output)) {
     return Usage("the output '" + output + "' is the input picture itself; choose another name");
   }
   if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+
+  Look look;
+  std::vector<std::string> notices;
+  if (auto error = BuildLook(parsed, "random", look, notices)) {
+    for (const std::string& notice : notices) Notice(notice);
+    return error->status == 2 ? Usage(error->message) : Fail(error->message);
+  }
+  if (look.seedWord) {
+    look.effect.SetSeed(static_cast<int>(std::time(nullptr)));
+    notices.push_back("seed " + std::to_string(look.effect.GetSeed()));
+  }
+  if (look.recipe) {
+    if (auto differs = PhotoDiffers(*look.recipe, input)) notices.push_back(*differs);
+  }
+  for (const std::string& notice : notices) Notice(notice);
+
+  // A picture too large to draw is told before it is read.
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
     if (format->info(input.c_str(), info) == kImgOk) {
       const std::string tooLarge =
-          WorkingPictureTooLarge(SIZE{info.width, info.height}, level, !drawSettings.reference);
+          WorkingPictureTooLarge(SIZE{info.width, info.height}, look.quality, !options.draw.reference);
       if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
     }
   }
 
   RenderProgress progress(!quiet, timings);
-  std::vector<std::string> notices;
-  CEffect effect;
-  if (!effectGiven) effectName = DefaultCollection().directory;
-  if (effectName.empty()) return Fail("no effect collection is installed");
-  if (auto error = LoadEffectShapes(effectName, effect, notices)) return Fail(*error);
-
-  for (const auto& [name, value] : parsed.options) {
-    if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed" ||
-        name == "--threads")
-      continue;
-    if (auto error = ApplyEffectOption(effect, name, value, notices)) return Usage(*error);
-  }
-  for (std::string& notice : InactiveOptionNotices(effect, givenOptions)) notices.push_back(std::move(notice));
-  for (const std::string& notice : notices) Notice(notice);
-  if (!seedText.empty()) {
-    long long seed = 0;
-    if (seedText == "random") {
-      seed = static_cast<int>(std::time(nullptr));
-      Notice("seed " + std::to_string(seed));
-    } else if (!ParseInteger(seedText, -2147483648LL, 4294967295LL, seed)) {
-      return Usage("--seed takes a whole number or 'random'");
-    }
-    effect.SetSeed(static_cast<int>(static_cast<std::uint32_t>(seed)));
-  }
-
-  progress.Begin("load");
-  LoadResult loaded = LoadPicture(input);
-  progress.End("load");
-  if (!loaded.ok()) return Fail(loaded.message);
-  std::unique_ptr<CDADC> original = std::move(loaded.surface);
-
-  CDADC picture(original->GetSize());
-  if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
-  CEffectOutput target;
-  target.SetUp(&picture, nullptr, original->GetSize());
-  const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
-  target.Close();
-  original.reset();  // not needed for saving
-  if (!drawn.ok()) return Fail("the picture of '" + input + "' could not be made: " + OneLine(drawn.message));
-
-  progress.Begin("save");
-  const SaveResult saved = SaveImageFile(picture, output, saveOptions);
-  progress.End("save");
+  const Recipe recipe = RecipeOf(look.effect, look.quality);
+  options.quality = look.quality;
+  if (look.jpegQuality) options.save.jpegQuality = *look.jpegQuality;
+  options.recipe = &recipe;
+  options.observer = &progress;
+  const PhotoRendered made = RenderPhotoFile(look.effect, input, output, options);
   progress.Finish();
-  if (!saved.ok()) return Fail(saved.message);
+  if (!made.ok()) return Fail(made.message);
   return 0;
 }
 

@@ -75,7 +75,6 @@ std::string EffectOptionsHelp() {
     }
     help += "  " + column + " " + right + "\n";
   };
-  line("--seed N|random", "seed of all random choices [1]; random takes the time");
   const CEffect defaults;
   for (const EffectParam& p : EffectParams()) {
     std::string value, range;

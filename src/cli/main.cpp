@@ -11,6 +11,9 @@ namespace {
 
 constexpr Command kCommands[] = {
     {"render", "paint a photo anew with the shapes of an effect collection", RunRender},
+    {"batch", "paint many photos alike, on several cores or machines", RunBatch},
+    {"recipe", "print the recipe of a picture Brisol made or of a .brisol file", RunRecipe},
+    {"presets", "list the presets found", RunPresets},
     {"effects", "list the effect collections found", RunEffects},
     {"demo", "make the demonstration picture (of a photo, or of a scene made in code)", RunDemo},
     {"identify", "tell the format, size and depth of picture files", RunIdentify},

@@ -53,10 +53,15 @@ CEffect& CEffect::operator=(const CEffect& other) {
 
 std::unique_ptr<CEffect> CEffect::Snapshot() const {
   auto copy = std::make_unique<CEffect>();
-  copy->CopyParameters(*this);
-  copy->m_apShapes = m_apShapes;
-  copy->m_uNumShapes = m_uNumShapes;
+  copy->AssignShared(*this);
   return copy;
+}
+
+void CEffect::AssignShared(const CEffect& other) {
+  if (this == &other) return;
+  CopyParameters(other);
+  m_apShapes = other.m_apShapes;
+  m_uNumShapes = other.m_uNumShapes;
 }
 
 void CEffect::CopyParameters(const CEffect& other) {

@@ -68,6 +68,10 @@ class CEffect {
   // for a drawing that runs while this effect goes on changing. Shapes are
   // never changed once read, so sharing them is safe across threads.
   std::unique_ptr<CEffect> Snapshot() const;
+  // Takes every parameter and the very shapes of other, without reading
+  // their files again: puts a prepared effect (a snapshot, or one whose
+  // shapes were loaded to try them) in place in one step.
+  void AssignShared(const CEffect& other);
 
   // Parameters compared exactly, the directory without regard to case; the
   // shapes themselves are not compared.

@@ -351,7 +351,10 @@ const EffectParam* FindEffectParam(std::string_view keyOrOption) {
 }
 
 std::string FormatParamValue(const EffectParam& param, const CEffect& effect) {
-  const double v = param.get(effect);
+  return FormatParamValue(param, param.get(effect));
+}
+
+std::string FormatParamValue(const EffectParam& param, double v) {
   switch (param.kind) {
     case ParamKind::Count:
       return std::to_string(static_cast<long long>(v));
@@ -369,6 +372,42 @@ std::string FormatParamValue(const EffectParam& param, const CEffect& effect) {
   char text[64];
   const auto result = std::to_chars(text, text + sizeof text, v);
   return std::string(text, result.ptr);
+}
+
+bool ParamValueInRange(const EffectParam& param, double value) {
+  switch (param.kind) {
+    case ParamKind::Real:
+      return value >= param.min && value <= param.max;
+    case ParamKind::Count:
+      return value >= param.min && value <= param.max && value == std::trunc(value);
+    case ParamKind::Choice:
+      return value >= 0 && value < param.Count() && value == std::trunc(value);
+    case ParamKind::Colour:
+      return value >= 0 && value <= 0xFFFFFF && value == std::trunc(value);
+  }
+  return false;
+}
+
+std::string AcceptedValuesText(const EffectParam& param) {
+  char text[80];
+  switch (param.kind) {
+    case ParamKind::Real:
+      std::snprintf(text, sizeof text, "%g to %g", param.min, param.max);
+      return text;
+    case ParamKind::Count:
+      std::snprintf(text, sizeof text, "whole numbers %g to %g", param.min, param.max);
+      return text;
+    case ParamKind::Colour:
+      return "#rrggbb";
+    case ParamKind::Choice:
+      break;
+  }
+  std::string names;
+  for (int i = 0; i < param.Count(); ++i) {
+    if (i > 0) names += i + 1 == param.Count() ? " or " : ", ";
+    names += param.shortNames[static_cast<std::size_t>(i)];
+  }
+  return names;
 }
 
 bool ParseParamValue(const EffectParam& param, std::string_view text, double& value) {

@@ -56,6 +56,16 @@ const EffectParam* FindEffectParam(std::string_view keyOrOption);
 // shortest text that reads back to the same double, a short name, or
 // "#rrggbb".
 std::string FormatParamValue(const EffectParam& param, const CEffect& effect);
+// The same for a value as the table's get gives it.
+std::string FormatParamValue(const EffectParam& param, double value);
+
+// Whether the effect keeps the value as it is: a number within the range, a
+// whole number for a count, an enumerator of the choice, a 24-bit colour.
+bool ParamValueInRange(const EffectParam& param, double value);
+
+// The values the parameter takes, for messages: "0.1 to 30", "whole numbers
+// 0 to 10000", "image, opposite or random", "#rrggbb".
+std::string AcceptedValuesText(const EffectParam& param);
 
 // Reads a command-line value for the parameter. Numbers are decimal; a
 // choice is a short name or a description (letter case ignored); a colour

@@ -55,13 +55,15 @@ std::string MainDirectory() {
 
 std::vector<std::string> EffectRoots() { return EffectRoots(MainDirectory()); }
 
-std::vector<std::string> EffectRoots(const std::string& mainDirectory) {
-  std::vector<std::string> candidates = {mainDirectory + "/Effects"};
+std::vector<std::string> EffectRoots(const std::string& mainDirectory) { return DataRoots(mainDirectory, "Effects"); }
+
+std::vector<std::string> DataRoots(const std::string& mainDirectory, const std::string& folder) {
+  std::vector<std::string> candidates = {mainDirectory + "/" + folder};
   const std::string exeDir = ExecutableDirectory();
   if (!exeDir.empty()) {
-    candidates.push_back(std::filesystem::path(exeDir).parent_path().string() + "/share/brisol/Effects");
+    candidates.push_back(std::filesystem::path(exeDir).parent_path().string() + "/share/brisol/" + folder);
   }
-  if (*BRISOL_SOURCE_RES_DIR) candidates.push_back(std::string(BRISOL_SOURCE_RES_DIR) + "/Effects");
+  if (*BRISOL_SOURCE_RES_DIR) candidates.push_back(std::string(BRISOL_SOURCE_RES_DIR) + "/" + folder);
 
   std::vector<std::string> roots;
   std::set<std::string> seen;

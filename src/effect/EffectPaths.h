@@ -12,6 +12,12 @@ namespace brisol {
 // The main directory: $XDG_DATA_HOME/Brisol, or ~/.local/share/Brisol.
 std::string MainDirectory();
 
+// The folders named folder ("Effects", "Presets") of the program's data, in
+// lookup order: the main directory's, the one installed beside the
+// executable (../share/brisol), then the source tree's res when run from a
+// build tree. Those that do not exist are left out.
+std::vector<std::string> DataRoots(const std::string& mainDirectory, const std::string& folder);
+
 // The folders that hold collections, in lookup order; those that do not
 // exist are left out.
 std::vector<std::string> EffectRoots();

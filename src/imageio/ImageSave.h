@@ -10,6 +10,12 @@ namespace brisol {
 struct SaveOptions {
   int jpegQuality = 92;  // 1..100
   unsigned threads = 0;  // threads at most (0: the machine's cores)
+  // A text kept in the file beside the pixels where the format has room for
+  // one: PNG an iTXt chunk under textKeyword, JPEG a comment segment of the
+  // text alone. BMP, TGA and PCX have none and leave it out. The pixels are
+  // the same with or without it.
+  std::string textKeyword = {};
+  std::string text = {};
 };
 
 struct SaveResult {

@@ -6,6 +6,7 @@
 
 #include "imageio/ImageLoad.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/PictureText.h"
 
 namespace brisol {
 namespace {
@@ -30,12 +31,28 @@ bool PcxSignature(std::span<const std::uint8_t> head) {
 
 int WriteBmp(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodeBmp(p, out); }
 int WriteTga(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodeTga(p, out); }
+// The whole file of the encoder, with the options' text added by addText.
+template <typename Encode, typename AddText>
+int WriteWithText(const SaveOptions& o, std::vector<std::uint8_t>& out, Encode encode, AddText addText) {
+  if (o.text.empty()) return encode(out);
+  std::vector<std::uint8_t> file;
+  int rc = encode(file);
+  if (rc == kImgOk) rc = addText(file);
+  if (rc != kImgOk) return rc;
+  out.insert(out.end(), file.begin(), file.end());
+  return kImgOk;
+}
+
 int WriteJpeg(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_t>& out) {
-  return EncodeJpeg(p, o.jpegQuality, out);
+  return WriteWithText(
+      o, out, [&](std::vector<std::uint8_t>& file) { return EncodeJpeg(p, o.jpegQuality, file); },
+      [&](std::vector<std::uint8_t>& file) { return AddJpegComment(file, o.text); });
 }
 int WritePcx(const PixelBlock& p, const SaveOptions&, std::vector<std::uint8_t>& out) { return EncodePcx(p, out); }
 int WritePng(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_t>& out) {
-  return EncodePngOnThreads(p, out, o.threads);
+  return WriteWithText(
+      o, out, [&](std::vector<std::uint8_t>& file) { return EncodePngOnThreads(p, file, o.threads); },
+      [&](std::vector<std::uint8_t>& file) { return AddPngText(file, o.textKeyword, o.text); });
 }
 
 const PictureFormat kFormats[] = {

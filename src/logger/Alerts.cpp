@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "Format.h"
+#include "Logger.h"
 #include "RepeatFolder.h"
 
 namespace brisol {
@@ -37,10 +38,7 @@ AlertAnswer Show(const char* caption, std::string text, int icon, AlertButtons b
 
 }  // namespace
 
-AlertAnswer StderrAlertSink::Show(const Alert& alert) {
-  std::string line = alert.caption + ": " + alert.text;
-  if (alert.text.empty() || alert.text.back() != '\n') line += '\n';
-  WriteToStderr(line);
+AlertAnswer CautiousAnswer(const Alert& alert) {
   switch (alert.buttons) {
     case AlertButtons::YesNo:
       return AlertAnswer::No;
@@ -50,6 +48,18 @@ AlertAnswer StderrAlertSink::Show(const Alert& alert) {
       break;
   }
   return AlertAnswer::Ok;
+}
+
+AlertAnswer StderrAlertSink::Show(const Alert& alert) {
+  std::string line = alert.caption + ": " + alert.text;
+  if (alert.text.empty() || alert.text.back() != '\n') line += '\n';
+  WriteToStderr(line);
+  return CautiousAnswer(alert);
+}
+
+AlertAnswer LogOnlyAlertSink::Show(const Alert& alert) {
+  TheLogger().Log(kLogInfo, "(not shown) %s: %s", alert.caption.c_str(), alert.text.c_str());
+  return CautiousAnswer(alert);
 }
 
 std::shared_ptr<AlertSink> SetAlertSink(std::shared_ptr<AlertSink> sink) {

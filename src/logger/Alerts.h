@@ -44,6 +44,18 @@ class StderrAlertSink : public AlertSink {
   AlertAnswer Show(const Alert& alert) override;
 };
 
+// Shows nothing: writes "(not shown) caption: text" to the log, for work
+// that reports in its own words (a command-line tool, a batch on a worker
+// thread). Questions get the cautious answer, as above.
+class LogOnlyAlertSink : public AlertSink {
+ public:
+  AlertAnswer Show(const Alert& alert) override;
+};
+
+// The cautious answer to an alert nobody sees: Ok, No for yes/no, Cancel
+// for yes/no/cancel.
+AlertAnswer CautiousAnswer(const Alert& alert);
+
 // Installs a sink for the whole program and returns the previous one. A null
 // sink restores the standard-error sink.
 std::shared_ptr<AlertSink> SetAlertSink(std::shared_ptr<AlertSink> sink);

@@ -99,17 +99,22 @@ TEST(Alerts, QuestionsReturnTheAnswerGiven) {
   EXPECT_EQ(AskYesNoCancel("q2"), AlertAnswer::Cancel);
 }
 
-TEST(Alerts, StderrSinkNeverBlocksAndAnswersCautiously) {
-  StderrAlertSink sink;
-  Alert alert{"Brisol", "question", kIconNone, AlertButtons::YesNo, true};
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(sink.Show(alert), AlertAnswer::No);
-  alert.buttons = AlertButtons::YesNoCancel;
-  EXPECT_EQ(sink.Show(alert), AlertAnswer::Cancel);
-  alert.buttons = AlertButtons::Ok;
-  EXPECT_EQ(sink.Show(alert), AlertAnswer::Ok);
-  FlushStderrRepeats();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brisol: question\n    (repeated 2 more times)\n");
+TEST(Alerts, SinksWithoutABoxNeverBlockAndAnswerCautiously) {
+  StderrAlertSink toStderr;
+  LogOnlyAlertSink toLog;
+  for (AlertSink* sink : std::initializer_list<AlertSink*>{&toStderr, &toLog}) {
+    Alert alert{"Brisol", "question", kIconNone, AlertButtons::YesNo, true};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sink->Show(alert), AlertAnswer::No);
+    alert.buttons = AlertButtons::YesNoCancel;
+    EXPECT_EQ(sink->Show(alert), AlertAnswer::Cancel);
+    alert.buttons = AlertButtons::Ok;
+    EXPECT_EQ(sink->Show(alert), AlertAnswer::Ok);
+    FlushStderrRepeats();
+    // Only the standard-error sink writes there; the other keeps to the log.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              sink == &toStderr ? "Brisol: question\n    (repeated 2 more times)\n" : "");
+  }
 }
 
 TEST(Alerts, PercentInArgumentIsShownUnchanged) {

@@ -1,0 +1,29 @@
+// libFuzzer target: reading a recipe from arbitrary bytes, as a PNG picture
+// (its checksums put right first), a JPEG picture or a recipe's text. Every
+// message is one line, and a recipe that is read writes a text that reads
+// back to the very same text.
+// Seeds (fuzz/seeds/recipe): see fuzz/seeds/recipe/PROVENANCE.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "codec_fuzz_check.h"
+#include "png_checksums.h"
+#include "recipe/RecipeFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace brisol;
+  std::vector<std::uint8_t> bytes(data, data + size);
+  if (bytes.size() >= 8) fuzz::PutChecksumsRight(bytes);
+  const RecipeRead read = ReadRecipeBytes(bytes, "fuzz");
+  fuzz::Require(read.ok() == read.errors.empty());
+  for (const auto* list : {&read.errors, &read.warnings})
+    for (const std::string& message : *list) fuzz::Require(message.find('\n') == std::string::npos);
+  if (read.ok()) {
+    const std::string text = RecipeText(*read.recipe);
+    const RecipeRead again = ParseRecipe(text);
+    fuzz::Require(again.ok() && again.warnings.empty());
+    fuzz::Require(RecipeText(*again.recipe) == text);
+  }
+  return 0;
+}

@@ -1,0 +1,233 @@
+// brisol-cli batch: one look applied to many photos, several at once, and
+// split over machines with --shard.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "ArgParse.h"
+#include "Commands.h"
+#include "LookOptions.h"
+#include "QuietAlerts.h"
+#include "RenderOptions.h"
+#include "imageio/ImageSave.h"
+#include "imageio/PictureFormats.h"
+#include "logger/RepeatFolder.h"
+#include "raster/WorkerPool.h"
+#include "recipe/Batch.h"
+#include "recipe/RecipeEffect.h"
+
+namespace brisol::cli {
+namespace {
+
+constexpr const char* kPrefix = "brisol-cli batch: ";
+
+void PrintHelp() {
+  std::printf(
+      "Usage: brisol-cli batch [--preset P | --recipe R | options] PHOTO|FOLDER... --out DIR\n\n"
+      "Paints every photo (the picture files of each FOLDER, not its sub-folders)\n"
+      "with one look and writes the pictures into DIR, which is made when needed.\n"
+      "A picture that exists already is kept (see --overwrite). A photo that fails\n"
+      "is told in one line and the batch goes on. Pictures are the same on every run\n"
+      "and written whole or not at all, so a batch stopped or split over machines\n"
+      "may simply be run again.\n\n"
+      "%s"
+      "  --out DIR              where the pictures go (required)\n"
+      "  --name TEMPLATE        the pictures' names from {stem} (the photo's name\n"
+      "                         without extension), {preset} (the preset's or\n"
+      "                         recipe's name, else the collection's), {seed} and\n"
+      "                         {ext} [{stem}.{ext}]\n"
+      "  --format EXT           the pictures' format [png]: %s\n"
+      "  --jobs N               photos painted at once, 1..256; the cores are shared\n"
+      "                         out between them [1]\n"
+      "  --threads N            cores to use in all, 1..256 [the machine's]\n"
+      "  --shard K/N            paint only the photos K, K+N, K+2N ... of the sorted\n"
+      "                         list (0 <= K < N): N machines, each with its own K,\n"
+      "                         together paint the whole batch\n"
+      "  --overwrite            replace pictures that exist already\n"
+      "  --quiet                no progress bar\n\n"
+      "%s\n"
+      "Exit status: 0 when every photo was painted (or kept), 1 when any failed, 2 for\n"
+      "a usage error.\n",
+      LookOptionsHelp("  --seed N|from-name     one seed for every photo, or a seed made from each\n"
+                      "                         photo's file name [the recipe's, else 1]\n")
+          .c_str(),
+      PictureExtensionsText().c_str(), EffectOptionsHelp().c_str());
+}
+
+int Usage(const std::string& message) {
+  FlushStderrRepeats();
+  std::fprintf(stderr, "%s%s (see --help)\n", kPrefix, message.c_str());
+  return 2;
+}
+
+void Line(const std::string& message) {
+  FlushStderrRepeats();
+  std::fprintf(stderr, "%s%s\n", kPrefix, message.c_str());
+}
+
+std::string Clock(double seconds) {
+  const long s = static_cast<long>(seconds + 0.5);
+  char text[32];
+  if (s >= 3600)
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+  else
+    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+  return text;
+}
+
+// The progress bar (only on a terminal): files done of all, the file begun
+// last and the time left; and each failure in a line of its own.
+class BatchProgress : public BatchObserver {
+ public:
+  BatchProgress(std::size_t total, bool show) : m_total(total), m_show(show && isatty(STDERR_FILENO)) {}
+  ~BatchProgress() override { Finish(); }
+  // Takes the bar away.
+  void Finish() { Clear(); }
+
+  void Started(std::size_t, const BatchItem& item) override {
+    m_current = std::filesystem::path(item.photo).filename().string();
+    Show();
+  }
+  void Finished(std::size_t, const BatchItem&, const FileResult& result) override {
+    ++m_done;
+    if (result.outcome != FileResult::Outcome::Kept) ++m_worked;
+    if (result.outcome == FileResult::Outcome::Failed) {
+      Clear();
+      Line(result.message);
+    }
+    Show();
+  }
+
+ private:
+  void Show() {
+    if (!m_show) return;
+    constexpr int kWidth = 24;
+    const double fraction = m_total == 0 ? 1.0 : static_cast<double>(m_done) / static_cast<double>(m_total);
+    std::string bar(static_cast<std::size_t>(fraction * kWidth + 0.5), '#');
+    bar.resize(kWidth, '.');
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    const std::string left =
+        m_worked == 0 ? "--:--" : Clock(elapsed / static_cast<double>(m_done) * static_cast<double>(m_total - m_done));
+    std::string name = m_current;
+    if (name.size() > 28) name = "..." + name.substr(name.size() - 25);
+    std::fprintf(stderr, "\r[%s] %zu/%zu  %-28s  %s left ", bar.c_str(), m_done, m_total, name.c_str(), left.c_str());
+    std::fflush(stderr);
+    m_shown = true;
+  }
+  void Clear() {
+    if (!m_shown) return;
+    std::fprintf(stderr, "\r%*s\r", 79, "");
+    std::fflush(stderr);
+    m_shown = false;
+  }
+
+  std::size_t m_total, m_done = 0, m_worked = 0;
+  bool m_show, m_shown = false;
+  std::string m_current;
+  std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+}  // namespace
+
+int RunBatch(Args args) {
+  const QuietAlerts quietAlerts;
+  std::vector<std::string_view> valueOptions = LookOptionNames();
+  valueOptions.insert(valueOptions.end(), {"--out", "--name", "--format", "--jobs", "--threads", "--shard"});
+  ParsedArgs parsed;
+  if (auto error = ParseArgs(args, valueOptions, {"--overwrite", "--quiet"}, parsed)) return Usage(*error);
+  if (parsed.help) {
+    PrintHelp();
+    return 0;
+  }
+  BatchPlanOptions plan;
+  BatchRunOptions run;
+  bool outGiven = false, quiet = false;
+  for (const std::string& flag : parsed.flags) {
+    if (flag == "--overwrite") run.overwrite = true;
+    if (flag == "--quiet") quiet = true;
+  }
+  for (const auto& [name, value] : parsed.options) {
+    long long n = 0;
+    if (name == "--out") {
+      if (value.empty()) return Usage("--out takes a folder");
+      plan.outDir = value;
+      outGiven = true;
+    } else if (name == "--name") {
+      if (std::string problem = NameTemplateProblem(value); !problem.empty()) return Usage(problem);
+      plan.nameTemplate = value;
+    } else if (name == "--format") {
+      std::string ext = value;
+      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+      if (ext.empty() || PictureFormatOfName("x." + ext) == nullptr)
+        return Usage("--format takes " + PictureExtensionsText());
+      plan.extension = ext;
+    } else if (name == "--jobs" || name == "--threads") {
+      if (!ParseInteger(value, 1, 256, n)) return Usage(name + " takes 1 to 256");
+      (name == "--jobs" ? run.jobs : run.threads) = static_cast<unsigned>(n);
+    } else if (name == "--shard") {
+      const auto shard = ParseShard(value);
+      if (!shard) return Usage("--shard takes K/N with 0 <= K < N, such as 0/4");
+      plan.shard = *shard;
+    }
+  }
+  if (!outGiven) return Usage("--out DIR is required");
+  if (PictureFormatOfName(ExpandName(plan.nameTemplate, {"x", "x", 1, plan.extension})) == nullptr)
+    return Usage("the name '" + plan.nameTemplate + "' must end in a picture's extension, such as .{ext}");
+  if (parsed.positionals.empty()) return Usage("expected at least one PHOTO or FOLDER");
+
+  Look look;
+  std::vector<std::string> notices;
+  const std::optional<LookError> lookError = BuildLook(parsed, "from-name", look, notices);
+  for (const std::string& notice : notices) Line(notice);
+  if (lookError) {
+    if (lookError->status == 2) return Usage(lookError->message);
+    std::size_t start = 0;
+    do {
+      const std::size_t end = lookError->message.find('\n', start);
+      Line(lookError->message.substr(start, end - start));
+      start = end == std::string::npos ? end : end + 1;
+    } while (start != std::string::npos);
+    return 1;
+  }
+  plan.seedFromName = look.seedWord;
+  plan.lookName = look.name;
+  run.quality = look.quality;
+  if (look.jpegQuality) run.save.jpegQuality = *look.jpegQuality;
+  const Recipe recipe = RecipeOf(look.effect, look.quality);
+  run.recipe = &recipe;
+
+  const PhotoList photos = ListPhotos(parsed.positionals);
+  for (const std::string& problem : photos.problems) Line(problem);
+  if (photos.photos.empty()) {
+    Line("no photos to paint");
+    return 1;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(plan.outDir, error);
+  if (const SaveResult target = CheckSaveTarget(plan.outDir + "/x." + plan.extension); !target.ok()) {
+    Line("cannot write into '" + plan.outDir + "': " + (error ? error.message() : target.message));
+    return 1;
+  }
+
+  const std::vector<BatchItem> items = PlanBatch(photos.photos, look.effect.GetSeed(), plan);
+  BatchProgress progress(items.size(), !quiet);
+  const BatchSummary summary = RunBatch(look.effect, items, run, &progress);
+  progress.Finish();
+  const std::size_t failed = summary.failed + photos.problems.size();
+  char text[200];
+  std::snprintf(text, sizeof text, "%zu written, %zu kept, %zu failed in %.1f s", summary.written, summary.kept, failed,
+                summary.seconds);
+  std::string line = text;
+  if (plan.shard.count > 1) {
+    line += " (shard " + std::to_string(plan.shard.index) + "/" + std::to_string(plan.shard.count) + ": " +
+            std::to_string(items.size()) + " of " + std::to_string(photos.photos.size()) + " photos)";
+  }
+  Line(line);
+  return failed > 0 ? 1 : 0;
+}
+
+}  // namespace brisol::cli

@@ -1,0 +1,127 @@
+#include "LookOptions.h"
+
+#include <filesystem>
+
+#include "EffectLoading.h"
+#include "RenderOptions.h"
+#include "effect/EffectParams.h"
+#include "effect/EffectPaths.h"
+#include "recipe/Presets.h"
+#include "recipe/RecipeEffect.h"
+#include "recipe/RecipeFile.h"
+
+namespace brisol::cli {
+namespace {
+
+constexpr std::string_view kLookOptions[] = {"--effect",       "--quality", "--seed",
+                                             "--jpeg-quality", "--recipe",  "--preset"};
+
+std::string Stem(const std::string& path) { return std::filesystem::path(path).stem().string(); }
+
+// Where the shapes come from: a collection named by a recipe (looked up by
+// name only), or by --effect (a name or a folder).
+struct CollectionChoice {
+  std::string nameOrFolder;
+  bool fromRecipe = false;
+  std::string recipeSha256;
+};
+
+std::optional<LookError> ReadLookFile(const std::string& path, bool preset, Look& look, CollectionChoice& collection,
+                                      std::vector<std::string>& notices) {
+  RecipeRead read = preset ? ReadPresetFile(path) : ReadRecipeFile(path);
+  for (std::string& w : read.warnings) notices.push_back(std::move(w));
+  if (!read.ok()) {
+    std::string message;
+    for (const std::string& e : read.errors) message += (message.empty() ? "" : "\n") + e;
+    return LookError{1, message};
+  }
+  const Recipe& recipe = *read.recipe;
+  ApplyRecipeValues(recipe, look.effect);
+  if (recipe.seed) look.seedWord = false;
+  if (recipe.quality) look.quality = *recipe.quality;
+  if (recipe.jpegQuality) look.jpegQuality = recipe.jpegQuality;
+  if (!recipe.collection.empty()) collection = {recipe.collection, true, recipe.collectionSha256};
+  look.name = Stem(path);
+  look.recipe = recipe;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::string_view> LookOptionNames() {
+  std::vector<std::string_view> names = EffectOptionNames();
+  names.insert(names.end(), std::begin(kLookOptions), std::end(kLookOptions));
+  return names;
+}
+
+std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view seedWord, Look& look,
+                                   std::vector<std::string>& notices) {
+  CollectionChoice collection;
+  std::vector<std::string> givenOptions;
+  for (const auto& [name, value] : parsed.options) {
+    long long n = 0;
+    if (name == "--recipe" || name == "--preset") {
+      const bool preset = name == "--preset";
+      const std::string path = preset ? FindPreset(value) : value;
+      if (path.empty()) return LookError{1, "unknown preset '" + value + "' (see 'brisol-cli presets')"};
+      if (auto error = ReadLookFile(path, preset, look, collection, notices)) return error;
+    } else if (name == "--effect") {
+      if (value.empty()) return LookError{2, "--effect takes a collection name or a folder"};
+      collection = {value, false, {}};
+    } else if (name == "--quality") {
+      if (!ParseInteger(value, Recipe::kMinQuality, Recipe::kMaxQuality, n))
+        return LookError{2, "--quality takes 1 or 2"};
+      look.quality = static_cast<int>(n);
+    } else if (name == "--jpeg-quality") {
+      if (!ParseInteger(value, 1, 100, n)) return LookError{2, "--jpeg-quality takes 1 to 100"};
+      look.jpegQuality = static_cast<int>(n);
+    } else if (name == "--seed") {
+      if (value == seedWord) {
+        look.seedWord = true;
+      } else if (ParseInteger(value, -2147483648LL, 4294967295LL, n)) {
+        look.effect.SetSeed(static_cast<int>(static_cast<std::uint32_t>(n)));
+        look.seedWord = false;
+      } else {
+        return LookError{2, "--seed takes a whole number or '" + std::string(seedWord) + "'"};
+      }
+    } else if (FindEffectParam(name) != nullptr) {
+      givenOptions.push_back(name);
+      if (auto error = ApplyEffectOption(look.effect, name, value, notices)) return LookError{2, *error};
+    }
+  }
+
+  std::string folder = collection.nameOrFolder;
+  if (collection.fromRecipe) {
+    folder = FindCollectionByName(collection.nameOrFolder);
+    if (folder.empty()) {
+      return LookError{1, "the recipe's collection '" + collection.nameOrFolder +
+                              "' is not installed (see 'brisol-cli effects'); give --effect after it to use another"};
+    }
+  } else if (folder.empty()) {
+    folder = DefaultCollection().directory;
+    if (folder.empty()) return LookError{1, "no effect collection is installed"};
+  }
+  if (auto error = LoadEffectShapes(folder, look.effect, notices)) return LookError{1, *error};
+  if (collection.fromRecipe) {
+    Recipe expected;
+    expected.collectionSha256 = collection.recipeSha256;
+    if (auto differs = CollectionDiffers(expected, look.effect)) notices.push_back(*differs);
+  }
+  if (look.name.empty()) look.name = Stem(look.effect.GetEffectDir());
+  for (std::string& notice : InactiveOptionNotices(look.effect, givenOptions)) notices.push_back(std::move(notice));
+  return std::nullopt;
+}
+
+std::string LookOptionsHelp(std::string_view seedHelp) {
+  return "  --preset NAME|FILE     a preset's look (see 'brisol-cli presets')\n"
+         "  --recipe PICTURE|FILE  the look of a picture Brisol made (PNG or JPEG) or of a\n"
+         "                         .brisol file: collection, settings, seed and quality\n"
+         "                         (options after it override its values)\n"
+         "  --effect NAME|DIR      collection by name (see 'brisol-cli effects') or folder\n"
+         "                         [the first bundled collection]\n"
+         "  --quality 1|2          1 draws at the picture's size, 2 at twice the size and\n"
+         "                         averages down (smoother edges) [1]\n" +
+         std::string(seedHelp) + "  --jpeg-quality N       JPEG output quality, 1..100 [92]\n";
+}
+
+}  // namespace brisol::cli

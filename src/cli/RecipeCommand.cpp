@@ -1,0 +1,69 @@
+// brisol-cli recipe: the recipe a picture or a .brisol file holds.
+#include <cstdio>
+#include <string>
+
+#include "ArgParse.h"
+#include "Commands.h"
+#include "Json.h"
+#include "effect/EffectParams.h"
+#include "recipe/RecipeFile.h"
+
+namespace brisol::cli {
+namespace {
+
+// The recipe as one JSON object with the file's keys: numbers as numbers,
+// names, choices, colours and hashes as strings.
+std::string RecipeJson(const Recipe& recipe) {
+  std::string json = "{\n  \"format\": " + std::to_string(Recipe::kFormat);
+  auto add = [&json](std::string_view key, const std::string& value) {
+    json.append(",\n  ").append(JsonString(std::string(key))).append(": ").append(value);
+  };
+  if (!recipe.collection.empty()) add("collection", JsonString(recipe.collection));
+  if (!recipe.collectionSha256.empty()) add("collection-sha256", JsonString(recipe.collectionSha256));
+  if (recipe.seed) add("seed", std::to_string(*recipe.seed));
+  if (recipe.quality) add("quality", std::to_string(*recipe.quality));
+  for (const EffectParam& p : EffectParams()) {
+    const std::string value = FormatParamValue(p, recipe.Value(p));
+    const bool number = p.kind == ParamKind::Real || p.kind == ParamKind::Count;
+    add(p.key, number ? value : JsonString(value));
+  }
+  if (recipe.jpegQuality) add("jpeg-quality", std::to_string(*recipe.jpegQuality));
+  if (!recipe.photo.empty()) add("photo", JsonString(recipe.photo));
+  if (!recipe.photoSha256.empty()) add("photo-sha256", JsonString(recipe.photoSha256));
+  return json + "\n}\n";
+}
+
+}  // namespace
+
+int RunRecipe(Args args) {
+  ParsedArgs parsed;
+  if (auto error = ParseArgs(args, {}, {"--json"}, parsed)) {
+    std::fprintf(stderr, "brisol-cli recipe: %s (see --help)\n", error->c_str());
+    return 2;
+  }
+  if (parsed.help) {
+    std::printf(
+        "Usage: brisol-cli recipe PICTURE|FILE [--json]\n\n"
+        "Prints the recipe of a PNG or JPEG picture Brisol made, or of a .brisol\n"
+        "file: the collection and a SHA-256 of its drawings, every setting, the\n"
+        "seed, the quality and the photo with its SHA-256, as 'key = value' lines\n"
+        "(a .brisol file's text) or, with --json, as one JSON object with the same\n"
+        "keys. Unknown keys are warned of on standard error and left out.\n\n"
+        "Exit status: 0 with a recipe, 1 when the file holds none or a bad one, 2\n"
+        "for a usage error.\n");
+    return 0;
+  }
+  if (parsed.positionals.size() != 1) {
+    std::fprintf(stderr, "brisol-cli recipe: expected one PICTURE or FILE (see --help)\n");
+    return 2;
+  }
+  const RecipeRead read = ReadRecipeFile(parsed.positionals[0]);
+  for (const std::string& warning : read.warnings) std::fprintf(stderr, "brisol-cli recipe: %s\n", warning.c_str());
+  for (const std::string& error : read.errors) std::fprintf(stderr, "brisol-cli recipe: %s\n", error.c_str());
+  if (!read.ok()) return 1;
+  const std::string text = parsed.flags.empty() ? RecipeText(*read.recipe) : RecipeJson(*read.recipe);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
+}
+
+}  // namespace brisol::cli

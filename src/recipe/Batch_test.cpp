@@ -1,0 +1,240 @@
+// Batches: photos found and named alike in every shard, pictures that do
+// not depend on how many are made at once, failures told per file, kept
+// outputs, and a stop that leaves no half-written file.
+#include "recipe/Batch.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+
+#include "RecipeTestSupport.h"
+#include "effect/Effect.h"
+#include "recipe/RecipeEffect.h"
+#include "recipe/RecipeFile.h"
+
+namespace brisol {
+namespace {
+
+using test::TempDir;
+
+TEST(Batch, ShardsAreReadAsKOfN) {
+  struct Case {
+    const char* text;
+    bool ok;
+    unsigned k, n;
+  };
+  const Case cases[] = {{"0/1", true, 0, 1},  {"3/4", true, 3, 4},   {"0/4", true, 0, 4},  {"4/4", false, 0, 0},
+                        {"1/0", false, 0, 0}, {"-1/4", false, 0, 0}, {"1/", false, 0, 0},  {"/4", false, 0, 0},
+                        {"1", false, 0, 0},   {"1/4x", false, 0, 0}, {"a/b", false, 0, 0}, {"1/4/5", false, 0, 0}};
+  for (const Case& c : cases) {
+    const auto shard = ParseShard(c.text);
+    EXPECT_EQ(shard.has_value(), c.ok) << c.text;
+    if (shard && c.ok) {
+      EXPECT_EQ(shard->index, c.k);
+      EXPECT_EQ(shard->count, c.n);
+    }
+  }
+}
+
+TEST(Batch, NameTemplates) {
+  const NameFields fields{"rose", "Night Sky", -5, "jpg"};
+  EXPECT_EQ(ExpandName("{stem}.{ext}", fields), "rose.jpg");
+  EXPECT_EQ(ExpandName("{preset}-{stem}-{seed}.{ext}", fields), "Night Sky-rose--5.jpg");
+  EXPECT_EQ(NameTemplateProblem("{stem}-{seed}.{ext}"), "");
+  EXPECT_EQ(NameTemplateProblem("{preset}.{ext}"), "the name must hold {stem}, or every photo would get the same name");
+  EXPECT_EQ(NameTemplateProblem("{stem}/{ext}"), "a name cannot hold '/': the pictures go into --out");
+  EXPECT_EQ(NameTemplateProblem("{stem}.{format}"),
+            "unknown field '{format}' in the name (use {stem}, {preset}, {seed}, {ext})");
+  EXPECT_EQ(NameTemplateProblem("{stem}.{ext"), "'{' without its '}' in the name '{stem}.{ext'");
+  EXPECT_EQ(NameTemplateProblem("{stem}}"), "'}' without its '{' in the name '{stem}}'");
+}
+
+TEST(Batch, SeedFromNameDependsOnTheNameAlone) {
+  EXPECT_EQ(SeedFromName("/a/rose.jpg"), SeedFromName("/b/c/rose.jpg"));
+  EXPECT_EQ(SeedFromName("rose.jpg"), SeedFromName("/b/c/rose.jpg"));
+  std::set<int> seeds;
+  for (int i = 0; i < 100; ++i) seeds.insert(SeedFromName("photo" + std::to_string(i) + ".jpg"));
+  EXPECT_EQ(seeds.size(), 100u);
+}
+
+TEST(Batch, PhotosOfFilesAndFoldersSortedOnce) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("in/sub"));
+  for (const char* f : {"in/b.JPG", "in/a.png", "in/notes.txt", "in/.hidden.png", "in/sub/c.png", "z.bmp"})
+    test::WriteFile(dir.File(f), "x");
+  const PhotoList list = ListPhotos({dir.File("z.bmp"), dir.File("in"), dir.File("in/a.png"), dir.File("gone.png")});
+  EXPECT_EQ(list.photos, (std::vector<std::string>{dir.File("in/a.png"), dir.File("in/b.JPG"), dir.File("z.bmp")}));
+  ASSERT_EQ(list.problems.size(), 1u);
+  EXPECT_EQ(list.problems[0], "cannot read '" + dir.File("gone.png") + "': No such file or directory");
+}
+
+TEST(Batch, ShardsSplitThePlanAndNameAlike) {
+  std::vector<std::string> photos;
+  for (int i = 0; i < 23; ++i) photos.push_back("/p/photo" + std::to_string(100 + i) + ".jpg");
+  photos.push_back("/q/photo100.png");  // the same stem as the first
+  BatchPlanOptions options;
+  options.outDir = "/out";
+  options.seedFromName = true;
+  const std::vector<BatchItem> whole = PlanBatch(photos, 1, options);
+  ASSERT_EQ(whole.size(), photos.size());
+  EXPECT_EQ(whole[0].output, "/out/photo100.png");
+  EXPECT_EQ(whole[0].seed, SeedFromName("photo100.jpg"));
+  EXPECT_NE(whole.back().problem.find("as that of '/p/photo100.jpg' is"), std::string::npos) << whole.back().problem;
+
+  std::vector<BatchItem> together;
+  for (unsigned k = 0; k < 5; ++k) {
+    options.shard = Shard{k, 5};
+    for (BatchItem& item : PlanBatch(photos, 1, options)) together.push_back(std::move(item));
+  }
+  ASSERT_EQ(together.size(), whole.size());
+  std::sort(together.begin(), together.end(), [](auto& a, auto& b) { return a.photo < b.photo; });
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    EXPECT_EQ(together[i].photo, whole[i].photo);
+    EXPECT_EQ(together[i].output, whole[i].output);
+    EXPECT_EQ(together[i].seed, whole[i].seed);
+    EXPECT_EQ(together[i].problem, whole[i].problem);
+  }
+}
+
+class BatchRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    collection = test::MakeCollection(main.Main() + "/Effects", "Mine",
+                                      {{"a.dxf", test::SquareDxf()}, {"b.dxf", test::CircleDxf()}});
+    effect = std::make_unique<CEffect>(collection.c_str());
+    effect->SetNumObjects(60);
+    std::filesystem::create_directories(dir.File("in"));
+    for (int i = 0; i < 6; ++i) test::WritePhoto(dir.File("in/p" + std::to_string(i) + ".bmp"), 40, 30, i);
+    test::WriteFile(dir.File("in/broken.png"), "\x89PNG\r\n\x1a\nnot really");
+    photos = ListPhotos({dir.File("in")}).photos;
+  }
+
+  std::vector<BatchItem> Plan(const std::string& out, const std::string& ext = "png") {
+    BatchPlanOptions options;
+    options.outDir = out;
+    options.extension = ext;
+    options.seedFromName = true;
+    std::filesystem::create_directories(out);
+    return PlanBatch(photos, effect->GetSeed(), options);
+  }
+
+  struct Recorder : BatchObserver {
+    void Started(std::size_t, const BatchItem&) override { ++started; }
+    void Finished(std::size_t, const BatchItem& item, const FileResult& r) override {
+      if (r.outcome == FileResult::Outcome::Failed) failures.push_back(r.message);
+      if (stopAfter > 0 && ++finished >= stopAfter) stop.request_stop();
+    }
+    int started = 0, finished = 0, stopAfter = 0;
+    std::vector<std::string> failures;
+    std::stop_source stop;
+  };
+
+  test::ScopedMainDirectory main;
+  test::ScopedAlertRecorder alerts;
+  TempDir dir;
+  std::string collection;
+  std::unique_ptr<CEffect> effect;
+  std::vector<std::string> photos;
+};
+
+TEST_F(BatchRun, MakesEveryPictureAndTellsEachFailure) {
+  const Recipe look = RecipeOf(*effect, 1);
+  BatchRunOptions options;
+  options.recipe = &look;
+  Recorder recorder;
+  const std::vector<BatchItem> items = Plan(dir.File("out"));
+  const BatchSummary summary = RunBatch(*effect, items, options, &recorder);
+  EXPECT_EQ(summary.written, 6u);
+  EXPECT_EQ(summary.failed, 1u);
+  EXPECT_EQ(summary.kept, 0u);
+  EXPECT_EQ(recorder.started, 7);
+  ASSERT_EQ(recorder.failures.size(), 1u);
+  EXPECT_TRUE(recorder.failures[0].starts_with("cannot read '" + dir.File("in/broken.png") + "'"))
+      << recorder.failures[0];
+  EXPECT_EQ(recorder.failures[0].find('\n'), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out/broken.png")));
+
+  // Each picture holds the look with its own seed and photo.
+  const RecipeRead read = ReadRecipeFile(dir.File("out/p3.png"));
+  ASSERT_TRUE(read.ok()) << read.ErrorText();
+  EXPECT_EQ(read.recipe->seed, SeedFromName("p3.bmp"));
+  EXPECT_EQ(read.recipe->photo, "p3.bmp");
+  EXPECT_EQ(read.recipe->collection, "Mine");
+  EXPECT_EQ(read.recipe->collectionSha256, look.collectionSha256);
+}
+
+TEST_F(BatchRun, PicturesDoNotDependOnTheJobs) {
+  for (const char* ext : {"png", "jpg"}) {
+    BatchRunOptions one;
+    one.jobs = 1;
+    BatchRunOptions three;
+    three.jobs = 3;
+    three.threads = 5;
+    const std::string a = dir.File(std::string("a-") + ext), b = dir.File(std::string("b-") + ext);
+    RunBatch(*effect, Plan(a, ext), one);
+    RunBatch(*effect, Plan(b, ext), three);
+    for (int i = 0; i < 6; ++i) {
+      const std::string name = "/p" + std::to_string(i) + "." + ext;
+      const std::string bytes = test::ReadFile(a + name);
+      EXPECT_FALSE(bytes.empty()) << name;
+      EXPECT_EQ(bytes, test::ReadFile(b + name)) << name;
+    }
+  }
+}
+
+TEST_F(BatchRun, ExistingPicturesAreKeptUnlessOverwritten) {
+  const std::vector<BatchItem> items = Plan(dir.File("out"));
+  RunBatch(*effect, items, {});
+  test::WriteFile(dir.File("out/p1.png"), "mine, keep it");
+  BatchSummary again = RunBatch(*effect, items, {});
+  EXPECT_EQ(again.written, 0u);
+  EXPECT_EQ(again.kept, 6u);
+  EXPECT_EQ(again.failed, 1u);
+  EXPECT_EQ(test::ReadFile(dir.File("out/p1.png")), "mine, keep it");
+  BatchRunOptions overwrite;
+  overwrite.overwrite = true;
+  again = RunBatch(*effect, items, overwrite);
+  EXPECT_EQ(again.written, 6u);
+  EXPECT_NE(test::ReadFile(dir.File("out/p1.png")), "mine, keep it");
+}
+
+TEST_F(BatchRun, AStopStartsNoMoreFilesAndLeavesNoPartOfOne) {
+  Recorder recorder;
+  recorder.stopAfter = 2;
+  BatchRunOptions options;
+  options.jobs = 2;
+  const BatchSummary summary = RunBatch(*effect, Plan(dir.File("out")), options, &recorder, recorder.stop.get_token());
+  EXPECT_TRUE(summary.stopped);
+  EXPECT_LT(summary.written + summary.failed, 7u);
+  EXPECT_EQ(summary.written + summary.failed + summary.notDone, 7u);
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.File("out"))) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".~")) << entry.path();
+    ++files;
+  }
+  EXPECT_EQ(files, summary.written);
+
+  std::stop_source early;
+  early.request_stop();
+  const BatchSummary none = RunBatch(*effect, Plan(dir.File("none")), options, nullptr, early.get_token());
+  EXPECT_EQ(none.written + none.failed, 0u);
+  EXPECT_EQ(none.notDone, 7u);
+}
+
+TEST_F(BatchRun, APictureThatWouldReplaceItsPhotoIsRefused) {
+  BatchPlanOptions options;
+  options.outDir = dir.File("in");
+  options.extension = "bmp";
+  const std::vector<BatchItem> items = PlanBatch({dir.File("in/p0.bmp")}, 1, options);
+  BatchRunOptions overwrite;
+  overwrite.overwrite = true;
+  Recorder recorder;
+  const BatchSummary summary = RunBatch(*effect, items, overwrite, &recorder);
+  EXPECT_EQ(summary.failed, 1u);
+  ASSERT_EQ(recorder.failures.size(), 1u);
+  EXPECT_EQ(recorder.failures[0], "'" + dir.File("in/p0.bmp") + "': its picture would replace the photo itself");
+}
+
+}  // namespace
+}  // namespace brisol

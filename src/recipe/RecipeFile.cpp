@@ -1,0 +1,184 @@
+#include "recipe/RecipeFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "imageio/ImageLoad.h"
+#include "imageio/ImageSave.h"
+#include "imageio/PictureFormats.h"
+#include "imageio/TemporaryFile.h"
+#include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/PictureText.h"
+
+namespace brisol {
+namespace {
+
+std::string Quote(const std::string& name) { return "'" + name + "'"; }
+
+RecipeRead Failure(const std::string& name, const std::string& why) {
+  RecipeRead read;
+  read.errors.push_back(Quote(name) + ": " + why);
+  return read;
+}
+
+// The messages of reading a text, told as the file's.
+RecipeRead InFile(RecipeRead read, const std::string& name) {
+  for (auto* list : {&read.errors, &read.warnings})
+    for (std::string& m : *list) m = Quote(name) + (m.starts_with("line ") ? ", " : ": ") + m;
+  return read;
+}
+
+// The recipe among a picture's texts: the first that reads as one, or else
+// what kept the first that looks like one from being read.
+RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, bool png, const std::string& name) {
+  std::optional<RecipeRead> firstBad;
+  for (const PictureText& t : texts) {
+    const bool ours = png ? t.keyword == kRecipeKeyword : t.text.starts_with("format");
+    if (!ours) continue;
+    RecipeRead read = ParseRecipe(t.text);
+    if (read.ok()) return InFile(std::move(read), name);
+    if (!firstBad) firstBad = std::move(read);
+  }
+  if (firstBad) return InFile(std::move(*firstBad), name);
+  const std::string format = png ? "PNG" : "JPEG";
+  if (rc == kImgErrRead) return Failure(name, "the " + format + " file is cut short before any recipe");
+  if (rc != kImgOk) return Failure(name, "the " + format + " file is damaged before any recipe");
+  return Failure(name,
+                 "the picture holds no Brisol recipe (it was not made by Brisol, or a program that changed it "
+                 "left the recipe out)");
+}
+
+bool Begins(std::span<const std::uint8_t> bytes, std::string_view with) {
+  return bytes.size() >= with.size() && std::memcmp(bytes.data(), with.data(), with.size()) == 0;
+}
+
+constexpr std::string_view kPngStart = "\x89PNG\r\n\x1a\n";
+constexpr std::string_view kJpegStart = "\xFF\xD8";
+
+// A picture format that has no room for a recipe, by the file's first bytes
+// or its name; null otherwise.
+const PictureFormat* FormatWithoutRecipe(std::span<const std::uint8_t> head, const std::string& name) {
+  const PictureFormat* format = PictureFormatOfSignature(head);
+  if (format == nullptr) format = PictureFormatOfName(name);
+  if (format == nullptr || format->imageType == kImageTypePng || format->imageType == kImageTypeJpg) return nullptr;
+  return format;
+}
+
+RecipeRead FromReader(const ReadBytesAt& read, std::span<const std::uint8_t> head, std::uint64_t size,
+                      const std::string& name, const std::function<std::string()>& wholeText) {
+  if (Begins(head, kPngStart)) {
+    std::vector<PictureText> texts;
+    const int rc = ReadPngTexts(read, texts);
+    return FromTexts(rc, texts, true, name);
+  }
+  if (Begins(head, kJpegStart)) {
+    std::vector<PictureText> texts;
+    const int rc = ReadJpegComments(read, texts);
+    return FromTexts(rc, texts, false, name);
+  }
+  if (const PictureFormat* format = FormatWithoutRecipe(head, name)) {
+    return Failure(name, "a " + std::string(format->name) + " picture cannot hold a recipe; only PNG and JPEG can");
+  }
+  if (size > kMaxRecipeBytes) {
+    return Failure(name, "too large for a recipe (" + std::to_string(size) + " bytes; a recipe has at most " +
+                             std::to_string(kMaxRecipeBytes) + ")");
+  }
+  if (size == 0) return Failure(name, "the file is empty");
+  return InFile(ParseRecipe(wholeText()), name);
+}
+
+// Closes a descriptor when it ends.
+struct Descriptor {
+  int fd;
+  ~Descriptor() { ::close(fd); }
+};
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
+  return FromReader(BytesReader(bytes), bytes.first(std::min<std::size_t>(bytes.size(), 16)), bytes.size(), name,
+                    [bytes] { return std::string(bytes.begin(), bytes.end()); });
+}
+
+RecipeRead ReadRecipeFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Failure(path, std::strerror(errno));
+  const Descriptor guard{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return Failure(path, std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return Failure(path, "it is a folder");
+  if (!S_ISREG(st.st_mode)) return Failure(path, "it is not a regular file");
+  const ReadBytesAt read = [fd](std::uint64_t offset, std::uint8_t* out, std::size_t n) -> std::size_t {
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t got = ::pread(fd, out + done, n - done, static_cast<off_t>(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  };
+  std::uint8_t head[16];
+  const std::size_t headBytes = read(0, head, sizeof head);
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  return FromReader(read, std::span<const std::uint8_t>(head, headBytes), size, path, [&] {
+    std::string text(static_cast<std::size_t>(size), '\0');
+    text.resize(read(0, reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
+    return text;
+  });
+}
+
+void PutRecipe(SaveOptions& options, const Recipe& recipe) {
+  options.textKeyword = std::string(kRecipeKeyword);
+  options.text = RecipeText(recipe);
+}
+
+RecipeSaved SaveRecipeFile(const Recipe& recipe, const std::string& path) {
+  RecipeSaved saved;
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  TemporaryFile temporary(folder + ".~" + name.substr(0, 200) + ".XXXXXX");
+  if (temporary.fd() < 0) {
+    saved.message = "cannot save " + Quote(path) + ": " + std::strerror(temporary.error());
+    return saved;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  bool ok = WriteAll(temporary.fd(), RecipeText(recipe)) && ::fchmod(temporary.fd(), 0666 & ~mask) == 0 &&
+            ::fsync(temporary.fd()) == 0;
+  int error = errno;
+  if (!temporary.Close() && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temporary.path().c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    saved.message = "cannot save " + Quote(path) + ": " + std::strerror(error);
+    return saved;
+  }
+  temporary.Keep();
+  saved.ok = true;
+  return saved;
+}
+
+}  // namespace brisol

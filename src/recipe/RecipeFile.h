@@ -1,0 +1,43 @@
+// Recipes in files: read back from a PNG or JPEG picture Brisol made or
+// from a recipe's own text file (.brisol), written into pictures and saved
+// as text.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "recipe/Recipe.h"
+
+namespace brisol {
+
+struct SaveOptions;
+
+// The keyword of the PNG text chunk that holds a recipe. In a JPEG picture
+// the recipe is a comment segment of its own, told apart by its first line.
+inline constexpr std::string_view kRecipeKeyword = "Brisol recipe";
+// The extension of a recipe's text file.
+inline constexpr std::string_view kRecipeExtension = ".brisol";
+
+// Reads the recipe of a file: a PNG or JPEG picture (told by its first
+// bytes), or else a recipe's text. Every message names the file; a BMP, TGA
+// or PCX picture is told to hold none.
+RecipeRead ReadRecipeFile(const std::string& path);
+
+// The same for a file's bytes; name is used in the messages.
+RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::string& name);
+
+// Has a PNG or JPEG picture written with these options hold the recipe.
+void PutRecipe(SaveOptions& options, const Recipe& recipe);
+
+struct RecipeSaved {
+  bool ok = false;
+  std::string message;  // why not, naming the file; empty on success
+};
+
+// Writes the recipe's text to path; an existing file is replaced only once
+// the new one is completely written.
+RecipeSaved SaveRecipeFile(const Recipe& recipe, const std::string& path);
+
+}  // namespace brisol

@@ -1,0 +1,48 @@
+// One photo made into a picture file with an effect: load, draw, save, and
+// the recipe written into the picture.
+#pragma once
+
+#include <stop_token>
+#include <string>
+
+#include "effect/DrawSettings.h"
+#include "effect/Runner.h"
+#include "imageio/ImageSave.h"
+#include "recipe/Recipe.h"
+
+namespace brisol {
+
+// Told about the steps of making a picture: the drawing's own, and the
+// loading and saving around it ("load", "save"). Every call comes from the
+// thread that makes the picture.
+struct RenderObserver : DrawObserver {
+  virtual void Begin(const char* step) {}
+  virtual void End(const char* step) {}
+};
+
+struct RenderFileOptions {
+  int quality = 1;
+  DrawSettings draw;
+  SaveOptions save;
+  // The look's recipe (RecipeOf the effect): with the effect's seed, the
+  // photo's name and hash and the JPEG quality added, it goes into PNG and
+  // JPEG pictures. Null: the picture holds none.
+  const Recipe* recipe = nullptr;
+  RenderObserver* observer = nullptr;
+};
+
+struct PhotoRendered {
+  enum class Outcome { Written, Failed, Stopped };
+  Outcome outcome = Outcome::Written;
+  std::string message;  // one line naming the file and the cause; empty when written
+  bool ok() const { return outcome == Outcome::Written; }
+};
+
+// Reads the photo, draws it with the effect and saves the picture to
+// output in the format its extension names (atomically: an existing file
+// is replaced only by a complete new one). A stop request ends it without
+// writing anything.
+PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
+                              const RenderFileOptions& options, std::stop_token stop = {});
+
+}  // namespace brisol
