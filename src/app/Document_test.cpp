@@ -19,6 +19,31 @@ namespace {
 
 void AnswerSaveDialog(const QString& path) { test::AnswerFileDialog(path); }
 
+// The question asked before a picture's window closes, naming the picture.
+QString SaveQuestion(const QString& name) { return QStringLiteral("Save this image?\n") + name; }
+
+// Answers the questions in order, noting each one's text and the picture
+// whose window was in front when it was asked.
+class FrontNotingSink : public AlertSink {
+ public:
+  FrontNotingSink(CMainFrame& frame, std::vector<AlertAnswer> answers) : m_frame(frame), m_answers(answers) {}
+  AlertAnswer Show(const Alert& alert) override {
+    CBrisolDoc* front = m_frame.ActiveDocument();
+    asked << QString::fromStdString(alert.text);
+    inFront << (front ? QString::fromStdString(front->ImageName()) : QString());
+    boundTo << (m_frame.BoundDocument() ? QString::fromStdString(m_frame.BoundDocument()->ImageName()) : QString());
+    if (m_answers.empty()) return AlertAnswer::No;
+    const AlertAnswer answer = m_answers.front();
+    m_answers.erase(m_answers.begin());
+    return answer;
+  }
+  QStringList asked, inFront, boundTo;
+
+ private:
+  CMainFrame& m_frame;
+  std::vector<AlertAnswer> m_answers;
+};
+
 // The pixels of a picture file as the program reads it.
 QByteArray FilePixels(const QString& path) {
   const ByteBuffer dib = LoadImageFile(path.toStdString().c_str(), kImageTypeFromName);
@@ -42,6 +67,8 @@ class DocumentTest : public QObject {
 
   std::unique_ptr<StartedApp> m;
   QString m_folder;
+
+  QString DocQuestion() const { return SaveQuestion(m_folder + "/pictures/doc.png"); }
 
   CBrisolDoc* Open(const QString& collection, int w = 120, int h = 80) {
     const std::string path = test::WritePictureFile("doc.png", w, h);
@@ -171,11 +198,11 @@ class DocumentTest : public QObject {
     Open(QString());
     test::Alerts().QueueAnswer(AlertAnswer::Cancel);
     QVERIFY(!m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QCOMPARE(m->Documents(), 1);
     test::Alerts().QueueAnswer(AlertAnswer::No);
     QVERIFY(m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QTRY_COMPARE(m->Documents(), 0);
   }
 
@@ -187,7 +214,7 @@ class DocumentTest : public QObject {
     test::Alerts().QueueAnswer(AlertAnswer::Yes);
     AnswerSaveDialog(path);
     QVERIFY(m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QTRY_COMPARE(m->Documents(), 0);
     // The default type is JPEG (index 2): lossy, so compare the size only.
     QVERIFY(QFile::exists(path + ".jpg"));
@@ -200,7 +227,7 @@ class DocumentTest : public QObject {
     test::Alerts().QueueAnswer(AlertAnswer::Yes);
     AnswerSaveDialog(QString());
     QVERIFY(!m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QCOMPARE(m->Documents(), 1);
   }
 
@@ -218,7 +245,7 @@ class DocumentTest : public QObject {
     QVERIFY(!m->Frame().ActiveFrame()->close());
     const QStringList alerts = test::TakeAlerts();
     QCOMPARE(alerts.size(), 2);
-    QCOMPARE(alerts[0], QStringLiteral("Save this image?"));
+    QCOMPARE(alerts[0], DocQuestion());
     QVERIFY2(alerts[1].contains(path) && alerts[1].contains(reason), qPrintable(alerts[1]));
     QCOMPARE(m->Documents(), 1);
     QVERIFY(!QFile::exists(path));
@@ -286,16 +313,28 @@ class DocumentTest : public QObject {
     QVERIFY(m->Frame().ActiveFrame()->close());
     QVERIFY(!doc->Renderer().IsBusy());
     QTRY_VERIFY(guard.isNull());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
   }
 
-  void exitAsksForEveryDocument() {
-    Open("Tests");
-    Open("Tests");
-    test::Alerts().QueueAnswer(AlertAnswer::No);
-    test::Alerts().QueueAnswer(AlertAnswer::Cancel);
-    QVERIFY(!m->Frame().close());
-    QCOMPARE(test::TakeAlerts(), (QStringList{"Save this image?", "Save this image?"}));
+  // Quitting asks for every picture by its name, each with its own window
+  // in front (and the panels on it) while the question is up.
+  void exitAsksForEveryDocumentByName() {
+    const QString rose = QString::fromStdString(test::WritePictureFile("rose.png", 60, 40));
+    const QString tree = QString::fromStdString(test::WritePictureFile("tree.bmp", 50, 40));
+    for (const QString& path : {rose, tree}) {
+      CBrisolDoc* doc = test::OpenWithCollection(*m, path.toStdString(), "Tests");
+      QVERIFY(doc && test::WaitForPicture(doc));
+    }
+    // The second picture is in front; the first is asked about first.
+    QCOMPARE(QString::fromStdString(m->Doc()->ImageName()), tree);
+    FrontNotingSink sink(m->Frame(), {AlertAnswer::No, AlertAnswer::Cancel});
+    {
+      const ScopedThreadAlertSink answer(sink);
+      QVERIFY(!m->Frame().close());
+    }
+    QCOMPARE(sink.asked, (QStringList{SaveQuestion(rose), SaveQuestion(tree)}));
+    QCOMPARE(sink.inFront, (QStringList{rose, tree}));
+    QCOMPARE(sink.boundTo, (QStringList{rose, tree}));
     QTRY_COMPARE(m->Documents(), 1);
     QVERIFY(m->Frame().isVisible());
   }

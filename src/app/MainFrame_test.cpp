@@ -12,6 +12,9 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolBar>
+#include <QToolButton>
+#include <chrono>
+#include <thread>
 
 #include "app/AppTestSupport.h"
 #include "app/HelpWindow.h"
@@ -65,7 +68,6 @@ class MainFrameTest : public QObject {
       QVERIFY2(action->isEnabled(), qPrintable(action->text()));
     }
     QVERIFY(!a.cut->isEnabled());
-    QVERIFY(!a.qualitySettings->isEnabled());
   }
 
   void originalImageOnOffWithoutADocumentOnlyWarns() {
@@ -147,38 +149,6 @@ class MainFrameTest : public QObject {
       QVERIFY2(!p.panel->isVisible(), p.name);
       QCOMPARE(p.panel->pos(), p.place);
     }
-  }
-
-  // Nothing saved yet: the window fills the screen's left part and the
-  // settings panels stand beside it, none over another.
-  void aFirstStartPutsThePanelsBesideTheWindow() {
-    QFile::remove(test::SettingsFile());
-    test::WriteSettings("[VARS]\nLOGGING=0\n");
-    Start();
-    CMainFrame& f = m->Frame();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const FirstPlacement first =
-        PlaceFirstStart(screen, f.ParamDlg()->sizeHint(), f.ColMixDlg()->sizeHint(), f.OrigDlg()->sizeHint());
-    QCOMPARE(f.geometry(), first.frame);
-    QCOMPARE(f.ParamDlg()->pos(), first.param);
-    QCOMPARE(f.ColMixDlg()->pos(), first.colMix);
-    QCOMPARE(f.OrigDlg()->pos(), first.orig);
-    QCOMPARE(f.DebugDlg()->pos(), first.debug);
-  }
-
-  void firstPlacementOnAWideScreen() {
-    const FirstPlacement p =
-        PlaceFirstStart(QRect(0, 0, 1920, 1050), QSize(360, 330), QSize(380, 480), QSize(230, 210));
-    QCOMPARE(p.frame, QRect(10, 30, 1400, 990));
-    QCOMPARE(p.param, QPoint(1419, 10));
-    QCOMPARE(p.colMix, QPoint(1419, 380));
-    QVERIFY(!p.frame.contains(p.param) && !p.frame.contains(p.colMix));
-    QVERIFY(p.frame.contains(QRect(p.orig, QSize(230, 210))));
-    // A small screen: the column keeps to the screen's right edge.
-    const FirstPlacement small =
-        PlaceFirstStart(QRect(0, 0, 800, 600), QSize(360, 330), QSize(380, 480), QSize(230, 210));
-    QCOMPARE(small.param.x(), 800 - 1 - 380);
-    QVERIFY(small.colMix.y() + 480 <= 600);
   }
 
   void closingKeepsThePlacements() {
@@ -288,37 +258,60 @@ class MainFrameTest : public QObject {
     QVERIFY(test::WaitForPicture(doc));
   }
 
-  void theStatusBarShowsTheDrawingsProgress() {
+  // A drawing shows its progress in the status bar at once, as a
+  // percentage, with Stop beside it; Esc stops it, and the window keeps the
+  // last finished picture.
+  void theStatusBarShowsTheDrawingsProgressWithStop() {
     Start();
     CBrisolDoc* doc = OpenDocument("Tests");
     QVERIFY(doc && test::WaitForPicture(doc));
-    auto* bar = m->Frame().findChild<QProgressBar*>(QStringLiteral("drawingProgress"));
-    QVERIFY(bar);
-    // (The view taking the focus binds the panels again, which may ask for
-    // one more picture.)
-    QTRY_VERIFY(!doc->Renderer().IsBusy() && !bar->isVisible());
-    QSignalSpy progress(doc, &CBrisolDoc::DrawingProgress);
+    CMainFrame& f = m->Frame();
+    auto* bar = f.findChild<QProgressBar*>(QStringLiteral("drawingProgress"));
+    auto* label = f.findChild<QLabel*>(QStringLiteral("drawingLabel"));
+    auto* stop = f.findChild<QToolButton*>(QStringLiteral("stopDrawing"));
+    QVERIFY(bar && label && stop);
+    QTRY_VERIFY(!doc->Renderer().IsBusy() && !bar->isVisible() && !stop->isVisible());
+    QVERIFY(!f.Actions().stopDrawing->isEnabled());
+    const QByteArray shown = test::Pixels(*doc->GV()->GetOutputDADC());
+
+    // A drawing held at its start until it is stopped.
+    doc->Renderer().SetBeforeDrawing([](std::stop_token stop) {
+      while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    });
     doc->GetRunner()->GetEffect().SetNumObjects(2000);
     doc->UpdateImage(false);
+    // Up while the drawing has not drawn a thing (how soon: bench/gui).
+    QTRY_VERIFY(bar->isVisible());
+    QCOMPARE(bar->text(), QStringLiteral("0%"));
+    QCOMPARE(label->text(), QStringLiteral("Drawing doc.png"));
+    QVERIFY(stop->isVisible() && stop->isEnabled());
+    QCOMPARE(stop->text(), QStringLiteral("Stop"));
+    emit doc->DrawingProgress(500, 2000);
+    QCOMPARE(bar->text(), QStringLiteral("25%"));
+
+    QTest::keyClick(&f, Qt::Key_Escape);
+    QTRY_VERIFY(!doc->Renderer().IsBusy());
+    QTRY_VERIFY(!bar->isVisible() && !stop->isVisible());
+    QCOMPARE(test::Pixels(*doc->GV()->GetOutputDADC()), shown);
+    QCOMPARE(doc->GV()->GetShow(), 1);
+    QVERIFY(test::TakeAlerts().isEmpty());
+    // The stopped settings were never shown: asked again, they are drawn.
+    doc->Renderer().SetBeforeDrawing({});
+    const int before = doc->Renderer().DrawingsRequested();
+    doc->UpdateImage(false);
+    QCOMPARE(doc->Renderer().DrawingsRequested(), before + 1);
     QVERIFY(test::WaitForPicture(doc));
-    QVERIFY(!progress.isEmpty());
-    QCOMPARE(progress.last().at(0).toInt(), 2000);  // every object drawn
-    QVERIFY(!bar->isVisible());
-    emit doc->DrawingProgress(512, 2000);
-    QVERIFY(bar->isVisible());
-    QCOMPARE(bar->value(), 512);
-    QCOMPARE(bar->maximum(), 2000);
-    emit doc->DrawingIdle();
-    QVERIFY(!bar->isVisible());
+    QVERIFY(test::Pixels(*doc->GV()->GetOutputDADC()) != shown);
   }
 
   void closingTheDocumentHidesThePanels() {
     Start();
     CBrisolDoc* doc = OpenDocument("Tests");
     QVERIFY(doc && doc->GetRunner());
+    const QString name = QString::fromStdString(doc->ImageName());
     test::Alerts().QueueAnswer(AlertAnswer::No);
     QVERIFY(m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?\n" + name});
     CMainFrame& f = m->Frame();
     QVERIFY(!f.OrigDlg()->isVisible());
     QVERIFY(!f.OrigDlg()->Thumbnail());

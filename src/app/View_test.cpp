@@ -148,18 +148,18 @@ class ViewTest : public QObject {
     QCOMPARE(items, (QStringList{"&Wizard", "Show &Original Image", "Show Final Image"}));
   }
 
-  void focusBindsThePanelsToThatDocument() {
+  void activatingAWindowBindsThePanelsToItsDocument() {
     CBrisolScrollView* first = Open(60, 40, "Tests");
     CBrisolScrollView* second = Open(50, 40, "Tests");
     QVERIFY(first && second && first != second);
+    m->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m->Frame()));
     first->GetDocument()->GetRunner()->GetEffect().SetSize(3);
     second->GetDocument()->GetRunner()->GetEffect().SetSize(20);
     auto* size = m->Frame().ParamDlg()->findChild<QLineEdit*>(QStringLiteral("edt1016"));
     m->Frame().MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
-    QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
-    QApplication::sendEvent(first, &in);
     QCOMPARE(size->text().trimmed(), QStringLiteral("3.00"));
-    QApplication::sendEvent(second, &in);
+    m->Frame().MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(second->parentWidget()));
     QCOMPARE(size->text().trimmed(), QStringLiteral("20.00"));
     QVERIFY(test::WaitForPicture(first->GetDocument()));
     QVERIFY(test::WaitForPicture(second->GetDocument()));

@@ -234,8 +234,8 @@ void CEffectDlg::OnOK() {
   accept();
 }
 
-std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, const CDADC& original, const std::string& mainDirectory,
-                                          std::string& defaultEffect) {
+std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, std::shared_ptr<const CDADC> original,
+                                          const std::string& mainDirectory, std::string& defaultEffect) {
   CEffectDlg dialog(parent, mainDirectory, nullptr, CollectionNameOf(defaultEffect));
   if (dialog.exec() != QDialog::Accepted) return nullptr;
   std::unique_ptr<CEffect> effect = dialog.TakeEffect();
@@ -246,7 +246,7 @@ std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, const CDADC& original
   std::unique_ptr<CBrisol> runner;
   {
     WaitCursor wait;
-    runner = std::make_unique<CBrisol>(&original, effect.get());
+    runner = std::make_unique<CBrisol>(std::move(original), effect.get());
   }
   defaultEffect = dialog.EffectName();
   return runner;

@@ -218,7 +218,7 @@ class EffectDlgTest : public QObject {
   }
 
   void wizardMakesARunner() {
-    CDADC original(SIZE{64, 48}, RGB(10, 120, 200));
+    const auto original = std::make_shared<const CDADC>(SIZE{64, 48}, RGB(10, 120, 200));
     std::string defaultEffect = (c->user / "beta").string();
     fs::create_directories(c->main.path() / "Effects");
     test::WhenModal([](QWidget* modal) {
@@ -231,10 +231,12 @@ class EffectDlgTest : public QObject {
     QCOMPARE(defaultEffect, std::string("Alpha"));
     QCOMPARE(runner->GetEffect().GetEffectDir(), (c->user / "Alpha").string());
     QCOMPARE(runner->GetSize(), (SIZE{64, 48}));
+    // The runner shares the document's original; no copy is made.
+    QCOMPARE(runner->GetOriginal(), original.get());
   }
 
   void cancelledWizardMakesNothing() {
-    CDADC original(SIZE{8, 8});
+    const auto original = std::make_shared<const CDADC>(SIZE{8, 8});
     std::string defaultEffect = "Alpha";
     test::WhenModal([](QWidget* modal) { QTest::mouseClick(Button(modal, 2), Qt::LeftButton); });
     QVERIFY(RunObjectsWizard(nullptr, original, c->main.path().string(), defaultEffect) == nullptr);
