@@ -3,6 +3,7 @@
 // parameter table.
 #pragma once
 
+#include <QLineEdit>
 #include <QString>
 #include <initializer_list>
 #include <type_traits>
@@ -51,6 +52,13 @@ struct ParamRow {
       PanelParam(key).set(effect, pair.GetVal());
   }
   void Enable(const CEffect& effect) const { EnableForParam(key, effect, widgets); }
+  // Routes what the user types into the edit to onEdit and, once the user
+  // is done with it, shows the value in use instead of the text typed.
+  template <typename OnEdit>
+  void RouteEdit(QObject* owner, OnEdit onEdit) {
+    QObject::connect(widgets.edit, &QLineEdit::textEdited, owner, onEdit);
+    QObject::connect(widgets.edit, &QLineEdit::editingFinished, owner, [this] { pair.ShowValueInUse(); });
+  }
 };
 
 using RealRow = ParamRow<CDblSldrPair>;
