@@ -177,13 +177,15 @@ CBrisolDoc* CBrisolApp::CNDV(std::unique_ptr<CDADC> surface, const std::string& 
 }
 
 void CBrisolApp::OnEditPaste() {
+  // A clipboard that cannot be had is "empty"; one that holds nothing, or
+  // no picture, does not contain an image.
   const QClipboard* clipboard = QGuiApplication::clipboard();
-  const QMimeData* mime = clipboard ? clipboard->mimeData() : nullptr;
-  if (mime == nullptr) {
+  if (clipboard == nullptr) {
     AlertBox("The clipboard is empty");
     return;
   }
-  const QImage image = mime->hasImage() ? clipboard->image() : QImage();
+  const QMimeData* mime = clipboard->mimeData();
+  const QImage image = mime && mime->hasImage() ? clipboard->image() : QImage();
   if (image.isNull()) {
     AlertBox("The clipboard does not contain an image");
     return;
