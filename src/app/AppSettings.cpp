@@ -69,6 +69,16 @@ void CAppSettings::Read() {
   }
   if (left < 0) left = 0;
   if (top < 0) top = 0;
+  // A rectangle wholly above or left of the screen's origin would be left
+  // with a side of no length: it gets the sizes the corrections above give.
+  if (right - left < kMinFrameSide) {
+    left = 10;
+    right = 310;
+  }
+  if (bottom - top < kMinFrameSide) {
+    top = 40;
+    bottom = 340;
+  }
   m_iLeft = ToInt(left), m_iTop = ToInt(top), m_iRight = ToInt(right), m_iBottom = ToInt(bottom);
   if (m_iState != kFrameNormal && m_iState != kFrameMaximized) m_iState = kFrameNormal;
 

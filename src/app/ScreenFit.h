@@ -36,8 +36,8 @@ QPoint FitFramePosition(QPoint frameTopLeft, QSize frameSize, const QList<QRect>
 QList<QRect> AvailableScreens();
 
 // What a window manager's frame takes around a window, before the window
-// has been shown and its real frame is known: none on the platforms without
-// one (offscreen tests), a generous title bar and borders otherwise.
+// has been shown and its real frame is known: the thin frame the offscreen
+// platform of the tests draws, a generous title bar and borders otherwise.
 QMargins EstimatedFrameMargins();
 
 // The frame a shown window really has (its frame geometry against its
