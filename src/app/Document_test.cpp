@@ -2,6 +2,7 @@
 // objects, the question before closing (with a cancelled or failed save
 // keeping the document), the save command, and closing while a picture is
 // being drawn.
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -268,6 +269,45 @@ class DocumentTest : public QObject {
     QVERIFY(m->Frame().ActiveFrame()->close());
     QTRY_COMPARE(m->Documents(), 0);
     QVERIFY(QDir(m_folder + "/saved-no").isEmpty());
+  }
+
+  // The save dialog proposes the picture's name with the chosen type's
+  // extension, and follows another type chosen.
+  void theSaveDialogProposesThePicturesName() {
+    Open("Tests");
+    QStringList shown;
+    test::DriveModal<QFileDialog>([&](QFileDialog* dialog) {
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      if (name == nullptr || types == nullptr) return false;
+      shown << name->text();
+      while (types->currentIndex() < 4) QTest::keyClick(types, Qt::Key_Down);  // PNG
+      shown << name->text();
+      name->setText(QStringLiteral("mine.jpeg"));
+      while (types->currentIndex() > 0) QTest::keyClick(types, Qt::Key_Up);  // BMP
+      shown << name->text();
+      dialog->reject();
+      return true;
+    });
+    m->Frame().Actions().saveImage->trigger();
+    QCOMPARE(shown, (QStringList{"doc.jpg", "doc.png", "mine.bmp"}));
+  }
+
+  void proposedNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("proposed");
+    QTest::newRow("file") << "/photos/rose.jpg" << 4 << "rose.png";
+    QTest::newRow("upper case") << "/photos/ROSE.JPEG" << 0 << "ROSE.bmp";
+    QTest::newRow("dots in the name") << "/p/my.trip.png" << 2 << "my.trip.jpg";
+    QTest::newRow("not a picture's extension") << "notes.v2" << 1 << "notes.v2.tga";
+    QTest::newRow("pasted") << "From Clip Board" << 3 << "From Clip Board.pcx";
+  }
+  void proposedNames() {
+    QFETCH(QString, name);
+    QFETCH(int, type);
+    QFETCH(QString, proposed);
+    QCOMPARE(ProposedSaveName(name, type), proposed);
   }
 
   void theSaveCommandWritesTheFormatOfTheName() {

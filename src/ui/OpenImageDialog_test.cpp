@@ -1,6 +1,7 @@
 // The open-image dialog: its filters, the preview with the picture's facts,
 // "Show Preview" kept between uses, and the dialog driven to the end.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -227,6 +228,36 @@ class OpenImageDialogTest : public QObject {
     QVERIFY(previewed);
     QCOMPARE(chosen, dirName + QStringLiteral("/B.PNG"));
     QCOMPARE(filterIndex, 4);
+  }
+
+  // The JPEG filter lists .jpeg files with the .jpg ones, chosen first or
+  // later from the list of types.
+  void theJpegFilterTakesJpegToo_data() {
+    QTest::addColumn<int>("start");
+    QTest::newRow("opened with it") << 2;
+    QTest::newRow("chosen later") << 4;
+  }
+  void theJpegFilterTakesJpegToo() {
+    QFETCH(int, start);
+    for (const char* name : {"a.jpg", "b.JPEG", "c.jpeg", "d.Jpg", "e.png"}) WritePicture(File(name), 10, 10);
+    const QString dirName = QString::fromStdString(dir->path().string());
+    QStringList listed;
+    test::WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      QVERIFY(types);
+      // Chosen with the keys, as a person does.
+      while (types->currentIndex() > 2) QTest::keyClick(types, Qt::Key_Up);
+      QCOMPARE(types->currentIndex(), 2);
+      auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+      QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 4);
+      for (int row = 0; row < 4; ++row) listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+      dialog->reject();
+    });
+    int filterIndex = start;
+    GetOpenImageName(nullptr, QStringLiteral("Open"), dirName, filterIndex);
+    listed.sort(Qt::CaseInsensitive);
+    QCOMPARE(listed, (QStringList{"a.jpg", "b.JPEG", "c.jpeg", "d.Jpg"}));
   }
 
   void allPicturesAndCancel() {
