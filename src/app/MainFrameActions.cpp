@@ -31,6 +31,8 @@ QAction* MakeAction(QObject* parent, const QString& text, const QString& promptA
   action->setStatusTip(cut < 0 ? promptAndTip.trimmed() : promptAndTip.left(cut).trimmed());
   QString tip = cut < 0 ? QString(text).remove('&').remove(QStringLiteral("...")) : promptAndTip.mid(cut + 1);
   action->setToolTip(tip);
+  // What Shift+F1 tells of the command: its prompt.
+  action->setWhatsThis(action->statusTip());
   if (!keys.isEmpty()) action->setShortcuts(keys);
   return action;
 }

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -13,6 +14,7 @@
 #include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWhatsThis>
 #include <chrono>
 #include <thread>
 
@@ -97,6 +99,54 @@ class MainFrameTest : public QObject {
     QCOMPARE(a.viewOriginal->shortcut(), QKeySequence(Qt::Key_O));
     QCOMPARE(a.zoomNormal->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
     QCOMPARE(a.zoomIn->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
+  }
+
+  // One quality command, the debug panel in the View menu, What's This in
+  // the Help menu; the panel toggles and the two show commands carry their
+  // check marks.
+  void theMenusAsTheUserSeesThem() {
+    Start();
+    QStringList all;
+    QStringList view, help;
+    const QList<QAction*> menus = m->Frame().menuBar()->actions();
+    for (QAction* menu : menus) {
+      for (QAction* item : menu->menu()->actions()) {
+        if (item->isSeparator()) continue;
+        all << item->text();
+        if (menu->text() == QStringLiteral("&View")) view << item->text();
+        if (menu->text() == QStringLiteral("&Help")) help << item->text();
+      }
+    }
+    QCOMPARE(all.count(QStringLiteral("Set Image &Quality...")), 1);
+    for (const QString& item : all) QVERIFY2(!item.contains(QStringLiteral("Quality Settings")), qPrintable(item));
+    QVERIFY(view.contains(QStringLiteral("&Debug Dialog On/Off")));
+    QVERIFY(help.contains(QStringLiteral("What's &This?")));
+    const MainActions& a = m->Frame().Actions();
+    for (QAction* toggle : {a.origOnOff, a.settingsOnOff, a.colorsOnOff, a.debugOnOff, a.viewOriginal, a.showCreated})
+      QVERIFY2(toggle->isCheckable(), qPrintable(toggle->text()));
+    QVERIFY(!a.debugOnOff->isChecked());
+    a.debugOnOff->trigger();
+    QVERIFY(a.debugOnOff->isChecked());
+    // Closed with its own button: the mark follows.
+    QTest::mouseClick(m->Frame().DebugDlg()->findChild<QPushButton*>(QStringLiteral("btnClose")), Qt::LeftButton);
+    QTRY_VERIFY(!a.debugOnOff->isChecked());
+    // Keypad + and - are the zoom keys shown in the menu.
+    QCOMPARE(a.zoomIn->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
+    QCOMPARE(a.zoomOut->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus));
+  }
+
+  // Shift+F1 asks what a control does.
+  void shiftF1GivesContextHelp() {
+    Start();
+    m->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m->Frame()));
+    QVERIFY(!QWhatsThis::inWhatsThisMode());
+    QTest::keyClick(&m->Frame(), Qt::Key_F1, Qt::ShiftModifier);
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+    QVERIFY(!m->Frame().Actions().randomize->whatsThis().isEmpty());
+    auto* size = m->Frame().ParamDlg()->findChild<QSlider*>(QStringLiteral("sld1015"));
+    QVERIFY(size && size->whatsThis().startsWith(QStringLiteral("Size")));
   }
 
   void theToolbarHasNineteenSlotsWithIcons() {

@@ -1,6 +1,6 @@
 // The view: zoom limits and the scroll area, scroll steps, what is shown
 // before anything was drawn, the window sized to the picture, the context
-// menu, binding the panels on focus, and printing (placement, a page, a
+// menu, binding the panels to the window in front, and printing (placement, a page, a
 // PDF file, the preview).
 #include <QMenu>
 #include <QPainter>
@@ -12,6 +12,7 @@
 #include "app/AppTestSupport.h"
 #include "app/Printing.h"
 #include "app/ScrollSteps.h"
+#include "app/Sfs.h"
 #include "ui/ParamDlg.h"
 
 using namespace brisol;
@@ -39,6 +40,30 @@ class ViewTest : public QObject {
   void cleanup() {
     m.reset();
     test::TakeAlerts();
+  }
+
+  // Sizing a picture's window: a minimised one is left alone, a maximised
+  // one comes back to normal with the view's visible area at the size.
+  void sizingAWindowForItsPicture() {
+    CBrisolScrollView* view = Open(64, 48);
+    QVERIFY(view);
+    auto* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+    QVERIFY(frame);
+    SFS(frame, 200, 150);
+    QCOMPARE(view->contentsRect().size(), QSize(200, 150));
+    frame->showMinimized();
+    QVERIFY(frame->isMinimized());
+    const QSize minimised = frame->size();
+    SFS(frame, 300, 200);
+    QVERIFY(frame->isMinimized());
+    QCOMPARE(frame->size(), minimised);
+    frame->showMaximized();
+    QVERIFY(frame->isMaximized());
+    SFS(frame, 240, 160);
+    QVERIFY(!frame->isMaximized() && !frame->isMinimized());
+    QCOMPARE(view->contentsRect().size(), QSize(240, 160));
+    SFS(nullptr, 10, 10);
+    QCOMPARE(test::TakeAlerts(), QStringList{"SFS: Bad window pointer"});
   }
 
   void zoomStaysWithinTenAndThreeHundred() {

@@ -163,11 +163,13 @@ CColMixDlg::CColMixDlg(QWidget* parent)
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });
   for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
     const int id = row->editId;
+    row->Describe();
     row->RouteEdit(this, [this, id] { OnEdit(id); });
     ForwardCopyPaste(row->widgets.edit);
   }
   for (CountRow* row : {&m->sharpness, &m->visible}) {
     const int id = row->editId;
+    row->Describe();
     row->RouteEdit(this, [this, id] { OnEdit(id); });
     ForwardCopyPaste(row->widgets.edit);
   }

@@ -160,13 +160,32 @@ class OpenImageDialogTest : public QObject {
     for (int i = 0; i < 4; ++i) QCOMPARE(pane.InfoText(i), QString());
   }
 
-  void damagedFileShowsNothing() {
-    test::WriteFile(File("broken.png").string(), "\x89PNG\r\n\x1a\n and then nothing useful");
+  // A picture file that cannot be read shows no picture and, instead of
+  // its facts, the one sentence every opening gives; no box comes up while
+  // the user browses.
+  void anUnreadableFileSaysWhy_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("cause");
+    // (The decoder's own words for this one are the loader's business.)
+    QTest::newRow("damaged") << "broken.png" << QByteArray("\x89PNG\r\n\x1a\n and then nothing useful") << QString();
+    QTest::newRow("empty") << "empty.bmp" << QByteArray() << "the file is empty (0 bytes)";
+    QTest::newRow("another format") << "text.jpg" << QByteArray("just words, no picture") << "not a JPEG file";
+  }
+  void anUnreadableFileSaysWhy() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, cause);
+    const fs::path path = File(name.toUtf8().constData());
+    test::WriteFile(path.string(), bytes.toStdString());
     COpenImagePreview pane(nullptr);
-    pane.OnSelChange(QString::fromStdString(File("broken.png").string()));
+    pane.OnSelChange(QString::fromStdString(path.string()));
     QVERIFY(!pane.Frame()->HasPicture());
-    QCOMPARE(pane.InfoText(0), QString());
-    test::Alerts().Clear();  // the loader's own report
+    QVERIFY2(pane.InfoText(0).startsWith(QString::fromStdString("Cannot read '" + path.string() + "': ")),
+             qPrintable(pane.InfoText(0)));
+    QVERIFY2(pane.InfoText(0).contains(cause), qPrintable(pane.InfoText(0)));
+    for (int i = 1; i < 4; ++i) QCOMPARE(pane.InfoText(i), QString());
+    QVERIFY(test::Alerts().Texts().empty());
   }
 
   void showPreviewIsRemembered() {

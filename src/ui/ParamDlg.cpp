@@ -81,9 +81,11 @@ CParamDlg::CParamDlg(QWidget* parent)
   for (QSlider* slider : findChildren<QSlider*>())
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });
   for (RealRow* row : m->RealRows()) {
+    row->Describe();
     row->RouteEdit(this, [this, row] { OnRealEdit(*row); });
     ForwardCopyPaste(row->widgets.edit);
   }
+  m->number.Describe();
   m->number.RouteEdit(this, [this] { OnNumberEdit(); });
   ForwardCopyPaste(m->number.widgets.edit);
 
