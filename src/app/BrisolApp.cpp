@@ -71,7 +71,14 @@ void CBrisolApp::PlaceWindows() {
                         {screen}, frame);
   }
   m_settings.SetFrameRect(rect);
-  m_pMainFrame->setGeometry(rect);
+  if (m_settings.m_bFrameStored) {
+    m_pMainFrame->setGeometry(rect);
+  } else {
+    // A first start's window goes into the screen's corner however large
+    // the window manager's frame turns out: placed by its frame.
+    m_pMainFrame->resize(rect.size());
+    m_pMainFrame->move(screen.topLeft());
+  }
   if (layout == PanelLayout::Floating) m_pMainFrame->PlaceNewPanels(first);
 }
 

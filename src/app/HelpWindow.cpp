@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextBrowser>
@@ -64,7 +65,10 @@ CHelpWindow::CHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), m_pBrowse
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_pBrowser);
-  resize(900, 800);
+  // As large as reads well, within the screen, beside the main window's
+  // corner.
+  const QRect screen = owner && owner->screen() ? owner->screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
+  resize(QSize(900, 800).boundedTo(screen.size() * 0.85));
   if (owner != nullptr) move(owner->geometry().topLeft() + QPoint(60, 40));
   auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(close, &QShortcut::activated, this, &QWidget::close);
