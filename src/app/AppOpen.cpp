@@ -22,6 +22,7 @@
 #include "raster/FileUtil.h"
 #include "ui/OpenImageDialog.h"
 #include "ui/ResizeDlg.h"
+#include "ui/WaitCursor.h"
 
 namespace brisol {
 namespace {
@@ -33,15 +34,6 @@ std::string AsSentence(std::string text) {
   if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') text += '.';
   return text;
 }
-
-// Shows the wait cursor while it lives.
-class WaitCursor {
- public:
-  WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

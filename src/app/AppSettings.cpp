@@ -59,26 +59,22 @@ void CAppSettings::Read() {
   long long top = ini.GetNumber("MAINFRAME", "TOP", 30), bottom = ini.GetNumber("MAINFRAME", "BOTTOM", 400);
   left = ToInt(left), right = ToInt(right), top = ToInt(top), bottom = ToInt(bottom);
   m_iState = ToInt(ini.GetNumber("MAINFRAME", "STATE", kFrameNormal));
-  if (right - left < kMinFrameSide) {
-    left = 10;
-    right = 310;
-  }
-  if (bottom - top < kMinFrameSide) {
-    top = 40;
-    bottom = 340;
-  }
+  const auto atLeastTheSmallestSides = [&] {
+    if (right - left < kMinFrameSide) {
+      left = 10;
+      right = 310;
+    }
+    if (bottom - top < kMinFrameSide) {
+      top = 40;
+      bottom = 340;
+    }
+  };
+  atLeastTheSmallestSides();
   if (left < 0) left = 0;
   if (top < 0) top = 0;
   // A rectangle wholly above or left of the screen's origin would be left
   // with a side of no length: it gets the sizes the corrections above give.
-  if (right - left < kMinFrameSide) {
-    left = 10;
-    right = 310;
-  }
-  if (bottom - top < kMinFrameSide) {
-    top = 40;
-    bottom = 340;
-  }
+  atLeastTheSmallestSides();
   m_iLeft = ToInt(left), m_iTop = ToInt(top), m_iRight = ToInt(right), m_iBottom = ToInt(bottom);
   if (m_iState != kFrameNormal && m_iState != kFrameMaximized) m_iState = kFrameNormal;
 

@@ -10,14 +10,14 @@
 #include "imageio/PictureFormats.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
+#include "ui/WaitCursor.h"
 
 namespace brisol {
 
 void CBrisolScrollView::OnEditCopy() {
   if (GetCurrentDADC() == nullptr) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const WaitCursor wait;
   CopyImageToClipboard(CurrentImage());
-  QApplication::restoreOverrideCursor();
 }
 
 bool CBrisolScrollView::SaveImage() {

@@ -20,6 +20,7 @@
 #include "raster/FileUtil.h"
 #include "ui/ObjectPreview.h"
 #include "ui/PanelControls.h"
+#include "ui/WaitCursor.h"
 
 namespace brisol {
 namespace {
@@ -31,15 +32,6 @@ constexpr std::size_t kMaxPreviewFiles = CEffect::kMaxShapes;
 bool HasDxfExtension(const std::string& name) {
   return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".dxf") == 0;
 }
-
-// Shows the wait cursor while it lives.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
