@@ -108,7 +108,23 @@ class PlacementTest : public QObject {
     f.Actions().colorsOnOff->trigger();
     QVERIFY(f.IsPanelShown(f.ColMixDlg()));
     QVERIFY(f.Actions().colorsOnOff->isChecked());
-    // Escape in a docked panel hides its dock, as it hides a floating one.
+    // Typing into a docked panel's edit types: the main window's one-key
+    // commands (+ and - zoom, O shows the original) leave it alone.
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.ShowPropertiesWindow(f.ParamDlg());
+    auto* angle = f.ParamDlg()->findChild<QLineEdit*>(QStringLiteral("edt1024"));
+    angle->setFocus();
+    angle->selectAll();
+    QTest::keyClicks(angle, QStringLiteral("-45+o"));
+    QCOMPARE(angle->text(), QStringLiteral("-45+o"));
+    QCOMPARE(doc->GV()->Zoom(), 100u);
+    QCOMPARE(doc->GV()->GetShow(), 1);
+    QCOMPARE(doc->GetRunner()->GetEffect().GetAngle(), -45.0);
+    // Escape in a docked panel hides its dock, as it hides a floating one
+    // (once no drawing runs: while one does, Escape stops it).
+    QVERIFY(test::WaitForPicture(doc));
+    f.ShowPropertiesWindow(f.ColMixDlg());
     QTest::keyClick(f.ColMixDlg(), Qt::Key_Escape);
     QVERIFY(!f.IsPanelShown(f.ColMixDlg()));
     // The places kept are those the panels had floating.
