@@ -14,7 +14,7 @@
 #include "app/MainFrame.h"
 #include "app/ScrollView.h"
 #include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 #include "imageio/PictureFormats.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
@@ -22,23 +22,18 @@
 #include "raster/FileUtil.h"
 #include "ui/OpenImageDialog.h"
 #include "ui/ResizeDlg.h"
+#include "ui/WaitCursor.h"
 
 namespace brisol {
 namespace {
 
-// Passes alerts on to the program's sink and counts them, so that a reader
-// that failed without a word can still be reported.
-class CountingAlertSink : public AlertSink {
- public:
-  AlertAnswer Show(const Alert& alert) override {
-    ++m_count;
-    return CurrentAlertSink()->Show(alert);
-  }
-  int Count() const { return m_count; }
-
- private:
-  int m_count = 0;
-};
+// The loader's sentence as a message box shows it: capital first, full
+// stop last.
+std::string AsSentence(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') text += '.';
+  return text;
+}
 
 }  // namespace
 
@@ -53,29 +48,26 @@ CBrisolDoc* CBrisolApp::OpenImage(const QString& given) {
     if (chosen.isEmpty()) return nullptr;
     path = chosen.toStdString();
   }
-  const PictureFormat* format = PictureFormatOfName(path);
-  if (format == nullptr) {
+  if (PictureFormatOfName(path) == nullptr) {
     TheLogger().Log(kLogError, "This file format is not supported:\n<%s>", path.c_str());
     return nullptr;
   }
-  if (!FileExists(path) || IsDirectory(path)) {
-    TheLogger().Log(kLogError, "File:\n%s\ndoes not exist.", path.c_str());
+  // Every way in (the dialog, the recent files, a drop, the command line)
+  // reads the picture here, and a failure is told in one sentence naming
+  // the file and the cause.
+  LoadResult loaded;
+  {
+    WaitCursor wait;
+    loaded = LoadPicture(path);
+  }
+  if (!loaded.ok()) {
+    WalertBox(kIconExclamation, "%s", AsSentence(loaded.message).c_str());
     return nullptr;
   }
-  ByteBuffer dib;
-  {
-    CountingAlertSink counter;
-    const ScopedThreadAlertSink count(counter);
-    // The format's own type, so that every extension of the table (jpeg
-    // too) reads as its format.
-    dib = VicLoadImageFile(path.c_str(), format->imageType);
-    if (!dib && counter.Count() == 0) AlertBox("Could not read the picture in\n%s", path.c_str());
-  }
-  if (!dib) return nullptr;
   SLRP(path);
   m_settings.m_Recent.Add(path);
   if (m_pMainFrame) m_pMainFrame->updateMenus();
-  return CADV(dib, path);
+  return CADV(std::move(loaded.surface), path);
 }
 
 void CBrisolApp::SLRP(const std::string& path) {
@@ -101,7 +93,7 @@ void CBrisolApp::OpenMROFile(int i) {
   if (FileExists(entry))
     OpenImage(QString::fromStdString(entry));
   else
-    AlertBox("This file has been deleted or moved");
+    AlertBox("This file has been deleted or moved:\n%s", entry.c_str());
 }
 
 void CBrisolApp::ProposeSize(int width, int height, int screenWidth, int screenHeight, int& outWidth, int& outHeight) {
@@ -126,6 +118,14 @@ CBrisolDoc* CBrisolApp::CADV(const ByteBuffer& dib, const std::string& name) {
   std::unique_ptr<CDADC> surface = CreateBitmapDADC(dib, 0, 0);
   if (!surface) {
     TheLogger().Log(kLogError, "CADCV,CreateBitmapDADC failed,\ncould not create original bitmap");
+    return nullptr;
+  }
+  return CADV(std::move(surface), name);
+}
+
+CBrisolDoc* CBrisolApp::CADV(std::unique_ptr<CDADC> surface, const std::string& name) {
+  if (!surface || name.empty()) {
+    TheLogger().Log(kLogError, "CADV: missing bitmap name");
     return nullptr;
   }
   const SIZE read = surface->GetSize();
@@ -169,13 +169,15 @@ CBrisolDoc* CBrisolApp::CNDV(std::unique_ptr<CDADC> surface, const std::string& 
 }
 
 void CBrisolApp::OnEditPaste() {
+  // A clipboard that cannot be had is "empty"; one that holds nothing, or
+  // no picture, does not contain an image.
   const QClipboard* clipboard = QGuiApplication::clipboard();
-  const QMimeData* mime = clipboard ? clipboard->mimeData() : nullptr;
-  if (mime == nullptr || mime->formats().isEmpty()) {
+  if (clipboard == nullptr) {
     AlertBox("The clipboard is empty");
     return;
   }
-  const QImage image = mime->hasImage() ? clipboard->image() : QImage();
+  const QMimeData* mime = clipboard->mimeData();
+  const QImage image = mime && mime->hasImage() ? clipboard->image() : QImage();
   if (image.isNull()) {
     AlertBox("The clipboard does not contain an image");
     return;

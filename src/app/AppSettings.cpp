@@ -3,37 +3,23 @@
 #include <strings.h>
 
 #include <QDir>
-#include <QSettings>
 #include <QStandardPaths>
-#include <QStringList>
+#include <algorithm>
+#include <climits>
 
+#include "app/IniFile.h"
 #include "effect/EffectPaths.h"
 #include "logger/Logger.h"
 
 namespace brisol {
 namespace {
 
-constexpr int kMinFrameSide = 300;
+constexpr long long kMinFrameSide = 300;
 constexpr int kMaxPanelCoordinate = 2000;
 constexpr int kBadPanelCoordinate = 50;
 
-QString Key(const char* section, const char* key) { return QString::fromLatin1(section) + '/' + key; }
-
-// A string value; a value a person typed with commas and no quotes comes
-// back as a list, which is joined again.
-std::string ReadString(const QSettings& ini, const char* section, const char* key, const std::string& fallback) {
-  const QVariant v = ini.value(Key(section, key), QString::fromStdString(fallback));
-  if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(',').toStdString();
-  return v.toString().toStdString();
-}
-
-int ReadInt(const QSettings& ini, const char* section, const char* key, int fallback) {
-  const QVariant v = ini.value(Key(section, key));
-  if (!v.isValid()) return fallback;
-  bool ok = false;
-  const int n = v.toString().trimmed().toInt(&ok);
-  return ok ? n : 0;
-}
+// A number as the program keeps it: the nearest int.
+int ToInt(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
 
 // The main directory as read: empty or the file-system root give the
 // program's default; a relative one counts from the start directory.
@@ -57,63 +43,71 @@ CAppSettings::CAppSettings(QString path, std::string startDirectory)
       m_startDirectory(std::move(startDirectory)) {}
 
 void CAppSettings::Read() {
-  const QSettings ini(m_path, QSettings::IniFormat);
+  CIniFile ini(m_path);
+  ini.Load();
 
-  m_szMainDir = MainDirectoryFrom(ReadString(ini, "FILES", "MAIN", ""), m_startDirectory);
-  m_szImageWriteDir = ReadString(ini, "FILES", "IMAGEWRITE", m_startDirectory);
-  m_iImageWriteType = ReadInt(ini, "FILES", "IMAGEWRITEEXT", 2);
-  m_szImageReadDir = ReadString(ini, "FILES", "IMAGEREAD", m_startDirectory);
-  m_iImageReadType = ReadInt(ini, "FILES", "IMAGEREADEXT", 2);
+  m_szMainDir = MainDirectoryFrom(ini.GetString("FILES", "MAIN", ""), m_startDirectory);
+  m_szImageWriteDir = ini.GetString("FILES", "IMAGEWRITE", m_startDirectory);
+  m_iImageWriteType = ToInt(ini.GetNumber("FILES", "IMAGEWRITEEXT", 2));
+  m_szImageReadDir = ini.GetString("FILES", "IMAGEREAD", m_startDirectory);
+  m_iImageReadType = ToInt(ini.GetNumber("FILES", "IMAGEREADEXT", 2));
 
-  m_bFrameStored = ini.contains(Key("MAINFRAME", "LEFT"));
-  m_iLeft = ReadInt(ini, "MAINFRAME", "LEFT", 20);
-  m_iRight = ReadInt(ini, "MAINFRAME", "RIGHT", 600);
-  m_iTop = ReadInt(ini, "MAINFRAME", "TOP", 30);
-  m_iBottom = ReadInt(ini, "MAINFRAME", "BOTTOM", 400);
-  m_iState = ReadInt(ini, "MAINFRAME", "STATE", kFrameNormal);
-  if (m_iRight - m_iLeft < kMinFrameSide) {
-    m_iLeft = 10;
-    m_iRight = 310;
-  }
-  if (m_iBottom - m_iTop < kMinFrameSide) {
-    m_iTop = 40;
-    m_iBottom = 340;
-  }
-  if (m_iLeft < 0) m_iLeft = 0;
-  if (m_iTop < 0) m_iTop = 0;
+  // In 64 bits: the sides of a rectangle read from a damaged file may be
+  // any two ints.
+  m_bFrameStored = ini.Get("MAINFRAME", "LEFT").has_value();
+  long long left = ini.GetNumber("MAINFRAME", "LEFT", 20), right = ini.GetNumber("MAINFRAME", "RIGHT", 600);
+  long long top = ini.GetNumber("MAINFRAME", "TOP", 30), bottom = ini.GetNumber("MAINFRAME", "BOTTOM", 400);
+  left = ToInt(left), right = ToInt(right), top = ToInt(top), bottom = ToInt(bottom);
+  m_iState = ToInt(ini.GetNumber("MAINFRAME", "STATE", kFrameNormal));
+  const auto atLeastTheSmallestSides = [&] {
+    if (right - left < kMinFrameSide) {
+      left = 10;
+      right = 310;
+    }
+    if (bottom - top < kMinFrameSide) {
+      top = 40;
+      bottom = 340;
+    }
+  };
+  atLeastTheSmallestSides();
+  if (left < 0) left = 0;
+  if (top < 0) top = 0;
+  // A rectangle wholly above or left of the screen's origin would be left
+  // with a side of no length: it gets the sizes the corrections above give.
+  atLeastTheSmallestSides();
+  m_iLeft = ToInt(left), m_iTop = ToInt(top), m_iRight = ToInt(right), m_iBottom = ToInt(bottom);
   if (m_iState != kFrameNormal && m_iState != kFrameMaximized) m_iState = kFrameNormal;
 
-  m_iTipCount = ReadInt(ini, "VARS", "TIPCOUNT", 0);
-  m_szDefaultEffect = ReadString(ini, "VARS", "DEFEFFECT", "");
-  m_bLogging = ReadInt(ini, "VARS", "LOGGING", 1) != 0;
+  m_iTipCount = ToInt(ini.GetNumber("VARS", "TIPCOUNT", 0));
+  m_szDefaultEffect = ini.GetString("VARS", "DEFEFFECT", "");
+  m_bLogging = ini.GetNumber("VARS", "LOGGING", 1) != 0;
 
   for (int i = 0; i < CRecentFiles::kCount; ++i) {
     const std::string key = "MRO" + std::to_string(i + 1);
-    m_Recent.SetEntry(i, ReadString(ini, "LASTFILES", key.c_str(), ""));
+    m_Recent.SetEntry(i, ini.GetString("LASTFILES", key, ""));
   }
 }
 
 bool CAppSettings::Write() const {
-  QDir().mkpath(QFileInfo(m_path).absolutePath());
-  QSettings ini(m_path, QSettings::IniFormat);
-  ini.setValue(Key("MAINFRAME", "LEFT"), m_iLeft);
-  ini.setValue(Key("MAINFRAME", "RIGHT"), m_iRight);
-  ini.setValue(Key("MAINFRAME", "TOP"), m_iTop);
-  ini.setValue(Key("MAINFRAME", "BOTTOM"), m_iBottom);
-  ini.setValue(Key("MAINFRAME", "STATE"), m_iState);
-  ini.setValue(Key("VARS", "TIPSON"), 1);
-  ini.setValue(Key("VARS", "TIPCOUNT"), m_iTipCount);
-  ini.setValue(Key("VARS", "DEFEFFECT"), QString::fromStdString(m_szDefaultEffect));
-  ini.setValue(Key("FILES", "IMAGEWRITE"), QString::fromStdString(m_szImageWriteDir));
-  ini.setValue(Key("FILES", "IMAGEWRITEEXT"), m_iImageWriteType);
-  ini.setValue(Key("FILES", "IMAGEREAD"), QString::fromStdString(m_szImageReadDir));
-  ini.setValue(Key("FILES", "IMAGEREADEXT"), m_iImageReadType);
+  CIniFile ini(m_path);
+  ini.Load();
+  ini.Set("MAINFRAME", "LEFT", m_iLeft);
+  ini.Set("MAINFRAME", "RIGHT", m_iRight);
+  ini.Set("MAINFRAME", "TOP", m_iTop);
+  ini.Set("MAINFRAME", "BOTTOM", m_iBottom);
+  ini.Set("MAINFRAME", "STATE", m_iState);
+  ini.Set("VARS", "TIPSON", 1);
+  ini.Set("VARS", "TIPCOUNT", m_iTipCount);
+  ini.Set("VARS", "DEFEFFECT", m_szDefaultEffect);
+  ini.Set("FILES", "IMAGEWRITE", m_szImageWriteDir);
+  ini.Set("FILES", "IMAGEWRITEEXT", m_iImageWriteType);
+  ini.Set("FILES", "IMAGEREAD", m_szImageReadDir);
+  ini.Set("FILES", "IMAGEREADEXT", m_iImageReadType);
   for (int i = 0; i < CRecentFiles::kCount; ++i) {
     const std::string key = "MRO" + std::to_string(i + 1);
-    ini.setValue(Key("LASTFILES", key.c_str()), QString::fromStdString(m_Recent.Entry(i)));
+    ini.Set("LASTFILES", key, m_Recent.Entry(i));
   }
-  ini.sync();
-  if (ini.status() != QSettings::NoError) {
+  if (!ini.Save()) {
     TheLogger().Log(kLogInfo, "Could not write the settings to %s\n", m_path.toLocal8Bit().constData());
     return false;
   }
@@ -121,23 +115,31 @@ bool CAppSettings::Write() const {
 }
 
 PanelPlacement CAppSettings::ReadPanel(const char* section) const {
-  const QSettings ini(m_path, QSettings::IniFormat);
+  CIniFile ini(m_path);
+  ini.Load();
   PanelPlacement p;
-  p.left = ReadInt(ini, section, "LEFT", 20);
-  p.top = ReadInt(ini, section, "TOP", 20);
-  p.visible = ReadInt(ini, section, "VISIBLE", 1) != 0;
-  p.stored = ini.contains(Key(section, "LEFT"));
-  if (p.left < 0 || p.left > kMaxPanelCoordinate) p.left = kBadPanelCoordinate;
-  if (p.top < 0 || p.top > kMaxPanelCoordinate) p.top = kBadPanelCoordinate;
+  const long long left = ini.GetNumber(section, "LEFT", 20), top = ini.GetNumber(section, "TOP", 20);
+  p.visible = ini.GetNumber(section, "VISIBLE", 1) != 0;
+  p.stored = ini.Get(section, "LEFT").has_value();
+  p.left = left < 0 || left > kMaxPanelCoordinate ? kBadPanelCoordinate : static_cast<int>(left);
+  p.top = top < 0 || top > kMaxPanelCoordinate ? kBadPanelCoordinate : static_cast<int>(top);
   return p;
 }
 
 void CAppSettings::WritePanel(const char* section, const PanelPlacement& placement) const {
-  QDir().mkpath(QFileInfo(m_path).absolutePath());
-  QSettings ini(m_path, QSettings::IniFormat);
-  ini.setValue(Key(section, "LEFT"), placement.left);
-  ini.setValue(Key(section, "TOP"), placement.top);
-  ini.setValue(Key(section, "VISIBLE"), placement.visible ? 1 : 0);
+  CIniFile ini(m_path);
+  ini.Load();
+  ini.Set(section, "LEFT", placement.left);
+  ini.Set(section, "TOP", placement.top);
+  ini.Set(section, "VISIBLE", placement.visible ? 1 : 0);
+  if (!ini.Save()) TheLogger().Log(kLogInfo, "Could not write the settings to %s\n", m_path.toLocal8Bit().constData());
+}
+
+void CAppSettings::SetFrameRect(const QRect& rect) {
+  m_iLeft = rect.left();
+  m_iTop = rect.top();
+  m_iRight = rect.left() + rect.width();
+  m_iBottom = rect.top() + rect.height();
 }
 
 void CAppSettings::SWPRS(const char* section, const QRect& normal, int showState) {
@@ -146,10 +148,7 @@ void CAppSettings::SWPRS(const char* section, const QRect& normal, int showState
     return;
   }
   if (showState == kFrameNormal) {
-    m_iLeft = normal.left();
-    m_iTop = normal.top();
-    m_iRight = normal.left() + normal.width();
-    m_iBottom = normal.top() + normal.height();
+    SetFrameRect(normal);
     m_iState = kFrameNormal;
   } else if (showState == kFrameMaximized) {
     m_iState = kFrameMaximized;

@@ -53,6 +53,8 @@ class CAppSettings {
   // state, anything else state 1.
   void SWPRS(const char* section, const QRect& normal, int showState);
   QRect FrameRect() const { return QRect(QPoint(m_iLeft, m_iTop), QPoint(m_iRight - 1, m_iBottom - 1)); }
+  // The rectangle in use, which is what the settings keep from now on.
+  void SetFrameRect(const QRect& rect);
 
   // FILES
   std::string m_szMainDir;

@@ -17,11 +17,16 @@ namespace brisol {
 std::string LogFilePath(const std::string& mainDirectory) { return mainDirectory + "/Logger.log"; }
 std::string OldLogFilePath(const std::string& mainDirectory) { return mainDirectory + "/LoggerOld.log"; }
 
-void MakeMainDirectory(const std::string& mainDirectory) {
-  if (IsDirectory(mainDirectory)) return;
+bool MakeMainDirectory(const std::string& mainDirectory) {
+  if (IsDirectory(mainDirectory)) return true;
   std::error_code error;
   std::filesystem::create_directories(mainDirectory, error);
-  if (error) AlertBox("Could not create directory:\n%s.", mainDirectory.c_str());
+  if (!error && IsDirectory(mainDirectory)) return true;
+  const std::string cause = error ? error.message() : std::string("something else of that name is in the way");
+  WalertBox(kIconExclamation,
+            "Could not create directory:\n%s.\n%s.\nBrisol goes on without its log and your own collections.",
+            mainDirectory.c_str(), cause.c_str());
+  return false;
 }
 
 void StartLogger(const std::string& mainDirectory, const std::string& version) {

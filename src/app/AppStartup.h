@@ -11,8 +11,10 @@ std::string LogFilePath(const std::string& mainDirectory);
 std::string OldLogFilePath(const std::string& mainDirectory);
 
 // Makes the main directory, with its parents, when it does not exist yet, so
-// that the log can start in it; a failure is shown.
-void MakeMainDirectory(const std::string& mainDirectory);
+// that the log can start in it. A failure is shown in one box naming the
+// folder and the cause, with the warning icon; false then (the log and the
+// effects folder are then left alone, so that no further box follows).
+bool MakeMainDirectory(const std::string& mainDirectory);
 
 // Moves the last log aside and starts a new, empty one, beginning with the
 // program's version and the main directory.

@@ -77,15 +77,18 @@ inline void WriteSettings(const QString& text) {
 }
 
 // The program, started as from the desktop (without the splash unless
-// asked), its log off unless the settings say otherwise.
+// asked), its log off unless the settings say otherwise, its panels
+// floating unless asked otherwise (no layout: as the screen allows).
 struct StartedApp {
   std::unique_ptr<CBrisolApp> app;
 
   explicit StartedApp(bool splash = false,
-                      CRenderController::Threading threading = CRenderController::Threading::Worker) {
+                      CRenderController::Threading threading = CRenderController::Threading::Worker,
+                      std::optional<PanelLayout> layout = PanelLayout::Floating) {
     if (!QFile::exists(SettingsFile())) WriteSettings("[VARS]\nLOGGING=0\n");
     app = std::make_unique<CBrisolApp>();
     app->m_drawingThreading = threading;
+    app->m_panelLayout = layout;
     app->InitInstance(splash);
   }
   ~StartedApp() {

@@ -7,6 +7,7 @@
 #include "app/AboutDlg.h"
 #include "app/AppStartup.h"
 #include "app/MainFrame.h"
+#include "app/ScreenFit.h"
 #include "logger/Format.h"
 #include "logger/Logger.h"
 #include "ui/ColMixDlg.h"
@@ -27,19 +28,15 @@ std::string CBrisolApp::VersionString() { return Format("Brisol 1.15 (%s - %s)",
 bool CBrisolApp::InitInstance(bool showSplash) {
   m_pMainFrame = std::make_unique<CMainFrame>(*this, showSplash);
   m_settings.Read();
-  // The log lives in the main directory, so that comes first.
-  MakeMainDirectory(m_settings.m_szMainDir);
-  if (m_settings.m_bLogging) StartLogger(m_settings.m_szMainDir, VersionString());
-  m_szEffectsDir = CheckMainDirectory(m_settings.m_szMainDir);
-
-  // The window's saved placement; on a first start, one that suits the
-  // screen, with the panels beside the window.
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const FirstPlacement first = PlaceFirstStart(
-      screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024), m_pMainFrame->ParamDlg()->sizeHint(),
-      m_pMainFrame->ColMixDlg()->sizeHint(), m_pMainFrame->OrigDlg()->sizeHint());
-  m_pMainFrame->setGeometry(m_settings.m_bFrameStored ? m_settings.FrameRect() : first.frame);
-  m_pMainFrame->PlaceNewPanels(first);
+  // The log lives in the main directory, so that comes first; without it,
+  // one box has said so and nothing more is tried.
+  if (MakeMainDirectory(m_settings.m_szMainDir)) {
+    if (m_settings.m_bLogging) StartLogger(m_settings.m_szMainDir, VersionString());
+    m_szEffectsDir = CheckMainDirectory(m_settings.m_szMainDir);
+  } else {
+    m_szEffectsDir = m_settings.m_szMainDir + "/Effects";
+  }
+  PlaceWindows();
   if (m_settings.m_iState == kFrameMaximized)
     m_pMainFrame->showMaximized();
   else
@@ -47,6 +44,42 @@ bool CBrisolApp::InitInstance(bool showSplash) {
   m_pMainFrame->updateMenus();
   MeasureScreen();
   return true;
+}
+
+void CBrisolApp::PlaceWindows() {
+  // On a first start the window and the panels take places that suit the
+  // screen; the panels float beside the window or, where there is no room,
+  // are docked in it.
+  const QList<QRect> screens = AvailableScreens();
+  const QRect screen = screens.value(0, QRect(0, 0, 1280, 1024));
+  const QMargins frame = EstimatedFrameMargins();
+  const QSize param = m_pMainFrame->ParamDlg()->sizeHint(), colMix = m_pMainFrame->ColMixDlg()->sizeHint(),
+              orig = m_pMainFrame->OrigDlg()->sizeHint();
+  const FirstPlacement first = PlaceFirstStart(screen, frame, param, colMix, orig);
+  PanelLayout layout = first.layout;
+  if (m_panelLayout) layout = *m_panelLayout;
+  m_pMainFrame->SetPanelLayout(layout);
+  QRect rect = first.frame;
+  if (m_settings.m_bFrameStored) {
+    // A rectangle kept from another screen, or damaged, is moved onto
+    // today's screens; what is written back at exit is what was used.
+    rect = FitOnScreens(StoredRect{m_settings.m_iLeft, m_settings.m_iTop, m_settings.m_iRight, m_settings.m_iBottom},
+                        screens, frame, m_pMainFrame->minimumSizeHint());
+  } else if (layout == PanelLayout::Docked && first.layout == PanelLayout::Floating) {
+    rect = FitOnScreens(StoredRect{screen.left(), screen.top(), static_cast<long long>(screen.left()) + screen.width(),
+                                   static_cast<long long>(screen.top()) + screen.height()},
+                        {screen}, frame);
+  }
+  m_settings.SetFrameRect(rect);
+  if (m_settings.m_bFrameStored) {
+    m_pMainFrame->setGeometry(rect);
+  } else {
+    // A first start's window goes into the screen's corner however large
+    // the window manager's frame turns out: placed by its frame.
+    m_pMainFrame->resize(rect.size());
+    m_pMainFrame->move(screen.topLeft());
+  }
+  if (layout == PanelLayout::Floating) m_pMainFrame->PlaceNewPanels(first);
 }
 
 void CBrisolApp::ExitInstance() {

@@ -8,10 +8,12 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/AlertQueue.h"
 #include "app/AppSettings.h"
+#include "app/FirstPlacement.h"
 #include "app/RenderController.h"
 #include "raster/ByteBuffer.h"
 
@@ -48,6 +50,7 @@ class CBrisolApp : public QObject {
   // Makes a document from a loaded or pasted picture, offering to shrink a
   // picture larger than the screen; null when cancelled or failed.
   CBrisolDoc* CADV(const ByteBuffer& dib, const std::string& name);
+  CBrisolDoc* CADV(std::unique_ptr<CDADC> surface, const std::string& name);
   CBrisolDoc* CNDV(std::unique_ptr<CDADC> surface, const std::string& name);
   // The size proposed for a picture larger than the screen: both sides
   // times 0.95 until the picture fits.
@@ -67,11 +70,16 @@ class CBrisolApp : public QObject {
   int m_iScreenHeight = 1024;
   // How new documents draw (tests may ask for the calling thread).
   CRenderController::Threading m_drawingThreading = CRenderController::Threading::Worker;
+  // Floating or docked panels whatever the screen (tests ask for one).
+  std::optional<PanelLayout> m_panelLayout;
 
  private:
   // Image read directory and type from an opened path.
   void SLRP(const std::string& path);
   void MeasureScreen();
+  // The main window at its kept place moved onto today's screens (or at a
+  // first start's), the panels floating or docked as the screen allows.
+  void PlaceWindows();
 
   CAppSettings m_settings;
   std::string m_szEffectsDir;

@@ -3,14 +3,12 @@
 #include <QEventLoop>
 
 #include "app/BrisolApp.h"
-#include "app/MainFrame.h"
 #include "app/ScrollView.h"
 #include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
 #include "raster/FileUtil.h"
-#include "ui/DadcImage.h"
 #include "ui/EffectDlg.h"
 #include "ui/QualityDlg.h"
 
@@ -22,8 +20,15 @@ CBrisolDoc::CBrisolDoc(CBrisolApp& app, QObject* parent, CRenderController::Thre
       m_clock([] { return std::time(nullptr); }),
       m_render(&app.Alerts(), nullptr, threading) {
   connect(&m_render, &CRenderController::PictureReady, this, &CBrisolDoc::OnPictureReady);
+  connect(&m_render, &CRenderController::DrawingRequested, this, &CBrisolDoc::DrawingRequested);
   connect(&m_render, &CRenderController::Progress, this, &CBrisolDoc::DrawingProgress);
   connect(&m_render, &CRenderController::Idle, this, &CBrisolDoc::DrawingIdle);
+  // A stopped drawing never showed its effect: the next comparison is with
+  // the picture on view.
+  connect(&m_render, &CRenderController::Stopped, this, [this] {
+    if (m_pView) m_pView->ForgetUnfinishedEffect();
+    emit StateChanged();
+  });
 }
 
 CBrisolDoc::~CBrisolDoc() { m_render.StopAndWait(); }
@@ -35,7 +40,6 @@ void CBrisolDoc::SetOriginalImage(std::unique_ptr<CDADC> surface, const std::str
     return;
   }
   m_pOrigDADC = std::move(surface);
-  m_originalImage = ToQImage(*m_pOrigDADC);
   m_szImageName = name;
   std::string file, extension;
   MySplitPath(nullptr, nullptr, &file, &extension, name.c_str());
@@ -49,7 +53,7 @@ void CBrisolDoc::DWGAC() {
   }
   std::string defaultEffect = m_app.DefaultEffect();
   std::unique_ptr<CBrisol> runner =
-      RunObjectsWizard(m_app.MainFrame(), *m_pOrigDADC, m_app.MainDirectoryPath(), defaultEffect);
+      RunObjectsWizard(DialogParent(), m_pOrigDADC, m_app.MainDirectoryPath(), defaultEffect);
   if (!runner) {
     if (CBrisolScrollView* view = GV()) view->SetShow(0);
     emit StateChanged();
@@ -57,18 +61,16 @@ void CBrisolDoc::DWGAC() {
   }
   m_app.SetDefaultEffect(defaultEffect);
   InstallRunner(std::move(runner));
-  if (CMainFrame* frame = m_app.MainFrame()) {
-    frame->UpdatePanels(this);
-    frame->ShowSettingPanels();
-  }
 }
 
 void CBrisolDoc::InstallRunner(std::unique_ptr<CBrisol> runner) {
-  // The panels point at the old runner's effect until they are bound again.
-  if (CMainFrame* frame = m_app.MainFrame()) frame->UnbindPanels(this);
+  emit RunnerAboutToChange();
   m_pBrisol = std::move(runner);
   emit StateChanged();
+  emit RunnerInstalled();
 }
+
+QWidget* CBrisolDoc::DialogParent() const { return m_pView ? m_pView->window() : nullptr; }
 
 CBrisolScrollView* CBrisolDoc::GV() {
   if (m_pView == nullptr) TheLogger().Log(kLogError, "GV:Cannot get view");
@@ -90,9 +92,9 @@ void CBrisolDoc::UpdateImage(bool force) {
   m_render.Request(RenderJob{std::move(snapshot), m_pOrigDADC, m_iQuality});
 }
 
-void CBrisolDoc::OnPictureReady(std::shared_ptr<CDADC> picture, QImage display) {
+void CBrisolDoc::OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect) {
   if (m_pView == nullptr) return;
-  m_pView->SetOutputPicture(std::move(picture), std::move(display));
+  m_pView->SetOutputPicture(std::move(picture), std::move(effect));
   m_pView->SetShow(1);
   emit StateChanged();
 }
@@ -112,8 +114,10 @@ void CBrisolDoc::OnRandomize() {
   UpdateImage(false);
 }
 
+void CBrisolDoc::OnStopDrawing() { m_render.Stop(); }
+
 void CBrisolDoc::OnSetQuality() {
-  CQualityDlg dialog(m_app.MainFrame());
+  CQualityDlg dialog(DialogParent());
   dialog.m_iQuality = m_iQuality;
   if (dialog.exec() != QDialog::Accepted || dialog.m_iQuality == m_iQuality) return;
   m_iQuality = dialog.m_iQuality;
@@ -131,7 +135,7 @@ void CBrisolDoc::OnRunWiz() {
   const std::string kept = effect.GetEffectDir();
   std::string name, extension;
   MySplitPath(nullptr, nullptr, &name, &extension, kept.c_str());
-  CEffectDlg dialog(m_app.MainFrame(), m_app.MainDirectoryPath(), &effect, name + extension);
+  CEffectDlg dialog(DialogParent(), m_app.MainDirectoryPath(), &effect, name + extension);
   if (dialog.exec() == QDialog::Accepted) {
     m_app.SetDefaultEffect(effect.GetEffectDir());
   } else {
@@ -142,7 +146,7 @@ void CBrisolDoc::OnRunWiz() {
 
 bool CBrisolDoc::SaveModified() {
   if (!m_bModified) return true;
-  switch (AskYesNoCancel("Save this image?")) {
+  switch (AskYesNoCancel("Save this image?\n%s", m_szImageName.c_str())) {
     case AlertAnswer::Yes: {
       CBrisolScrollView* view = GV();
       return view != nullptr && view->SaveImage();
@@ -155,10 +159,7 @@ bool CBrisolDoc::SaveModified() {
 }
 
 void CBrisolDoc::OnCloseDocument() {
-  if (CMainFrame* frame = m_app.MainFrame()) {
-    frame->HidePanels();
-    frame->UnbindPanels(this);
-  }
+  emit Closing();
   m_render.StopAndWait();
 }
 

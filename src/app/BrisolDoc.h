@@ -1,13 +1,16 @@
-// CBrisolDoc: one opened picture. It owns the original image, the effect
-// runner that turns it into the output picture and the quality level, and
-// it is the one place where the output picture is re-created: the panels
-// change the runner's effect and ask for UpdateImage, which compares the
-// effect with the one the view last asked for and, when it differs, hands
-// a snapshot to the document's render controller. The drawing runs on the
-// controller's thread; the view keeps showing the last picture meanwhile.
+// CBrisolDoc: one opened picture. It owns the original image (kept once,
+// read-only, shared with its runner and its drawings), the effect runner
+// that turns it into the output picture, and the quality level; it is the
+// one place where the output picture is re-created: the panels change the
+// runner's effect and ask for UpdateImage, which compares the effect with
+// the one the view last asked for and, when it differs, hands a snapshot to
+// the document's render controller. The drawing runs on the controller's
+// thread; the view keeps showing the last picture meanwhile.
+//
+// A document tells of its changes by signals and never calls the main
+// window: whoever binds panels to documents listens.
 #pragma once
 
-#include <QImage>
 #include <QObject>
 #include <QSize>
 #include <ctime>
@@ -17,6 +20,8 @@
 
 #include "app/RenderController.h"
 #include "ui/EffectDocument.h"
+
+class QWidget;
 
 namespace brisol {
 
@@ -51,21 +56,22 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void OnRunWiz();
   void OnRandomize();
   void OnSetQuality();
+  // Stops the drawing under way; the view keeps the last finished picture.
+  void OnStopDrawing();
   bool CanRandomize() const { return m_pBrisol != nullptr; }
   bool CanSetQuality() const;
 
-  // The save-before-close question; true lets the document close. A
-  // cancelled or failed save keeps it open.
+  // The save-before-close question, naming the picture; true lets the
+  // document close. A cancelled or failed save keeps it open.
   bool SaveModified();
-  // Hides the panels and stops the drawing (waiting for it) before the
-  // window goes.
+  // Tells that the document is going and stops the drawing (waiting for
+  // it) before the window goes.
   void OnCloseDocument();
   // Waits, without taking user input, until the drawings asked for have
   // ended, so that what is saved or printed is the newest picture.
   void WaitForDrawing();
 
   const CDADC* GetOriginal() const { return m_pOrigDADC.get(); }
-  const QImage& OriginalImage() const { return m_originalImage; }
   CBrisol* GetRunner() const { return m_pBrisol.get(); }
   const std::string& ImageName() const { return m_szImageName; }
   const QString& Title() const { return m_title; }
@@ -82,14 +88,24 @@ class CBrisolDoc : public QObject, public EffectDocument {
   QSize ReadSize() const { return m_readSize; }
 
  signals:
+  void DrawingRequested();
   void DrawingProgress(int done, int total);
   void DrawingIdle();
   // The runner or the shown picture changed: commands may change state.
   void StateChanged();
+  // The runner, and with it the effect the panels edit, is about to be
+  // replaced: whatever points at the effect must let go of it now.
+  void RunnerAboutToChange();
+  // The objects wizard made a new runner: the panels bind to it and show.
+  void RunnerInstalled();
+  // The document's window is closing.
+  void Closing();
 
  private:
   void InstallRunner(std::unique_ptr<CBrisol> runner);
-  void OnPictureReady(std::shared_ptr<CDADC> picture, QImage display);
+  void OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect);
+  // The window the document's dialogs belong to.
+  QWidget* DialogParent() const;
 
   CBrisolApp& m_app;
   std::shared_ptr<const CDADC> m_pOrigDADC;
@@ -99,7 +115,6 @@ class CBrisolDoc : public QObject, public EffectDocument {
   CBrisolScrollView* m_pView = nullptr;
   bool m_bModified = false;
   QString m_title;
-  QImage m_originalImage;
   QSize m_readSize;
   std::function<std::time_t()> m_clock;
   CRenderController m_render;

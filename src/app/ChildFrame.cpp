@@ -1,6 +1,7 @@
 #include "app/ChildFrame.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
 
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
@@ -22,6 +23,13 @@ CChildFrame::~CChildFrame() { m_pDoc.reset(); }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
   if (!m_bClosed) {
+    // The question is about this picture: its window comes to the front
+    // first, and is the one the panels and commands work on.
+    if (m_pDoc->IsModified()) {
+      if (isMinimized()) showNormal();
+      if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
+      raise();
+    }
     if (!m_pDoc->SaveModified()) {
       event->ignore();
       return;

@@ -1,6 +1,6 @@
 // CChildFrame: the window of one document in the main window's document
-// area. It owns the document and shows its view; closing it asks the
-// document's save question first.
+// area. It owns the document and shows its view; closing it brings it to
+// the front and asks the document's save question first.
 #pragma once
 
 #include <QMdiSubWindow>

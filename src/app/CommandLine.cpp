@@ -11,12 +11,13 @@ bool IsPlain(char c) {
          std::string_view("_-./:=,+@%").find(c) != std::string_view::npos;
 }
 
-// The input's folder and its name without the extension.
+// The input's file name without its folder and extension.
 std::string Stem(const std::string& input) {
   const std::size_t slash = input.rfind('/');
-  const std::size_t dot = input.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return input.substr(0, dot);
-  return input;
+  std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
 }
 
 }  // namespace
@@ -54,7 +55,10 @@ std::string RenderCommandLine(const RenderCommand& command, const CEffect& effec
   }
   line += ShellQuote(command.program) + " render " + ShellQuote(input) + " " + ShellQuote(command.output);
   line += " --effect " + ShellQuote(effect.GetEffectDir());
+  // An option that changes nothing under the others is left out (the tool
+  // would only say so).
   for (const EffectParam& param : EffectParams()) {
+    if (param.inactiveBecause != nullptr && param.inactiveBecause(effect) != nullptr) continue;
     line += " " + param.Option() + " " + ShellQuote(FormatParamValue(param, effect));
   }
   line += " --seed " + std::to_string(effect.GetSeed());

@@ -25,11 +25,13 @@ struct RenderCommand {
 };
 
 // One line: [convert ... --resize WxH &&] render INPUT OUTPUT --effect DIR
-// with every parameter of the effect, --seed and --quality.
+// with every parameter of the effect that matters under the others (numbers
+// in the shortest form that reads back exactly), --seed and --quality.
 std::string RenderCommandLine(const RenderCommand& command, const CEffect& effect, int quality);
 
-// The picture a command for this input writes by default: beside the input,
-// named after it ("rose.jpg" gives "rose-brisol.png"); the shrunk copy is
+// The picture a command for this input writes by default: in the folder the
+// command runs in (the picture's own folder may be read-only), named after
+// it ("/photos/rose.jpg" gives "rose-brisol.png"); the shrunk copy is
 // "rose-WxH.png".
 std::string DefaultRenderOutput(const std::string& input);
 std::string DefaultResizedFile(const std::string& input, int width, int height);

@@ -2,6 +2,7 @@
 // objects, the question before closing (with a cancelled or failed save
 // keeping the document), the save command, and closing while a picture is
 // being drawn.
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -18,6 +19,31 @@ using test::StartedApp;
 namespace {
 
 void AnswerSaveDialog(const QString& path) { test::AnswerFileDialog(path); }
+
+// The question asked before a picture's window closes, naming the picture.
+QString SaveQuestion(const QString& name) { return QStringLiteral("Save this image?\n") + name; }
+
+// Answers the questions in order, noting each one's text and the picture
+// whose window was in front when it was asked.
+class FrontNotingSink : public AlertSink {
+ public:
+  FrontNotingSink(CMainFrame& frame, std::vector<AlertAnswer> answers) : m_frame(frame), m_answers(answers) {}
+  AlertAnswer Show(const Alert& alert) override {
+    CBrisolDoc* front = m_frame.ActiveDocument();
+    asked << QString::fromStdString(alert.text);
+    inFront << (front ? QString::fromStdString(front->ImageName()) : QString());
+    boundTo << (m_frame.BoundDocument() ? QString::fromStdString(m_frame.BoundDocument()->ImageName()) : QString());
+    if (m_answers.empty()) return AlertAnswer::No;
+    const AlertAnswer answer = m_answers.front();
+    m_answers.erase(m_answers.begin());
+    return answer;
+  }
+  QStringList asked, inFront, boundTo;
+
+ private:
+  CMainFrame& m_frame;
+  std::vector<AlertAnswer> m_answers;
+};
 
 // The pixels of a picture file as the program reads it.
 QByteArray FilePixels(const QString& path) {
@@ -42,6 +68,8 @@ class DocumentTest : public QObject {
 
   std::unique_ptr<StartedApp> m;
   QString m_folder;
+
+  QString DocQuestion() const { return SaveQuestion(m_folder + "/pictures/doc.png"); }
 
   CBrisolDoc* Open(const QString& collection, int w = 120, int h = 80) {
     const std::string path = test::WritePictureFile("doc.png", w, h);
@@ -171,11 +199,11 @@ class DocumentTest : public QObject {
     Open(QString());
     test::Alerts().QueueAnswer(AlertAnswer::Cancel);
     QVERIFY(!m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QCOMPARE(m->Documents(), 1);
     test::Alerts().QueueAnswer(AlertAnswer::No);
     QVERIFY(m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QTRY_COMPARE(m->Documents(), 0);
   }
 
@@ -187,7 +215,7 @@ class DocumentTest : public QObject {
     test::Alerts().QueueAnswer(AlertAnswer::Yes);
     AnswerSaveDialog(path);
     QVERIFY(m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QTRY_COMPARE(m->Documents(), 0);
     // The default type is JPEG (index 2): lossy, so compare the size only.
     QVERIFY(QFile::exists(path + ".jpg"));
@@ -200,7 +228,7 @@ class DocumentTest : public QObject {
     test::Alerts().QueueAnswer(AlertAnswer::Yes);
     AnswerSaveDialog(QString());
     QVERIFY(!m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
     QCOMPARE(m->Documents(), 1);
   }
 
@@ -218,7 +246,7 @@ class DocumentTest : public QObject {
     QVERIFY(!m->Frame().ActiveFrame()->close());
     const QStringList alerts = test::TakeAlerts();
     QCOMPARE(alerts.size(), 2);
-    QCOMPARE(alerts[0], QStringLiteral("Save this image?"));
+    QCOMPARE(alerts[0], DocQuestion());
     QVERIFY2(alerts[1].contains(path) && alerts[1].contains(reason), qPrintable(alerts[1]));
     QCOMPARE(m->Documents(), 1);
     QVERIFY(!QFile::exists(path));
@@ -241,6 +269,45 @@ class DocumentTest : public QObject {
     QVERIFY(m->Frame().ActiveFrame()->close());
     QTRY_COMPARE(m->Documents(), 0);
     QVERIFY(QDir(m_folder + "/saved-no").isEmpty());
+  }
+
+  // The save dialog proposes the picture's name with the chosen type's
+  // extension, and follows another type chosen.
+  void theSaveDialogProposesThePicturesName() {
+    Open("Tests");
+    QStringList shown;
+    test::DriveModal<QFileDialog>([&](QFileDialog* dialog) {
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      if (name == nullptr || types == nullptr) return false;
+      shown << name->text();
+      while (types->currentIndex() < 4) QTest::keyClick(types, Qt::Key_Down);  // PNG
+      shown << name->text();
+      name->setText(QStringLiteral("mine.jpeg"));
+      while (types->currentIndex() > 0) QTest::keyClick(types, Qt::Key_Up);  // BMP
+      shown << name->text();
+      dialog->reject();
+      return true;
+    });
+    m->Frame().Actions().saveImage->trigger();
+    QCOMPARE(shown, (QStringList{"doc.jpg", "doc.png", "mine.bmp"}));
+  }
+
+  void proposedNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("proposed");
+    QTest::newRow("file") << "/photos/rose.jpg" << 4 << "rose.png";
+    QTest::newRow("upper case") << "/photos/ROSE.JPEG" << 0 << "ROSE.bmp";
+    QTest::newRow("dots in the name") << "/p/my.trip.png" << 2 << "my.trip.jpg";
+    QTest::newRow("not a picture's extension") << "notes.v2" << 1 << "notes.v2.tga";
+    QTest::newRow("pasted") << "From Clip Board" << 3 << "From Clip Board.pcx";
+  }
+  void proposedNames() {
+    QFETCH(QString, name);
+    QFETCH(int, type);
+    QFETCH(QString, proposed);
+    QCOMPARE(ProposedSaveName(name, type), proposed);
   }
 
   void theSaveCommandWritesTheFormatOfTheName() {
@@ -286,16 +353,28 @@ class DocumentTest : public QObject {
     QVERIFY(m->Frame().ActiveFrame()->close());
     QVERIFY(!doc->Renderer().IsBusy());
     QTRY_VERIFY(guard.isNull());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{DocQuestion()});
   }
 
-  void exitAsksForEveryDocument() {
-    Open("Tests");
-    Open("Tests");
-    test::Alerts().QueueAnswer(AlertAnswer::No);
-    test::Alerts().QueueAnswer(AlertAnswer::Cancel);
-    QVERIFY(!m->Frame().close());
-    QCOMPARE(test::TakeAlerts(), (QStringList{"Save this image?", "Save this image?"}));
+  // Quitting asks for every picture by its name, each with its own window
+  // in front (and the panels on it) while the question is up.
+  void exitAsksForEveryDocumentByName() {
+    const QString rose = QString::fromStdString(test::WritePictureFile("rose.png", 60, 40));
+    const QString tree = QString::fromStdString(test::WritePictureFile("tree.bmp", 50, 40));
+    for (const QString& path : {rose, tree}) {
+      CBrisolDoc* doc = test::OpenWithCollection(*m, path.toStdString(), "Tests");
+      QVERIFY(doc && test::WaitForPicture(doc));
+    }
+    // The second picture is in front; the first is asked about first.
+    QCOMPARE(QString::fromStdString(m->Doc()->ImageName()), tree);
+    FrontNotingSink sink(m->Frame(), {AlertAnswer::No, AlertAnswer::Cancel});
+    {
+      const ScopedThreadAlertSink answer(sink);
+      QVERIFY(!m->Frame().close());
+    }
+    QCOMPARE(sink.asked, (QStringList{SaveQuestion(rose), SaveQuestion(tree)}));
+    QCOMPARE(sink.inFront, (QStringList{rose, tree}));
+    QCOMPARE(sink.boundTo, (QStringList{rose, tree}));
     QTRY_COMPARE(m->Documents(), 1);
     QVERIFY(m->Frame().isVisible());
   }

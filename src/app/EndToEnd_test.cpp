@@ -26,7 +26,11 @@ std::unique_ptr<CDADC> ReadPicture(const QString& path) {
   return dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
 }
 
-// Runs the copied command with the CLI of this build; false with its output.
+// The folder the copied command runs in, as a shell opened anywhere.
+QString RunFolder() { return test::UiTestEnvironment::Get().Folder() + QStringLiteral("/shell"); }
+
+// Runs the copied command with the CLI of this build in its own folder;
+// false with its output.
 bool RunCopiedCommand(QString& output) {
   QString line = QGuiApplication::clipboard()->text();
   const QString cli = qEnvironmentVariable("BRISOL_CLI_PATH");
@@ -35,9 +39,11 @@ bool RunCopiedCommand(QString& output) {
     return false;
   }
   line.replace(QRegularExpression(QStringLiteral("(^|&& )brisol-cli ")), QStringLiteral("\\1") + cli + ' ');
+  QDir().mkpath(RunFolder());
   QProcess shell;
+  shell.setWorkingDirectory(RunFolder());
   shell.setProcessChannelMode(QProcess::MergedChannels);
-  shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line + QStringLiteral(" --quiet")});
+  shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line});
   const bool ok = shell.waitForFinished(240000) && shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0;
   output = line + "\n" + QString::fromLocal8Bit(shell.readAll());
   return ok;
@@ -72,7 +78,12 @@ class EndToEndTest : public QObject {
     m->Frame().Actions().copyCommandLine->trigger();
     QString log;
     QVERIFY2(RunCopiedCommand(log), qPrintable(log));
-    const QString output = QString::fromStdString(doc->ImageName()).section('.', 0, -2) + "-brisol.png";
+    // No option the tool would call useless.
+    QVERIFY2(!log.contains(QStringLiteral("has no effect")), qPrintable(log));
+    // Written where the command ran, not beside the photo.
+    const QString name = QFileInfo(QString::fromStdString(doc->ImageName())).completeBaseName() + "-brisol.png";
+    QVERIFY(!QFile::exists(QFileInfo(QString::fromStdString(doc->ImageName())).absolutePath() + "/" + name));
+    const QString output = RunFolder() + "/" + name;
     const std::unique_ptr<CDADC> made = ReadPicture(output);
     QVERIFY2(made, qPrintable(output));
     QVERIFY2(test::Pixels(*made) == test::Pixels(*view->GetCurrentDADC()), qPrintable(log));

@@ -5,17 +5,31 @@
 #include <QTextBrowser>
 #include <QWidget>
 
+class QTimer;
+
 namespace brisol {
 
 // The browser of the help window: pictures wider than the page are shown
-// scaled to its width.
+// scaled to its width, and scaled again when the window's width changes.
 class CHelpBrowser : public QTextBrowser {
   Q_OBJECT
  public:
-  using QTextBrowser::QTextBrowser;
+  explicit CHelpBrowser(QWidget* parent);
   QVariant loadResource(int type, const QUrl& name) override;
+  // The widest a picture is shown.
+  int PictureRoom() const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Relayout();
+
+  QTimer* m_pRelayout;
+  int m_iLaidOutFor = 0;
 };
 
+// Escape closes it.
 class CHelpWindow : public QWidget {
   Q_OBJECT
  public:

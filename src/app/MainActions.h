@@ -15,7 +15,8 @@ struct MainActions {
   QAction* printSetup = nullptr;
   QAction* printPreview = nullptr;
   QAction* print = nullptr;
-  std::array<QAction*, 5> recent{};
+  std::array<QAction*, 5> recent{};  // shown only when there is a file
+  QAction* recentSeparator = nullptr;
   QAction* exit = nullptr;
   QAction* newImage = nullptr;  // Ctrl+N, no menu item
   // Edit
@@ -23,14 +24,13 @@ struct MainActions {
   QAction* copy = nullptr;
   QAction* paste = nullptr;
   QAction* copyCommandLine = nullptr;
+  QAction* stopDrawing = nullptr;  // Esc; the status bar's Stop button
   // Dialogs
   QAction* origOnOff = nullptr;
   QAction* settingsOnOff = nullptr;
   QAction* colorsOnOff = nullptr;
   QAction* chooseObjects = nullptr;
-  QAction* debugOnOff = nullptr;  // no menu item
   // View
-  QAction* qualitySettings = nullptr;  // always disabled
   QAction* viewOriginal = nullptr;
   QAction* showCreated = nullptr;
   QAction* randomize = nullptr;
@@ -38,6 +38,7 @@ struct MainActions {
   QAction* zoomIn = nullptr;
   QAction* zoomOut = nullptr;
   QAction* zoomNormal = nullptr;
+  QAction* debugOnOff = nullptr;
   // Window
   QAction* cascade = nullptr;
   QAction* tile = nullptr;
@@ -47,6 +48,7 @@ struct MainActions {
   QAction* closeAll = nullptr;
   // Help
   QAction* helpTopics = nullptr;
+  QAction* whatsThis = nullptr;  // Shift+F1
   QAction* about = nullptr;
 };
 

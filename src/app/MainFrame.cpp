@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -9,26 +10,24 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
 
-#include "app/AppSettings.h"
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
 #include "app/ChildFrame.h"
+#include "app/ScreenFit.h"
 #include "app/ScrollView.h"
 #include "app/SplashWindow.h"
-#include "effect/Runner.h"
 #include "imageio/PictureFormats.h"
-#include "logger/Logger.h"
-#include "ui/ColMixDlg.h"
-#include "ui/DebugDlg.h"
 #include "ui/Icons.h"
-#include "ui/OrigDlg.h"
-#include "ui/ParamDlg.h"
 
 namespace brisol {
 namespace {
 
 constexpr const char* kIdleText = "For Help, press F1";
+// A drawing that ends sooner shows no progress: the bar would only flicker.
+constexpr int kProgressDelayMs = 150;
 
 // The local picture files among dropped URLs.
 QStringList DroppedPictures(const QMimeData* mime) {
@@ -54,19 +53,21 @@ CMainFrame::CMainFrame(CBrisolApp& app, bool showSplash) : m_app(app) {
   m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(m_pMdiArea);
-  connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::updateMenus);
+  // The one place where the panels follow the picture in front.
+  connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
 
   createActions();
   createMenus();
   createToolBars();
   createStatusBar();
   createPanels();
-  updateMenus();
+  BindPanels(nullptr);
   m_bSplashPending = showSplash;
 }
 
 void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  KeepOnScreenSoon(this);
   // Once, centred over the window as it first appears.
   if (m_bSplashPending) {
     m_bSplashPending = false;
@@ -96,9 +97,20 @@ CBrisolDoc* CMainFrame::ActiveDocument() const {
 void CMainFrame::AddDocumentFrame(CChildFrame* frame) {
   m_pMdiArea->addSubWindow(frame);
   CBrisolDoc* doc = frame->Document();
+  connect(doc, &CBrisolDoc::DrawingRequested, this, &CMainFrame::OnDrawingRequested);
   connect(doc, &CBrisolDoc::DrawingProgress, this, &CMainFrame::OnDrawingProgress);
   connect(doc, &CBrisolDoc::DrawingIdle, this, &CMainFrame::OnDrawingIdle);
   connect(doc, &CBrisolDoc::StateChanged, this, &CMainFrame::updateMenus);
+  // The panels let go of an effect before it goes, and take a new one.
+  connect(doc, &CBrisolDoc::RunnerAboutToChange, this, [this, doc] {
+    if (doc == m_pBoundDoc) BindPanels(nullptr);
+  });
+  connect(doc, &CBrisolDoc::RunnerInstalled, this, [this, doc] {
+    if (doc != ActiveDocument()) return;
+    BindPanels(doc);
+    ShowSettingPanels();
+  });
+  connect(doc, &CBrisolDoc::Closing, this, [this, doc] { OnDocumentClosing(doc); });
   // The commands' state changes once the window is gone.
   connect(frame, &QObject::destroyed, this, [this] {
     QMetaObject::invokeMethod(this, &CMainFrame::updateMenus, Qt::QueuedConnection);
@@ -111,19 +123,44 @@ QPrinter& CMainFrame::Printer() {
   return *m_pPrinter;
 }
 
+void CMainFrame::KeepOnScreenSoon(QWidget* window) {
+  // The window manager tells the frame's size a little after the window
+  // appears: looked at at once and again shortly after.
+  const QPointer<QWidget> guard(window);
+  for (const int delay : {0, 300}) {
+    QTimer::singleShot(delay, this, [guard] {
+      if (guard) KeepWindowOnScreen(guard);
+    });
+  }
+}
+
 // --- status bar --------------------------------------------------------------------
 
 void CMainFrame::createStatusBar() {
   QStatusBar* bar = statusBar();
   m_pDrawingLabel = new QLabel(bar);
+  m_pDrawingLabel->setObjectName(QStringLiteral("drawingLabel"));
   m_pDrawingBar = new QProgressBar(bar);
   m_pDrawingBar->setObjectName(QStringLiteral("drawingProgress"));
   m_pDrawingBar->setMaximumWidth(160);
-  m_pDrawingBar->setTextVisible(false);
+  m_pDrawingBar->setTextVisible(true);
+  m_pDrawingBar->setFormat(QStringLiteral("%p%"));
+  m_pStopButton = new QToolButton(bar);
+  m_pStopButton->setObjectName(QStringLiteral("stopDrawing"));
+  m_pStopButton->setDefaultAction(m_actions.stopDrawing);
+  m_pStopButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
   bar->addPermanentWidget(m_pDrawingLabel);
   bar->addPermanentWidget(m_pDrawingBar);
+  bar->addPermanentWidget(m_pStopButton);
   m_pDrawingLabel->hide();
   m_pDrawingBar->hide();
+  m_pStopButton->hide();
+  m_pProgressDelay = new QTimer(this);
+  m_pProgressDelay->setSingleShot(true);
+  m_pProgressDelay->setInterval(kProgressDelayMs);
+  connect(m_pProgressDelay, &QTimer::timeout, this, [this] {
+    if (AnyDrawing()) ShowDrawingProgress();
+  });
   // The message pane shows the idle text whenever no prompt is up.
   connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& text) {
     if (text.isEmpty()) bar->showMessage(tr(kIdleText));
@@ -131,152 +168,58 @@ void CMainFrame::createStatusBar() {
   bar->showMessage(tr(kIdleText));
 }
 
-void CMainFrame::OnDrawingProgress(int done, int total) {
-  auto* doc = qobject_cast<CBrisolDoc*>(sender());
-  m_pDrawingLabel->setText(tr("Drawing %1").arg(doc ? doc->Title() : QString()));
-  m_pDrawingBar->setRange(0, std::max(total, 1));
-  m_pDrawingBar->setValue(done);
-  m_pDrawingLabel->show();
-  m_pDrawingBar->show();
-}
-
-void CMainFrame::OnDrawingIdle() {
+bool CMainFrame::AnyDrawing() const {
   for (QMdiSubWindow* frame : m_pMdiArea->subWindowList()) {
     auto* view = qobject_cast<CBrisolScrollView*>(frame->widget());
-    if (view && view->GetDocument()->Renderer().IsBusy()) return;
+    if (view && view->GetDocument()->Renderer().IsBusy()) return true;
   }
-  m_pDrawingLabel->hide();
-  m_pDrawingBar->hide();
-}
-
-// --- panels ----------------------------------------------------------------------
-
-void CMainFrame::createPanels() {
-  m_pOrigDlg = new COrigDlg(this);
-  m_pParamDlg = new CParamDlg(this);
-  m_pColMixDlg = new CColMixDlg(this);
-  m_pDebugDlg = new CDebugDlg(this);
-  for (QWidget* panel : {static_cast<QWidget*>(m_pOrigDlg), static_cast<QWidget*>(m_pParamDlg),
-                         static_cast<QWidget*>(m_pColMixDlg), static_cast<QWidget*>(m_pDebugDlg)}) {
-    // Every panel starts hidden, wherever it was visible at the last exit.
-    const PanelPlacement placement = m_app.Settings().ReadPanel(panel->objectName().toLatin1().constData());
-    panel->move(placement.left, placement.top);
-    panel->raise();
-    panel->hide();
-    if (!placement.stored) m_newPanels << panel;
-  }
-}
-
-void CMainFrame::PlaceNewPanels(const FirstPlacement& places) {
-  for (QWidget* panel : m_newPanels) {
-    if (panel == m_pParamDlg)
-      panel->move(places.param);
-    else if (panel == m_pColMixDlg)
-      panel->move(places.colMix);
-    else if (panel == m_pOrigDlg)
-      panel->move(places.orig);
-    else
-      panel->move(places.debug);
-  }
-  m_newPanels.clear();
-}
-
-void CMainFrame::ShowPropertiesWindow(QWidget* panel) {
-  if (panel == nullptr) {
-    TheLogger().Log(kLogError, "ShowPropertiesWindow %p failed", static_cast<void*>(panel));
-    return;
-  }
-  panel->show();
-  panel->raise();
-}
-
-void CMainFrame::HidePropertiesWindow(QWidget* panel) {
-  if (panel == nullptr) {
-    TheLogger().Log(kLogError, "HidePropertiesWindow %p failed", static_cast<void*>(panel));
-    return;
-  }
-  panel->hide();
-}
-
-bool CMainFrame::TogglePropertiesWindow(QWidget* panel) {
-  if (panel == nullptr) {
-    TheLogger().Log(kLogError, "TogglePropertiesWindow %p failed", static_cast<void*>(panel));
-    return false;
-  }
-  if (!panel->isVisible()) {
-    ShowPropertiesWindow(panel);
-    return true;
-  }
-  panel->hide();
   return false;
 }
 
-void CMainFrame::ShowOrigDlg(const CDADC* image) {
-  if (m_pOrigDlg == nullptr) {
-    TheLogger().Log(kLogError, "CMainFrame::ShowOrigDlg with NULL pointer\n");
-    return;
+void CMainFrame::OnDrawingRequested() {
+  if (auto* doc = qobject_cast<CBrisolDoc*>(sender())) m_pDrawingLabel->setText(tr("Drawing %1").arg(doc->Title()));
+  if (!m_pDrawingBar->isVisible()) {
+    m_pDrawingBar->setRange(0, 1);
+    m_pDrawingBar->setValue(0);
+    if (!m_pProgressDelay->isActive()) m_pProgressDelay->start();
   }
-  ShowPropertiesWindow(m_pOrigDlg);
-  m_pOrigDlg->SetImage(image);
+  m_actions.stopDrawing->setEnabled(true);
 }
 
-void CMainFrame::UpdatePanels(CBrisolDoc* doc) {
-  if (doc != nullptr) {
-    CBrisol* runner = doc->GetRunner();
-    if (runner == nullptr) return;
-    if (m_pParamDlg) m_pParamDlg->SetEffect(doc, &runner->GetEffect());
-    if (m_pColMixDlg) m_pColMixDlg->SetEffect(doc, &runner->GetEffect());
-    if (m_pOrigDlg && runner->GetOriginal()) m_pOrigDlg->SetImage(runner->GetOriginal());
-    updateMenus();
-    return;
-  }
-  if (CBrisolDoc* active = ActiveDocument(); active && active->GetOriginal() && m_pOrigDlg) {
-    m_pOrigDlg->SetImage(active->GetOriginal());
-  }
+void CMainFrame::OnDrawingProgress(int done, int total) {
+  if (auto* doc = qobject_cast<CBrisolDoc*>(sender())) m_pDrawingLabel->setText(tr("Drawing %1").arg(doc->Title()));
+  m_pDrawingBar->setRange(0, std::max(total, 1));
+  m_pDrawingBar->setValue(std::clamp(done, 0, std::max(total, 1)));
 }
 
-void CMainFrame::ShowSettingPanels() {
-  ShowPropertiesWindow(m_pParamDlg);
-  ShowPropertiesWindow(m_pColMixDlg);
+void CMainFrame::ShowDrawingProgress() {
+  m_pDrawingLabel->show();
+  m_pDrawingBar->show();
+  m_pStopButton->show();
 }
 
-void CMainFrame::HidePanels() {
-  if (m_pOrigDlg) m_pOrigDlg->HideImage();
-  HidePropertiesWindow(m_pParamDlg);
-  HidePropertiesWindow(m_pColMixDlg);
+void CMainFrame::OnDrawingIdle() {
+  if (AnyDrawing()) return;
+  m_pProgressDelay->stop();
+  m_pDrawingLabel->hide();
+  m_pDrawingBar->hide();
+  m_pStopButton->hide();
+  m_actions.stopDrawing->setEnabled(false);
 }
 
-void CMainFrame::UnbindPanels(CBrisolDoc* doc) {
-  // Forgetting the effect first, then the document.
-  for (auto* panel : {static_cast<QWidget*>(m_pParamDlg), static_cast<QWidget*>(m_pColMixDlg)}) {
-    if (auto* p = qobject_cast<CParamDlg*>(panel)) {
-      p->SetEffect(doc, nullptr);
-      p->SetEffect(nullptr, nullptr);
-    }
-    if (auto* c = qobject_cast<CColMixDlg*>(panel)) {
-      c->SetEffect(doc, nullptr);
-      c->SetEffect(nullptr, nullptr);
-    }
+void CMainFrame::OnStopDrawing() {
+  for (QMdiSubWindow* frame : m_pMdiArea->subWindowList()) {
+    auto* view = qobject_cast<CBrisolScrollView*>(frame->widget());
+    if (view && view->GetDocument()->Renderer().IsBusy()) view->GetDocument()->OnStopDrawing();
   }
 }
 
 // --- closing -----------------------------------------------------------------------
 
-void CMainFrame::SavePlacements() {
-  if (!isMinimized()) {
-    m_app.Settings().SWPRS("MAINFRAME", normalGeometry(), isMaximized() ? kFrameMaximized : kFrameNormal);
-  }
-  for (QWidget* panel : {static_cast<QWidget*>(m_pOrigDlg), static_cast<QWidget*>(m_pParamDlg),
-                         static_cast<QWidget*>(m_pColMixDlg), static_cast<QWidget*>(m_pDebugDlg)}) {
-    if (panel == nullptr) continue;
-    m_app.Settings().WritePanel(panel->objectName().toLatin1().constData(),
-                                PanelPlacement{panel->x(), panel->y(), panel->isVisible()});
-  }
-}
-
 void CMainFrame::closeEvent(QCloseEvent* event) {
   SavePlacements();
-  // Each document asks whether to save; a "Cancel" keeps the program open.
+  // Each document asks whether to save, its window in front; a "Cancel"
+  // keeps the program open.
   for (QMdiSubWindow* frame : m_pMdiArea->subWindowList()) {
     if (!frame->close()) {
       event->ignore();

@@ -1,10 +1,16 @@
 // CMainFrame: the main window. A document area with one window per opened
-// picture, the menus, the toolbar and the status bar, and four floating
-// panels (original image; size, number and angle; colouring and mixing;
-// debug) that it creates hidden at their saved places, shows, hides and
-// binds to the active document. It shows the splash window at start and
-// keeps the window and panel placements when it closes. Pictures dropped on
-// it are opened.
+// picture, the menus, the toolbar and the status bar (with the drawing's
+// progress and its Stop button), and four panels (original image; size,
+// number and angle; colouring and mixing; debug) that it creates hidden,
+// shows, hides and binds to the active document. The panels float beside
+// the window where the screen has room for them, and are docked in it
+// where it has not. It shows the splash window at start and keeps the
+// window and panel placements when it closes. Pictures dropped on it are
+// opened.
+//
+// The panels are bound in one place, BindPanels, run whenever the document
+// area's active window changes and whenever a document announces a new
+// runner: the panels always edit the picture in front.
 #pragma once
 
 #include <QMainWindow>
@@ -14,11 +20,14 @@
 #include "app/FirstPlacement.h"
 #include "app/MainActions.h"
 
+class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QPrinter;
 class QProgressBar;
+class QTimer;
+class QToolButton;
 
 namespace brisol {
 
@@ -45,23 +54,30 @@ class CMainFrame : public QMainWindow {
   QMdiSubWindow* ActiveFrame() const;
   CBrisolScrollView* ActiveView() const;
   CBrisolDoc* ActiveDocument() const;
-  // Adds a document's window to the document area.
+  // Adds a document's window to the document area and listens to its
+  // document.
   void AddDocumentFrame(CChildFrame* frame);
 
   // --- panels --------------------------------------------------------------------
+  // Floating beside the window, or docked in it (before any is shown).
+  void SetPanelLayout(PanelLayout layout);
+  PanelLayout Layout() const { return m_layout; }
+  // The window a panel is shown in: the panel itself, or its dock.
+  QWidget* PanelHost(QWidget* panel) const;
+  // Whether the panel is shown (its tab may be behind another when docked).
+  bool IsPanelShown(const QWidget* panel) const;
   // Shows the original-image panel with the image.
   void ShowOrigDlg(const CDADC* image);
-  // Binds the two settings panels to the document's effect and shows its
-  // original in the original-image panel; without a document, shows the
-  // active document's original.
-  void UpdatePanels(CBrisolDoc* doc);
+  // Binds the settings panels to the document's effect and shows its
+  // original in the original-image panel. A document without a runner (or
+  // none) leaves the settings panels unbound and disabled, saying why.
+  void BindPanels(CBrisolDoc* doc);
+  // The document the panels are bound to, or null.
+  CBrisolDoc* BoundDocument() const;
   void ShowSettingPanels();
   void HidePanels();
-  // Lets go of a document whose effect is about to go (the panels bound to
-  // it forget it).
-  void UnbindPanels(CBrisolDoc* doc);
   // Puts the panels the settings held no place for where a first start
-  // puts them.
+  // puts them, and every floating panel onto today's screens.
   void PlaceNewPanels(const FirstPlacement& places);
   void ShowPropertiesWindow(QWidget* panel);
   void HidePropertiesWindow(QWidget* panel);
@@ -82,6 +98,7 @@ class CMainFrame : public QMainWindow {
   void OnDebugOnOff();
   void OnHelpTopics();
   void OnCopyCommandLine();
+  void OnStopDrawing();
   void OnFilePrint();
   void OnFilePrintPreview();
   void OnFilePrintSetup();
@@ -102,9 +119,17 @@ class CMainFrame : public QMainWindow {
   void createToolBars();
   void createStatusBar();
   void createPanels();
+  void DockPanels();
   void SavePlacements();
+  void OnSubWindowActivated();
+  void OnDocumentClosing(CBrisolDoc* doc);
+  void OnDrawingRequested();
   void OnDrawingProgress(int done, int total);
   void OnDrawingIdle();
+  void ShowDrawingProgress();
+  bool AnyDrawing() const;
+  // Moves a window just shown onto the screen once its frame is known.
+  void KeepOnScreenSoon(QWidget* window);
 
   CBrisolApp& m_app;
   QMdiArea* m_pMdiArea = nullptr;
@@ -113,12 +138,18 @@ class CMainFrame : public QMainWindow {
   CParamDlg* m_pParamDlg = nullptr;
   CColMixDlg* m_pColMixDlg = nullptr;
   CDebugDlg* m_pDebugDlg = nullptr;
+  PanelLayout m_layout = PanelLayout::Floating;
+  QList<QDockWidget*> m_docks;
+  QPointer<CBrisolDoc> m_pBoundDoc;
+  const void* m_pBoundRunner = nullptr;
   bool m_bSplashPending = false;
   QList<QWidget*> m_newPanels;
   QPointer<CSplashWindow> m_pSplash;
   QPointer<QWidget> m_pHelp;
   QLabel* m_pDrawingLabel = nullptr;
   QProgressBar* m_pDrawingBar = nullptr;
+  QToolButton* m_pStopButton = nullptr;
+  QTimer* m_pProgressDelay = nullptr;
   std::unique_ptr<QPrinter> m_pPrinter;
 };
 

@@ -1,9 +1,11 @@
 // The main window's commands: actions, menus, toolbar and their enabling.
 #include <QAction>
+#include <QActionGroup>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QWhatsThis>
 
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
@@ -29,6 +31,8 @@ QAction* MakeAction(QObject* parent, const QString& text, const QString& promptA
   action->setStatusTip(cut < 0 ? promptAndTip.trimmed() : promptAndTip.left(cut).trimmed());
   QString tip = cut < 0 ? QString(text).remove('&').remove(QStringLiteral("...")) : promptAndTip.mid(cut + 1);
   action->setToolTip(tip);
+  // What Shift+F1 tells of the command: its prompt.
+  action->setWhatsThis(action->statusTip());
   if (!keys.isEmpty()) action->setShortcuts(keys);
   return action;
 }
@@ -79,7 +83,7 @@ void CMainFrame::createActions() {
   a.print->setIcon(BrisolIcon(IconId::Print));
   on(a.print, [this] { OnFilePrint(); });
   for (int i = 0; i < 5; ++i) {
-    a.recent[static_cast<std::size_t>(i)] = MakeAction(this, tr("(no file)"), tr("Re-open this image"));
+    a.recent[static_cast<std::size_t>(i)] = MakeAction(this, QString(), tr("Re-open this image"));
     on(a.recent[static_cast<std::size_t>(i)], [this, i] { m_app.OpenMROFile(i); });
   }
   a.exit = MakeAction(this, tr("E&xit"), tr("Quit the application; prompts to save documents\nExit"));
@@ -101,42 +105,60 @@ void CMainFrame::createActions() {
   a.copyCommandLine = MakeAction(this, tr("Copy as Co&mmand Line"),
                                  tr("Copy the brisol-cli command that makes the same picture\nCopy as Command Line"));
   on(a.copyCommandLine, [this] { OnCopyCommandLine(); });
+  a.stopDrawing = MakeAction(this, tr("Stop"), tr("Stop drawing the picture; the last finished one stays\nStop (Esc)"),
+                             {QKeySequence(Qt::Key_Escape)});
+  a.stopDrawing->setShortcutContext(Qt::ApplicationShortcut);
+  a.stopDrawing->setEnabled(false);
+  on(a.stopDrawing, [this] { OnStopDrawing(); });
+  addAction(a.stopDrawing);
 
   a.origOnOff = MakeAction(this, tr("&Original Image On/Off"), tr("Show or hide the original image\nOriginal"));
+  a.origOnOff->setCheckable(true);
   a.origOnOff->setIcon(BrisolIcon(IconId::OriginalOnOff));
   on(a.origOnOff, [this] { OnOrigOnOff(); });
   a.settingsOnOff = MakeAction(this, tr("&Settings Dialog On/Off"),
                                tr("Object Size and Number Dialog\nObject Size and Number Dialog"));
   a.settingsOnOff->setIcon(BrisolIcon(IconId::SettingsOnOff));
+  a.settingsOnOff->setCheckable(true);
   on(a.settingsOnOff, [this] { OnSettingsOnOff(); });
   a.colorsOnOff =
       MakeAction(this, tr("&Colors and Mixing On/Off"), tr("Toggle the color and mixing dialog\nColors-Mixing"));
   a.colorsOnOff->setIcon(BrisolIcon(IconId::ColorsOnOff));
+  a.colorsOnOff->setCheckable(true);
   on(a.colorsOnOff, [this] { OnColorsOnOff(); });
   a.chooseObjects = MakeAction(this, tr("Choose &Objects..."),
                                tr("Choose the objects to be used in making the image\nChoose objects"));
   a.chooseObjects->setIcon(BrisolIcon(IconId::ChooseObjects));
   onDoc(a.chooseObjects, &CBrisolDoc::OnRunWiz);
-  a.debugOnOff = MakeAction(this, tr("Debug Dialog On/Off"), tr("Show or hide the debug dialog"));
+  a.debugOnOff = MakeAction(this, tr("&Debug Dialog On/Off"), tr("Show or hide the debug dialog"));
+  a.debugOnOff->setCheckable(true);
   on(a.debugOnOff, [this] { OnDebugOnOff(); });
 
-  a.qualitySettings = MakeAction(this, tr("&Quality Settings..."), tr("Set the quality of the images "));
   a.viewOriginal =
       MakeAction(this, tr("View Original Image"), tr("Show the original image"), {QKeySequence(Qt::Key_O)});
   onView(a.viewOriginal, &CBrisolScrollView::OnViewOriginal);
   a.showCreated = MakeAction(this, tr("Show Created Image"), tr("Show the final image"));
   onView(a.showCreated, &CBrisolScrollView::OnShowCreated);
+  // One of the two pictures is shown: the pair is checked like radio buttons.
+  auto* shown = new QActionGroup(this);
+  for (QAction* action : {a.viewOriginal, a.showCreated}) {
+    action->setCheckable(true);
+    shown->addAction(action);
+  }
   a.randomize = MakeAction(this, tr("&Randomize"), tr("Recreate the image with a new randomness\nRandomize"));
   a.randomize->setIcon(BrisolIcon(IconId::Randomize));
   onDoc(a.randomize, &CBrisolDoc::OnRandomize);
   a.imageQuality = MakeAction(this, tr("Set Image &Quality..."), tr("Set Image Quality\nSet ImageQuality"));
   a.imageQuality->setIcon(BrisolIcon(IconId::Quality));
   onDoc(a.imageQuality, &CBrisolDoc::OnSetQuality);
-  a.zoomIn = MakeAction(this, tr("Zoom &In"), tr("Zoom in\nZoom in"), {Keypad(Qt::Key_Plus), QKeySequence::ZoomIn});
+  // The keypad's keys are shown in the menu; a platform that drops the
+  // keypad flag before matching shortcuts (X11 does) finds the plain key.
+  a.zoomIn = MakeAction(this, tr("Zoom &In"), tr("Zoom in\nZoom in"),
+                        {Keypad(Qt::Key_Plus), QKeySequence(Qt::Key_Plus), QKeySequence::ZoomIn});
   a.zoomIn->setIcon(BrisolIcon(IconId::ZoomIn));
   onView(a.zoomIn, &CBrisolScrollView::OnZoomIn);
-  a.zoomOut =
-      MakeAction(this, tr("Zoom O&ut"), tr("Zoom out\nZoom out"), {Keypad(Qt::Key_Minus), QKeySequence::ZoomOut});
+  a.zoomOut = MakeAction(this, tr("Zoom O&ut"), tr("Zoom out\nZoom out"),
+                         {Keypad(Qt::Key_Minus), QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut});
   a.zoomOut->setIcon(BrisolIcon(IconId::ZoomOut));
   onView(a.zoomOut, &CBrisolScrollView::OnZoomOut);
   a.zoomNormal = MakeAction(this, tr("Zoom &Normal"), tr("Zoom normal 100% window size\nZoom normal"),
@@ -163,6 +185,10 @@ void CMainFrame::createActions() {
 
   a.helpTopics = MakeAction(this, tr("&Help Topics"), tr("List Help topics\nHelp Topics"), {QKeySequence(Qt::Key_F1)});
   on(a.helpTopics, [this] { OnHelpTopics(); });
+  a.whatsThis = MakeAction(this, tr("What's &This?"), tr("Click on a control to hear what it does\nWhat's This"),
+                           {QKeySequence(Qt::SHIFT | Qt::Key_F1)});
+  a.whatsThis->setShortcutContext(Qt::ApplicationShortcut);
+  on(a.whatsThis, [] { QWhatsThis::enterWhatsThisMode(); });
   a.about =
       MakeAction(this, tr("&About Brisol..."), tr("Display program information, version number and copyright\nAbout"));
   on(a.about, [this] { m_app.OnAppAbout(); });
@@ -179,7 +205,7 @@ void CMainFrame::createMenus() {
   file->addAction(a.print);
   file->addSeparator();
   for (QAction* recent : a.recent) file->addAction(recent);
-  file->addSeparator();
+  m_actions.recentSeparator = file->addSeparator();
   file->addAction(a.exit);
   connect(file, &QMenu::aboutToShow, this, &CMainFrame::updateMenus);
 
@@ -198,7 +224,6 @@ void CMainFrame::createMenus() {
   connect(dialogs, &QMenu::aboutToShow, this, &CMainFrame::updateMenus);
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
-  view->addAction(a.qualitySettings);
   view->addAction(a.viewOriginal);
   view->addAction(a.showCreated);
   view->addSeparator();
@@ -208,6 +233,8 @@ void CMainFrame::createMenus() {
   view->addAction(a.zoomIn);
   view->addAction(a.zoomOut);
   view->addAction(a.zoomNormal);
+  view->addSeparator();
+  view->addAction(a.debugOnOff);
   connect(view, &QMenu::aboutToShow, this, &CMainFrame::updateMenus);
 
   QMenu* window = menuBar()->addMenu(tr("&Window"));
@@ -235,6 +262,7 @@ void CMainFrame::createMenus() {
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(a.helpTopics);
+  help->addAction(a.whatsThis);
   help->addSeparator();
   help->addAction(a.about);
 }
@@ -275,21 +303,27 @@ void CMainFrame::updateMenus() {
   a.chooseObjects->setEnabled(doc != nullptr);
   a.randomize->setEnabled(doc && doc->CanRandomize());
   a.imageQuality->setEnabled(hasShapes);
-  a.qualitySettings->setEnabled(false);
   a.cut->setEnabled(false);
+  a.stopDrawing->setEnabled(AnyDrawing());
+  // The toggles show whether their panel is up, the show commands which
+  // picture the window shows.
+  a.origOnOff->setChecked(IsPanelShown(m_pOrigDlg));
+  a.settingsOnOff->setChecked(IsPanelShown(m_pParamDlg));
+  a.colorsOnOff->setChecked(IsPanelShown(m_pColMixDlg));
+  a.debugOnOff->setChecked(IsPanelShown(m_pDebugDlg));
+  a.viewOriginal->setChecked(hasView && view->GetShow() == 0);
+  a.showCreated->setChecked(hasView && view->GetShow() == 1);
 
+  // Only the recent files there are.
   const CRecentFiles& recent = m_app.Settings().m_Recent;
   for (int i = 0; i < CRecentFiles::kCount; ++i) {
     QAction* item = a.recent[static_cast<std::size_t>(i)];
     const std::string& entry = recent.Entry(i);
-    if (entry.empty()) {
-      item->setText(tr("(no file)"));
-      item->setEnabled(false);
-    } else {
-      item->setText(QStringLiteral("&%1: %2").arg(i + 1).arg(QString::fromStdString(entry)));
-      item->setEnabled(true);
-    }
+    item->setVisible(!entry.empty());
+    item->setEnabled(!entry.empty());
+    if (!entry.empty()) item->setText(QStringLiteral("&%1: %2").arg(i + 1).arg(QString::fromStdString(entry)));
   }
+  m_actions.recentSeparator->setVisible(!recent.Entry(0).empty());
 }
 
 // --- the panel commands -------------------------------------------------------------
@@ -305,8 +339,9 @@ void CMainFrame::OnOrigOnOff() {
 
 void CMainFrame::OnSettingsOnOff() {
   if (!TogglePropertiesWindow(m_pParamDlg)) return;
+  // Shown again: bound again, every control loaded from the effect.
   CBrisolDoc* doc = ActiveDocument();
-  if (doc && doc->GetRunner()) m_pParamDlg->SetEffect(doc, &doc->GetRunner()->GetEffect());
+  if (doc && doc->GetRunner() && doc == m_pBoundDoc) m_pParamDlg->SetEffect(doc, &doc->GetRunner()->GetEffect());
 }
 
 void CMainFrame::OnColorsOnOff() { TogglePropertiesWindow(m_pColMixDlg); }

@@ -15,6 +15,7 @@ namespace brisol {
 void CMainFrame::OnHelpTopics() {
   if (!m_pHelp) m_pHelp = new CHelpWindow(this);
   m_pHelp->show();
+  KeepOnScreenSoon(m_pHelp);
   m_pHelp->raise();
   m_pHelp->activateWindow();
 }

@@ -6,12 +6,17 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolBar>
+#include <QToolButton>
+#include <QWhatsThis>
+#include <chrono>
+#include <thread>
 
 #include "app/AppTestSupport.h"
 #include "app/HelpWindow.h"
@@ -65,7 +70,6 @@ class MainFrameTest : public QObject {
       QVERIFY2(action->isEnabled(), qPrintable(action->text()));
     }
     QVERIFY(!a.cut->isEnabled());
-    QVERIFY(!a.qualitySettings->isEnabled());
   }
 
   void originalImageOnOffWithoutADocumentOnlyWarns() {
@@ -95,6 +99,54 @@ class MainFrameTest : public QObject {
     QCOMPARE(a.viewOriginal->shortcut(), QKeySequence(Qt::Key_O));
     QCOMPARE(a.zoomNormal->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
     QCOMPARE(a.zoomIn->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
+  }
+
+  // One quality command, the debug panel in the View menu, What's This in
+  // the Help menu; the panel toggles and the two show commands carry their
+  // check marks.
+  void theMenusAsTheUserSeesThem() {
+    Start();
+    QStringList all;
+    QStringList view, help;
+    const QList<QAction*> menus = m->Frame().menuBar()->actions();
+    for (QAction* menu : menus) {
+      for (QAction* item : menu->menu()->actions()) {
+        if (item->isSeparator()) continue;
+        all << item->text();
+        if (menu->text() == QStringLiteral("&View")) view << item->text();
+        if (menu->text() == QStringLiteral("&Help")) help << item->text();
+      }
+    }
+    QCOMPARE(all.count(QStringLiteral("Set Image &Quality...")), 1);
+    for (const QString& item : all) QVERIFY2(!item.contains(QStringLiteral("Quality Settings")), qPrintable(item));
+    QVERIFY(view.contains(QStringLiteral("&Debug Dialog On/Off")));
+    QVERIFY(help.contains(QStringLiteral("What's &This?")));
+    const MainActions& a = m->Frame().Actions();
+    for (QAction* toggle : {a.origOnOff, a.settingsOnOff, a.colorsOnOff, a.debugOnOff, a.viewOriginal, a.showCreated})
+      QVERIFY2(toggle->isCheckable(), qPrintable(toggle->text()));
+    QVERIFY(!a.debugOnOff->isChecked());
+    a.debugOnOff->trigger();
+    QVERIFY(a.debugOnOff->isChecked());
+    // Closed with its own button: the mark follows.
+    QTest::mouseClick(m->Frame().DebugDlg()->findChild<QPushButton*>(QStringLiteral("btnClose")), Qt::LeftButton);
+    QTRY_VERIFY(!a.debugOnOff->isChecked());
+    // Keypad + and - are the zoom keys shown in the menu.
+    QCOMPARE(a.zoomIn->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
+    QCOMPARE(a.zoomOut->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus));
+  }
+
+  // Shift+F1 asks what a control does.
+  void shiftF1GivesContextHelp() {
+    Start();
+    m->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m->Frame()));
+    QVERIFY(!QWhatsThis::inWhatsThisMode());
+    QTest::keyClick(&m->Frame(), Qt::Key_F1, Qt::ShiftModifier);
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+    QVERIFY(!m->Frame().Actions().randomize->whatsThis().isEmpty());
+    auto* size = m->Frame().ParamDlg()->findChild<QSlider*>(QStringLiteral("sld1015"));
+    QVERIFY(size && size->whatsThis().startsWith(QStringLiteral("Size")));
   }
 
   void theToolbarHasNineteenSlotsWithIcons() {
@@ -147,38 +199,6 @@ class MainFrameTest : public QObject {
       QVERIFY2(!p.panel->isVisible(), p.name);
       QCOMPARE(p.panel->pos(), p.place);
     }
-  }
-
-  // Nothing saved yet: the window fills the screen's left part and the
-  // settings panels stand beside it, none over another.
-  void aFirstStartPutsThePanelsBesideTheWindow() {
-    QFile::remove(test::SettingsFile());
-    test::WriteSettings("[VARS]\nLOGGING=0\n");
-    Start();
-    CMainFrame& f = m->Frame();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const FirstPlacement first =
-        PlaceFirstStart(screen, f.ParamDlg()->sizeHint(), f.ColMixDlg()->sizeHint(), f.OrigDlg()->sizeHint());
-    QCOMPARE(f.geometry(), first.frame);
-    QCOMPARE(f.ParamDlg()->pos(), first.param);
-    QCOMPARE(f.ColMixDlg()->pos(), first.colMix);
-    QCOMPARE(f.OrigDlg()->pos(), first.orig);
-    QCOMPARE(f.DebugDlg()->pos(), first.debug);
-  }
-
-  void firstPlacementOnAWideScreen() {
-    const FirstPlacement p =
-        PlaceFirstStart(QRect(0, 0, 1920, 1050), QSize(360, 330), QSize(380, 480), QSize(230, 210));
-    QCOMPARE(p.frame, QRect(10, 30, 1400, 990));
-    QCOMPARE(p.param, QPoint(1419, 10));
-    QCOMPARE(p.colMix, QPoint(1419, 380));
-    QVERIFY(!p.frame.contains(p.param) && !p.frame.contains(p.colMix));
-    QVERIFY(p.frame.contains(QRect(p.orig, QSize(230, 210))));
-    // A small screen: the column keeps to the screen's right edge.
-    const FirstPlacement small =
-        PlaceFirstStart(QRect(0, 0, 800, 600), QSize(360, 330), QSize(380, 480), QSize(230, 210));
-    QCOMPARE(small.param.x(), 800 - 1 - 380);
-    QVERIFY(small.colMix.y() + 480 <= 600);
   }
 
   void closingKeepsThePlacements() {
@@ -288,37 +308,60 @@ class MainFrameTest : public QObject {
     QVERIFY(test::WaitForPicture(doc));
   }
 
-  void theStatusBarShowsTheDrawingsProgress() {
+  // A drawing shows its progress in the status bar at once, as a
+  // percentage, with Stop beside it; Esc stops it, and the window keeps the
+  // last finished picture.
+  void theStatusBarShowsTheDrawingsProgressWithStop() {
     Start();
     CBrisolDoc* doc = OpenDocument("Tests");
     QVERIFY(doc && test::WaitForPicture(doc));
-    auto* bar = m->Frame().findChild<QProgressBar*>(QStringLiteral("drawingProgress"));
-    QVERIFY(bar);
-    // (The view taking the focus binds the panels again, which may ask for
-    // one more picture.)
-    QTRY_VERIFY(!doc->Renderer().IsBusy() && !bar->isVisible());
-    QSignalSpy progress(doc, &CBrisolDoc::DrawingProgress);
+    CMainFrame& f = m->Frame();
+    auto* bar = f.findChild<QProgressBar*>(QStringLiteral("drawingProgress"));
+    auto* label = f.findChild<QLabel*>(QStringLiteral("drawingLabel"));
+    auto* stop = f.findChild<QToolButton*>(QStringLiteral("stopDrawing"));
+    QVERIFY(bar && label && stop);
+    QTRY_VERIFY(!doc->Renderer().IsBusy() && !bar->isVisible() && !stop->isVisible());
+    QVERIFY(!f.Actions().stopDrawing->isEnabled());
+    const QByteArray shown = test::Pixels(*doc->GV()->GetOutputDADC());
+
+    // A drawing held at its start until it is stopped.
+    doc->Renderer().SetBeforeDrawing([](std::stop_token stop) {
+      while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    });
     doc->GetRunner()->GetEffect().SetNumObjects(2000);
     doc->UpdateImage(false);
+    // Up while the drawing has not drawn a thing (how soon: bench/gui).
+    QTRY_VERIFY(bar->isVisible());
+    QCOMPARE(bar->text(), QStringLiteral("0%"));
+    QCOMPARE(label->text(), QStringLiteral("Drawing doc.png"));
+    QVERIFY(stop->isVisible() && stop->isEnabled());
+    QCOMPARE(stop->text(), QStringLiteral("Stop"));
+    emit doc->DrawingProgress(500, 2000);
+    QCOMPARE(bar->text(), QStringLiteral("25%"));
+
+    QTest::keyClick(&f, Qt::Key_Escape);
+    QTRY_VERIFY(!doc->Renderer().IsBusy());
+    QTRY_VERIFY(!bar->isVisible() && !stop->isVisible());
+    QCOMPARE(test::Pixels(*doc->GV()->GetOutputDADC()), shown);
+    QCOMPARE(doc->GV()->GetShow(), 1);
+    QVERIFY(test::TakeAlerts().isEmpty());
+    // The stopped settings were never shown: asked again, they are drawn.
+    doc->Renderer().SetBeforeDrawing({});
+    const int before = doc->Renderer().DrawingsRequested();
+    doc->UpdateImage(false);
+    QCOMPARE(doc->Renderer().DrawingsRequested(), before + 1);
     QVERIFY(test::WaitForPicture(doc));
-    QVERIFY(!progress.isEmpty());
-    QCOMPARE(progress.last().at(0).toInt(), 2000);  // every object drawn
-    QVERIFY(!bar->isVisible());
-    emit doc->DrawingProgress(512, 2000);
-    QVERIFY(bar->isVisible());
-    QCOMPARE(bar->value(), 512);
-    QCOMPARE(bar->maximum(), 2000);
-    emit doc->DrawingIdle();
-    QVERIFY(!bar->isVisible());
+    QVERIFY(test::Pixels(*doc->GV()->GetOutputDADC()) != shown);
   }
 
   void closingTheDocumentHidesThePanels() {
     Start();
     CBrisolDoc* doc = OpenDocument("Tests");
     QVERIFY(doc && doc->GetRunner());
+    const QString name = QString::fromStdString(doc->ImageName());
     test::Alerts().QueueAnswer(AlertAnswer::No);
     QVERIFY(m->Frame().ActiveFrame()->close());
-    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?"});
+    QCOMPARE(test::TakeAlerts(), QStringList{"Save this image?\n" + name});
     CMainFrame& f = m->Frame();
     QVERIFY(!f.OrigDlg()->isVisible());
     QVERIFY(!f.OrigDlg()->Thumbnail());
@@ -394,19 +437,32 @@ class MainFrameTest : public QObject {
     QVERIFY(browser->window()->isVisible());
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Brisol")));
     QCOMPARE(browser->source(), QUrl(QString::fromLatin1(CHelpWindow::kManualUrl)));
-    QTextDocument* doc = browser->document();
-    int pictures = 0;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-      for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
-        if (!image.isValid()) continue;
-        const QVariant picture = doc->resource(QTextDocument::ImageResource, QUrl(image.name()));
-        QVERIFY2(picture.isValid() && !picture.value<QImage>().isNull(), qPrintable(image.name()));
-        QVERIFY(picture.value<QImage>().width() <= browser->viewport()->width());
-        ++pictures;
+    // Every picture fits the page, also once the window is made narrower.
+    auto picturesFit = [browser](int& pictures) {
+      QTextDocument* doc = browser->document();
+      pictures = 0;
+      for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+          const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+          if (!image.isValid()) continue;
+          const QVariant picture = doc->resource(QTextDocument::ImageResource, QUrl(image.name()));
+          if (!picture.isValid() || picture.value<QImage>().isNull()) return false;
+          if (picture.value<QImage>().width() > browser->viewport()->width()) return false;
+          ++pictures;
+        }
       }
-    }
+      return true;
+    };
+    int pictures = 0;
+    QVERIFY(picturesFit(pictures));
     QVERIFY(pictures >= 3);
+    browser->window()->resize(520, 600);
+    QTRY_VERIFY(picturesFit(pictures) && pictures >= 3);
+    QVERIFY(browser->viewport()->width() < 520);
+    // Escape closes it.
+    QPointer<QWidget> window = browser->window();
+    QTest::keyClick(browser, Qt::Key_Escape);
+    QTRY_VERIFY(window.isNull() || !window->isVisible());
   }
 
   void aboutShowsTheVersion() {

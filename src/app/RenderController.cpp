@@ -1,12 +1,13 @@
 #include "app/RenderController.h"
 
+#include <new>
 #include <system_error>
 
 #include "app/AlertQueue.h"
 #include "effect/Runner.h"
+#include "effect/WorkingPictureLimit.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
-#include "ui/DadcImage.h"
 
 namespace brisol {
 namespace {
@@ -55,6 +56,7 @@ bool CRenderController::StartWorker() {
 
 void CRenderController::Request(RenderJob job) {
   const std::uint64_t id = ++m_lastRequested;
+  emit DrawingRequested();
   if (m_threading == Threading::Worker && StartWorker()) {
     std::lock_guard lock(m_mutex);
     if (m_bRunning) m_stop.request_stop();
@@ -83,6 +85,26 @@ void CRenderController::StopAndWait() {
     m_lastDelivered = m_lastRequested;
     emit Idle();
   }
+}
+
+void CRenderController::Stop() {
+  if (!IsBusy()) return;
+  {
+    std::lock_guard lock(m_mutex);
+    m_waiting.reset();
+    if (m_bRunning) m_stop.request_stop();
+  }
+  m_stopPending = m_lastRequested;
+  // The running drawing's end comes back as usual; without one, nothing
+  // will.
+  if (!WorkerBusy())
+    QMetaObject::invokeMethod(
+        this, [this] { Deliver(); }, Qt::QueuedConnection);
+}
+
+bool CRenderController::WorkerBusy() const {
+  std::lock_guard lock(m_mutex);
+  return m_bRunning || m_waiting.has_value();
 }
 
 void CRenderController::WorkerLoop(std::stop_token quit) {
@@ -117,16 +139,27 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
         this, [this] { emit DrawingStarted(); }, Qt::QueuedConnection);
     if (job.effect && job.original) {
       const SIZE size = job.original->GetSize();
-      auto picture = std::make_shared<CDADC>(size);
-      CEffectOutput target;
-      target.SetUp(picture.get(), nullptr, size);
-      ProgressRelay progress(this, id);
-      const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
-      target.Close();
+      DrawResult drawn;
+      std::shared_ptr<CDADC> picture;
+      try {
+        picture = std::make_shared<CDADC>(size);
+        if (!picture->IsValid()) throw std::bad_alloc();
+        CEffectOutput target;
+        target.SetUp(picture.get(), nullptr, size);
+        ProgressRelay progress(this, id);
+        drawn = job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
+        target.Close();
+      } catch (const std::bad_alloc&) {
+        // Whatever part of the drawing found no memory: the user hears of
+        // the working picture, the one large thing a drawing makes.
+        const SIZE work{size.cx * job.quality, size.cy * job.quality};
+        drawn = DrawResult::Failure(NotEnoughMemoryText(work, kMaxBandedWorkingPixels));
+        picture.reset();
+      }
       if (drawn.ok()) {
         result.finished = true;
-        result.display = ToQImage(*picture);
         result.picture = std::move(picture);
+        result.effect = job.effect;
       } else if (drawn.outcome == DrawResult::Outcome::Failed) {
         // The view keeps its last picture; the user is told why.
         WalertBox(kIconExclamation, "The picture could not be made: %s", drawn.message.c_str());
@@ -154,15 +187,23 @@ void CRenderController::Deliver() {
     std::lock_guard lock(m_mutex);
     results.swap(m_results);
   }
-  if (results.empty()) return;
   for (Result& result : results) {
     if (result.id > m_lastDelivered) m_lastDelivered = result.id;
-    if (result.finished) emit PictureReady(std::move(result.picture), std::move(result.display));
+    if (result.finished) emit PictureReady(std::move(result.picture), std::move(result.effect));
     if (m_pAlerts)
       m_pAlerts->Add(std::move(result.alerts));
     else
       for (const Alert& alert : result.alerts) ShowAlert(alert);
   }
+  // After Stop, the drawings dropped unbegun never report: once nothing
+  // runs or waits, everything asked for until then has ended.
+  if (m_stopPending != 0 && (m_lastDelivered >= m_stopPending || !WorkerBusy())) {
+    if (m_lastDelivered < m_stopPending) m_lastDelivered = m_stopPending;
+    m_stopPending = 0;
+    emit Stopped();
+    results.emplace_back();  // something ended: Idle below
+  }
+  if (results.empty()) return;
   if (!IsBusy()) emit Idle();
   if (m_pAlerts) m_pAlerts->ShowAll();
 }

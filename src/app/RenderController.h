@@ -6,12 +6,13 @@
 // replaces a request still waiting, so at most one drawing waits however
 // fast a slider moves. Finished pictures, progress and the alerts raised
 // while drawing come back to the user-interface thread as queued calls;
-// the alerts are shown there, in order, once their drawing has ended.
-// When no thread can be started the drawing runs on the calling thread
-// instead and gives the same pixels.
+// the alerts are shown there, in order, once their drawing has ended. A
+// drawing that fails (running out of memory too) ends with one alert
+// saying why, and no picture. Stop ends the drawings asked for without
+// waiting. When no thread can be started the drawing runs on the calling
+// thread instead and gives the same pixels.
 #pragma once
 
-#include <QImage>
 #include <QObject>
 #include <atomic>
 #include <condition_variable>
@@ -54,6 +55,10 @@ class CRenderController : public QObject {
   // Stops the running drawing, drops a waiting one and waits for the
   // drawing thread; the alerts raised so far are then shown.
   void StopAndWait();
+  // The user's Stop: the running drawing stops at its next step and a
+  // waiting one is dropped, without waiting; Stopped and Idle follow once
+  // the drawing has ended.
+  void Stop();
 
   // A drawing was requested whose end has not been reported yet.
   bool IsBusy() const { return m_lastDelivered != m_lastRequested; }
@@ -75,12 +80,17 @@ class CRenderController : public QObject {
   void RelayProgress(std::uint64_t id, int done, int total);
 
  signals:
+  // A drawing was asked for (emitted at once, on the calling thread).
+  void DrawingRequested();
   void DrawingStarted();
-  // Objects drawn so far of the drawing's total.
+  // The part of the drawing's work done so far.
   void Progress(int done, int total);
-  // A drawing finished: the output picture and its image for the screen.
-  void PictureReady(std::shared_ptr<CDADC> picture, QImage display);
-  // Every requested drawing has ended (finished or stopped).
+  // A drawing finished: the output picture and the effect it shows.
+  void PictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect);
+  // The drawings asked for before Stop have ended; the last of them may
+  // have finished all the same.
+  void Stopped();
+  // Every requested drawing has ended (finished, failed or stopped).
   void Idle();
 
  private:
@@ -88,7 +98,7 @@ class CRenderController : public QObject {
     std::uint64_t id = 0;
     bool finished = false;
     std::shared_ptr<CDADC> picture;
-    QImage display;
+    std::shared_ptr<const CEffect> effect;
     std::vector<Alert> alerts;
   };
   struct Waiting {
@@ -97,6 +107,8 @@ class CRenderController : public QObject {
   };
 
   bool StartWorker();
+  // Whether the drawing thread has a drawing running or waiting.
+  bool WorkerBusy() const;
   void WorkerLoop(std::stop_token quit);
   Result Draw(const RenderJob& job, std::uint64_t id, std::stop_token stop);
   // User-interface thread: hands over every result the worker has finished.
@@ -107,6 +119,8 @@ class CRenderController : public QObject {
   std::function<void(std::stop_token)> m_beforeDrawing;
   std::uint64_t m_lastRequested = 0;
   std::uint64_t m_lastDelivered = 0;
+  // The last drawing asked for when Stop was, until its end is handed over.
+  std::uint64_t m_stopPending = 0;
   std::atomic<int> m_started{0};
 
   mutable std::mutex m_mutex;

@@ -10,10 +10,15 @@ namespace brisol {
 class CDADC;
 
 // The Qt file dialog for saving a picture, starting in directory with the
-// filter typeIndex (0..4: BMP, TGA, JPG, PCX, PNG) chosen; a name without a
-// picture extension gets the chosen filter's. Empty on cancel; typeIndex
-// is set to the filter used.
-QString GetSaveImageName(QWidget* parent, const QString& directory, int& typeIndex);
+// filter typeIndex (0..4: BMP, TGA, JPG, PCX, PNG) chosen and the name
+// proposed with that type's extension; choosing another type changes the
+// name's extension. A name without a picture extension gets the chosen
+// filter's. Empty on cancel; typeIndex is set to the filter used.
+QString GetSaveImageName(QWidget* parent, const QString& directory, const QString& name, int& typeIndex);
+
+// The name proposed for a picture: its file's name with the extension
+// belonging to the type (0..4), "rose.jpg" giving "rose.png" for PNG.
+QString ProposedSaveName(const QString& name, int typeIndex);
 
 // Writes the surface to path, by the path's extension. A failure is shown
 // with the file name and the reason, and false is returned.

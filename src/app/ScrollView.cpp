@@ -7,9 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
-#include "app/MainFrame.h"
 #include "app/ScrollSteps.h"
 #include "app/Sfs.h"
 #include "effect/Effect.h"
@@ -47,10 +45,9 @@ const CDADC* CBrisolScrollView::GetCurrentDADC() const {
   return m_pDoc ? m_pDoc->GetOriginal() : nullptr;
 }
 
-const QImage& CBrisolScrollView::CurrentImage() const {
-  static const QImage kNone;
-  if (m_iShow == 1) return m_outputImage;
-  return m_pDoc ? m_pDoc->OriginalImage() : kNone;
+QImage CBrisolScrollView::CurrentImage() const {
+  const CDADC* shown = m_iShow == 1 ? m_pOutputDADC.get() : (m_pDoc ? m_pDoc->GetOriginal() : nullptr);
+  return shown ? ToQImage(*shown) : QImage();
 }
 
 CDADC* CBrisolScrollView::GetOutputDADC() const {
@@ -65,9 +62,9 @@ bool CBrisolScrollView::IsSameEffect(const CEffect* effect) const {
 
 void CBrisolScrollView::RememberEffect(std::shared_ptr<const CEffect> effect) { m_pLastEffect = std::move(effect); }
 
-void CBrisolScrollView::SetOutputPicture(std::shared_ptr<CDADC> picture, QImage display) {
+void CBrisolScrollView::SetOutputPicture(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect) {
   m_pOutputDADC = std::move(picture);
-  m_outputImage = std::move(display);
+  m_pShownEffect = std::move(effect);
   if (m_iShow == 1) viewport()->update();
 }
 
@@ -88,7 +85,6 @@ void CBrisolScrollView::OnInitialUpdate() {
   }
   const SIZE size = original->GetSize();
   m_pOutputDADC = std::make_shared<CDADC>(size);
-  m_outputImage = ToQImage(*m_pOutputDADC);
   m_scrollArea = QSize(size.cx, size.cy);
   UpdateScrollBars();
   SFS(frame, size.cx, size.cy);
@@ -169,17 +165,12 @@ void CBrisolScrollView::resizeEvent(QResizeEvent* event) {
 void CBrisolScrollView::scrollContentsBy(int, int) { viewport()->update(); }
 
 void CBrisolScrollView::paintEvent(QPaintEvent*) {
-  const QImage& image = CurrentImage();
-  if (image.isNull()) return;
+  const CDADC* shown = m_iShow == 1 ? m_pOutputDADC.get() : (m_pDoc ? m_pDoc->GetOriginal() : nullptr);
+  if (shown == nullptr) return;
   QPainter painter(viewport());
   const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
-  if (m_iZoom == 100) {
-    painter.drawImage(origin, image);
-  } else {
-    // Whole pixels, no smoothing.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(origin, m_scrollArea), image);
-  }
+  const QSize size = m_iZoom == 100 ? QSize(shown->GetWidth(), shown->GetHeight()) : m_scrollArea;
+  PaintDadc(painter, *shown, QRect(origin, size));
 }
 
 void CBrisolScrollView::contextMenuEvent(QContextMenuEvent* event) {
@@ -191,12 +182,6 @@ void CBrisolScrollView::contextMenuEvent(QContextMenuEvent* event) {
   menu.addAction(tr("Show &Original Image"), this, [this] { OnViewOriginal(); });
   menu.addAction(tr("Show Final Image"), this, [this] { OnShowCreated(); });
   menu.exec(event->globalPos());
-}
-
-void CBrisolScrollView::focusInEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusInEvent(event);
-  if (m_pDoc == nullptr) return;
-  if (CMainFrame* frame = m_pDoc->App().MainFrame()) frame->UpdatePanels(m_pDoc);
 }
 
 }  // namespace brisol

@@ -1,8 +1,9 @@
 // CBrisolScrollView: one document's picture in its window. It shows either
 // the original image or the output picture, at 10 % to 300 % in steps of
-// 10 (stretched pixel by pixel), keeps the output surface and the effect it
-// last asked to draw, and offers zoom, the two show commands, copy, save
-// and a context menu. Gaining the focus binds the panels to its document.
+// 10 (stretched pixel by pixel, painted straight from the surfaces), keeps
+// the output surface with the effect it shows and the effect it last asked
+// to draw, and offers zoom, the two show commands, copy, save and a context
+// menu. It knows its document, never the main window.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -28,9 +29,9 @@ class CBrisolScrollView : public QAbstractScrollArea {
   CBrisolDoc* GetDocument() const { return m_pDoc; }
   // The surface being shown: the output picture (show 1) or the original.
   const CDADC* GetCurrentDADC() const;
-  // The shown picture as an image for the screen, the printer or the
-  // clipboard (null image when there is none).
-  const QImage& CurrentImage() const;
+  // A copy of the shown picture for the printer or the clipboard (a null
+  // image when there is none).
+  QImage CurrentImage() const;
   // The output surface; reported when missing.
   CDADC* GetOutputDADC() const;
   // Whether the effect equals the one last asked to draw (both absent
@@ -39,8 +40,11 @@ class CBrisolScrollView : public QAbstractScrollArea {
   // Keeps the effect the picture is being drawn from; only the compared
   // values matter, so a snapshot sharing the shapes does.
   void RememberEffect(std::shared_ptr<const CEffect> effect);
-  // A finished drawing: the new output surface and its image.
-  void SetOutputPicture(std::shared_ptr<CDADC> picture, QImage display);
+  // A finished drawing: the new output surface and the effect it shows.
+  void SetOutputPicture(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect);
+  // The drawing asked for was stopped: the picture on view is what the
+  // next comparison is made with again.
+  void ForgetUnfinishedEffect() { m_pLastEffect = m_pShownEffect; }
 
   int GetShow() const { return m_iShow; }
   // 0 the original, 1 the output picture; repaints.
@@ -74,7 +78,6 @@ class CBrisolScrollView : public QAbstractScrollArea {
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
 
  private:
   void UpdateScrollBars();
@@ -84,8 +87,8 @@ class CBrisolScrollView : public QAbstractScrollArea {
   unsigned m_iZoom = 100;
   int m_iShow = 0;
   std::shared_ptr<CDADC> m_pOutputDADC;
-  QImage m_outputImage;
-  std::shared_ptr<const CEffect> m_pLastEffect;
+  std::shared_ptr<const CEffect> m_pLastEffect;   // last asked to draw
+  std::shared_ptr<const CEffect> m_pShownEffect;  // of the output on view
   QSize m_scrollArea;
 };
 

@@ -1,6 +1,7 @@
 // The settings file: defaults, corrections, what is written and what never
 // is, panel placements, the recent files, and the start-up folders and log.
 #include <QSettings>
+#include <QStandardPaths>
 
 #include "app/AppStartup.h"
 #include "app/AppTestSupport.h"
@@ -62,6 +63,14 @@ class SettingsTest : public QObject {
     QTest::newRow("state 2") << "STATE=2" << rect(20, 30, 600, 400) << 1;
     QTest::newRow("state 0") << "STATE=0" << rect(20, 30, 600, 400) << 1;
     QTest::newRow("exactly 300") << "LEFT=0\nRIGHT=300\nTOP=0\nBOTTOM=300" << rect(0, 0, 300, 300) << 1;
+    // Wholly above the origin: moving it down would leave no height.
+    QTest::newRow("above the origin") << "LEFT=100\nRIGHT=900\nTOP=-5000\nBOTTOM=-4400" << rect(100, 40, 900, 340) << 1;
+    // In 64 bits: the sides of a damaged file may be any two ints.
+    QTest::newRow("sides crossed at the ends of int")
+        << "LEFT=2147483647\nRIGHT=-2147483648\nTOP=-2147483648\nBOTTOM=2147483647" << rect(10, 0, 310, 2147483647)
+        << 1;
+    QTest::newRow("beyond int") << "LEFT=99999999999\nRIGHT=999999999999\nTOP=0\nBOTTOM=500" << rect(10, 0, 310, 500)
+                                << 1;
   }
   void frameCorrections() {
     QFETCH(QString, text);
@@ -88,6 +97,109 @@ class SettingsTest : public QObject {
     QFETCH(QString, value);
     QFETCH(QString, expected);
     QCOMPARE(QString::fromStdString(ReadFrom("[FILES]\nMAIN=" + value + "\n").m_szMainDir), expected);
+  }
+
+  // Sections and keys are found whatever their letter case, and a number
+  // is its leading digits, as the INI functions read them.
+  void keysWhateverTheirCaseAndLeadingDigits() {
+    const CAppSettings s = ReadFrom(
+        "[files]\nImageWrite=/w\nimagewriteext=4 (PCX)\n[MainFrame]\nleft=100px\nRight=900\ntop= 12\nBOTTOM=700.9\n"
+        "state=3rd\n[Vars]\nTipCount=+7 tips\nDefEffect=Leaves\nlogging=0 (off)\n[lastfiles]\nmro2=/b.png\n");
+    QCOMPARE(s.m_szImageWriteDir, std::string("/w"));
+    QCOMPARE(s.m_iImageWriteType, 4);
+    QCOMPARE(s.FrameRect(), QRect(QPoint(100, 12), QPoint(899, 699)));
+    QCOMPARE(s.m_iState, 3);
+    QCOMPARE(s.m_iTipCount, 7);
+    QCOMPARE(s.m_szDefaultEffect, std::string("Leaves"));
+    QVERIFY(!s.m_bLogging);
+    QCOMPARE(s.m_Recent.Entry(1), std::string("/b.png"));
+  }
+
+  // A value is its text and nothing else: what once stored objects (and
+  // made the settings reader allocate without bound) is read as text, and
+  // as a number gives 0.
+  void storedObjectsAreReadAsText() {
+    const CAppSettings s = ReadFrom(
+        "[MAINFRAME]\nLEFT=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)\nRIGHT=800\n"
+        "[VARS]\nTIPCOUNT=@Variant(\\0\\0\\0\\n\\0\\0\\0\\x7f\\xff\\xff\\xff)\n"
+        "DEFEFFECT=@@Stars\n[LASTFILES]\nMRO1=@ByteArray(\\xff\\xff\\xff\\xff)\n");
+    QCOMPARE(s.m_iLeft, 0);
+    QCOMPARE(s.m_iTipCount, 0);
+    QCOMPARE(s.m_szDefaultEffect, std::string("@Stars"));
+    QVERIFY(s.m_Recent.Entry(0).starts_with("@ByteArray("));
+  }
+
+  // Values written survive a reading whatever they hold.
+  void valuesComeBackAsWritten_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("comma") << "/pictures/rose, red.png";
+    QTest::newRow("quotes and backslash") << "/a \"b\" \\c.png";
+    QTest::newRow("leading at sign") << "@Variant(x)";
+    QTest::newRow("blanks around") << "  /spaced  ";
+    QTest::newRow("semicolon") << "/a;b.png";
+    QTest::newRow("not ASCII") << "/home/J\u00fcrgen/\u00e9t\u00e9.png";
+  }
+  void valuesComeBackAsWritten() {
+    QFETCH(QString, value);
+    QFile::remove(Ini());
+    CAppSettings s(Ini(), "/start");
+    s.Read();
+    s.m_Recent.Add(value.toStdString());
+    QVERIFY(s.Write());
+    CAppSettings back(Ini(), "/start");
+    back.Read();
+    QCOMPARE(QString::fromStdString(back.m_Recent.Entry(0)), value);
+  }
+
+  void aFileFarLargerThanSettingsIsNotRead() {
+    QFile::remove(Ini());
+    QDir().mkpath(QFileInfo(Ini()).absolutePath());
+    QFile file(Ini());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[VARS]\nTIPCOUNT=9\n");
+    file.write(QByteArray(2 << 20, 'x'));
+    file.close();
+    CAppSettings s(Ini(), "/start");
+    s.Read();
+    QCOMPARE(s.m_iTipCount, 0);
+  }
+
+  // With LOGGING 0 no log file is written, yet an error still shows.
+  // (Before the start-up test below, which starts the program's one log.)
+  void loggingOffWritesNoLog() {
+    const std::string main = (test::UiTestEnvironment::Get().Folder() + "/nolog/Brisol").toStdString();
+    test::WriteSettings(QString::fromStdString("[FILES]\nMAIN=" + main + "\n[VARS]\nLOGGING=0\n"));
+    {
+      test::StartedApp started;
+      TheLogger().Log(kLogInfo, "an entry for the log");
+      TheLogger().Log(kLogError, "an error for the user");
+      QCOMPARE(test::TakeAlerts(), QStringList{"an error for the user"});
+      QVERIFY(QFileInfo(QString::fromStdString(main)).isDir());
+    }
+    QVERIFY(!QFile::exists(QString::fromStdString(LogFilePath(main))));
+    QVERIFY(!QFile::exists(QString::fromStdString(OldLogFilePath(main))));
+  }
+
+  // A main folder that cannot be made is one box, naming the folder and
+  // the cause, with the warning icon; nothing else is tried or shown.
+  void aMainFolderThatCannotBeMadeIsOneWarning() {
+    const std::string blocker = (test::UiTestEnvironment::Get().Folder() + "/blocker").toStdString();
+    test::WriteFile(blocker, "a file where a folder should go");
+    const std::string main = blocker + "/Brisol";
+    test::WriteSettings(QString::fromStdString("[FILES]\nMAIN=" + main + "\n[VARS]\nLOGGING=1\n"));
+    test::Alerts().Clear();
+    {
+      test::StartedApp started;
+      const std::vector<Alert> alerts = test::Alerts().Alerts();
+      QCOMPARE(alerts.size(), std::size_t{1});
+      const QString text = QString::fromStdString(alerts[0].text);
+      QVERIFY2(text.startsWith(QString::fromStdString("Could not create directory:\n" + main + ".\n")),
+               qPrintable(text));
+      QVERIFY2(text.contains(QStringLiteral("Not a directory")), qPrintable(text));
+      QCOMPARE(alerts[0].icon, int(kIconExclamation));
+      QCOMPARE(started.app->EffectsDirectory(), main + "/Effects");
+    }
+    test::TakeAlerts();
   }
 
   void readsEveryValue() {

@@ -5,20 +5,19 @@
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
 #include "app/Clipboard.h"
-#include "app/MainFrame.h"
 #include "app/SaveImage.h"
 #include "app/ScrollView.h"
 #include "imageio/PictureFormats.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
+#include "ui/WaitCursor.h"
 
 namespace brisol {
 
 void CBrisolScrollView::OnEditCopy() {
   if (GetCurrentDADC() == nullptr) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const WaitCursor wait;
   CopyImageToClipboard(CurrentImage());
-  QApplication::restoreOverrideCursor();
 }
 
 bool CBrisolScrollView::SaveImage() {
@@ -29,8 +28,8 @@ bool CBrisolScrollView::SaveImage() {
   }
   CAppSettings& settings = m_pDoc->App().Settings();
   int type = settings.m_iImageWriteType;
-  const QString path =
-      GetSaveImageName(m_pDoc->App().MainFrame(), QString::fromStdString(settings.m_szImageWriteDir), type);
+  const QString path = GetSaveImageName(window(), QString::fromStdString(settings.m_szImageWriteDir),
+                                        QString::fromStdString(m_pDoc->ImageName()), type);
   if (path.isEmpty()) return false;
   // What is written is the newest picture, not one about to be replaced.
   m_pDoc->WaitForDrawing();

@@ -1,6 +1,6 @@
 // The view: zoom limits and the scroll area, scroll steps, what is shown
 // before anything was drawn, the window sized to the picture, the context
-// menu, binding the panels on focus, and printing (placement, a page, a
+// menu, binding the panels to the window in front, and printing (placement, a page, a
 // PDF file, the preview).
 #include <QMenu>
 #include <QPainter>
@@ -12,6 +12,7 @@
 #include "app/AppTestSupport.h"
 #include "app/Printing.h"
 #include "app/ScrollSteps.h"
+#include "app/Sfs.h"
 #include "ui/ParamDlg.h"
 
 using namespace brisol;
@@ -39,6 +40,30 @@ class ViewTest : public QObject {
   void cleanup() {
     m.reset();
     test::TakeAlerts();
+  }
+
+  // Sizing a picture's window: a minimised one is left alone, a maximised
+  // one comes back to normal with the view's visible area at the size.
+  void sizingAWindowForItsPicture() {
+    CBrisolScrollView* view = Open(64, 48);
+    QVERIFY(view);
+    auto* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+    QVERIFY(frame);
+    SFS(frame, 200, 150);
+    QCOMPARE(view->contentsRect().size(), QSize(200, 150));
+    frame->showMinimized();
+    QVERIFY(frame->isMinimized());
+    const QSize minimised = frame->size();
+    SFS(frame, 300, 200);
+    QVERIFY(frame->isMinimized());
+    QCOMPARE(frame->size(), minimised);
+    frame->showMaximized();
+    QVERIFY(frame->isMaximized());
+    SFS(frame, 240, 160);
+    QVERIFY(!frame->isMaximized() && !frame->isMinimized());
+    QCOMPARE(view->contentsRect().size(), QSize(240, 160));
+    SFS(nullptr, 10, 10);
+    QCOMPARE(test::TakeAlerts(), QStringList{"SFS: Bad window pointer"});
   }
 
   void zoomStaysWithinTenAndThreeHundred() {
@@ -148,18 +173,18 @@ class ViewTest : public QObject {
     QCOMPARE(items, (QStringList{"&Wizard", "Show &Original Image", "Show Final Image"}));
   }
 
-  void focusBindsThePanelsToThatDocument() {
+  void activatingAWindowBindsThePanelsToItsDocument() {
     CBrisolScrollView* first = Open(60, 40, "Tests");
     CBrisolScrollView* second = Open(50, 40, "Tests");
     QVERIFY(first && second && first != second);
+    m->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m->Frame()));
     first->GetDocument()->GetRunner()->GetEffect().SetSize(3);
     second->GetDocument()->GetRunner()->GetEffect().SetSize(20);
     auto* size = m->Frame().ParamDlg()->findChild<QLineEdit*>(QStringLiteral("edt1016"));
     m->Frame().MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
-    QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
-    QApplication::sendEvent(first, &in);
     QCOMPARE(size->text().trimmed(), QStringLiteral("3.00"));
-    QApplication::sendEvent(second, &in);
+    m->Frame().MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(second->parentWidget()));
     QCOMPARE(size->text().trimmed(), QStringLiteral("20.00"));
     QVERIFY(test::WaitForPicture(first->GetDocument()));
     QVERIFY(test::WaitForPicture(second->GetDocument()));

@@ -29,6 +29,61 @@ TEST(EffectParams, DefaultsAreANewEffectsValues) {
   }
 }
 
+// The table against the values the effect's and the panels' descriptions
+// give, written out here: default, the range the effect keeps, the panel's
+// range, format and label.
+TEST(EffectParams, AsTheDescriptionsGiveThem) {
+  struct Row {
+    const char* key;
+    double defaultValue, min, max, panelMin, panelMax;
+    const char* format;
+    const char* label;
+  } rows[] = {
+      {"size", 5.5, 0.1, 30.0, 0.1, 30.0, "%6.2f", "Size"},
+      {"size-var", 0.5, 0.0, 1.0, 0.0, 1.0, "%6.2f", "Size Variation"},
+      {"angle", 0.0, -180.0, 180.0, -180.0, 180.0, "%6.2f", "Angle"},
+      {"angle-var", 0.0, -180.0, 180.0, -180.0, 180.0, "%6.2f", "Variation"},
+      {"objects", 3333, 0, 10000, 0, 10000, "%d", "Number of Objects"},
+      {"area", 50.0, 0.0, 100.0, 0.0, 100.0, "%6.2f", "Area Covered"},
+      {"fill-var", 0.1, 0.0, 1.0, 0.0, 1.0, "%6.2f", "Variation in Solid Colors"},
+      {"line-var", 0.35, 0.0, 1.0, 0.0, 1.0, "%6.2f", "Variation in Outline Colors"},
+      {"line-width", 0.225, 0.0, 2.0, 0.0, 2.0, "%6.2f", "Line Width"},
+      {"mix-sharpness", 10, 0, 100, 1, 99, "%d", "mix sharpness(%)"},
+      {"mix-visible", 50, 0, 100, 1, 99, "%d", "Original image visible(%)"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.key);
+    const EffectParam* p = FindEffectParam(r.key);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->defaultValue, r.defaultValue);
+    EXPECT_EQ(p->min, r.min);
+    EXPECT_EQ(p->max, r.max);
+    EXPECT_EQ(p->panelMin, r.panelMin);
+    EXPECT_EQ(p->panelMax, r.panelMax);
+    EXPECT_STREQ(p->format, r.format);
+    std::string label(p->label);
+    while (!label.empty() && label.back() == ' ') label.pop_back();
+    EXPECT_EQ(label, r.label);
+  }
+  // The choices' defaults: the size and the number at random, the angle
+  // following the image, colours from the original, the original as
+  // background, the even mix; white fill, black outline and background.
+  const struct {
+    const char* key;
+    double value;
+  } choices[] = {{"size-reaction", 2},
+                 {"angle-reaction", 0},
+                 {"number-reaction", 2},
+                 {"fill-source", 0},
+                 {"line-source", 0},
+                 {"background", 1},
+                 {"mix", 1},
+                 {"fill-color", 0xffffff},
+                 {"line-color", 0},
+                 {"background-color", 0}};
+  for (const auto& c : choices) EXPECT_EQ(FindEffectParam(c.key)->defaultValue, c.value) << c.key;
+}
+
 // Numbers are kept within the setter's range; the panel's range lies inside
 // it, and a value set from either end of the panel's range is kept exactly.
 TEST(EffectParams, SettersClampToTheTablesRange) {

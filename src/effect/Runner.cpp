@@ -60,10 +60,7 @@ std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& fi
 }
 
 // The words for a working picture for which memory ran out.
-std::string NotEnoughMemory(const SIZE& work, long long mostPixels) {
-  return Format("not enough memory for the working picture of %d x %d pixels (the most is %lld megapixels)", work.cx,
-                work.cy, mostPixels / 1'000'000);
-}
+std::string NotEnoughMemory(const SIZE& work, long long mostPixels) { return NotEnoughMemoryText(work, mostPixels); }
 
 // The reference: the objects drawn in order into a whole working picture
 // laid with the background, reduced and mixed at the end.
@@ -117,7 +114,12 @@ CBrisol::CBrisol(const CDADC* original, const CEffect* effect) {
     TheLogger().Log(kLogError, "CBrisol::CBrisol NULL CDADC pointer");
     return;
   }
-  m_pOrigDADC = std::make_unique<CDADC>(*original);
+  m_pOrigDADC = std::make_shared<const CDADC>(*original);
+  if (effect != nullptr) m_Effect = *effect;
+}
+
+CBrisol::CBrisol(std::shared_ptr<const CDADC> original, const CEffect* effect) : m_pOrigDADC(std::move(original)) {
+  if (!m_pOrigDADC) TheLogger().Log(kLogError, "CBrisol::CBrisol NULL CDADC pointer");
   if (effect != nullptr) m_Effect = *effect;
 }
 

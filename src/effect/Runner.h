@@ -52,10 +52,13 @@ class CBrisol {
   // Keeps its own copies of the original and the effect (whose shapes are
   // read again from their files).
   CBrisol(const CDADC* original, const CEffect* effect);
+  // Shares the original, which nobody changes, instead of copying it.
+  CBrisol(std::shared_ptr<const CDADC> original, const CEffect* effect);
 
   SIZE GetSize() const;
   void SetSeed(int seed) { m_Effect.SetSeed(seed); }
   const CDADC* GetOriginal() const { return m_pOrigDADC.get(); }
+  const std::shared_ptr<const CDADC>& SharedOriginal() const { return m_pOrigDADC; }
   CEffect& GetEffect() { return m_Effect; }
   const CEffect& GetEffect() const { return m_Effect; }
 
@@ -63,7 +66,7 @@ class CBrisol {
   DrawResult Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
 
  private:
-  std::unique_ptr<CDADC> m_pOrigDADC;
+  std::shared_ptr<const CDADC> m_pOrigDADC;
   CEffect m_Effect;
 };
 

@@ -23,4 +23,9 @@ std::string WorkingPictureTooLarge(const SIZE& original, int level, bool banded)
       original.cx, original.cy, level, std::ceil(pixels / 1e6L), most / 1'000'000);
 }
 
+std::string NotEnoughMemoryText(const SIZE& work, long long mostPixels) {
+  return Format("not enough memory for the working picture of %d x %d pixels (the most is %lld megapixels)", work.cx,
+                work.cy, mostPixels / 1'000'000);
+}
+
 }  // namespace brisol

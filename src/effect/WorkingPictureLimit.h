@@ -20,4 +20,8 @@ constexpr long long kMaxBandedWorkingPixels = 1'600'000'000;
 // one can.
 std::string WorkingPictureTooLarge(const SIZE& original, int level, bool banded);
 
+// The words for a drawing that found no memory for its working picture of
+// this size, naming the ceiling.
+std::string NotEnoughMemoryText(const SIZE& work, long long mostPixels);
+
 }  // namespace brisol

@@ -142,14 +142,15 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   for (int i = 0; i < ikNumMixGeoms; ++i) m->geometry->addItem(QString::fromLatin1(GetMixGeomDesc(i)));
   SelectByPrefix(m->geometry, QString::fromLatin1(GetMixGeomDesc(0)));
   addComboRow(mix, 0, m->geometry, nullptr);
+  // Each mix slider's prompt stands beside it, in the labels' column, so
+  // that no prompt can be read as the other slider's.
   auto addIntRow = [&](int row, CountRow& r, int promptId) {
-    r.widgets = AddSliderRow(mix, row, QString(), r.sliderId, r.editId, kIntEditChars);
-    auto* prompt = new QLabel(mix->parentWidget());
-    prompt->setObjectName(QStringLiteral("txt%1").arg(promptId));
-    mix->addWidget(prompt, row + 1, 0, 1, 2);
+    r.widgets = AddSliderRow(mix, row, QStringLiteral("-"), r.sliderId, r.editId, kIntEditChars);
+    r.widgets.label->setObjectName(QStringLiteral("txt%1").arg(promptId));
+    r.widgets.label->clear();
   };
   addIntRow(1, m->sharpness, kPromptSharpness);
-  addIntRow(3, m->visible, kPromptVisible);
+  addIntRow(2, m->visible, kPromptVisible);
 
   auto* reset = new QPushButton(QStringLiteral("Reset to Normal Settings"), this);
   reset->setObjectName(QStringLiteral("btn1065"));
@@ -162,12 +163,14 @@ CColMixDlg::CColMixDlg(QWidget* parent)
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });
   for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
     const int id = row->editId;
-    connect(row->widgets.edit, &QLineEdit::textChanged, this, [this, id] { OnEdit(id); });
+    row->Describe();
+    row->RouteEdit(this, [this, id] { OnEdit(id); });
     ForwardCopyPaste(row->widgets.edit);
   }
   for (CountRow* row : {&m->sharpness, &m->visible}) {
     const int id = row->editId;
-    connect(row->widgets.edit, &QLineEdit::textChanged, this, [this, id] { OnEdit(id); });
+    row->Describe();
+    row->RouteEdit(this, [this, id] { OnEdit(id); });
     ForwardCopyPaste(row->widgets.edit);
   }
   connect(m->solidSource, &QComboBox::activated, this, [this] { OnColorSource(m->solidSource, "fill-source"); });
@@ -178,7 +181,11 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   for (const Impl::Swatch& s : m->swatches) s.frame->installEventFilter(this);
 }
 
-CColMixDlg::~CColMixDlg() = default;
+CColMixDlg::~CColMixDlg() {
+  // An edit losing the focus as the panel goes must not reach the rows,
+  // which go first.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) disconnect(edit, nullptr, this, nullptr);
+}
 
 CColMixDlg::MixDefaults CColMixDlg::DefaultsOf(int geometry) {
   return geometry >= 0 && geometry < ikNumMixGeoms ? kMixDefaults[static_cast<std::size_t>(geometry)]
@@ -215,8 +222,8 @@ void CColMixDlg::InitFromCurrentEffect() {
   SelectByText(m->lineSource, QString::fromLatin1(GetColSrcDesc(m->effect->GetLineColSrc())));
   SelectByText(m->background, QString::fromLatin1(GetBkgTypeDesc(m->effect->GetBkgType())));
 
-  // Each edit whose text changes reads its value back into the effect; a
-  // message box shown meanwhile may even see the panel unbound.
+  // Showing the values reads nothing back: the effect stays as it is. (A
+  // message box shown meanwhile may even see the panel unbound.)
   for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
     if (m->effect == nullptr) return;
     row->Load(*m->effect, this);

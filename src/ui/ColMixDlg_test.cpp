@@ -7,6 +7,7 @@
 #include "effect/EffectParams.h"
 #include "ui/ColMixDlg.h"
 #include "ui/DlgHelpers.h"
+#include "ui/NumberText.h"
 #include "ui/UiTestSupport.h"
 
 using namespace brisol;
@@ -38,6 +39,12 @@ class ColMixDlgTest : public QObject {
     return rect;
   }
   QImage Shot() { return dlg->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  // Types into an edit, presses Return and checks what it then shows.
+  void TypeAndCheck(int edit, const QString& typed, const QString& shown) {
+    test::TypeInto(Edit(edit), typed);
+    QTest::keyClick(Edit(edit), Qt::Key_Return);
+    QCOMPARE(Edit(edit)->text(), shown);
+  }
   void ClickAt(int swatch, QPoint offset) {
     QWidget* frame = FindControl(dlg.get(), swatch);
     QTest::mouseClick(frame, Qt::LeftButton, {}, offset);
@@ -168,6 +175,12 @@ class ColMixDlgTest : public QObject {
       QCOMPARE(Slider(c.slider)->isEnabled(), active);
       QCOMPARE(Edit(c.edit)->isEnabled(), active);
     }
+    // As described: a variation is off for random colours (2), sharpness
+    // for no mix (0), visibility for no mix and an even one (1).
+    QCOMPARE(Slider(1044)->isEnabled(), solid != 2);
+    QCOMPARE(Slider(1046)->isEnabled(), line != 2);
+    QCOMPARE(Slider(1059)->isEnabled(), geometry != 0);
+    QCOMPARE(Slider(1061)->isEnabled(), geometry != 0 && geometry != 1);
     QVERIFY(Slider(1049)->isEnabled());
     // A swatch opens the chooser exactly when its colour is used.
     struct Swatch {
@@ -179,7 +192,64 @@ class ColMixDlgTest : public QObject {
       ClickAt(s.id, QPoint(5, 5));
       const bool active = Param(s.key).inactiveBecause(*effect) == nullptr;
       QCOMPARE(chooserCalls - before, active ? 1 : 0);
+      // As described: the background swatch for a solid background (0),
+      // the others for a single colour (1).
+      const bool described = s.id == 1052 ? background == 0 : (s.id == 1054 ? line : solid) == 1;
+      QCOMPARE(active, described);
     }
+  }
+
+  // The rows' ranges, formats and labels as the panel's description gives
+  // them, written out here, and the table the panel reads agreeing.
+  void rowsAsDescribed_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("slider");
+    QTest::addColumn<int>("edit");
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("solid variation") << "fill-var" << 1044 << 1045 << 0.0 << 1.0 << "%6.2f"
+                                     << "Variation in Solid Colors";
+    QTest::newRow("outline variation") << "line-var" << 1046 << 1047 << 0.0 << 1.0 << "%6.2f"
+                                       << "Variation in Outline Colors";
+    QTest::newRow("line width") << "line-width" << 1049 << 1048 << 0.0 << 2.0 << "%6.2f"
+                                << "Line Width";
+    QTest::newRow("sharpness") << "mix-sharpness" << 1059 << 1060 << 1.0 << 99.0 << "%d"
+                               << "mix sharpness(%)";
+    QTest::newRow("visible") << "mix-visible" << 1061 << 1062 << 1.0 << 99.0 << "%d"
+                             << "Original image visible(%)";
+  }
+  void rowsAsDescribed() {
+    QFETCH(QString, key);
+    QFETCH(int, slider);
+    QFETCH(int, edit);
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(QString, format);
+    QFETCH(QString, label);
+    const EffectParam& p = Param(key.toLatin1().constData());
+    QCOMPARE(p.panelMin, min);
+    QCOMPARE(p.panelMax, max);
+    QCOMPARE(QString::fromLatin1(p.format), format);
+    QCOMPARE(QString::fromLatin1(p.label.data(), int(p.label.size())).trimmed(), label);
+    effect->SetMixGeom(eMixCircVignette);
+    dlg->SetEffect(&doc, effect.get());
+    if (format == "%d") {
+      QCOMPARE(Slider(slider)->minimum(), int(min));
+      QCOMPARE(Slider(slider)->maximum(), int(max));
+      TypeAndCheck(edit, "0", QString::number(int(min)));
+      TypeAndCheck(edit, "100", QString::number(int(max)));
+    } else {
+      QCOMPARE(Slider(slider)->maximum(), 10000);
+      TypeAndCheck(edit, "-5", FormatDouble(format.toStdString(), min));
+      TypeAndCheck(edit, "50", FormatDouble(format.toStdString(), max));
+    }
+    // Each slider is named by a label beside it.
+    bool labelled = false;
+    for (QLabel* l : dlg->findChildren<QLabel*>())
+      labelled = labelled || (l->buddy() == Edit(edit) && l->text() == label);
+    QVERIFY2(labelled, qPrintable(label));
   }
 
   void geometryBringsItsDefaults_data() {
@@ -314,8 +384,8 @@ class ColMixDlgTest : public QObject {
     QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("btn1065")), Qt::LeftButton);
     QCOMPARE(effect->GetMix().m_eGeom, int(Param("mix").defaultValue));
     QCOMPARE(effect->GetMix().m_iSharpness, int(Param("mix-sharpness").defaultValue));
-    QCOMPARE(effect->GetMix().m_iVisible, 70);         // nothing else is reset
-    QCOMPARE(effect->GetSolidColVar(), double(0.9f));  // as the binding read it back
+    QCOMPARE(effect->GetMix().m_iVisible, 70);  // nothing else is reset
+    QCOMPARE(effect->GetSolidColVar(), 0.9);    // showing it again changed nothing
     QCOMPARE(Combo(1058)->currentText(), QStringLiteral("Even"));
     QCOMPARE(Slider(1059)->value(), 10);
   }
@@ -370,7 +440,7 @@ class ColMixDlgTest : public QObject {
     test::TypeInto(Edit(1048), QStringLiteral("1.9"));
     test::DragTo(Slider(1059), 70);
     test::Choose(Combo(1058), QStringLiteral("Rectangular Frame"));
-    QCOMPARE(effect->GetLineWidth(), double(0.23f));  // as the binding read it back
+    QCOMPARE(effect->GetLineWidth(), 0.225);  // the binding read nothing back
     QCOMPARE(effect->GetMix().m_eGeom, int(eMixEven));
     QCOMPARE(doc.calls, 0);
   }

@@ -49,4 +49,17 @@ std::unique_ptr<CDADC> FromQImage(const QImage& image) {
   return surface;
 }
 
+void PaintDadc(QPainter& painter, const CDADC& surface, const QRect& target) {
+  const int w = surface.GetWidth(), h = surface.GetHeight();
+  if (!surface.IsValid() || w < 1 || h < 1 || target.isEmpty()) return;
+  // The block read as it lies: rows bottom-up, so drawn upside down.
+  const QImage rows(surface.GetBits(), w, h, surface.GetBytesPerRow(), QImage::Format_BGR888);
+  painter.save();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.translate(target.left(), target.top() + target.height());
+  painter.scale(1.0, -1.0);
+  painter.drawImage(QRect(QPoint(0, 0), target.size()), rows);
+  painter.restore();
+}
+
 }  // namespace brisol

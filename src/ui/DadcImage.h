@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <memory>
+
+class QPainter;
 
 namespace brisol {
 
@@ -14,5 +17,9 @@ QImage ToQImage(const CDADC& surface);
 // A surface holding the image (transparent parts over white); null for an
 // empty image or when the surface cannot be made.
 std::unique_ptr<CDADC> FromQImage(const QImage& image);
+// Paints the surface into target, the picture at some zoom, straight from
+// its pixel block (no copy is made): pixels are repeated or skipped, never
+// smoothed.
+void PaintDadc(QPainter& painter, const CDADC& surface, const QRect& target);
 
 }  // namespace brisol

@@ -20,6 +20,7 @@
 #include "raster/FileUtil.h"
 #include "ui/ObjectPreview.h"
 #include "ui/PanelControls.h"
+#include "ui/WaitCursor.h"
 
 namespace brisol {
 namespace {
@@ -31,15 +32,6 @@ constexpr std::size_t kMaxPreviewFiles = CEffect::kMaxShapes;
 bool HasDxfExtension(const std::string& name) {
   return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".dxf") == 0;
 }
-
-// Shows the wait cursor while it lives.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -234,8 +226,8 @@ void CEffectDlg::OnOK() {
   accept();
 }
 
-std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, const CDADC& original, const std::string& mainDirectory,
-                                          std::string& defaultEffect) {
+std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, std::shared_ptr<const CDADC> original,
+                                          const std::string& mainDirectory, std::string& defaultEffect) {
   CEffectDlg dialog(parent, mainDirectory, nullptr, CollectionNameOf(defaultEffect));
   if (dialog.exec() != QDialog::Accepted) return nullptr;
   std::unique_ptr<CEffect> effect = dialog.TakeEffect();
@@ -246,7 +238,7 @@ std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, const CDADC& original
   std::unique_ptr<CBrisol> runner;
   {
     WaitCursor wait;
-    runner = std::make_unique<CBrisol>(&original, effect.get());
+    runner = std::make_unique<CBrisol>(std::move(original), effect.get());
   }
   defaultEffect = dialog.EffectName();
   return runner;

@@ -86,7 +86,7 @@ class CEffectDlg : public QDialog {
 // when the user cancelled or no effect could be made. defaultEffect is the
 // collection to preselect (a name or a path; its last part counts) and, on
 // success, becomes the chosen collection's name.
-std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, const CDADC& original, const std::string& mainDirectory,
-                                          std::string& defaultEffect);
+std::unique_ptr<CBrisol> RunObjectsWizard(QWidget* parent, std::shared_ptr<const CDADC> original,
+                                          const std::string& mainDirectory, std::string& defaultEffect);
 
 }  // namespace brisol

@@ -201,8 +201,36 @@ class EffectDlgTest : public QObject {
     QCOMPARE(QColor(picture.pixel(2, 45)), QColor(Qt::white));
     QCOMPARE(QColor(picture.pixel(107, 45)), QColor(Qt::white));
     QCOMPARE(QColor(picture.pixel(55, 2)), QColor(Qt::white));
-    QCOMPARE(QColor(picture.pixel(55, 45)).lightness() < 250, true);
-    QCOMPARE(QColor(picture.pixel(6, 45)) == QColor(Qt::white), false);
+    QCOMPARE(QColor(picture.pixel(5, 45)), QColor(Qt::black));
+    QCOMPARE(QColor(picture.pixel(105, 45)), QColor(Qt::black));
+  }
+
+  // The preview draws the drawing as its layers say: each layer's pen,
+  // nothing filled, invisible (frozen or off) layers left out.
+  void previewDrawsWithTheLayersPensUnfilled() {
+    const std::string dxf =
+        "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n"
+        "  0\nLAYER\n  2\nFROZEN\n 70\n1\n 62\n1\n"
+        "  0\nLAYER\n  2\nOFF\n 70\n0\n 62\n-3\n"
+        "  0\nENDTAB\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nENTITIES\n"
+        "  0\nLWPOLYLINE\n  8\n0\n 90\n4\n 70\n1\n 10\n-0.5\n 20\n-0.5\n 10\n0.5\n 20\n-0.5\n"
+        " 10\n0.5\n 20\n0.5\n 10\n-0.5\n 20\n0.5\n"
+        "  0\nCIRCLE\n  8\nFROZEN\n 10\n0.0\n 20\n0.0\n 40\n0.25\n"
+        "  0\nLINE\n  8\nOFF\n 10\n-0.5\n 20\n0.0\n 11\n0.5\n 21\n0.0\n"
+        "  0\nENDSEC\n  0\nEOF\n";
+    const fs::path file = c->main.path() / "layers.dxf";
+    test::WriteFile(file.string(), dxf);
+    const QImage picture = LoadShapePreview(file.string(), QSize(110, 110));
+    QCOMPARE(picture.size(), QSize(110, 110));
+    // The square's outline in pen 0's black, its inside not filled.
+    QCOMPARE(QColor(picture.pixel(5, 55)), QColor(Qt::black));
+    QCOMPARE(QColor(picture.pixel(40, 40)), QColor(Qt::white));
+    // Neither the frozen layer's circle nor the line on the layer that is
+    // off.
+    for (int x = 10; x < 100; ++x) QCOMPARE(QColor(picture.pixel(x, 55)), QColor(Qt::white));
+    QCOMPARE(QColor(picture.pixel(55 + 25, 55)), QColor(Qt::white));
+    QVERIFY(test::TakeAlerts().isEmpty());
   }
 
   void unreadablePreviewIsReportedOnce() {
@@ -218,7 +246,7 @@ class EffectDlgTest : public QObject {
   }
 
   void wizardMakesARunner() {
-    CDADC original(SIZE{64, 48}, RGB(10, 120, 200));
+    const auto original = std::make_shared<const CDADC>(SIZE{64, 48}, RGB(10, 120, 200));
     std::string defaultEffect = (c->user / "beta").string();
     fs::create_directories(c->main.path() / "Effects");
     test::WhenModal([](QWidget* modal) {
@@ -231,10 +259,12 @@ class EffectDlgTest : public QObject {
     QCOMPARE(defaultEffect, std::string("Alpha"));
     QCOMPARE(runner->GetEffect().GetEffectDir(), (c->user / "Alpha").string());
     QCOMPARE(runner->GetSize(), (SIZE{64, 48}));
+    // The runner shares the document's original; no copy is made.
+    QCOMPARE(runner->GetOriginal(), original.get());
   }
 
   void cancelledWizardMakesNothing() {
-    CDADC original(SIZE{8, 8});
+    const auto original = std::make_shared<const CDADC>(SIZE{8, 8});
     std::string defaultEffect = "Alpha";
     test::WhenModal([](QWidget* modal) { QTest::mouseClick(Button(modal, 2), Qt::LeftButton); });
     QVERIFY(RunObjectsWizard(nullptr, original, c->main.path().string(), defaultEffect) == nullptr);

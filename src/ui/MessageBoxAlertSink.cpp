@@ -7,7 +7,11 @@
 namespace brisol {
 namespace {
 
-QMessageBox::Icon BoxIcon(int icon) {
+// Every box carries the icon of its level: a question the question mark,
+// and a plain box, which in this program always tells of something that
+// failed or cannot be done, the warning sign.
+QMessageBox::Icon BoxIcon(int icon, AlertButtons buttons) {
+  if (icon == kIconNone) return buttons == AlertButtons::Ok ? QMessageBox::Warning : QMessageBox::Question;
   switch (icon) {
     case kIconStop:
       return QMessageBox::Critical;
@@ -52,8 +56,8 @@ AlertAnswer Answer(int button) {
 AlertAnswer MessageBoxAlertSink::Show(const Alert& alert) {
   if (qApp == nullptr || QThread::currentThread() != qApp->thread()) return StderrAlertSink().Show(alert);
   // Centred over the window the user works in, yet blocking every window.
-  QMessageBox box(BoxIcon(alert.icon), QString::fromStdString(alert.caption), QString::fromStdString(alert.text),
-                  BoxButtons(alert.buttons), QApplication::activeWindow());
+  QMessageBox box(BoxIcon(alert.icon, alert.buttons), QString::fromStdString(alert.caption),
+                  QString::fromStdString(alert.text), BoxButtons(alert.buttons), QApplication::activeWindow());
   box.setObjectName(QStringLiteral("alertBox"));
   box.setWindowModality(Qt::ApplicationModal);
   box.setTextFormat(Qt::PlainText);

@@ -19,8 +19,9 @@ class MessageBoxAlertSinkTest : public QObject {
     QTest::addColumn<int>("press");
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("shownIcon");
+    // A plain box is a failure told: the warning sign.
     QTest::newRow("plain") << int(kIconNone) << int(AlertButtons::Ok) << int(QMessageBox::Ok) << int(AlertAnswer::Ok)
-                           << int(QMessageBox::NoIcon);
+                           << int(QMessageBox::Warning);
     QTest::newRow("stop") << int(kIconStop) << int(AlertButtons::Ok) << int(QMessageBox::Ok) << int(AlertAnswer::Ok)
                           << int(QMessageBox::Critical);
     QTest::newRow("exclamation") << int(kIconExclamation) << int(AlertButtons::Ok) << int(QMessageBox::Ok)
@@ -31,10 +32,13 @@ class MessageBoxAlertSinkTest : public QObject {
                          << int(AlertAnswer::Yes) << int(QMessageBox::Question);
     QTest::newRow("no") << int(kIconQuestion) << int(AlertButtons::YesNo) << int(QMessageBox::No)
                         << int(AlertAnswer::No) << int(QMessageBox::Question);
+    // A question asked without an icon gets the question mark.
     QTest::newRow("cancel") << int(kIconNone) << int(AlertButtons::YesNoCancel) << int(QMessageBox::Cancel)
-                            << int(AlertAnswer::Cancel) << int(QMessageBox::NoIcon);
+                            << int(AlertAnswer::Cancel) << int(QMessageBox::Question);
     QTest::newRow("yes of three") << int(kIconNone) << int(AlertButtons::YesNoCancel) << int(QMessageBox::Yes)
-                                  << int(AlertAnswer::Yes) << int(QMessageBox::NoIcon);
+                                  << int(AlertAnswer::Yes) << int(QMessageBox::Question);
+    QTest::newRow("yes of two") << int(kIconNone) << int(AlertButtons::YesNo) << int(QMessageBox::Yes)
+                                << int(AlertAnswer::Yes) << int(QMessageBox::Question);
   }
   void boxes() {
     QFETCH(int, icon);

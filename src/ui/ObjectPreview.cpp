@@ -12,8 +12,8 @@ namespace brisol {
 namespace {
 
 constexpr int kMargin = 5;
-// What the shapes are filled with: a quiet tint under black outlines.
-constexpr COLORREF kShapeFill = RGB(176, 196, 222);
+// The layers' pens the preview draws with: pen 0, the plain one.
+constexpr int kPreviewPen = 0;
 
 }  // namespace
 
@@ -24,12 +24,9 @@ QImage DrawShapePreview(const CEntList& shape, QSize frame) {
   const int w = frame.width() - 2 * kMargin, h = frame.height() - 2 * kMargin;
   CMatrix transform;
   transform.MakeTransform(CVec(w, -h, 1.0), 0.0, CVec(kMargin + w / 2, kMargin + h / 2, 0.0));
-  DrawContext& dc = surface.GetDC();
-  const Pen previousPen = dc.SelectPen(Pen::Solid(1, RGB(0, 0, 0)));
-  const Brush previousBrush = dc.SelectBrush(Brush::Solid(kShapeFill));
-  shape.DrawEntitiesIntoDC(dc, transform);
-  dc.SelectBrush(previousBrush);
-  dc.SelectPen(previousPen);
+  // The list draws itself: each visible layer's entities with that layer's
+  // pen, nothing filled; entities on invisible layers are passed over.
+  shape.DrawIntoDC(surface.GetDC(), kPreviewPen, transform);
   return ToQImage(surface);
 }
 

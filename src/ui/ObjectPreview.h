@@ -11,7 +11,8 @@ class CEntList;
 
 // The shape drawn to fit a frame of that size: 5 pixels of margin on every
 // side, the drawing's unit square scaled onto the rest with y turned
-// upward, centred; white where there is no shape.
+// upward, centred; drawn as the drawing itself says, with its layers' pens,
+// unfilled, invisible layers left out; white where there is no shape.
 QImage DrawShapePreview(const CEntList& shape, QSize frame);
 
 // Reads a shape file and draws it for the frame. A file that cannot be read,

@@ -1,6 +1,7 @@
 // The open-image dialog: its filters, the preview with the picture's facts,
 // "Show Preview" kept between uses, and the dialog driven to the end.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -159,13 +160,32 @@ class OpenImageDialogTest : public QObject {
     for (int i = 0; i < 4; ++i) QCOMPARE(pane.InfoText(i), QString());
   }
 
-  void damagedFileShowsNothing() {
-    test::WriteFile(File("broken.png").string(), "\x89PNG\r\n\x1a\n and then nothing useful");
+  // A picture file that cannot be read shows no picture and, instead of
+  // its facts, the one sentence every opening gives; no box comes up while
+  // the user browses.
+  void anUnreadableFileSaysWhy_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("cause");
+    // (The decoder's own words for this one are the loader's business.)
+    QTest::newRow("damaged") << "broken.png" << QByteArray("\x89PNG\r\n\x1a\n and then nothing useful") << QString();
+    QTest::newRow("empty") << "empty.bmp" << QByteArray() << "the file is empty (0 bytes)";
+    QTest::newRow("another format") << "text.jpg" << QByteArray("just words, no picture") << "not a JPEG file";
+  }
+  void anUnreadableFileSaysWhy() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, cause);
+    const fs::path path = File(name.toUtf8().constData());
+    test::WriteFile(path.string(), bytes.toStdString());
     COpenImagePreview pane(nullptr);
-    pane.OnSelChange(QString::fromStdString(File("broken.png").string()));
+    pane.OnSelChange(QString::fromStdString(path.string()));
     QVERIFY(!pane.Frame()->HasPicture());
-    QCOMPARE(pane.InfoText(0), QString());
-    test::Alerts().Clear();  // the loader's own report
+    QVERIFY2(pane.InfoText(0).startsWith(QString::fromStdString("Cannot read '" + path.string() + "': ")),
+             qPrintable(pane.InfoText(0)));
+    QVERIFY2(pane.InfoText(0).contains(cause), qPrintable(pane.InfoText(0)));
+    for (int i = 1; i < 4; ++i) QCOMPARE(pane.InfoText(i), QString());
+    QVERIFY(test::Alerts().Texts().empty());
   }
 
   void showPreviewIsRemembered() {
@@ -227,6 +247,36 @@ class OpenImageDialogTest : public QObject {
     QVERIFY(previewed);
     QCOMPARE(chosen, dirName + QStringLiteral("/B.PNG"));
     QCOMPARE(filterIndex, 4);
+  }
+
+  // The JPEG filter lists .jpeg files with the .jpg ones, chosen first or
+  // later from the list of types.
+  void theJpegFilterTakesJpegToo_data() {
+    QTest::addColumn<int>("start");
+    QTest::newRow("opened with it") << 2;
+    QTest::newRow("chosen later") << 4;
+  }
+  void theJpegFilterTakesJpegToo() {
+    QFETCH(int, start);
+    for (const char* name : {"a.jpg", "b.JPEG", "c.jpeg", "d.Jpg", "e.png"}) WritePicture(File(name), 10, 10);
+    const QString dirName = QString::fromStdString(dir->path().string());
+    QStringList listed;
+    test::WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      QVERIFY(types);
+      // Chosen with the keys, as a person does.
+      while (types->currentIndex() > 2) QTest::keyClick(types, Qt::Key_Up);
+      QCOMPARE(types->currentIndex(), 2);
+      auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+      QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 4);
+      for (int row = 0; row < 4; ++row) listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+      dialog->reject();
+    });
+    int filterIndex = start;
+    GetOpenImageName(nullptr, QStringLiteral("Open"), dirName, filterIndex);
+    listed.sort(Qt::CaseInsensitive);
+    QCOMPARE(listed, (QStringList{"a.jpg", "b.JPEG", "c.jpeg", "d.Jpg"}));
   }
 
   void allPicturesAndCancel() {

@@ -4,10 +4,11 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <cctype>
 
-#include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/Imaging.h"
+#include "imageio/LoadPicture.h"
 #include "imageio/PictureFormats.h"
 #include "raster/Dadc.h"
 #include "raster/FileUtil.h"
@@ -48,23 +49,22 @@ int FileDepth(const std::string& path, int imageType) {
 struct LoadedPreview {
   QImage picture;
   int depth = 0;
+  std::string why;  // the loader's sentence when the file could not be read
 };
 
-// The picture of a path the dialog previews; a null picture for a missing
-// file, a directory, a name of another type or a file that cannot be read
-// (the loader reports why).
+// The picture of a path the dialog previews, read as every opening reads
+// it; a null picture for a directory or a name of another type (nothing to
+// say), and for a file that cannot be read (with the loader's sentence).
 LoadedPreview LoadPreview(const QString& path) {
   const std::string name = path.toStdString();
   const PictureFormat* format = PictureFormatOfName(name);
-  if (path.isEmpty() || !FileExists(name) || format == nullptr || IsDirectory(name)) return {};
-  const ByteBuffer dib = VicLoadImageFile(name.c_str(), format->imageType);
-  if (!dib) return {};
-  const std::unique_ptr<CDADC> bitmap = DibToBitmap(dib);
-  if (!bitmap) return {};
-  LoadedPreview loaded{ToQImage(*bitmap), FileDepth(name, format->imageType)};
+  if (path.isEmpty() || format == nullptr || IsDirectory(name) || !FileExists(name)) return {};
+  LoadResult loaded = LoadPicture(name);
+  if (!loaded.ok()) return {QImage(), 0, loaded.message};
+  LoadedPreview preview{ToQImage(*loaded.surface), FileDepth(name, format->imageType), {}};
   // What the shown picture holds when the file does not say.
-  if (loaded.depth == 0) loaded.depth = 24;
-  return loaded;
+  if (preview.depth == 0) preview.depth = 24;
+  return preview;
 }
 
 }  // namespace
@@ -116,6 +116,8 @@ COpenImagePreview::COpenImagePreview(QWidget* parent) : QWidget(parent) {
   for (int i = 0; i < 4; ++i) {
     m_apInfo[i] = new QLabel(this);
     m_apInfo[i]->setObjectName(QStringLiteral("txt%1").arg(5002 + i));
+    m_apInfo[i]->setWordWrap(true);
+    m_apInfo[i]->setMaximumWidth(kFrameWidth);
     layout->addWidget(m_apInfo[i]);
   }
   m_pShow = new QCheckBox(QStringLiteral("Show Preview"), this);
@@ -146,6 +148,12 @@ void COpenImagePreview::OnSelChange(const QString& path) {
   m_pFrame->SetPicture(loaded.picture);
   if (loaded.picture.isNull()) {
     for (QLabel* info : m_apInfo) info->clear();
+    // Why a picture file shows nothing, in the loader's words.
+    if (!loaded.why.empty()) {
+      std::string why = loaded.why;
+      why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+      m_apInfo[0]->setText(QString::fromStdString(why));
+    }
     return;
   }
   m_apInfo[0]->setText(FormatC("Width: %d pixels", loaded.picture.width()));

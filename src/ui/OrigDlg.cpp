@@ -47,9 +47,13 @@ void COrigDlg::SetImage(const CDADC* image) {
 }
 
 void COrigDlg::HideImage() {
+  ClearImage();
+  HidePanel();
+}
+
+void COrigDlg::ClearImage() {
   m_pThumb.reset();
   update();
-  hide();
 }
 
 QImage COrigDlg::FramePicture() const {

@@ -27,6 +27,8 @@ class COrigDlg : public CPanelDlg {
   void SetImage(const CDADC* image);
   // Drops the reduced copy and hides the panel.
   void HideImage();
+  // Drops the reduced copy: the frame is empty.
+  void ClearImage();
 
   // The reduced copy, or null.
   const CDADC* Thumbnail() const { return m_pThumb.get(); }

@@ -55,6 +55,14 @@ void AlignFirstColumns(QWidget* panel) {
   for (QGridLayout* grid : grids) grid->setColumnMinimumWidth(0, widest);
 }
 
+int TitleBarWidth(const QWidget* window) {
+  QFont bold = window->font();
+  bold.setBold(true);
+  // The icon and the three buttons beside the title, with room to spare.
+  constexpr int kButtons = 140;
+  return QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + kButtons;
+}
+
 QComboBox* MakeComboBox(QWidget* parent, int id) {
   auto* combo = new QComboBox(parent);
   combo->setObjectName(QStringLiteral("cmb%1").arg(id));

@@ -27,6 +27,11 @@ SliderRow AddSliderRow(QGridLayout* grid, int row, const QString& label, int sli
 // sliders of all groups line up.
 void AlignFirstColumns(QWidget* panel);
 
+// The least width at which a window manager's title bar shows the window's
+// whole title beside its buttons (the title in a bold face, as most window
+// managers draw it).
+int TitleBarWidth(const QWidget* window);
+
 // A drop-down list named "cmb<id>".
 QComboBox* MakeComboBox(QWidget* parent, int id);
 // Inserts the text where a sorted list keeps it (letter case ignored).

@@ -1,6 +1,7 @@
 #include "ui/PanelDlg.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -38,12 +39,23 @@ CPanelDlg::CPanelDlg(QWidget* parent, const char* objectName, const QString& tit
   setModal(false);
 }
 
-void CPanelDlg::reject() { hide(); }
+void CPanelDlg::reject() { HidePanel(); }
 
 void CPanelDlg::closeEvent(QCloseEvent* event) {
   event->ignore();
-  hide();
+  HidePanel();
 }
+
+QWidget* CPanelDlg::Host() const {
+  if (isWindow()) return const_cast<CPanelDlg*>(this);
+  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
+    if (auto* dock = qobject_cast<QDockWidget*>(w)) return dock;
+  return const_cast<CPanelDlg*>(this);
+}
+
+bool CPanelDlg::IsShown() const { return !Host()->isHidden(); }
+
+void CPanelDlg::HidePanel() { Host()->hide(); }
 
 void CPanelDlg::ForwardCopyPaste(QLineEdit* edit) {
   auto* forwarder = findChild<QObject*>(QStringLiteral("copyPasteForwarder"), Qt::FindDirectChildrenOnly);

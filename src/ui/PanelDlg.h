@@ -1,6 +1,6 @@
-// The common ground of the floating panels: a tool window beside the main
-// window that closing only hides, and whose line edits leave Ctrl+C and
-// Ctrl+V to the main window's Copy and Paste.
+// The common ground of the panels: a tool window beside the main window (or
+// a page docked in it) that closing only hides, and whose line edits leave
+// Ctrl+C and Ctrl+V to the main window's Copy and Paste.
 #pragma once
 
 #include <QDialog>
@@ -18,6 +18,14 @@ class CPanelDlg : public QDialog {
 
   // Escape and the "Close" button hide the panel as well.
   void reject() override;
+
+  // The window the panel is shown in: the panel itself, or the dock it
+  // sits in when docked in the main window.
+  QWidget* Host() const;
+  // Whether the panel is shown (docked, its page may lie behind another).
+  bool IsShown() const;
+  // Hides the panel's window.
+  void HidePanel();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

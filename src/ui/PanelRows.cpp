@@ -26,4 +26,15 @@ void EnableForParam(const char* key, const CEffect& effect, const SliderRow& row
   EnableForParam(key, effect, {row.slider, row.edit});
 }
 
+void DescribeParam(const char* key, const SliderRow& row) {
+  const EffectParam& p = PanelParam(key);
+  QString text = PanelLabel(key).trimmed();
+  if (!p.help.empty()) {
+    const QString help = QString::fromLatin1(p.help.data(), static_cast<int>(p.help.size()));
+    text = text.isEmpty() ? help : text + QStringLiteral(": ") + help;
+  }
+  for (QWidget* control : {static_cast<QWidget*>(row.slider), static_cast<QWidget*>(row.edit)})
+    if (control != nullptr) control->setWhatsThis(text);
+}
+
 }  // namespace brisol

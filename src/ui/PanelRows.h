@@ -3,6 +3,7 @@
 // parameter table.
 #pragma once
 
+#include <QLineEdit>
 #include <QString>
 #include <initializer_list>
 #include <type_traits>
@@ -22,6 +23,8 @@ QString PanelLabel(const char* key);
 void EnableForParam(const char* key, const CEffect& effect, std::initializer_list<QWidget*> controls);
 // The same for a slider row's slider and edit.
 void EnableForParam(const char* key, const CEffect& effect, const SliderRow& row);
+// Gives the row's controls the parameter's description for context help.
+void DescribeParam(const char* key, const SliderRow& row);
 
 template <typename Pair>
 struct ParamRow {
@@ -51,6 +54,15 @@ struct ParamRow {
       PanelParam(key).set(effect, pair.GetVal());
   }
   void Enable(const CEffect& effect) const { EnableForParam(key, effect, widgets); }
+  // What Shift+F1 tells of the row's slider and edit.
+  void Describe() const { DescribeParam(key, widgets); }
+  // Routes what the user types into the edit to onEdit and, once the user
+  // is done with it, shows the value in use instead of the text typed.
+  template <typename OnEdit>
+  void RouteEdit(QObject* owner, OnEdit onEdit) {
+    QObject::connect(widgets.edit, &QLineEdit::textEdited, owner, onEdit);
+    QObject::connect(widgets.edit, &QLineEdit::editingFinished, owner, [this] { pair.ShowValueInUse(); });
+  }
 };
 
 using RealRow = ParamRow<CDblSldrPair>;

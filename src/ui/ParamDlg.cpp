@@ -81,10 +81,12 @@ CParamDlg::CParamDlg(QWidget* parent)
   for (QSlider* slider : findChildren<QSlider*>())
     connect(slider, &QAbstractSlider::actionTriggered, this, [this] { OnHScroll(); });
   for (RealRow* row : m->RealRows()) {
-    connect(row->widgets.edit, &QLineEdit::textChanged, this, [this, row] { OnRealEdit(*row); });
+    row->Describe();
+    row->RouteEdit(this, [this, row] { OnRealEdit(*row); });
     ForwardCopyPaste(row->widgets.edit);
   }
-  connect(m->number.widgets.edit, &QLineEdit::textChanged, this, [this] { OnNumberEdit(); });
+  m->number.Describe();
+  m->number.RouteEdit(this, [this] { OnNumberEdit(); });
   ForwardCopyPaste(m->number.widgets.edit);
 
   connect(m->sizeReaction, &QComboBox::activated, this, [this] { OnReaction(m->sizeReaction, "size-reaction"); });
@@ -92,7 +94,11 @@ CParamDlg::CParamDlg(QWidget* parent)
   connect(m->numberReaction, &QComboBox::activated, this, [this] { OnReaction(m->numberReaction, "number-reaction"); });
 }
 
-CParamDlg::~CParamDlg() = default;
+CParamDlg::~CParamDlg() {
+  // An edit losing the focus as the panel goes must not reach the rows,
+  // which go first.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) disconnect(edit, nullptr, this, nullptr);
+}
 
 void CParamDlg::SetEffect(EffectDocument* doc, CEffect* effect) {
   if (doc == nullptr) {
@@ -119,8 +125,8 @@ void CParamDlg::LoadFromEffect() {
   selectReaction(m->angleReaction, m->effect->GetAngleReaction());
   selectReaction(m->numberReaction, m->effect->GetNumObjReaction());
 
-  // Each edit whose text changes reads its value back into the effect; a
-  // message box shown meanwhile may even see the panel unbound.
+  // Showing the values reads nothing back: the effect stays as it is. (A
+  // message box shown meanwhile may even see the panel unbound.)
   for (RealRow* row : m->RealRows()) {
     if (m->effect == nullptr) return;
     row->Load(*m->effect, this);

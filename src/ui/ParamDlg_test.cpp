@@ -1,5 +1,6 @@
 // The "Size, Number and Angle" panel: loading, enabling, typing and
 // dragging, and what reaches the effect and the document.
+#include <QLabel>
 #include <cmath>
 
 #include "effect/Effect.h"
@@ -15,10 +16,19 @@ namespace {
 struct Row {
   const char* key;
   int slider, edit;
+  // What the panel's description gives each row, written out here rather
+  // than taken from the table the panel reads.
+  double min, max;
+  const char* format;
+  const char* label;
 };
 // The panel's slider rows.
-constexpr Row kRows[] = {{"size", 1015, 1016}, {"size-var", 1019, 1020}, {"objects", 1029, 1030},
-                         {"area", 1035, 1036}, {"angle", 1023, 1024},    {"angle-var", 1027, 1028}};
+constexpr Row kRows[] = {{"size", 1015, 1016, 0.1, 30.0, "%6.2f", "Size"},
+                         {"size-var", 1019, 1020, 0.0, 1.0, "%6.2f", "Size Variation"},
+                         {"objects", 1029, 1030, 0, 10000, "%d", "Number of Objects"},
+                         {"area", 1035, 1036, 0.0, 100.0, "%6.2f", "Area Covered"},
+                         {"angle", 1023, 1024, -180.0, 180.0, "%6.2f", "Angle"},
+                         {"angle-var", 1027, 1028, -180.0, 180.0, "%6.2f", "Variation"}};
 
 const EffectParam& Param(const char* key) { return *FindEffectParam(key); }
 
@@ -76,17 +86,27 @@ class ParamDlgTest : public QObject {
     QFETCH(int, row);
     const Row& r = kRows[row];
     const EffectParam& p = Param(r.key);
+    // The table holds the panel's ranges, formats and labels as described.
+    QCOMPARE(p.panelMin, r.min);
+    QCOMPARE(p.panelMax, r.max);
+    QCOMPARE(QString::fromLatin1(p.format), QString::fromLatin1(r.format));
+    QCOMPARE(QString::fromLatin1(p.label.data(), int(p.label.size())).trimmed(), QString::fromLatin1(r.label));
+    bool labelled = false;
+    for (QLabel* l : dlg->findChildren<QLabel*>())
+      labelled = labelled || (l->buddy() == Edit(r.edit) && l->text() == r.label);
+    QVERIFY2(labelled, r.label);
+
     dlg->SetEffect(&doc, effect.get());
     const double value = p.get(*effect);
     if (p.kind == ParamKind::Count) {
-      QCOMPARE(Slider(r.slider)->minimum(), int(p.panelMin));
-      QCOMPARE(Slider(r.slider)->maximum(), int(p.panelMax));
+      QCOMPARE(Slider(r.slider)->minimum(), int(r.min));
+      QCOMPARE(Slider(r.slider)->maximum(), int(r.max));
       QCOMPARE(Slider(r.slider)->value(), int(value));
-      QCOMPARE(Edit(r.edit)->text(), FormatInt(p.format, int(value)));
+      QCOMPARE(Edit(r.edit)->text(), FormatInt(r.format, int(value)));
     } else {
       QCOMPARE(Slider(r.slider)->maximum(), 10000);
-      QCOMPARE(Slider(r.slider)->value(), int(std::trunc((value - p.panelMin) * 10000 / (p.panelMax - p.panelMin))));
-      QCOMPARE(Edit(r.edit)->text(), FormatDouble(p.format, value));
+      QCOMPARE(Slider(r.slider)->value(), int(std::trunc((value - r.min) * 10000 / (r.max - r.min))));
+      QCOMPARE(Edit(r.edit)->text(), FormatDouble(r.format, value));
     }
   }
 
@@ -152,6 +172,14 @@ class ParamDlgTest : public QObject {
       QCOMPARE(Slider(row.slider)->isEnabled(), active);
       QCOMPARE(Edit(row.edit)->isEnabled(), active);
     }
+    // As described: the area follows the number's reaction, both angles the
+    // angle's; size and number are always there. ("is random" is 2.)
+    for (const Row& row : kRows) {
+      bool expected = true;
+      if (std::string(row.key) == "area") expected = number != 2;
+      if (std::string(row.key) == "angle" || std::string(row.key) == "angle-var") expected = angle != 2;
+      QCOMPARE(Slider(row.slider)->isEnabled(), expected);
+    }
   }
 
   void unreadableReactionIsReported() {
@@ -194,7 +222,9 @@ class ParamDlgTest : public QObject {
       test::DragTo(Slider(1019), position);
       ++steps;
       QVERIFY2(doc.calls > before, qPrintable(QString::number(position)));
-      QCOMPARE(effect->GetSizeVar(), Edit(1020)->text().trimmed().toFloat());
+      // The slider's own value, not its printed text.
+      QCOMPARE(effect->GetSizeVar(), position * 0.0001);
+      QCOMPARE(Edit(1020)->text(), FormatC("%6.2f", position * 0.0001));
     }
     QVERIFY(doc.calls >= steps);
   }

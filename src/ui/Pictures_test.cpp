@@ -1,6 +1,7 @@
 // The program's pictures: icons, splash, and the surface <-> QImage
 // conversions every window uses.
 #include <QCryptographicHash>
+#include <QPainter>
 #include <set>
 
 #include "raster/Dadc.h"
@@ -94,6 +95,40 @@ class PicturesTest : public QObject {
     QCOMPARE(back->GetSize(), (SIZE{width, height}));
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) QCOMPARE(back->GetDC().GetPixel(x, y), surface.GetDC().GetPixel(x, y));
+  }
+
+  // The view paints straight from the surface's block: at 100 % the same
+  // pixels as the copy, at whole zooms each pixel repeated.
+  void paintingTheSurfaceShowsItsPixels_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("zoom");
+    for (int zoom : {1, 2, 3}) {
+      QTest::addRow("7x5 at %d", zoom) << 7 << 5 << zoom;
+      QTest::addRow("64x33 at %d", zoom) << 64 << 33 << zoom;
+    }
+  }
+  void paintingTheSurfaceShowsItsPixels() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, zoom);
+    CDADC surface(SIZE{width, height});
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) surface.GetDC().SetPixel(x, y, RGB((x * 37) & 255, (y * 53) & 255, (x ^ y) * 9));
+    QImage canvas(width * zoom + 6, height * zoom + 4, QImage::Format_RGB32);
+    canvas.fill(qRgb(1, 2, 3));
+    {
+      QPainter painter(&canvas);
+      PaintDadc(painter, surface, QRect(QPoint(4, 3), QSize(width * zoom, height * zoom)));
+    }
+    const QImage copy = ToQImage(surface);
+    for (int y = 0; y < canvas.height(); ++y) {
+      for (int x = 0; x < canvas.width(); ++x) {
+        const bool inside = x >= 4 && y >= 3 && x < 4 + width * zoom && y < 3 + height * zoom;
+        const QRgb expected = inside ? copy.pixel((x - 4) / zoom, (y - 3) / zoom) : qRgb(1, 2, 3);
+        if (canvas.pixel(x, y) != expected) QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+      }
+    }
   }
 
   void imageFormatsToSurface_data() {

@@ -5,6 +5,8 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "ui/PanelControls.h"
+
 namespace brisol {
 
 CQualityDlg::CQualityDlg(QWidget* parent) : QDialog(parent) {
@@ -28,6 +30,8 @@ CQualityDlg::CQualityDlg(QWidget* parent) : QDialog(parent) {
   connect(m_pHigh, &QRadioButton::toggled, this, [this](bool on) {
     if (on) m_iQuality = 2;
   });
+  // Wide enough for its whole title in the window manager's title bar.
+  setMinimumWidth(TitleBarWidth(this));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }

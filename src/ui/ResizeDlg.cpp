@@ -81,18 +81,35 @@ CResizeDlg::CResizeDlg(QWidget* parent) : QDialog(parent) {
     m_Height.OnScroll();
     Couple(Changed::Height);
   });
-  connect(percent.edit, &QLineEdit::textChanged, this, [this] {
-    if (!m_bReady || m_bCoupling || !m_Percent.OnEditChange()) return;
+  // A text that holds no number keeps the last valid size (and its
+  // proportions); once the user is done with an edit, every edit shows the
+  // size in use.
+  connect(percent.edit, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (!m_bReady || !ScanFloat(RemoveWhiteSpace(text)) || !m_Percent.OnEditChange()) return;
     Couple(Changed::Percent);
   });
-  connect(width.edit, &QLineEdit::textChanged, this, [this] {
-    if (!m_bReady || m_bCoupling || !m_Width.OnEditChange()) return;
+  connect(width.edit, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (!m_bReady || !ScanInt(RemoveWhiteSpace(text)) || !m_Width.OnEditChange()) return;
     Couple(Changed::Width);
   });
-  connect(height.edit, &QLineEdit::textChanged, this, [this] {
-    if (!m_bReady || m_bCoupling || !m_Height.OnEditChange()) return;
+  connect(height.edit, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (!m_bReady || !ScanInt(RemoveWhiteSpace(text)) || !m_Height.OnEditChange()) return;
     Couple(Changed::Height);
   });
+  for (QLineEdit* edit : {percent.edit, width.edit, height.edit}) {
+    connect(edit, &QLineEdit::editingFinished, this, [this] {
+      if (!m_bReady) return;
+      m_Percent.ShowValueInUse();
+      m_Width.ShowValueInUse();
+      m_Height.ShowValueInUse();
+    });
+  }
+}
+
+CResizeDlg::~CResizeDlg() {
+  // An edit losing the focus as the dialog goes must not reach the pairs,
+  // which go first.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) disconnect(edit, nullptr, this, nullptr);
 }
 
 void CResizeDlg::showEvent(QShowEvent* event) {
@@ -111,7 +128,6 @@ void CResizeDlg::showEvent(QShowEvent* event) {
 
 void CResizeDlg::Couple(Changed changed) {
   if (!m_bReady || m_iOrigWidth <= 0 || m_iOrigHeight <= 0) return;
-  m_bCoupling = true;
   const auto origW = static_cast<std::uint32_t>(m_iOrigWidth), origH = static_cast<std::uint32_t>(m_iOrigHeight);
   switch (changed) {
     case Changed::Percent:
@@ -134,7 +150,6 @@ void CResizeDlg::Couple(Changed changed) {
       break;
   }
   ShowMemory();
-  m_bCoupling = false;
 }
 
 unsigned CResizeDlg::MegaBytes(int width, int height) {

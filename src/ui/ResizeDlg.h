@@ -14,6 +14,7 @@ class CResizeDlg : public QDialog {
   Q_OBJECT
  public:
   explicit CResizeDlg(QWidget* parent);
+  ~CResizeDlg() override;
 
   // Set by the caller before the dialog is shown: the proposed size and the
   // picture's size. m_iWidth and m_iHeight hold the chosen size after OK.
@@ -38,9 +39,6 @@ class CResizeDlg : public QDialog {
   void ShowMemory();
 
   bool m_bReady = false;
-  // Set while the coupling shows the other pairs' values, whose edits then
-  // change without being read back.
-  bool m_bCoupling = false;
   Cisp m_Width, m_Height;
   CDblSldrPair m_Percent;
   QString m_csWidth, m_csHeight, m_csPercent;

@@ -21,6 +21,7 @@
 #include "ui/OpenImageDialog.h"
 #include "ui/OpenImagePreview.h"
 #include "ui/OrigDlg.h"
+#include "ui/PanelControls.h"
 #include "ui/ParamDlg.h"
 #include "ui/QualityDlg.h"
 #include "ui/ResizeDlg.h"
@@ -51,6 +52,9 @@ std::string StarDxf() {
 // Checks what a person would notice at once.
 void CheckLayout(QWidget* window) {
   const QRect inside(QPoint(0, 0), window->size());
+  // The title bar shows the whole title (panels keep to their contents).
+  if (qobject_cast<QDialog*>(window) && !(window->windowFlags() & Qt::Tool) && !qobject_cast<QMessageBox*>(window))
+    QVERIFY2(window->width() >= TitleBarWidth(window), qPrintable(window->windowTitle() + " is cut off"));
   for (QWidget* child : window->findChildren<QWidget*>()) {
     if (!child->isVisibleTo(window) || child->isWindow()) continue;
     const QRect area(child->mapTo(window, QPoint(0, 0)), child->size());

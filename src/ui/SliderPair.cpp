@@ -96,11 +96,8 @@ bool CheckDouble(const double* pValue, double min, double max, const QString* bu
 
 bool Cisp::Init(int value, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
                 const char* format) {
-  const int previous = m_iOwn;
   m_iOwn = value;
-  if (Bind(&m_iOwn, min, max, buddy, edit, slider, dlg, format)) return true;
-  m_iOwn = previous;
-  return false;
+  return Bind(&m_iOwn, min, max, buddy, edit, slider, dlg, format);
 }
 
 bool Cisp::Init(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
@@ -110,8 +107,8 @@ bool Cisp::Init(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, 
 
 bool Cisp::Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
                 const char* format) {
-  const std::string newFormat = format != nullptr ? std::string(format) : m_format;
-  if (!CheckInt(pValue, min, max, buddy, edit, slider, dlg, newFormat)) return false;
+  // Taken first, then checked: a failed binding keeps what it was given
+  // and leaves the controls alone.
   m_piVal = pValue;
   m_iMin = min;
   m_iMax = max;
@@ -119,7 +116,8 @@ bool Cisp::Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, 
   m_pEdit = edit;
   m_pSld = slider;
   m_pDlg = dlg;
-  m_format = newFormat;
+  if (format != nullptr) m_format = format;
+  if (!IsValid()) return false;
 
   m_pSld->setRange(m_iMin, m_iMax);
   m_pSld->setSingleStep(1);
@@ -156,6 +154,10 @@ void Cisp::SetVal(int v) {
   Show(std::clamp(v, m_iMin, m_iMax));
 }
 
+void Cisp::ShowValueInUse() {
+  if (m_piVal != nullptr) SetVal(*m_piVal);
+}
+
 void Cisp::Show(int v) {
   m_pSld->setValue(v);
   *m_pcsBuddy = FormatInt(m_format, v);
@@ -174,11 +176,8 @@ int Cisp::GetIntVal() const {
 
 bool CDblSldrPair::Init(double value, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
                         QWidget* dlg, const char* format) {
-  const double previous = m_dOwn;
   m_dOwn = value;
-  if (Bind(&m_dOwn, min, max, buddy, edit, slider, dlg, format)) return true;
-  m_dOwn = previous;
-  return false;
+  return Bind(&m_dOwn, min, max, buddy, edit, slider, dlg, format);
 }
 
 bool CDblSldrPair::Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
@@ -188,8 +187,7 @@ bool CDblSldrPair::Init(double* pValue, double min, double max, QString* buddy, 
 
 bool CDblSldrPair::Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
                         QWidget* dlg, const char* format) {
-  const std::string newFormat = format != nullptr ? std::string(format) : m_format;
-  if (!CheckDouble(pValue, min, max, buddy, edit, slider, dlg, newFormat)) return false;
+  // Taken first, then checked, as the integer pair does.
   m_pVal = pValue;
   m_dMin = min;
   m_dMax = max;
@@ -197,7 +195,8 @@ bool CDblSldrPair::Bind(double* pValue, double min, double max, QString* buddy, 
   m_pEdit = edit;
   m_pSld = slider;
   m_pDlg = dlg;
-  m_format = newFormat;
+  if (format != nullptr) m_format = format;
+  if (!IsValid()) return false;
 
   m_pSld->setRange(0, kSteps);
   m_pSld->setSingleStep(kSteps / 100);
@@ -243,6 +242,10 @@ bool CDblSldrPair::OnEditChange() {
 void CDblSldrPair::SetVal(double v) {
   if (!IsValid()) return;
   Show(std::isnan(v) ? m_dMin : std::clamp(v, m_dMin, m_dMax));
+}
+
+void CDblSldrPair::ShowValueInUse() {
+  if (m_pVal != nullptr) SetVal(*m_pVal);
 }
 
 void CDblSldrPair::Show(double v) {

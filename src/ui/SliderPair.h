@@ -6,13 +6,15 @@
 // CDblSldrPair binds a double on a slider of 0..10000 steps mapped linearly
 // onto the value's range. The pairs do not know what the value means: the
 // owning window routes the slider's actions (QAbstractSlider::actionTriggered)
-// to OnScroll of every pair and each edit's textChanged to OnEditChange of
-// its pair, and forwards the values it reads back.
+// to OnScroll of every pair and what the user types into an edit
+// (QLineEdit::textEdited) to OnEditChange of its pair, and forwards the
+// values it reads back; once the user is done with the edit (Return, or
+// leaving it: QLineEdit::editingFinished) the owner shows the value in use
+// with ShowValueInUse.
 //
-// Writing a pair's buddy string into its edit changes the edit's text only
-// when the text differs, and a changed text raises textChanged, so a slider
-// step reaches the owner once from the slider and, when the printed text
-// changed, once more from the edit (with the printed value read back).
+// Only the user's own typing is read back: a value the pair shows (when it
+// is set up, or after a slider step) is never read from its printed text,
+// so showing a value never changes it.
 #pragma once
 
 #include <QString>
@@ -30,9 +32,10 @@ class Cisp {
   Cisp(const Cisp&) = delete;
   Cisp& operator=(const Cisp&) = delete;
 
-  // Binds the pair to its own copy of value. A null format keeps the
-  // current one ("%d" at first). False, with a message, when the binding is
-  // not valid; the pair and the controls are then left as they were.
+  // Binds the pair to its own copy of value: the value, bounds, buddy,
+  // controls and format (a null one keeps the current one, "%d" at first)
+  // are taken, then checked. False, with a message, when the binding is not
+  // valid; the controls are then left as they were.
   bool Init(int value, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format = nullptr);
   // Binds the pair to the owner's variable.
@@ -47,8 +50,11 @@ class Cisp {
   bool OnEditChange();
   // Shows v (clamped) on the slider and in the edit without storing it.
   void SetVal(int v);
+  // Shows the bound value, replacing whatever text was typed.
+  void ShowValueInUse();
   // The bound value; 0 with a message when nothing is bound.
   int GetIntVal() const;
+  bool IsBound() const { return m_piVal != nullptr; }
   // Checks the binding; shows the first fault found and returns false.
   bool IsValid() const;
 
@@ -93,7 +99,10 @@ class CDblSldrPair {
   bool OnEditChange();
   // Shows v (clamped) on the slider and in the edit without storing it.
   void SetVal(double v);
+  // Shows the bound value, replacing whatever text was typed.
+  void ShowValueInUse();
   double GetVal() const;
+  bool IsBound() const { return m_pVal != nullptr; }
   bool IsValid() const;
 
   // The slider position of a value: trunc((v - min) * 10000 / (max - min)).

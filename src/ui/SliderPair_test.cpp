@@ -1,5 +1,6 @@
-// The slider pairs and the dialog helpers: the pairs' arithmetic, their
-// read-back through the edits, every refusal with its message.
+// The slider pairs and the dialog helpers: the pairs' arithmetic, what the
+// user types read back, a value shown never read back, every refusal with
+// its message.
 #include <QColorDialog>
 #include <QDialog>
 #include <QLabel>
@@ -31,9 +32,10 @@ struct IntHarness {
       pair.OnScroll();
       fromScroll.push_back(pair.GetIntVal());
     });
-    QObject::connect(edit, &QLineEdit::textChanged, &dialog, [this] {
+    QObject::connect(edit, &QLineEdit::textEdited, &dialog, [this] {
       if (pair.OnEditChange()) fromEdit.push_back(pair.GetIntVal());
     });
+    QObject::connect(edit, &QLineEdit::editingFinished, &dialog, [this] { pair.ShowValueInUse(); });
   }
 };
 
@@ -50,9 +52,10 @@ struct DoubleHarness {
       pair.OnScroll();
       fromScroll.push_back(pair.GetVal());
     });
-    QObject::connect(edit, &QLineEdit::textChanged, &dialog, [this] {
+    QObject::connect(edit, &QLineEdit::textEdited, &dialog, [this] {
       if (pair.OnEditChange()) fromEdit.push_back(pair.GetVal());
     });
+    QObject::connect(edit, &QLineEdit::editingFinished, &dialog, [this] { pair.ShowValueInUse(); });
   }
 };
 
@@ -152,22 +155,77 @@ class SliderPairTest : public QObject {
     QCOMPARE(QString::fromStdString(alerts[0].text), message);
     QCOMPARE(alerts[0].icon, int(kIconExclamation));
     QCOMPARE(alerts[0].caption, std::string("Brisol"));
-    // Nothing was bound: the pair still has no value.
+    // What it was given is kept (the controls are not touched): the value
+    // is the one bound, when one was.
     test::Alerts().Clear();
-    QCOMPARE(h.pair.GetIntVal(), 0);
-    QCOMPARE(TakeAlerts(), Texts({"GetIntVal on empty Int Slider Pair"}));
+    QCOMPARE(h.pair.GetIntVal(), fault == 0 ? 0 : 3);
+    QCOMPARE(h.pair.Min(), min);
+    QCOMPARE(h.pair.Max(), max);
+    QCOMPARE(TakeAlerts(), fault == 0 ? Texts({"GetIntVal on empty Int Slider Pair"}) : QStringList());
+    QCOMPARE(h.edit->text(), QString());
+  }
+
+  // Init from a value that fails still binds the pair to its copy.
+  void aFailedInitFromAValueKeepsTheValue() {
+    IntHarness h;
+    QVERIFY(!h.pair.Init(77, 10, 5, &h.buddy, h.edit, h.slider, &h.dialog));
+    QCOMPARE(TakeAlerts(), Texts({"USP : min max errors : \n5 <= 10 "}));
+    QCOMPARE(h.pair.GetIntVal(), 77);
+    QCOMPARE(h.slider->maximum(), 99);  // the slider's own default, untouched
+    DoubleHarness d;
+    QVERIFY(!d.pair.Init(0.25, 1.0, 1.0, &d.buddy, d.edit, d.slider, &d.dialog, "%6.3f"));
+    QCOMPARE(TakeAlerts(), Texts({"Dsp5 :  1.000 <=  1.000 "}));
+    QCOMPARE(d.pair.GetVal(), 0.25);
+    QVERIFY(d.edit->text().isEmpty());
+    // The new format was taken too: a valid binding later keeps it.
+    QVERIFY(d.pair.Init(0.25, 0.0, 1.0, &d.buddy, d.edit, d.slider, &d.dialog));
+    QCOMPARE(d.edit->text(), QStringLiteral(" 0.250"));
   }
 
   void intScrollStoresAndShows() {
     IntHarness h;
     QVERIFY(h.pair.Init(50, 1, 99, &h.buddy, h.edit, h.slider, &h.dialog));
-    h.fromEdit.clear();
     test::DragTo(h.slider, 30);
     QCOMPARE(h.pair.GetIntVal(), 30);
     QCOMPARE(h.edit->text(), QStringLiteral("30"));
-    // The new text was read back once, with the same value.
-    QCOMPARE(h.fromEdit, std::vector<int>{30});
+    // The text shown is not read back.
+    QVERIFY(h.fromEdit.empty());
     QCOMPARE(h.fromScroll, std::vector<int>{30});
+  }
+
+  // Once the user is done with the edit, it shows the value in use.
+  void theEditShowsTheValueInUseWhenDone_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no number") << QStringLiteral("abc") << QStringLiteral("1");
+    QTest::newRow("beyond int") << QStringLiteral("99999999999") << QStringLiteral("10000");
+    QTest::newRow("not a number") << QStringLiteral("nan") << QStringLiteral("1");
+    QTest::newRow("infinite") << QStringLiteral("inf") << QStringLiteral("1");
+    QTest::newRow("exponent") << QStringLiteral("1e30") << QStringLiteral("1");
+    QTest::newRow("junk after") << QStringLiteral("  300x") << QStringLiteral("300");
+  }
+  void theEditShowsTheValueInUseWhenDone() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    IntHarness h;
+    h.edit->setMaxLength(12);
+    QVERIFY(h.pair.Init(50, 1, 10000, &h.buddy, h.edit, h.slider, &h.dialog));
+    test::TypeInto(h.edit, typed);
+    QCOMPARE(h.edit->text(), typed);  // left alone while typing
+    QTest::keyClick(h.edit, Qt::Key_Return);
+    QCOMPARE(h.edit->text(), shown);
+    QCOMPARE(QString::number(h.pair.GetIntVal()), shown);
+  }
+
+  void theDoubleEditShowsTheValueInUseWhenDone() {
+    DoubleHarness h;
+    QVERIFY(h.pair.Init(0.225, 0.0, 2.0, &h.buddy, h.edit, h.slider, &h.dialog));
+    test::TypeInto(h.edit, QStringLiteral("10.8"));
+    QCOMPARE(h.pair.GetVal(), 2.0);
+    QCOMPARE(h.edit->text(), QStringLiteral("10.8"));
+    QTest::keyClick(h.edit, Qt::Key_Enter);
+    QCOMPARE(h.edit->text(), QStringLiteral("  2.00"));
+    QCOMPARE(h.pair.GetVal(), 2.0);
   }
 
   void intSetValShowsWithoutStoring() {
@@ -254,24 +312,30 @@ class SliderPairTest : public QObject {
     QCOMPARE(h.slider->value(), 0);
   }
 
-  // A drag step reaches the owner from the slider and, when the printed
-  // text changes, once more from the edit: the printed value read back.
-  void doubleDragStepReachesTheOwnerTwice() {
+  // A drag step reaches the owner once, from the slider, with the slider's
+  // exact value; the printed text is never read back.
+  void doubleDragStepKeepsTheSlidersExactValue() {
     DoubleHarness h;
     QVERIFY(h.pair.Init(5.0, 0.1, 30.0, &h.buddy, h.edit, h.slider, &h.dialog));
-    h.fromEdit.clear();
     test::DragTo(h.slider, 1806);
     QCOMPARE(h.edit->text(), QStringLiteral("  5.50"));
-    QCOMPARE(h.fromEdit, std::vector<double>{5.5});
-    QCOMPARE(h.fromScroll, std::vector<double>{5.5});
-    QCOMPARE(h.slider->value(), 1806);  // trunc((5.5 - 0.1) * 10000 / 29.9)
-    // One more step that prints the same text: only the slider's exact value.
-    h.fromScroll.clear();
-    h.fromEdit.clear();
-    test::DragTo(h.slider, 1807);
     QVERIFY(h.fromEdit.empty());
     QCOMPARE(h.fromScroll.size(), std::size_t{1});
-    QCOMPARE(h.fromScroll[0], 0.1 + 29.9 * 1807 * 0.0001);
+    QCOMPARE(h.fromScroll[0], 0.1 + 29.9 * 1806 * 0.0001);
+    QCOMPARE(h.pair.GetVal(), 0.1 + 29.9 * 1806 * 0.0001);
+  }
+
+  // Setting a pair up shows its value and changes nothing: a value that
+  // prints with fewer decimals keeps all of its own.
+  void showingAValueNeverChangesIt() {
+    DoubleHarness h;
+    double bound = 0.225;
+    QVERIFY(h.pair.Init(&bound, 0.0, 2.0, &h.buddy, h.edit, h.slider, &h.dialog));
+    QCOMPARE(h.edit->text(), QStringLiteral("  0.23"));
+    QCOMPARE(bound, 0.225);
+    QVERIFY(h.fromEdit.empty());
+    h.pair.ShowValueInUse();
+    QCOMPARE(bound, 0.225);
   }
 
   void doubleSameTextRaisesNothing() {
@@ -312,8 +376,9 @@ class SliderPairTest : public QObject {
     QCOMPARE(QString::fromStdString(alerts[0].text), message);
     QCOMPARE(alerts[0].icon, int(kIconExclamation));
     test::Alerts().Clear();
-    QCOMPARE(h.pair.GetVal(), 0.0);
-    QCOMPARE(TakeAlerts(), Texts({"GetVal on empty double slider pair"}));
+    QCOMPARE(h.pair.GetVal(), fault == 0 ? 0.0 : 0.5);
+    QCOMPARE(TakeAlerts(), fault == 0 ? Texts({"GetVal on empty double slider pair"}) : QStringList());
+    QVERIFY(h.edit->text().isEmpty());
   }
 
   void formatsIgnoreTheUsersLocale() {

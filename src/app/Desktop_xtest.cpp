@@ -1,0 +1,255 @@
+// The desktop program under a real window manager (run by
+// run-under-openbox.sh on a virtual screen of a given size and scale): every
+// window's frame, title bar included, lies on the screen; the panels and the
+// first picture's window do not overlap; places kept from a screen that is
+// gone come back; the keypad's + and - zoom. Each state is saved as a
+// screenshot of the whole screen (into BRISOL_SHOTS_DIR, or the build's test
+// folder) for a person to look at.
+#include <QAbstractButton>
+#include <QDockWidget>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include "app/AppTestSupport.h"
+#include "app/HelpWindow.h"
+#include "ui/ColMixDlg.h"
+#include "ui/DebugDlg.h"
+#include "ui/MessageBoxAlertSink.h"
+#include "ui/OrigDlg.h"
+#include "ui/ParamDlg.h"
+#include "ui/QualityDlg.h"
+#include "ui/ResizeDlg.h"
+
+using namespace brisol;
+using test::StartedApp;
+
+namespace {
+
+QRect Screen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+QString ScreenName() { return qEnvironmentVariable("BRISOL_SCREEN", QStringLiteral("screen")).replace('@', "-at-"); }
+
+// Saves the whole screen, window manager's frames and all.
+void Shot(const QString& name) {
+  QString dir = qEnvironmentVariable("BRISOL_SHOTS_DIR");
+  if (dir.isEmpty()) dir = qEnvironmentVariable("BRISOL_TEST_TMP") + QStringLiteral("/xshots");
+  if (dir == QLatin1String("/xshots")) return;
+  QDir().mkpath(dir);
+  QCoreApplication::processEvents();
+  QGuiApplication::primaryScreen()->grabWindow(0).save(dir + '/' + name + '-' + ScreenName() + QStringLiteral(".png"));
+}
+
+QString Describe(const QRect& r) {
+  return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The frame of each shown window of the program, title bar included.
+QList<QWidget*> ShownWindows() {
+  QList<QWidget*> windows;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowType() != Qt::Popup && w->windowType() != Qt::ToolTip) windows << w;
+  return windows;
+}
+
+bool AllOnScreen(QString& offender) {
+  for (QWidget* w : ShownWindows()) {
+    if (!Screen().contains(w->frameGeometry())) {
+      offender =
+          w->objectName() + ' ' + w->windowTitle() + ' ' + Describe(w->frameGeometry()) + " on " + Describe(Screen());
+      return false;
+    }
+  }
+  return true;
+}
+
+// Whether the window manager has framed the window (as far as Qt knows).
+bool Framed(QWidget* w) { return w->frameGeometry() != w->geometry(); }
+
+// Gives the window manager time to frame a window just shown; a frame Qt
+// never hears of leaves the window's own geometry to be checked.
+void AwaitFrame(QWidget* w) {
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  static_cast<void>(QTest::qWaitFor([w] { return Framed(w); }, 3000));
+  QTest::qWait(100);
+}
+
+}  // namespace
+
+class DesktopXTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<StartedApp> m;
+
+  void Start(const QString& settings = QString()) {
+    QFile::remove(test::SettingsFile());
+    test::WriteSettings("[VARS]\nLOGGING=0\n" + settings);
+    m = std::make_unique<StartedApp>(false, CRenderController::Threading::Worker, std::nullopt);
+    test::MakeCollection("Tests");
+    AwaitFrame(&m->Frame());
+    test::TakeAlerts();
+  }
+  CBrisolDoc* OpenPicture(const char* name, int w, int h, const QString& collection = "Tests") {
+    const std::string path = test::WritePictureFile(name, w, h);
+    CBrisolDoc* doc = test::OpenWithCollection(*m, path, collection);
+    if (doc) test::WaitForPicture(doc);
+    return doc;
+  }
+  // Where a panel is on the screen: its frame, or its dock's place (a
+  // docked page behind another has none of its own).
+  QRect PanelRect(QWidget* panel) {
+    QWidget* host = m->Frame().PanelHost(panel);
+    if (host->isWindow()) return host->frameGeometry();
+    if (!host->isVisible() || host->visibleRegion().isEmpty()) return QRect();
+    return QRect(host->mapToGlobal(QPoint(0, 0)), host->size());
+  }
+  QRect FirstPictureRect() {
+    QMdiSubWindow* frame = m->Frame().MdiArea()->subWindowList().value(0);
+    return frame ? QRect(frame->mapToGlobal(QPoint(0, 0)), frame->size()) : QRect();
+  }
+  void CheckEverythingOnScreen() {
+    QString offender;
+    QTRY_VERIFY2_WITH_TIMEOUT(AllOnScreen(offender), qPrintable(offender), 10000);
+  }
+
+ private slots:
+  void initTestCase() {
+    test::QuietOffscreenNotes();
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("runs on an X display with a window manager");
+    // A window manager frames a window shown.
+    QWidget probe;
+    probe.resize(200, 100);
+    probe.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&probe));
+    QTRY_VERIFY2(Framed(&probe), "no window manager frames the windows");
+  }
+  void cleanup() {
+    m.reset();
+    test::TakeAlerts();
+  }
+
+  // A first start with a picture: every window on the screen, the panels
+  // beside each other and beside the first picture's window.
+  void aFirstStartKeepsEveryWindowOnTheScreen() {
+    Start();
+    CBrisolDoc* doc = OpenPicture("garden.png", 520, 380);
+    QVERIFY(doc && doc->GetRunner());
+    CMainFrame& f = m->Frame();
+    QTest::qWait(200);
+    Shot(QStringLiteral("first-start"));
+    CheckEverythingOnScreen();
+    QList<QWidget*> panels = {f.ParamDlg(), f.ColMixDlg(), f.OrigDlg()};
+    for (QWidget* p : panels) {
+      QVERIFY2(f.IsPanelShown(p), qPrintable(p->objectName()));
+      if (PanelRect(p).isNull()) continue;  // a page behind another
+      QTRY_VERIFY2(Screen().contains(PanelRect(p)), qPrintable(p->objectName() + ' ' + Describe(PanelRect(p))));
+      QVERIFY2(!PanelRect(p).intersects(FirstPictureRect()),
+               qPrintable(p->objectName() + ' ' + Describe(PanelRect(p)) + " over " + Describe(FirstPictureRect())));
+      for (QWidget* q : panels) {
+        if (p == q || PanelRect(q).isNull()) continue;
+        QVERIFY2(!PanelRect(p).intersects(PanelRect(q)), qPrintable(p->objectName() + " over " + q->objectName()));
+      }
+    }
+    f.ShowPropertiesWindow(f.ColMixDlg());
+    Shot(QStringLiteral("first-start-colours"));
+  }
+
+  // Keypad + and - zoom the picture in front (the keys come from the X
+  // server, as a keyboard's do).
+  void theKeypadZooms() {
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xdotool.isEmpty()) QSKIP("xdotool is not installed (tools/install-deps.sh installs it)");
+    Start();
+    CBrisolDoc* doc = OpenPicture("zoom.png", 200, 150);
+    QVERIFY(doc);
+    CBrisolScrollView* view = doc->GV();
+    m->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m->Frame()));
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QCOMPARE(view->Zoom(), 100u);
+    QProcess::execute(xdotool, {QStringLiteral("key"), QStringLiteral("KP_Add")});
+    QTRY_COMPARE(view->Zoom(), 110u);
+    QProcess::execute(xdotool, {QStringLiteral("key"), QStringLiteral("KP_Add")});
+    QTRY_COMPARE(view->Zoom(), 120u);
+    QProcess::execute(xdotool, {QStringLiteral("key"), QStringLiteral("KP_Subtract")});
+    QTRY_COMPARE(view->Zoom(), 110u);
+  }
+
+  // Places kept from a larger or further screen come back onto this one.
+  void keptPlacesFromAScreenThatIsGoneComeBack() {
+    Start(QStringLiteral(
+        "[MAINFRAME]\nLEFT=3000\nTOP=2500\nRIGHT=4800\nBOTTOM=3600\nSTATE=1\n"
+        "[PARAMDLG]\nLEFT=1990\nTOP=1990\n[COLMIXDLG]\nLEFT=1800\nTOP=0\n[ORIGDLG]\nLEFT=0\nTOP=1500\n"));
+    CBrisolDoc* doc = OpenPicture("kept.png", 300, 200);
+    QVERIFY(doc && doc->GetRunner());
+    m->Frame().ShowPropertiesWindow(m->Frame().DebugDlg());
+    CheckEverythingOnScreen();
+    Shot(QStringLiteral("kept-places"));
+  }
+
+  // Every dialog of the program comes up wholly on the screen.
+  void everyDialogIsOnTheScreen() {
+    Start();
+    CBrisolDoc* doc = OpenPicture("dialogs.png", 300, 200);
+    QVERIFY(doc && doc->GetRunner());
+    CMainFrame& f = m->Frame();
+    auto onScreen = [](const QString& name) {
+      return [name](QWidget* modal) {
+        AwaitFrame(modal);
+        Shot(name);
+        QString offender;
+        QTRY_VERIFY2_WITH_TIMEOUT(AllOnScreen(offender), qPrintable(offender), 10000);
+        qobject_cast<QDialog*>(modal)->reject();
+      };
+    };
+    test::WhenModal(onScreen(QStringLiteral("quality")));
+    f.Actions().imageQuality->trigger();
+    test::WhenModal(onScreen(QStringLiteral("select-objects")));
+    f.Actions().chooseObjects->trigger();
+    test::WhenModal(onScreen(QStringLiteral("open-image")));
+    f.Actions().openImage->trigger();
+    test::WhenModal(onScreen(QStringLiteral("about")));
+    f.Actions().about->trigger();
+    // A picture larger than the screen: the question, then the resize
+    // dialog (each closed whatever its checks found, and the wizard after
+    // them cancelled, so that a failure cannot leave a window waiting).
+    {
+      const auto previous = SetAlertSink(std::make_shared<MessageBoxAlertSink>());
+      m->app->m_iScreenWidth = 200;
+      m->app->m_iScreenHeight = 150;
+      test::AnswerWizard(QString());
+      test::WhenModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box != nullptr);
+        AwaitFrame(modal);
+        Shot(QStringLiteral("question"));
+        QString offender;
+        const bool onScreen = QTest::qWaitFor([&] { return AllOnScreen(offender); }, 10000);
+        // The resize dialog comes once the question is answered.
+        test::WhenModal([](QWidget* resize) {
+          AwaitFrame(resize);
+          Shot(QStringLiteral("resize"));
+          QString offender;
+          const bool onScreen = QTest::qWaitFor([&] { return AllOnScreen(offender); }, 10000);
+          qobject_cast<QDialog*>(resize)->reject();
+          QVERIFY2(onScreen, qPrintable(offender));
+        });
+        box->button(QMessageBox::Yes)->click();
+        QVERIFY2(onScreen, qPrintable(offender));
+      });
+      m->app->OpenImage(QString::fromStdString(test::WritePictureFile("larger.png", 400, 300)));
+      SetAlertSink(previous);
+    }
+    f.Actions().helpTopics->trigger();
+    auto* help = f.findChild<CHelpWindow*>();
+    QVERIFY(help);
+    AwaitFrame(help);
+    CheckEverythingOnScreen();
+    Shot(QStringLiteral("help"));
+  }
+};
+
+BRISOL_APP_TEST_MAIN(DesktopXTest)
+#include "Desktop_xtest.moc"
