@@ -20,12 +20,35 @@
 #include "logger/Logger.h"
 #include "logger/RepeatFolder.h"
 #include "raster/FileUtil.h"
+#include "vector/VectorExport.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol::cli {
 namespace {
 
+// The page options of vector files, from their table.
+std::string PageOptionsHelp() {
+  std::string help =
+      "Vector files (" + VectorExtensionsText() + "): the same objects as the picture, at any print size:\n";
+  for (const PageOption& o : PageOptionTable()) {
+    std::string left = std::string(o.option) + (o.value.empty() ? "" : " " + std::string(o.value));
+    std::string right(o.help);
+    std::string column = left + std::string(left.size() < 22 ? 22 - left.size() : 1, ' ');
+    constexpr std::size_t kWidth = 54;
+    while (right.size() > kWidth) {
+      const std::size_t cut = right.rfind(' ', kWidth);
+      if (cut == std::string::npos) break;
+      help += "  " + column + " " + right.substr(0, cut) + "\n";
+      right.erase(0, cut + 1);
+      column = std::string(22, ' ');
+    }
+    help += "  " + column + " " + right + "\n";
+  }
+  return help;
+}
+
 void PrintHelp() {
-  const std::string extensions = PictureExtensionsText();
+  const std::string extensions = PictureExtensionsText() + ", " + VectorExtensionsText();
   std::printf(
       "Usage: brisol-cli render INPUT OUTPUT [options]\n\n"
       "Paints INPUT (%s) anew with the shapes of an effect\n"
@@ -42,10 +65,10 @@ void PrintHelp() {
       "  --quiet                no progress line\n"
       "  --timings              one line per phase on standard error:\n"
       "                         'phase NAME MILLISECONDS' and 'pixels-written N'\n\n"
-      "%s\n"
+      "%s\n%s\n"
       "Exit status: 0 on success, 1 when the picture could not be made, 2 for a\n"
       "usage error.\n",
-      extensions.c_str(), EffectOptionsHelp().c_str());
+      extensions.c_str(), PageOptionsHelp().c_str(), EffectOptionsHelp().c_str());
 }
 
 int Usage(const std::string& message) {
@@ -82,11 +105,12 @@ int RunRender(Args args) {
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = EffectOptionNames();
   valueOptions.insert(valueOptions.end(), {"--effect", "--quality", "--seed", "--jpeg-quality", "--threads"});
+  std::vector<std::string_view> flagOptions = {"--quiet", "--timings", "--reference-drawing"};
+  for (const PageOption& o : PageOptionTable()) (o.value.empty() ? flagOptions : valueOptions).push_back(o.option);
   ParsedArgs parsed;
   // --reference-drawing (not in the help): the plain in-order drawing into a
   // whole working picture, slow and memory-hungry, for comparisons.
-  if (auto error = ParseArgs(args, valueOptions, {"--quiet", "--timings", "--reference-drawing"}, parsed))
-    return Usage(*error);
+  if (auto error = ParseArgs(args, valueOptions, flagOptions, parsed)) return Usage(*error);
   if (parsed.help) {
     PrintHelp();
     return 0;
@@ -94,8 +118,28 @@ int RunRender(Args args) {
   if (parsed.positionals.size() != 2) return Usage("expected INPUT and OUTPUT");
   const std::string input = parsed.positionals[0];
   const std::string output = parsed.positionals[1];
-  if (PictureFormatOfName(output) == nullptr) {
-    return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText());
+  if (auto refused = RefusedVectorName(output)) return Usage(*refused);
+  const bool vectorOutput = VectorFormatOfName(output) != nullptr;
+  if (PictureFormatOfName(output) == nullptr && !vectorOutput) {
+    return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText() + ", " +
+                 VectorExtensionsText());
+  }
+  PageOptions page;
+  bool pageGiven = false;
+  for (const std::string& flag : parsed.flags) {
+    if (const PageOption* o = FindPageOption(flag)) {
+      (void)o->apply(page, "");
+      pageGiven = true;
+    }
+  }
+  for (const auto& [name, value] : parsed.options) {
+    if (const PageOption* o = FindPageOption(name)) {
+      if (auto error = o->apply(page, value)) return Usage(*error);
+      pageGiven = true;
+    }
+  }
+  if (pageGiven && !vectorOutput) {
+    return Usage("the page options are for vector files (" + VectorExtensionsText() + "), not '" + output + "'");
   }
   bool quiet = false, timings = false;
   DrawSettings drawSettings;
@@ -139,10 +183,15 @@ int RunRender(Args args) {
   if (SameFile(input, output)) {
     return Usage("the output '" + output + "' is the input picture itself; choose another name");
   }
-  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+  if (!vectorOutput) {
+    if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+  }
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
     if (format->info(input.c_str(), info) == kImgOk) {
+      if (vectorOutput) {
+        if (auto problem = CheckVectorFile(output, page, SIZE{info.width, info.height})) return Fail(*problem);
+      }
       const std::string tooLarge =
           WorkingPictureTooLarge(SIZE{info.width, info.height}, level, !drawSettings.reference);
       if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
@@ -158,7 +207,7 @@ int RunRender(Args args) {
 
   for (const auto& [name, value] : parsed.options) {
     if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed" ||
-        name == "--threads")
+        name == "--threads" || FindPageOption(name) != nullptr)
       continue;
     if (auto error = ApplyEffectOption(effect, name, value, notices)) return Usage(*error);
   }
@@ -180,6 +229,25 @@ int RunRender(Args args) {
   progress.End("load");
   if (!loaded.ok()) return Fail(loaded.message);
   std::unique_ptr<CDADC> original = std::move(loaded.surface);
+
+  if (vectorOutput) {
+    VectorJob job;
+    job.effect = &effect;
+    job.photo = original.get();
+    job.photoPath = input;
+    job.level = level;
+    job.page = page;
+    progress.Begin("vector");
+    const VectorResult written = WriteVectorFile(output, job, &progress);
+    progress.End("vector");
+    progress.Finish();
+    if (!written.ok()) return Fail(OneLine(written.message));
+    if (written.rasterFallbacks > 0) {
+      Notice(std::to_string(written.rasterFallbacks) +
+             " objects have texts in a font without outlines and are written as pixels");
+    }
+    return 0;
+  }
 
   CDADC picture(original->GetSize());
   if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");

@@ -1,0 +1,206 @@
+#include "vector/CairoScene.h"
+
+#include <cmath>
+
+#include "effect/Runner.h"
+#include "vector/EmbeddedImages.h"
+#include "vector/PageLayout.h"
+#include "vector/VectorScene.h"
+
+namespace brisol {
+namespace {
+
+void SetColour(cairo_t* cr, COLORREF c) {
+  cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+}
+
+void AppendPath(cairo_t* cr, const PathData& path) {
+  std::size_t at = 0;
+  for (const PathData::Op op : path.ops) {
+    const double* v = path.xy.data() + at;
+    switch (op) {
+      case PathData::Move:
+        cairo_move_to(cr, v[0], v[1]);
+        at += 2;
+        break;
+      case PathData::Line:
+        cairo_line_to(cr, v[0], v[1]);
+        at += 2;
+        break;
+      case PathData::Cubic:
+        cairo_curve_to(cr, v[0], v[1], v[2], v[3], v[4], v[5]);
+        at += 6;
+        break;
+      case PathData::Close:
+        cairo_close_path(cr);
+        break;
+    }
+  }
+}
+
+// One figure, filled and outlined as the raster drawing does; the pen's
+// width is in the context's user units.
+void DrawFigure(cairo_t* cr, const Figure& f, const PlacedObject& o, double penWidth, COLORREF textColour) {
+  const bool pen = o.penWidth > 0;
+  switch (f.kind) {
+    case Figure::Open:
+      if (!pen) return;
+      AppendPath(cr, f.path);
+      break;
+    case Figure::Closed:
+      AppendPath(cr, f.path);
+      cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+      SetColour(cr, o.fill);
+      cairo_fill_preserve(cr);
+      break;
+    case Figure::Circle:
+      cairo_new_sub_path(cr);
+      cairo_arc(cr, f.cx, f.cy, f.r, 0, 2 * M_PI);
+      cairo_close_path(cr);
+      cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+      SetColour(cr, o.fill);
+      cairo_fill_preserve(cr);
+      break;
+    case Figure::Text:
+      AppendPath(cr, f.path);
+      cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+      SetColour(cr, textColour);
+      cairo_fill(cr);
+      return;
+  }
+  if (pen) {
+    cairo_set_line_width(cr, penWidth);
+    SetColour(cr, o.outline);
+    cairo_stroke(cr);
+  } else {
+    cairo_new_path(cr);
+  }
+}
+
+void PaintPhoto(cairo_t* cr, const VectorScene& scene, const EmbeddedImages& images) {
+  cairo_save(cr);
+  cairo_scale(cr, static_cast<double>(scene.picture.cx) / cairo_image_surface_get_width(images.photo.get()),
+              static_cast<double>(scene.picture.cy) / cairo_image_surface_get_height(images.photo.get()));
+  cairo_set_source_surface(cr, images.photo.get(), 0, 0);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_rectangle(cr, 0, 0, cairo_image_surface_get_width(images.photo.get()),
+                  cairo_image_surface_get_height(images.photo.get()));
+  cairo_fill(cr);
+  cairo_restore(cr);
+}
+
+void PaintMix(cairo_t* cr, const VectorScene& scene, const EmbeddedImages& images) {
+  const MixMask& mix = scene.mix;
+  if (mix.kind == MixMask::None || !images.photo) return;
+  cairo_save(cr);
+  cairo_rectangle(cr, 0, 0, scene.picture.cx, scene.picture.cy);
+  cairo_clip(cr);
+  cairo_push_group(cr);
+  PaintPhoto(cr, scene, images);
+  cairo_pop_group_to_source(cr);
+  switch (mix.kind) {
+    case MixMask::Even:
+      cairo_paint_with_alpha(cr, mix.alpha);
+      break;
+    case MixMask::Linear:
+    case MixMask::Radial: {
+      cairo_pattern_t* weights = mix.kind == MixMask::Linear
+                                     ? cairo_pattern_create_linear(mix.x0, mix.y0, mix.x1, mix.y1)
+                                     : cairo_pattern_create_radial(0, 0, 0, 0, 0, 1);
+      if (mix.kind == MixMask::Radial) {
+        // Pattern matrices map user space to pattern space.
+        cairo_matrix_t m;
+        cairo_matrix_init(&m, mix.rx, 0, 0, mix.ry, mix.x0, mix.y0);
+        cairo_matrix_invert(&m);
+        cairo_pattern_set_matrix(weights, &m);
+      }
+      cairo_pattern_set_extend(weights, CAIRO_EXTEND_PAD);
+      for (const auto& [offset, weight] : mix.stops)
+        cairo_pattern_add_color_stop_rgba(weights, offset, 0, 0, 0, weight);
+      cairo_mask(cr, weights);
+      cairo_pattern_destroy(weights);
+      break;
+    }
+    case MixMask::Grey:
+      if (images.mask) {
+        cairo_save(cr);
+        cairo_scale(cr, static_cast<double>(scene.picture.cx) / cairo_image_surface_get_width(images.mask.get()),
+                    static_cast<double>(scene.picture.cy) / cairo_image_surface_get_height(images.mask.get()));
+        // The source stays where it was set; only the mask is scaled.
+        cairo_mask_surface(cr, images.mask.get(), 0, 0);
+        cairo_restore(cr);
+      }
+      break;
+    case MixMask::None:
+      break;
+  }
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+bool DrawSceneCairo(cairo_t* cr, const VectorScene& scene, const PageLayout& page, const EmbeddedImages& images,
+                    DrawObserver* observer, const std::stop_token& stop) {
+  cairo_save(cr);
+  cairo_translate(cr, page.left, page.top);
+  cairo_scale(cr, page.scale, page.scale);
+  if (scene.photoBackground && images.photo) {
+    PaintPhoto(cr, scene, images);
+  } else {
+    SetColour(cr, scene.background);
+    cairo_rectangle(cr, 0, 0, scene.picture.cx, scene.picture.cy);
+    cairo_fill(cr);
+  }
+
+  cairo_save(cr);
+  cairo_rectangle(cr, 0, 0, scene.picture.cx, scene.picture.cy);
+  cairo_clip(cr);
+  cairo_scale(cr, 1.0 / scene.level, 1.0 / scene.level);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  const std::size_t total = scene.objects.size();
+  for (std::size_t k = 0; k < total; ++k) {
+    if ((k & 255) == 0) {
+      if (stop.stop_requested()) {
+        cairo_restore(cr);
+        cairo_restore(cr);
+        return false;
+      }
+      if (observer && k > 0) observer->Progress(k, total);
+    }
+    const PlacedObject& o = scene.objects[k];
+    const ObjectFigures& extra = scene.extras[k];
+    if (extra.patch) {
+      const RasterPatch& p = *extra.patch;
+      if (p.width <= 0) continue;
+      CairoSurface patch(cairo_image_surface_create_for_data(
+          reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(p.argb.data())), CAIRO_FORMAT_ARGB32, p.width,
+          p.height, p.width * 4));
+      cairo_set_source_surface(cr, patch.get(), p.left, p.top);
+      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+      cairo_paint(cr);
+      continue;
+    }
+    const bool reused = static_cast<std::size_t>(o.shape) < scene.reused.size() && scene.reused[o.shape];
+    if (reused) {
+      const CMatrix& m = o.transform;
+      cairo_save(cr);
+      cairo_matrix_t placement;
+      cairo_matrix_init(&placement, m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3), m.at(1, 3));
+      cairo_transform(cr, &placement);
+      const double penWidth = o.penWidth / std::hypot(m.at(0, 0), m.at(1, 0));
+      for (const Figure& f : scene.symbols[o.shape]) DrawFigure(cr, f, o, penWidth, scene.textColour);
+      cairo_restore(cr);
+    } else {
+      for (const Figure& f : extra.figures) DrawFigure(cr, f, o, o.penWidth, scene.textColour);
+    }
+  }
+  cairo_restore(cr);
+
+  PaintMix(cr, scene, images);
+  cairo_restore(cr);
+  if (observer) observer->Progress(total, total);
+  return true;
+}
+
+}  // namespace brisol

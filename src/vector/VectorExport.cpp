@@ -1,0 +1,147 @@
+#include "vector/VectorExport.h"
+
+#include <cmath>
+#include <variant>
+
+#include "effect/Effect.h"
+#include "effect/Runner.h"
+#include "imageio/ImageSave.h"
+#include "logger/Logger.h"
+#include "raster/Dadc.h"
+#include "vector/CairoFiles.h"
+#include "vector/CairoScene.h"
+#include "vector/EmbeddedImages.h"
+#include "vector/SvgWriter.h"
+#include "vector/VectorScene.h"
+
+namespace brisol {
+namespace {
+
+VectorResult Failed(const std::string& message) {
+  TheLogger().Log(kLogInfo, "%s\n", message.c_str());
+  return VectorResult{VectorResult::Outcome::Failed, message};
+}
+
+std::string Named(const std::string& path, const std::string& cause) { return "cannot write '" + path + "': " + cause; }
+
+// A message of the file saver without its own "Cannot save" start, for one line of ours.
+std::string SaveCause(const SaveResult& saved, const std::string& path) {
+  const std::string prefix = "Cannot save '" + path + "': ";
+  if (saved.message.starts_with(prefix)) return saved.message.substr(prefix.size());
+  return saved.message;
+}
+
+std::optional<std::string> JobProblem(const VectorJob& job) {
+  if (job.effect == nullptr || job.photo == nullptr || !job.photo->IsValid()) return "there is no picture to draw from";
+  if (job.effect->GetNumShapes() == 0)
+    return "the collection <" + job.effect->GetEffectDir() + "> has no shapes to draw";
+  if (job.level < 1 || job.level > 2) return "the quality must be 1 or 2";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckVectorFile(const std::string& path, const PageOptions& page, const SIZE& picture) {
+  if (auto refused = RefusedVectorName(path)) return refused;
+  const VectorFormat* format = VectorFormatOfName(path);
+  if (format == nullptr)
+    return Named(path, "the extension names no vector format (use " + VectorExtensionsText() + ")");
+  const auto layout = LayOutPage(page, picture, *format);
+  if (const auto* why = std::get_if<std::string>(&layout)) return Named(path, *why);
+  if (const SaveResult target = CheckFileTarget(path); !target.ok()) return Named(path, SaveCause(target, path));
+  return std::nullopt;
+}
+
+VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer,
+                             std::stop_token stop) {
+  if (auto problem = JobProblem(job)) return Failed(Named(path, *problem));
+  if (auto problem = CheckVectorFile(path, job.page, job.photo->GetSize())) return Failed(*problem);
+  const VectorFormat& format = *VectorFormatOfName(path);
+  const PageLayout page = std::get<PageLayout>(LayOutPage(job.page, job.photo->GetSize(), format));
+
+  CErrorCapture errors;
+  const ScopedErrorCapture capture(&errors);
+  VectorResult result;
+  const std::unique_ptr<VectorScene> scene = BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
+  if (stop.stop_requested())
+    return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+  const bool photoNeeded = scene->photoBackground || scene->mix.kind != MixMask::None;
+  const EmbeddedImages images =
+      EmbedImages(*job.photo, job.photoPath, photoNeeded, job.effect->GetMix(), scene->mix, page.raster);
+  if ((photoNeeded && !images.photo) || (scene->mix.kind == MixMask::Grey && !images.mask))
+    return Failed(Named(path, "not enough memory for the embedded photo"));
+
+  std::vector<std::uint8_t> bytes;
+  if (format.kind == VectorKind::Svg) {
+    std::string text = WriteSvg(*scene, page, images, job.metadata, observer, stop);
+    if (text.empty()) return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+    bytes.assign(text.begin(), text.end());
+  } else {
+    CairoFileResult written = WriteCairoFile(format.kind, *scene, page, images, job.metadata, observer, stop);
+    if (written.stopped) return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+    if (!written.error.empty()) return Failed(Named(path, "the drawing library failed: " + written.error));
+    bytes = std::move(written.bytes);
+  }
+  if (!errors.Empty()) return Failed(Named(path, errors.First()));
+  if (stop.stop_requested())
+    return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+  if (const SaveResult saved = WriteFileAtomically(path, bytes); !saved.ok())
+    return Failed(Named(path, SaveCause(saved, path)));
+  result.bytes = bytes.size();
+  result.objects = scene->objects.size();
+  result.rasterFallbacks = scene->rasterFallbacks;
+  if (scene->rasterFallbacks > 0) {
+    TheLogger().Log(kLogInfo, "%s: %zu objects written as pixels (texts without outlines)\n", path.c_str(),
+                    scene->rasterFallbacks);
+  }
+  return result;
+}
+
+PrintedPage::~PrintedPage() = default;
+
+std::unique_ptr<PrintedPage> PrintedPage::Prepare(const VectorJob& job, double dpi, std::string& message,
+                                                  DrawObserver* observer, std::stop_token stop) {
+  if (auto problem = JobProblem(job)) {
+    message = *problem;
+    return nullptr;
+  }
+  if (!(dpi >= 1 && dpi <= 10000)) {
+    message = "the printer's resolution must be 1 to 10000 dpi";
+    return nullptr;
+  }
+  const auto layout = LayOutPage(job.page, job.photo->GetSize(), VectorFormatOf(VectorKind::Pdf));
+  if (const auto* why = std::get_if<std::string>(&layout)) {
+    message = *why;
+    return nullptr;
+  }
+  std::unique_ptr<PrintedPage> printed(new PrintedPage);
+  printed->m_layout = std::get<PageLayout>(layout);
+  printed->m_dpi = dpi;
+  printed->m_pixels = SIZE{static_cast<int>(std::lround(printed->m_layout.width * dpi / 72.0)),
+                           static_cast<int>(std::lround(printed->m_layout.height * dpi / 72.0))};
+  printed->m_scene = BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
+  if (stop.stop_requested()) {
+    message = "stopped";
+    return nullptr;
+  }
+  const bool photoNeeded = printed->m_scene->photoBackground || printed->m_scene->mix.kind != MixMask::None;
+  printed->m_images = std::make_unique<EmbeddedImages>(
+      EmbedImages(*job.photo, {}, photoNeeded, job.effect->GetMix(), printed->m_scene->mix, printed->m_layout.raster));
+  return printed;
+}
+
+bool PrintedPage::DrawBand(int top, int rows, std::uint8_t* pixels, int stride, std::stop_token stop) const {
+  CairoSurface band(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, m_pixels.cx, rows, stride));
+  if (cairo_surface_status(band.get()) != CAIRO_STATUS_SUCCESS) return false;
+  cairo_t* cr = cairo_create(band.get());
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_translate(cr, 0, -top);
+  cairo_scale(cr, m_dpi / 72.0, m_dpi / 72.0);
+  const bool drawn = DrawSceneCairo(cr, *m_scene, m_layout, *m_images, nullptr, stop);
+  cairo_destroy(cr);
+  cairo_surface_flush(band.get());
+  return drawn;
+}
+
+}  // namespace brisol
