@@ -40,7 +40,7 @@ void AppendPath(cairo_t* cr, const PathData& path) {
 
 // One figure, filled and outlined as the raster drawing does; the pen's
 // width is in the context's user units.
-void DrawFigure(cairo_t* cr, const Figure& f, const PlacedObject& o, double penWidth, COLORREF textColour) {
+void DrawFigure(cairo_t* cr, const Figure& f, const PlacedObject& o, double penWidth, const VectorScene& scene) {
   const bool pen = o.penWidth > 0;
   switch (f.kind) {
     case Figure::Open:
@@ -62,9 +62,10 @@ void DrawFigure(cairo_t* cr, const Figure& f, const PlacedObject& o, double penW
       cairo_fill_preserve(cr);
       break;
     case Figure::Text:
+    case Figure::Cell:
       AppendPath(cr, f.path);
       cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-      SetColour(cr, textColour);
+      SetColour(cr, f.kind == Figure::Text ? scene.textColour : scene.textBackground);
       cairo_fill(cr);
       return;
   }
@@ -189,10 +190,10 @@ bool DrawSceneCairo(cairo_t* cr, const VectorScene& scene, const PageLayout& pag
       cairo_matrix_init(&placement, m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3), m.at(1, 3));
       cairo_transform(cr, &placement);
       const double penWidth = o.penWidth / std::hypot(m.at(0, 0), m.at(1, 0));
-      for (const Figure& f : scene.symbols[o.shape]) DrawFigure(cr, f, o, penWidth, scene.textColour);
+      for (const Figure& f : scene.symbols[o.shape]) DrawFigure(cr, f, o, penWidth, scene);
       cairo_restore(cr);
     } else {
-      for (const Figure& f : extra.figures) DrawFigure(cr, f, o, o.penWidth, scene.textColour);
+      for (const Figure& f : extra.figures) DrawFigure(cr, f, o, o.penWidth, scene);
     }
   }
   cairo_restore(cr);

@@ -102,7 +102,7 @@ class Svg {
     return *this;
   }
   // A figure drawn with the fill and stroke its group gives.
-  Svg& Figure(const brisol::Figure& f, COLORREF textColour) {
+  Svg& Figure(const brisol::Figure& f, COLORREF textColour, COLORREF textBackground) {
     switch (f.kind) {
       case Figure::Open:
         *this << "<path fill=\"none\" d=\"";
@@ -116,8 +116,9 @@ class Svg {
         *this << "<circle cx=\"" << f.cx << "\" cy=\"" << f.cy << "\" r=\"" << f.r << "\"/>";
         break;
       case Figure::Text:
+      case Figure::Cell:
         *this << "<path stroke=\"none\" fill=\"";
-        Colour(textColour) << "\" d=\"";
+        Colour(f.kind == Figure::Text ? textColour : textBackground) << "\" d=\"";
         Path(f.path) << "\"/>";
         break;
     }
@@ -187,7 +188,7 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
   for (std::size_t s = 0; s < scene.symbols.size(); ++s) {
     if (!scene.reused[s]) continue;
     svg << "<symbol id=\"s" << static_cast<int>(s) << "\" overflow=\"visible\">";
-    for (const Figure& f : scene.symbols[s]) svg.Figure(f, scene.textColour);
+    for (const Figure& f : scene.symbols[s]) svg.Figure(f, scene.textColour, scene.textBackground);
     svg << "</symbol>\n";
   }
   const bool photoUsed = scene.photoBackground || scene.mix.kind != MixMask::None;
@@ -253,7 +254,7 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
       continue;
     }
     svg << ">";
-    for (const Figure& f : extra.figures) svg.Figure(f, scene.textColour);
+    for (const Figure& f : extra.figures) svg.Figure(f, scene.textColour, scene.textBackground);
     svg << "</g>\n";
   }
   svg << "</g></g>\n";

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "dxf/DeviceCoords.h"
 #include "dxf/DxfEntity.h"
 #include "dxf/DxfFile.h"
 #include "dxf/FigureSink.h"
@@ -12,6 +13,7 @@
 #include "logger/Logger.h"
 #include "logger/Trace.h"
 #include "raster/Dadc.h"
+#include "raster/DrawContext.h"
 #include "raster/FontEngine.h"
 
 namespace brisol {
@@ -60,7 +62,8 @@ struct PathOutline final : OutlineSink {
 // has no outlines cannot be written: the recorder says so.
 class FigureRecorder final : public FigureSink {
  public:
-  explicit FigureRecorder(std::vector<Figure>& out) : m_out(out) {}
+  // opaque: texts fill their cells first, as the working picture draws them.
+  FigureRecorder(std::vector<Figure>& out, bool opaque) : m_out(out), m_opaque(opaque) {}
   bool Expressible() const { return m_expressible; }
 
   void Polyline(std::span<const CVec> points) override { Poly(points, Figure::Open); }
@@ -76,12 +79,18 @@ class FigureRecorder final : public FigureSink {
   void Text(std::string_view text, const LogFont& description, const CVec& p) override {
     const Font font = Font::Create(description);
     if (!font.IsValid()) return;  // the raster drawing draws nothing either
-    const int w = FontTextExtent(*font.face(), text).cx;
+    const SIZE extent = FontTextExtent(*font.face(), text);
+    const int w = extent.cx;
+    // A text sits on whole pixels of the working picture, in a font of
+    // whole pixels, as the raster drawing puts it.
+    const double x = ToDevice(p.x - (w / 2)), y = ToDevice(p.y - description.height);
+    if (m_opaque) {
+      const CVec cell[4] = {CVec(x, y, 0), CVec(x + w, y, 0), CVec(x + w, y + extent.cy, 0), CVec(x, y + extent.cy, 0)};
+      Poly(cell, Figure::Cell);
+    }
     Figure f;
     f.kind = Figure::Text;
     PathOutline outline(f.path);
-    // Where the raster drawing puts the cell, before it is made whole pixels.
-    const double x = p.x - (w / 2), y = p.y - description.height;
     if (!FontTextOutline(*font.face(), x, y, text, outline)) {
       m_expressible = false;
       // The cell, so that the object's box takes it in.
@@ -103,18 +112,19 @@ class FigureRecorder final : public FigureSink {
       f.path.ops.push_back(i == 0 ? PathData::Move : PathData::Line);
       f.path.xy.insert(f.path.xy.end(), {points[i].x, points[i].y});
     }
-    if (kind == Figure::Closed) f.path.ops.push_back(PathData::Close);
+    if (kind == Figure::Closed || kind == Figure::Cell) f.path.ops.push_back(PathData::Close);
     m_out.push_back(std::move(f));
   }
 
   std::vector<Figure>& m_out;
+  bool m_opaque;
   bool m_expressible = true;
 };
 
 // The figures of a shape through a matrix, in entity order; false when one
 // cannot be written. A missing entity ends the shape, as in the raster drawing.
-bool RecordShape(const CDxfFile& shape, const CMatrix& matrix, std::vector<Figure>& figures) {
-  FigureRecorder recorder(figures);
+bool RecordShape(const CDxfFile& shape, const CMatrix& matrix, bool opaqueText, std::vector<Figure>& figures) {
+  FigureRecorder recorder(figures, opaqueText);
   for (int i = 0; i < shape.GetCount(); ++i) {
     const CDxfEntity* entity = shape.GetEntity(i);
     if (entity == nullptr) break;
@@ -292,7 +302,11 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
   scene->photoBackground = effect.GetBkgType() == eBkgOriginal;
   scene->background = effect.GetBkgColor();
   scene->photo = &photo;
-  scene->textColour = CDADC(SIZE{1, 1}).GetDC().GetTextColor();  // what the working picture draws texts with
+  // What the working picture draws texts with: its context's text colour and background.
+  const CDADC sample(SIZE{1, 1});
+  scene->textColour = sample.GetDC().GetTextColor();
+  scene->textBackground = sample.GetDC().GetBkColor();
+  const bool opaqueText = sample.GetDC().GetBkMode() == OPAQUE;
   scene->mix = MixMaskFor(effect.GetMix(), scene->picture);
 
   const auto start = std::chrono::steady_clock::now();
@@ -312,7 +326,7 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
   for (unsigned s = 0; s < shapes; ++s) {
     const CDxfFile* shape = effect.GetShape(s);
     if (shape == nullptr || !AllFollowTransform(*shape)) continue;
-    scene->reused[s] = RecordShape(*shape, identity, scene->symbols[s]);
+    scene->reused[s] = RecordShape(*shape, identity, opaqueText, scene->symbols[s]);
   }
 
   scene->objects = std::move(placed.objects);
@@ -333,7 +347,7 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
     const CDxfFile* shape = effect.GetShape(index);
     if (shape == nullptr) continue;
     ObjectFigures& extra = scene->extras[k];
-    if (RecordShape(*shape, object.transform, extra.figures)) continue;
+    if (RecordShape(*shape, object.transform, opaqueText, extra.figures)) continue;
     // A figure the files cannot hold: the object is drawn as the raster
     // drawing draws it, as pixels.
     TraceMsg("vector: object %zu (shape %d) has a text without outlines; drawn as pixels\n", k, object.shape);

@@ -39,6 +39,7 @@ struct Figure {
     Closed,  // filled with the brush (even-odd), then outlined with the pen
     Circle,  // filled with the brush, then outlined with the pen
     Text,    // glyph outlines filled (non-zero) in the text colour
+    Cell,    // a text's cell filled with the text background colour (opaque texts)
   };
   Kind kind = Open;
   PathData path;                 // Open, Closed, Text
@@ -85,6 +86,7 @@ struct VectorScene {
   std::vector<PlacedObject> objects;
   std::vector<ObjectFigures> extras;  // per object; empty for reused drawings
   COLORREF textColour = 0;
+  COLORREF textBackground = 0;  // the cells' colour (Cell figures)
   MixMask mix;
   std::size_t rasterFallbacks = 0;  // objects drawn as pixels
 };
