@@ -147,13 +147,12 @@ class FontFace {
   int CellHeight() const { return m_ascent + m_descent; }
   std::mutex& Mutex() const { return m_mutex; }
 
-  // The glyph of a code point (the face's missing-glyph sign when it has
-  // none); the caller holds Mutex().
-  // Loads the unhinted outline of a code point's glyph into the face's slot;
-  // null when it has none. The caller holds Mutex().
+  // Loads the outline of a code point's glyph into the face's slot, hinted
+  // for one-bit pixels as Render hints it: the outline those pixels sample.
+  // Null when the glyph has none. The caller holds Mutex().
   FT_Outline* OutlineFor(char32_t cp) const {
     const FT_UInt index = FT_Get_Char_Index(m_face, cp);
-    if (FT_Load_Glyph(m_face, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return nullptr;
+    if (FT_Load_Glyph(m_face, index, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return nullptr;
     FT_GlyphSlot slot = m_face->glyph;
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
     if (m_oblique) FT_GlyphSlot_Oblique(slot);
@@ -161,6 +160,8 @@ class FontFace {
     return &slot->outline;
   }
 
+  // The glyph of a code point (the face's missing-glyph sign when it has
+  // none); the caller holds Mutex().
   const Glyph& GlyphFor(char32_t cp) const {
     const auto found = m_glyphs.find(cp);
     if (found != m_glyphs.end()) return found->second;

@@ -41,9 +41,10 @@ struct OutlineSink {
 };
 
 // The outlines of the glyphs FontDrawText draws for the text with the
-// cell's top-left corner at (x, y): the same faces and advances, the
-// outlines unhinted, to be filled with the non-zero rule. False, with
-// nothing handed over, when the face's glyphs have no outlines.
+// cell's top-left corner at (x, y): the same faces and advances, and the
+// outlines hinted as for the drawn one-bit glyphs (whose pixels are these
+// outlines sampled at pixel centres), to be filled with the non-zero rule.
+// False, with nothing handed over, when the face's glyphs have no outlines.
 bool FontTextOutline(const FontFace& face, double x, double y, std::string_view text, OutlineSink& sink);
 
 // The code points of the text, as FontTextExtent reads them.

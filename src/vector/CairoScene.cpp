@@ -187,7 +187,8 @@ bool DrawSceneCairo(cairo_t* cr, const VectorScene& scene, const PageLayout& pag
       const CMatrix& m = o.transform;
       cairo_save(cr);
       cairo_matrix_t placement;
-      cairo_matrix_init(&placement, m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3), m.at(1, 3));
+      cairo_matrix_init(&placement, m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3) + GeometryShift(o),
+                        m.at(1, 3) + GeometryShift(o));
       cairo_transform(cr, &placement);
       const double penWidth = o.penWidth / std::hypot(m.at(0, 0), m.at(1, 0));
       for (const Figure& f : scene.symbols[o.shape]) DrawFigure(cr, f, o, penWidth, scene);

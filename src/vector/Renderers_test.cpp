@@ -36,13 +36,16 @@ const Renderer kRenderers[] = {
      }},
     {"eps", "gs",
      [](const std::string& in, const std::string& out) {
-       return "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -r72 -dDEVICEWIDTHPOINTS=" + std::to_string(kWidth) +
-              " -dDEVICEHEIGHTPOINTS=" + std::to_string(kHeight) + " -dFIXEDMEDIA -sOutputFile=" + Quoted(out) + " " +
-              Quoted(in);
+       return "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -dGraphicsAlphaBits=4 -dTextAlphaBits=4 -r72 "
+              "-dDEVICEWIDTHPOINTS=" +
+              std::to_string(kWidth) + " -dDEVICEHEIGHTPOINTS=" + std::to_string(kHeight) +
+              " -dFIXEDMEDIA -sOutputFile=" + Quoted(out) + " " + Quoted(in);
      }},
     {"ps", "gs",
      [](const std::string& in, const std::string& out) {
-       return "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -r72 -sOutputFile=" + Quoted(out) + " " + Quoted(in);
+       return "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -dGraphicsAlphaBits=4 -dTextAlphaBits=4 -r72 "
+              "-sOutputFile=" +
+              Quoted(out) + " " + Quoted(in);
      }},
 };
 

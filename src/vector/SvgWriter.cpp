@@ -240,7 +240,7 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
     svg << (reused ? "<use xlink:href=\"#s" : "<g");
     if (reused) {
       svg << o.shape << "\" transform=\"matrix(" << m.at(0, 0) << " " << m.at(1, 0) << " " << m.at(0, 1) << " "
-          << m.at(1, 1) << " " << m.at(0, 3) << " " << m.at(1, 3) << ")";
+          << m.at(1, 1) << " " << m.at(0, 3) + GeometryShift(o) << " " << m.at(1, 3) + GeometryShift(o) << ")";
       svg << "\"";
     }
     svg << " fill=\"";

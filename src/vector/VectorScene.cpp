@@ -62,8 +62,9 @@ struct PathOutline final : OutlineSink {
 // has no outlines cannot be written: the recorder says so.
 class FigureRecorder final : public FigureSink {
  public:
-  // opaque: texts fill their cells first, as the working picture draws them.
-  FigureRecorder(std::vector<Figure>& out, bool opaque) : m_out(out), m_opaque(opaque) {}
+  // opaque: texts fill their cells first, as the working picture draws them;
+  // shift: added to both coordinates of the figures that are not texts.
+  FigureRecorder(std::vector<Figure>& out, bool opaque, double shift) : m_out(out), m_opaque(opaque), m_shift(shift) {}
   bool Expressible() const { return m_expressible; }
 
   void Polyline(std::span<const CVec> points) override { Poly(points, Figure::Open); }
@@ -71,8 +72,8 @@ class FigureRecorder final : public FigureSink {
   void Circle(const CVec& c, double r) override {
     Figure f;
     f.kind = Figure::Circle;
-    f.cx = c.x;
-    f.cy = c.y;
+    f.cx = c.x + m_shift;
+    f.cy = c.y + m_shift;
     f.r = r;
     m_out.push_back(std::move(f));
   }
@@ -108,9 +109,10 @@ class FigureRecorder final : public FigureSink {
       if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;  // the raster drawing draws nothing
     Figure f;
     f.kind = kind;
+    const double shift = kind == Figure::Cell ? 0.0 : m_shift;
     for (std::size_t i = 0; i < points.size(); ++i) {
       f.path.ops.push_back(i == 0 ? PathData::Move : PathData::Line);
-      f.path.xy.insert(f.path.xy.end(), {points[i].x, points[i].y});
+      f.path.xy.insert(f.path.xy.end(), {points[i].x + shift, points[i].y + shift});
     }
     if (kind == Figure::Closed || kind == Figure::Cell) f.path.ops.push_back(PathData::Close);
     m_out.push_back(std::move(f));
@@ -118,13 +120,15 @@ class FigureRecorder final : public FigureSink {
 
   std::vector<Figure>& m_out;
   bool m_opaque;
+  double m_shift;
   bool m_expressible = true;
 };
 
 // The figures of a shape through a matrix, in entity order; false when one
 // cannot be written. A missing entity ends the shape, as in the raster drawing.
-bool RecordShape(const CDxfFile& shape, const CMatrix& matrix, bool opaqueText, std::vector<Figure>& figures) {
-  FigureRecorder recorder(figures, opaqueText);
+bool RecordShape(const CDxfFile& shape, const CMatrix& matrix, bool opaqueText, double shift,
+                 std::vector<Figure>& figures) {
+  FigureRecorder recorder(figures, opaqueText, shift);
   for (int i = 0; i < shape.GetCount(); ++i) {
     const CDxfEntity* entity = shape.GetEntity(i);
     if (entity == nullptr) break;
@@ -326,7 +330,7 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
   for (unsigned s = 0; s < shapes; ++s) {
     const CDxfFile* shape = effect.GetShape(s);
     if (shape == nullptr || !AllFollowTransform(*shape)) continue;
-    scene->reused[s] = RecordShape(*shape, identity, opaqueText, scene->symbols[s]);
+    scene->reused[s] = RecordShape(*shape, identity, opaqueText, 0.0, scene->symbols[s]);
   }
 
   scene->objects = std::move(placed.objects);
@@ -347,7 +351,7 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
     const CDxfFile* shape = effect.GetShape(index);
     if (shape == nullptr) continue;
     ObjectFigures& extra = scene->extras[k];
-    if (RecordShape(*shape, object.transform, opaqueText, extra.figures)) continue;
+    if (RecordShape(*shape, object.transform, opaqueText, GeometryShift(object), extra.figures)) continue;
     // A figure the files cannot hold: the object is drawn as the raster
     // drawing draws it, as pixels.
     TraceMsg("vector: object %zu (shape %d) has a text without outlines; drawn as pixels\n", k, object.shape);

@@ -91,6 +91,15 @@ struct VectorScene {
   std::size_t rasterFallbacks = 0;  // objects drawn as pixels
 };
 
+// How far the files move an object's figures (all but its texts) right and
+// down from the numbers of its transform, in working pixels. The raster
+// drawing makes each point v the whole pixel trunc(v) and fills from that
+// pixel's edge, so a filled figure, a circle and a wide pen's stroke sit on
+// average half a pixel up and left of their numbers; a one-pixel pen is
+// drawn on the pixels of its whole-pixel path, centred on the numbers, and
+// covers a fill's edge both ways. Texts are put on whole pixels already.
+inline double GeometryShift(const PlacedObject& o) { return o.penWidth == 1 ? 0.0 : -0.5; }
+
 // The scene of the effect drawn from the photo at the quality level. Stops
 // early (with fewer objects) when asked to; progress goes to the observer.
 std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC& photo, int level,
