@@ -1,8 +1,10 @@
 #include "vector/CairoScene.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "effect/Runner.h"
+#include "raster/Dadc.h"
 #include "vector/EmbeddedImages.h"
 #include "vector/PageLayout.h"
 #include "vector/VectorScene.h"
@@ -78,7 +80,7 @@ void DrawFigure(cairo_t* cr, const Figure& f, const PlacedObject& o, double penW
   }
 }
 
-void PaintPhoto(cairo_t* cr, const VectorScene& scene, const EmbeddedImages& images) {
+void PaintPhoto(cairo_t* cr, const VectorScene& scene, const CairoImages& images) {
   cairo_save(cr);
   cairo_scale(cr, static_cast<double>(scene.picture.cx) / cairo_image_surface_get_width(images.photo.get()),
               static_cast<double>(scene.picture.cy) / cairo_image_surface_get_height(images.photo.get()));
@@ -90,7 +92,7 @@ void PaintPhoto(cairo_t* cr, const VectorScene& scene, const EmbeddedImages& ima
   cairo_restore(cr);
 }
 
-void PaintMix(cairo_t* cr, const VectorScene& scene, const EmbeddedImages& images) {
+void PaintMix(cairo_t* cr, const VectorScene& scene, const CairoImages& images) {
   const MixMask& mix = scene.mix;
   if (mix.kind == MixMask::None || !images.photo) return;
   cairo_save(cr);
@@ -140,7 +142,43 @@ void PaintMix(cairo_t* cr, const VectorScene& scene, const EmbeddedImages& image
 
 }  // namespace
 
-bool DrawSceneCairo(cairo_t* cr, const VectorScene& scene, const PageLayout& page, const EmbeddedImages& images,
+CairoImages MakeCairoImages(const EmbeddedImages& images) {
+  CairoImages made;
+  const SIZE size = images.raster;
+  if (images.photo) {
+    CairoSurface photo(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.cx, size.cy));
+    if (cairo_surface_status(photo.get()) == CAIRO_STATUS_SUCCESS) {
+      cairo_surface_flush(photo.get());
+      unsigned char* data = cairo_image_surface_get_data(photo.get());
+      const int stride = cairo_image_surface_get_stride(photo.get());
+      const PixelBlock block = images.photo->GetBlock();
+      for (int y = 0; y < size.cy; ++y) {
+        const std::uint8_t* in = block.Row(y);
+        auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < size.cx; ++x, in += 3)
+          out[x] = 0xFF000000u | (std::uint32_t{in[2]} << 16) | (std::uint32_t{in[1]} << 8) | in[0];
+      }
+      cairo_surface_mark_dirty(photo.get());
+      made.photo = std::move(photo);
+    }
+  }
+  if (!images.mask.empty()) {
+    CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, size.cx, size.cy));
+    if (cairo_surface_status(mask.get()) == CAIRO_STATUS_SUCCESS) {
+      cairo_surface_flush(mask.get());
+      unsigned char* data = cairo_image_surface_get_data(mask.get());
+      const int stride = cairo_image_surface_get_stride(mask.get());
+      for (int y = 0; y < size.cy; ++y)
+        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride,
+                    images.mask.data() + static_cast<std::size_t>(y) * size.cx, static_cast<std::size_t>(size.cx));
+      cairo_surface_mark_dirty(mask.get());
+      made.mask = std::move(mask);
+    }
+  }
+  return made;
+}
+
+bool DrawSceneCairo(cairo_t* cr, const VectorScene& scene, const PageLayout& page, const CairoImages& images,
                     DrawObserver* observer, const std::stop_token& stop) {
   cairo_save(cr);
   cairo_translate(cr, page.left, page.top);

@@ -1,20 +1,21 @@
 #include "vector/EmbeddedImages.h"
 
+#include <cairo.h>
+
 #include <cstring>
 
 #include "imageio/FileBytes.h"
 #include "imageio/codecs/ExifOrientation.h"
-#include "raster/Dadc.h"
+#include "imageio/codecs/ImageCodec.h"
 #include "vector/VectorScene.h"
 
 namespace brisol {
 namespace {
 
-cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
-  auto* out = static_cast<std::vector<std::uint8_t>*>(closure);
-  out->insert(out->end(), data, data + length);
-  return CAIRO_STATUS_SUCCESS;
-}
+struct CairoSurfaceFree {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+using OwnedSurface = std::unique_ptr<cairo_surface_t, CairoSurfaceFree>;
 
 }  // namespace
 
@@ -59,13 +60,16 @@ bool JpegBytesStandFor(std::span<const std::uint8_t> jpeg, const SIZE& photo) {
   return false;
 }
 
-CairoSurface PhotoSurface(const CDADC& photo, const SIZE& raster) {
-  const PixelBlock block = photo.GetBlock();
-  CairoSurface own(cairo_image_surface_create(CAIRO_FORMAT_RGB24, block.width, block.height));
-  if (cairo_surface_status(own.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+std::unique_ptr<CDADC> ResampledPicture(const CDADC& picture, const SIZE& size) {
+  const PixelBlock block = picture.GetBlock();
+  OwnedSurface own(cairo_image_surface_create(CAIRO_FORMAT_RGB24, block.width, block.height));
+  OwnedSurface scaled(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.cx, size.cy));
+  if (cairo_surface_status(own.get()) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_status(scaled.get()) != CAIRO_STATUS_SUCCESS)
+    return nullptr;
   cairo_surface_flush(own.get());
   unsigned char* data = cairo_image_surface_get_data(own.get());
-  const int stride = cairo_image_surface_get_stride(own.get());
+  int stride = cairo_image_surface_get_stride(own.get());
   for (int y = 0; y < block.height; ++y) {
     const std::uint8_t* in = block.Row(y);
     auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
@@ -73,53 +77,74 @@ CairoSurface PhotoSurface(const CDADC& photo, const SIZE& raster) {
       out[x] = 0xFF000000u | (std::uint32_t{in[2]} << 16) | (std::uint32_t{in[1]} << 8) | in[0];
   }
   cairo_surface_mark_dirty(own.get());
-  if (raster.cx == block.width && raster.cy == block.height) return own;
-
-  CairoSurface scaled(cairo_image_surface_create(CAIRO_FORMAT_RGB24, raster.cx, raster.cy));
-  if (cairo_surface_status(scaled.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
   cairo_t* cr = cairo_create(scaled.get());
-  cairo_scale(cr, static_cast<double>(raster.cx) / block.width, static_cast<double>(raster.cy) / block.height);
+  cairo_scale(cr, static_cast<double>(size.cx) / block.width, static_cast<double>(size.cy) / block.height);
   cairo_set_source_surface(cr, own.get(), 0, 0);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
   cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
   cairo_paint(cr);
   cairo_destroy(cr);
-  return scaled;
+  cairo_surface_flush(scaled.get());
+
+  auto result = std::make_unique<CDADC>(size);
+  if (!result->IsValid()) return nullptr;
+  const PixelBlock target = result->GetBlock();
+  data = cairo_image_surface_get_data(scaled.get());
+  stride = cairo_image_surface_get_stride(scaled.get());
+  for (int y = 0; y < size.cy; ++y) {
+    const auto* in = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    std::uint8_t* out = target.Row(y);
+    for (int x = 0; x < size.cx; ++x, out += 3) {
+      out[0] = static_cast<std::uint8_t>(in[x]);
+      out[1] = static_cast<std::uint8_t>(in[x] >> 8);
+      out[2] = static_cast<std::uint8_t>(in[x] >> 16);
+    }
+  }
+  return result;
 }
 
 EmbeddedImages EmbedImages(const CDADC& photo, const std::string& photoPath, bool photoNeeded, const CImageMix& mix,
                            const MixMask& mask, const SIZE& raster) {
   EmbeddedImages images;
+  images.raster = raster;
   if (photoNeeded) {
-    images.photo = PhotoSurface(photo, raster);
-    if (!photoPath.empty() && raster == photo.GetSize()) {
+    if (raster == photo.GetSize()) {
+      images.photo = &photo;
       ByteBuffer bytes;
-      if (ReadFileBytes(photoPath.c_str(), bytes) == 0 &&
+      if (!photoPath.empty() && ReadFileBytes(photoPath.c_str(), bytes) == 0 &&
           JpegBytesStandFor(std::span<const std::uint8_t>(bytes.data(), bytes.size()), photo.GetSize()))
         images.jpeg.assign(bytes.data(), bytes.data() + bytes.size());
+    } else {
+      images.resized = ResampledPicture(photo, raster);
+      images.photo = images.resized.get();
     }
   }
   if (mask.kind == MixMask::Grey) {
-    CairoSurface grey(cairo_image_surface_create(CAIRO_FORMAT_A8, raster.cx, raster.cy));
-    if (cairo_surface_status(grey.get()) == CAIRO_STATUS_SUCCESS) {
-      const std::vector<std::uint8_t> weights = GreyMask(mix, photo.GetSize(), raster.cx, raster.cy);
-      cairo_surface_flush(grey.get());
-      unsigned char* data = cairo_image_surface_get_data(grey.get());
-      const int stride = cairo_image_surface_get_stride(grey.get());
-      for (int y = 0; y < raster.cy; ++y)
-        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride,
-                    weights.data() + static_cast<std::size_t>(y) * raster.cx, static_cast<std::size_t>(raster.cx));
-      cairo_surface_mark_dirty(grey.get());
-      images.mask = std::move(grey);
+    try {
+      images.mask = GreyMask(mix, photo.GetSize(), raster.cx, raster.cy);
+    } catch (const std::bad_alloc&) {
+      images.mask.clear();
     }
   }
   return images;
 }
 
-std::vector<std::uint8_t> PngBytes(cairo_surface_t* surface) {
+std::vector<std::uint8_t> PngBytes(const CDADC& picture) {
   std::vector<std::uint8_t> bytes;
-  if (cairo_surface_write_to_png_stream(surface, AppendBytes, &bytes) != CAIRO_STATUS_SUCCESS) bytes.clear();
+  if (EncodePng(picture.GetBlock(), bytes) != kImgOk) bytes.clear();
   return bytes;
+}
+
+std::vector<std::uint8_t> GreyPngBytes(std::span<const std::uint8_t> grey, const SIZE& size) {
+  CDADC picture(size);
+  if (!picture.IsValid()) return {};
+  const PixelBlock block = picture.GetBlock();
+  for (int y = 0; y < size.cy; ++y) {
+    const std::uint8_t* in = grey.data() + static_cast<std::size_t>(y) * size.cx;
+    std::uint8_t* out = block.Row(y);
+    for (int x = 0; x < size.cx; ++x, out += 3) out[0] = out[1] = out[2] = in[x];
+  }
+  return PngBytes(picture);
 }
 
 }  // namespace brisol

@@ -1,10 +1,7 @@
-// The raster parts of a vector file: the photo (at the page's resolution, or
-// its own pixels) and the grey mask of a mix, as Cairo image surfaces that
-// every writer takes, and a JPEG photo's own bytes where they show the
-// same picture.
+// The raster parts of a vector file: the photo (at the page's resolution,
+// or its own pixels), a JPEG photo's own bytes where they show the same
+// picture, and the grey mask of a mix, as every writer takes them.
 #pragma once
-
-#include <cairo.h>
 
 #include <cstdint>
 #include <memory>
@@ -12,23 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "raster/Dadc.h"
 #include "raster/Types.h"
 
 namespace brisol {
 
-class CDADC;
 struct MixMask;
 struct CImageMix;
 
-struct CairoSurfaceFree {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-using CairoSurface = std::unique_ptr<cairo_surface_t, CairoSurfaceFree>;
-
 struct EmbeddedImages {
-  CairoSurface photo;              // RGB24, the raster size
+  SIZE raster{0, 0};               // the pixels of the photo and the mask
+  const CDADC* photo = nullptr;    // at the raster size; null when the scene needs none
+  std::unique_ptr<CDADC> resized;  // holds the photo when it is not the caller's own
   std::vector<std::uint8_t> jpeg;  // the photo file's own bytes, when they can stand for it
-  CairoSurface mask;               // A8 grey mask (a Grey mix only)
+  std::vector<std::uint8_t> mask;  // a Grey mix: the original's weight per raster pixel, 0..255, rows top down
 };
 
 // Whether a JPEG file's bytes show the photo as loaded when embedded as
@@ -36,14 +30,16 @@ struct EmbeddedImages {
 // turning orientation), of the photo's size. The file is only scanned.
 bool JpegBytesStandFor(std::span<const std::uint8_t> jpeg, const SIZE& photo);
 
-// The photo as an image surface of the raster size; null when memory runs out.
-CairoSurface PhotoSurface(const CDADC& photo, const SIZE& raster);
+// The picture resampled to the size; null when memory runs out.
+std::unique_ptr<CDADC> ResampledPicture(const CDADC& picture, const SIZE& size);
 
-// Everything the scene's background and mix need.
+// Everything the scene's background and mix need. The photo is null, when
+// it was needed, only if memory ran out; so is the mask.
 EmbeddedImages EmbedImages(const CDADC& photo, const std::string& photoPath, bool photoNeeded, const CImageMix& mix,
                            const MixMask& mask, const SIZE& raster);
 
-// PNG bytes of an image surface.
-std::vector<std::uint8_t> PngBytes(cairo_surface_t* surface);
+// PNG bytes of a picture, or of grey levels (rows top down) as a grey picture.
+std::vector<std::uint8_t> PngBytes(const CDADC& picture);
+std::vector<std::uint8_t> GreyPngBytes(std::span<const std::uint8_t> grey, const SIZE& size);
 
 }  // namespace brisol

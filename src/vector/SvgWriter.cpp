@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "effect/Runner.h"
+#include "vector/CairoScene.h"
 #include "vector/EmbeddedImages.h"
 #include "vector/PageLayout.h"
 #include "vector/VectorScene.h"
@@ -129,14 +130,9 @@ class Svg {
   std::string& m_out;
 };
 
-void WriteImage(Svg& svg, cairo_surface_t* surface, const std::vector<std::uint8_t>& jpeg) {
-  if (!jpeg.empty()) {
-    svg << "data:image/jpeg;base64,";
-    svg.Base64(jpeg);
-  } else {
-    svg << "data:image/png;base64,";
-    svg.Base64(PngBytes(surface));
-  }
+void WriteImage(Svg& svg, const std::vector<std::uint8_t>& bytes, bool jpeg) {
+  svg << (jpeg ? "data:image/jpeg;base64," : "data:image/png;base64,");
+  svg.Base64(bytes);
 }
 
 void WriteMixMask(Svg& svg, const VectorScene& scene, const EmbeddedImages& images) {
@@ -158,12 +154,29 @@ void WriteMixMask(Svg& svg, const VectorScene& scene, const EmbeddedImages& imag
   svg << "<mask id=\"mix\" maskUnits=\"userSpaceOnUse\" x=\"0\" y=\"0\" width=\"" << w << "\" height=\"" << h << "\">";
   if (mix.kind == MixMask::Grey) {
     svg << "<image width=\"" << w << "\" height=\"" << h << "\" preserveAspectRatio=\"none\" xlink:href=\"";
-    WriteImage(svg, images.mask.get(), {});
+    WriteImage(svg, GreyPngBytes(images.mask, images.raster), false);
     svg << "\"/>";
   } else {
     svg << "<rect width=\"" << w << "\" height=\"" << h << "\" fill=\"url(#mixWeights)\"/>";
   }
   svg << "</mask>\n";
+}
+
+// The patch's pixels as a PNG file with its transparent pixels clear.
+std::vector<std::uint8_t> PatchPng(const RasterPatch& p) {
+  std::vector<std::uint8_t> png;
+  CairoSurface patch(
+      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(p.argb.data())),
+                                          CAIRO_FORMAT_ARGB32, p.width, p.height, p.width * 4));
+  cairo_surface_write_to_png_stream(
+      patch.get(),
+      [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* out = static_cast<std::vector<std::uint8_t>*>(closure);
+        out->insert(out->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &png);
+  return png;
 }
 
 }  // namespace
@@ -195,7 +208,11 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
   if (photoUsed && images.photo) {
     svg << "<image id=\"photo\" width=\"" << w << "\" height=\"" << h
         << "\" preserveAspectRatio=\"none\" xlink:href=\"";
-    WriteImage(svg, images.photo.get(), images.jpeg);
+    if (images.jpeg.empty()) {
+      WriteImage(svg, PngBytes(*images.photo), false);
+    } else {
+      WriteImage(svg, images.jpeg, true);
+    }
     svg << "\"/>\n";
   }
   if (scene.mix.kind != MixMask::None && scene.mix.kind != MixMask::Even) WriteMixMask(svg, scene, images);
@@ -223,12 +240,9 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
     if (extra.patch) {
       const RasterPatch& p = *extra.patch;
       if (p.width <= 0) continue;
-      CairoSurface patch(cairo_image_surface_create_for_data(
-          reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(p.argb.data())), CAIRO_FORMAT_ARGB32, p.width,
-          p.height, p.width * 4));
       svg << "<image x=\"" << p.left << "\" y=\"" << p.top << "\" width=\"" << p.width << "\" height=\"" << p.height
           << "\" image-rendering=\"optimizeSpeed\" xlink:href=\"";
-      WriteImage(svg, patch.get(), {});
+      WriteImage(svg, PatchPng(p), false);
       svg << "\"/>\n";
       continue;
     }

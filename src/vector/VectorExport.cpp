@@ -8,9 +8,10 @@
 #include "imageio/ImageSave.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
-#include "vector/CairoFiles.h"
 #include "vector/CairoScene.h"
 #include "vector/EmbeddedImages.h"
+#include "vector/PdfFile.h"
+#include "vector/PsFile.h"
 #include "vector/SvgWriter.h"
 #include "vector/VectorScene.h"
 
@@ -29,6 +30,20 @@ std::string SaveCause(const SaveResult& saved, const std::string& path) {
   const std::string prefix = "Cannot save '" + path + "': ";
   if (saved.message.starts_with(prefix)) return saved.message.substr(prefix.size());
   return saved.message;
+}
+
+// The raster picture of the job, resampled to the size when it differs;
+// null when it could not be drawn.
+std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, const std::stop_token& stop) {
+  auto picture = std::make_unique<CDADC>(job.photo->GetSize());
+  if (!picture->IsValid()) return nullptr;
+  CEffectOutput target;
+  target.SetUp(picture.get(), nullptr, job.photo->GetSize());
+  const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, nullptr, stop);
+  target.Close();
+  if (!drawn.ok()) return nullptr;
+  if (size == picture->GetSize()) return picture;
+  return ResampledPicture(*picture, size);
 }
 
 std::optional<std::string> JobProblem(const VectorJob& job) {
@@ -58,35 +73,46 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
   if (auto problem = CheckVectorFile(path, job.page, job.photo->GetSize())) return Failed(*problem);
   const VectorFormat& format = *VectorFormatOfName(path);
   const PageLayout page = std::get<PageLayout>(LayOutPage(job.page, job.photo->GetSize(), format));
+  const VectorResult stopped{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
 
   CErrorCapture errors;
   const ScopedErrorCapture capture(&errors);
-  VectorResult result;
   const std::unique_ptr<VectorScene> scene = BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
-  if (stop.stop_requested())
-    return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+  if (stop.stop_requested()) return stopped;
   const bool photoNeeded = scene->photoBackground || scene->mix.kind != MixMask::None;
   const EmbeddedImages images =
       EmbedImages(*job.photo, job.photoPath, photoNeeded, job.effect->GetMix(), scene->mix, page.raster);
-  if ((photoNeeded && !images.photo) || (scene->mix.kind == MixMask::Grey && !images.mask))
+  if ((photoNeeded && !images.photo) || (scene->mix.kind == MixMask::Grey && images.mask.empty()))
     return Failed(Named(path, "not enough memory for the embedded photo"));
 
   std::vector<std::uint8_t> bytes;
   if (format.kind == VectorKind::Svg) {
     std::string text = WriteSvg(*scene, page, images, job.metadata, observer, stop);
-    if (text.empty()) return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+    if (text.empty()) return stopped;
     bytes.assign(text.begin(), text.end());
   } else {
-    CairoFileResult written = WriteCairoFile(format.kind, *scene, page, images, job.metadata, observer, stop);
-    if (written.stopped) return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
-    if (!written.error.empty()) return Failed(Named(path, "the drawing library failed: " + written.error));
+    PageFileResult written;
+    if (format.kind == VectorKind::Pdf) {
+      written = WritePdf(*scene, page, images, job.metadata, observer, stop);
+    } else {
+      // PostScript paints opaquely: the mix is the picture's own pixels.
+      std::unique_ptr<CDADC> composite;
+      if (scene->mix.kind != MixMask::None) {
+        composite = MixedPicture(job, page.raster, stop);
+        if (stop.stop_requested()) return stopped;
+        if (!composite) return Failed(Named(path, "the mixed picture could not be made: " + errors.First()));
+      }
+      written = WritePostScript(format.kind, *scene, page, images, composite.get(), job.metadata, observer, stop);
+    }
+    if (written.stopped) return stopped;
+    if (!written.error.empty()) return Failed(Named(path, written.error));
     bytes = std::move(written.bytes);
   }
   if (!errors.Empty()) return Failed(Named(path, errors.First()));
-  if (stop.stop_requested())
-    return VectorResult{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+  if (stop.stop_requested()) return stopped;
   if (const SaveResult saved = WriteFileAtomically(path, bytes); !saved.ok())
     return Failed(Named(path, SaveCause(saved, path)));
+  VectorResult result;
   result.bytes = bytes.size();
   result.objects = scene->objects.size();
   result.rasterFallbacks = scene->rasterFallbacks;
@@ -125,8 +151,14 @@ std::unique_ptr<PrintedPage> PrintedPage::Prepare(const VectorJob& job, double d
     return nullptr;
   }
   const bool photoNeeded = printed->m_scene->photoBackground || printed->m_scene->mix.kind != MixMask::None;
-  printed->m_images = std::make_unique<EmbeddedImages>(
-      EmbedImages(*job.photo, {}, photoNeeded, job.effect->GetMix(), printed->m_scene->mix, printed->m_layout.raster));
+  const EmbeddedImages images =
+      EmbedImages(*job.photo, {}, photoNeeded, job.effect->GetMix(), printed->m_scene->mix, printed->m_layout.raster);
+  printed->m_images = std::make_unique<CairoImages>(MakeCairoImages(images));
+  if ((photoNeeded && !printed->m_images->photo) ||
+      (printed->m_scene->mix.kind == MixMask::Grey && !printed->m_images->mask)) {
+    message = "not enough memory for the photo";
+    return nullptr;
+  }
   return printed;
 }
 

@@ -20,7 +20,7 @@ class CDADC;
 class CEffect;
 struct DrawObserver;
 struct VectorScene;
-struct EmbeddedImages;
+struct CairoImages;
 
 struct VectorJob {
   const CEffect* effect = nullptr;  // the collection and parameters
@@ -68,7 +68,7 @@ class PrintedPage {
  private:
   PrintedPage() = default;
   std::unique_ptr<VectorScene> m_scene;
-  std::unique_ptr<EmbeddedImages> m_images;
+  std::unique_ptr<CairoImages> m_images;
   PageLayout m_layout;
   double m_dpi = 72;
   SIZE m_pixels{0, 0};

@@ -312,6 +312,7 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
   scene->textBackground = sample.GetDC().GetBkColor();
   const bool opaqueText = sample.GetDC().GetBkMode() == OPAQUE;
   scene->mix = MixMaskFor(effect.GetMix(), scene->picture);
+  scene->mixSettings = effect.GetMix();
 
   const auto start = std::chrono::steady_clock::now();
   EffectObjects placed = PlaceEffectObjects(effect, photo, level);

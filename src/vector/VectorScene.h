@@ -88,6 +88,7 @@ struct VectorScene {
   COLORREF textColour = 0;
   COLORREF textBackground = 0;  // the cells' colour (Cell figures)
   MixMask mix;
+  CImageMix mixSettings;            // what the mask is made from
   std::size_t rasterFallbacks = 0;  // objects drawn as pixels
 };
 
