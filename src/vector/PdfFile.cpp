@@ -27,7 +27,7 @@ class PdfObjects {
  public:
   PdfObjects() {
     static const char kHeader[] = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
-    m_out.insert(m_out.end(), kHeader, kHeader + sizeof kHeader - 1);
+    m_out.append(kHeader, sizeof kHeader - 1);
   }
   int Reserve() {
     m_offsets.push_back(0);
@@ -55,11 +55,11 @@ class PdfObjects {
     Append(entries);
     if (!packed.empty()) Append(" /Filter /FlateDecode");
     Append(" /Length " + std::to_string(bytes.size()) + " >>\nstream\n");
-    m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+    m_out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     Append("\nendstream\nendobj\n");
   }
   bool Failed() const { return m_failed; }
-  std::vector<std::uint8_t> Finish(int root, int info) {
+  std::string Finish(int root, int info) {
     const std::size_t xref = m_out.size();
     Append("xref\n0 " + std::to_string(m_offsets.size() + 1) + "\n0000000000 65535 f \n");
     char line[24];
@@ -78,9 +78,9 @@ class PdfObjects {
     m_offsets[static_cast<std::size_t>(n - 1)] = m_out.size();
     Append(std::to_string(n) + " 0 obj\n");
   }
-  void Append(std::string_view text) { m_out.insert(m_out.end(), text.begin(), text.end()); }
+  void Append(std::string_view text) { m_out.append(text); }
 
-  std::vector<std::uint8_t> m_out;
+  std::string m_out;
   std::vector<std::size_t> m_offsets;
   bool m_failed = false;
 };

@@ -18,7 +18,7 @@ struct EmbeddedImages;
 struct DrawObserver;
 
 struct PageFileResult {
-  std::vector<std::uint8_t> bytes;
+  std::string bytes;     // the file
   std::string error;     // why it could not be written (memory)
   bool stopped = false;  // a stop request ended it
 };

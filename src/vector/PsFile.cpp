@@ -144,11 +144,12 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
   // The raster pixels the mix shows the photo in, and whether that is all of them.
   std::string region;
   bool everywhere = false;
-  if (mixed) {
+  if (mixed && MixCoversPicture(scene.mix)) {
+    ContentStream(region).Rectangle(0, 0, raster.cx, raster.cy);
+    everywhere = true;
+  } else if (mixed && !(scene.mix.kind == MixMask::Even)) {
     std::vector<std::uint8_t> weights;
-    if (scene.mix.kind == MixMask::Even) {
-      weights.assign(static_cast<std::size_t>(raster.cx) * raster.cy, scene.mix.alpha > 0 ? 1 : 0);
-    } else if (scene.mix.kind == MixMask::Grey && !images.mask.empty()) {
+    if (scene.mix.kind == MixMask::Grey && !images.mask.empty()) {
       weights = images.mask;
     } else {
       weights = GreyMask(scene.mixSettings, scene.picture, raster.cx, raster.cy);
@@ -158,7 +159,10 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
   }
 
   std::string out;
-  out.reserve(64 * 1024 + scene.objects.size() * 120);
+  // The images' data, packed to about a fifth and written as ASCII85, and the objects.
+  const std::size_t pixels = static_cast<std::size_t>(raster.cx) * raster.cy;
+  out.reserve(64 * 1024 + scene.objects.size() * 160 + region.size() + (mixed ? pixels : 0) +
+              (images.photo ? std::max(images.jpeg.size() * 5 / 4, pixels) : 0));
   const SIZE box{static_cast<int>(std::ceil(page.width)), static_cast<int>(std::ceil(page.height))};
   out += PostScriptHeader(eps ? CPsOp::kEps : CPsOp::kPostScript, box, 0.0);
   out += "%%Creator: Brisol\n";
@@ -229,7 +233,7 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
   }
   content.Op("Q");
   out += "end\nshowpage\n%%Trailer\n%%EOF\n";
-  result.bytes.assign(out.begin(), out.end());
+  result.bytes = std::move(out);
   return result;
 }
 

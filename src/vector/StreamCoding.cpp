@@ -2,6 +2,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace brisol {
@@ -33,22 +34,32 @@ std::vector<std::uint8_t> ZlibCompress(std::span<const std::uint8_t> bytes, int 
 
 std::vector<std::uint8_t> PngPixelStream(std::span<const std::uint8_t> png) {
   static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (png.size() < 8 || !std::equal(kSignature, kSignature + 8, png.begin())) return {};
+  // Twice over the chunks: their lengths, then their bytes.
   std::vector<std::uint8_t> stream;
-  if (png.size() < 8 || !std::equal(kSignature, kSignature + 8, png.begin())) return stream;
-  std::size_t at = 8;
-  while (at + 12 <= png.size()) {
-    const std::size_t length = BigEndian32(png.data() + at);
-    if (length > png.size() - at - 12) return {};
-    const std::uint8_t* type = png.data() + at + 4;
-    if (std::equal(type, type + 4, "IDAT")) stream.insert(stream.end(), type + 4, type + 4 + length);
-    if (std::equal(type, type + 4, "IEND")) return stream;
-    at += 12 + length;
+  for (const bool copy : {false, true}) {
+    std::size_t at = 8, total = 0;
+    bool ended = false;
+    while (!ended && at + 12 <= png.size()) {
+      const std::size_t length = BigEndian32(png.data() + at);
+      if (length > png.size() - at - 12) return {};
+      const std::uint8_t* type = png.data() + at + 4;
+      if (std::equal(type, type + 4, "IDAT")) {
+        if (copy) stream.insert(stream.end(), type + 4, type + 4 + length);
+        total += length;
+      }
+      ended = std::equal(type, type + 4, "IEND");
+      at += 12 + length;
+    }
+    if (!ended || total == 0) return {};
+    if (!copy) stream.reserve(total);
   }
-  return {};
+  return stream;
 }
 
 void AppendAscii85(std::string& out, std::span<const std::uint8_t> bytes) {
-  out.reserve(out.size() + bytes.size() / 4 * 5 + bytes.size() / 60 + 8);
+  const std::size_t needed = out.size() + bytes.size() / 4 * 5 + bytes.size() / 60 + 16;
+  if (needed > out.capacity()) out.reserve(std::max(needed, 2 * out.capacity()));
   std::size_t column = 0;
   auto put = [&](char c) {
     out += c;

@@ -1,5 +1,6 @@
 #include "vector/VectorExport.h"
 
+#include <chrono>
 #include <cmath>
 #include <variant>
 
@@ -32,18 +33,77 @@ std::string SaveCause(const SaveResult& saved, const std::string& path) {
   return saved.message;
 }
 
+// Tells the observer how long a phase took when it ends.
+class PhaseTime {
+ public:
+  PhaseTime(DrawObserver* observer, const char* name)
+      : m_observer(observer), m_name(name), m_start(std::chrono::steady_clock::now()) {}
+  ~PhaseTime() {
+    if (m_observer) {
+      m_observer->Phase(m_name,
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_start).count());
+    }
+  }
+  PhaseTime(const PhaseTime&) = delete;
+  PhaseTime& operator=(const PhaseTime&) = delete;
+
+ private:
+  DrawObserver* m_observer;
+  const char* m_name;
+  std::chrono::steady_clock::time_point m_start;
+};
+
 // The raster picture of the job, resampled to the size when it differs;
-// null when it could not be drawn.
-std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, const std::stop_token& stop) {
+// null, with why in the message, when it could not be drawn.
+std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, DrawObserver* observer,
+                                    const std::stop_token& stop, std::string& message) {
   auto picture = std::make_unique<CDADC>(job.photo->GetSize());
-  if (!picture->IsValid()) return nullptr;
+  if (!picture->IsValid()) {
+    message = "not enough memory for the mixed picture";
+    return nullptr;
+  }
   CEffectOutput target;
   target.SetUp(picture.get(), nullptr, job.photo->GetSize());
-  const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, nullptr, stop);
+  const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, observer, stop);
   target.Close();
-  if (!drawn.ok()) return nullptr;
+  if (!drawn.ok()) {
+    message = "the mixed picture could not be drawn: " + drawn.message;
+    return nullptr;
+  }
   if (size == picture->GetSize()) return picture;
-  return ResampledPicture(*picture, size);
+  const PhaseTime time(observer, "resample");
+  picture = ResampledPicture(*picture, size);
+  if (!picture) message = "not enough memory for the mixed picture";
+  return picture;
+}
+
+// The file's bytes in its format; false in written.stopped or an error.
+PageFileResult FileBytes(const VectorFormat& format, const VectorJob& job, const VectorScene& scene,
+                         const PageLayout& page, const EmbeddedImages& images, DrawObserver* observer,
+                         const std::stop_token& stop) {
+  PageFileResult written;
+  switch (format.kind) {
+    case VectorKind::Svg: {
+      written.bytes = WriteSvg(scene, page, images, job.metadata, observer, stop);
+      written.stopped = written.bytes.empty();
+      return written;
+    }
+    case VectorKind::Pdf:
+      return WritePdf(scene, page, images, job.metadata, observer, stop);
+    case VectorKind::Eps:
+    case VectorKind::Ps: {
+      // PostScript paints opaquely: the mix is the picture's own pixels.
+      std::unique_ptr<CDADC> composite;
+      if (scene.mix.kind != MixMask::None) {
+        composite = MixedPicture(job, page.raster, observer, stop, written.error);
+        if (stop.stop_requested()) written.stopped = true;
+        if (!composite) return written;
+      }
+      const PhaseTime time(observer, "write");
+      return WritePostScript(format.kind, scene, page, images, composite.get(), job.metadata, observer, stop);
+    }
+  }
+  return written;
 }
 
 std::optional<std::string> JobProblem(const VectorJob& job) {
@@ -77,41 +137,34 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
 
   CErrorCapture errors;
   const ScopedErrorCapture capture(&errors);
-  const std::unique_ptr<VectorScene> scene = BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
+  // PostScript takes the mix from the picture's own pixels; a page they
+  // cover whole holds no objects.
+  const bool postScript = format.kind == VectorKind::Eps || format.kind == VectorKind::Ps;
+  const bool objectsHidden = postScript && MixCoversPicture(MixMaskFor(job.effect->GetMix(), job.photo->GetSize()));
+  const std::unique_ptr<VectorScene> scene = objectsHidden
+                                                 ? BareVectorScene(*job.effect, *job.photo, job.level)
+                                                 : BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
   if (stop.stop_requested()) return stopped;
-  const bool photoNeeded = scene->photoBackground || scene->mix.kind != MixMask::None;
+  const bool photoNeeded =
+      (scene->photoBackground && !objectsHidden) || (scene->mix.kind != MixMask::None && !postScript);
   const EmbeddedImages images =
       EmbedImages(*job.photo, job.photoPath, photoNeeded, job.effect->GetMix(), scene->mix, page.raster);
   if ((photoNeeded && !images.photo) || (scene->mix.kind == MixMask::Grey && images.mask.empty()))
     return Failed(Named(path, "not enough memory for the embedded photo"));
 
-  std::vector<std::uint8_t> bytes;
-  if (format.kind == VectorKind::Svg) {
-    std::string text = WriteSvg(*scene, page, images, job.metadata, observer, stop);
-    if (text.empty()) return stopped;
-    bytes.assign(text.begin(), text.end());
-  } else {
-    PageFileResult written;
-    if (format.kind == VectorKind::Pdf) {
-      written = WritePdf(*scene, page, images, job.metadata, observer, stop);
-    } else {
-      // PostScript paints opaquely: the mix is the picture's own pixels.
-      std::unique_ptr<CDADC> composite;
-      if (scene->mix.kind != MixMask::None) {
-        composite = MixedPicture(job, page.raster, stop);
-        if (stop.stop_requested()) return stopped;
-        if (!composite) return Failed(Named(path, "the mixed picture could not be made: " + errors.First()));
-      }
-      written = WritePostScript(format.kind, *scene, page, images, composite.get(), job.metadata, observer, stop);
-    }
-    if (written.stopped) return stopped;
-    if (!written.error.empty()) return Failed(Named(path, written.error));
-    bytes = std::move(written.bytes);
-  }
+  PageFileResult written = FileBytes(format, job, *scene, page, images, observer, stop);
+  if (written.stopped) return stopped;
+  if (!written.error.empty()) return Failed(Named(path, written.error));
+  const std::string bytes = std::move(written.bytes);
   if (!errors.Empty()) return Failed(Named(path, errors.First()));
   if (stop.stop_requested()) return stopped;
-  if (const SaveResult saved = WriteFileAtomically(path, bytes); !saved.ok())
-    return Failed(Named(path, SaveCause(saved, path)));
+  {
+    const PhaseTime time(observer, "save");
+    if (const SaveResult saved = WriteFileAtomically(
+            path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        !saved.ok())
+      return Failed(Named(path, SaveCause(saved, path)));
+  }
   VectorResult result;
   result.bytes = bytes.size();
   result.objects = scene->objects.size();

@@ -298,8 +298,7 @@ std::vector<std::uint8_t> GreyMask(const CImageMix& mix, const SIZE& picture, in
   return grey;
 }
 
-std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC& photo, int level,
-                                              DrawObserver* observer, const std::stop_token& stop) {
+std::unique_ptr<VectorScene> BareVectorScene(const CEffect& effect, const CDADC& photo, int level) {
   auto scene = std::make_unique<VectorScene>();
   scene->picture = photo.GetSize();
   scene->level = level;
@@ -310,9 +309,18 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
   const CDADC sample(SIZE{1, 1});
   scene->textColour = sample.GetDC().GetTextColor();
   scene->textBackground = sample.GetDC().GetBkColor();
-  const bool opaqueText = sample.GetDC().GetBkMode() == OPAQUE;
   scene->mix = MixMaskFor(effect.GetMix(), scene->picture);
   scene->mixSettings = effect.GetMix();
+  return scene;
+}
+
+bool MixCoversPicture(const MixMask& mix) { return mix.kind == MixMask::Even && mix.alpha > 0; }
+
+std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC& photo, int level,
+                                              DrawObserver* observer, const std::stop_token& stop) {
+  std::unique_ptr<VectorScene> scene = BareVectorScene(effect, photo, level);
+  const CDADC sample(SIZE{1, 1});
+  const bool opaqueText = sample.GetDC().GetBkMode() == OPAQUE;
 
   const auto start = std::chrono::steady_clock::now();
   EffectObjects placed = PlaceEffectObjects(effect, photo, level);

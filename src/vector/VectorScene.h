@@ -101,6 +101,12 @@ struct VectorScene {
 // covers a fill's edge both ways. Texts are put on whole pixels already.
 inline double GeometryShift(const PlacedObject& o) { return o.penWidth == 1 ? 0.0 : -0.5; }
 
+// The scene without its objects: the picture, background and mix.
+std::unique_ptr<VectorScene> BareVectorScene(const CEffect& effect, const CDADC& photo, int level);
+
+// Whether the mix shows some of the photo in every pixel of the picture.
+bool MixCoversPicture(const MixMask& mix);
+
 // The scene of the effect drawn from the photo at the quality level. Stops
 // early (with fewer objects) when asked to; progress goes to the observer.
 std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC& photo, int level,
