@@ -136,7 +136,7 @@ constexpr std::array<PageOption, 5> kOptions = {{
      "page of a vector file: A5, A4, A3, A2, A1, A0, letter, tabloid or WxH with a unit (mm, cm, in, pt, px), "
      "such as 500x700mm; the picture fits it, centred [the picture's size, one pixel a point]",
      ApplyPage},
-    {"--landscape", "", "turn the page to landscape", ApplyLandscape},
+    {"--landscape", "", "turn the page to landscape (a WxH page stands as given without it)", ApplyLandscape},
     {"--margin", "LENGTH", "space between the page's edges and the picture, such as 10mm [0]", ApplyMargin},
     {"--bleed", "LENGTH", "extra page on every side for trimming, which the picture runs into [0]", ApplyBleed},
     {"--dpi", "N",
@@ -192,7 +192,8 @@ std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, con
     if (auto error = ParsePageSize(options.size, w, h)) return *error;
     trimW = w.Points(options.dpi);
     trimH = h.Points(options.dpi);
-    if (options.landscape != (trimW > trimH)) std::swap(trimW, trimH);
+    // Papers are named upright; a page given as WxH stands as given.
+    if (options.landscape && trimW < trimH) std::swap(trimW, trimH);
   } else {
     trimW += 2 * margin;
     trimH += 2 * margin;
