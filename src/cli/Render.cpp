@@ -30,20 +30,9 @@ namespace {
 std::string PageOptionsHelp() {
   std::string help =
       "Vector files (" + VectorExtensionsText() + "): the same objects as the picture, at any print size:\n";
-  for (const PageOption& o : PageOptionTable()) {
-    std::string left = std::string(o.option) + (o.value.empty() ? "" : " " + std::string(o.value));
-    std::string right(o.help);
-    std::string column = left + std::string(left.size() < 22 ? 22 - left.size() : 1, ' ');
-    constexpr std::size_t kWidth = 54;
-    while (right.size() > kWidth) {
-      const std::size_t cut = right.rfind(' ', kWidth);
-      if (cut == std::string::npos) break;
-      help += "  " + column + " " + right.substr(0, cut) + "\n";
-      right.erase(0, cut + 1);
-      column = std::string(22, ' ');
-    }
-    help += "  " + column + " " + right + "\n";
-  }
+  for (const PageOption& o : PageOptionTable())
+    AppendHelpLine(help, std::string(o.option) + (o.value.empty() ? "" : " " + std::string(o.value)),
+                   std::string(o.help));
   return help;
 }
 

@@ -142,26 +142,27 @@ void PaintMix(cairo_t* cr, const VectorScene& scene, const CairoImages& images) 
 
 }  // namespace
 
+CairoSurface PictureSurface(const CDADC& picture) {
+  const PixelBlock block = picture.GetBlock();
+  CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, block.width, block.height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(surface.get());
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  for (int y = 0; y < block.height; ++y) {
+    const std::uint8_t* in = block.Row(y);
+    auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < block.width; ++x, in += 3)
+      out[x] = 0xFF000000u | (std::uint32_t{in[2]} << 16) | (std::uint32_t{in[1]} << 8) | in[0];
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
 CairoImages MakeCairoImages(const EmbeddedImages& images) {
   CairoImages made;
   const SIZE size = images.raster;
-  if (images.photo) {
-    CairoSurface photo(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.cx, size.cy));
-    if (cairo_surface_status(photo.get()) == CAIRO_STATUS_SUCCESS) {
-      cairo_surface_flush(photo.get());
-      unsigned char* data = cairo_image_surface_get_data(photo.get());
-      const int stride = cairo_image_surface_get_stride(photo.get());
-      const PixelBlock block = images.photo->GetBlock();
-      for (int y = 0; y < size.cy; ++y) {
-        const std::uint8_t* in = block.Row(y);
-        auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < size.cx; ++x, in += 3)
-          out[x] = 0xFF000000u | (std::uint32_t{in[2]} << 16) | (std::uint32_t{in[1]} << 8) | in[0];
-      }
-      cairo_surface_mark_dirty(photo.get());
-      made.photo = std::move(photo);
-    }
-  }
+  if (images.photo) made.photo = PictureSurface(*images.photo);
   if (!images.mask.empty()) {
     CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, size.cx, size.cy));
     if (cairo_surface_status(mask.get()) == CAIRO_STATUS_SUCCESS) {
@@ -197,49 +198,36 @@ bool DrawSceneCairo(cairo_t* cr, const VectorScene& scene, const PageLayout& pag
   cairo_scale(cr, 1.0 / scene.level, 1.0 / scene.level);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  const std::size_t total = scene.objects.size();
-  for (std::size_t k = 0; k < total; ++k) {
-    if ((k & 255) == 0) {
-      if (stop.stop_requested()) {
-        cairo_restore(cr);
-        cairo_restore(cr);
-        return false;
-      }
-      if (observer && k > 0) observer->Progress(k, total);
-    }
-    const PlacedObject& o = scene.objects[k];
-    const ObjectFigures& extra = scene.extras[k];
-    if (extra.patch) {
-      const RasterPatch& p = *extra.patch;
-      if (p.width <= 0) continue;
+  const bool drawn = ForEachObject(scene, observer, stop, [&](const ObjectDrawing& d) {
+    if (d.patch) {
+      const RasterPatch& p = *d.patch;
+      if (p.width <= 0) return;
       CairoSurface patch(cairo_image_surface_create_for_data(
           reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(p.argb.data())), CAIRO_FORMAT_ARGB32, p.width,
           p.height, p.width * 4));
       cairo_set_source_surface(cr, patch.get(), p.left, p.top);
       cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
       cairo_paint(cr);
-      continue;
+      return;
     }
-    const bool reused = static_cast<std::size_t>(o.shape) < scene.reused.size() && scene.reused[o.shape];
-    if (reused) {
-      const CMatrix& m = o.transform;
-      cairo_save(cr);
+    cairo_save(cr);
+    if (d.symbol) {
       cairo_matrix_t placement;
-      cairo_matrix_init(&placement, m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3) + GeometryShift(o),
-                        m.at(1, 3) + GeometryShift(o));
+      cairo_matrix_init(&placement, d.placement[0], d.placement[1], d.placement[2], d.placement[3], d.placement[4],
+                        d.placement[5]);
       cairo_transform(cr, &placement);
-      const double penWidth = o.penWidth / std::hypot(m.at(0, 0), m.at(1, 0));
-      for (const Figure& f : scene.symbols[o.shape]) DrawFigure(cr, f, o, penWidth, scene);
-      cairo_restore(cr);
-    } else {
-      for (const Figure& f : extra.figures) DrawFigure(cr, f, o, o.penWidth, scene);
     }
-  }
+    for (const Figure& f : d.symbol ? *d.symbol : *d.figures) DrawFigure(cr, f, d.object, d.penWidth, scene);
+    cairo_restore(cr);
+  });
   cairo_restore(cr);
+  if (!drawn) {
+    cairo_restore(cr);
+    return false;
+  }
 
   PaintMix(cr, scene, images);
   cairo_restore(cr);
-  if (observer) observer->Progress(total, total);
   return true;
 }
 

@@ -10,6 +10,7 @@
 
 namespace brisol {
 
+class CDADC;
 struct VectorScene;
 struct PageLayout;
 struct EmbeddedImages;
@@ -19,6 +20,9 @@ struct CairoSurfaceFree {
   void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 };
 using CairoSurface = std::unique_ptr<cairo_surface_t, CairoSurfaceFree>;
+
+// A picture as an RGB24 image surface; null when memory runs out.
+CairoSurface PictureSurface(const CDADC& picture);
 
 // The photo and the grey mask as image surfaces (RGB24 and A8).
 struct CairoImages {

@@ -7,18 +7,10 @@
 #include "imageio/FileBytes.h"
 #include "imageio/codecs/ExifOrientation.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "vector/CairoScene.h"
 #include "vector/VectorScene.h"
 
 namespace brisol {
-namespace {
-
-struct CairoSurfaceFree {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-using OwnedSurface = std::unique_ptr<cairo_surface_t, CairoSurfaceFree>;
-
-}  // namespace
-
 bool JpegBytesStandFor(std::span<const std::uint8_t> jpeg, const SIZE& photo) {
   const std::size_t n = jpeg.size();
   if (n < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return false;
@@ -61,22 +53,10 @@ bool JpegBytesStandFor(std::span<const std::uint8_t> jpeg, const SIZE& photo) {
 }
 
 std::unique_ptr<CDADC> ResampledPicture(const CDADC& picture, const SIZE& size) {
+  const CairoSurface own = PictureSurface(picture);
+  CairoSurface scaled(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.cx, size.cy));
+  if (!own || cairo_surface_status(scaled.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
   const PixelBlock block = picture.GetBlock();
-  OwnedSurface own(cairo_image_surface_create(CAIRO_FORMAT_RGB24, block.width, block.height));
-  OwnedSurface scaled(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.cx, size.cy));
-  if (cairo_surface_status(own.get()) != CAIRO_STATUS_SUCCESS ||
-      cairo_surface_status(scaled.get()) != CAIRO_STATUS_SUCCESS)
-    return nullptr;
-  cairo_surface_flush(own.get());
-  unsigned char* data = cairo_image_surface_get_data(own.get());
-  int stride = cairo_image_surface_get_stride(own.get());
-  for (int y = 0; y < block.height; ++y) {
-    const std::uint8_t* in = block.Row(y);
-    auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-    for (int x = 0; x < block.width; ++x, in += 3)
-      out[x] = 0xFF000000u | (std::uint32_t{in[2]} << 16) | (std::uint32_t{in[1]} << 8) | in[0];
-  }
-  cairo_surface_mark_dirty(own.get());
   cairo_t* cr = cairo_create(scaled.get());
   cairo_scale(cr, static_cast<double>(size.cx) / block.width, static_cast<double>(size.cy) / block.height);
   cairo_set_source_surface(cr, own.get(), 0, 0);
@@ -89,8 +69,8 @@ std::unique_ptr<CDADC> ResampledPicture(const CDADC& picture, const SIZE& size) 
   auto result = std::make_unique<CDADC>(size);
   if (!result->IsValid()) return nullptr;
   const PixelBlock target = result->GetBlock();
-  data = cairo_image_surface_get_data(scaled.get());
-  stride = cairo_image_surface_get_stride(scaled.get());
+  const unsigned char* data = cairo_image_surface_get_data(scaled.get());
+  const int stride = cairo_image_surface_get_stride(scaled.get());
   for (int y = 0; y < size.cy; ++y) {
     const auto* in = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
     std::uint8_t* out = target.Row(y);

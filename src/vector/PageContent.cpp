@@ -9,10 +9,6 @@
 namespace brisol {
 namespace {
 
-bool Reused(const VectorScene& scene, const PlacedObject& o) {
-  return o.shape >= 0 && static_cast<std::size_t>(o.shape) < scene.reused.size() && scene.reused[o.shape];
-}
-
 // An object drawn as pixels: its rows' runs of one colour as rectangles,
 // each colour's run after run filled at once.
 void WritePatch(ContentStream& out, const RasterPatch& patch) {
@@ -48,13 +44,31 @@ void PictureSpace(ContentStream& out, const PageLayout& page) {
   out.Transform(page.scale, 0, 0, page.scale, page.left, page.top);
 }
 
+bool WriteBackground(ContentStream& out, const VectorScene& scene, bool photo,
+                     const std::function<bool(ContentStream&)>& drawPhoto) {
+  const double w = scene.picture.cx, h = scene.picture.cy;
+  if (!(scene.photoBackground && photo)) {
+    out.FillColour(scene.background);
+    out.Rectangle(0, 0, w, h);
+    out.Op("f");
+    return true;
+  }
+  out.Op("q");
+  out.Transform(w, 0, 0, -h, 0, h);
+  if (!drawPhoto(out)) return false;
+  out.Op("Q");
+  return true;
+}
+
 SymbolUse UsedSymbols(const VectorScene& scene) {
   SymbolUse use;
   use.filled.assign(scene.symbols.size(), false);
   use.outlined.assign(scene.symbols.size(), false);
   for (std::size_t k = 0; k < scene.objects.size(); ++k) {
     const PlacedObject& o = scene.objects[k];
-    if (!Reused(scene, o) || scene.extras[k].patch) continue;
+    const bool reused =
+        o.shape >= 0 && static_cast<std::size_t>(o.shape) < scene.reused.size() && scene.reused[o.shape];
+    if (!reused || scene.extras[k].patch) continue;
     (o.penWidth > 0 ? use.outlined : use.filled)[static_cast<std::size_t>(o.shape)] = true;
   }
   return use;
@@ -72,43 +86,33 @@ bool WriteObjects(ContentStream& out, const VectorScene& scene, const PlaceSymbo
   out.Op("W n");
   out.Transform(1.0 / scene.level, 0, 0, 1.0 / scene.level, 0, 0);
   out.Op("1 j 1 J");
-  const std::size_t total = scene.objects.size();
-  for (std::size_t k = 0; k < total; ++k) {
-    if ((k & 255) == 0) {
-      if (stop.stop_requested()) return false;
-      if (observer && k > 0) observer->Progress(k, total);
-    }
-    const PlacedObject& o = scene.objects[k];
-    const ObjectFigures& extra = scene.extras[k];
-    if (extra.patch) {
-      WritePatch(out, *extra.patch);
-      continue;
+  const bool written = ForEachObject(scene, observer, stop, [&](const ObjectDrawing& d) {
+    const PlacedObject& o = d.object;
+    if (d.patch) {
+      WritePatch(out, *d.patch);
+      return;
     }
     const bool pen = o.penWidth > 0;
-    if (Reused(scene, o)) {
-      const CMatrix& m = o.transform;
-      // The pen's width in the drawing's own units, which the placement scales.
-      const double scale = std::hypot(m.at(0, 0), m.at(1, 0));
+    if (d.symbol) {
       out.Op("q");
       out.FillColour(o.fill);
       if (pen) {
         out.StrokeColour(o.outline);
-        out << o.penWidth / scale;
+        out << d.penWidth;
         out.Op("w");
       }
-      out.Transform(m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3) + GeometryShift(o),
-                    m.at(1, 3) + GeometryShift(o));
+      out.Transform(d.placement[0], d.placement[1], d.placement[2], d.placement[3], d.placement[4], d.placement[5]);
       place(out, o.shape, pen);
       out.Op("Q");
-      continue;
+      return;
     }
     COLORREF fill = CLR_INVALID;
     if (pen) {
       out.StrokeColour(o.outline);
-      out << static_cast<double>(o.penWidth);
+      out << d.penWidth;
       out.Op("w");
     }
-    for (const Figure& f : extra.figures) {
+    for (const Figure& f : *d.figures) {
       const bool painted = f.kind == Figure::Closed || f.kind == Figure::Circle;
       if (painted && fill != o.fill) {
         out.FillColour(o.fill);
@@ -117,9 +121,9 @@ bool WriteObjects(ContentStream& out, const VectorScene& scene, const PlaceSymbo
       const COLORREF left = out.Figure(f, pen, scene.textColour, scene.textBackground);
       if (left != CLR_INVALID) fill = left;
     }
-  }
+  });
+  if (!written) return false;
   out.Op("Q");
-  if (observer) observer->Progress(total, total);
   return true;
 }
 

@@ -21,6 +21,12 @@ struct DrawObserver;
 // picture's pixels (y down from the picture's top-left corner on the page).
 void PictureSpace(ContentStream& out, const PageLayout& page);
 
+// The background: the colour, or (photo: when the scene has it) the photo
+// as drawPhoto draws an image into the unit square, which this maps onto
+// the picture. False when drawPhoto fails.
+bool WriteBackground(ContentStream& out, const VectorScene& scene, bool photo,
+                     const std::function<bool(ContentStream&)>& drawPhoto);
+
 // Which drawings are placed by reference, with an outline and without one.
 struct SymbolUse {
   std::vector<bool> filled;    // per shape: placed by objects without an outline

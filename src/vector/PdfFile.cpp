@@ -137,26 +137,8 @@ std::string WeightFunction(const MixMask& mix) {
 
 // The drawing's figures' box in its own units, grown by the pen's reach.
 std::string SymbolBox(const std::vector<Figure>& figures, double reach) {
-  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  bool any = false;
-  auto take = [&](double x, double y) {
-    if (!any) {
-      x0 = x1 = x;
-      y0 = y1 = y;
-      any = true;
-    }
-    x0 = std::min(x0, x);
-    y0 = std::min(y0, y);
-    x1 = std::max(x1, x);
-    y1 = std::max(y1, y);
-  };
-  for (const Figure& f : figures) {
-    if (f.kind == Figure::Circle) {
-      take(f.cx - f.r, f.cy - f.r);
-      take(f.cx + f.r, f.cy + f.r);
-    }
-    for (std::size_t i = 0; i + 1 < f.path.xy.size(); i += 2) take(f.path.xy[i], f.path.xy[i + 1]);
-  }
+  const FigureBox box = BoxOf(figures).value_or(FigureBox{});
+  const double x0 = box.x0, y0 = box.y0, x1 = box.x1, y1 = box.y1;
   const double pad = reach + 1e-3 * std::max({1.0, x1 - x0, y1 - y0});
   return Numbers({x0 - pad, y0 - pad, x1 + pad, y1 + pad});
 }
@@ -328,15 +310,10 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
   ContentStream out(text);
   out.Op("q");
   PictureSpace(out, page);
-  if (scene.photoBackground && photoUsed) {
-    out.Op("q");
-    out.Transform(w, 0, 0, -h, 0, h);
-    out.Op("/Photo Do Q");
-  } else {
-    out.FillColour(scene.background);
-    out.Rectangle(0, 0, w, h);
-    out.Op("f");
-  }
+  WriteBackground(out, scene, photoUsed, [](ContentStream& content) {
+    content.Op("/Photo Do");
+    return true;
+  });
   const PlaceSymbol place = [](ContentStream& content, int shape, bool outlined) {
     content.Raw(outlined ? "/S" : "/F").Raw(std::to_string(shape)).Op(" Do");
   };

@@ -198,18 +198,12 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
   PictureSpace(content, page);
   if (!everywhere) {
     // The background and the objects, which the composite covers where it is.
-    if (scene.photoBackground && images.photo) {
-      content.Op("q");
-      content.Transform(w, 0, 0, -h, 0, h);
-      if (!WritePicture(out, *images.photo, images.jpeg)) {
-        result.error = "not enough memory for the embedded photo";
-        return result;
-      }
-      content.Op("Q");
-    } else {
-      content.FillColour(scene.background);
-      content.Rectangle(0, 0, w, h);
-      content.Op("f");
+    const bool background = WriteBackground(content, scene, images.photo != nullptr, [&](ContentStream&) {
+      return WritePicture(out, *images.photo, images.jpeg);
+    });
+    if (!background) {
+      result.error = "not enough memory for the embedded photo";
+      return result;
     }
     const PlaceSymbol place = [](ContentStream& c, int shape, bool outlined) {
       c.Raw(outlined ? "S" : "F").Op(std::to_string(shape));

@@ -229,48 +229,39 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
   }
   svg << "<g clip-path=\"url(#picture)\"><g transform=\"scale(" << 1.0 / scene.level
       << ")\" stroke-linejoin=\"round\" stroke-linecap=\"round\">\n";
-  const std::size_t total = scene.objects.size();
-  for (std::size_t k = 0; k < total; ++k) {
-    if ((k & 1023) == 0) {
-      if (stop.stop_requested()) return {};
-      if (observer && k > 0) observer->Progress(k, total);
-    }
-    const PlacedObject& o = scene.objects[k];
-    const ObjectFigures& extra = scene.extras[k];
-    if (extra.patch) {
-      const RasterPatch& p = *extra.patch;
-      if (p.width <= 0) continue;
+  const bool written = ForEachObject(scene, observer, stop, [&](const ObjectDrawing& d) {
+    const PlacedObject& o = d.object;
+    if (d.patch) {
+      const RasterPatch& p = *d.patch;
+      if (p.width <= 0) return;
       svg << "<image x=\"" << p.left << "\" y=\"" << p.top << "\" width=\"" << p.width << "\" height=\"" << p.height
           << "\" image-rendering=\"optimizeSpeed\" xlink:href=\"";
       WriteImage(svg, PatchPng(p), false);
       svg << "\"/>\n";
-      continue;
+      return;
     }
-    const CMatrix& m = o.transform;
-    const bool reused = static_cast<std::size_t>(o.shape) < scene.reused.size() && scene.reused[o.shape];
-    // The pen's width in the units it is drawn in: the drawing's own units
-    // for a placed symbol (its scale divides out), working pixels otherwise.
-    const double scale = reused ? std::hypot(m.at(0, 0), m.at(1, 0)) : 1.0;
-    svg << (reused ? "<use xlink:href=\"#s" : "<g");
-    if (reused) {
-      svg << o.shape << "\" transform=\"matrix(" << m.at(0, 0) << " " << m.at(1, 0) << " " << m.at(0, 1) << " "
-          << m.at(1, 1) << " " << m.at(0, 3) + GeometryShift(o) << " " << m.at(1, 3) + GeometryShift(o) << ")";
-      svg << "\"";
+    if (d.symbol) {
+      svg << "<use xlink:href=\"#s" << o.shape << "\" transform=\"matrix(";
+      for (int i = 0; i < 6; ++i) svg << (i ? " " : "") << d.placement[i];
+      svg << ")\"";
+    } else {
+      svg << "<g";
     }
     svg << " fill=\"";
     svg.Colour(o.fill) << "\"";
     if (o.penWidth > 0) {
       svg << " stroke=\"";
-      svg.Colour(o.outline) << "\" stroke-width=\"" << o.penWidth / scale << "\"";
+      svg.Colour(o.outline) << "\" stroke-width=\"" << d.penWidth << "\"";
     }
-    if (reused) {
+    if (d.symbol) {
       svg << "/>\n";
-      continue;
+      return;
     }
     svg << ">";
-    for (const Figure& f : extra.figures) svg.Figure(f, scene.textColour, scene.textBackground);
+    for (const Figure& f : *d.figures) svg.Figure(f, scene.textColour, scene.textBackground);
     svg << "</g>\n";
-  }
+  });
+  if (!written) return {};
   svg << "</g></g>\n";
   if (scene.mix.kind == MixMask::Even) {
     svg << "<use xlink:href=\"#photo\" opacity=\"" << scene.mix.alpha << "\"/>\n";
@@ -278,7 +269,6 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
     svg << "<use xlink:href=\"#photo\" mask=\"url(#mix)\"/>\n";
   }
   svg << "</g>\n</svg>\n";
-  if (observer) observer->Progress(total, total);
   return out;
 }
 

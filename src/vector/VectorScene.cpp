@@ -146,27 +146,14 @@ bool AllFollowTransform(const CDxfFile& shape) {
   return true;
 }
 
-// The box of the figures in working pixels, widened by the pen; texts count
-// with their whole cells.
+// The box of the figures in whole working pixels, widened by the pen; texts
+// count with their whole cells.
 RECT FigureBounds(const std::vector<Figure>& figures, int penWidth) {
-  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-  auto take = [&](double x, double y) {
-    x0 = std::min(x0, x);
-    y0 = std::min(y0, y);
-    x1 = std::max(x1, x);
-    y1 = std::max(y1, y);
-  };
-  for (const Figure& f : figures) {
-    if (f.kind == Figure::Circle) {
-      take(f.cx - f.r, f.cy - f.r);
-      take(f.cx + f.r, f.cy + f.r);
-    }
-    for (std::size_t i = 0; i + 1 < f.path.xy.size(); i += 2) take(f.path.xy[i], f.path.xy[i + 1]);
-  }
+  const FigureBox box = BoxOf(figures).value_or(FigureBox{});
   const double pad = penWidth + 2.0;
   auto clampInt = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
-  return RECT{clampInt(std::floor(x0 - pad)), clampInt(std::floor(y0 - pad)), clampInt(std::ceil(x1 + pad)),
-              clampInt(std::ceil(y1 + pad))};
+  return RECT{clampInt(std::floor(box.x0 - pad)), clampInt(std::floor(box.y0 - pad)), clampInt(std::ceil(box.x1 + pad)),
+              clampInt(std::ceil(box.y1 + pad))};
 }
 
 // The object drawn by the raster drawing on black and on white: where both
@@ -207,6 +194,56 @@ std::shared_ptr<RasterPatch> DrawAsPixels(const CEffect& effect, const PlacedObj
 }
 
 }  // namespace
+
+std::optional<FigureBox> BoxOf(const std::vector<Figure>& figures) {
+  std::optional<FigureBox> box;
+  auto take = [&box](double x, double y) {
+    if (!box) box = FigureBox{x, y, x, y};
+    box->x0 = std::min(box->x0, x);
+    box->y0 = std::min(box->y0, y);
+    box->x1 = std::max(box->x1, x);
+    box->y1 = std::max(box->y1, y);
+  };
+  for (const Figure& f : figures) {
+    if (f.kind == Figure::Circle) {
+      take(f.cx - f.r, f.cy - f.r);
+      take(f.cx + f.r, f.cy + f.r);
+    }
+    for (std::size_t i = 0; i + 1 < f.path.xy.size(); i += 2) take(f.path.xy[i], f.path.xy[i + 1]);
+  }
+  return box;
+}
+
+bool ForEachObject(const VectorScene& scene, DrawObserver* observer, const std::stop_token& stop,
+                   const std::function<void(const ObjectDrawing&)>& draw) {
+  const std::size_t total = scene.objects.size();
+  for (std::size_t k = 0; k < total; ++k) {
+    if ((k & 255) == 0) {
+      if (stop.stop_requested()) return false;
+      if (observer && k > 0) observer->Progress(k, total);
+    }
+    const PlacedObject& o = scene.objects[k];
+    const ObjectFigures& extra = scene.extras[k];
+    ObjectDrawing drawing{o};
+    if (extra.patch) {
+      drawing.patch = extra.patch.get();
+    } else if (o.shape >= 0 && static_cast<std::size_t>(o.shape) < scene.reused.size() && scene.reused[o.shape]) {
+      const CMatrix& m = o.transform;
+      drawing.symbol = &scene.symbols[static_cast<std::size_t>(o.shape)];
+      const double placement[6] = {
+          m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3) + GeometryShift(o), m.at(1, 3) + GeometryShift(o)};
+      std::copy(placement, placement + 6, drawing.placement);
+      // The placement scales the drawing's units, the pen's width with them.
+      drawing.penWidth = o.penWidth / std::hypot(m.at(0, 0), m.at(1, 0));
+    } else {
+      drawing.figures = &extra.figures;
+      drawing.penWidth = o.penWidth;
+    }
+    draw(drawing);
+  }
+  if (observer) observer->Progress(total, total);
+  return true;
+}
 
 MixMask MixMaskFor(const CImageMix& mix, const SIZE& picture) {
   MixMask mask;

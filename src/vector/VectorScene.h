@@ -9,7 +9,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -92,6 +94,12 @@ struct VectorScene {
   std::size_t rasterFallbacks = 0;  // objects drawn as pixels
 };
 
+// The box of figures (circles whole), or nothing when they have no points.
+struct FigureBox {
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+std::optional<FigureBox> BoxOf(const std::vector<Figure>& figures);
+
 // How far the files move an object's figures (all but its texts) right and
 // down from the numbers of its transform, in working pixels. The raster
 // drawing makes each point v the whole pixel trunc(v) and fills from that
@@ -100,6 +108,22 @@ struct VectorScene {
 // drawn on the pixels of its whole-pixel path, centred on the numbers, and
 // covers a fill's edge both ways. Texts are put on whole pixels already.
 inline double GeometryShift(const PlacedObject& o) { return o.penWidth == 1 ? 0.0 : -0.5; }
+
+// One object as a writer draws it: as pixels, as its drawing placed by
+// reference, or by figures of its own.
+struct ObjectDrawing {
+  const PlacedObject& object;
+  const RasterPatch* patch = nullptr;            // drawn as these pixels when set
+  const std::vector<Figure>* symbol = nullptr;   // the drawing's figures in its own units, when placed by reference
+  const std::vector<Figure>* figures = nullptr;  // its own figures in working pixels otherwise
+  double placement[6] = {1, 0, 0, 1, 0, 0};      // a b c d e f: the drawing's units to working pixels
+  double penWidth = 0;                           // the outline's width in the units of the figures
+};
+
+// Hands the objects to draw, in drawing order, telling the observer the
+// progress; false when a stop request ended it.
+bool ForEachObject(const VectorScene& scene, DrawObserver* observer, const std::stop_token& stop,
+                   const std::function<void(const ObjectDrawing&)>& draw);
 
 // The scene without its objects: the picture, background and mix.
 std::unique_ptr<VectorScene> BareVectorScene(const CEffect& effect, const CDADC& photo, int level);
