@@ -130,6 +130,35 @@ bool MixedPixels(ContentStream& out, const std::vector<std::uint8_t>& weights, c
   return all;
 }
 
+// The header lines of the type, the comments and the prolog.
+void AppendPreamble(std::string& out, bool eps, const PageLayout& page, const std::string& metadata) {
+  const SIZE box{static_cast<int>(std::ceil(page.width)), static_cast<int>(std::ceil(page.height))};
+  out += PostScriptHeader(eps ? CPsOp::kEps : CPsOp::kPostScript, box, 0.0);
+  out += "%%Creator: Brisol\n";
+  if (!eps) out += "%%Pages: 1\n";
+  out += "%%LanguageLevel: 3\n%%DocumentData: Clean7Bit\n";
+  out += CommentLines(metadata);
+  out += "%%EndComments\n%%BeginProlog\n";
+  out += kProlog;
+  out += "%%EndProlog\n";
+}
+
+// The drawings the objects place by reference, each a procedure.
+void AppendSymbols(std::string& out, const VectorScene& scene) {
+  const SymbolUse use = UsedSymbols(scene);
+  out += "BrisolDict begin\n";
+  for (std::size_t s = 0; s < use.filled.size(); ++s) {
+    for (const bool outlined : {false, true}) {
+      if (!(outlined ? use.outlined : use.filled)[s]) continue;
+      out += std::string("/") + (outlined ? "S" : "F") + std::to_string(s) + " {\n";
+      ContentStream symbol(out);
+      WriteSymbol(symbol, scene, static_cast<int>(s), outlined);
+      out += "} bind def\n";
+    }
+  }
+  out += "end\n";
+}
+
 }  // namespace
 
 PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const PageLayout& page,
@@ -147,7 +176,7 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
   if (mixed && MixCoversPicture(scene.mix)) {
     ContentStream(region).Rectangle(0, 0, raster.cx, raster.cy);
     everywhere = true;
-  } else if (mixed && !(scene.mix.kind == MixMask::Even)) {
+  } else if (mixed && scene.mix.kind != MixMask::Even) {
     std::vector<std::uint8_t> weights;
     if (scene.mix.kind == MixMask::Grey && !images.mask.empty()) {
       weights = images.mask;
@@ -163,15 +192,9 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
   const std::size_t pixels = static_cast<std::size_t>(raster.cx) * raster.cy;
   out.reserve(64 * 1024 + scene.objects.size() * 160 + region.size() + (mixed ? pixels : 0) +
               (images.photo ? std::max(images.jpeg.size() * 5 / 4, pixels) : 0));
-  const SIZE box{static_cast<int>(std::ceil(page.width)), static_cast<int>(std::ceil(page.height))};
-  out += PostScriptHeader(eps ? CPsOp::kEps : CPsOp::kPostScript, box, 0.0);
-  out += "%%Creator: Brisol\n";
-  if (!eps) out += "%%Pages: 1\n";
-  out += "%%LanguageLevel: 3\n%%DocumentData: Clean7Bit\n";
-  out += CommentLines(metadata);
-  out += "%%EndComments\n%%BeginProlog\n";
-  out += kProlog;
-  out += "%%EndProlog\n%%BeginSetup\n";
+  AppendPreamble(out, eps, page, metadata);
+  // The drawings placed by reference, as procedures.
+  out += "%%BeginSetup\n";
   if (!eps) {
     std::string size;
     AppendNumber(size, page.width);
@@ -179,19 +202,8 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
     AppendNumber(size, page.height);
     out += "<< /PageSize [" + size + "] >> setpagedevice\n";
   }
-  // The drawings placed by reference, as procedures.
-  const SymbolUse use = everywhere ? SymbolUse{} : UsedSymbols(scene);
-  out += "BrisolDict begin\n";
-  for (std::size_t s = 0; s < use.filled.size(); ++s) {
-    for (const bool outlined : {false, true}) {
-      if (!(outlined ? use.outlined : use.filled)[s]) continue;
-      out += std::string("/") + (outlined ? "S" : "F") + std::to_string(s) + " {\n";
-      ContentStream symbol(out);
-      WriteSymbol(symbol, scene, static_cast<int>(s), outlined);
-      out += "} bind def\n";
-    }
-  }
-  out += "end\n%%EndSetup\n%%Page: 1 1\nBrisolDict begin\n";
+  if (!everywhere) AppendSymbols(out, scene);
+  out += "%%EndSetup\n%%Page: 1 1\nBrisolDict begin\n";
 
   ContentStream content(out);
   content.Op("q");
