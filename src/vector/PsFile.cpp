@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "imageio/PsOp.h"
+#include "imageio/codecs/ImageCodec.h"
 #include "raster/Dadc.h"
+#include "raster/WorkerPool.h"
 #include "vector/ContentStream.h"
 #include "vector/EmbeddedImages.h"
 #include "vector/PageContent.h"
@@ -52,8 +54,8 @@ std::string CommentLines(const std::string& text) {
   return lines;
 }
 
-// An image drawn into the unit square the content has mapped onto the
-// picture, its data read from the file that follows.
+// An image of the size drawn into the unit square the content has mapped
+// onto it, its data read from the file that follows.
 void WriteImage(std::string& out, const SIZE& size, bool grey, const std::string& filters,
                 std::span<const std::uint8_t> data) {
   const std::string w = std::to_string(size.cx), h = std::to_string(size.cy);
@@ -64,8 +66,15 @@ void WriteImage(std::string& out, const SIZE& size, bool grey, const std::string
   AppendAscii85(out, data);
 }
 
-// The photo, or any picture of the raster size, as an image.
+// Rows of a picture packed in one stretch: as many stretches as threads
+// pack them at once, each a picture of its own, one under the other.
+constexpr int kStripRows = 256;
+
+// The photo, or any picture, as an image in the unit square the content
+// has mapped onto it: a JPEG's own bytes, or strips of rows packed on every
+// thread. False when memory runs out.
 bool WritePicture(std::string& out, const CDADC& picture, const std::vector<std::uint8_t>& jpeg) {
+  const SIZE size = picture.GetSize();
   if (!jpeg.empty()) {
     // A grey JPEG's frame has one component.
     bool grey = false;
@@ -81,15 +90,33 @@ bool WritePicture(std::string& out, const CDADC& picture, const std::vector<std:
       }
       at += 2 + ((std::size_t{jpeg[at + 2]} << 8) | jpeg[at + 3]);
     }
-    WriteImage(out, picture.GetSize(), grey, "/DCTDecode filter", jpeg);
+    WriteImage(out, size, grey, "/DCTDecode filter", jpeg);
     return true;
   }
-  const std::vector<std::uint8_t> pixels = PngPixelStream(PngBytes(picture));
-  if (pixels.empty()) return false;
-  WriteImage(out, picture.GetSize(), false,
-             "<< /Predictor 15 /Colors 3 /BitsPerComponent 8 /Columns " + std::to_string(picture.GetWidth()) +
-                 " >> /FlateDecode filter",
-             pixels);
+  const PixelBlock block = picture.GetBlock();
+  const int strips = (size.cy + kStripRows - 1) / kStripRows;
+  std::vector<std::vector<std::uint8_t>> packed(static_cast<std::size_t>(strips));
+  WorkerPool().ParallelFor(packed.size(), [&](std::size_t k) {
+    const int top = static_cast<int>(k) * kStripRows, rows = std::min(kStripRows, size.cy - top);
+    // Rows top to bottom of a block whose rows are stored bottom-up.
+    const PixelBlock strip{block.Row(top + rows - 1), block.width, rows, block.stride};
+    std::vector<std::uint8_t> png;
+    if (EncodePngOnThreads(strip, png, 1) == kImgOk) packed[k] = PngPixelStream(png);
+  });
+  const std::string filters =
+      "<< /Predictor 15 /Colors 3 /BitsPerComponent 8 /Columns " + std::to_string(size.cx) + " >> /FlateDecode filter";
+  ContentStream content(out);
+  for (int k = 0; k < strips; ++k) {
+    const std::vector<std::uint8_t>& data = packed[static_cast<std::size_t>(k)];
+    if (data.empty()) return false;
+    const int top = k * kStripRows, rows = std::min(kStripRows, size.cy - top);
+    // The strip's part of the unit square: rows top .. top + rows of the
+    // picture, whose first row is at the square's top (y = 1).
+    content.Op("q");
+    content.Transform(1, 0, 0, static_cast<double>(rows) / size.cy, 0, 1.0 - static_cast<double>(top + rows) / size.cy);
+    WriteImage(out, SIZE{size.cx, rows}, false, filters, data);
+    content.Op("Q");
+  }
   return true;
 }
 
