@@ -1,7 +1,9 @@
 // The vector files, drawn by renderers that are no part of Brisol, agree with
 // the raster picture brisol-cli render makes of the same inputs: every
 // bundled collection, background photo and colour, three mix geometries (a
-// linear gradient, a radial gradient and a grey mask) and no mix, quality 2.
+// linear gradient, a radial gradient and a grey mask) and no mix, quality 2,
+// outlines two working pixels wide (at this size the default width is 0,
+// which would leave the line collections empty).
 // The SVG is well-formed XML and the PDF passes qpdf's check.
 //
 // The raster picture at quality 2 is its working picture, twice the size,
@@ -129,7 +131,8 @@ TEST_P(RenderersAgree, WithTheRasterPicture) {
       {"original", kMixes[index % 3]}, {"color", kMixes[(index + 1) % 3]}, {"color", "off"}};
   for (const auto& [background, mix] : cases) {
     const std::string common = " --quiet --quality 2 --seed 7 --effect " + Quoted(collection) + " --background " +
-                               background + " --background-color '#204060' --mix " + mix + " --mix-sharpness 20";
+                               background + " --background-color '#204060' --mix " + mix +
+                               " --mix-sharpness 20 --line-width 0.7";
     const std::string raster = dir.File("raster.png");
     ASSERT_EQ(RunShell(Quoted(BRISOL_CLI_PATH) + " render " + Quoted(photo) + " " + Quoted(raster) + common), 0);
     const auto expected = Load(raster);

@@ -63,8 +63,9 @@ struct PathOutline final : OutlineSink {
 class FigureRecorder final : public FigureSink {
  public:
   // opaque: texts fill their cells first, as the working picture draws them;
-  // shift: added to both coordinates of the figures that are not texts.
-  FigureRecorder(std::vector<Figure>& out, bool opaque, double shift) : m_out(out), m_opaque(opaque), m_shift(shift) {}
+  // shift: how the figures that are not texts move.
+  FigureRecorder(std::vector<Figure>& out, bool opaque, const FigureShift& shift)
+      : m_out(out), m_opaque(opaque), m_shift(shift) {}
   bool Expressible() const { return m_expressible; }
 
   void Polyline(std::span<const CVec> points) override { Poly(points, Figure::Open); }
@@ -72,9 +73,9 @@ class FigureRecorder final : public FigureSink {
   void Circle(const CVec& c, double r) override {
     Figure f;
     f.kind = Figure::Circle;
-    f.cx = c.x + m_shift;
-    f.cy = c.y + m_shift;
-    f.r = r;
+    f.cx = c.x + m_shift.circles;
+    f.cy = c.y + m_shift.circles;
+    f.r = std::max(0.0, r - m_shift.circleInset);
     m_out.push_back(std::move(f));
   }
   void Text(std::string_view text, const LogFont& description, const CVec& p) override {
@@ -109,7 +110,7 @@ class FigureRecorder final : public FigureSink {
       if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;  // the raster drawing draws nothing
     Figure f;
     f.kind = kind;
-    const double shift = kind == Figure::Cell ? 0.0 : m_shift;
+    const double shift = kind == Figure::Cell ? 0.0 : m_shift.paths;
     for (std::size_t i = 0; i < points.size(); ++i) {
       f.path.ops.push_back(i == 0 ? PathData::Move : PathData::Line);
       f.path.xy.insert(f.path.xy.end(), {points[i].x + shift, points[i].y + shift});
@@ -120,13 +121,13 @@ class FigureRecorder final : public FigureSink {
 
   std::vector<Figure>& m_out;
   bool m_opaque;
-  double m_shift;
+  FigureShift m_shift;
   bool m_expressible = true;
 };
 
 // The figures of a shape through a matrix, in entity order; false when one
 // cannot be written. A missing entity ends the shape, as in the raster drawing.
-bool RecordShape(const CDxfFile& shape, const CMatrix& matrix, bool opaqueText, double shift,
+bool RecordShape(const CDxfFile& shape, const CMatrix& matrix, bool opaqueText, const FigureShift& shift,
                  std::vector<Figure>& figures) {
   FigureRecorder recorder(figures, opaqueText, shift);
   for (int i = 0; i < shape.GetCount(); ++i) {
@@ -214,6 +215,12 @@ std::optional<FigureBox> BoxOf(const std::vector<Figure>& figures) {
   return box;
 }
 
+bool PlacedByReference(const VectorScene& scene, const PlacedObject& o) {
+  if (o.shape < 0 || static_cast<std::size_t>(o.shape) >= scene.reused.size()) return false;
+  const auto s = static_cast<std::size_t>(o.shape);
+  return scene.reused[s] && !(o.penWidth == 1 && scene.circles[s]);
+}
+
 bool ForEachObject(const VectorScene& scene, DrawObserver* observer, const std::stop_token& stop,
                    const std::function<void(const ObjectDrawing&)>& draw) {
   const std::size_t total = scene.objects.size();
@@ -227,11 +234,15 @@ bool ForEachObject(const VectorScene& scene, DrawObserver* observer, const std::
     ObjectDrawing drawing{o};
     if (extra.patch) {
       drawing.patch = extra.patch.get();
-    } else if (o.shape >= 0 && static_cast<std::size_t>(o.shape) < scene.reused.size() && scene.reused[o.shape]) {
+    } else if (PlacedByReference(scene, o)) {
       const CMatrix& m = o.transform;
       drawing.symbol = &scene.symbols[static_cast<std::size_t>(o.shape)];
-      const double placement[6] = {
-          m.at(0, 0), m.at(1, 0), m.at(0, 1), m.at(1, 1), m.at(0, 3) + GeometryShift(o), m.at(1, 3) + GeometryShift(o)};
+      const double placement[6] = {m.at(0, 0),
+                                   m.at(1, 0),
+                                   m.at(0, 1),
+                                   m.at(1, 1),
+                                   m.at(0, 3) + ShiftFor(o).paths,
+                                   m.at(1, 3) + ShiftFor(o).paths};
       std::copy(placement, placement + 6, drawing.placement);
       // The placement scales the drawing's units, the pen's width with them.
       drawing.penWidth = o.penWidth / std::hypot(m.at(0, 0), m.at(1, 0));
@@ -371,12 +382,14 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
   const unsigned shapes = effect.GetNumShapes();
   scene->symbols.resize(shapes);
   scene->reused.assign(shapes, false);
+  scene->circles.assign(shapes, false);
   CMatrix identity;
   identity.MakeTransform(CVec(1, 1, 1), 0.0, CVec(0, 0, 0));
   for (unsigned s = 0; s < shapes; ++s) {
     const CDxfFile* shape = effect.GetShape(s);
     if (shape == nullptr || !AllFollowTransform(*shape)) continue;
-    scene->reused[s] = RecordShape(*shape, identity, opaqueText, 0.0, scene->symbols[s]);
+    scene->reused[s] = RecordShape(*shape, identity, opaqueText, FigureShift{}, scene->symbols[s]);
+    for (const Figure& f : scene->symbols[s]) scene->circles[s] = scene->circles[s] || f.kind == Figure::Circle;
   }
 
   scene->objects = std::move(placed.objects);
@@ -393,11 +406,11 @@ std::unique_ptr<VectorScene> BuildVectorScene(const CEffect& effect, const CDADC
     }
     const PlacedObject& object = scene->objects[k];
     const auto index = static_cast<unsigned>(object.shape);
-    if (index < shapes && scene->reused[index]) continue;
+    if (PlacedByReference(*scene, object)) continue;
     const CDxfFile* shape = effect.GetShape(index);
     if (shape == nullptr) continue;
     ObjectFigures& extra = scene->extras[k];
-    if (RecordShape(*shape, object.transform, opaqueText, GeometryShift(object), extra.figures)) continue;
+    if (RecordShape(*shape, object.transform, opaqueText, ShiftFor(object), extra.figures)) continue;
     // A figure the files cannot hold: the object is drawn as the raster
     // drawing draws it, as pixels.
     TraceMsg("vector: object %zu (shape %d) has a text without outlines; drawn as pixels\n", k, object.shape);

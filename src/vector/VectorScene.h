@@ -84,7 +84,8 @@ struct VectorScene {
   // drawing with figures that depend on where it is placed (arcs, points,
   // texts), which its objects carry themselves.
   std::vector<std::vector<Figure>> symbols;
-  std::vector<bool> reused;  // per shape: placed by reference
+  std::vector<bool> reused;   // per shape: placed by reference
+  std::vector<bool> circles;  // per shape: has circles
   std::vector<PlacedObject> objects;
   std::vector<ObjectFigures> extras;  // per object; empty for reused drawings
   COLORREF textColour = 0;
@@ -100,14 +101,28 @@ struct FigureBox {
 };
 std::optional<FigureBox> BoxOf(const std::vector<Figure>& figures);
 
-// How far the files move an object's figures (all but its texts) right and
-// down from the numbers of its transform, in working pixels. The raster
-// drawing makes each point v the whole pixel trunc(v) and fills from that
-// pixel's edge, so a filled figure, a circle and a wide pen's stroke sit on
-// average half a pixel up and left of their numbers; a one-pixel pen is
-// drawn on the pixels of its whole-pixel path, centred on the numbers, and
-// covers a fill's edge both ways. Texts are put on whole pixels already.
-inline double GeometryShift(const PlacedObject& o) { return o.penWidth == 1 ? 0.0 : -0.5; }
+// How the files move an object's figures (all but its texts) from the
+// numbers of its transform, in working pixels. The raster drawing makes
+// each point v the whole pixel trunc(v) and fills from that pixel's edge,
+// so a filled figure, a circle and a wide pen's stroke sit on average half
+// a pixel up and left of their numbers. A one-pixel pen is drawn on the
+// pixels of its whole-pixel path, centred on the numbers, and covers a
+// fill's edge both ways; but around a circle it takes the circle's own
+// boundary pixels, inside it, so the files draw that circle half a pixel
+// smaller. Texts are put on whole pixels already.
+struct FigureShift {
+  double paths = 0;        // added to both coordinates of lines and polygons
+  double circles = 0;      // added to both coordinates of a circle's centre
+  double circleInset = 0;  // taken off a circle's radius
+};
+inline FigureShift ShiftFor(const PlacedObject& o) {
+  return o.penWidth == 1 ? FigureShift{0.0, -0.5, 0.5} : FigureShift{-0.5, -0.5, 0.0};
+}
+
+// Whether the object places its drawing's figures by reference, in the
+// drawing's own units, which one shift of the whole object cannot give a
+// circle under a one-pixel pen.
+bool PlacedByReference(const VectorScene& scene, const PlacedObject& o);
 
 // One object as a writer draws it: as pixels, as its drawing placed by
 // reference, or by figures of its own.
