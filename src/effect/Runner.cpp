@@ -100,6 +100,17 @@ WorkGeometry WorkGeometryFor(const SIZE& input, int level, double lineWidthPerce
   return g;
 }
 
+EffectObjects PlaceEffectObjects(const CEffect& effect, const CDADC& input, int level, unsigned threads) {
+  EffectObjects placed;
+  placed.geometry = WorkGeometryFor(input.GetSize(), level, effect.GetLineWidth());
+  if (!input.IsValid()) return placed;
+  const WorkerPool pool(threads);
+  const CForceField field = CForceField::OnDemand(input, &pool);
+  const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
+  placed.objects = PlaceWith(effect, field, threshold, &input, placed.geometry, level);
+  return placed;
+}
+
 void CEffectOutput::SetUp(CDADC* surface, const char* psFileName, const SIZE& size) {
   m_pDADC = surface;
   if (surface != nullptr) surface->GetDC().FillSolidRect(0, 0, size.cx, size.cy, RGB(0, 0, 0));

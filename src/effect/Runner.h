@@ -7,6 +7,7 @@
 #include <stop_token>
 
 #include "effect/Effect.h"
+#include "effect/Placement.h"
 #include "imageio/PsOp.h"
 #include "raster/Dadc.h"
 
@@ -34,6 +35,16 @@ struct WorkGeometry {
   int lineWidth = 0;
 };
 WorkGeometry WorkGeometryFor(const SIZE& input, int level, double lineWidthPercent);
+
+// The objects a drawing of the effect from the input at the quality level
+// places, in drawing order, with its working picture's geometry: the same
+// placement DrawIntoOutput draws, for whoever draws the objects elsewhere
+// (a vector file). No objects when the input has no pixels.
+struct EffectObjects {
+  WorkGeometry geometry;
+  std::vector<PlacedObject> objects;
+};
+EffectObjects PlaceEffectObjects(const CEffect& effect, const CDADC& input, int level, unsigned threads = 0);
 
 class CEffectOutput {
  public:

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <span>
 #include <vector>
 
 #include "imageio/ImageLoad.h"
@@ -60,13 +61,9 @@ struct Target {
   struct stat status {};
 };
 
-// Checks that a save can go to path, as far as can be told before writing.
-SaveResult CheckTarget(const std::string& path, Target& target) {
-  if (PictureFormatOfName(path) == nullptr) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': the picture type is not known by the name's extension "
-                                           "(use %s)",
-                                           path.c_str(), PictureExtensionsText().c_str()));
-  }
+// Checks that a file can be written to path, as far as can be told before
+// writing.
+SaveResult CheckFileTarget(const std::string& path, Target& target) {
   target.path = path;
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -112,36 +109,19 @@ std::string TemporaryPattern(const Target& target) {
   return folder + ".~" + name + ".XXXXXX";
 }
 
-}  // namespace
-
-SaveResult CheckSaveTarget(const std::string& path) {
-  Target target;
-  return CheckTarget(path, target);
+// Checks that a picture can be saved to path: a known extension, then the file.
+SaveResult CheckTarget(const std::string& path, Target& target) {
+  if (PictureFormatOfName(path) == nullptr) {
+    return Failure(kImgErrArgument, Format("Cannot save '%s': the picture type is not known by the name's extension "
+                                           "(use %s)",
+                                           path.c_str(), PictureExtensionsText().c_str()));
+  }
+  return CheckFileTarget(path, target);
 }
 
-SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
-  if (!surface.IsValid()) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", path.c_str()));
-  }
-  Target target;
-  if (SaveResult checked = CheckTarget(path, target); !checked.ok()) return checked;
-  const PictureFormat* format = PictureFormatOfName(path);
-  if (format->imageType == kImageTypeJpg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100", path.c_str(),
-                                           options.jpegQuality));
-  }
-
-  std::vector<std::uint8_t> bytes;
-  int rc = kImgOk;
-  try {
-    rc = format->encode(surface.GetBlock(), options, bytes);
-  } catch (const std::bad_alloc&) {
-    rc = kImgErrNoMemory;
-  }
-  if (rc != kImgOk) {
-    return Failure(rc, Format("Cannot save '%s': %s", path.c_str(), ImgResultText(rc)));
-  }
-
+// Writes the bytes to a temporary file beside the target and renames it over
+// the target.
+SaveResult WriteThroughTemporary(const Target& target, const std::string& path, std::span<const std::uint8_t> bytes) {
   // Removed on every way out but success, an ending signal included.
   TemporaryFile temporary(TemporaryPattern(target));
   if (temporary.fd() < 0) {
@@ -172,6 +152,50 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
     ::close(dirFd);
   }
   return {};
+}
+
+}  // namespace
+
+SaveResult CheckSaveTarget(const std::string& path) {
+  Target target;
+  return CheckTarget(path, target);
+}
+
+SaveResult CheckFileTarget(const std::string& path) {
+  Target target;
+  return CheckFileTarget(path, target);
+}
+
+SaveResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  Target target;
+  if (SaveResult checked = CheckFileTarget(path, target); !checked.ok()) return checked;
+  return WriteThroughTemporary(target, path, bytes);
+}
+
+SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
+  if (!surface.IsValid()) {
+    return Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", path.c_str()));
+  }
+  Target target;
+  if (SaveResult checked = CheckTarget(path, target); !checked.ok()) return checked;
+  const PictureFormat* format = PictureFormatOfName(path);
+  if (format->imageType == kImageTypeJpg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
+    return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100", path.c_str(),
+                                           options.jpegQuality));
+  }
+
+  std::vector<std::uint8_t> bytes;
+  int rc = kImgOk;
+  try {
+    rc = format->encode(surface.GetBlock(), options, bytes);
+  } catch (const std::bad_alloc&) {
+    rc = kImgErrNoMemory;
+  }
+  if (rc != kImgOk) {
+    return Failure(rc, Format("Cannot save '%s': %s", path.c_str(), ImgResultText(rc)));
+  }
+
+  return WriteThroughTemporary(target, path, bytes);
 }
 
 }  // namespace brisol

@@ -1,6 +1,8 @@
 // Writing a surface to a picture file chosen by the name's extension.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "raster/Dadc.h"
@@ -37,5 +39,14 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
 // target that is a writable regular file if it exists, and a folder in which
 // a new file can be made. Lets a long job find out before it starts.
 SaveResult CheckSaveTarget(const std::string& path);
+
+// The same for a file of any kind: a target that is a writable regular file
+// if it exists, in a folder in which a new file can be made.
+SaveResult CheckFileTarget(const std::string& path);
+
+// Writes the bytes to path as SaveImageFile writes a picture: through a
+// temporary file in the same folder, flushed and renamed over the target,
+// so that a failure or an ending signal leaves an existing file untouched.
+SaveResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace brisol

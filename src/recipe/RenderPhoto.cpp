@@ -5,6 +5,8 @@
 #include "imageio/PictureFormats.h"
 #include "recipe/RecipeEffect.h"
 #include "recipe/RecipeFile.h"
+#include "vector/VectorExport.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
@@ -25,6 +27,7 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   RenderObserver none;
   RenderObserver& observer = options.observer != nullptr ? *options.observer : none;
   SaveOptions save = options.save;
+  const bool vectorOutput = VectorFormatOfName(output) != nullptr;
   if (options.recipe != nullptr) {
     Recipe recipe = *options.recipe;
     recipe.seed = effect.GetSeed();
@@ -42,6 +45,23 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   if (stop.stop_requested()) return {PhotoRendered::Outcome::Stopped, {}};
 
   std::unique_ptr<CDADC> original = std::move(loaded.surface);
+  if (vectorOutput) {
+    VectorJob job;
+    job.effect = &effect;
+    job.photo = original.get();
+    job.photoPath = photo;
+    job.level = options.quality;
+    job.page = options.page;
+    job.metadata = save.text;
+    observer.Begin("vector");
+    const VectorResult written = WriteVectorFile(output, job, &observer, stop);
+    observer.End("vector");
+    if (written.outcome == VectorResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
+    if (!written.ok()) return Failed(written.message);
+    PhotoRendered made;
+    made.rasterFallbacks = written.rasterFallbacks;
+    return made;
+  }
   CDADC picture(original->GetSize());
   if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of '" + photo + "'");
   CEffectOutput target;
