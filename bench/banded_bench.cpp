@@ -2,6 +2,7 @@
 // drawing against the reference in-order drawing into a whole working
 // picture:
 //   BM_DrawingPhase/COLLECTION/OBJECTS/REFERENCE  the objects only, one thread
+//   BM_BandRows/COLLECTION/ROWS                    the objects against the bands' height
 //   BM_InMemory/COLLECTION/QUALITY/OBJECTS/THREADS everything but load and save
 //   BM_PngSave/LIBPNG_DEFAULTS                     saving the rendered picture
 // The photo is $BRISOL_PHOTO when set (any picture file; 4000 x 3000
@@ -97,6 +98,31 @@ void BM_DrawingPhase(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawingPhase)
     ->ArgsProduct({{0, 1, 2}, {3333, 10000}, {1, 0}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// range: collection, band rows (0: chosen by the objects); quality 2,
+// 10,000 objects, one thread: the objects' drawing against the height of
+// the bands.
+void BM_BandRows(benchmark::State& state) {
+  const CEffect* found = Effect(static_cast<int>(state.range(0)));
+  if (!found) return state.SkipWithError("no bundled collection found");
+  CEffect effect = *found;
+  effect.SetNumObjects(10000);
+  DrawSettings settings;
+  settings.threads = 1;
+  settings.bandRows = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    PhaseTimes times;
+    Render(effect, 2, settings, times);
+    state.SetIterationTime(times.ms["drawing"] / 1000.0);
+  }
+  state.SetLabel(std::string(kCollections[state.range(0)]) + " bands of " +
+                 (settings.bandRows ? std::to_string(settings.bandRows) + " rows" : "automatic height"));
+}
+BENCHMARK(BM_BandRows)
+    ->ArgsProduct({{0, 1, 2}, {0, 96, 192, 384, 768, 1536}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);

@@ -20,8 +20,10 @@ namespace brisol {
 namespace {
 
 // A band holds at least this many bytes, and at most the larger of this
-// and kBandBytes: an object is worked out again for every band it reaches,
-// from its top row, so bands should not be much thinner than the objects.
+// and kBandBytes. An object's figures are made again for every band it
+// reaches (only the band's rows are swept), so bands should not be much
+// thinner than the objects; measured, bands of a quarter of the objects'
+// height draw as fast as any and taller ones leave the caches.
 constexpr long long kBandBytes = 2 << 20;
 constexpr long long kMaxBandBytes = 32 << 20;
 
