@@ -187,6 +187,32 @@ TEST_F(BandedDrawingTest, ThreadsThatCannotStartLeaveTheWorkToTheCaller) {
   }
 }
 
+// A thread that starts but cannot get the memory for a band leaves its
+// bands to the threads that have theirs: the picture is the same.
+TEST_F(BandedDrawingTest, ThreadsThatCannotGetTheirMemoryLeaveTheirBandsToTheOthers) {
+  const CDADC photo = MakePhoto(150, 90, 7);
+  m_effect.SetNumObjects(3000);
+  m_effect.SetLineWidth(1.5);
+  for (int level : {1, 2}) {
+    DrawSettings reference;
+    reference.reference = true;
+    const CDADC expected = Render(m_effect, photo, level, reference);
+    for (unsigned memories : {1u, 2u}) {
+      DrawSettings banded;
+      banded.threads = 4;
+      banded.bandRows = 2;
+      banded.bandMemories = memories;
+      CDADC out(photo.GetSize());
+      CEffectOutput target;
+      target.SetUp(&out, nullptr, photo.GetSize());
+      const DrawResult result = m_effect.DrawIntoOutput(&target, &photo, level, banded);
+      EXPECT_TRUE(result.ok()) << result.message;
+      EXPECT_TRUE(Same(expected, out)) << "level " << level << ", " << memories
+                                       << " with memory: " << FirstDifference(expected, out);
+    }
+  }
+}
+
 // Counts progress reports, notes whether they all came from one thread, and
 // asks the drawing to stop after a given number of them.
 class StoppingObserver : public DrawObserver {

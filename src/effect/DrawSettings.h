@@ -16,6 +16,10 @@ struct DrawSettings {
   // Rows of the working picture per band; 0 picks a band of about two
   // megabytes.
   int bandRows = 0;
+  // How many threads may hold the memory of a band at once (0: all). A
+  // thread that cannot get its memory leaves its bands to the others, as
+  // one that cannot start does; tests set this to see that happen.
+  unsigned bandMemories = 0;
 };
 
 }  // namespace brisol
