@@ -4,7 +4,8 @@
 //   BM_DrawingPhase/COLLECTION/OBJECTS/REFERENCE  the objects only, one thread
 //   BM_BandRows/COLLECTION/ROWS                    the objects against the bands' height
 //   BM_InMemory/COLLECTION/QUALITY/OBJECTS/THREADS everything but load and save
-//   BM_PngSave/LIBPNG_DEFAULTS                     saving the rendered picture
+//   BM_PngSave/LIBPNG_DEFAULTS/THREADS             saving the rendered picture
+//   BM_PngPieces/KILOBYTES/THREADS                 the same against the pieces' size
 // The photo is $BRISOL_PHOTO when set (any picture file; 4000 x 3000
 // recommended), else a photo-like picture made here. Times are medians
 // of the repetitions (--benchmark_repetitions).
@@ -21,6 +22,7 @@
 #include "effect/Runner.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/PngEncode.h"
 #include "logger/Alerts.h"
 
 namespace brisol {
@@ -208,6 +210,27 @@ void BM_PngSave(benchmark::State& state) {
   state.SetLabel(state.range(0) ? "libpng defaults" : "Up + libdeflate 2, threads " + std::to_string(state.range(1)));
 }
 BENCHMARK(BM_PngSave)->Args({1, 1})->Args({0, 1})->Args({0, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// range: kilobytes of filtered rows a piece compressed apart, threads: the
+// file's size and the time against the pieces' size.
+void BM_PngPieces(benchmark::State& state) {
+  const PixelBlock picture = Rendered().GetBlock();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    PngPieces pieces(picture.width, picture.height, static_cast<std::size_t>(state.range(0)) << 10);
+    WorkerPool(static_cast<unsigned>(state.range(1))).ParallelFor(pieces.Count(), [&](std::size_t k) {
+      pieces.Encode(k, picture);
+    });
+    std::vector<std::uint8_t> out;
+    pieces.Finish(out);
+    bytes = out.size();
+  }
+  state.counters["file_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_PngPieces)
+    ->ArgsProduct({{256, 512, 1024, 2048, 4096, 65536}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace brisol
