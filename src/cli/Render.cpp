@@ -185,13 +185,22 @@ int RunRender(Args args) {
   if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
   CEffectOutput target;
   target.SetUp(&picture, nullptr, original->GetSize());
+  // The output's rows are encoded and written as the drawing completes them.
+  PictureSaver saver(output, saveOptions);
+  struct SaveRows final : OutputRowsSink {
+    SaveRows(PictureSaver& s, const CDADC& p) : saver(s), picture(p) {}
+    void RowsReady(int rows) override { saver.RowsReady(picture, rows); }
+    PictureSaver& saver;
+    const CDADC& picture;
+  } saveRows(saver, picture);
+  drawSettings.outputRows = &saveRows;
   const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
   target.Close();
   original.reset();  // not needed for saving
   if (!drawn.ok()) return Fail("the picture of '" + input + "' could not be made: " + OneLine(drawn.message));
 
   progress.Begin("save");
-  const SaveResult saved = SaveImageFile(picture, output, saveOptions);
+  const SaveResult saved = saver.Finish(picture);
   progress.End("save");
   progress.Finish();
   if (!saved.ok()) return Fail(saved.message);

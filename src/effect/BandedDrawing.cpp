@@ -185,6 +185,7 @@ class BandPainter {
       m_backgroundNs += Nanoseconds(drawn, laid);
       m_mixNs += Nanoseconds(laid, Clock::now());
       m_written += worker->band.Written();
+      if (!m_stop.stop_requested()) BandMixed(k);
     } else if (!m_stop.stop_requested()) {
       // Out of memory. A band's drawing starts afresh, so it can be done
       // again by a thread that has the memory.
@@ -216,6 +217,34 @@ class BandPainter {
   }
   // How many bands were left so far.
   std::size_t LeftBands() const { return m_left.load(); }
+
+  // Band k's output rows are written: tells the sink of the rows complete
+  // from the top, unless another thread is telling it already (which then
+  // tells these too).
+  void BandMixed(std::size_t k) {
+    if (m_d.outputRows == nullptr) return;
+    std::unique_lock<std::mutex> lock(m_mixedMutex);
+    if (m_mixed.empty()) m_mixed.assign(Bands(), false);
+    m_mixed[k] = true;
+    while (m_mixedFromTop < m_mixed.size() && m_mixed[m_mixedFromTop]) ++m_mixedFromTop;
+    if (m_telling) return;
+    m_telling = true;
+    while (m_told < m_mixedFromTop) {
+      const std::size_t bands = m_mixedFromTop;
+      lock.unlock();
+      m_d.outputRows->RowsReady(OutputRowsOf(bands));
+      lock.lock();
+      m_told = bands;
+    }
+    m_telling = false;
+  }
+
+  // The output's rows that the first bands hold.
+  int OutputRowsOf(std::size_t bands) const {
+    const int level = m_d.mixer->Level();
+    const long long rows = static_cast<long long>(bands) * m_rows;
+    return static_cast<int>(std::min<long long>(rows, m_d.work.cy) / level);
+  }
 
  private:
   // A quarter of the objects' middle height, within the band sizes.
@@ -292,6 +321,11 @@ class BandPainter {
   std::vector<int> m_sourceColumn;
   std::atomic<bool> m_leftOne{false};
   std::atomic<std::size_t> m_left{0};
+  std::mutex m_mixedMutex;
+  std::vector<bool> m_mixed;  // guarded by m_mixedMutex, as are the three below
+  std::size_t m_mixedFromTop = 0;
+  std::size_t m_told = 0;
+  bool m_telling = false;
   std::atomic<std::uint64_t> m_written{0};
   std::atomic<std::uint64_t> m_objectsNs{0};
   std::atomic<std::uint64_t> m_backgroundNs{0};

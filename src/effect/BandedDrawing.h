@@ -11,6 +11,7 @@
 #include <span>
 #include <stop_token>
 
+#include "effect/DrawSettings.h"
 #include "effect/Placement.h"
 #include "raster/Types.h"
 #include "raster/WorkerPool.h"
@@ -31,6 +32,7 @@ struct BandedDrawing {
   int bandRows = 0;                       // 0: about two megabytes a band
   // How many threads may hold a band's memory at once (0: any number).
   unsigned bandMemories = 0;
+  OutputRowsSink* outputRows = nullptr;  // told of the output's complete rows
 };
 
 // What the bands took: the pixels the objects wrote, and the time spent on

@@ -234,6 +234,7 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
   drawing.mixer = &mixer;
   drawing.bandRows = settings.bandRows;
   drawing.bandMemories = settings.bandMemories;
+  drawing.outputRows = settings.outputRows;
   BandTotals totals;
   const bool drawn = DrawInBands(drawing, pool, &progress, stop, totals);
   // The bands do the background, the objects and the mix together: each

@@ -4,19 +4,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "imageio/ImageLoad.h"
 #include "imageio/PictureFormats.h"
 #include "imageio/TemporaryFile.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/PngEncode.h"
 #include "logger/Format.h"
 #include "logger/Logger.h"
+#include "raster/WorkerPool.h"
 
 namespace brisol {
 namespace {
@@ -119,36 +124,141 @@ SaveResult CheckSaveTarget(const std::string& path) {
   return CheckTarget(path, target);
 }
 
-SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
-  if (!surface.IsValid()) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", path.c_str()));
-  }
+// What a save keeps while it runs: where it goes, the temporary file, and
+// the encoder of a format whose rows stream.
+struct PictureSaver::Stream {
   Target target;
-  if (SaveResult checked = CheckTarget(path, target); !checked.ok()) return checked;
-  const PictureFormat* format = PictureFormatOfName(path);
-  if (format->imageType == kImageTypeJpg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100", path.c_str(),
-                                           options.jpegQuality));
-  }
+  const PictureFormat* format = nullptr;
+  std::unique_ptr<TemporaryFile> temporary;
+  int writeError = 0;  // errno of the first failed write
+  bool streams = false;
+  std::unique_ptr<JpegRowEncoder> jpeg;
+  std::unique_ptr<PngPieces> png;
+  std::size_t pngEncoded = 0;  // pieces encoded and written, from the first
 
-  std::vector<std::uint8_t> bytes;
+  bool Write(const std::uint8_t* data, std::size_t n) {
+    if (writeError != 0) return false;
+    if (WriteAll(temporary->fd(), data, n)) return true;
+    writeError = errno;
+    return false;
+  }
+  bool Write(std::vector<std::uint8_t>& bytes) {
+    const bool ok = Write(bytes.data(), bytes.size());
+    bytes.clear();
+    return ok;
+  }
+};
+
+PictureSaver::PictureSaver(std::string path, const SaveOptions& options)
+    : m_path(std::move(path)), m_options(options) {}
+
+PictureSaver::~PictureSaver() = default;
+
+bool PictureSaver::Begin(const CDADC& surface) {
+  if (!m_failure.ok()) return false;
+  if (m_stream) return true;
+  if (!surface.IsValid()) {
+    m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
+    return false;
+  }
+  auto stream = std::make_unique<Stream>();
+  if (SaveResult checked = CheckTarget(m_path, stream->target); !checked.ok()) {
+    m_failure = std::move(checked);
+    return false;
+  }
+  stream->format = PictureFormatOfName(m_path);
+  if (stream->format->imageType == kImageTypeJpg && (m_options.jpegQuality < 1 || m_options.jpegQuality > 100)) {
+    m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100",
+                                                m_path.c_str(), m_options.jpegQuality));
+    return false;
+  }
+  // Removed on every way out but success, an ending signal included.
+  stream->temporary = std::make_unique<TemporaryFile>(TemporaryPattern(stream->target));
+  if (stream->temporary->fd() < 0) {
+    m_failure =
+        Failure(kImgErrWrite, SystemError("cannot create a file in its folder", m_path, stream->temporary->error()));
+    return false;
+  }
+  const PixelBlock block = surface.GetBlock();
+  Stream& s = *stream;
+  if (s.format->imageType == kImageTypeJpg) {
+    s.jpeg = std::make_unique<JpegRowEncoder>();
+    const int rc = s.jpeg->Start(block.width, block.height, m_options.jpegQuality,
+                                 [&s](const std::uint8_t* bytes, std::size_t n) { return s.Write(bytes, n); });
+    s.streams = rc == kImgOk;
+    if (!s.streams) s.jpeg.reset();  // encoded whole at the end, which reports why
+  } else if (s.format->imageType == kImageTypePng && block.stride >= 3LL * block.width) {
+    s.png = std::make_unique<PngPieces>(block.width, block.height);
+    std::vector<std::uint8_t> head;
+    s.png->AppendHead(head);
+    s.Write(head);
+    s.streams = true;
+  }
+  m_stream = std::move(stream);
+  return true;
+}
+
+void PictureSaver::RowsReady(const CDADC& surface, int rows) {
+  try {
+    if (!Begin(surface) || !m_stream->streams) return;
+    Stream& s = *m_stream;
+    const PixelBlock block = surface.GetBlock();
+    if (s.jpeg) {
+      s.jpeg->WriteRows(block, rows);
+      return;
+    }
+    // The pieces in order; the last waits for Finish, which closes the stream.
+    const std::size_t ready = std::min(s.png->PiecesWithin(rows), s.png->Count() - 1);
+    std::vector<std::uint8_t> chunk;
+    for (; s.pngEncoded < ready; ++s.pngEncoded) {
+      s.png->Encode(s.pngEncoded, block);
+      if (s.png->AppendPiece(s.pngEncoded, chunk) != kImgOk) break;
+      s.Write(chunk);
+    }
+  } catch (const std::bad_alloc&) {
+    // Finish finds the encoder short of its rows and says so.
+    if (m_stream) m_stream->streams = false;
+  }
+}
+
+SaveResult PictureSaver::Finish(const CDADC& surface) {
+  if (!Begin(surface)) return m_failure;
+  Stream& s = *m_stream;
+  const PixelBlock block = surface.GetBlock();
   int rc = kImgOk;
   try {
-    rc = format->encode(surface.GetBlock(), options, bytes);
+    if (s.jpeg) {
+      rc = s.jpeg->WriteRows(block, block.height);
+      std::vector<std::uint8_t> none;
+      if (rc == kImgOk) rc = s.jpeg->Finish(none);
+    } else if (s.png && s.streams) {
+      // What is left, on every thread, then written in order.
+      const std::size_t first = s.pngEncoded;
+      WorkerPool(m_options.threads).ParallelFor(s.png->Count() - first, [&](std::size_t k) {
+        s.png->Encode(first + k, block);
+      });
+      std::vector<std::uint8_t> chunk;
+      for (std::size_t k = first; k + 1 < s.png->Count() && rc == kImgOk; ++k) {
+        rc = s.png->AppendPiece(k, chunk);
+        s.Write(chunk);
+      }
+      if (rc == kImgOk) rc = s.png->AppendEnd(chunk);
+      s.Write(chunk);
+    } else {
+      std::vector<std::uint8_t> bytes;
+      rc = s.format->encode(block, m_options, bytes);
+      if (rc == kImgOk) s.Write(bytes);
+    }
   } catch (const std::bad_alloc&) {
     rc = kImgErrNoMemory;
   }
-  if (rc != kImgOk) {
-    return Failure(rc, Format("Cannot save '%s': %s", path.c_str(), ImgResultText(rc)));
-  }
+  if (rc == kImgErrWrite && s.writeError != 0) rc = kImgOk;  // told below, with the system's reason
+  if (rc != kImgOk) return m_failure = Failure(rc, Format("Cannot save '%s': %s", m_path.c_str(), ImgResultText(rc)));
 
-  // Removed on every way out but success, an ending signal included.
-  TemporaryFile temporary(TemporaryPattern(target));
-  if (temporary.fd() < 0) {
-    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary.error()));
-  }
-  bool written = WriteAll(temporary.fd(), bytes.data(), bytes.size());
-  int error = errno;
+  TemporaryFile& temporary = *s.temporary;
+  const Target& target = s.target;
+  bool written = s.writeError == 0;
+  int error = s.writeError;
   // The new file keeps the old one's permissions (a failure here costs only
   // that courtesy).
   if (written) (void)::fchmod(temporary.fd(), target.exists ? (target.status.st_mode & 07777) : NewFileMode());
@@ -160,9 +270,9 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
     written = false;
     error = errno;
   }
-  if (!written) return Failure(kImgErrWrite, SystemError("writing failed", path, error));
+  if (!written) return m_failure = Failure(kImgErrWrite, SystemError("writing failed", m_path, error));
   if (::rename(temporary.path().c_str(), target.path.c_str()) != 0) {
-    return Failure(kImgErrWrite, SystemError("cannot replace the file", path, errno));
+    return m_failure = Failure(kImgErrWrite, SystemError("cannot replace the file", m_path, errno));
   }
   temporary.Keep();
   // Make the new name durable too.
@@ -172,6 +282,11 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
     ::close(dirFd);
   }
   return {};
+}
+
+SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
+  PictureSaver saver(path, options);
+  return saver.Finish(surface);
 }
 
 }  // namespace brisol

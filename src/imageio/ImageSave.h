@@ -1,6 +1,7 @@
 // Writing a surface to a picture file chosen by the name's extension.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "raster/Dadc.h"
@@ -26,6 +27,36 @@ struct SaveResult {
 // and an existing target is left untouched (a write-protected target is not
 // replaced); the result says why. Failures are also written to the log.
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
+
+// A save that can begin before the picture is complete: the rows of a PNG
+// or JPEG picture are encoded and written to the temporary file as they
+// are told complete, the rest at Finish, which then puts the file in place
+// as SaveImageFile does (SaveImageFile is a Finish alone). Other formats
+// are encoded whole at Finish. The file is the same either way.
+class PictureSaver {
+ public:
+  PictureSaver(std::string path, const SaveOptions& options);
+  ~PictureSaver();
+  PictureSaver(const PictureSaver&) = delete;
+  PictureSaver& operator=(const PictureSaver&) = delete;
+
+  // Rows [0, rows) of the surface, top-down, are complete and will not
+  // change. Failures are kept for Finish.
+  void RowsReady(const CDADC& surface, int rows);
+  // Encodes the rest of the surface (the one given to RowsReady) and puts
+  // the file in place; a failure leaves an existing file untouched.
+  SaveResult Finish(const CDADC& surface);
+
+ private:
+  struct Stream;
+  // Checks the target and opens the temporary file; false after a failure.
+  bool Begin(const CDADC& surface);
+
+  std::string m_path;
+  SaveOptions m_options;
+  std::unique_ptr<Stream> m_stream;
+  SaveResult m_failure;
+};
 
 // What SaveImageFile checks before it writes anything: a known extension, a
 // target that is a writable regular file if it exists, and a folder in which

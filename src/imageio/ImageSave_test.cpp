@@ -299,5 +299,61 @@ TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
   EXPECT_EQ(open.Entries(), std::vector<std::string>{"keep.png"});
 }
 
+// A save told of its rows while the picture is made gives the file of a
+// save of the whole picture, for the formats that stream and for those
+// that do not, whatever the steps.
+TEST(PictureSaver, RowsToldInStepsGiveTheFileOfAWholeSave) {
+  TempDir dir;
+  // Four PNG pieces of 349 rows.
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 1200, 4));
+  for (const char* name : {"s.png", "s.jpg", "s.bmp"}) {
+    const std::string whole = dir.File(std::string("whole-") + name);
+    ASSERT_TRUE(SaveImageFile(*surface, whole).ok());
+    for (const std::vector<int>& steps : {std::vector<int>{0, 10, 349, 350, 700, 1199, 1200}, {1200}, {5, 1047}}) {
+      const std::string path = dir.File(name);
+      PictureSaver saver(path, SaveOptions{});
+      for (int rows : steps) saver.RowsReady(*surface, rows);
+      const SaveResult saved = saver.Finish(*surface);
+      ASSERT_TRUE(saved.ok()) << saved.message;
+      EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole)) << name << " in " << steps.size() << " steps";
+    }
+  }
+}
+
+TEST(PictureSaver, ASaveLeftUnfinishedLeavesTheOldFileAndNoTemporary) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 800, 2));
+  for (const char* name : {"photo.png", "photo.jpg"}) {
+    const std::string path = dir.File(name);
+    test::WriteFile(path, "the user's old picture");
+    {
+      PictureSaver saver(path, SaveOptions{});
+      saver.RowsReady(*surface, 500);  // then the drawing fails
+    }
+    EXPECT_EQ(test::ReadFile(path), "the user's old picture") << name;
+  }
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"photo.jpg", "photo.png"}));
+}
+
+TEST(PictureSaver, AFullDiskWhileStreamingIsToldAtTheEnd) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 800, 3));
+  for (const char* name : {"photo.png", "photo.jpg"}) {
+    const std::string path = dir.File(name);
+    test::WriteFile(path, "the user's old picture");
+    SaveResult result;
+    {
+      FileSizeLimit limit(4096);
+      PictureSaver saver(path, SaveOptions{});
+      for (int rows = 0; rows <= 800; rows += 100) saver.RowsReady(*surface, rows);
+      result = saver.Finish(*surface);
+    }
+    EXPECT_FALSE(result.ok()) << name;
+    EXPECT_EQ(result.message.rfind("Cannot save '" + path + "': writing failed (", 0), 0u) << result.message;
+    EXPECT_EQ(test::ReadFile(path), "the user's old picture");
+  }
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"photo.jpg", "photo.png"}));
+}
+
 }  // namespace
 }  // namespace brisol

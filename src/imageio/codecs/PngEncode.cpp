@@ -143,19 +143,9 @@ void PngPieces::Encode(std::size_t k, const PixelBlock& picture) {
   }
 }
 
-int PngPieces::Finish(std::vector<std::uint8_t>& out) const {
-  if (m_pieces.empty()) return kImgErrArgument;
-  std::size_t bytes = 8 + 25 + 12 + 6;
-  std::uint32_t adler = 1;
-  for (const Piece& piece : m_pieces) {
-    if (piece.result != kImgOk) return piece.result;
-    bytes += piece.deflate.size() + 12;
-    adler = CombineAdler32(adler, piece.adler, piece.filteredBytes);
-  }
-  std::vector<std::uint8_t> file;
-  file.reserve(bytes);
+void PngPieces::AppendHead(std::vector<std::uint8_t>& out) const {
   static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  file.insert(file.end(), kSignature, kSignature + 8);
+  out.insert(out.end(), kSignature, kSignature + 8);
   std::uint8_t header[13];
   for (int i = 0; i < 4; ++i) {
     header[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(m_width) >> (24 - 8 * i));
@@ -166,18 +156,46 @@ int PngPieces::Finish(std::vector<std::uint8_t>& out) const {
   header[10] = 0;  // deflate
   header[11] = 0;  // adaptive filtering, one filter byte a row
   header[12] = 0;  // not interlaced
-  PutChunk(file, "IHDR", {{header, sizeof header}});
-  // One IDAT chunk a piece; the zlib header (deflate, 32 KB window, fast)
-  // opens the first, the Adler-32 sum closes the last.
+  PutChunk(out, "IHDR", {{header, sizeof header}});
+}
+
+// One IDAT chunk a piece; the zlib header (deflate, 32 KB window, fast)
+// opens the first, the Adler-32 sum closes the last.
+int PngPieces::AppendPiece(std::size_t k, std::vector<std::uint8_t>& out) {
+  Piece& piece = m_pieces[k];
+  if (piece.result != kImgOk) return piece.result;
+  if (k != m_appended) return kImgErrArgument;
   static const std::uint8_t kZlibHeader[2] = {0x78, 0x01};
-  const std::uint8_t sum[4] = {static_cast<std::uint8_t>(adler >> 24), static_cast<std::uint8_t>(adler >> 16),
-                               static_cast<std::uint8_t>(adler >> 8), static_cast<std::uint8_t>(adler)};
-  for (std::size_t k = 0; k < m_pieces.size(); ++k) {
-    const std::vector<std::uint8_t>& d = m_pieces[k].deflate;
-    PutChunk(file, "IDAT",
-             {{kZlibHeader, k == 0 ? 2u : 0u}, {d.data(), d.size()}, {sum, k + 1 == m_pieces.size() ? 4u : 0u}});
+  m_adler = CombineAdler32(m_adler, piece.adler, piece.filteredBytes);
+  const bool last = k + 1 == m_pieces.size();
+  const std::uint8_t sum[4] = {static_cast<std::uint8_t>(m_adler >> 24), static_cast<std::uint8_t>(m_adler >> 16),
+                               static_cast<std::uint8_t>(m_adler >> 8), static_cast<std::uint8_t>(m_adler)};
+  PutChunk(out, "IDAT",
+           {{kZlibHeader, k == 0 ? 2u : 0u}, {piece.deflate.data(), piece.deflate.size()}, {sum, last ? 4u : 0u}});
+  piece.deflate = {};
+  ++m_appended;
+  return kImgOk;
+}
+
+int PngPieces::AppendEnd(std::vector<std::uint8_t>& out) {
+  if (m_pieces.empty()) return kImgErrArgument;
+  while (m_appended < m_pieces.size())
+    if (const int rc = AppendPiece(m_appended, out); rc != kImgOk) return rc;
+  PutChunk(out, "IEND", {});
+  return kImgOk;
+}
+
+int PngPieces::Finish(std::vector<std::uint8_t>& out) {
+  if (m_pieces.empty()) return kImgErrArgument;
+  std::size_t bytes = 8 + 25 + 12 + 6;
+  for (const Piece& piece : m_pieces) {
+    if (piece.result != kImgOk) return piece.result;
+    bytes += piece.deflate.size() + 12;
   }
-  PutChunk(file, "IEND", {});
+  std::vector<std::uint8_t> file;
+  file.reserve(bytes);
+  AppendHead(file);
+  if (const int rc = AppendEnd(file); rc != kImgOk) return rc;
   if (out.empty()) {
     out = std::move(file);
   } else {

@@ -39,7 +39,16 @@ class PngPieces {
 
   // Appends the whole file once every piece is encoded: 0, or the first
   // failure of a piece.
-  int Finish(std::vector<std::uint8_t>& out) const;
+  int Finish(std::vector<std::uint8_t>& out);
+
+  // The same in parts, for a file written while its pieces are encoded:
+  // the signature and header; then, in order, each piece but the last once
+  // it is encoded (its memory then goes back); then the end, once every
+  // piece is encoded. Each appends to out and gives 0 or the piece's
+  // failure.
+  void AppendHead(std::vector<std::uint8_t>& out) const;
+  int AppendPiece(std::size_t k, std::vector<std::uint8_t>& out);
+  int AppendEnd(std::vector<std::uint8_t>& out);
 
  private:
   struct Piece {
@@ -52,6 +61,8 @@ class PngPieces {
   int m_height = 0;
   int m_rowsPerPiece = 1;
   std::vector<Piece> m_pieces;
+  std::uint32_t m_adler = 1;  // of the pieces appended so far
+  std::size_t m_appended = 0;
 };
 
 }  // namespace brisol
