@@ -181,26 +181,31 @@ int RunRender(Args args) {
   if (!loaded.ok()) return Fail(loaded.message);
   std::unique_ptr<CDADC> original = std::move(loaded.surface);
 
-  CDADC picture(original->GetSize());
-  if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
-  CEffectOutput target;
-  target.SetUp(&picture, nullptr, original->GetSize());
-  // The output's rows are encoded and written as the drawing completes them.
+  // The output's rows are encoded and written as the drawing completes them;
+  // for a format that streams, the picture never exists whole.
   PictureSaver saver(output, saveOptions);
+  const bool whole = drawSettings.reference || !PictureSaver::Streams(output);
+  CDADC picture;
+  if (whole) {
+    picture = CDADC(original->GetSize());
+    if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
+  }
   struct SaveRows final : OutputRowsSink {
-    SaveRows(PictureSaver& s, const CDADC& p) : saver(s), picture(p) {}
-    void RowsReady(int rows) override { saver.RowsReady(picture, rows); }
+    SaveRows(PictureSaver& s, const SIZE& z) : saver(s), size(z) {}
+    void RowsReady(const PixelBlock& rows, int first, int last) override { saver.RowsReady(size, rows, first, last); }
     PictureSaver& saver;
-    const CDADC& picture;
-  } saveRows(saver, picture);
+    SIZE size;
+  } saveRows(saver, original->GetSize());
   drawSettings.outputRows = &saveRows;
+  CEffectOutput target;
+  target.SetUp(whole ? &picture : nullptr, nullptr, original->GetSize());
   const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
   target.Close();
   original.reset();  // not needed for saving
   if (!drawn.ok()) return Fail("the picture of '" + input + "' could not be made: " + OneLine(drawn.message));
 
   progress.Begin("save");
-  const SaveResult saved = saver.Finish(picture);
+  const SaveResult saved = saver.Finish(whole ? &picture : nullptr);
   progress.End("save");
   progress.Finish();
   if (!saved.ok()) return Fail(saved.message);

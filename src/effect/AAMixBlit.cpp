@@ -33,7 +33,16 @@ constexpr int kRowsPerItem = 64;
 
 BandMixer::BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CImageMix* mix) {
   if (dst == nullptr) return;
-  const int w = dst->GetWidth(), h = dst->GetHeight();
+  Init(dst->GetSize(), dst->IsValid(), work, orig, mix);
+  if (m_valid) m_dst = dst->GetBlock();
+}
+
+BandMixer::BandMixer(const SIZE& out, const SIZE& work, const CDADC* orig, const CImageMix* mix) {
+  Init(out, true, work, orig, mix);
+}
+
+void BandMixer::Init(const SIZE& out, bool outValid, const SIZE& work, const CDADC* orig, const CImageMix* mix) {
+  const int w = out.cx, h = out.cy;
   if (orig != nullptr) {
     if (mix == nullptr) {
       TheLogger().Log(kLogDeferred, "AAMB: insufficient mix data");
@@ -67,12 +76,12 @@ BandMixer::BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CIma
     TheLogger().Log(kLogDeferred, "AAMixBlit, bad AA level: %d, odd sizes\nYou may be running out of memory.", level);
     return;
   }
-  if (!dst->IsValid() || (orig != nullptr && !orig->IsValid())) return;
+  if (!outValid || (orig != nullptr && !orig->IsValid())) return;
 
   m_valid = true;
   m_mixing = mixing;
   m_level = level;
-  m_dst = dst->GetBlock();
+  m_dst = PixelBlock{nullptr, w, h, BytesPerRow24(w)};
   if (orig != nullptr) m_orig = orig->GetBlock();
   if (mixing && mix->m_eGeom == eMixEven) {
     // With a constant weight every (effect, original) pair has one answer.
@@ -87,7 +96,12 @@ BandMixer::BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CIma
 }
 
 void BandMixer::MixRows(const PixelBlock& src, int first, int last, const std::stop_token& stop) const {
-  if (!Writes()) return;
+  MixRows(src, first, last, stop, m_dst);
+}
+
+void BandMixer::MixRows(const PixelBlock& src, int first, int last, const std::stop_token& stop,
+                        const PixelBlock& into) const {
+  if (!Writes() || into.bits == nullptr) return;
   const int w = m_dst.width;
   const int level = m_level;
   std::vector<double> weights;
@@ -97,7 +111,7 @@ void BandMixer::MixRows(const PixelBlock& src, int first, int last, const std::s
   for (int i = first; i < last; ++i) {
     if (stop.stop_requested()) return;
     for (int r = 0; r < level; ++r) rows[r] = src.Row(level * i + r);
-    std::uint8_t* out = m_dst.Row(i);
+    std::uint8_t* out = into.Row(i);
     if (level == 1 && !m_mixing) {
       std::memcpy(out, rows[0], 3 * static_cast<std::size_t>(w));
       continue;

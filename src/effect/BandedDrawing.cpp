@@ -170,8 +170,12 @@ class BandPainter {
     const int bottom = std::min(m_d.work.cy, top + m_rows);
     bool ok = false;
     const Clock::time_point start = Clock::now();
+    // Without an output picture, the band's output rows get memory of their
+    // own until they are handed on.
+    std::vector<std::uint8_t> rows;
     try {
       ok = worker && worker->band.Start(m_d.work.cx, top, bottom) && DrawObjects(*worker);
+      if (ok && !m_d.mixer->HasOutput()) rows = TakeRows(bottom - top);
     } catch (const std::bad_alloc&) {
       ok = false;
     }
@@ -181,11 +185,15 @@ class BandPainter {
       LayBackground(*worker);
       const Clock::time_point laid = Clock::now();
       const int level = m_d.mixer->Level();
-      m_d.mixer->MixRows(worker->band.Block(), top / level, bottom / level, m_stop);
+      if (m_d.mixer->HasOutput()) {
+        m_d.mixer->MixRows(worker->band.Block(), top / level, bottom / level, m_stop);
+      } else {
+        m_d.mixer->MixRows(worker->band.Block(), top / level, bottom / level, m_stop, RowsBlock(rows, bottom / level));
+      }
       m_backgroundNs += Nanoseconds(drawn, laid);
       m_mixNs += Nanoseconds(laid, Clock::now());
       m_written += worker->band.Written();
-      if (!m_stop.stop_requested()) BandMixed(k);
+      if (!m_stop.stop_requested()) BandMixed(k, std::move(rows));
     } else if (!m_stop.stop_requested()) {
       // Out of memory. A band's drawing starts afresh, so it can be done
       // again by a thread that has the memory.
@@ -218,23 +226,52 @@ class BandPainter {
   // How many bands were left so far.
   std::size_t LeftBands() const { return m_left.load(); }
 
-  // Band k's output rows are written: tells the sink of the rows complete
-  // from the top, unless another thread is telling it already (which then
-  // tells these too).
-  void BandMixed(std::size_t k) {
+  // Memory for output rows, kept from band to band.
+  std::vector<std::uint8_t> TakeRows(int workRows) {
+    const std::size_t bytes = static_cast<std::size_t>(BytesPerRow24(m_d.mixer->OutputSize().cx)) *
+                              static_cast<std::size_t>((workRows + m_d.mixer->Level() - 1) / m_d.mixer->Level());
+    std::vector<std::uint8_t> rows;
+    {
+      const std::lock_guard<std::mutex> lock(m_mixedMutex);
+      if (!m_freeRows.empty()) {
+        rows = std::move(m_freeRows.back());
+        m_freeRows.pop_back();
+      }
+    }
+    rows.resize(bytes);
+    return rows;
+  }
+  // The output's rows up to end (exclusive) held in rows, addressed as the
+  // output's.
+  PixelBlock RowsBlock(std::vector<std::uint8_t>& rows, int end) const {
+    return PixelBlock{rows.data(), m_d.mixer->OutputSize().cx, end, BytesPerRow24(m_d.mixer->OutputSize().cx)};
+  }
+
+  // Band k's output rows are written (into rows, without an output
+  // picture): hands the sink every band complete from the top not yet
+  // handed on, unless another thread is doing that already (which then
+  // hands on these too).
+  void BandMixed(std::size_t k, std::vector<std::uint8_t>&& rows) {
     if (m_d.outputRows == nullptr) return;
     std::unique_lock<std::mutex> lock(m_mixedMutex);
-    if (m_mixed.empty()) m_mixed.assign(Bands(), false);
+    if (m_mixed.empty()) {
+      m_mixed.assign(Bands(), false);
+      m_pending.resize(Bands());
+    }
     m_mixed[k] = true;
+    m_pending[k] = std::move(rows);
     while (m_mixedFromTop < m_mixed.size() && m_mixed[m_mixedFromTop]) ++m_mixedFromTop;
     if (m_telling) return;
     m_telling = true;
     while (m_told < m_mixedFromTop) {
-      const std::size_t bands = m_mixedFromTop;
+      const std::size_t b = m_told;
+      std::vector<std::uint8_t> held = std::move(m_pending[b]);
       lock.unlock();
-      m_d.outputRows->RowsReady(OutputRowsOf(bands));
+      const int first = OutputRowsOf(b), last = OutputRowsOf(b + 1);
+      m_d.outputRows->RowsReady(m_d.mixer->HasOutput() ? m_d.mixer->Output() : RowsBlock(held, last), first, last);
       lock.lock();
-      m_told = bands;
+      if (!held.empty()) m_freeRows.push_back(std::move(held));
+      m_told = b + 1;
     }
     m_telling = false;
   }
@@ -322,7 +359,9 @@ class BandPainter {
   std::atomic<bool> m_leftOne{false};
   std::atomic<std::size_t> m_left{0};
   std::mutex m_mixedMutex;
-  std::vector<bool> m_mixed;  // guarded by m_mixedMutex, as are the three below
+  std::vector<bool> m_mixed;                         // guarded by m_mixedMutex, as are the five below
+  std::vector<std::vector<std::uint8_t>> m_pending;  // mixed rows not yet handed on
+  std::vector<std::vector<std::uint8_t>> m_freeRows;
   std::size_t m_mixedFromTop = 0;
   std::size_t m_told = 0;
   bool m_telling = false;

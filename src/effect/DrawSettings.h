@@ -1,6 +1,7 @@
 // How a drawing does its work; what it draws never depends on these.
 #pragma once
 
+#include "raster/PixelBlock.h"
 #include "raster/WorkerPool.h"
 
 namespace brisol {
@@ -9,10 +10,13 @@ namespace brisol {
 // be saved while the drawing goes on.
 class OutputRowsSink {
  public:
-  // Rows [0, rows) of the output, top-down, are written and stay so. Calls
-  // come one at a time, with growing rows, from any of the drawing's
-  // threads, which does this work between its bands.
-  virtual void RowsReady(int rows) = 0;
+  // Rows [first, last) of the output, top-down, are complete; rows holds
+  // them, addressed as the whole output's (the output itself, or, for a
+  // drawing without an output picture, a block of these rows only, valid
+  // during the call). Calls come one at a time and in order, first being
+  // the previous call's last, from any of the drawing's threads, which does
+  // this work between its bands.
+  virtual void RowsReady(const PixelBlock& rows, int first, int last) = 0;
 
  protected:
   ~OutputRowsSink() = default;
@@ -34,7 +38,8 @@ struct DrawSettings {
   // one that cannot start does; tests set this to see that happen.
   unsigned bandMemories = 0;
   // Told of the output's rows as the bands complete them (banded drawing
-  // only); may be null.
+  // only); may be null. With a sink, a drawing may be given no output
+  // picture: its rows then exist only as they are handed to the sink.
   OutputRowsSink* outputRows = nullptr;
 };
 

@@ -221,8 +221,11 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
     objects = PlaceWith(*this, field, threshold, input, geometry, level, progress);
     timer.End("placement");
   }
-  // A refused mix (its reasons logged) leaves the output as it was.
-  const BandMixer mixer(output->m_pDADC, geometry.size, input, &m_Mix);
+  // A refused mix (its reasons logged) leaves the output as it was. Without
+  // an output picture, the output's rows go to the sink only.
+  const BandMixer mixer = output->m_pDADC == nullptr && settings.outputRows != nullptr
+                              ? BandMixer(input->GetSize(), geometry.size, input, &m_Mix)
+                              : BandMixer(output->m_pDADC, geometry.size, input, &m_Mix);
   if (!mixer.IsValid()) return {};
   if (stop.stop_requested()) return {};
 

@@ -129,12 +129,16 @@ SaveResult CheckSaveTarget(const std::string& path) {
 struct PictureSaver::Stream {
   Target target;
   const PictureFormat* format = nullptr;
+  SIZE size{};
   std::unique_ptr<TemporaryFile> temporary;
   int writeError = 0;  // errno of the first failed write
-  bool streams = false;
+  int result = kImgOk;
+  int rowsHanded = 0;  // rows handed on and encoded, from the top
   std::unique_ptr<JpegRowEncoder> jpeg;
   std::unique_ptr<PngPieces> png;
-  std::size_t pngEncoded = 0;  // pieces encoded and written, from the first
+  // PNG: the rows of the piece being gathered, and the row above them.
+  std::vector<std::uint8_t> gathered;
+  std::size_t pngWritten = 0;  // pieces encoded and written, from the first
 
   bool Write(const std::uint8_t* data, std::size_t n) {
     if (writeError != 0) return false;
@@ -147,6 +151,21 @@ struct PictureSaver::Stream {
     bytes.clear();
     return ok;
   }
+  // Piece k's rows and the row above them, addressed as the picture's.
+  PixelBlock Gathered(std::size_t k) {
+    const int stride = BytesPerRow24(size.cx);
+    return PixelBlock{gathered.data(), size.cx, png->EndRow(k), stride};
+  }
+  void WritePiece(std::size_t k, const PixelBlock& rows) {
+    png->Encode(k, rows);
+    std::vector<std::uint8_t> chunk;
+    if (const int rc = png->AppendPiece(k, chunk); rc != kImgOk) {
+      result = rc;
+      return;
+    }
+    Write(chunk);
+    ++pngWritten;
+  }
 };
 
 PictureSaver::PictureSaver(std::string path, const SaveOptions& options)
@@ -154,19 +173,21 @@ PictureSaver::PictureSaver(std::string path, const SaveOptions& options)
 
 PictureSaver::~PictureSaver() = default;
 
-bool PictureSaver::Begin(const CDADC& surface) {
+bool PictureSaver::Streams(const std::string& path) {
+  const PictureFormat* format = PictureFormatOfName(path);
+  return format != nullptr && (format->imageType == kImageTypeJpg || format->imageType == kImageTypePng);
+}
+
+bool PictureSaver::Begin(const SIZE& size) {
   if (!m_failure.ok()) return false;
   if (m_stream) return true;
-  if (!surface.IsValid()) {
-    m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
-    return false;
-  }
   auto stream = std::make_unique<Stream>();
   if (SaveResult checked = CheckTarget(m_path, stream->target); !checked.ok()) {
     m_failure = std::move(checked);
     return false;
   }
   stream->format = PictureFormatOfName(m_path);
+  stream->size = size;
   if (stream->format->imageType == kImageTypeJpg && (m_options.jpegQuality < 1 || m_options.jpegQuality > 100)) {
     m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100",
                                                 m_path.c_str(), m_options.jpegQuality));
@@ -179,74 +200,96 @@ bool PictureSaver::Begin(const CDADC& surface) {
         Failure(kImgErrWrite, SystemError("cannot create a file in its folder", m_path, stream->temporary->error()));
     return false;
   }
-  const PixelBlock block = surface.GetBlock();
   Stream& s = *stream;
   if (s.format->imageType == kImageTypeJpg) {
     s.jpeg = std::make_unique<JpegRowEncoder>();
-    const int rc = s.jpeg->Start(block.width, block.height, m_options.jpegQuality,
-                                 [&s](const std::uint8_t* bytes, std::size_t n) { return s.Write(bytes, n); });
-    s.streams = rc == kImgOk;
-    if (!s.streams) s.jpeg.reset();  // encoded whole at the end, which reports why
-  } else if (s.format->imageType == kImageTypePng && block.stride >= 3LL * block.width) {
-    s.png = std::make_unique<PngPieces>(block.width, block.height);
+    s.result = s.jpeg->Start(size.cx, size.cy, m_options.jpegQuality,
+                             [&s](const std::uint8_t* bytes, std::size_t n) { return s.Write(bytes, n); });
+  } else if (s.format->imageType == kImageTypePng) {
+    s.png = std::make_unique<PngPieces>(size.cx, size.cy);
     std::vector<std::uint8_t> head;
     s.png->AppendHead(head);
     s.Write(head);
-    s.streams = true;
   }
   m_stream = std::move(stream);
   return true;
 }
 
-void PictureSaver::RowsReady(const CDADC& surface, int rows) {
+void PictureSaver::EncodeRows(const PixelBlock& rows, int first, int last) {
+  Stream& s = *m_stream;
+  if (s.jpeg) {
+    s.result = s.jpeg->WriteRows(rows, last);
+  } else if (s.png) {
+    // Each row is gathered into its piece; a piece complete is encoded and
+    // written, and its last row kept as the row above the next.
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(s.size.cx);
+    auto gather = [&](std::size_t k, int y) {
+      const int held = s.png->EndRow(k) - s.png->FirstRow(k) + 1;
+      s.gathered.resize(static_cast<std::size_t>(held) * static_cast<std::size_t>(BytesPerRow24(s.size.cx)));
+      std::memcpy(s.Gathered(k).Row(y), rows.Row(y), rowBytes);
+    };
+    for (int y = first; y < last && s.result == kImgOk; ++y) {
+      const std::size_t k = s.pngWritten;
+      gather(k, y);
+      if (y + 1 != s.png->EndRow(k)) continue;
+      s.WritePiece(k, s.Gathered(k));
+      if (k + 1 < s.png->Count()) gather(k + 1, y);
+    }
+  }
+  s.rowsHanded = last;
+}
+
+void PictureSaver::RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last) {
   try {
-    if (!Begin(surface) || !m_stream->streams) return;
+    if (!Begin(size)) return;
     Stream& s = *m_stream;
-    const PixelBlock block = surface.GetBlock();
-    if (s.jpeg) {
-      s.jpeg->WriteRows(block, rows);
-      return;
-    }
-    // The pieces in order; the last waits for Finish, which closes the stream.
-    const std::size_t ready = std::min(s.png->PiecesWithin(rows), s.png->Count() - 1);
-    std::vector<std::uint8_t> chunk;
-    for (; s.pngEncoded < ready; ++s.pngEncoded) {
-      s.png->Encode(s.pngEncoded, block);
-      if (s.png->AppendPiece(s.pngEncoded, chunk) != kImgOk) break;
-      s.Write(chunk);
-    }
+    if (s.result != kImgOk || (!s.jpeg && !s.png) || first != s.rowsHanded || last <= first || last > size.cy) return;
+    EncodeRows(rows, first, last);
   } catch (const std::bad_alloc&) {
-    // Finish finds the encoder short of its rows and says so.
-    if (m_stream) m_stream->streams = false;
+    if (m_stream) m_stream->result = kImgErrNoMemory;
   }
 }
 
-SaveResult PictureSaver::Finish(const CDADC& surface) {
-  if (!Begin(surface)) return m_failure;
+SaveResult PictureSaver::Finish(const CDADC* surface) {
+  SIZE size = m_stream ? m_stream->size : SIZE{};
+  if (surface != nullptr) {
+    if (!surface->IsValid()) {
+      return m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
+    }
+    size = surface->GetSize();
+  }
+  if (!m_stream && surface == nullptr) {
+    return m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
+  }
+  if (!Begin(size)) return m_failure;
   Stream& s = *m_stream;
-  const PixelBlock block = surface.GetBlock();
-  int rc = kImgOk;
+  int rc = s.result;
   try {
-    if (s.jpeg) {
-      rc = s.jpeg->WriteRows(block, block.height);
+    const bool whole = s.rowsHanded == s.size.cy;
+    if (rc == kImgOk && !whole && surface == nullptr) rc = kImgErrArgument;  // rows never handed on
+    if (rc == kImgOk && s.jpeg) {
+      if (!whole) rc = s.jpeg->WriteRows(surface->GetBlock(), s.size.cy);
       std::vector<std::uint8_t> none;
       if (rc == kImgOk) rc = s.jpeg->Finish(none);
-    } else if (s.png && s.streams) {
-      // What is left, on every thread, then written in order.
-      const std::size_t first = s.pngEncoded;
-      WorkerPool(m_options.threads).ParallelFor(s.png->Count() - first, [&](std::size_t k) {
-        s.png->Encode(first + k, block);
-      });
+    } else if (rc == kImgOk && s.png) {
+      if (!whole) {
+        // What is left, on every thread, then written in order.
+        const PixelBlock block = surface->GetBlock();
+        const std::size_t first = s.pngWritten;
+        WorkerPool(m_options.threads).ParallelFor(s.png->Count() - first, [&](std::size_t k) {
+          s.png->Encode(first + k, block);
+        });
+      }
       std::vector<std::uint8_t> chunk;
-      for (std::size_t k = first; k + 1 < s.png->Count() && rc == kImgOk; ++k) {
+      for (std::size_t k = s.pngWritten; k + 1 < s.png->Count() && rc == kImgOk; ++k) {
         rc = s.png->AppendPiece(k, chunk);
         s.Write(chunk);
       }
       if (rc == kImgOk) rc = s.png->AppendEnd(chunk);
       s.Write(chunk);
-    } else {
+    } else if (rc == kImgOk) {
       std::vector<std::uint8_t> bytes;
-      rc = s.format->encode(block, m_options, bytes);
+      rc = s.format->encode(surface->GetBlock(), m_options, bytes);
       if (rc == kImgOk) s.Write(bytes);
     }
   } catch (const std::bad_alloc&) {
@@ -286,7 +329,7 @@ SaveResult PictureSaver::Finish(const CDADC& surface) {
 
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
   PictureSaver saver(path, options);
-  return saver.Finish(surface);
+  return saver.Finish(&surface);
 }
 
 }  // namespace brisol

@@ -30,9 +30,9 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
 
 // A save that can begin before the picture is complete: the rows of a PNG
 // or JPEG picture are encoded and written to the temporary file as they
-// are told complete, the rest at Finish, which then puts the file in place
-// as SaveImageFile does (SaveImageFile is a Finish alone). Other formats
-// are encoded whole at Finish. The file is the same either way.
+// are handed on, the rest at Finish, which then puts the file in place as
+// SaveImageFile does (SaveImageFile is a Finish alone). Other formats are
+// encoded whole at Finish. The file is the same either way.
 class PictureSaver {
  public:
   PictureSaver(std::string path, const SaveOptions& options);
@@ -40,17 +40,24 @@ class PictureSaver {
   PictureSaver(const PictureSaver&) = delete;
   PictureSaver& operator=(const PictureSaver&) = delete;
 
-  // Rows [0, rows) of the surface, top-down, are complete and will not
-  // change. Failures are kept for Finish.
-  void RowsReady(const CDADC& surface, int rows);
-  // Encodes the rest of the surface (the one given to RowsReady) and puts
-  // the file in place; a failure leaves an existing file untouched.
-  SaveResult Finish(const CDADC& surface);
+  // Whether the rows of a picture saved to path are encoded as they come
+  // (PNG and JPEG), so that the picture need never be whole.
+  static bool Streams(const std::string& path);
+
+  // Rows [first, last) of a picture of the size given, top-down, held by
+  // rows addressed as the whole picture's; first is the last call's last.
+  // Failures are kept for Finish.
+  void RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last);
+  // Encodes the rows not yet handed on from the surface (null when every
+  // row was) and puts the file in place; a failure leaves an existing file
+  // untouched.
+  SaveResult Finish(const CDADC* surface);
 
  private:
   struct Stream;
   // Checks the target and opens the temporary file; false after a failure.
-  bool Begin(const CDADC& surface);
+  bool Begin(const SIZE& size);
+  void EncodeRows(const PixelBlock& rows, int first, int last);
 
   std::string m_path;
   SaveOptions m_options;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -299,23 +300,43 @@ TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
   EXPECT_EQ(open.Entries(), std::vector<std::string>{"keep.png"});
 }
 
-// A save told of its rows while the picture is made gives the file of a
+// Hands rows [first, last) of the surface on as a drawing without an
+// output picture does: copied into a block of their own.
+void HandOn(PictureSaver& saver, const CDADC& surface, int first, int last, bool copied) {
+  const PixelBlock whole = surface.GetBlock();
+  if (!copied) return saver.RowsReady(surface.GetSize(), whole, first, last);
+  std::vector<std::uint8_t> rows(static_cast<std::size_t>(whole.stride) * static_cast<std::size_t>(last - first), 0xAB);
+  const PixelBlock block{rows.data(), whole.width, last, whole.stride};
+  for (int y = first; y < last; ++y) std::memcpy(block.Row(y), whole.Row(y), 3 * static_cast<std::size_t>(whole.width));
+  saver.RowsReady(surface.GetSize(), block, first, last);
+}
+
+// A save handed its rows while the picture is made gives the file of a
 // save of the whole picture, for the formats that stream and for those
-// that do not, whatever the steps.
-TEST(PictureSaver, RowsToldInStepsGiveTheFileOfAWholeSave) {
+// that do not, whatever the steps, from the picture or from rows of their
+// own.
+TEST(PictureSaver, RowsHandedOnInStepsGiveTheFileOfAWholeSave) {
   TempDir dir;
   // Four PNG pieces of 349 rows.
   const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 1200, 4));
   for (const char* name : {"s.png", "s.jpg", "s.bmp"}) {
     const std::string whole = dir.File(std::string("whole-") + name);
     ASSERT_TRUE(SaveImageFile(*surface, whole).ok());
-    for (const std::vector<int>& steps : {std::vector<int>{0, 10, 349, 350, 700, 1199, 1200}, {1200}, {5, 1047}}) {
-      const std::string path = dir.File(name);
-      PictureSaver saver(path, SaveOptions{});
-      for (int rows : steps) saver.RowsReady(*surface, rows);
-      const SaveResult saved = saver.Finish(*surface);
-      ASSERT_TRUE(saved.ok()) << saved.message;
-      EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole)) << name << " in " << steps.size() << " steps";
+    for (const std::vector<int>& steps : {std::vector<int>{1, 10, 349, 350, 700, 1199, 1200}, {1200}, {5, 1047}}) {
+      for (bool copied : {false, true}) {
+        if (copied && (steps.back() != 1200 || !PictureSaver::Streams(name))) continue;
+        const std::string path = dir.File(name);
+        PictureSaver saver(path, SaveOptions{});
+        int first = 0;
+        for (int last : steps) {
+          HandOn(saver, *surface, first, last, copied);
+          first = last;
+        }
+        const SaveResult saved = saver.Finish(copied ? nullptr : surface.get());
+        ASSERT_TRUE(saved.ok()) << saved.message;
+        EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole))
+            << name << " in " << steps.size() << " steps" << (copied ? ", rows of their own" : "");
+      }
     }
   }
 }
@@ -328,7 +349,7 @@ TEST(PictureSaver, ASaveLeftUnfinishedLeavesTheOldFileAndNoTemporary) {
     test::WriteFile(path, "the user's old picture");
     {
       PictureSaver saver(path, SaveOptions{});
-      saver.RowsReady(*surface, 500);  // then the drawing fails
+      HandOn(saver, *surface, 0, 500, true);  // then the drawing fails
     }
     EXPECT_EQ(test::ReadFile(path), "the user's old picture") << name;
   }
@@ -345,8 +366,8 @@ TEST(PictureSaver, AFullDiskWhileStreamingIsToldAtTheEnd) {
     {
       FileSizeLimit limit(4096);
       PictureSaver saver(path, SaveOptions{});
-      for (int rows = 0; rows <= 800; rows += 100) saver.RowsReady(*surface, rows);
-      result = saver.Finish(*surface);
+      for (int rows = 0; rows < 800; rows += 100) HandOn(saver, *surface, rows, rows + 100, true);
+      result = saver.Finish(nullptr);
     }
     EXPECT_FALSE(result.ok()) << name;
     EXPECT_EQ(result.message.rfind("Cannot save '" + path + "': writing failed (", 0), 0u) << result.message;

@@ -108,7 +108,8 @@ class JpegRowEncoder {
 
   // With a sink the file goes there, else Finish appends it.
   int Start(int width, int height, int quality, Sink sink = {});
-  // Rows [NextRow(), end) of the picture, of the size started with.
+  // Rows [NextRow(), end) of the picture, of the width started with; the
+  // block need hold only those rows, addressed as the whole picture's.
   int WriteRows(const PixelBlock& picture, int end);
   int NextRow() const;
   // Appends the whole file (or ends it in the sink).

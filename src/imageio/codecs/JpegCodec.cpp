@@ -334,9 +334,11 @@ int JpegRowEncoder::Start(int width, int height, int quality, Sink sink) {
 
 int JpegRowEncoder::WriteRows(const PixelBlock& picture, int end) {
   if (m_result != kImgOk) return m_result;
-  if (!m_state || picture.width != m_width || picture.height != m_height || picture.stride < 3LL * picture.width)
+  // The block may hold only the rows up to end (addressed as the picture's).
+  end = std::min(end, m_height);
+  if (!m_state || picture.width != m_width || picture.height < end || picture.stride < 3LL * picture.width)
     return m_result = kImgErrArgument;
-  return m_result = EncodeRows(picture, std::min(end, m_height), *m_state);
+  return m_result = EncodeRows(picture, end, *m_state);
 }
 
 int JpegRowEncoder::NextRow() const { return m_state ? static_cast<int>(m_state->cinfo.next_scanline) : 0; }
