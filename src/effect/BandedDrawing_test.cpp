@@ -51,6 +51,14 @@ CDADC Render(const CEffect& effect, const CDADC& photo, int level, const DrawSet
   return out;
 }
 
+// The in-order drawing into a whole working picture: what every other way
+// of drawing must give.
+CDADC Reference(const CEffect& effect, const CDADC& photo, int level) {
+  DrawSettings reference;
+  reference.reference = true;
+  return Render(effect, photo, level, reference);
+}
+
 // Where two pictures first differ, for the failure message.
 std::string FirstDifference(const CDADC& a, const CDADC& b) {
   if (a.GetSize() != b.GetSize()) return "sizes differ";
@@ -135,9 +143,7 @@ TEST(BandedDrawing, GivesTheReferencePictureForEveryCollection) {
 class BandedDrawingTest : public testing::Test {
  protected:
   void SetUp() override {
-    test::WriteFile(m_dir.File("a_square.dxf"), test::SquareDxf());
-    test::WriteFile(m_dir.File("b_circle.dxf"), test::CircleDxf());
-    m_effect.LoadShapes(m_dir.path().c_str());
+    test::LoadSquareAndCircle(m_dir, m_effect);
     ASSERT_EQ(m_effect.GetNumShapes(), 2u);
   }
 
@@ -195,9 +201,7 @@ TEST_F(BandedDrawingTest, ThreadsThatCannotGetTheirMemoryLeaveTheirBandsToTheOth
   m_effect.SetNumObjects(3000);
   m_effect.SetLineWidth(1.5);
   for (int level : {1, 2}) {
-    DrawSettings reference;
-    reference.reference = true;
-    const CDADC expected = Render(m_effect, photo, level, reference);
+    const CDADC expected = Reference(m_effect, photo, level);
     for (unsigned memories : {1u, 2u}) {
       DrawSettings banded;
       banded.threads = 4;
@@ -222,9 +226,7 @@ TEST_F(BandedDrawingTest, TheOutputsRowsAreHandedOnAsTheyAreComplete) {
   m_effect.SetNumObjects(2000);
   m_effect.SetLineWidth(1.2);
   for (int level : {1, 2}) {
-    DrawSettings reference;
-    reference.reference = true;
-    const CDADC expected = Render(m_effect, photo, level, reference);
+    const CDADC expected = Reference(m_effect, photo, level);
     for (bool withPicture : {true, false}) {
       struct Rows final : OutputRowsSink {
         const CDADC* expected = nullptr;

@@ -51,9 +51,7 @@ struct Recorder : DrawObserver {
 class DrawProgressTest : public testing::Test {
  protected:
   void SetUp() override {
-    test::WriteFile(m_dir.File("a_square.dxf"), test::SquareDxf());
-    test::WriteFile(m_dir.File("b_circle.dxf"), test::CircleDxf());
-    m_effect.LoadShapes(m_dir.path().c_str());
+    test::LoadSquareAndCircle(m_dir, m_effect);
     ASSERT_EQ(m_effect.GetNumShapes(), 2u);
     m_effect.SetNumObjects(6000);
     m_effect.SetLineWidth(0.5);
