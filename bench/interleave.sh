@@ -15,11 +15,15 @@ for ((r = 0; r < rounds; r++)); do
       awk -F, -v p="$i" 'NR > 1 && $1 ~ /^"BM_/ {print p, $1, $3, $NF}' >> "$out/all"
   done
 done
+median() { sort -n | awk '{a[NR]=$1} END {if (NR%2) print a[(NR+1)/2]; else print (a[NR/2]+a[NR/2+1])/2}'; }
 printf '| benchmark | program | median ms | runs | counter |\n|---|---|---|---|---|\n'
-sort -k2,2 -k1,1n "$out/all" | awk '
-  function flush() { if (n) { asort(v); m = n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2;
-                     printf "| %s | %s | %.1f | %d | %s |\n", name, prog, m, n, extra }; delete v; n = 0 }
-  { key = $2 " " $1; if (key != last) { flush(); last = key; name = $2; prog = $1 } v[++n] = $3; extra = $4 }
-  END { flush() }' | sed 's/"//g'
+awk '{print $2}' "$out/all" | awk '!seen[$0]++' | while read -r name; do
+  for ((i = 1; i <= $#; i++)); do
+    awk -v n="$name" -v p="$i" '$2 == n && $1 == p' "$out/all" > "$out/one"
+    [ -s "$out/one" ] || continue
+    printf '| %s | %s | %.1f | %s | %s |\n' "$name" "$i" "$(awk '{print $3}' "$out/one" | median)" \
+      "$(wc -l < "$out/one")" "$(tail -1 "$out/one" | awk '{print $4}')"
+  done
+done | sed 's/"//g'
 echo
 for ((i = 1; i <= $#; i++)); do echo "program $i: ${!i}"; done
