@@ -391,9 +391,21 @@ bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawProgr
     if (progress && !stop.stop_requested())
       progress->Report(DrawProgress::kObjects, done - std::min(done, painter->LeftBands()), bands);
   };
+  OutputRowsSink* const sink = drawing.outputRows;
   pool.ParallelFor(
-      bands, [&painter](std::size_t k) { painter->Paint(k); }, report);
+      bands,
+      [&painter, sink](std::size_t k) {
+        painter->Paint(k);
+        if (sink != nullptr) sink->Work();
+      },
+      report);
   painter->PaintLeft(progress);
+  // What the sink still has to do, on every thread.
+  if (sink != nullptr && !stop.stop_requested()) {
+    pool.ParallelFor(pool.Threads(), [sink](std::size_t) {
+      while (sink->Work()) {}
+    });
+  }
   totals = painter->Totals();
   if (painter->OutOfMemory()) {
     TheLogger().Log(kLogInfo, "Not enough memory to draw %d by %d pixels in bands\n", drawing.work.cx, drawing.work.cy);

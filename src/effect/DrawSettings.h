@@ -17,6 +17,11 @@ class OutputRowsSink {
   // the previous call's last, from any of the drawing's threads, which does
   // this work between its bands.
   virtual void RowsReady(const PixelBlock& rows, int first, int last) = 0;
+  // Does one piece of the sink's own work that any thread may do (such as
+  // compressing rows handed on), also while RowsReady runs; false when
+  // there is none. The drawing's threads call it between their bands, and
+  // until it has none once the bands are drawn.
+  virtual bool Work() { return false; }
 
  protected:
   ~OutputRowsSink() = default;

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <utility>
 #include <vector>
@@ -131,14 +134,19 @@ struct PictureSaver::Stream {
   const PictureFormat* format = nullptr;
   SIZE size{};
   std::unique_ptr<TemporaryFile> temporary;
-  int writeError = 0;  // errno of the first failed write
-  int result = kImgOk;
+  int writeError = 0;  // errno of the first failed write; guarded by mutex once pieces are compressed apart
+  std::atomic<int> result{kImgOk};
   int rowsHanded = 0;  // rows handed on and encoded, from the top
   std::unique_ptr<JpegRowEncoder> jpeg;
   std::unique_ptr<PngPieces> png;
-  // PNG: the rows of the piece being gathered, and the row above them.
-  std::vector<std::uint8_t> gathered;
-  std::size_t pngWritten = 0;  // pieces encoded and written, from the first
+  // PNG: each piece's rows and the row above them, from the piece's first
+  // row gathered until it is compressed (by Work, on any thread).
+  std::vector<std::vector<std::uint8_t>> gathered;
+  std::size_t gathering = 0;  // the piece the next row goes to
+  std::mutex mutex;
+  std::deque<std::size_t> ready;  // pieces gathered, to compress; guarded by mutex
+  std::vector<char> compressed;   // guarded by mutex
+  std::size_t pngWritten = 0;     // pieces written, from the first; guarded by mutex
 
   bool Write(const std::uint8_t* data, std::size_t n) {
     if (writeError != 0) return false;
@@ -154,17 +162,19 @@ struct PictureSaver::Stream {
   // Piece k's rows and the row above them, addressed as the picture's.
   PixelBlock Gathered(std::size_t k) {
     const int stride = BytesPerRow24(size.cx);
-    return PixelBlock{gathered.data(), size.cx, png->EndRow(k), stride};
+    return PixelBlock{gathered[k].data(), size.cx, png->EndRow(k), stride};
   }
-  void WritePiece(std::size_t k, const PixelBlock& rows) {
-    png->Encode(k, rows);
+  // Writes the pieces compressed, in order, as far as they go (mutex held).
+  void WriteCompressed() {
     std::vector<std::uint8_t> chunk;
-    if (const int rc = png->AppendPiece(k, chunk); rc != kImgOk) {
-      result = rc;
-      return;
+    while (pngWritten < png->Count() && compressed[pngWritten] && result == kImgOk) {
+      if (const int rc = png->AppendPiece(pngWritten, chunk); rc != kImgOk) {
+        result = rc;
+        return;
+      }
+      Write(chunk);
+      ++pngWritten;
     }
-    Write(chunk);
-    ++pngWritten;
   }
 };
 
@@ -207,6 +217,8 @@ bool PictureSaver::Begin(const SIZE& size) {
                              [&s](const std::uint8_t* bytes, std::size_t n) { return s.Write(bytes, n); });
   } else if (s.format->imageType == kImageTypePng) {
     s.png = std::make_unique<PngPieces>(size.cx, size.cy);
+    s.gathered.resize(s.png->Count());
+    s.compressed.assign(s.png->Count(), 0);
     std::vector<std::uint8_t> head;
     s.png->AppendHead(head);
     s.Write(head);
@@ -220,23 +232,51 @@ void PictureSaver::EncodeRows(const PixelBlock& rows, int first, int last) {
   if (s.jpeg) {
     s.result = s.jpeg->WriteRows(rows, last);
   } else if (s.png) {
-    // Each row is gathered into its piece; a piece complete is encoded and
-    // written, and its last row kept as the row above the next.
+    // Each row is gathered into its piece, the last row of a piece also as
+    // the row above the next; a piece complete waits to be compressed.
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(s.size.cx);
     auto gather = [&](std::size_t k, int y) {
       const int held = s.png->EndRow(k) - s.png->FirstRow(k) + 1;
-      s.gathered.resize(static_cast<std::size_t>(held) * static_cast<std::size_t>(BytesPerRow24(s.size.cx)));
+      s.gathered[k].resize(static_cast<std::size_t>(held) * static_cast<std::size_t>(BytesPerRow24(s.size.cx)));
       std::memcpy(s.Gathered(k).Row(y), rows.Row(y), rowBytes);
     };
     for (int y = first; y < last && s.result == kImgOk; ++y) {
-      const std::size_t k = s.pngWritten;
+      const std::size_t k = s.gathering;
       gather(k, y);
       if (y + 1 != s.png->EndRow(k)) continue;
-      s.WritePiece(k, s.Gathered(k));
       if (k + 1 < s.png->Count()) gather(k + 1, y);
+      s.gathering = k + 1;
+      const std::lock_guard<std::mutex> lock(s.mutex);
+      s.ready.push_back(k);
     }
   }
   s.rowsHanded = last;
+}
+
+bool PictureSaver::Work() {
+  if (!m_stream || !m_stream->png) return false;
+  Stream& s = *m_stream;
+  std::size_t k = 0;
+  {
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.ready.empty()) return false;
+    k = s.ready.front();
+    s.ready.pop_front();
+  }
+  try {
+    s.png->Encode(k, s.Gathered(k));
+  } catch (const std::bad_alloc&) {
+    s.result = kImgErrNoMemory;
+  }
+  std::vector<std::uint8_t>().swap(s.gathered[k]);
+  const std::lock_guard<std::mutex> lock(s.mutex);
+  s.compressed[k] = 1;
+  try {
+    s.WriteCompressed();
+  } catch (const std::bad_alloc&) {
+    s.result = kImgErrNoMemory;
+  }
+  return true;
 }
 
 void PictureSaver::RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last) {
@@ -272,19 +312,22 @@ SaveResult PictureSaver::Finish(const CDADC* surface) {
       std::vector<std::uint8_t> none;
       if (rc == kImgOk) rc = s.jpeg->Finish(none);
     } else if (rc == kImgOk && s.png) {
+      // The pieces gathered and not yet compressed, on every thread.
+      const WorkerPool pool(m_options.threads);
+      pool.ParallelFor(pool.Threads(), [this](std::size_t) {
+        while (Work()) {}
+      });
       if (!whole) {
-        // What is left, on every thread, then written in order.
+        // The rest from the surface, on every thread, then written in order.
         const PixelBlock block = surface->GetBlock();
         const std::size_t first = s.pngWritten;
-        WorkerPool(m_options.threads).ParallelFor(s.png->Count() - first, [&](std::size_t k) {
-          s.png->Encode(first + k, block);
-        });
+        pool.ParallelFor(s.png->Count() - first, [&](std::size_t k) { s.png->Encode(first + k, block); });
+        for (std::size_t k = first; k < s.png->Count(); ++k) s.compressed[k] = 1;
+        s.WriteCompressed();
       }
+      rc = s.result;
+      if (rc == kImgOk && s.pngWritten != s.png->Count()) rc = kImgErrArgument;
       std::vector<std::uint8_t> chunk;
-      for (std::size_t k = s.pngWritten; k + 1 < s.png->Count() && rc == kImgOk; ++k) {
-        rc = s.png->AppendPiece(k, chunk);
-        s.Write(chunk);
-      }
       if (rc == kImgOk) rc = s.png->AppendEnd(chunk);
       s.Write(chunk);
     } else if (rc == kImgOk) {

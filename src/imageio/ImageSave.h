@@ -48,6 +48,9 @@ class PictureSaver {
   // rows addressed as the whole picture's; first is the last call's last.
   // Failures are kept for Finish.
   void RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last);
+  // Compresses one PNG piece gathered from the rows handed on, on any
+  // thread, also while rows are handed on; false when none waits.
+  bool Work();
   // Encodes the rows not yet handed on from the surface (null when every
   // row was) and puts the file in place; a failure leaves an existing file
   // untouched.
