@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ImageioTestSupport.h"
@@ -338,6 +340,29 @@ TEST(PictureSaver, RowsHandedOnInStepsGiveTheFileOfAWholeSave) {
             << name << " in " << steps.size() << " steps" << (copied ? ", rows of their own" : "");
       }
     }
+  }
+}
+
+// Pieces compressed on other threads while rows are handed on make the
+// same file.
+TEST(PictureSaver, PiecesCompressedOnOtherThreadsGiveTheSameFile) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 1200, 5));
+  const std::string whole = dir.File("whole.png");
+  ASSERT_TRUE(SaveImageFile(*surface, whole).ok());
+  for (int round = 0; round < 3; ++round) {
+    const std::string path = dir.File("s.png");
+    PictureSaver saver(path, SaveOptions{});
+    std::atomic<bool> handing{true};
+    std::thread helper([&] {
+      while (handing) saver.Work();
+    });
+    for (int first = 0; first < 1200; first += 37) HandOn(saver, *surface, first, std::min(1200, first + 37), true);
+    handing = false;
+    helper.join();
+    const SaveResult saved = saver.Finish(nullptr);
+    ASSERT_TRUE(saved.ok()) << saved.message;
+    EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole)) << round;
   }
 }
 
