@@ -125,10 +125,15 @@ void PngPieces::Encode(std::size_t k, const PixelBlock& picture) {
       FilterRow(picture, y, filtered.data() + rowBytes * static_cast<std::size_t>(y - first));
     piece.filteredBytes = filtered.size();
     piece.adler = libdeflate_adler32(1, filtered.data(), filtered.size());
-    piece.deflate.resize(libdeflate_deflate_compress_bound(compressor, filtered.size()));
-    const std::size_t n = libdeflate_deflate_compress(compressor, filtered.data(), filtered.size(),
-                                                      piece.deflate.data(), piece.deflate.size());
-    piece.deflate.resize(n);
+    // Compressed into the thread's own room for the worst case, then kept
+    // at its size (with room for the join's few bytes): fresh memory costs
+    // more than the copy.
+    thread_local std::vector<std::uint8_t> room;
+    room.resize(libdeflate_deflate_compress_bound(compressor, filtered.size()));
+    const std::size_t n =
+        libdeflate_deflate_compress(compressor, filtered.data(), filtered.size(), room.data(), room.size());
+    piece.deflate.reserve(n + 8);
+    piece.deflate.assign(room.data(), room.data() + n);
     // Every piece but the last goes on into the next.
     const bool last = k + 1 == m_pieces.size();
     if (n == 0 || (!last && !MakeDeflateStreamContinue(piece.deflate))) {
