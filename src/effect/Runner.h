@@ -21,7 +21,10 @@ struct DrawObserver {
   // A drawing done in bands does background, objects and mix together on
   // several threads and tells each as its time summed over the threads.
   virtual void Phase(const char* name, double milliseconds) {}
-  // Objects drawn so far of the total to draw.
+  // How much of the whole drawing is done (force field, placement, objects
+  // and mix, on all threads): done of total, told from 0 at the start and
+  // rising, at most a few thousand times, to total when the picture is
+  // complete.
   virtual void Progress(std::size_t done, std::size_t total) {}
   // The number of pixels the drawing of the objects wrote.
   virtual void PixelsWritten(std::uint64_t pixels) {}

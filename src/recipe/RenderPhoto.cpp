@@ -62,19 +62,34 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
     made.rasterFallbacks = written.rasterFallbacks;
     return made;
   }
-  CDADC picture(original->GetSize());
-  if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of '" + photo + "'");
+  // The output's rows are encoded and written as the drawing completes them;
+  // for a format that streams, the picture never exists whole.
+  PictureSaver saver(output, save);
+  const bool whole = options.draw.reference || !PictureSaver::Streams(output);
+  CDADC picture;
+  if (whole) {
+    picture = CDADC(original->GetSize());
+    if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of '" + photo + "'");
+  }
+  struct SaveRows final : OutputRowsSink {
+    SaveRows(PictureSaver& s, const SIZE& z) : saver(s), size(z) {}
+    void RowsReady(const PixelBlock& rows, int first, int last) override { saver.RowsReady(size, rows, first, last); }
+    bool Work() override { return saver.Work(); }
+    PictureSaver& saver;
+    SIZE size;
+  } saveRows(saver, original->GetSize());
+  DrawSettings draw = options.draw;
+  draw.outputRows = &saveRows;
   CEffectOutput target;
-  target.SetUp(&picture, nullptr, original->GetSize());
-  const DrawResult drawn =
-      effect.DrawIntoOutput(&target, original.get(), options.quality, options.draw, &observer, stop);
+  target.SetUp(whole ? &picture : nullptr, nullptr, original->GetSize());
+  const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), options.quality, draw, &observer, stop);
   target.Close();
   original.reset();  // not needed for saving
   if (drawn.outcome == DrawResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
   if (!drawn.ok()) return Failed("the picture of '" + photo + "' could not be made: " + drawn.message);
 
   observer.Begin("save");
-  const SaveResult saved = SaveImageFile(picture, output, save);
+  const SaveResult saved = saver.Finish(whole ? &picture : nullptr);
   observer.End("save");
   if (!saved.ok()) return Failed(saved.message);
   return {};
