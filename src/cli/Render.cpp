@@ -1,11 +1,13 @@
 // brisol-cli render: a photo turned into a Brisol picture, reproducibly.
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "ArgParse.h"
 #include "Commands.h"
 #include "EffectLoading.h"
+#include "Making.h"
 #include "PictureFiles.h"
 #include "Progress.h"
 #include "QuietAlerts.h"
@@ -17,6 +19,7 @@
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
 #include "imageio/LoadPicture.h"
+#include "logger/Format.h"
 #include "logger/Logger.h"
 #include "logger/RepeatFolder.h"
 #include "raster/FileUtil.h"
@@ -95,7 +98,7 @@ int RunRender(Args args) {
   const std::string input = parsed.positionals[0];
   const std::string output = parsed.positionals[1];
   if (PictureFormatOfName(output) == nullptr) {
-    return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText());
+    return Usage("cannot tell the format of " + QuotedName(output) + ": use " + PictureExtensionsText());
   }
   bool quiet = false, timings = false;
   DrawSettings drawSettings;
@@ -110,7 +113,7 @@ int RunRender(Args args) {
   bool effectGiven = false;
   int level = 1;
   SaveOptions saveOptions;
-  std::string seedText;
+  std::optional<std::string> seedText;
   std::vector<std::string> givenOptions;
   for (const auto& [name, value] : parsed.options) {
     givenOptions.push_back(name);
@@ -126,6 +129,7 @@ int RunRender(Args args) {
       if (!ParseInteger(value, 1, 100, n)) return Usage("--jpeg-quality takes 1 to 100");
       saveOptions.jpegQuality = static_cast<int>(n);
     } else if (name == "--seed") {
+      if (value.empty()) return Usage("--seed takes a whole number or 'random'");
       seedText = value;
     } else if (name == "--threads") {
       if (!ParseInteger(value, 1, 256, n)) return Usage("--threads takes 1 to 256");
@@ -135,17 +139,17 @@ int RunRender(Args args) {
   }
 
   // What can be told before any work: the photo would be replaced, the
-  // output cannot be written, the picture is too large to draw.
-  if (SameFile(input, output)) {
-    return Usage("the output '" + output + "' is the input picture itself; choose another name");
-  }
+  // output cannot be written or cannot hold a picture of this size, the
+  // picture is too large to draw.
+  if (const std::string same = OutputIsInput(input, output); !same.empty()) return Usage(same);
   if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
     if (format->info(input.c_str(), info) == kImgOk) {
-      const std::string tooLarge =
-          WorkingPictureTooLarge(SIZE{info.width, info.height}, level, !drawSettings.reference);
-      if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
+      const SIZE size{info.width, info.height};
+      if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message);
+      const std::string tooLarge = WorkingPictureTooLarge(size, level, !drawSettings.reference);
+      if (!tooLarge.empty()) return Fail(QuotedName(input) + ": " + tooLarge);
     }
   }
 
@@ -154,7 +158,10 @@ int RunRender(Args args) {
   CEffect effect;
   if (!effectGiven) effectName = DefaultCollection().directory;
   if (effectName.empty()) return Fail("no effect collection is installed");
-  if (auto error = LoadEffectShapes(effectName, effect, notices)) return Fail(*error);
+  {
+    const Making making("the shapes of the effect " + QuotedName(effectName));
+    if (auto error = LoadEffectShapes(effectName, effect, notices)) return Fail(*error);
+  }
 
   for (const auto& [name, value] : parsed.options) {
     if (name == "--effect" || name == "--quality" || name == "--jpeg-quality" || name == "--seed" ||
@@ -164,34 +171,49 @@ int RunRender(Args args) {
   }
   for (std::string& notice : InactiveOptionNotices(effect, givenOptions)) notices.push_back(std::move(notice));
   for (const std::string& notice : notices) Notice(notice);
-  if (!seedText.empty()) {
+  if (seedText) {
     long long seed = 0;
-    if (seedText == "random") {
+    if (*seedText == "random") {
       seed = static_cast<int>(std::time(nullptr));
       Notice("seed " + std::to_string(seed));
-    } else if (!ParseInteger(seedText, -2147483648LL, 4294967295LL, seed)) {
+    } else if (!ParseInteger(*seedText, -2147483648LL, 4294967295LL, seed)) {
       return Usage("--seed takes a whole number or 'random'");
     }
     effect.SetSeed(static_cast<int>(static_cast<std::uint32_t>(seed)));
   }
 
   progress.Begin("load");
-  LoadResult loaded = LoadPicture(input);
+  LoadResult loaded;
+  {
+    const Making making("reading " + QuotedName(input));
+    loaded = LoadPicture(input);
+  }
   progress.End("load");
   if (!loaded.ok()) return Fail(loaded.message);
   std::unique_ptr<CDADC> original = std::move(loaded.surface);
+  const SIZE size = original->GetSize();
+  const std::string pixels = std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels";
 
-  CDADC picture(original->GetSize());
-  if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of '" + input + "'");
-  CEffectOutput target;
-  target.SetUp(&picture, nullptr, original->GetSize());
-  const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
-  target.Close();
+  DrawResult drawn;
+  CDADC picture(size);
+  if (!picture.IsValid()) return Fail("not enough memory for a picture of the size of " + QuotedName(input));
+  {
+    const Making making("the picture of " + QuotedName(input) + " (" + pixels + " at quality " + std::to_string(level) +
+                        ")");
+    CEffectOutput target;
+    target.SetUp(&picture, nullptr, size);
+    drawn = effect.DrawIntoOutput(&target, original.get(), level, drawSettings, &progress);
+    target.Close();
+  }
   original.reset();  // not needed for saving
-  if (!drawn.ok()) return Fail("the picture of '" + input + "' could not be made: " + OneLine(drawn.message));
+  if (!drawn.ok()) return Fail("the picture of " + QuotedName(input) + " could not be made: " + OneLine(drawn.message));
 
   progress.Begin("save");
-  const SaveResult saved = SaveImageFile(picture, output, saveOptions);
+  SaveResult saved;
+  {
+    const Making making("the file " + QuotedName(output) + " (" + pixels + ")");
+    saved = SaveImageFile(picture, output, saveOptions);
+  }
   progress.End("save");
   progress.Finish();
   if (!saved.ok()) return Fail(saved.message);

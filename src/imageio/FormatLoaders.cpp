@@ -8,8 +8,10 @@
 #include <functional>
 
 #include "imageio/ImageLoad.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
+#include "raster/FileUtil.h"
 
 namespace brisol {
 namespace {
@@ -36,6 +38,12 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
   if (rc != kImgOk) {
     report(texts.info, rc);
     return rc;
+  }
+  // A picture that cannot fit the memory left is refused before anything
+  // is allocated, as the allocation that would fail.
+  if (DecodeMemoryNeed(file, FileSize(name)) > AvailableMemory()) {
+    report(file.depth == 24 ? texts.alloc24 : texts.allocN1, kImgErrNoMemory);
+    return kImgErrNoMemory;
   }
   ImgImage image;
   if (file.depth == 24) {

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "imageio/ImageLoad.h"
@@ -26,8 +28,12 @@ SaveResult Failure(int code, std::string message) {
   return SaveResult{code, std::move(message)};
 }
 
+std::string CannotSave(const std::string& path, const std::string& why) {
+  return "Cannot save " + QuotedName(path) + ": " + why;
+}
+
 std::string SystemError(const char* what, const std::string& path, int error) {
-  return Format("Cannot save '%s': %s (%s)", path.c_str(), what, std::strerror(error));
+  return CannotSave(path, Format("%s (%s)", what, std::strerror(error)));
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -51,8 +57,9 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-// Where a save of path writes: what a symbolic link points at, not the link;
-// its folder; and the file's status if it exists.
+// Where a save of path writes: what a symbolic link points at (through
+// further links), not the link, even when that does not exist yet; its
+// folder; and the file's status if it exists.
 struct Target {
   std::string path;
   std::string directory;
@@ -60,24 +67,53 @@ struct Target {
   struct stat status {};
 };
 
-// Checks that a save can go to path, as far as can be told before writing.
-SaveResult CheckTarget(const std::string& path, Target& target) {
-  if (PictureFormatOfName(path) == nullptr) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': the picture type is not known by the name's extension "
-                                           "(use %s)",
-                                           path.c_str(), PictureExtensionsText().c_str()));
+// The file a chain of symbolic links ends at (the path itself when it is no
+// link); 0, or the system's error when the chain cannot be followed.
+int FollowLinks(const std::string& path, std::string& end) {
+  constexpr int kMostLinks = 40;  // as the system follows them
+  end = path;
+  for (int hop = 0; hop <= kMostLinks; ++hop) {
+    struct stat st {};
+    // Nothing there (a new file is made), or a path the checks below tell.
+    if (::lstat(end.c_str(), &st) != 0) return 0;
+    if (!S_ISLNK(st.st_mode)) return 0;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(end.c_str(), link.data(), link.size());
+    if (n < 0) return errno;
+    link.resize(static_cast<std::size_t>(n));
+    if (link.empty()) return ENOENT;
+    const std::size_t slash = end.rfind('/');
+    end = link[0] == '/' || slash == std::string::npos ? link : end.substr(0, slash + 1) + link;
   }
-  target.path = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target.path = real;
-      std::free(real);
-    }
+  return ELOOP;
+}
+
+// A picture of this size does not fit a file of the format: the one line
+// that says so, naming the format's limit; empty when it fits.
+std::string SizeProblem(const PictureFormat& format, SIZE size) {
+  if (size.cx <= format.maxWidth && size.cy <= format.maxHeight) return {};
+  return Format("a %.*s file holds at most %d x %d pixels; the picture is %d x %d",
+                static_cast<int>(format.name.size()), format.name.data(), format.maxWidth, format.maxHeight, size.cx,
+                size.cy);
+}
+
+// Checks that a save can go to path, as far as can be told before writing
+// (a size of 0 x 0: the size is not known yet).
+SaveResult CheckTarget(const std::string& path, SIZE size, Target& target) {
+  const PictureFormat* format = PictureFormatOfName(path);
+  if (format == nullptr) {
+    return Failure(kImgErrArgument, CannotSave(path, "the picture type is not known by the name's extension (use " +
+                                                         PictureExtensionsText() + ")"));
+  }
+  if (const std::string tooLarge = SizeProblem(*format, size); !tooLarge.empty()) {
+    return Failure(kImgErrDimensions, CannotSave(path, tooLarge));
+  }
+  if (const int error = FollowLinks(path, target.path); error != 0) {
+    return Failure(kImgErrWrite, SystemError("its symbolic link cannot be followed", path, error));
   }
   target.exists = ::stat(target.path.c_str(), &target.status) == 0;
   if (target.exists && !S_ISREG(target.status.st_mode)) {
-    return Failure(kImgErrWrite, Format("Cannot save '%s': it is not a regular file", path.c_str()));
+    return Failure(kImgErrWrite, CannotSave(path, "it is not a regular file"));
   }
   // Renaming over a file ignores its own permissions; respect them.
   if (target.exists && ::access(target.path.c_str(), W_OK) != 0) {
@@ -99,36 +135,27 @@ SaveResult CheckTarget(const std::string& path, Target& target) {
   return {};
 }
 
-// The pattern of the temporary file beside the target: ".~NAME.XXXXXX",
-// with NAME shortened as much as the folder's longest file name needs.
-std::string TemporaryPattern(const Target& target) {
-  const std::size_t slash = target.path.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : target.path.substr(0, slash + 1);
-  std::string name = target.path.substr(slash == std::string::npos ? 0 : slash + 1);
-  const long longest = ::pathconf(target.directory.c_str(), _PC_NAME_MAX);
-  const std::size_t limit = longest > 0 ? static_cast<std::size_t>(longest) : 255;
-  constexpr std::size_t kAdded = 9;  // ".~" and ".XXXXXX"
-  if (name.size() + kAdded > limit) name.resize(limit > kAdded ? limit - kAdded : 0);
-  return folder + ".~" + name + ".XXXXXX";
-}
+// The temporary files of saves that were killed are removed by the next
+// save into their folder once they are this old: no save takes that long.
+constexpr std::chrono::hours kStaleTemporaryAge{24};
+
+bool IsPictureName(std::string_view name) { return PictureFormatOfName(name) != nullptr; }
 
 }  // namespace
 
-SaveResult CheckSaveTarget(const std::string& path) {
+SaveResult CheckSaveTarget(const std::string& path, SIZE size) {
   Target target;
-  return CheckTarget(path, target);
+  return CheckTarget(path, size, target);
 }
 
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
-  if (!surface.IsValid()) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", path.c_str()));
-  }
+  if (!surface.IsValid()) return Failure(kImgErrArgument, CannotSave(path, "there is no picture"));
   Target target;
-  if (SaveResult checked = CheckTarget(path, target); !checked.ok()) return checked;
+  if (SaveResult checked = CheckTarget(path, surface.GetSize(), target); !checked.ok()) return checked;
   const PictureFormat* format = PictureFormatOfName(path);
   if (format->imageType == kImageTypeJpg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100", path.c_str(),
-                                           options.jpegQuality));
+    return Failure(kImgErrArgument,
+                   CannotSave(path, Format("JPEG quality %d is not within 1 to 100", options.jpegQuality)));
   }
 
   std::vector<std::uint8_t> bytes;
@@ -138,12 +165,11 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
   } catch (const std::bad_alloc&) {
     rc = kImgErrNoMemory;
   }
-  if (rc != kImgOk) {
-    return Failure(rc, Format("Cannot save '%s': %s", path.c_str(), ImgResultText(rc)));
-  }
+  if (rc != kImgOk) return Failure(rc, CannotSave(path, ImgResultText(rc)));
 
+  RemoveStaleTemporaryFiles(target.directory, kStaleTemporaryAge, IsPictureName);
   // Removed on every way out but success, an ending signal included.
-  TemporaryFile temporary(TemporaryPattern(target));
+  TemporaryFile temporary(TemporaryPatternBeside(target.path, target.directory));
   if (temporary.fd() < 0) {
     return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary.error()));
   }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "imageio/codecs/DibParts.h"
+#include "imageio/codecs/MemoryBudget.h"
 
 namespace brisol {
 namespace {
@@ -36,8 +37,13 @@ int DecodeDib(Bytes dib, std::int64_t bitsOffset, Bgr24Image& out) {
 
   const bool rle =
       layout.coding == DibCoding::kRle8 || layout.coding == DibCoding::kRle4 || layout.coding == DibCoding::kRle24;
-  // Uncompressed rows must all be there before the picture is allocated.
-  if (!rle && DibRowDataSize(layout) > dib.size() - layout.bitsOffset) return kImgErrRead;
+  // Uncompressed rows must all be there before the picture is allocated, and
+  // run-length data must be more than a token for the picture it claims.
+  const std::uint64_t data = dib.size() - layout.bitsOffset;
+  if (!rle && DibRowDataSize(layout) > data) return kImgErrRead;
+  if (rle && ClaimsTooManyPixels(static_cast<long long>(layout.width) * layout.height, data)) {
+    return kImgErrTooLittleData;
+  }
   const DibPalette palette = LoadDibPalette(dib, layout);
   Bgr24Image image;
   if (const int rc = AllocBgr24(image, layout.width, layout.height); rc != kImgOk) return rc;

@@ -15,6 +15,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "imageio/codecs/ImageCodec.h"
@@ -25,6 +26,9 @@ namespace {
 
 // Ancillary chunks bigger than this (compressed text, profiles) are skipped.
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+
+// The most bytes deflate makes of one stored byte.
+constexpr std::uint64_t kMostDeflateExpansion = 1032;
 
 struct MemoryReader {
   Bytes data;
@@ -44,6 +48,10 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
 
 void OnPngError(png_structp png, png_const_charp message) {
   TraceMsg("PNG error: %s", message);
+  // A file that ends too early is told as truncated; other errors in the
+  // library's own words.
+  const auto* reader = static_cast<const MemoryReader*>(png_get_io_ptr(png));
+  if (reader == nullptr || !reader->truncated) SetDecoderMessage(message ? message : "");
   png_longjmp(png, 1);
 }
 
@@ -103,6 +111,23 @@ bool ConvertRow(const png_byte* in, int channels, const DecodeState& s, std::uin
   return true;
 }
 
+// The memory the decoding below needs besides the file and the picture:
+// the rows it cannot decode straight into the picture, their pointers, and
+// libpng's own two rows and inflate window.
+std::uint64_t WorkBytes(png_structp png, png_infop info) {
+  const std::uint64_t width = png_get_image_width(png, info);
+  const std::uint64_t height = png_get_image_height(png, info);
+  const int colourType = png_get_color_type(png, info);
+  const std::uint64_t channels = colourType == PNG_COLOR_TYPE_PALETTE       ? 1
+                                 : (colourType & PNG_COLOR_MASK_ALPHA) != 0 ? 4
+                                                                            : 3;
+  const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+  const std::uint64_t libpngRows = 2 * (png_get_rowbytes(png, info) + 1) + (64u << 10);
+  if (channels == 3) return height * sizeof(png_bytep) + libpngRows;
+  if (interlaced) return channels * width * height + height * sizeof(png_bytep) + libpngRows;
+  return channels * width + libpngRows;
+}
+
 // Reads the header (and with pixels, the picture) into s. Returns an
 // ImgResult; longjmps land here.
 int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
@@ -124,7 +149,17 @@ int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
   s.info.depth = bitDepth * png_get_channels(png, info);
   if (width < 1 || height < 1 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return kImgErrDimensions;
   if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
+  s.info.workBytes = WorkBytes(png, info);
   if (!pixels) return kImgOk;
+  // Deflate makes at most 1032 bytes of each byte it stores (a 258-byte
+  // match in two bits): a file smaller than that share of its rows cannot
+  // hold them.
+  const std::uint64_t storedRowBytes = (static_cast<std::uint64_t>(width) * s.info.depth + 7) / 8 + 1;
+  if (storedRowBytes * height / kMostDeflateExpansion > s.reader.data.size()) {
+    SetDecoderMessage("the file is far too short for its " + std::to_string(width) + " x " + std::to_string(height) +
+                      " pixels");
+    return kImgErrRead;
+  }
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) {
     png_colorp entries = nullptr;
@@ -180,6 +215,7 @@ int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
 }
 
 int Decode(Bytes file, bool pixels, DecodeState& state) {
+  SetDecoderMessage({});
   if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return kImgErrSignature;
   PngRead read;
   if (!read.IsValid()) return kImgErrNoMemory;
