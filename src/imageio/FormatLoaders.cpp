@@ -39,9 +39,15 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
     report(texts.info, rc);
     return rc;
   }
-  // A picture that cannot fit the memory left is refused before anything
-  // is allocated, as the allocation that would fail.
-  if (DecodeMemoryNeed(file, FileSize(name)) > AvailableMemory()) {
+  // Before anything is allocated: a file far too small for the picture it
+  // claims is refused as bad data, and a picture that cannot fit the memory
+  // left as the allocation that would fail.
+  const std::uint64_t fileBytes = FileSize(name);
+  if (fileBytes < file.leastFileBytes) {
+    report(texts.info, kImgErrTooLittleData);
+    return kImgErrTooLittleData;
+  }
+  if (DecodeMemoryNeed(file, fileBytes) > AvailableMemory()) {
     report(file.depth == 24 ? texts.alloc24 : texts.allocN1, kImgErrNoMemory);
     return kImgErrNoMemory;
   }

@@ -123,11 +123,15 @@ LoadResult LoadPicture(const std::string& path) {
     return fail(kImgErrSignature, why);
   }
 
-  // What the picture will take is known from its header: a picture that
-  // cannot fit is refused before anything is allocated.
+  // What the picture will take is known from its header: a file far too
+  // small for the picture it claims, and a picture that cannot fit the
+  // memory, are refused before anything is allocated.
   ImageInfo info;
   const bool haveInfo = format->info(path.c_str(), info) == kImgOk;
   if (haveInfo) {
+    if (head.size < info.leastFileBytes) {
+      return fail(kImgErrTooLittleData, Cause(kImgErrTooLittleData, info, true, head.size, {}));
+    }
     if (std::string problem = MemoryBudgetProblem(info, head.size); !problem.empty()) {
       return fail(kImgErrNoMemory, "not enough memory: " + problem);
     }

@@ -55,6 +55,10 @@ struct ImageInfo {
   // picture: rows of other layouts, the coefficients of a progressive JPEG,
   // a second picture to turn upright (MemoryBudget.h).
   std::uint64_t workBytes = 0;
+  // The fewest bytes a file of this header can hold its picture in (0: no
+  // such bound); a shorter file is refused before its picture is
+  // allocated (MemoryBudget.h).
+  std::uint64_t leastFileBytes = 0;
 };
 
 // A decoded picture: 24-bit blue-green-red, rows bottom-up and padded to

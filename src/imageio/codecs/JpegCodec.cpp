@@ -190,12 +190,9 @@ int RunDecode(Bytes file, DecodeState& s, bool pixels) {
   if (width < 1 || height < 1 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return kImgErrDimensions;
   if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
   s.info.workBytes = WorkBytes(cinfo, s.orientation);
+  s.info.leastFileBytes = LeastDataBytes(static_cast<long long>(width) * height);
   if (!pixels) return kImgOk;
-  if (ClaimsTooManyPixels(static_cast<long long>(width) * height, file.size())) {
-    SetDecoderMessage("the file is far too short for its " + std::to_string(width) + " x " + std::to_string(height) +
-                      " pixels");
-    return kImgErrTooLittleData;
-  }
+  if (file.size() < s.info.leastFileBytes) return kImgErrTooLittleData;
 
   bool cmyk = false;
   switch (cinfo.jpeg_color_space) {

@@ -123,8 +123,8 @@ std::string MemoryBudgetProblem(const ImageInfo& info, std::uint64_t fileBytes) 
          MemoryText(need) + " of memory; " + MemoryText(available) + (available == 1 ? " is" : " are") + " available";
 }
 
-bool ClaimsTooManyPixels(long long pixels, std::uint64_t fileBytes) {
-  return pixels > kSmallPicturePixels && static_cast<std::uint64_t>(pixels / kMaxPixelsPerFileByte) > fileBytes;
+std::uint64_t LeastDataBytes(long long pixels) {
+  return pixels > kSmallPicturePixels ? static_cast<std::uint64_t>(pixels / kMaxPixelsPerFileByte) : 0;
 }
 
 std::string MemoryText(std::uint64_t bytes) {

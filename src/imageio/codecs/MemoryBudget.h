@@ -34,19 +34,24 @@ std::uint64_t DecodeMemoryNeed(const ImageInfo& info, std::uint64_t fileBytes);
 std::string MemoryBudgetProblem(const ImageInfo& info, std::uint64_t fileBytes);
 
 // Files that claim far more pixels than their data can hold (decompression
-// bombs) are refused before the picture is allocated. Where the format puts
-// a least size on the data of a pixel (PNG's deflate at most 1032 bytes per
-// stored byte, PCX and TGA runs), a file below it is refused as cut short.
-// JPEG and run-length BMP have no such size: a progressive or
-// arithmetic-coded JPEG codes a plain block in a fraction of a bit, and a
-// BMP's end-of-picture and skip codes leave pixels black without any data.
-// For these, a picture of more than kSmallPicturePixels whose file holds
-// less than a byte per kMaxPixelsPerFileByte pixels is refused: ordinary
-// encoders stay far below that (a one-colour baseline JPEG with the usual
-// tables: 64 pixels a byte; a one-colour RLE8 BMP: 127).
+// bombs) are refused before the picture is allocated (ImageInfo's
+// leastFileBytes, kImgErrTooLittleData). Where the format puts a least size
+// on the data of a pixel (PNG's deflate makes at most 1032 bytes of one
+// stored byte; PCX and TGA runs), a file below it cannot be whole. JPEG and
+// run-length BMP have no such size: a progressive or arithmetic-coded JPEG
+// codes a plain block in a fraction of a bit, and a BMP's end-of-picture
+// and skip codes leave pixels black without any data. For these, a picture
+// of more than kSmallPicturePixels whose data holds less than a byte per
+// kMaxPixelsPerFileByte pixels is refused: ordinary encoders stay far below
+// that (a one-colour baseline JPEG with the usual tables: 64 pixels a byte;
+// a one-colour RLE8 BMP: 127).
 constexpr long long kSmallPicturePixels = 16'000'000;
 constexpr long long kMaxPixelsPerFileByte = 2048;
-bool ClaimsTooManyPixels(long long pixels, std::uint64_t fileBytes);
+// The least data of such a picture: 0 up to kSmallPicturePixels.
+std::uint64_t LeastDataBytes(long long pixels);
+// The most bytes deflate makes of one stored byte (a 258-byte match in two
+// bits).
+constexpr std::uint64_t kMostDeflateExpansion = 1032;
 
 // A size in bytes for people: "512 bytes", "48 KB", "2.4 GB" (powers of
 // 1000, one decimal below 10).

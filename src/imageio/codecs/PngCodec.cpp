@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -26,9 +27,6 @@ namespace {
 
 // Ancillary chunks bigger than this (compressed text, profiles) are skipped.
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
-
-// The most bytes deflate makes of one stored byte.
-constexpr std::uint64_t kMostDeflateExpansion = 1032;
 
 struct MemoryReader {
   Bytes data;
@@ -150,16 +148,11 @@ int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
   if (width < 1 || height < 1 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return kImgErrDimensions;
   if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
   s.info.workBytes = WorkBytes(png, info);
-  if (!pixels) return kImgOk;
-  // Deflate makes at most 1032 bytes of each byte it stores (a 258-byte
-  // match in two bits): a file smaller than that share of its rows cannot
-  // hold them.
+  // A file smaller than its rows' share under deflate cannot hold them.
   const std::uint64_t storedRowBytes = (static_cast<std::uint64_t>(width) * s.info.depth + 7) / 8 + 1;
-  if (storedRowBytes * height / kMostDeflateExpansion > s.reader.data.size()) {
-    SetDecoderMessage("the file is far too short for its " + std::to_string(width) + " x " + std::to_string(height) +
-                      " pixels");
-    return kImgErrRead;
-  }
+  s.info.leastFileBytes = storedRowBytes * height / kMostDeflateExpansion;
+  if (!pixels) return kImgOk;
+  if (s.reader.data.size() < s.info.leastFileBytes) return kImgErrTooLittleData;
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) {
     png_colorp entries = nullptr;
