@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "Making.h"
 #include "imageio/ImageSave.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "logger/Format.h"
 #include "raster/Dadc.h"
 
@@ -93,7 +94,12 @@ int RunTestcard(Args args) {
   const std::string pixels = std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels";
   const Making making("the test picture (" + pixels + ")");
   CDADC surface(size);
-  if (!surface.IsValid()) return Fail("cannot make a picture of " + pixels);
+  if (!surface.IsValid()) {
+    if (static_cast<long long>(PictureBytes(size.cx, size.cy)) > kMaxSurfaceBytes)
+      return Fail("a picture of " + pixels + " is too large: a picture may take at most " +
+                  MemoryText(kMaxSurfaceBytes));
+    return Fail("not enough memory for a picture of " + pixels);
+  }
   DrawTestcard(surface);
   if (const SaveResult saved = SaveImageFile(surface, output); !saved.ok()) return Fail(saved.message);
   std::printf("%s\n", OneLineText(output).c_str());

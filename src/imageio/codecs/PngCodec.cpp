@@ -32,6 +32,7 @@ struct MemoryReader {
   Bytes data;
   std::size_t pos = 0;
   bool truncated = false;
+  bool outOfMemory = false;  // the library's error was a failed allocation
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
@@ -48,8 +49,10 @@ void OnPngError(png_structp png, png_const_charp message) {
   TraceMsg("PNG error: %s", message);
   // A file that ends too early is told as truncated; other errors in the
   // library's own words.
-  const auto* reader = static_cast<const MemoryReader*>(png_get_io_ptr(png));
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
   if (reader == nullptr || !reader->truncated) SetDecoderMessage(message ? message : "");
+  // "Out of memory", "insufficient memory": the library's words for it.
+  if (reader != nullptr && message != nullptr && strcasestr(message, "memory") != nullptr) reader->outOfMemory = true;
   png_longjmp(png, 1);
 }
 
@@ -131,7 +134,10 @@ std::uint64_t WorkBytes(png_structp png, png_infop info) {
 int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
   png_structp png = read.png();
   png_infop info = read.info();
-  if (setjmp(png_jmpbuf(png))) return s.reader.truncated ? kImgErrRead : kImgErrDecoder;
+  if (setjmp(png_jmpbuf(png))) {
+    if (s.reader.truncated) return kImgErrRead;
+    return s.reader.outOfMemory ? kImgErrNoMemory : kImgErrDecoder;
+  }
 
   png_set_read_fn(png, &s.reader, ReadFromMemory);
   png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);  // the pixel count is checked below
