@@ -5,6 +5,10 @@
 
 #include <jpeglib.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -250,6 +254,105 @@ TEST(JpegCodec, TruncatedFilesAreRefusedAndLeaveTheOutputAlone) {
   }
   Bgr24Image out;
   EXPECT_EQ(DecodeJpeg(std::span(file.data(), file.size() - 400), out), kImgErrRead);
+}
+
+// A file cut in the middle of its coded data that still ends with the end
+// marker: the library would go on with grey rows and call it a warning.
+TEST(JpegCodec, ACutScanEndingWithItsEndMarkerIsRefused) {
+  const auto file = Encode(test::ToBgr24(test::MakePhotoLike(160, 120)), 90);
+  for (const std::size_t keep : {file.size() / 3, file.size() / 2, file.size() - 200}) {
+    std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(keep));
+    cut.insert(cut.end(), {0xFF, 0xD9});
+    Bgr24Image image;
+    EXPECT_EQ(DecodeJpeg(cut, image), kImgErrRead) << keep;
+    EXPECT_FALSE(image.IsValid());
+    EXPECT_EQ(DecoderMessage(), "Corrupt JPEG data: premature end of data segment");
+  }
+  Bgr24Image whole;
+  EXPECT_EQ(DecodeJpeg(file, whole), kImgOk);
+  EXPECT_EQ(DecoderMessage(), "");
+}
+
+// A progressive file keeps the coefficients of the whole picture while it
+// decodes: twice the picture's memory for colour at full resolution.
+std::vector<std::uint8_t> ProgressiveJpeg(int width, int height) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr errors;
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  for (int c = 0; c < 3; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+  jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    for (int x = 0; x < 3 * width; ++x) row[x] = static_cast<std::uint8_t>(x * 3 + cinfo.next_scanline);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::vector<std::uint8_t> file(buffer, buffer + size);
+  std::free(buffer);
+  return file;
+}
+
+TEST(JpegCodec, TheMemoryAProgressiveFileNeedsIsKnownFromItsHeader) {
+  ImageInfo progressive, baseline;
+  ASSERT_EQ(ReadJpegInfo(ProgressiveJpeg(640, 480), progressive), kImgOk);
+  ASSERT_EQ(ReadJpegInfo(Encode(Smooth(640, 480)), baseline), kImgOk);
+  // The coefficients, 2 bytes each, on top of the rows both need.
+  EXPECT_GE(progressive.workBytes, baseline.workBytes + 640u * 480 * 3 * 2);
+  EXPECT_LT(baseline.workBytes, 2u << 20);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// When the library itself runs out of memory (here: the coefficients of a
+// progressive file under an address-space limit the picture fits in), its
+// own words are kept and the failure is told as memory.
+TEST(JpegCodec, TheLibraryRunningOutOfMemoryIsToldInItsWords) {
+  if (kSanitized) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  const auto file = ProgressiveJpeg(2400, 2400);  // picture 17 MB, coefficients 35 MB
+  int pipe[2];
+  ASSERT_EQ(::pipe(pipe), 0);
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    long pages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+      std::fclose(statm);
+    }
+    rlimit limit{};
+    ::getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (30u << 20);
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+    Bgr24Image image;
+    const int rc = DecodeJpeg(file, image);
+    const std::string report = std::to_string(rc) + " " + DecoderMessage();
+    if (::write(pipe[1], report.data(), report.size()) < 0) std::_Exit(4);
+    std::_Exit(0);
+  }
+  ::close(pipe[1]);
+  std::string report;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(n));
+  ::close(pipe[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(report.rfind(std::to_string(kImgErrNoMemory) + " Insufficient memory", 0), 0u) << report;
 }
 
 TEST(JpegCodec, HugeDimensionsAreRefusedBeforeAllocation) {
