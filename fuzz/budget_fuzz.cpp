@@ -23,20 +23,10 @@
 
 #include "codec_fuzz_check.h"
 #include "imageio/Imaging.h"
+#include "imageio/codecs/FileBuilding.h"
 #include "imageio/codecs/MemoryBudget.h"
 
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
-#define STB_IMAGE_RESIZE_IMPLEMENTATION
-#define STB_IMAGE_RESIZE_STATIC
-#include <stb/stb_image_resize.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "imageio/StbResizeImpl.h"
 
 using namespace brisol;
 
@@ -74,21 +64,11 @@ class Input {
   std::size_t m_pos = 0;
 };
 
-// The resampler's own reckoning of its buffers, in its own arithmetic.
-std::uint64_t ResamplerBytes(int sourceWidth, int sourceHeight, int width, int height) {
-  stbir__info info;
-  stbir__setup(&info, sourceWidth, sourceHeight, width, height, 3);
-  stbir__calculate_transform(&info, 0, 0, 1, 1, nullptr);
-  stbir__choose_filter(&info, width <= sourceWidth ? STBIR_FILTER_BOX : STBIR_FILTER_TRIANGLE,
-                       height <= sourceHeight ? STBIR_FILTER_BOX : STBIR_FILTER_TRIANGLE);
-  return stbir__calculate_memory(&info);
-}
-
 void FuzzResize(Input& in) {
   const int sw = in.Side(), sh = in.Side(), w = in.Side(), h = in.Side();
   const std::uint64_t ours = ResizeWorkBytes(sw, sh, w, h);
   if (ours > kMaxResizeWorkBytes) return;  // refused before the resampler
-  fuzz::Require(ResamplerBytes(sw, sh, w, h) <= ours);
+  fuzz::Require(ResamplerBufferBytes(sw, sh, w, h) <= ours);
   // The resampler's time follows the larger of each side: only small ones
   // are resized for real.
   if (static_cast<long long>(std::max(sw, w)) * std::max(sh, h) > 262144) return;
@@ -97,35 +77,14 @@ void FuzzResize(Input& in) {
   fuzz::Require(resizeex(source, target, kResizeAreaCorrect) == kImgOk);
 }
 
-void Put16(std::vector<std::uint8_t>& f, unsigned v) { f.insert(f.end(), {std::uint8_t(v), std::uint8_t(v >> 8)}); }
-void Put32(std::vector<std::uint8_t>& f, std::uint32_t v) {
-  Put16(f, v & 0xFFFF);
-  Put16(f, v >> 16);
-}
-void Put32BE(std::vector<std::uint8_t>& f, std::uint32_t v) {
-  f.insert(f.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
-}
-
-std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) {
-    c ^= p[i];
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-  }
-  return c ^ 0xFFFFFFFFu;
-}
-
-void PngChunk(std::vector<std::uint8_t>& f, const char* type, const std::vector<std::uint8_t>& data) {
-  Put32BE(f, static_cast<std::uint32_t>(data.size()));
-  const std::size_t start = f.size();
-  f.insert(f.end(), type, type + 4);
-  f.insert(f.end(), data.begin(), data.end());
-  Put32BE(f, Crc32(f.data() + start, f.size() - start));
-}
+using filebuilding::File;
+using filebuilding::Put16LE;
+using filebuilding::Put32BE;
+using filebuilding::Put32LE;
 
 // A header of the kind chosen claiming width x height.
-std::vector<std::uint8_t> Header(int kind, std::uint32_t width, std::uint32_t height) {
-  std::vector<std::uint8_t> f;
+File Header(int kind, std::uint32_t width, std::uint32_t height) {
+  File f;
   switch (kind) {
     case 0:    // BMP, RLE8
     case 1:    // BMP, RLE4
@@ -133,47 +92,39 @@ std::vector<std::uint8_t> Header(int kind, std::uint32_t width, std::uint32_t he
       const int bits = kind == 0 ? 8 : kind == 1 ? 4 : 24;
       const std::uint32_t colours = bits <= 8 ? 2 : 0;
       f = {'B', 'M'};
-      Put32(f, 0);
-      Put32(f, 0);
-      Put32(f, 14 + 40 + 4 * colours);
-      Put32(f, 40);
-      Put32(f, width);
-      Put32(f, height);
-      Put16(f, 1);
-      Put16(f, static_cast<unsigned>(bits));
-      Put32(f, kind == 0 ? 1 : kind == 1 ? 2 : 0);
-      for (int i = 0; i < 3; ++i) Put32(f, 0);
-      Put32(f, colours);
-      Put32(f, 0);
-      for (std::uint32_t i = 0; i < colours; ++i) Put32(f, i ? 0xFFFFFF : 0);
+      Put32LE(f, 0);
+      Put32LE(f, 0);
+      Put32LE(f, 14 + 40 + 4 * colours);
+      Put32LE(f, 40);
+      Put32LE(f, width);
+      Put32LE(f, height);
+      Put16LE(f, 1);
+      Put16LE(f, static_cast<unsigned>(bits));
+      Put32LE(f, kind == 0 ? 1 : kind == 1 ? 2 : 0);
+      for (int i = 0; i < 3; ++i) Put32LE(f, 0);
+      Put32LE(f, colours);
+      Put32LE(f, 0);
+      for (std::uint32_t i = 0; i < colours; ++i) Put32LE(f, i ? 0xFFFFFF : 0);
       break;
     }
     case 3: {  // PNG, 8-bit RGB; the data follows as an IDAT chunk
       f = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
-      std::vector<std::uint8_t> ihdr;
+      File ihdr;
       Put32BE(ihdr, width);
       Put32BE(ihdr, height);
       ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
-      PngChunk(f, "IHDR", ihdr);
+      filebuilding::PutPngChunk(f, "IHDR", ihdr);
       break;
     }
     case 4: {  // JPEG: a whole small picture whose frame claims the size
-      static const std::vector<std::uint8_t> small = [] {
+      static const File small = [] {
         Bgr24Image picture;
         std::vector<std::uint8_t> jpeg;
         if (AllocBgr24(picture, 16, 16) == kImgOk) EncodeJpeg(picture.Block(), 75, jpeg);
         return jpeg;
       }();
       f = small;
-      for (std::size_t i = 2; i + 9 < f.size(); ++i) {
-        if (f[i] == 0xFF && f[i + 1] == 0xC0) {
-          f[i + 5] = std::uint8_t(height >> 8);
-          f[i + 6] = std::uint8_t(height);
-          f[i + 7] = std::uint8_t(width >> 8);
-          f[i + 8] = std::uint8_t(width);
-          break;
-        }
-      }
+      filebuilding::ClaimJpegSize(f, static_cast<int>(width & 0xFFFF), static_cast<int>(height & 0xFFFF));
       break;
     }
     case 5: {  // PCX, 8 bits in 1 plane, run-length
@@ -222,8 +173,8 @@ void FuzzBudget(Input& in) {
   for (std::size_t i = 0; i < length && in.Left() > 0; ++i) data.push_back(in.U8());
   while (!data.empty() && data.size() < length) data.push_back(data[data.size() % (data.size() / 2 + 1)]);
   if (kind == 3) {
-    PngChunk(file, "IDAT", data);
-    PngChunk(file, "IEND", {});
+    filebuilding::PutPngChunk(file, "IDAT", data);
+    filebuilding::PutPngChunk(file, "IEND", {});
   } else {
     file.insert(file.end(), data.begin(), data.end());
   }

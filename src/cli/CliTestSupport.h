@@ -9,23 +9,10 @@
 #include <vector>
 
 #include "FileCompare.h"
+#include "ProcessLimits.h"
 #include "RecordingAlertSink.h"
 
 namespace brisol::test {
-
-// A build with AddressSanitizer reserves terabytes of address space: it
-// cannot run under an address-space limit.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitizedBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitizedBuild = true;
-#else
-constexpr bool kSanitizedBuild = false;
-#endif
-#else
-constexpr bool kSanitizedBuild = false;
-#endif
 
 struct CliResult {
   int status = -1;  // the exit status; -1 when a signal ended the program

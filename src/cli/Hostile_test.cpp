@@ -18,6 +18,7 @@
 
 #include "CliTestSupport.h"
 #include "imageio/ImageSave.h"
+#include "imageio/codecs/FileBuilding.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "raster/Dadc.h"
 
@@ -94,15 +95,7 @@ std::string JpegClaiming(int width, int height, int realWidth, int realHeight) {
     for (int x = 0; x < 3 * realWidth; ++x) image.Block().Row(y)[x] = static_cast<std::uint8_t>((x * 7 + y * 13) % 256);
   std::vector<std::uint8_t> file;
   EXPECT_EQ(EncodeJpeg(image.Block(), 92, file), kImgOk);
-  for (std::size_t i = 2; i + 9 < file.size(); ++i) {
-    if (file[i] == 0xFF && file[i + 1] == 0xC0) {  // the frame: length, precision, height, width
-      file[i + 5] = static_cast<std::uint8_t>(height >> 8);
-      file[i + 6] = static_cast<std::uint8_t>(height);
-      file[i + 7] = static_cast<std::uint8_t>(width >> 8);
-      file[i + 8] = static_cast<std::uint8_t>(width);
-      break;
-    }
-  }
+  filebuilding::ClaimJpegSize(file, width, height);
   return std::string(file.begin(), file.end());
 }
 

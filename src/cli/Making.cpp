@@ -23,4 +23,6 @@ Making::~Making() {
 
 std::string Making::Failed() { return g_failed; }
 
+const char* Making::Current() { return g_steps.empty() ? nullptr : g_steps.back().c_str(); }
+
 }  // namespace brisol::cli

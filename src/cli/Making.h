@@ -18,6 +18,8 @@ class Making {
 
   // The innermost step that an exception ended; empty when none did.
   static std::string Failed();
+  // The innermost step running now, or null: read without allocating.
+  static const char* Current();
 
  private:
   int m_uncaught;

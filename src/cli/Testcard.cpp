@@ -17,7 +17,7 @@
 namespace brisol::cli {
 namespace {
 
-void DrawTestcard(CDADC& surface) {
+void DrawTestcard(CDADC& surface, const Font& font) {
   DrawContext& dc = surface.GetDC();
   const int w = surface.GetWidth(), h = surface.GetHeight();
   // A vertical colour ramp as the background.
@@ -47,10 +47,6 @@ void DrawTestcard(CDADC& surface) {
     dc.LineTo(10 + (w / 3) * std::cos(i * 0.13), h - 10 - (h / 4) * std::sin(i * 0.13));
   }
   // Text.
-  LogFont lf;
-  lf.height = std::max(12, h / 12);
-  lf.weight = 700;
-  const Font font = Font::Create(lf);
   if (font.IsValid()) {
     dc.SelectFont(font);
     dc.SetBkMode(TRANSPARENT);
@@ -60,6 +56,9 @@ void DrawTestcard(CDADC& surface) {
     dc.TextOut((w - extent.cx) / 2, h / 20, title);
   }
 }
+
+// The memory fontconfig is given to read its configuration in.
+constexpr std::uint64_t kFontHeadroom = 4u << 20;
 
 int Fail(const std::string& message) {
   std::fflush(stdout);
@@ -93,6 +92,14 @@ int RunTestcard(Args args) {
   if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message);
   const std::string pixels = std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels";
   const Making making("the test picture (" + pixels + ")");
+  // The title's font first: fontconfig does not survive running out of
+  // memory while it reads its configuration, so it is asked only with some
+  // memory to spare.
+  if (AvailableMemory() < kFontHeadroom) return Fail("not enough memory for the test picture's font");
+  LogFont lf;
+  lf.height = std::max(12, size.cy / 12);
+  lf.weight = 700;
+  const Font font = Font::Create(lf);
   CDADC surface(size);
   if (!surface.IsValid()) {
     if (static_cast<long long>(PictureBytes(size.cx, size.cy)) > kMaxSurfaceBytes)
@@ -100,7 +107,7 @@ int RunTestcard(Args args) {
                   MemoryText(kMaxSurfaceBytes));
     return Fail("not enough memory for a picture of " + pixels);
   }
-  DrawTestcard(surface);
+  DrawTestcard(surface, font);
   if (const SaveResult saved = SaveImageFile(surface, output); !saved.ok()) return Fail(saved.message);
   std::printf("%s\n", OneLineText(output).c_str());
   return 0;

@@ -45,6 +45,46 @@ void PrintUsage(std::FILE* out) {
                "  BRISOL_TRACE=1   show the DXF reader's traces on standard error\n");
 }
 
+// Memory held back from the start and given up when an allocation first
+// fails, so that running out of memory can still be told: the exception,
+// the step's name and the line that tells it need a little.
+constexpr std::size_t kReserveBytes = 64u << 10;
+void* g_reserve = nullptr;
+
+// What throwing std::bad_alloc, unwinding and telling it take at least.
+constexpr std::size_t kThrowRoom = 16u << 10;
+// The command running, for the line that tells it ran out of memory.
+std::string_view g_command;
+
+void WriteToStderr(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
+    if (n <= 0) return;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+void OnOutOfMemory() {
+  if (g_reserve != nullptr) {
+    std::free(g_reserve);
+    g_reserve = nullptr;
+    return;  // the allocation is tried again
+  }
+  if (void* probe = std::malloc(kThrowRoom)) {
+    std::free(probe);
+    std::set_new_handler(nullptr);  // the allocation fails again and throws std::bad_alloc
+    return;
+  }
+  // Not even the exception could be made: told with what is at hand.
+  const char* what = Making::Current();
+  WriteToStderr("brisol-cli ");
+  WriteToStderr(g_command);
+  WriteToStderr(": not enough memory for ");
+  WriteToStderr(what != nullptr ? what : "this command's work");
+  WriteToStderr("\n");
+  std::_Exit(1);
+}
+
 // A standard stream that was closed gets /dev/null opened for reading only:
 // no file the command opens can take its number (and receive what is
 // written to the stream), and writing to it still fails as to a closed one.
@@ -103,6 +143,9 @@ bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 int main(int argc, char** argv) {
   using namespace brisol::cli;
   HoldClosedStandardStreams();
+  g_reserve = std::malloc(kReserveBytes);
+  if (g_reserve != nullptr) std::memset(g_reserve, 0, kReserveBytes);  // really had, not only promised
+  std::set_new_handler(OnOutOfMemory);
   // A write beyond the file-size limit fails with "File too large" and is
   // told as other write failures are, instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
@@ -122,6 +165,7 @@ int main(int argc, char** argv) {
   }
   for (const Command& command : kCommands) {
     if (command.name == name) {
+      g_command = command.name;
       const int status = RunCommand(command, Args(argv + 2, static_cast<std::size_t>(argc - 2)));
       return FinishStandardOutput(command.name, status);
     }

@@ -15,6 +15,7 @@
 #include "ImageioTestSupport.h"
 #include "imageio/Dib.h"
 #include "imageio/PictureFormats.h"
+#include "imageio/codecs/FileBuilding.h"
 #include "imageio/codecs/MemoryBudget.h"
 #include "raster/Types.h"
 
@@ -450,14 +451,7 @@ TEST(VicLoadImageFile, NamedPipesAreRefusedWithoutWaiting) {
 TEST(LoadPngImage, AFileFarTooSmallForItsPictureIsBadData) {
   TempDir dir;
   std::string png = PngFile(test::MakePhotoLike(8, 8));
-  png.replace(16, 8, std::string("\0\0\x4e\x20\0\0\x4e\x20", 8));  // 20000 x 20000
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 12; i < 29; ++i) {
-    crc ^= static_cast<unsigned char>(png[i]);
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  crc ^= 0xFFFFFFFFu;
-  for (int k = 0; k < 4; ++k) png[29 + k] = static_cast<char>(crc >> (24 - 8 * k));
+  filebuilding::ClaimPngSize(png, 20000, 20000);
   test::WriteFile(dir.File("claims.png"), png);
   const ScopedMemoryCeiling ceiling(64u << 20);  // an allocation first would fail for memory
   ScopedAlertRecorder rec;

@@ -1,18 +1,6 @@
 // resizeex through stb_image_resize (Debian libstb-dev).
 #include "imageio/Imaging.h"
-
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
-#define STB_IMAGE_RESIZE_IMPLEMENTATION
-#define STB_IMAGE_RESIZE_STATIC
-#include <stb/stb_image_resize.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "imageio/StbResizeImpl.h"
 
 namespace brisol {
 namespace {

@@ -1,28 +1,15 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "ImageioTestSupport.h"
+#include "ProcessLimits.h"
 #include "imageio/Dib.h"
 #include "imageio/Imaging.h"
 
-// The resampler itself, to compare its reckoning of its buffers with ours.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
-#define STB_IMAGE_RESIZE_IMPLEMENTATION
-#define STB_IMAGE_RESIZE_STATIC
-#include <stb/stb_image_resize.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "imageio/StbResizeImpl.h"
 
 namespace brisol {
 namespace {
@@ -96,16 +83,6 @@ TEST(ResizeImage, RefusalsLeaveTheSurfaceUnchanged) {
   }
 }
 
-// The resampler's own reckoning of its buffers, for sizes it can count.
-std::uint64_t ResamplerBytes(int sourceWidth, int sourceHeight, int width, int height) {
-  stbir__info info;
-  stbir__setup(&info, sourceWidth, sourceHeight, width, height, 3);
-  stbir__calculate_transform(&info, 0, 0, 1, 1, nullptr);
-  stbir__choose_filter(&info, width <= sourceWidth ? STBIR_FILTER_BOX : STBIR_FILTER_TRIANGLE,
-                       height <= sourceHeight ? STBIR_FILTER_BOX : STBIR_FILTER_TRIANGLE);
-  return stbir__calculate_memory(&info);
-}
-
 // What the refusal reckons is at least what the resampler takes, for every
 // kind of size it may meet.
 TEST(ResizeImage, TheWorkReckonedIsAtLeastTheResamplers) {
@@ -113,7 +90,7 @@ TEST(ResizeImage, TheWorkReckonedIsAtLeastTheResamplers) {
                           {1, 2'000'000, 1, 1}, {2'000'000, 1, 1, 3},   {7, 5, 12345, 9},   {1600, 1000, 1, 30000},
                           {20000, 1, 1, 20000}, {999, 1000, 1000, 999}, {31, 17, 29, 19},   {4000, 3000, 1333, 1000}};
   for (const auto& s : sizes) {
-    EXPECT_GE(ResizeWorkBytes(s[0], s[1], s[2], s[3]), ResamplerBytes(s[0], s[1], s[2], s[3]))
+    EXPECT_GE(ResizeWorkBytes(s[0], s[1], s[2], s[3]), ResamplerBufferBytes(s[0], s[1], s[2], s[3]))
         << s[0] << " x " << s[1] << " to " << s[2] << " x " << s[3];
   }
   // Sizes the resampler cannot count, growing and shrinking.
@@ -137,22 +114,6 @@ TEST(ResizeImage, NoSurfaceToResize) {
   EXPECT_EQ(rec.Texts(), std::vector<std::string>(3, "Resize: there is no picture to resize"));
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define BRISOL_NO_ADDRESS_LIMIT 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define BRISOL_NO_ADDRESS_LIMIT 1
-#endif
-#endif
-
-// The process's mapped memory in bytes.
-std::size_t MappedBytes() {
-  std::ifstream statm("/proc/self/statm");
-  std::size_t pages = 0;
-  statm >> pages;
-  return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-}
-
 // In a child process whose address space is capped a little above what it
 // uses, so that one large allocation fails: runs the resize and exits 0 when
 // it failed with exactly the expected message and left the surface alone.
@@ -160,9 +121,7 @@ void ResizeUnderMemoryLimit(SIZE oldSize, SIZE newSize, const std::string& expec
   auto surface = std::make_unique<CDADC>(oldSize, RGB(1, 2, 3));
   if (!surface->IsValid()) std::_Exit(3);
   ScopedAlertRecorder rec;
-  rlimit limit{};
-  limit.rlim_cur = limit.rlim_max = MappedBytes() + (96u << 20);
-  if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(4);
+  if (!test::LimitAddressSpaceTo(96u << 20)) std::_Exit(4);
   const CDADC* before = surface.get();
   const bool resized = ResizeImage(&surface, newSize);
   const std::vector<std::string> shown = rec.Texts();
@@ -173,9 +132,7 @@ void ResizeUnderMemoryLimit(SIZE oldSize, SIZE newSize, const std::string& expec
 }
 
 TEST(ResizeImageDeathTest, InsufficientMemoryIsReportedAndChangesNothing) {
-#ifdef BRISOL_NO_ADDRESS_LIMIT
-  GTEST_SKIP() << "the address sanitizer needs the whole address space";
-#else
+  if (test::kSanitizedBuild) GTEST_SKIP() << "the address sanitizer needs the whole address space";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   // Told before anything is allocated, from what the resize needs and what
   // the limit leaves.
@@ -185,7 +142,6 @@ TEST(ResizeImageDeathTest, InsufficientMemoryIsReportedAndChangesNothing) {
   EXPECT_EXIT(ResizeUnderMemoryLimit({64, 64}, {12000, 12000},
                                      "Cannot resize: resizing 64 x 64 pixels to 12000 x 12000 needs "),
               ::testing::ExitedWithCode(0), "");
-#endif
 }
 
 }  // namespace

@@ -154,46 +154,42 @@ TEST(TemporaryFile, OthersHandlersAndIgnoredSignalsAreLeftAlone) {
   EXPECT_TRUE(Entries(dir).empty());
 }
 
-TEST(SaveImageFile, FileSizeLimitSignalInTheMiddleOfWritingLeavesNoTemporary) {
-  TempDir dir;
+// Saves a 120 kB picture over the user's file in a child whose files may
+// not grow beyond 4 kB, with SIGXFSZ's action as given; the child's status.
+// The user's file is left as it was and no temporary file stays.
+int SaveBeyondTheFileSizeLimit(const TempDir& dir, void (*action)(int), const std::string& message) {
   const std::string path = dir.File("photo.bmp");
   test::WriteFile(path, "the user's old picture");
-  const auto surface = test::SurfaceOf(test::MakePhotoLike(200, 200));  // 120 kB as BMP
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(200, 200));
   const int status = StatusOfChild([&] {
-    // Writing beyond the limit raises SIGXFSZ, whose action ends the program
-    // in the middle of the write.
-    ::signal(SIGXFSZ, SIG_DFL);
+    ::signal(SIGXFSZ, action);
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = 4096;
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    SaveImageFile(*surface, path);
-    std::_Exit(4);
+    const SaveResult saved = SaveImageFile(*surface, path);
+    std::_Exit(saved.message == message ? 0 : 1);
   });
-  EXPECT_TRUE(KilledBy(status, SIGXFSZ)) << status;
   EXPECT_EQ(test::ReadFile(path), "the user's old picture");
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"photo.bmp"});
+  return status;
+}
+
+// Writing beyond the limit raises SIGXFSZ, whose default action ends the
+// program in the middle of the write.
+TEST(SaveImageFile, FileSizeLimitSignalInTheMiddleOfWritingLeavesNoTemporary) {
+  TempDir dir;
+  const int status = SaveBeyondTheFileSizeLimit(dir, SIG_DFL, {});
+  EXPECT_TRUE(KilledBy(status, SIGXFSZ)) << status;
 }
 
 // With SIGXFSZ ignored, as the programs have it, a write beyond the limit
 // fails with "File too large" and is told as other failed writes are.
 TEST(SaveImageFile, AWriteBeyondTheFileSizeLimitIsToldAsFileTooLarge) {
   TempDir dir;
-  const std::string path = dir.File("photo.bmp");
-  test::WriteFile(path, "the user's old picture");
-  const auto surface = test::SurfaceOf(test::MakePhotoLike(200, 200));  // 120 kB as BMP
-  const int status = StatusOfChild([&] {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = 4096;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    const SaveResult saved = SaveImageFile(*surface, path);
-    std::_Exit(saved.message == "Cannot save '" + path + "': writing failed (File too large)" ? 0 : 1);
-  });
+  const int status = SaveBeyondTheFileSizeLimit(
+      dir, SIG_IGN, "Cannot save '" + dir.File("photo.bmp") + "': writing failed (File too large)");
   EXPECT_TRUE(ExitedWith(status, 0)) << status;
-  EXPECT_EQ(test::ReadFile(path), "the user's old picture");
-  EXPECT_EQ(Entries(dir), std::vector<std::string>{"photo.bmp"});
 }
 
 // A link whose target does not exist yet: the target is made, as other

@@ -5,7 +5,6 @@
 
 #include <jpeglib.h>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "MagickReference.h"
+#include "ProcessLimits.h"
 #include "RecordingAlertSink.h"
 #include "imageio/codecs/ExifOrientation.h"
 #include "imageio/codecs/ImageCodec.h"
@@ -190,8 +190,12 @@ TEST(JpegCodec, MatchesImageMagickOnItsVariants) {
   }
 }
 
-// A 16 x 16 JPEG of one stored CMYK value, with or without the Adobe marker.
-std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool adobeMarker) {
+// A JPEG written by the library itself with settings the program's own
+// encoder never uses: configure sets them after the defaults, fill makes
+// each row of samples (components a pixel, in the input colour space).
+template <typename Configure, typename Fill>
+std::vector<std::uint8_t> LibraryJpeg(int width, int height, int components, J_COLOR_SPACE space, Configure configure,
+                                      Fill fill) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr errors;
   cinfo.err = jpeg_std_error(&errors);
@@ -199,18 +203,16 @@ std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool ad
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = 16;
-  cinfo.image_height = 16;
-  cinfo.input_components = 4;
-  cinfo.in_color_space = JCS_CMYK;
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = components;
+  cinfo.in_color_space = space;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_colorspace(&cinfo, JCS_CMYK);
-  cinfo.write_Adobe_marker = adobeMarker ? TRUE : FALSE;
-  jpeg_set_quality(&cinfo, 100, TRUE);
+  configure(cinfo);
   jpeg_start_compress(&cinfo, TRUE);
-  std::vector<std::uint8_t> row;
-  for (int x = 0; x < 16; ++x) row.insert(row.end(), cmyk.begin(), cmyk.end());
-  while (cinfo.next_scanline < 16) {
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * static_cast<std::size_t>(components));
+  while (cinfo.next_scanline < cinfo.image_height) {
+    fill(static_cast<int>(cinfo.next_scanline), row);
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&cinfo, rows, 1);
   }
@@ -219,6 +221,20 @@ std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool ad
   std::vector<std::uint8_t> file(buffer, buffer + size);
   std::free(buffer);
   return file;
+}
+
+// A 16 x 16 JPEG of one stored CMYK value, with or without the Adobe marker.
+std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool adobeMarker) {
+  return LibraryJpeg(
+      16, 16, 4, JCS_CMYK,
+      [adobeMarker](jpeg_compress_struct& cinfo) {
+        jpeg_set_colorspace(&cinfo, JCS_CMYK);
+        cinfo.write_Adobe_marker = adobeMarker ? TRUE : FALSE;
+        jpeg_set_quality(&cinfo, 100, TRUE);
+      },
+      [cmyk](int, std::vector<std::uint8_t>& row) {
+        for (std::size_t x = 0; x < row.size(); ++x) row[x] = cmyk[x % 4];
+      });
 }
 
 TEST(JpegCodec, CmykIsInvertedWithTheAdobeMarkerAndPlainWithout) {
@@ -276,32 +292,15 @@ TEST(JpegCodec, ACutScanEndingWithItsEndMarkerIsRefused) {
 // A progressive file keeps the coefficients of the whole picture while it
 // decodes: twice the picture's memory for colour at full resolution.
 std::vector<std::uint8_t> ProgressiveJpeg(int width, int height) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr errors;
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  for (int c = 0; c < 3; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
-  jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < 3 * width; ++x) row[x] = static_cast<std::uint8_t>(x * 3 + cinfo.next_scanline);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<std::uint8_t> file(buffer, buffer + size);
-  std::free(buffer);
-  return file;
+  return LibraryJpeg(
+      width, height, 3, JCS_RGB,
+      [](jpeg_compress_struct& cinfo) {
+        for (int c = 0; c < 3; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+        jpeg_simple_progression(&cinfo);
+      },
+      [](int y, std::vector<std::uint8_t>& row) {
+        for (std::size_t x = 0; x < row.size(); ++x) row[x] = static_cast<std::uint8_t>(x * 3 + y);
+      });
 }
 
 TEST(JpegCodec, TheMemoryAProgressiveFileNeedsIsKnownFromItsHeader) {
@@ -313,32 +312,18 @@ TEST(JpegCodec, TheMemoryAProgressiveFileNeedsIsKnownFromItsHeader) {
   EXPECT_LT(baseline.workBytes, 2u << 20);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // When the library itself runs out of memory (here: the coefficients of a
 // progressive file under an address-space limit the picture fits in), its
 // own words are kept and the failure is told as memory.
 TEST(JpegCodec, TheLibraryRunningOutOfMemoryIsToldInItsWords) {
-  if (kSanitized) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  if (test::kSanitizedBuild) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
   const auto file = ProgressiveJpeg(2400, 2400);  // picture 17 MB, coefficients 35 MB
   int pipe[2];
   ASSERT_EQ(::pipe(pipe), 0);
   std::fflush(nullptr);
   const pid_t child = ::fork();
   if (child == 0) {
-    long pages = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-      std::fclose(statm);
-    }
-    rlimit limit{};
-    ::getrlimit(RLIMIT_AS, &limit);
-    limit.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (30u << 20);
-    if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+    if (!test::LimitAddressSpaceTo(30u << 20)) std::_Exit(3);
     Bgr24Image image;
     const int rc = DecodeJpeg(file, image);
     const std::string report = std::to_string(rc) + " " + DecoderMessage();

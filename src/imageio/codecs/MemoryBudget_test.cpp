@@ -16,19 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "ProcessLimits.h"
+#include "imageio/codecs/FileBuilding.h"
+
 namespace brisol {
 namespace {
 
-using File = std::vector<std::uint8_t>;
-
-void Put16(File& f, unsigned v) { f.insert(f.end(), {std::uint8_t(v), std::uint8_t(v >> 8)}); }
-void Put32(File& f, std::uint32_t v) {
-  Put16(f, v & 0xFFFF);
-  Put16(f, v >> 16);
-}
-void Put32BE(File& f, std::uint32_t v) {
-  f.insert(f.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
-}
+using filebuilding::File;
+using filebuilding::Put16LE;
+using filebuilding::Put32LE;
 
 // A BMP of run-length pixels (compression 1: RLE8, 2: RLE4, and 4 with an
 // OS/2 header: RLE24) claiming width x height, with the data given and a
@@ -38,23 +34,23 @@ File RleBmp(std::uint32_t width, std::uint32_t height, int compression, const Fi
   const int bits = compression == 1 ? 8 : compression == 2 ? 4 : 24;
   if (bits > 8) colours = 0;
   File info;
-  Put32(info, os2 ? 64 : 40);
-  Put32(info, width);
-  Put32(info, height);
-  Put16(info, 1);
-  Put16(info, static_cast<unsigned>(bits));
-  Put32(info, static_cast<std::uint32_t>(compression));
-  Put32(info, static_cast<std::uint32_t>(data.size()));
-  Put32(info, 0);
-  Put32(info, 0);
-  Put32(info, colours);
-  Put32(info, 0);
+  Put32LE(info, os2 ? 64 : 40);
+  Put32LE(info, width);
+  Put32LE(info, height);
+  Put16LE(info, 1);
+  Put16LE(info, static_cast<unsigned>(bits));
+  Put32LE(info, static_cast<std::uint32_t>(compression));
+  Put32LE(info, static_cast<std::uint32_t>(data.size()));
+  Put32LE(info, 0);
+  Put32LE(info, 0);
+  Put32LE(info, colours);
+  Put32LE(info, 0);
   if (os2) info.resize(64, 0);
-  for (std::uint32_t i = 0; i < colours; ++i) Put32(info, i * 0x00FFFFFF);
+  for (std::uint32_t i = 0; i < colours; ++i) Put32LE(info, i * 0x00FFFFFF);
   File file = {'B', 'M'};
-  Put32(file, static_cast<std::uint32_t>(14 + info.size() + data.size()));
-  Put32(file, 0);
-  Put32(file, static_cast<std::uint32_t>(14 + info.size()));
+  Put32LE(file, static_cast<std::uint32_t>(14 + info.size() + data.size()));
+  Put32LE(file, 0);
+  Put32LE(file, static_cast<std::uint32_t>(14 + info.size()));
   file.insert(file.end(), info.begin(), info.end());
   file.insert(file.end(), data.begin(), data.end());
   return file;
@@ -72,15 +68,6 @@ File PlainRle8(int width, int height) {
   return data;
 }
 
-std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) {
-    c ^= p[i];
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-  }
-  return c ^ 0xFFFFFFFFu;
-}
-
 // A PNG of a one-colour picture whose header is made to claim another
 // size: its data is the small picture's.
 File PngClaiming(std::uint32_t width, std::uint32_t height) {
@@ -88,13 +75,7 @@ File PngClaiming(std::uint32_t width, std::uint32_t height) {
   EXPECT_EQ(AllocBgr24(image, 64, 64), kImgOk);
   File file;
   EXPECT_EQ(EncodePng(image.Block(), file), kImgOk);
-  // The IHDR chunk follows the signature: length, type, width, height ...
-  File size;
-  Put32BE(size, width);
-  Put32BE(size, height);
-  std::copy(size.begin(), size.end(), file.begin() + 16);
-  Put32BE(size, Crc32(file.data() + 12, 17));
-  std::copy(size.begin() + 8, size.end(), file.begin() + 29);
+  filebuilding::ClaimPngSize(file, width, height);
   return file;
 }
 
@@ -106,15 +87,7 @@ File JpegClaiming(int width, int height) {
     for (int x = 0; x < 3 * 320; ++x) image.Block().Row(y)[x] = static_cast<std::uint8_t>((x * 7 + y * 13) % 256);
   File file;
   EXPECT_EQ(EncodeJpeg(image.Block(), 92, file), kImgOk);
-  for (std::size_t i = 2; i + 9 < file.size(); ++i) {
-    if (file[i] == 0xFF && file[i + 1] == 0xC0) {
-      file[i + 5] = std::uint8_t(height >> 8);
-      file[i + 6] = std::uint8_t(height);
-      file[i + 7] = std::uint8_t(width >> 8);
-      file[i + 8] = std::uint8_t(width);
-      break;
-    }
-  }
+  filebuilding::ClaimJpegSize(file, width, height);
   return file;
 }
 
@@ -250,29 +223,13 @@ TEST(MemoryBudget, TheCeilingBoundsWhatIsAvailable) {
   EXPECT_GT(before, 0u);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // Under an address-space limit the budget is what is left below it.
 TEST(MemoryBudget, TheAddressSpaceLimitBoundsWhatIsAvailable) {
-  if (kSanitized) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  if (test::kSanitizedBuild) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
   std::fflush(nullptr);
   const pid_t child = ::fork();
   if (child == 0) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_AS, &limit);
-    // What the process has mapped now, and 64 MB more.
-    long pages = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-      std::fclose(statm);
-    }
-    const std::uint64_t used = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    limit.rlim_cur = used + (64u << 20);
-    if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+    if (!test::LimitAddressSpaceTo(64u << 20)) std::_Exit(3);
     const std::uint64_t available = AvailableMemory();
     if (available > (64u << 20) || available < (32u << 20)) std::_Exit(4);
     Bgr24Image image;
