@@ -69,9 +69,12 @@ void FuzzResize(Input& in) {
   const std::uint64_t ours = ResizeWorkBytes(sw, sh, w, h);
   if (ours > kMaxResizeWorkBytes) return;  // refused before the resampler
   fuzz::Require(ResamplerBufferBytes(sw, sh, w, h) <= ours);
-  // The resampler's time follows the larger of each side: only small ones
-  // are resized for real.
-  if (static_cast<long long>(std::max(sw, w)) * std::max(sh, h) > 262144) return;
+  // The resampler's time follows the larger of each side, and the product of
+  // the sides that shrink: only small ones are resized for real.
+  if (static_cast<long long>(std::max(sw, w)) * std::max(sh, h) > 262144 ||
+      ResizeFilterSteps(sw, sh, w, h) > 10'000'000) {
+    return;
+  }
   ImgImage source, target;
   fuzz::Require(allocimage(source, sw, sh, 24) == kImgOk && allocimage(target, w, h, 24) == kImgOk);
   fuzz::Require(resizeex(source, target, kResizeAreaCorrect) == kImgOk);

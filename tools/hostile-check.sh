@@ -75,6 +75,10 @@ for size in 1x300000000 400000000x1; do
     failed_with 1 "the most the resampler can use"
 done
 
+"$cli" testcard tall.png 1x200000 >/dev/null
+run convert tall.png out.bmp --resize 1x199999
+check "resize whose filters would take days refused in one line" failed_with 1 "billion steps"
+
 # 2, 3: low memory. A sanitizer build cannot run under an address-space limit.
 if [ "$sanitized" -eq 0 ]; then
   start=0

@@ -154,6 +154,10 @@ TEST(CliHostile, ResizeSizesWhoseBuffersOverflowAreRefusedInOneLine) {
     ExpectOneLine(run, 1, "convert", {"cannot resize '" + photo + "'", "the most"});
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.bmp")));
   }
+  // A tall picture shrunk by a little: the resampler would take days.
+  const std::string tall = WritePicture(dir.File("tall.png"), 1, 200000);
+  ExpectOneLine(RunCli({"convert", tall, dir.File("out.bmp"), "--resize", "1x199999"}), 1, "convert",
+                {"cannot resize '" + tall + "'", "billion steps; the most it is given is 10 billion"});
   // A size the resampler can take still resizes.
   ASSERT_EQ(RunCli({"convert", photo, dir.File("out.bmp"), "--resize", "3x2000"}).status, 0);
   EXPECT_EQ(RunCli({"identify", dir.File("out.bmp")}).out, dir.File("out.bmp") + ": BMP 3 x 2000, 24 bits per pixel\n");

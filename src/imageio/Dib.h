@@ -66,7 +66,8 @@ bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize);
 // Why a picture of size from cannot be resized to size to, in one line for
 // people naming the new size and the limit it passes: a side below 1, more
 // pixels than a picture may have, more work memory than the resampler can
-// count, or more memory than is available. Empty when it can.
+// count, more steps than it is given, or more memory than is available.
+// Empty when it can.
 std::string ResizeProblem(SIZE from, SIZE to);
 
 // --- blocks -----------------------------------------------------------------

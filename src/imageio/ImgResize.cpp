@@ -63,16 +63,27 @@ std::uint64_t ResizeWorkBytes(long long sourceWidth, long long sourceHeight, lon
   return total;
 }
 
+std::uint64_t ResizeFilterSteps(long long sourceWidth, long long sourceHeight, long long width, long long height) {
+  const auto side = [](long long source, long long target) -> std::uint64_t {
+    if (source < 1 || target < 1 || target > source) return 0;  // growing: a few steps a pixel
+    return Mul(static_cast<std::uint64_t>(source), static_cast<std::uint64_t>(target)) / 2;
+  };
+  return Add(side(sourceWidth, width), side(sourceHeight, height));
+}
+
 int resizeex(const ImgImage& source, ImgImage& destination, int mode) {
   if (mode != kResizeAreaCorrect) return kImgErrArgument;
   if (!source.IsAllocated() || !destination.IsAllocated() || source.BitsPerPixel() != 24 ||
       destination.BitsPerPixel() != 24) {
     return kImgErrArgument;
   }
-  // The resampler sizes its buffers in int: sizes it cannot hold are
-  // refused before it starts.
+  // The resampler sizes its buffers in int, and works out its filters in
+  // time that grows with the product of the sides: sizes it cannot hold, or
+  // would take days on, are refused before it starts.
   if (ResizeWorkBytes(source.Width(), source.Height(), destination.Width(), destination.Height()) >
-      kMaxResizeWorkBytes) {
+          kMaxResizeWorkBytes ||
+      ResizeFilterSteps(source.Width(), source.Height(), destination.Width(), destination.Height()) >
+          kMaxResizeFilterSteps) {
     return kImgErrTooLarge;
   }
   // Shrinking a side averages the area each new pixel covers (a box filter);

@@ -39,6 +39,12 @@ std::string ResizeProblem(SIZE from, SIZE to) {
     return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " needs " + MemoryText(work) +
            " of working memory; the most the resampler can use is " + MemoryText(kMaxResizeWorkBytes);
   }
+  const std::uint64_t steps = ResizeFilterSteps(from.cx, from.cy, to.cx, to.cy);
+  if (steps > kMaxResizeFilterSteps) {
+    return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " would take the resampler " +
+           std::to_string(steps / 1'000'000'000) + " billion steps; the most it is given is " +
+           std::to_string(kMaxResizeFilterSteps / 1'000'000'000) + " billion";
+  }
   // A copy of the picture, the new one and its surface, and the work.
   const std::uint64_t need = PictureBytes(from.cx, from.cy) + 2 * PictureBytes(to.cx, to.cy) + work;
   if (const std::uint64_t available = AvailableMemory(); need > available) {

@@ -103,6 +103,25 @@ TEST(ResizeImage, TheWorkReckonedIsAtLeastTheResamplers) {
   EXPECT_EQ(ResizeProblem(SIZE{6000, 4000}, SIZE{1500, 1000}), "");
 }
 
+// Shrinking a side by a little takes the resampler steps that grow with the
+// product of the old and the new side (found by fuzzing: 61185 to 11825
+// pixels took 40 seconds there; 1 x 60,000,000 to half would take days).
+TEST(ResizeImage, SizesWhoseFiltersWouldTakeDaysAreRefused) {
+  EXPECT_EQ(ResizeProblem(SIZE{1, 60'000'000}, SIZE{1, 30'000'000}),
+            "resizing 1 x 60000000 pixels to 1 x 30000000 would take the resampler 900000 billion steps; the most "
+            "it is given is 10 billion");
+  EXPECT_NE(ResizeProblem(SIZE{200'000, 2}, SIZE{199'999, 2}), "");
+  // The largest pictures keep their ordinary resizes, also a panorama of
+  // 400 megapixels shrunk by one pixel.
+  EXPECT_EQ(ResizeProblem(SIZE{20000, 20000}, SIZE{19999, 19999}).find("steps"), std::string::npos);
+  EXPECT_LE(ResizeFilterSteps(100'000, 4'000, 99'999, 3'999), kMaxResizeFilterSteps);
+  EXPECT_EQ(ResizeFilterSteps(10, 10, 20, 30), 0u);  // growing
+  ImgImage source, target;
+  ASSERT_EQ(allocimage(source, 200'000, 1, 24), kImgOk);
+  ASSERT_EQ(allocimage(target, 199'999, 1, 24), kImgOk);
+  EXPECT_EQ(resizeex(source, target, kResizeAreaCorrect), kImgErrTooLarge);
+}
+
 TEST(ResizeImage, NoSurfaceToResize) {
   ScopedAlertRecorder rec;
   std::unique_ptr<CDADC> none;
