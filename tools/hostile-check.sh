@@ -61,6 +61,9 @@ shape() {  # shape ENTITY-GROUPS...: a shape file of the size shape files have
 }
 square() { dxf 0 LWPOLYLINE 8 "$1" 90 4 70 1 10 -"$2" 20 -"$2" 10 "$2" 20 -"$2" 10 "$2" 20 "$2" 10 -"$2" 20 "$2"; }
 
+# A sanitizer build's table of the suppressions it used is not the program's
+# output.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0"
 sanitized=0
 if nm -D "$cli" 2>/dev/null | grep -q __asan_init || nm "$cli" 2>/dev/null | grep -q __asan_init; then sanitized=1; fi
 

@@ -47,7 +47,10 @@ inline CliResult RunCliIn(const std::string& shell, const std::vector<std::strin
                           const std::string& stdoutTo = {}, const std::string& cwd = {},
                           const std::string& wrapper = {}) {
   TempDir dir;
-  std::string command = cwd.empty() ? std::string() : "cd " + ShellQuote(cwd) + " && ";
+  // A sanitizer build's table of the suppressions it used is not the
+  // program's output.
+  std::string command = "export LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0\"; ";
+  if (!cwd.empty()) command += "cd " + ShellQuote(cwd) + " && ";
   command += shell + "exec " + (wrapper.empty() ? std::string() : wrapper + " ") + ShellQuote(BRISOL_CLI_PATH);
   for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
   command.append(" </dev/null ")
