@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QTimer>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +13,9 @@
 #include "ui/MessageBoxAlertSink.h"
 
 int main(int argc, char** argv) {
+  // A save beyond the file-size limit fails with "File too large" and is
+  // told as other failed saves are, instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   // Answered without a display.
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];

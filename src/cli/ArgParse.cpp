@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 namespace brisol::cli {
@@ -51,6 +52,17 @@ bool ParseInteger(std::string_view text, long long min, long long max, long long
   const long long v = std::strtoll(s.c_str(), &end, 10);
   if (errno != 0 || end != s.c_str() + s.size() || v < min || v > max) return false;
   value = v;
+  return true;
+}
+
+bool ParseSize(std::string_view text, SIZE& size) {
+  const std::size_t x = text.find_first_of("xX");
+  long long w = 0, h = 0;
+  if (x == std::string_view::npos || !ParseInteger(text.substr(0, x), 1, INT_MAX, w) ||
+      !ParseInteger(text.substr(x + 1), 1, INT_MAX, h)) {
+    return false;
+  }
+  size = SIZE{static_cast<int>(w), static_cast<int>(h)};
   return true;
 }
 

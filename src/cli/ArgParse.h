@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "raster/Types.h"
 
 namespace brisol::cli {
 
@@ -27,5 +28,9 @@ std::optional<std::string> ParseArgs(Args args, const std::vector<std::string_vi
 
 // A whole decimal number in [min, max] (no sign for unsigned use).
 bool ParseInteger(std::string_view text, long long min, long long max, long long& value);
+
+// A picture size written WIDTHxHEIGHT (or WIDTHXHEIGHT), each side a whole
+// number from 1 to INT_MAX.
+bool ParseSize(std::string_view text, SIZE& size);
 
 }  // namespace brisol::cli

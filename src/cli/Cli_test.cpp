@@ -214,7 +214,8 @@ TEST(CliConvert, FailuresExitNonZeroAndKeepTheOutput) {
   const CliResult tooLarge = RunCli({"convert", dir.File("in.png"), dir.File("keep.png"), "--resize", "30000x30000"});
   EXPECT_EQ(tooLarge.status, 1);
   EXPECT_EQ(tooLarge.err, "brisol-cli convert: cannot resize '" + dir.File("in.png") +
-                              "' to 30000x30000: the picture has too many pixels (more than 400 megapixels)\n");
+                              "': the size 30000 x 30000 has 900 megapixels; the most a picture may have is 400 "
+                              "megapixels\n");
   EXPECT_EQ(test::ReadFile(dir.File("keep.gif")), "precious");
   EXPECT_EQ(test::ReadFile(dir.File("keep.png")), "precious too");
 }

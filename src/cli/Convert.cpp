@@ -10,12 +10,14 @@
 
 #include "ArgParse.h"
 #include "Commands.h"
+#include "Making.h"
 #include "PictureFiles.h"
 #include "QuietAlerts.h"
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
 #include "imageio/LoadPicture.h"
+#include "logger/Format.h"
 
 namespace brisol::cli {
 namespace {
@@ -41,17 +43,6 @@ int UsageError(const char* format, const char* value) {
   std::fprintf(stderr, format, value);
   std::fprintf(stderr, " (see --help)\n");
   return 2;
-}
-
-bool ParseSize(std::string_view text, SIZE& size) {
-  const std::size_t x = text.find_first_of("xX");
-  long long w = 0, h = 0;
-  if (x == std::string_view::npos || !ParseInteger(text.substr(0, x), 1, INT_MAX, w) ||
-      !ParseInteger(text.substr(x + 1), 1, INT_MAX, h)) {
-    return false;
-  }
-  size = SIZE{static_cast<int>(w), static_cast<int>(h)};
-  return true;
 }
 
 int Fail(const std::string& message) {
@@ -111,15 +102,34 @@ int RunConvert(Args args) {
     }
   }
   if (output == nullptr) return UsageError("%s", "expected INPUT and OUTPUT");
-  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+  if (const std::string same = OutputIsInput(input, output); !same.empty()) return UsageError("%s", same.c_str());
+  if (const SaveResult target = CheckSaveTarget(output, resize ? newSize : SIZE{0, 0}); !target.ok())
+    return Fail(target.message);
+  // A size no picture may have is refused before the input is read.
+  if (resize) {
+    if (const std::string problem = ResizeProblem(SIZE{0, 0}, newSize); !problem.empty())
+      return Fail("cannot resize " + QuotedName(input) + ": " + problem);
+  }
 
-  LoadResult loaded = LoadPicture(input);
+  LoadResult loaded;
+  {
+    const Making making("reading " + QuotedName(input));
+    loaded = LoadPicture(input);
+  }
   if (!loaded.ok()) return Fail(loaded.message);
   std::unique_ptr<CDADC> surface = std::move(loaded.surface);
-  if (resize && !ResizeImage(&surface, newSize)) {
-    const bool tooLarge = static_cast<long long>(newSize.cx) * newSize.cy > kMaxImagePixels;
-    return Fail(std::string("cannot resize '") + input + "' to " + std::to_string(newSize.cx) + "x" +
-                std::to_string(newSize.cy) + ": " + (tooLarge ? ImgResultText(kImgErrTooLarge) : "not enough memory"));
+  const SIZE size = surface->GetSize();
+  if (resize) {
+    // The resampler's buffers for these two sizes, and the memory, before
+    // it starts.
+    if (const std::string problem = ResizeProblem(size, newSize); !problem.empty())
+      return Fail("cannot resize " + QuotedName(input) + ": " + problem);
+    const Making making("the picture of " + QuotedName(input) + " resized to " + std::to_string(newSize.cx) + " x " +
+                        std::to_string(newSize.cy) + " pixels");
+    if (!ResizeImage(&surface, newSize)) {
+      return Fail("cannot resize " + QuotedName(input) + " to " + std::to_string(newSize.cx) + " x " +
+                  std::to_string(newSize.cy) + " pixels: not enough memory");
+    }
   }
   const SaveResult saved = SaveImageFile(*surface, output, options);
   if (!saved.ok()) return Fail(saved.message);

@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "DemoScene.h"
 #include "EffectLoading.h"
+#include "Making.h"
 #include "PictureFiles.h"
 #include "QuietAlerts.h"
 #include "effect/EffectPaths.h"
@@ -16,11 +17,24 @@
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
 #include "imageio/LoadPicture.h"
+#include "logger/Format.h"
 #include "logger/Logger.h"
 #include "recipe/RecipeEffect.h"
 #include "recipe/RecipeFile.h"
 
 namespace brisol::cli {
+namespace {
+
+constexpr int kSceneWidth = 1600, kSceneHeight = 1000;
+constexpr int kQuality = 2;
+
+int Fail(const std::string& message, int status = 1) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "brisol-cli demo: %s\n", message.c_str());
+  return status;
+}
+
+}  // namespace
 
 int RunDemo(Args args) {
   // The boxes of the steps go to the log; failures are told in one line.
@@ -48,30 +62,36 @@ int RunDemo(Args args) {
     if (name == "--effect") effectName = value;
   }
 
-  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) {
-    std::fprintf(stderr, "brisol-cli demo: %s\n", target.message.c_str());
-    return 1;
+  if (effectName.empty()) return Fail("--effect takes a collection name or a folder", 2);
+  // The photo is never replaced by its own demonstration picture.
+  if (!parsed.positionals.empty()) {
+    if (const std::string same = OutputIsInput(parsed.positionals[0], output); !same.empty()) return Fail(same, 2);
   }
+  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
   std::unique_ptr<CDADC> photo;
   if (parsed.positionals.empty()) {
-    photo = std::make_unique<CDADC>(MakeDemoScene(1600, 1000));
+    const Making making("the demonstration scene (" + std::to_string(kSceneWidth) + " x " +
+                        std::to_string(kSceneHeight) + " pixels)");
+    photo = std::make_unique<CDADC>(MakeDemoScene(kSceneWidth, kSceneHeight));
+    if (!photo->IsValid()) return Fail("not enough memory for the demonstration scene");
   } else {
-    LoadResult loaded = LoadPicture(parsed.positionals[0]);
-    if (!loaded.ok()) {
-      std::fprintf(stderr, "brisol-cli demo: %s\n", loaded.message.c_str());
-      return 1;
+    const std::string& input = parsed.positionals[0];
+    LoadResult loaded;
+    {
+      const Making making("reading " + QuotedName(input));
+      loaded = LoadPicture(input);
     }
+    if (!loaded.ok()) return Fail(loaded.message);
     photo = std::move(loaded.surface);
   }
-  if (!photo->IsValid()) {
-    std::fprintf(stderr, "brisol-cli demo: not enough memory for the demonstration scene\n");
-    return 1;
-  }
+  const SIZE size = photo->GetSize();
+  if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message);
+  const std::string pixels = std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels";
   CEffect effect;
   std::vector<std::string> notices;
-  if (auto error = LoadEffectShapes(effectName, effect, notices)) {
-    std::fprintf(stderr, "brisol-cli demo: %s\n", error->c_str());
-    return 1;
+  {
+    const Making making("the shapes of the effect " + QuotedName(effectName));
+    if (auto error = LoadEffectShapes(effectName, effect, notices)) return Fail(*error);
   }
   for (const std::string& notice : notices) std::fprintf(stderr, "brisol-cli demo: %s\n", notice.c_str());
   effect.SetNumObjects(6000);
@@ -79,29 +99,34 @@ int RunDemo(Args args) {
   effect.SetAngleReaction(eReactRandom);
   effect.SetSeed(2026);
 
-  CDADC picture(photo->GetSize());
-  CEffectOutput target;
-  target.SetUp(&picture, nullptr, photo->GetSize());
-  if (DrawResult drawn = effect.DrawIntoOutput(&target, photo.get(), 2); !drawn.ok()) {
-    for (char& c : drawn.message)
-      if (c == '\n') c = ' ';
-    std::fprintf(stderr, "brisol-cli demo: the picture could not be made: %s\n", drawn.message.c_str());
-    return 1;
+  CDADC picture(size);
+  if (!picture.IsValid()) return Fail("not enough memory for a picture of " + pixels);
+  {
+    const Making making("the demonstration picture (" + pixels + " at quality " + std::to_string(kQuality) + ")");
+    CEffectOutput target;
+    target.SetUp(&picture, nullptr, size);
+    if (DrawResult drawn = effect.DrawIntoOutput(&target, photo.get(), kQuality); !drawn.ok()) {
+      for (char& c : drawn.message)
+        if (c == '\n') c = ' ';
+      return Fail("the picture could not be made: " + drawn.message);
+    }
   }
+  photo.reset();  // not needed for saving
   // The picture keeps its recipe, as every picture Brisol makes (the scene
   // made in code has no photo to name).
-  Recipe recipe = RecipeOf(effect, 2);
+  Recipe recipe = RecipeOf(effect, kQuality);
   if (!parsed.positionals.empty()) SetRecipePhoto(recipe, parsed.positionals[0]);
   SaveOptions options;
   PutRecipe(options, recipe);
-  const SaveResult saved = SaveImageFile(picture, output, options);
-  if (!saved.ok()) {
-    std::fprintf(stderr, "brisol-cli demo: %s\n", saved.message.c_str());
-    return 1;
+  SaveResult saved;
+  {
+    const Making making("the file " + QuotedName(output) + " (" + pixels + ")");
+    saved = SaveImageFile(picture, output, options);
   }
+  if (!saved.ok()) return Fail(saved.message);
   std::error_code ignored;
   const std::filesystem::path absolute = std::filesystem::absolute(output, ignored);
-  std::printf("%s\n", absolute.c_str());
+  std::printf("%s\n", OneLineText(absolute.string()).c_str());
   return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "Json.h"
 #include "dxf/DxfFile.h"
+#include "dxf/ShapeVerdict.h"
 #include "logger/Alerts.h"
 #include "logger/Format.h"
 #include "logger/Trace.h"
@@ -131,9 +132,10 @@ DxfInfoReport ReadDxfInfo(const char* path) {
     file->GetExtents(report.extentsMin, report.extentsMax);
   }
   // As the effect loader decides: a drawing read to its end with at least
-  // one entity it can draw filled or outlined.
-  report.useful = report.readOk &&
-                  file->CountOfType(kDxfLine) + file->CountOfType(kDxfPolyline) + file->CountOfType(kDxfCircle) > 0;
+  // one entity it can draw filled or outlined, on a layer that is on and of
+  // some size.
+  report.verdict = JudgeShape(*file);
+  report.useful = report.readOk && report.verdict == ShapeVerdict::kUsable;
   return report;
 }
 
@@ -168,7 +170,7 @@ std::string DxfInfoJson(const DxfInfoReport& r) {
 }
 
 std::string DxfInfoText(const DxfInfoReport& r) {
-  std::string out = r.file + ": " + (r.readOk ? "read to EOF" : "read FAILED") + "\n";
+  std::string out = OneLineText(r.file) + ": " + (r.readOk ? "read to EOF" : "read FAILED") + "\n";
   int total = 0;
   std::string kinds;
   for (int t = 0; t < ikNumDxfEntityTypes; ++t) {
@@ -191,8 +193,8 @@ std::string DxfInfoText(const DxfInfoReport& r) {
          (HasExtents(r) ? JsonPoint(r.extentsMin) + " to " + JsonPoint(r.extentsMax) : std::string("none")) + "\n";
   out += std::string("  useful:   ") +
          (r.useful   ? "yes"
-          : r.readOk ? "no (no LINE, POLYLINE or CIRCLE)"
-                     : "no (the file was not read to its end)") +
+          : r.readOk ? "no (" + std::string(ShapeVerdictText(r.verdict)) + ")"
+                     : std::string("no (the file was not read to its end)")) +
          "\n";
   out += "  messages: " + std::to_string(r.messages.size()) + "\n";
   for (const std::string& m : r.messages) {

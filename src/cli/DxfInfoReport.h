@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dxf/DxfEntity.h"
+#include "dxf/ShapeVerdict.h"
 #include "dxf/Vec.h"
 
 namespace brisol::cli {
@@ -30,8 +31,10 @@ struct DxfInfoReport {
   std::vector<Block> blocks;
   CVec extentsMin;
   CVec extentsMax;
-  // The effect loader would take it: at least one LINE, POLYLINE or CIRCLE.
+  // The effect loader would take it: read to its end, with at least one
+  // LINE, POLYLINE or CIRCLE of some size on a layer that is on.
   bool useful = false;
+  ShapeVerdict verdict = ShapeVerdict::kEmpty;
   // Every trace and box text of the read, in order.
   std::vector<std::string> messages;
 };

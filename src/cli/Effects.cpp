@@ -5,9 +5,11 @@
 #include "ArgParse.h"
 #include "Commands.h"
 #include "Json.h"
+#include "Making.h"
 #include "QuietAlerts.h"
 #include "effect/Effect.h"
 #include "effect/EffectPaths.h"
+#include "logger/Format.h"
 
 namespace brisol::cli {
 
@@ -35,6 +37,7 @@ int RunEffects(Args args) {
   if (json) std::printf("[");
   bool first = true;
   for (const EffectCollection& collection : ListCollections()) {
+    const Making making("the shapes of " + QuotedName(collection.directory));
     unsigned shapes;
     {
       // Rejected drawings are the collection's business here, not messages.

@@ -8,8 +8,10 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "Making.h"
 #include "PictureFiles.h"
 #include "imageio/LoadPicture.h"
+#include "logger/Format.h"
 
 namespace brisol::cli {
 namespace {
@@ -49,7 +51,10 @@ Result Identify(const char* path) {
   }
   r.format = std::string(format->name);
   const int rc = format->info(path, r.info);
-  if (rc != kImgOk) r.error = rc == kImgErrOpen && !openProblem.empty() ? openProblem : ImgResultText(rc);
+  if (rc != kImgOk) {
+    const bool cannotOpen = rc == kImgErrOpen || rc == kImgErrNotRegular;
+    r.error = cannotOpen && !openProblem.empty() ? openProblem : ImgResultText(rc);
+  }
   return r;
 }
 
@@ -100,6 +105,7 @@ int RunIdentify(Args args) {
   std::vector<Result> results;
   bool allOk = true;
   for (const char* file : files) {
+    const Making making("the information of " + QuotedName(file));
     results.push_back(Identify(file));
     allOk = allOk && results.back().error.empty();
   }
@@ -108,11 +114,11 @@ int RunIdentify(Args args) {
   } else {
     for (const Result& r : results) {
       if (r.error.empty()) {
-        std::printf("%s: %s %d x %d, %d bits per pixel\n", r.file.c_str(), r.format.c_str(), r.info.width,
+        std::printf("%s: %s %d x %d, %d bits per pixel\n", OneLineText(r.file).c_str(), r.format.c_str(), r.info.width,
                     r.info.height, r.info.depth);
       } else {
         std::fflush(stdout);
-        std::fprintf(stderr, "brisol-cli identify: %s: %s\n", r.file.c_str(), r.error.c_str());
+        std::fprintf(stderr, "brisol-cli identify: %s: %s\n", OneLineText(r.file).c_str(), r.error.c_str());
       }
     }
   }

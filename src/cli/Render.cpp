@@ -6,6 +6,7 @@
 #include "ArgParse.h"
 #include "Commands.h"
 #include "LookOptions.h"
+#include "Making.h"
 #include "PictureFiles.h"
 #include "Progress.h"
 #include "QuietAlerts.h"
@@ -14,6 +15,7 @@
 #include "effect/WorkingPictureLimit.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
+#include "logger/Format.h"
 #include "logger/RepeatFolder.h"
 #include "raster/FileUtil.h"
 #include "recipe/RecipeEffect.h"
@@ -106,7 +108,7 @@ int RunRender(Args args) {
   if (auto refused = RefusedVectorName(output)) return Usage(*refused);
   const bool vectorOutput = VectorFormatOfName(output) != nullptr;
   if (PictureFormatOfName(output) == nullptr && !vectorOutput) {
-    return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText() + ", " +
+    return Usage("cannot tell the format of " + QuotedName(output) + ": use " + PictureExtensionsText() + ", " +
                  VectorExtensionsText());
   }
   RenderFileOptions options;
@@ -124,7 +126,7 @@ int RunRender(Args args) {
     }
   }
   if (pageGiven && !vectorOutput) {
-    return Usage("the page options are for vector files (" + VectorExtensionsText() + "), not '" + output + "'");
+    return Usage("the page options are for vector files (" + VectorExtensionsText() + "), not " + QuotedName(output));
   }
   bool quiet = false, timings = false;
   for (const std::string& flag : parsed.flags) {
@@ -142,9 +144,7 @@ int RunRender(Args args) {
 
   // What can be told before any work: the photo would be replaced, the
   // output cannot be written.
-  if (SameFile(input, output)) {
-    return Usage("the output '" + output + "' is the input picture itself; choose another name");
-  }
+  if (const std::string same = OutputIsInput(input, output); !same.empty()) return Usage(same);
   if (!vectorOutput) {
     if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
   }
@@ -164,16 +164,22 @@ int RunRender(Args args) {
   }
   for (const std::string& notice : notices) Notice(notice);
 
-  // A picture too large to draw is told before it is read.
+  // A picture too large to draw, or too large for the output's format, is
+  // told before it is read.
+  std::string pixels;
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
     if (format->info(input.c_str(), info) == kImgOk) {
+      const SIZE size{info.width, info.height};
+      pixels = " (" + std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels at quality " +
+               std::to_string(look.quality) + ")";
       if (vectorOutput) {
-        if (auto problem = CheckVectorFile(output, options.page, SIZE{info.width, info.height})) return Fail(*problem);
+        if (auto problem = CheckVectorFile(output, options.page, size)) return Fail(*problem);
+      } else if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) {
+        return Fail(target.message);
       }
-      const std::string tooLarge =
-          WorkingPictureTooLarge(SIZE{info.width, info.height}, look.quality, !options.draw.reference);
-      if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
+      const std::string tooLarge = WorkingPictureTooLarge(size, look.quality, !options.draw.reference);
+      if (!tooLarge.empty()) return Fail(QuotedName(input) + ": " + tooLarge);
     }
   }
 
@@ -183,7 +189,11 @@ int RunRender(Args args) {
   if (look.jpegQuality) options.save.jpegQuality = *look.jpegQuality;
   options.recipe = &recipe;
   options.observer = &progress;
-  const PhotoRendered made = RenderPhotoFile(look.effect, input, output, options);
+  PhotoRendered made;
+  {
+    const Making making("the picture of " + QuotedName(input) + pixels);
+    made = RenderPhotoFile(look.effect, input, output, options);
+  }
   progress.Finish();
   if (!made.ok()) return Fail(made.message);
   if (made.rasterFallbacks > 0) {

@@ -17,6 +17,8 @@ namespace {
 
 using test::RunCli;
 
+constexpr int kNobody = 65534;
+
 std::string WritePhoto(const std::string& path, int w = 170, int h = 90) {
   CDADC photo(SIZE{w, h});
   for (int y = 0; y < h; ++y)
@@ -42,7 +44,7 @@ TEST(CliRenderThreads, AnyNumberOfThreadsGivesTheReferenceBytes) {
     args.insert(args.end(), {"--threads", threads});
     const auto run = RunCli(args);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(test::ReadFile(dir.File("banded.bmp")), expected) << threads << " threads";
+    EXPECT_TRUE(test::SameBytes(test::ReadFile(dir.File("banded.bmp")), expected)) << threads << " threads";
   }
   for (const char* bad : {"0", "257", "two", "-1"}) {
     std::vector<std::string> args = RenderArgs(photo, dir.File("x.bmp"));
@@ -64,19 +66,25 @@ TEST(CliRenderThreads, AProcessThatMayNotStartThreadsStillRenders) {
   ASSERT_NE(mkdtemp(folder), nullptr);
   ASSERT_EQ(chmod(folder, 0777), 0);
   const std::string dir = folder;
+  // The build may sit in a folder that only its owner may enter.
+  if (const std::string why = test::WhyUserCannotRunIn(kNobody, dir); !why.empty()) {
+    std::system(("rm -rf " + test::ShellQuote(dir)).c_str());
+    GTEST_SKIP() << why;
+  }
   const std::string photo = WritePhoto(dir + "/photo.bmp", 1200, 900);
   ASSERT_EQ(chmod(photo.c_str(), 0644), 0);
   ASSERT_EQ(RunCli(RenderArgs(photo, dir + "/expected.png")).status, 0);
   // A sanitizer build's leak checker needs a thread of its own at exit.
-  std::string command =
-      "ASAN_OPTIONS=detect_leaks=0 /usr/bin/setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/prlimit "
-      "--nproc=1 -- " +
-      test::ShellQuote(BRISOL_CLI_PATH);
+  std::string command = "ASAN_OPTIONS=detect_leaks=0 /usr/bin/setpriv --reuid=" + std::to_string(kNobody) +
+                        " --regid=" + std::to_string(kNobody) +
+                        " --clear-groups /usr/bin/prlimit "
+                        "--nproc=1 -- " +
+                        test::ShellQuote(BRISOL_CLI_PATH);
   for (const std::string& a : RenderArgs(photo, dir + "/limited.png")) command += " " + test::ShellQuote(a);
   command += " --threads 4 2>" + test::ShellQuote(dir + "/err");
   const int status = std::system(command.c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << test::ReadFile(dir + "/err");
-  EXPECT_EQ(test::ReadFile(dir + "/limited.png"), test::ReadFile(dir + "/expected.png"));
+  EXPECT_TRUE(test::SameFileBytes(dir + "/limited.png", dir + "/expected.png"));
   std::system(("rm -rf " + test::ShellQuote(dir)).c_str());
 }
 

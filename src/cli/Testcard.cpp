@@ -1,19 +1,23 @@
 // brisol-cli testcard: a picture that exercises every drawing operation.
-#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "ArgParse.h"
 #include "Commands.h"
-#include "raster/BmpFile.h"
+#include "Making.h"
+#include "imageio/ImageSave.h"
+#include "imageio/codecs/MemoryBudget.h"
+#include "logger/Format.h"
 #include "raster/Dadc.h"
 
 namespace brisol::cli {
 namespace {
 
-void DrawTestcard(CDADC& surface) {
+void DrawTestcard(CDADC& surface, const Font& font) {
   DrawContext& dc = surface.GetDC();
   const int w = surface.GetWidth(), h = surface.GetHeight();
   // A vertical colour ramp as the background.
@@ -43,10 +47,6 @@ void DrawTestcard(CDADC& surface) {
     dc.LineTo(10 + (w / 3) * std::cos(i * 0.13), h - 10 - (h / 4) * std::sin(i * 0.13));
   }
   // Text.
-  LogFont lf;
-  lf.height = std::max(12, h / 12);
-  lf.weight = 700;
-  const Font font = Font::Create(lf);
   if (font.IsValid()) {
     dc.SelectFont(font);
     dc.SetBkMode(TRANSPARENT);
@@ -57,6 +57,15 @@ void DrawTestcard(CDADC& surface) {
   }
 }
 
+// The memory fontconfig is given to read its configuration in.
+constexpr std::uint64_t kFontHeadroom = 4u << 20;
+
+int Fail(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "brisol-cli testcard: %s\n", message.c_str());
+  return 1;
+}
+
 }  // namespace
 
 int RunTestcard(Args args) {
@@ -64,29 +73,43 @@ int RunTestcard(Args args) {
     std::printf(
         "Usage: brisol-cli testcard OUTPUT.bmp [WIDTHxHEIGHT]\n\n"
         "Draws a test picture of filled and outlined figures, lines and text through\n"
-        "the drawing context and writes it as a 24-bit BMP file (default 800x600).\n");
+        "the drawing context and writes it as a 24-bit BMP file (default 800x600), or\n"
+        "in the format another extension names. An existing OUTPUT is replaced only\n"
+        "once the new file is completely written.\n");
     return 0;
   }
   if (args.empty() || args.size() > 2) {
     std::fprintf(stderr, "brisol-cli testcard: expected OUTPUT.bmp [WIDTHxHEIGHT]\n");
     return 2;
   }
+  const std::string output = args[0];
   SIZE size{800, 600};
-  if (args.size() == 2 && std::sscanf(args[1], "%dx%d", &size.cx, &size.cy) != 2) {
-    std::fprintf(stderr, "brisol-cli testcard: bad size '%s', expected WIDTHxHEIGHT\n", args[1]);
+  if (args.size() == 2 && !ParseSize(args[1], size)) {
+    std::fprintf(stderr, "brisol-cli testcard: bad size '%s', expected WIDTHxHEIGHT\n", OneLineText(args[1]).c_str());
     return 2;
   }
+  // Whether the file can be written, before the picture is drawn.
+  if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message);
+  const std::string pixels = std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels";
+  const Making making("the test picture (" + pixels + ")");
+  // The title's font first: fontconfig does not survive running out of
+  // memory while it reads its configuration, so it is asked only with some
+  // memory to spare.
+  if (AvailableMemory() < kFontHeadroom) return Fail("not enough memory for the test picture's font");
+  LogFont lf;
+  lf.height = std::max(12, size.cy / 12);
+  lf.weight = 700;
+  const Font font = Font::Create(lf);
   CDADC surface(size);
   if (!surface.IsValid()) {
-    std::fprintf(stderr, "brisol-cli testcard: cannot make a %dx%d picture\n", size.cx, size.cy);
-    return 1;
+    if (static_cast<long long>(PictureBytes(size.cx, size.cy)) > kMaxSurfaceBytes)
+      return Fail("a picture of " + pixels + " is too large: a picture may take at most " +
+                  MemoryText(kMaxSurfaceBytes));
+    return Fail("not enough memory for a picture of " + pixels);
   }
-  DrawTestcard(surface);
-  if (!WriteBmpFile(surface, args[0])) {
-    std::fprintf(stderr, "brisol-cli testcard: cannot write %s: %s\n", args[0], std::strerror(errno));
-    return 1;
-  }
-  std::printf("%s\n", args[0]);
+  DrawTestcard(surface, font);
+  if (const SaveResult saved = SaveImageFile(surface, output); !saved.ok()) return Fail(saved.message);
+  std::printf("%s\n", OneLineText(output).c_str());
   return 0;
 }
 

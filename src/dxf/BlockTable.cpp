@@ -6,10 +6,10 @@
 
 namespace brisol {
 
-int CBlockTable::Admit(const CDxfBlock& block) const {
+int CBlockTable::Admit(const CDxfBlock& block) {
   if (GetCount() >= kMaxBlocks) {
-    DxfDebugOut("Block buffer overflow\n");
     TraceMsg("Block buffer overflow");
+    ++m_dropped;
     return 1;
   }
   if (FindBlock(block.GetName().c_str()) != nullptr) {

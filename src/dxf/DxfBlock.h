@@ -51,9 +51,10 @@ class CBlockTable {
   CBlockTable(const CBlockTable&) = delete;
   CBlockTable& operator=(const CBlockTable&) = delete;
 
-  // Adds a copy of the block. A full table drops it (reported on the debug
-  // output and traced) and answers true, so reading goes on; a block whose
-  // name is taken (compared without case) is traced and answers false.
+  // Adds a copy of the block. A full table drops it (traced and counted:
+  // the reader tells the count once, naming its file) and answers true, so
+  // reading goes on; a block whose name is taken (compared without case) is
+  // traced and answers false.
   bool AddBlock(const CDxfBlock& block);
   bool AddBlock(CDxfBlock&& block);
   // The first block of that name (without case), or null.
@@ -63,14 +64,20 @@ class CBlockTable {
   int GetCount() const { return static_cast<int>(m_apBlocks.size()); }
   // Block i, or null outside 0..count-1.
   const CDxfBlock* GetBlock(int i) const;
+  // The blocks dropped because the table was full.
+  int GetDropped() const { return m_dropped; }
   // Destroys every block and its entities.
-  void Clear() { m_apBlocks.clear(); }
+  void Clear() {
+    m_apBlocks.clear();
+    m_dropped = 0;
+  }
 
  private:
   // 0: add; 1: full (dropped, answer true); 2: name taken (answer false).
-  int Admit(const CDxfBlock& block) const;
+  int Admit(const CDxfBlock& block);
 
   std::vector<std::unique_ptr<CDxfBlock>> m_apBlocks;
+  int m_dropped = 0;
 };
 
 }  // namespace brisol

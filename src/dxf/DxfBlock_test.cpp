@@ -90,6 +90,11 @@ TEST(CBlockTable, The1501stBlockIsDroppedButReadingGoesOn) {
   ASSERT_EQ(traces.Texts().size(), 1u);
   EXPECT_EQ(traces.Texts()[0], "Block buffer overflow");
   EXPECT_EQ(table.GetBlock(0), first);  // blocks never move
+  // The reader tells the count once, naming its file.
+  EXPECT_TRUE(table.AddBlock(Named("TWO_MORE")));
+  EXPECT_EQ(table.GetDropped(), 2);
+  table.Clear();
+  EXPECT_EQ(table.GetDropped(), 0);
 }
 
 TEST(CBlockTable, AddedBlockIsACopy) {

@@ -5,6 +5,7 @@
 #include "dxf/DxfMesh.h"
 #include "dxf/DxfStrings.h"
 #include "logger/Alerts.h"
+#include "logger/Format.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -46,7 +47,7 @@ bool CDxfFile::ReadFile(const char* fileName, const char* excludedLayerPrefix) {
   m_strExcludedPrefix = CopyLimited(excludedLayerPrefix, kMaxPathChars);
 
   if (!m_groups.Open(fileName)) {
-    TraceMsg("ERROR: cannot open DXF file %s", fileName);
+    TraceMsg("ERROR: cannot open DXF file %s: %s", fileName, m_groups.OpenProblem().c_str());
     m_strExcludedPrefix.clear();
     return false;
   }
@@ -71,6 +72,10 @@ bool CDxfFile::ReadFile(const char* fileName, const char* excludedLayerPrefix) {
 
   m_groups.Close();
   m_strExcludedPrefix.clear();
+  if (const int dropped = m_blocks.GetDropped(); dropped > 0) {
+    DxfDebugOut("Block buffer overflow: %d blocks of %s beyond the first %d were left out\n", dropped,
+                OneLineText(GetFileName()).c_str(), CBlockTable::kMaxBlocks);
+  }
   CheckMeshNormals(*this, GetFileName().c_str());
   return result;
 }

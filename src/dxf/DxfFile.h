@@ -71,6 +71,10 @@ class CDxfFile : public CEntList {
   const std::string& GetFileName() const { return m_groups.FileName(); }
   const std::string& GetExcludedLayerPrefix() const { return m_strExcludedPrefix; }
   int GetLineCount() const { return m_groups.LineCount(); }
+  // Why the last ReadFile could not open its file, in words ("Permission
+  // denied", "it is a named pipe (FIFO), not a regular file"); empty when it
+  // could.
+  const std::string& GetOpenProblem() const { return m_groups.OpenProblem(); }
   int GetGroupCode() const { return m_groups.Code(); }
   const std::string& GetGroupText() const { return m_groups.Text(); }
 

@@ -201,7 +201,7 @@ TEST(DxfFile, MissingFileLeavesTheNameEmpty) {
   CDxfFile file;
   const std::string path = dir.File("none.dxf");
   EXPECT_FALSE(file.ReadFile(path.c_str(), "ABC"));
-  EXPECT_EQ(traces.Texts().back(), "ERROR: cannot open DXF file " + path);
+  EXPECT_EQ(traces.Texts().back(), "ERROR: cannot open DXF file " + path + ": No such file or directory");
   EXPECT_EQ(file.GetFileName(), "");
   EXPECT_EQ(file.GetExcludedLayerPrefix(), "");
 }

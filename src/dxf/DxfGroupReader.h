@@ -34,6 +34,8 @@ class DxfGroupReader {
   void OpenBytes(const std::string& name, std::string bytes);
   void Close() { m_lines.Close(); }
   bool IsOpen() const { return m_lines.IsOpen(); }
+  // Why the last Open failed, in words; empty after a successful one.
+  const std::string& OpenProblem() const { return m_lines.OpenProblem(); }
 
   // Reads one group into the current group. matchCode -1 accepts any code;
   // another value demands that code. False, with the messages, when the

@@ -1,6 +1,12 @@
 #include "dxf/DxfLineReader.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <utility>
+
+#include "raster/FileUtil.h"
 
 namespace brisol {
 namespace {
@@ -11,9 +17,16 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 
 bool DxfLineReader::Open(const char* path) {
   Close();
+  m_openProblem.clear();
   if (path == nullptr) return false;
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
+  const int fd = OpenRegularFile(path, &m_openProblem);
+  if (fd < 0) return false;
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    m_openProblem = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
   m_file.reset(file);
   m_open = true;
   return true;

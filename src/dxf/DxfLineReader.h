@@ -24,8 +24,12 @@ class DxfLineReader {
   DxfLineReader& operator=(const DxfLineReader&) = delete;
 
   // Opens a file for reading in binary mode; false when it cannot be opened
-  // (the reader is then closed).
+  // or is no regular file (a FIFO or device is never waited on; the reader
+  // is then closed, and OpenProblem tells why).
   bool Open(const char* path);
+  // Why the last Open failed, in words ("No such file or directory", "it is
+  // a named pipe (FIFO), not a regular file"); empty after a successful one.
+  const std::string& OpenProblem() const { return m_openProblem; }
   // Reads the given bytes as if they were a file.
   void OpenBytes(std::string bytes);
   void Close();
@@ -51,6 +55,7 @@ class DxfLineReader {
 
   std::unique_ptr<std::FILE, FileCloser> m_file;
   std::string m_bytes;
+  std::string m_openProblem;
   std::size_t m_pos = 0;
   bool m_open = false;
   bool m_terminated = false;

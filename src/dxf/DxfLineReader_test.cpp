@@ -1,6 +1,7 @@
 #include "dxf/DxfLineReader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -102,13 +103,27 @@ TEST(LineReader, MissingFileDoesNotOpen) {
   EXPECT_FALSE(reader.ReadLine(text));
 }
 
-TEST(LineReader, ADirectoryReadsAsAnError) {
+// What is no regular file is refused by what it is, at once: a named pipe
+// without a writer would be waited on for ever.
+TEST(LineReader, WhatIsNoFileIsRefusedWithTheReason) {
   test::TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("pipe.dxf").c_str(), 0600), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {dir.File("none.dxf"), "No such file or directory"},
+      {dir.path().string(), "it is a folder"},
+      {dir.File("pipe.dxf"), "it is a named pipe (FIFO), not a regular file"},
+      {"/dev/zero", "it is a character device, not a regular file"},
+  };
+  for (const auto& [path, why] : cases) {
+    DxfLineReader reader;
+    EXPECT_FALSE(reader.Open(path.c_str())) << path;
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_EQ(reader.OpenProblem(), why);
+  }
+  test::WriteFile(dir.File("ok.dxf"), "0\nEOF\n");
   DxfLineReader reader;
-  if (!reader.Open(dir.path().c_str())) GTEST_SKIP() << "directories do not open here";
-  std::string text;
-  EXPECT_FALSE(reader.ReadLine(text));
-  EXPECT_TRUE(reader.ReadError());
+  EXPECT_TRUE(reader.Open(dir.File("ok.dxf").c_str()));
+  EXPECT_EQ(reader.OpenProblem(), "");
 }
 
 }  // namespace

@@ -141,6 +141,9 @@ void CEntList::DrawEntitiesIntoDC(DrawContext& dc, const CMatrix& matrix) const 
       TheLogger().Log(kLogError, "DXFLIB: A pointer in the display list is null.\n");
       return;
     }
+    // A layer that is off or frozen is not drawn, here as in the preview.
+    const CDxfLayer* layer = entity->GetLayer();
+    if (layer != nullptr && !layer->IsVisible()) continue;
     entity->DrawIntoDC(dc, matrix);
   }
 }

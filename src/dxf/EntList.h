@@ -46,8 +46,8 @@ class CEntList {
   // so everything comes out as outlines. The context's brush, pen, text
   // colour and background mode are restored.
   void DrawIntoDC(DrawContext& dc, int penIndex, const CMatrix& matrix) const;
-  // The effect's drawing of a shape: every entity, layers aside, with the
-  // pen and brush the caller selected.
+  // The effect's drawing of a shape: every entity on a layer that is on
+  // (neither off nor frozen), with the pen and brush the caller selected.
   void DrawEntitiesIntoDC(DrawContext& dc, const CMatrix& matrix) const;
 
   // Every entity's ApplyFileTransform.

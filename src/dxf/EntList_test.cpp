@@ -9,6 +9,8 @@
 #include "dxf/DxfEntities.h"
 #include "dxf/DxfLayer.h"
 #include "dxf/DxfModelTestUtil.h"
+#include "dxf/Matrix.h"
+#include "raster/Dadc.h"
 
 namespace brisol {
 namespace {
@@ -115,6 +117,24 @@ TEST_F(CEntListTest, ExtentsWithEverythingInvisibleAreTheExtremeDoubles) {
   m_list.GetExtents(min, max);
   EXPECT_EQ(min, CVec(kBig, kBig, kBig));
   EXPECT_EQ(max, CVec(-kBig, -kBig, -kBig));
+}
+
+// The effect's drawing of a shape leaves out what lies on layers that are
+// off or frozen, as the preview and the extents do.
+TEST_F(CEntListTest, TheEffectsDrawingLeavesOutHiddenLayers) {
+  CDxfCircle shown({10, 10, 0}, 5);
+  CDxfCircle hidden({30, 30, 0}, 5);
+  m_list.AddEntity(&shown, m_visible);
+  m_list.AddEntity(&hidden, m_hidden);
+  CDADC picture(SIZE{40, 40}, RGB(255, 255, 255));
+  DrawContext& dc = picture.GetDC();
+  dc.SelectBrush(Brush::Solid(RGB(0, 0, 0)));
+  dc.SelectPen(Pen::Solid(1, RGB(0, 0, 0)));
+  CMatrix identity;
+  identity.MakeTransform(CVec(1, 1, 0), 0, CVec(0, 0, 0));
+  m_list.DrawEntitiesIntoDC(dc, identity);
+  EXPECT_EQ(dc.GetPixel(10, 10), RGB(0, 0, 0));
+  EXPECT_EQ(dc.GetPixel(30, 30), RGB(255, 255, 255));
 }
 
 TEST_F(CEntListTest, EntityWithoutABoxAddsNothing) {

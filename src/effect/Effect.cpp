@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "dxf/DxfFile.h"
+#include "dxf/ShapeVerdict.h"
 #include "logger/Logger.h"
 #include "raster/FileUtil.h"
 #include "raster/Numeric.h"
@@ -185,13 +187,25 @@ void CEffect::AddShape(std::unique_ptr<CDxfFile> shape) {
 std::unique_ptr<CDxfFile> CEffect::ReadSingleShape(const char* path, ShapeRejection* why) {
   ShapeRejection rejection;
   rejection.path = path ? path : "";
-  // A directory has no size as a shape file.
-  const bool directory = IsDirectory(rejection.path);
-  const unsigned long long size = directory ? 0 : FileSize(rejection.path);
-  if (size < kMinShapeFileBytes || size > kMaxShapeFileBytes) {
+  // Only a regular file has a size as a shape file: a link that leads
+  // nowhere, a folder that may not be searched, a FIFO or a device is told
+  // as what it is.
+  struct stat status {};
+  const bool examined = path != nullptr && ::stat(path, &status) == 0;
+  const char* kind = examined ? SpecialFileKind(status.st_mode) : nullptr;
+  const unsigned long long size = examined && kind == nullptr ? static_cast<unsigned long long>(status.st_size) : 0;
+  if (!examined || kind != nullptr || size < kMinShapeFileBytes || size > kMaxShapeFileBytes) {
     TheLogger().Log(kLogError, "**WARNING**: Single shape DXF file:\n%s\nis not compatible with this program", path);
-    rejection.reason = directory ? ShapeRejection::Reason::NotAFile : ShapeRejection::Reason::FileSize;
-    rejection.size = size;
+    if (!examined) {
+      rejection.reason = ShapeRejection::Reason::Unreadable;
+      rejection.error = path != nullptr ? errno : ENOENT;
+    } else if (kind != nullptr) {
+      rejection.reason = ShapeRejection::Reason::NotAFile;
+      rejection.kind = kind;
+    } else {
+      rejection.reason = ShapeRejection::Reason::FileSize;
+      rejection.size = size;
+    }
     if (why != nullptr) *why = rejection;
     return nullptr;
   }
@@ -200,12 +214,7 @@ std::unique_ptr<CDxfFile> CEffect::ReadSingleShape(const char* path, ShapeReject
     TheLogger().Log(kLogError, "**WARNING**: Could not read single shape DXF file:\n%s", path);
     rejection.reason = ShapeRejection::Reason::Unreadable;
     rejection.line = shape->GetLineCount();
-    if (rejection.line == 0) {
-      // Not opened: ask the system why.
-      errno = 0;
-      if (std::FILE* file = std::fopen(path, "rb")) std::fclose(file);
-      rejection.error = errno;
-    }
+    rejection.problem = shape->GetOpenProblem();  // not opened: why
     if (why != nullptr) *why = rejection;
     return nullptr;
   }
@@ -276,24 +285,33 @@ void CEffect::LoadShapes(const char* directory, std::vector<ShapeRejection>* rej
       if (rejected != nullptr) rejected->push_back(std::move(why));
       continue;
     }
-    if (shape->GetCount() == 0) {
-      TheLogger().Log(kLogError, "The file %s does not contain any entities", path.c_str());
-      reject(ShapeRejection::Reason::NoEntities, path);
-      continue;
-    }
-    if (shape->CountOfType(1) > 0 || shape->CountOfType(2) > 0 || shape->CountOfType(3) > 0) {
-      if (added >= kMaxShapes) {
-        TheLogger().Log(kLogError, "Too many shapes in %s (more than %d)", m_szEffectDir.c_str(),
-                        static_cast<int>(kMaxShapes));
-        reject(ShapeRejection::Reason::TooMany, m_szEffectDir);
+    switch (const ShapeVerdict verdict = JudgeShape(*shape)) {
+      case ShapeVerdict::kEmpty:
+        TheLogger().Log(kLogError, "The file %s does not contain any entities", path.c_str());
+        reject(ShapeRejection::Reason::NoEntities, path);
+        continue;
+      case ShapeVerdict::kNoUsefulEntities:
+        TheLogger().Log(kLogError, "The file %s does not contain any useful entities", path.c_str());
+        reject(ShapeRejection::Reason::NoUsefulEntities, path);
+        continue;
+      case ShapeVerdict::kAllHidden:
+      case ShapeVerdict::kNoSize:
+        // It would leave the picture as it was, without a word.
+        TheLogger().Log(kLogError, "The file %s draws nothing: %s", path.c_str(), ShapeVerdictText(verdict));
+        reject(verdict == ShapeVerdict::kAllHidden ? ShapeRejection::Reason::AllHidden : ShapeRejection::Reason::NoSize,
+               path);
+        continue;
+      case ShapeVerdict::kUsable:
         break;
-      }
-      AddShape(std::move(shape));
-      ++added;
-    } else {
-      TheLogger().Log(kLogError, "The file %s does not contain any useful entities", path.c_str());
-      reject(ShapeRejection::Reason::NoUsefulEntities, path);
     }
+    if (added >= kMaxShapes) {
+      TheLogger().Log(kLogError, "Too many shapes in %s (more than %d)", m_szEffectDir.c_str(),
+                      static_cast<int>(kMaxShapes));
+      reject(ShapeRejection::Reason::TooMany, m_szEffectDir);
+      break;
+    }
+    AddShape(std::move(shape));
+    ++added;
   }
   if (added == 0) TheLogger().Log(kLogError, "No shape files in %s (2)", m_szEffectDir.c_str());
   m_uNumShapes = added;

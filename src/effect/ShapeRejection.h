@@ -9,18 +9,22 @@ namespace brisol {
 struct ShapeRejection {
   enum class Reason {
     FolderUnreadable,  // the folder cannot be listed: error says why
-    NotAFile,          // a folder named like a shape file
+    NotAFile,          // a folder, FIFO, device or socket named like a shape file: kind says which
     FileSize,          // size outside the shape files' sizes
-    Unreadable,        // the DXF reader failed: line tells where (0: not opened, error says why)
+    Unreadable,        // the DXF reader failed: line tells where (0: not opened, problem or error says why)
     NoEntities,
     NoUsefulEntities,  // no LINE, POLYLINE or CIRCLE
+    AllHidden,         // all of these on layers that are off or frozen: it draws nothing
+    NoSize,            // none of these has a size: it draws nothing
     TooMany,           // more shapes than an effect holds: the rest were left out
   };
   Reason reason = Reason::Unreadable;
   std::string path;             // the file, or the folder
   unsigned long long size = 0;  // FileSize
   int line = 0;                 // Unreadable
-  int error = 0;                // FolderUnreadable, Unreadable without a line: errno
+  int error = 0;                // FolderUnreadable, Unreadable without a line or problem: errno
+  std::string kind;             // NotAFile: "a folder", "a named pipe (FIFO)"
+  std::string problem;          // Unreadable without a line: the reader's words
 };
 
 // One clause naming the file (by its path) and the cause, such as

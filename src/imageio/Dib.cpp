@@ -3,10 +3,12 @@
 #include "imageio/Dib.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
 #include "logger/Alerts.h"
+#include "raster/FileUtil.h"
 
 namespace brisol {
 namespace {
@@ -94,6 +96,19 @@ ByteBuffer ReadDibFile(std::FILE* file) {
   const std::size_t rest = static_cast<std::size_t>(length) - sizeof header;
   if (std::fread(block.data(), 1, rest, file) != rest) return {};
   return block;
+}
+
+ByteBuffer ReadDibFileAt(const char* path) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return {};
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    ::close(fd);
+    return {};
+  }
+  ByteBuffer dib = ReadDibFile(file);
+  std::fclose(file);
+  return dib;
 }
 
 }  // namespace brisol

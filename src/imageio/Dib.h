@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "raster/ByteBuffer.h"
 #include "raster/Dadc.h"
@@ -58,8 +59,16 @@ bool PaintDib(DrawContext& dc, const RECT& dst, const ByteBuffer& hDib, const RE
 bool DrawImageIntoDlgRect(const CDADC& surface, DrawContext& dc, const RECT* ctrlRect);
 
 // Replaces *ppSurface by a copy resampled to newSize (area-correct). On any
-// failure the old surface stays as it was and the failure is logged.
+// failure the old surface stays as it was and the failure is logged; sizes
+// that ResizeProblem refuses are refused before any work, with its words.
 bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize);
+
+// Why a picture of size from cannot be resized to size to, in one line for
+// people naming the new size and the limit it passes: a side below 1, more
+// pixels than a picture may have, more work memory than the resampler can
+// count, more steps than it is given, or more memory than is available.
+// Empty when it can.
+std::string ResizeProblem(SIZE from, SIZE to);
 
 // --- blocks -----------------------------------------------------------------
 
@@ -72,6 +81,9 @@ ByteBuffer CopyHandle(const ByteBuffer& h);
 // zero. Empty when the file does not start with "BM" or cannot be read
 // whole.
 ByteBuffer ReadDibFile(std::FILE* file);
+// The same of the file at path, which must be a regular file (opened
+// without waiting: OpenRegularFile).
+ByteBuffer ReadDibFileAt(const char* path);
 
 // A 24-bit copy of the DIB that the user interface can show; null when the
 // block is empty or cannot be decoded.

@@ -1,6 +1,5 @@
 #include "imageio/FileBytes.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,18 +7,20 @@
 #include <utility>
 
 #include "imageio/codecs/ImageCodec.h"
+#include "raster/FileUtil.h"
 
 namespace brisol {
 
 int ReadFileBytes(const char* path, ByteBuffer& bytes, std::uint64_t maxBytes, std::uint64_t* fileSize) {
   if (path == nullptr) return kImgErrArgument;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return kImgErrOpen;
+  bool special = false;
+  const int fd = OpenRegularFile(path, nullptr, &special);
+  if (fd < 0) return special ? kImgErrNotRegular : kImgErrOpen;
   struct stat st {};
   int rc = kImgOk;
   ByteBuffer data;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    rc = kImgErrOpen;
+  if (::fstat(fd, &st) != 0) {
+    rc = kImgErrRead;
   } else {
     const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
     if (fileSize) *fileSize = size;

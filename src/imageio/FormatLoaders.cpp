@@ -8,8 +8,10 @@
 #include <functional>
 
 #include "imageio/ImageLoad.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
+#include "raster/FileUtil.h"
 
 namespace brisol {
 namespace {
@@ -36,6 +38,18 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
   if (rc != kImgOk) {
     report(texts.info, rc);
     return rc;
+  }
+  // Before anything is allocated: a file far too small for the picture it
+  // claims is refused as bad data, and a picture that cannot fit the memory
+  // left as the allocation that would fail.
+  const std::uint64_t fileBytes = FileSize(name);
+  if (fileBytes < file.leastFileBytes) {
+    report(texts.info, kImgErrTooLittleData);
+    return kImgErrTooLittleData;
+  }
+  if (DecodeMemoryNeed(file, fileBytes) > AvailableMemory()) {
+    report(file.depth == 24 ? texts.alloc24 : texts.allocN1, kImgErrNoMemory);
+    return kImgErrNoMemory;
   }
   ImgImage image;
   if (file.depth == 24) {

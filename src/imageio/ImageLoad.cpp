@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "imageio/Dib.h"
+#include "imageio/FileBytes.h"
 #include "imageio/PictureFormats.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
@@ -13,9 +14,8 @@
 namespace brisol {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+// The bytes IsJpegFile reads.
+constexpr std::size_t kJpegHeadBytes = 50;
 
 }  // namespace
 
@@ -63,13 +63,6 @@ bool LoadByType(const char* name, int& type, ImgImage& image) {
   return format->loadImage(image, name);
 }
 
-// The library refused a BMP file; its own DIB may still be paintable.
-ByteBuffer ReadBmpFallback(const char* name) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name, "rb"));
-  if (!file) return {};
-  return ReadDibFile(file.get());
-}
-
 }  // namespace
 
 ByteBuffer VicLoadImageFile(const char* name, int type) {
@@ -84,7 +77,7 @@ ByteBuffer VicLoadImageFile(const char* name, int type) {
     }
     return dib;
   }
-  if (type == kImageTypeBmp) return ReadBmpFallback(name);
+  if (type == kImageTypeBmp) return ReadDibFileAt(name);
   return {};
 }
 
@@ -102,17 +95,14 @@ std::unique_ptr<CDADC> LoadImageSurface(const char* name) {
     return CDADC::Adopt(std::move(pixels.bits), pixels.width, pixels.height);
   }
   if (type != kImageTypeBmp) return nullptr;
-  const ByteBuffer dib = ReadBmpFallback(name);
+  const ByteBuffer dib = ReadDibFileAt(name);
   return dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
 }
 
 bool IsJpegFile(const char* name) {
-  if (name == nullptr) return false;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name, "rb"));
-  if (!file) return false;
-  unsigned char block[50];
-  if (std::fread(block, 1, sizeof block, file.get()) != sizeof block) return false;
-  return block[0] == 0xFF && block[1] == 0xD8;
+  ByteBuffer block;
+  if (ReadFileBytes(name, block, kJpegHeadBytes) != kImgOk || block.size() != kJpegHeadBytes) return false;
+  return block.data()[0] == 0xFF && block.data()[1] == 0xD8;
 }
 
 }  // namespace brisol

@@ -1,15 +1,22 @@
 #include "imageio/ImageLoad.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "ImageioTestSupport.h"
 #include "imageio/Dib.h"
 #include "imageio/PictureFormats.h"
+#include "imageio/codecs/FileBuilding.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "raster/Types.h"
 
 namespace brisol {
@@ -417,6 +424,39 @@ TEST(LoadTgaAndPcx, DataErrorsAreShown) {
     ASSERT_EQ(rec.Texts().size(), 1u) << c.file;
     EXPECT_EQ(rec.Texts()[0].rfind(c.prefix, 0), 0u) << rec.Texts()[0];
   }
+}
+
+// The loader of the windows (the open dialog's preview too) never waits on
+// a named pipe: each format refuses it at once, as a file that cannot be
+// opened.
+TEST(VicLoadImageFile, NamedPipesAreRefusedWithoutWaiting) {
+  TempDir dir;
+  for (const char* name : {"pipe.png", "pipe.bmp", "pipe.jpg", "pipe.tga", "pipe.pcx"}) {
+    const std::string path = dir.File(name);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    ScopedAlertRecorder rec;
+    auto load = std::async(std::launch::async, [path] { return VicLoadImageFile(path.c_str(), kImageTypeFromName); });
+    if (load.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      ADD_FAILURE() << name << " was waited on";
+      const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);  // let the reader go
+      if (fd >= 0) ::close(fd);
+    }
+    EXPECT_FALSE(load.get()) << name;
+    for (const std::string& text : rec.Texts()) EXPECT_NE(text.find(": -11"), std::string::npos) << text;
+  }
+}
+
+// A file far too small for the picture it claims is refused by the windows'
+// loader before its image record is allocated, as bad data.
+TEST(LoadPngImage, AFileFarTooSmallForItsPictureIsBadData) {
+  TempDir dir;
+  std::string png = PngFile(test::MakePhotoLike(8, 8));
+  filebuilding::ClaimPngSize(png, 20000, 20000);
+  test::WriteFile(dir.File("claims.png"), png);
+  const ScopedMemoryCeiling ceiling(64u << 20);  // an allocation first would fail for memory
+  ScopedAlertRecorder rec;
+  EXPECT_FALSE(LoadImageFile(dir.File("claims.png").c_str(), kImageTypeFromName));
+  EXPECT_EQ(rec.Texts(), std::vector<std::string>{"PNG image data error: -12"});
 }
 
 TEST(LoadImageFile, MissingFilesAreReportedByTheirLoader) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <new>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -36,8 +38,12 @@ SaveResult Failure(int code, std::string message) {
   return SaveResult{code, std::move(message)};
 }
 
+std::string CannotSave(const std::string& path, const std::string& why) {
+  return "Cannot save " + QuotedName(path) + ": " + why;
+}
+
 std::string SystemError(const char* what, const std::string& path, int error) {
-  return Format("Cannot save '%s': %s (%s)", path.c_str(), what, std::strerror(error));
+  return CannotSave(path, Format("%s (%s)", what, std::strerror(error)));
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -61,8 +67,9 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-// Where a save of path writes: what a symbolic link points at, not the link;
-// its folder; and the file's status if it exists.
+// Where a save of path writes: what a symbolic link points at (through
+// further links), not the link, even when that does not exist yet; its
+// folder; and the file's status if it exists.
 struct Target {
   std::string path;
   std::string directory;
@@ -70,20 +77,45 @@ struct Target {
   struct stat status {};
 };
 
+// The file a chain of symbolic links ends at (the path itself when it is no
+// link); 0, or the system's error when the chain cannot be followed.
+int FollowLinks(const std::string& path, std::string& end) {
+  constexpr int kMostLinks = 40;  // as the system follows them
+  end = path;
+  for (int hop = 0; hop <= kMostLinks; ++hop) {
+    struct stat st {};
+    // Nothing there (a new file is made), or a path the checks below tell.
+    if (::lstat(end.c_str(), &st) != 0) return 0;
+    if (!S_ISLNK(st.st_mode)) return 0;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(end.c_str(), link.data(), link.size());
+    if (n < 0) return errno;
+    link.resize(static_cast<std::size_t>(n));
+    if (link.empty()) return ENOENT;
+    const std::size_t slash = end.rfind('/');
+    end = link[0] == '/' || slash == std::string::npos ? link : end.substr(0, slash + 1) + link;
+  }
+  return ELOOP;
+}
+
+// A picture of this size does not fit a file of the format: the one line
+// that says so, naming the format's limit; empty when it fits.
+std::string SizeProblem(const PictureFormat& format, SIZE size) {
+  if (size.cx <= format.maxWidth && size.cy <= format.maxHeight) return {};
+  return Format("a %.*s file holds at most %d x %d pixels; the picture is %d x %d",
+                static_cast<int>(format.name.size()), format.name.data(), format.maxWidth, format.maxHeight, size.cx,
+                size.cy);
+}
+
 // Checks that a file can be written to path, as far as can be told before
 // writing.
 SaveResult CheckFileTarget(const std::string& path, Target& target) {
-  target.path = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target.path = real;
-      std::free(real);
-    }
+  if (const int error = FollowLinks(path, target.path); error != 0) {
+    return Failure(kImgErrWrite, SystemError("its symbolic link cannot be followed", path, error));
   }
   target.exists = ::stat(target.path.c_str(), &target.status) == 0;
   if (target.exists && !S_ISREG(target.status.st_mode)) {
-    return Failure(kImgErrWrite, Format("Cannot save '%s': it is not a regular file", path.c_str()));
+    return Failure(kImgErrWrite, CannotSave(path, "it is not a regular file"));
   }
   // Renaming over a file ignores its own permissions; respect them.
   if (target.exists && ::access(target.path.c_str(), W_OK) != 0) {
@@ -105,27 +137,31 @@ SaveResult CheckFileTarget(const std::string& path, Target& target) {
   return {};
 }
 
-// Checks that a picture can be saved to path: a known extension, then the file.
-SaveResult CheckTarget(const std::string& path, Target& target) {
-  if (PictureFormatOfName(path) == nullptr) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': the picture type is not known by the name's extension "
-                                           "(use %s)",
-                                           path.c_str(), PictureExtensionsText().c_str()));
+// Checks that a picture can be saved to path: a known extension, a size
+// the format can hold (0 x 0: the size is not known yet), then the file.
+SaveResult CheckTarget(const std::string& path, SIZE size, Target& target) {
+  const PictureFormat* format = PictureFormatOfName(path);
+  if (format == nullptr) {
+    return Failure(kImgErrArgument, CannotSave(path, "the picture type is not known by the name's extension (use " +
+                                                         PictureExtensionsText() + ")"));
+  }
+  if (const std::string tooLarge = SizeProblem(*format, size); !tooLarge.empty()) {
+    return Failure(kImgErrDimensions, CannotSave(path, tooLarge));
   }
   return CheckFileTarget(path, target);
 }
 
-// The pattern of the temporary file beside the target: ".~NAME.XXXXXX",
-// with NAME shortened as much as the folder's longest file name needs.
-std::string TemporaryPattern(const Target& target) {
-  const std::size_t slash = target.path.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : target.path.substr(0, slash + 1);
-  std::string name = target.path.substr(slash == std::string::npos ? 0 : slash + 1);
-  const long longest = ::pathconf(target.directory.c_str(), _PC_NAME_MAX);
-  const std::size_t limit = longest > 0 ? static_cast<std::size_t>(longest) : 255;
-  constexpr std::size_t kAdded = 9;  // ".~" and ".XXXXXX"
-  if (name.size() + kAdded > limit) name.resize(limit > kAdded ? limit - kAdded : 0);
-  return folder + ".~" + name + ".XXXXXX";
+// The temporary files of saves that were killed are removed by the next
+// save into their folder once they are this old: no save takes that long.
+constexpr std::chrono::hours kStaleTemporaryAge{24};
+
+bool IsPictureName(std::string_view name) { return PictureFormatOfName(name) != nullptr; }
+
+// A temporary file beside the target, after the leftovers of killed saves
+// into the folder have been cleared away.
+std::unique_ptr<TemporaryFile> TemporaryBeside(const Target& target) {
+  RemoveStaleTemporaryFiles(target.directory, kStaleTemporaryAge, IsPictureName);
+  return std::make_unique<TemporaryFile>(TemporaryPatternBeside(target.path, target.directory));
 }
 
 // Puts the temporary file, written (or not, with errno in error), in the
@@ -162,19 +198,19 @@ SaveResult CommitTemporary(TemporaryFile& temporary, const Target& target, const
 // target's place.
 SaveResult WriteThroughTemporary(const Target& target, const std::string& path, std::span<const std::uint8_t> bytes) {
   // Removed on every way out but success, an ending signal included.
-  TemporaryFile temporary(TemporaryPattern(target));
-  if (temporary.fd() < 0) {
-    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary.error()));
+  const std::unique_ptr<TemporaryFile> temporary = TemporaryBeside(target);
+  if (temporary->fd() < 0) {
+    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary->error()));
   }
-  const bool written = WriteAll(temporary.fd(), bytes.data(), bytes.size());
-  return CommitTemporary(temporary, target, path, written, errno);
+  const bool written = WriteAll(temporary->fd(), bytes.data(), bytes.size());
+  return CommitTemporary(*temporary, target, path, written, errno);
 }
 
 }  // namespace
 
-SaveResult CheckSaveTarget(const std::string& path) {
+SaveResult CheckSaveTarget(const std::string& path, SIZE size) {
   Target target;
-  return CheckTarget(path, target);
+  return CheckTarget(path, size, target);
 }
 
 SaveResult CheckFileTarget(const std::string& path) {
@@ -253,19 +289,19 @@ bool PictureSaver::Begin(const SIZE& size) {
   if (!m_failure.ok()) return false;
   if (m_stream) return true;
   auto stream = std::make_unique<Stream>();
-  if (SaveResult checked = CheckTarget(m_path, stream->target); !checked.ok()) {
+  if (SaveResult checked = CheckTarget(m_path, size, stream->target); !checked.ok()) {
     m_failure = std::move(checked);
     return false;
   }
   stream->format = PictureFormatOfName(m_path);
   stream->size = size;
   if (stream->format->imageType == kImageTypeJpg && (m_options.jpegQuality < 1 || m_options.jpegQuality > 100)) {
-    m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100",
-                                                m_path.c_str(), m_options.jpegQuality));
+    m_failure = Failure(kImgErrArgument,
+                        CannotSave(m_path, Format("JPEG quality %d is not within 1 to 100", m_options.jpegQuality)));
     return false;
   }
   // Removed on every way out but success, an ending signal included.
-  stream->temporary = std::make_unique<TemporaryFile>(TemporaryPattern(stream->target));
+  stream->temporary = TemporaryBeside(stream->target);
   if (stream->temporary->fd() < 0) {
     m_failure =
         Failure(kImgErrWrite, SystemError("cannot create a file in its folder", m_path, stream->temporary->error()));
@@ -359,12 +395,12 @@ SaveResult PictureSaver::Finish(const CDADC* surface) {
   SIZE size = m_stream ? m_stream->size : SIZE{};
   if (surface != nullptr) {
     if (!surface->IsValid()) {
-      return m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
+      return m_failure = Failure(kImgErrArgument, CannotSave(m_path, "there is no picture"));
     }
     size = surface->GetSize();
   }
   if (!m_stream && surface == nullptr) {
-    return m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
+    return m_failure = Failure(kImgErrArgument, CannotSave(m_path, "there is no picture"));
   }
   if (!Begin(size)) return m_failure;
   Stream& s = *m_stream;
@@ -404,7 +440,7 @@ SaveResult PictureSaver::Finish(const CDADC* surface) {
     rc = kImgErrNoMemory;
   }
   if (rc == kImgErrWrite && s.writeError != 0) rc = kImgOk;  // told below, with the system's reason
-  if (rc != kImgOk) return m_failure = Failure(rc, Format("Cannot save '%s': %s", m_path.c_str(), ImgResultText(rc)));
+  if (rc != kImgOk) return m_failure = Failure(rc, CannotSave(m_path, ImgResultText(rc)));
 
   return m_failure = CommitTemporary(*s.temporary, s.target, m_path, s.writeError == 0, s.writeError);
 }

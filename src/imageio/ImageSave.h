@@ -33,7 +33,10 @@ struct SaveResult {
 // flushed to disk and then renamed over the target. On any failure, and when
 // a signal ends the program during the save, the temporary file is removed
 // and an existing target is left untouched (a write-protected target is not
-// replaced); the result says why. Failures are also written to the log.
+// replaced); the result says why, naming the file (QuotedName). Failures are
+// also written to the log. A symbolic link is written through, also one
+// whose target does not exist yet (it is made). The temporary files that
+// killed saves left in the folder, older than a day, are removed.
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
 
 // A save that can begin before the picture is complete: the rows of a PNG
@@ -77,9 +80,10 @@ class PictureSaver {
 };
 
 // What SaveImageFile checks before it writes anything: a known extension, a
+// picture of size within what the format holds (when size is given), a
 // target that is a writable regular file if it exists, and a folder in which
 // a new file can be made. Lets a long job find out before it starts.
-SaveResult CheckSaveTarget(const std::string& path);
+SaveResult CheckSaveTarget(const std::string& path, SIZE size = SIZE{0, 0});
 
 // The same for a file of any kind: a target that is a writable regular file
 // if it exists, in a folder in which a new file can be made.

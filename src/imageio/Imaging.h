@@ -84,8 +84,27 @@ int imagetodib(const ImgImage& image, ByteBuffer& dib);
 // on a side that grows).
 constexpr int kResizeAreaCorrect = 1;
 
-// Resamples a 24-bit image into a 24-bit image allocated at the new size.
+// Resamples a 24-bit image into a 24-bit image allocated at the new size;
+// kImgErrTooLarge, before any work, when the resample's own buffers for
+// these sizes would pass kMaxResizeWorkBytes or its filters would take more
+// than kMaxResizeFilterSteps.
 int resizeex(const ImgImage& source, ImgImage& destination, int mode);
+
+// The memory the resample of a picture of sourceWidth x sourceHeight to
+// width x height works with besides the two pictures (its filter tables and
+// row buffers), at least as much as it takes; saturates for absurd sizes.
+// The resampler counts these buffers, and every index into them, in int:
+// kMaxResizeWorkBytes is the most it can take.
+std::uint64_t ResizeWorkBytes(long long sourceWidth, long long sourceHeight, long long width, long long height);
+constexpr std::uint64_t kMaxResizeWorkBytes = 0x7FFFFFFF;
+
+// The steps the resampler takes to work out its filters: on a side that
+// shrinks, each new pixel looks at every old pixel before the ones it
+// covers, so the steps grow with the product of the old and the new side
+// (about 2 ns each). A side of a tall or wide picture shrunk by a little
+// would take days; the most allowed takes some seconds. Saturates.
+std::uint64_t ResizeFilterSteps(long long sourceWidth, long long sourceHeight, long long width, long long height);
+constexpr std::uint64_t kMaxResizeFilterSteps = 10'000'000'000;
 
 // Hands decoded pixels to a record allocated at their size (used by the
 // loaders); -9 when the sizes differ.

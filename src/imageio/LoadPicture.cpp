@@ -1,6 +1,5 @@
 #include "imageio/LoadPicture.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,82 +11,140 @@
 #include "imageio/Dib.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/PictureFormats.h"
+#include "imageio/codecs/MemoryBudget.h"
+#include "logger/Format.h"
 #include "logger/Logger.h"
+#include "raster/FileUtil.h"
 
 namespace brisol {
 namespace {
 
-// The first bytes of the file, or why they cannot be had.
-bool ReadHead(const std::string& path, std::vector<std::uint8_t>& head, std::string& why) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    why = std::strerror(errno);
-    return false;
-  }
+// What is known of the file before its picture is read.
+struct FileHead {
+  std::vector<std::uint8_t> bytes;  // the first few
+  std::uint64_t size = 0;
+};
+
+// The first bytes of the file and its size, or why they cannot be had (and
+// whether that is because it is no regular file). Never waits on a FIFO.
+bool ReadHead(const std::string& path, FileHead& head, std::string& why, bool& special) {
+  const int fd = OpenRegularFile(path.c_str(), &why, &special);
+  if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    why = "it is a folder";
-    return false;
-  }
-  head.resize(16);
-  const ssize_t n = ::read(fd, head.data(), head.size());
+  if (::fstat(fd, &st) == 0) head.size = static_cast<std::uint64_t>(st.st_size);
+  head.bytes.resize(16);
+  ssize_t n = -1;
+  do {
+    n = ::read(fd, head.bytes.data(), head.bytes.size());
+  } while (n < 0 && errno == EINTR);
   const int error = errno;
   ::close(fd);
   if (n < 0) {
     why = std::strerror(error);
     return false;
   }
-  head.resize(static_cast<std::size_t>(n));
+  head.bytes.resize(static_cast<std::size_t>(n));
   return true;
+}
+
+std::string Pixels(const ImageInfo& info) {
+  return std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
+}
+
+// The cause of a failed read in words: the imaging layer's text, with the
+// decoder's own words when it gave some, and the sizes where they tell.
+std::string Cause(int code, const ImageInfo& info, bool haveInfo, std::uint64_t fileBytes,
+                  const std::string& decoderWords) {
+  if (code == kImgErrTooLittleData && haveInfo) {
+    return "the file holds " + MemoryText(fileBytes) + ", far too few for the " + Pixels(info) +
+           " it claims; it is cut short or damaged";
+  }
+  if (code == kImgErrNoMemory && haveInfo) {
+    return "not enough memory: its picture of " + Pixels(info) + " needs " +
+           MemoryText(DecodeMemoryNeed(info, fileBytes)) +
+           (decoderWords.empty() ? std::string() : " (" + decoderWords + ")");
+  }
+  std::string cause = ImgResultText(code);
+  if (!decoderWords.empty()) cause += " (" + decoderWords + ")";
+  return cause;
+}
+
+// Whether the BMP fall-back, which paints the file's own DIB, may help:
+// not when the file cannot be had at all or its picture is refused for its
+// size.
+bool FallbackMayHelp(int code) {
+  return code != kImgErrOpen && code != kImgErrNotRegular && code != kImgErrNoMemory && code != kImgErrTooLarge &&
+         code != kImgErrTooLittleData;
 }
 
 // The library refused a BMP file; its own DIB may still be paintable.
 std::unique_ptr<CDADC> BmpFallback(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return nullptr;
-  const ByteBuffer dib = ReadDibFile(file);
-  std::fclose(file);
+  const ByteBuffer dib = ReadDibFileAt(path.c_str());
   return dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
 }
 
 }  // namespace
 
+bool ReadPictureHead(const std::string& path, std::vector<std::uint8_t>& head, std::string& why) {
+  FileHead file;
+  bool special = false;
+  if (!ReadHead(path, file, why, special)) return false;
+  head = std::move(file.bytes);
+  return true;
+}
+
 std::string OpenProblem(const std::string& path) {
-  std::vector<std::uint8_t> head;
+  FileHead head;
   std::string why;
-  return ReadHead(path, head, why) ? std::string() : why;
+  bool special = false;
+  return ReadHead(path, head, why, special) ? std::string() : why;
 }
 
 LoadResult LoadPicture(const std::string& path) {
   LoadResult result;
   const auto fail = [&](int code, const std::string& cause) {
     result.code = code;
-    result.message = "cannot read '" + path + "': " + cause;
+    result.message = "cannot read " + QuotedName(path) + ": " + cause;
     TheLogger().Log(kLogInfo, "%s (code %d)\n", result.message.c_str(), code);
     return std::move(result);
   };
 
-  std::vector<std::uint8_t> head;
+  FileHead head;
   std::string why;
-  if (!ReadHead(path, head, why)) return fail(kImgErrOpen, why);
+  bool special = false;
+  if (!ReadHead(path, head, why, special)) return fail(special ? kImgErrNotRegular : kImgErrOpen, why);
   const PictureFormat* format = PictureFormatOfName(path);
   if (format == nullptr) return fail(kImgErrArgument, "the name's extension is not one of " + PictureExtensionsText());
-  if (head.empty()) return fail(kImgErrRead, "the file is empty (0 bytes)");
-  if (format->hasSignature != nullptr && !format->hasSignature(head)) {
+  if (head.bytes.empty()) return fail(kImgErrRead, "the file is empty (0 bytes)");
+  if (format->hasSignature != nullptr && !format->hasSignature(head.bytes)) {
     why = "not a " + std::string(format->name) + " file";
-    if (const PictureFormat* other = PictureFormatOfSignature(head))
+    if (const PictureFormat* other = PictureFormatOfSignature(head.bytes))
       why += " (it is a " + std::string(other->name) + " file)";
     return fail(kImgErrSignature, why);
+  }
+
+  // What the picture will take is known from its header: a file far too
+  // small for the picture it claims, and a picture that cannot fit the
+  // memory, are refused before anything is allocated.
+  ImageInfo info;
+  const bool haveInfo = format->info(path.c_str(), info) == kImgOk;
+  if (haveInfo) {
+    if (head.size < info.leastFileBytes) {
+      return fail(kImgErrTooLittleData, Cause(kImgErrTooLittleData, info, true, head.size, {}));
+    }
+    if (std::string problem = MemoryBudgetProblem(info, head.size); !problem.empty()) {
+      return fail(kImgErrNoMemory, "not enough memory: " + problem);
+    }
   }
 
   ImgImage image;
   const int rc = format->readImage(image, path.c_str());
   if (rc != kImgOk) {
-    if (format->imageType == kImageTypeBmp) {
+    const std::string decoderWords = DecoderMessage();
+    if (format->imageType == kImageTypeBmp && FallbackMayHelp(rc)) {
       if ((result.surface = BmpFallback(path))) return result;
     }
-    return fail(rc, ImgResultText(rc));
+    return fail(rc, Cause(rc, info, haveInfo, head.size, decoderWords));
   }
   // The decoded rows already have the surface's layout: hand them over.
   const int width = image.Width(), height = image.Height();

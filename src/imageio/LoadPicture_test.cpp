@@ -1,15 +1,19 @@
 #include "imageio/LoadPicture.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "ImageioTestSupport.h"
 #include "imageio/Imaging.h"
+#include "imageio/codecs/MemoryBudget.h"
 
 namespace brisol {
 namespace {
@@ -82,6 +86,79 @@ TEST(LoadPicture, AFileThatCannotBeOpenedGivesTheSystemsReason) {
   const LoadResult result = LoadPicture(path);
   EXPECT_EQ(result.code, kImgErrOpen);
   EXPECT_NE(result.message.find("Permission denied"), std::string::npos) << result.message;
+}
+
+// Runs the load on another thread; fails the test instead of hanging when
+// it does not come back.
+LoadResult LoadWithin(const std::string& path, std::chrono::seconds limit) {
+  auto future = std::async(std::launch::async, [path] { return LoadPicture(path); });
+  if (future.wait_for(limit) != std::future_status::ready) {
+    ADD_FAILURE() << "loading " << path << " did not come back";
+    // Let a reader waiting on a FIFO go: a writer comes and goes.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  }
+  return future.get();
+}
+
+TEST(LoadPicture, NamedPipesDevicesAndSocketsAreRefusedByWhatTheyAre) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("fifo.png").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", dir.File("zero.bmp").c_str()), 0);
+  struct Case {
+    std::string path;
+    std::string cause;
+  } cases[] = {
+      {dir.File("fifo.png"), "it is a named pipe (FIFO), not a regular file"},
+      {dir.File("zero.bmp"), "it is a character device, not a regular file"},
+      {"/dev/null", "it is a character device, not a regular file"},
+  };
+  for (const Case& c : cases) {
+    const LoadResult result = LoadWithin(c.path, std::chrono::seconds(20));
+    EXPECT_EQ(result.code, kImgErrNotRegular) << c.path;
+    EXPECT_EQ(result.message, "cannot read '" + c.path + "': " + c.cause);
+    EXPECT_EQ(OpenProblem(c.path), c.cause);
+  }
+}
+
+// Files that claim far more pixels than they hold, and pictures beyond the
+// memory available, are refused with their sizes before anything is
+// allocated; the decoders' own words reach the sentence.
+TEST(LoadPicture, BombsAndPicturesBeyondTheMemoryAreRefusedWithTheirSizes) {
+  TempDir dir;
+  // An RLE8 BMP of 1 x 400,000,000 pixels in 62 bytes.
+  std::string bmp = "BM";
+  for (std::uint32_t v : {64u, 0u, 62u, 40u, 1u, 400'000'000u}) bmp.append(reinterpret_cast<const char*>(&v), 4);
+  bmp += std::string("\x01\x00\x08\x00\x01\x00\x00\x00", 8) + std::string(20, '\0');
+  bmp += std::string("\0\0\0\0\xff\xff\xff\0", 8) + std::string("\0\1", 2);
+  test::WriteFile(dir.File("tall.bmp"), bmp);
+  test::WriteFile(dir.File("plain.png"), PngBytes(2000, 1500));
+  const LoadResult tall = LoadPicture(dir.File("tall.bmp"));
+  EXPECT_EQ(tall.code, kImgErrTooLittleData);
+  EXPECT_EQ(tall.message, "cannot read '" + dir.File("tall.bmp") +
+                              "': the file holds 64 bytes, far too few for the 1 x 400000000 pixels it claims; it is "
+                              "cut short or damaged");
+  {
+    const ScopedMemoryCeiling ceiling(10'000'000);
+    const LoadResult plain = LoadPicture(dir.File("plain.png"));
+    EXPECT_EQ(plain.code, kImgErrNoMemory);
+    // The file, and the picture twice: the loader's record and the decoder's.
+    EXPECT_EQ(plain.message.rfind("cannot read '" + dir.File("plain.png") +
+                                      "': not enough memory: its picture of 2000 x 1500 pixels needs ",
+                                  0),
+              0u)
+        << plain.message;
+    EXPECT_NE(plain.message.find(" MB of memory; 10 MB are available"), std::string::npos) << plain.message;
+  }
+  EXPECT_TRUE(LoadPicture(dir.File("plain.png")).ok());
+}
+
+TEST(LoadPicture, NamesWithLineBreaksAreWrittenWithEscapes) {
+  TempDir dir;
+  const std::string path = dir.File("two\nlines.png");
+  const LoadResult result = LoadPicture(path);
+  EXPECT_EQ(result.message.find('\n'), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find("two\\nlines.png': No such file or directory"), std::string::npos) << result.message;
 }
 
 TEST(LoadPicture, ReadsEveryFormatIntoASurfaceOfItsSize) {

@@ -55,12 +55,20 @@ int WritePng(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_t
       [&](std::vector<std::uint8_t>& file) { return AddPngText(file, o.textKeyword, o.text); });
 }
 
+// Sides: BMP and PNG count them in 31 bits, TGA in 16, JPEG up to 65500
+// (the JPEG library's limit), PCX by its last column and row in 16 bits
+// with an even number of bytes a line.
 const PictureFormat kFormats[] = {
-    {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, loadbmp, LoadBmpImage, ReadBmpImage, BmpSignature, WriteBmp},
-    {"TGA", "Targa", kTga, kImageTypeTga, tgainfo, loadtga, LoadTgaImage, ReadTgaImage, nullptr, WriteTga},
-    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg, jpeginfo, loadjpg, LoadJpgImage, ReadJpgImage, JpegSignature, WriteJpeg},
-    {"PCX", "Pcx", kPcx, kImageTypePcx, pcxinfo, loadpcx, LoadPcxImage, ReadPcxImage, PcxSignature, WritePcx},
-    {"PNG", "PNG", kPng, kImageTypePng, pnginfo, loadpng, LoadPngImage, ReadPngImage, PngSignature, WritePng},
+    {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, loadbmp, LoadBmpImage, ReadBmpImage, BmpSignature, WriteBmp,
+     0x7FFFFFFF, 0x7FFFFFFF},
+    {"TGA", "Targa", kTga, kImageTypeTga, tgainfo, loadtga, LoadTgaImage, ReadTgaImage, nullptr, WriteTga, 0xFFFF,
+     0xFFFF},
+    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg, jpeginfo, loadjpg, LoadJpgImage, ReadJpgImage, JpegSignature, WriteJpeg,
+     65500, 65500},
+    {"PCX", "Pcx", kPcx, kImageTypePcx, pcxinfo, loadpcx, LoadPcxImage, ReadPcxImage, PcxSignature, WritePcx, 0xFFFE,
+     0x10000},
+    {"PNG", "PNG", kPng, kImageTypePng, pnginfo, loadpng, LoadPngImage, ReadPngImage, PngSignature, WritePng,
+     0x7FFFFFFF, 0x7FFFFFFF},
 };
 
 bool SameLetters(std::string_view a, std::string_view b) {

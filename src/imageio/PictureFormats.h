@@ -35,6 +35,9 @@ struct PictureFormat {
   bool (*hasSignature)(std::span<const std::uint8_t> head);
   // The whole file of a picture.
   int (*encode)(const PixelBlock& picture, const SaveOptions& options, std::vector<std::uint8_t>& out);
+  // The widest and highest picture a file of the format holds.
+  int maxWidth;
+  int maxHeight;
 };
 
 // BMP, TGA, JPEG, PCX, PNG: the order of the dialogs' filters, whose index

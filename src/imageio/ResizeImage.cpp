@@ -1,8 +1,10 @@
 // Resizing a raster surface through the imaging layer's resample.
 #include <cstring>
+#include <string>
 
 #include "imageio/Dib.h"
 #include "imageio/Imaging.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "logger/Logger.h"
 
 namespace brisol {
@@ -20,7 +22,37 @@ void CopyRows(const std::uint8_t* from, int fromStride, std::uint8_t* to, int to
 // What a person sees when the memory runs out; the code goes to the log.
 constexpr const char* kNoMemory = "Resize, insufficient memory\nTry closing some documents or images";
 
+std::string SizeText(SIZE size) { return std::to_string(size.cx) + " x " + std::to_string(size.cy); }
+
 }  // namespace
+
+std::string ResizeProblem(SIZE from, SIZE to) {
+  if (to.cx < 1 || to.cy < 1) return "the size " + SizeText(to) + " has a side below 1 pixel";
+  const long long pixels = static_cast<long long>(to.cx) * to.cy;
+  if (pixels > kMaxImagePixels) {
+    return "the size " + SizeText(to) + " has " + std::to_string((pixels + 999'999) / 1'000'000) +
+           " megapixels; the most a picture may have is " + std::to_string(kMaxImagePixels / 1'000'000) + " megapixels";
+  }
+  if (from.cx < 1 || from.cy < 1) return {};  // nothing to resize: told by the resize itself
+  const std::uint64_t work = ResizeWorkBytes(from.cx, from.cy, to.cx, to.cy);
+  if (work > kMaxResizeWorkBytes) {
+    return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " needs " + MemoryText(work) +
+           " of working memory; the most the resampler can use is " + MemoryText(kMaxResizeWorkBytes);
+  }
+  const std::uint64_t steps = ResizeFilterSteps(from.cx, from.cy, to.cx, to.cy);
+  if (steps > kMaxResizeFilterSteps) {
+    return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " would take the resampler " +
+           std::to_string(steps / 1'000'000'000) + " billion steps; the most it is given is " +
+           std::to_string(kMaxResizeFilterSteps / 1'000'000'000) + " billion";
+  }
+  // A copy of the picture, the new one and its surface, and the work.
+  const std::uint64_t need = PictureBytes(from.cx, from.cy) + 2 * PictureBytes(to.cx, to.cy) + work;
+  if (const std::uint64_t available = AvailableMemory(); need > available) {
+    return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " needs " + MemoryText(need) + " of memory; " +
+           MemoryText(available) + " are available";
+  }
+  return {};
+}
 
 bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize) {
   if (newSize.cx == 0 || newSize.cy == 0) {
@@ -28,6 +60,12 @@ bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize) {
     return false;
   }
   const CDADC* old = ppSurface && *ppSurface && (*ppSurface)->IsValid() ? ppSurface->get() : nullptr;
+  if (old != nullptr) {
+    if (const std::string problem = ResizeProblem(old->GetSize(), newSize); !problem.empty()) {
+      TheLogger().Log(kLogError, "Cannot resize: %s", problem.c_str());
+      return false;
+    }
+  }
 
   ImgImage oldImage;
   int rc = allocimage(oldImage, old ? old->GetWidth() : 0, old ? old->GetHeight() : 0, 24);

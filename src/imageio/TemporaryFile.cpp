@@ -1,9 +1,11 @@
 #include "imageio/TemporaryFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,7 +16,10 @@
 namespace brisol {
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
+// Every signal whose default action ends the program and that can be caught.
+constexpr int kSignals[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGXFSZ, SIGUSR1,   SIGUSR2, SIGPIPE,
+                            SIGALRM, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSTKFLT, SIGXCPU, SIGSYS,
+                            SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE,  SIGILL,  SIGSEGV};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 
 // The paths the signal handler removes. A slot is free, being written, ready
@@ -137,6 +142,56 @@ TemporaryFile::~TemporaryFile() {
   if (!path.empty()) ::unlink(path.c_str());
   std::lock_guard lock(g_installMutex);
   if (--g_guarded == 0) RestoreHandlers();
+}
+
+std::string TemporaryPatternBeside(const std::string& path, const std::string& folder) {
+  const std::size_t slash = path.rfind('/');
+  const std::string prefix = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const std::size_t limit = longest > 0 ? static_cast<std::size_t>(longest) : 255;
+  constexpr std::size_t kAdded = 9;  // ".~" and ".XXXXXX"
+  if (name.size() + kAdded > limit) name.resize(limit > kAdded ? limit - kAdded : 0);
+  return prefix + ".~" + name + ".XXXXXX";
+}
+
+namespace {
+
+// NAME of ".~NAME.XXXXXX" with six letters or digits; empty for any other
+// name.
+std::string_view TemporaryFileTarget(std::string_view entry) {
+  constexpr std::size_t kSuffix = 7;  // ".XXXXXX"
+  if (entry.size() <= 2 + kSuffix || entry.substr(0, 2) != ".~" || entry[entry.size() - kSuffix] != '.') return {};
+  for (const char c : entry.substr(entry.size() - 6)) {
+    const bool alphanumeric = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!alphanumeric) return {};
+  }
+  return entry.substr(2, entry.size() - 2 - kSuffix);
+}
+
+}  // namespace
+
+int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds maxAge,
+                              bool (*isName)(std::string_view name)) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return 0;
+  const int dirFd = ::dirfd(dir);
+  const auto now = std::chrono::system_clock::now();
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view target = TemporaryFileTarget(entry->d_name);
+    if (target.empty() || (isName != nullptr && !isName(target))) continue;
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid()) {
+      continue;
+    }
+    const auto changed = std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
+    if (now - changed <= maxAge) continue;
+    if (::unlinkat(dirFd, entry->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 }  // namespace brisol

@@ -1,12 +1,17 @@
 // The temporary file of a save, which must not outlive the save: removed when
 // the guard ends without being told to keep it (any failure, an exception),
-// and when the program is ended by a signal while the guard lives (SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, where their action is still to end the
-// program). A handler installed for one of these signals by someone else is
-// left alone.
+// and when the program is ended by a signal while the guard lives (every
+// signal that can be caught and whose action is to end the program: SIGINT,
+// SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGXFSZ,
+// SIGABRT and the others, where their action is still the default). A
+// handler installed for one of these signals by someone else is left alone.
+// What no handler sees (SIGKILL, a power cut) is cleared up by the next
+// save into the same folder (RemoveStaleTemporaryFiles).
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <string_view>
 
 namespace brisol {
 
@@ -36,5 +41,18 @@ class TemporaryFile {
   int m_error = 0;
   int m_slot = -1;  // the signal handler's record of the path; -1 when none
 };
+
+// The name of a save's temporary file beside path: ".~NAME.XXXXXX" (a
+// mkstemp pattern), NAME the file's name shortened as much as the folder's
+// longest name needs.
+std::string TemporaryPatternBeside(const std::string& path, const std::string& folder);
+
+// Removes what saves that never ended left in the folder: regular files of
+// this user, unchanged for longer than maxAge, whose names have the form of
+// TemporaryPatternBeside with six letters or digits in place of XXXXXX and
+// a NAME that isName accepts. Returns how many were removed; a folder that
+// cannot be read removes nothing.
+int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds maxAge,
+                              bool (*isName)(std::string_view name));
 
 }  // namespace brisol

@@ -1,6 +1,8 @@
 // Path splitting and file-system tests.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 
@@ -19,6 +21,21 @@ bool SameFile(const std::string& a, const std::string& b);
 bool IsDirectory(const std::string& path);
 // Size in bytes; 0 when the path cannot be examined.
 std::uint64_t FileSize(const std::string& path);
+// What a file that is not a regular one is, in words ("a folder", "a named
+// pipe (FIFO)", "a character device", "a block device", "a socket", "a
+// special file"); null for a regular file.
+const char* SpecialFileKind(mode_t mode);
+
+// Opens a regular file for reading without ever waiting: a folder, FIFO,
+// device or socket is refused before anything is read from it (a FIFO would
+// wait for a writer for ever, a device may never end). Returns the
+// descriptor (close-on-exec), or -1 with errno set and, when why is given,
+// the cause in words: "it is a folder", "it is a named pipe (FIFO), not a
+// regular file", or the system's reason ("No such file or directory");
+// special, when given, is set for a FIFO, device or socket (not for a
+// folder or the system's reasons).
+int OpenRegularFile(const char* path, std::string* why = nullptr, bool* special = nullptr);
+
 // The last character; 0 for a null or empty string.
 char LastChar(const char* text);
 

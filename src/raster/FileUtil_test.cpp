@@ -1,6 +1,10 @@
 #include "raster/FileUtil.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -81,6 +85,59 @@ TEST(FileUtil, FileTests) {
   EXPECT_TRUE(FileExists(dir.path().string()));
   EXPECT_FALSE(FileExists(dir.File("missing")));
   EXPECT_EQ(FileSize(dir.File("missing")), 0u);
+}
+
+// Whatever is not a regular file is refused by what it is, and at once: a
+// FIFO without a writer would make a plain open wait for ever.
+TEST(FileUtil, OpenRegularFileRefusesWhatIsNoFileWithoutWaiting) {
+  test::TempDir dir;
+  test::WriteFile(dir.File("file.png"), "bytes");
+  ASSERT_EQ(::mkfifo(dir.File("fifo.png").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink(dir.File("gone.png").c_str(), dir.File("dangling.png").c_str()), 0);
+  ASSERT_EQ(::symlink(dir.File("loop.png").c_str(), dir.File("loop.png").c_str()), 0);
+  ASSERT_EQ(::symlink(dir.File("fifo.png").c_str(), dir.File("to-fifo.png").c_str()), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = dir.File("socket");
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  struct Case {
+    std::string path;
+    std::string why;  // empty: opened
+    bool special;
+  } cases[] = {
+      {dir.File("file.png"), "", false},
+      {dir.path().string(), "it is a folder", false},
+      {dir.File("fifo.png"), "it is a named pipe (FIFO), not a regular file", true},
+      {dir.File("to-fifo.png"), "it is a named pipe (FIFO), not a regular file", true},
+      {socketPath, "it is a socket, not a regular file", true},
+      {"/dev/null", "it is a character device, not a regular file", true},
+      {dir.File("missing.png"), "No such file or directory", false},
+      {dir.File("dangling.png"), "No such file or directory", false},
+      {dir.File("loop.png"), "Too many levels of symbolic links", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string why = "unchanged";
+    bool special = !c.special;
+    const int fd = OpenRegularFile(c.path.c_str(), &why, &special);
+    if (c.why.empty()) {
+      ASSERT_GE(fd, 0);
+      char bytes[8] = {};
+      EXPECT_EQ(::read(fd, bytes, sizeof bytes), 5);
+      EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+      EXPECT_EQ(::fcntl(fd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC);
+      ::close(fd);
+      EXPECT_FALSE(special);
+    } else {
+      EXPECT_EQ(fd, -1);
+      EXPECT_EQ(why, c.why);
+      EXPECT_EQ(special, c.special);
+    }
+  }
+  ::close(listener);
 }
 
 TEST(FileUtil, LastChar) {

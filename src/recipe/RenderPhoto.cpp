@@ -3,6 +3,7 @@
 #include "imageio/ImageLoad.h"
 #include "imageio/LoadPicture.h"
 #include "imageio/PictureFormats.h"
+#include "logger/Format.h"
 #include "recipe/RecipeEffect.h"
 #include "recipe/RecipeFile.h"
 #include "vector/VectorExport.h"
@@ -69,7 +70,7 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   CDADC picture;
   if (whole) {
     picture = CDADC(original->GetSize());
-    if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of '" + photo + "'");
+    if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of " + QuotedName(photo));
   }
   struct SaveRows final : OutputRowsSink {
     SaveRows(PictureSaver& s, const SIZE& z) : saver(s), size(z) {}
@@ -86,7 +87,7 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   target.Close();
   original.reset();  // not needed for saving
   if (drawn.outcome == DrawResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
-  if (!drawn.ok()) return Failed("the picture of '" + photo + "' could not be made: " + drawn.message);
+  if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message);
 
   observer.Begin("save");
   const SaveResult saved = saver.Finish(whole ? &picture : nullptr);

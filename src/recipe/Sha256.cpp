@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "raster/FileUtil.h"
+
 namespace brisol {
 namespace {
 
@@ -126,9 +128,11 @@ std::string Sha256Hex(std::string_view bytes) {
 }
 
 std::string Sha256OfFile(const std::string& path, std::string* why) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A FIFO or device is refused rather than read for ever.
+  std::string cause;
+  const int fd = OpenRegularFile(path.c_str(), &cause);
   if (fd < 0) {
-    if (why != nullptr) *why = std::strerror(errno);
+    if (why != nullptr) *why = cause;
     return {};
   }
   Sha256 hash;

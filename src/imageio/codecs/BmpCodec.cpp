@@ -33,7 +33,9 @@ int ReadBmpInfo(Bytes file, ImageInfo& info) {
   Bytes dib;
   std::int64_t bitsOffset = 0;
   if (const int rc = SplitBmpFile(file, dib, bitsOffset); rc != kImgOk) return rc;
-  return ReadDibInfo(dib, bitsOffset, info);
+  const int rc = ReadDibInfo(dib, bitsOffset, info);
+  if (rc == kImgOk && info.leastFileBytes != 0) info.leastFileBytes += kFileHeaderSize;
+  return rc;
 }
 
 int DecodeBmp(Bytes file, Bgr24Image& out) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "imageio/codecs/DibParts.h"
+#include "imageio/codecs/MemoryBudget.h"
 
 namespace brisol {
 namespace {
@@ -15,6 +16,14 @@ Bytes EmbeddedStream(Bytes dib, const DibLayout& l) {
   return rest;
 }
 
+// The fewest bytes a DIB of run-length pixels can hold its picture in; 0
+// for the others (uncompressed rows are checked whole).
+std::uint64_t LeastDibBytes(const DibLayout& l) {
+  const bool rle = l.coding == DibCoding::kRle8 || l.coding == DibCoding::kRle4 || l.coding == DibCoding::kRle24;
+  const std::uint64_t data = rle ? LeastDataBytes(static_cast<long long>(l.width) * l.height) : 0;
+  return data == 0 ? 0 : l.bitsOffset + data;
+}
+
 }  // namespace
 
 int ReadDibInfo(Bytes dib, std::int64_t bitsOffset, ImageInfo& info) {
@@ -25,6 +34,7 @@ int ReadDibInfo(Bytes dib, std::int64_t bitsOffset, ImageInfo& info) {
   info.width = layout.width;
   info.height = layout.height;
   info.depth = layout.bitCount;
+  info.leastFileBytes = LeastDibBytes(layout);
   return kImgOk;
 }
 
@@ -36,8 +46,10 @@ int DecodeDib(Bytes dib, std::int64_t bitsOffset, Bgr24Image& out) {
 
   const bool rle =
       layout.coding == DibCoding::kRle8 || layout.coding == DibCoding::kRle4 || layout.coding == DibCoding::kRle24;
-  // Uncompressed rows must all be there before the picture is allocated.
+  // Uncompressed rows must all be there before the picture is allocated, and
+  // run-length data must be more than a token for the picture it claims.
   if (!rle && DibRowDataSize(layout) > dib.size() - layout.bitsOffset) return kImgErrRead;
+  if (rle && dib.size() < LeastDibBytes(layout)) return kImgErrTooLittleData;
   const DibPalette palette = LoadDibPalette(dib, layout);
   Bgr24Image image;
   if (const int rc = AllocBgr24(image, layout.width, layout.height); rc != kImgOk) return rc;

@@ -17,7 +17,8 @@
 //   delta that leaves the row or the picture, is corrupt. Pixels skipped by
 //   a delta or left out by an early end of the bitmap are black. Data ending
 //   before the picture is complete (without an end-of-bitmap mark) is a
-//   truncated file.
+//   truncated file. A picture far larger than its run-length data can
+//   stand for is refused before it is allocated (MemoryBudget.h).
 // - Uncompressed pixel rows must all be present; only the padding after the
 //   last row's pixels may be missing.
 // - JPEG and PNG data in a Windows header (compression 4 and 5) are handed

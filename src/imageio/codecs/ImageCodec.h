@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,21 +22,29 @@ namespace brisol {
 
 enum ImgResult : int {
   kImgOk = 0,
-  kImgErrOpen = -1,         // the file cannot be opened
-  kImgErrRead = -2,         // reading failed, or the file ends too early
-  kImgErrSignature = -3,    // not a file of this format
-  kImgErrUnsupported = -4,  // a variant of the format that is not read
-  kImgErrCorrupt = -5,      // inconsistent data: bad run, palette index, header value
-  kImgErrDimensions = -6,   // a width or height of zero, negative or beyond the format
-  kImgErrTooLarge = -7,     // more pixels than kMaxImagePixels
-  kImgErrWrite = -8,        // writing failed
-  kImgErrArgument = -9,     // bad arguments: no image, wrong depth, unknown mode
-  kImgErrDecoder = -10,     // the PNG or JPEG library reported an error
-  kImgErrNoMemory = -14,    // insufficient memory
+  kImgErrOpen = -1,            // the file cannot be opened
+  kImgErrRead = -2,            // reading failed, or the file ends too early
+  kImgErrSignature = -3,       // not a file of this format
+  kImgErrUnsupported = -4,     // a variant of the format that is not read
+  kImgErrCorrupt = -5,         // inconsistent data: bad run, palette index, header value
+  kImgErrDimensions = -6,      // a width or height of zero, negative or beyond the format
+  kImgErrTooLarge = -7,        // more pixels than kMaxImagePixels
+  kImgErrWrite = -8,           // writing failed
+  kImgErrArgument = -9,        // bad arguments: no image, wrong depth, unknown mode
+  kImgErrDecoder = -10,        // the PNG or JPEG library reported an error
+  kImgErrNotRegular = -11,     // a named pipe, device or socket instead of a file
+  kImgErrTooLittleData = -12,  // far too few bytes for the picture size the file claims
+  kImgErrNoMemory = -14,       // insufficient memory
 };
 
 // A short English description of a result code.
 const char* ImgResultText(int code);
+
+// The PNG or JPEG library's own words for why the last decoding on this
+// thread failed ("Not enough image data"); empty when it did not fail there.
+// Every PNG or JPEG decoding sets it afresh.
+const std::string& DecoderMessage();
+void SetDecoderMessage(std::string text);
 
 // The most pixels a picture may have (width x height).
 constexpr long long kMaxImagePixels = 400'000'000;
@@ -45,6 +54,14 @@ struct ImageInfo {
   int width = 0;
   int height = 0;
   int depth = 0;  // bits per pixel as stored in the file (all channels)
+  // The memory decoding needs besides the file's bytes and the 24-bit
+  // picture: rows of other layouts, the coefficients of a progressive JPEG,
+  // a second picture to turn upright (MemoryBudget.h).
+  std::uint64_t workBytes = 0;
+  // The fewest bytes a file of this header can hold its picture in (0: no
+  // such bound); a shorter file is refused before its picture is
+  // allocated (MemoryBudget.h).
+  std::uint64_t leastFileBytes = 0;
 };
 
 // A decoded picture: 24-bit blue-green-red, rows bottom-up and padded to
@@ -61,7 +78,8 @@ struct Bgr24Image {
 };
 
 // A new black image; kImgErrDimensions, kImgErrTooLarge or kImgErrNoMemory
-// when it cannot be had (the image is then left as it was).
+// when it cannot be had or would take more than the memory available
+// (AvailableMemory); the image is then left as it was.
 int AllocBgr24(Bgr24Image& image, int width, int height);
 
 using Bytes = std::span<const std::uint8_t>;

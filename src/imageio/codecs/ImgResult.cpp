@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "imageio/codecs/MemoryBudget.h"
+
 namespace brisol {
 
 const char* ImgResultText(int code) {
@@ -28,6 +30,10 @@ const char* ImgResultText(int code) {
       return "bad argument";
     case kImgErrDecoder:
       return "the decoder reported an error";
+    case kImgErrNotRegular:
+      return "it is not a regular file";
+    case kImgErrTooLittleData:
+      return "the file holds far too few bytes for the picture size it claims";
     case kImgErrNoMemory:
       return "insufficient memory";
     default:
@@ -35,10 +41,25 @@ const char* ImgResultText(int code) {
   }
 }
 
+namespace {
+
+thread_local std::string t_decoderMessage;
+
+constexpr std::uint64_t kBudgetCheckBytes = 16u << 20;
+
+}  // namespace
+
+const std::string& DecoderMessage() { return t_decoderMessage; }
+
+void SetDecoderMessage(std::string text) { t_decoderMessage = std::move(text); }
+
 int AllocBgr24(Bgr24Image& image, int width, int height) {
   if (width < 1 || height < 1) return kImgErrDimensions;
   if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
   const long long stride = ((static_cast<long long>(width) * 3 + 3) / 4) * 4;
+  // Only large pictures are worth asking the system about.
+  const std::uint64_t bytes = PictureBytes(width, height);
+  if (bytes >= kBudgetCheckBytes && bytes > AvailableMemory()) return kImgErrNoMemory;
   ByteBuffer bits = ByteBuffer::Allocate(static_cast<std::size_t>(stride * height));
   if (!bits) return kImgErrNoMemory;
   image.width = width;

@@ -27,11 +27,13 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "imageio/codecs/ExifOrientation.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "imageio/codecs/PictureText.h"
 #include "logger/Trace.h"
 
@@ -52,13 +54,21 @@ struct ErrorManager {
   std::jmp_buf jump;
   bool truncated = false;
   bool tooManyScans = false;
+  bool outOfMemory = false;
 };
+
+// The library's text of its current message, kept as the decoder's words.
+void KeepMessage(j_common_ptr cinfo) {
+  char text[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, text);
+  SetDecoderMessage(text);
+}
 
 [[noreturn]] void OnJpegError(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-  char text[JMSG_LENGTH_MAX];
-  (*cinfo->err->format_message)(cinfo, text);
-  TraceMsg("JPEG error: %s", text);
+  KeepMessage(cinfo);
+  TraceMsg("JPEG error: %s", DecoderMessage().c_str());
+  err->outOfMemory = err->pub.msg_code == JERR_OUT_OF_MEMORY;
   std::longjmp(err->jump, 1);
 }
 
@@ -66,7 +76,11 @@ void OnJpegMessage(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace messages
   auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
   err->pub.num_warnings++;
-  if (err->pub.msg_code == JWRN_JPEG_EOF) {  // the data ran out: a truncated file
+  // The data ran out (a truncated file), or a marker came in the middle of
+  // the coded data (a file cut short that still ends with its end marker):
+  // the library would go on with grey rows, but the picture is not all there.
+  if (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER) {
+    KeepMessage(cinfo);
     err->truncated = true;
     std::longjmp(err->jump, 1);
   }
@@ -133,12 +147,36 @@ void CmykToBgr(const JSAMPLE* in, int width, bool inverted, std::uint8_t* out) {
   }
 }
 
+// The memory decoding needs besides the file and the picture: the
+// coefficients of the whole picture when it comes in several scans
+// (progressive files), a few rows of samples, a CMYK row, and a second
+// picture to turn it upright.
+std::uint64_t WorkBytes(const jpeg_decompress_struct& cinfo, int orientation) {
+  const std::uint64_t width = cinfo.image_width, height = cinfo.image_height;
+  std::uint64_t bytes = width * static_cast<std::uint64_t>(cinfo.num_components) * 64 + (1u << 20);
+  if (cinfo.progressive_mode || cinfo.comps_in_scan < cinfo.num_components) {
+    for (int c = 0; c < cinfo.num_components; ++c) {
+      const jpeg_component_info& comp = cinfo.comp_info[c];
+      const std::uint64_t h = static_cast<std::uint64_t>(comp.h_samp_factor);
+      const std::uint64_t v = static_cast<std::uint64_t>(comp.v_samp_factor);
+      const std::uint64_t columns = (comp.width_in_blocks + h - 1) / h * h;
+      const std::uint64_t rows = (comp.height_in_blocks + v - 1) / v * v;
+      bytes += columns * rows * sizeof(JBLOCK);
+    }
+  }
+  if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) bytes += width * 4;
+  if (orientation != kOrientNormal)
+    bytes += PictureBytes(static_cast<long long>(width), static_cast<long long>(height));
+  return bytes;
+}
+
 int RunDecode(Bytes file, DecodeState& s, bool pixels) {
   jpeg_decompress_struct& cinfo = s.cinfo;
   cinfo.err = &InitErrors(s.err)->pub;
   if (setjmp(s.err.jump)) {
     if (s.err.truncated) return kImgErrRead;
     if (s.err.tooManyScans) return kImgErrCorrupt;
+    if (s.err.outOfMemory) return kImgErrNoMemory;
     return kImgErrDecoder;
   }
   jpeg_create_decompress(&cinfo);
@@ -157,7 +195,10 @@ int RunDecode(Bytes file, DecodeState& s, bool pixels) {
   s.info.depth = cinfo.num_components * 8;
   if (width < 1 || height < 1 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return kImgErrDimensions;
   if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
+  s.info.workBytes = WorkBytes(cinfo, s.orientation);
+  s.info.leastFileBytes = LeastDataBytes(static_cast<long long>(width) * height);
   if (!pixels) return kImgOk;
+  if (file.size() < s.info.leastFileBytes) return kImgErrTooLittleData;
 
   bool cmyk = false;
   switch (cinfo.jpeg_color_space) {
@@ -196,6 +237,7 @@ int RunDecode(Bytes file, DecodeState& s, bool pixels) {
 }
 
 int Decode(Bytes file, bool pixels, DecodeState& state) {
+  SetDecoderMessage({});
   if (file.size() < 3 || file[0] != 0xFF || file[1] != 0xD8 || file[2] != 0xFF) return kImgErrSignature;
   if (file.size() > 0xFFFFFFFFu) return kImgErrTooLarge;
   return RunDecode(file, state, pixels);

@@ -5,12 +5,16 @@
 
 #include <jpeglib.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "MagickReference.h"
+#include "ProcessLimits.h"
 #include "RecordingAlertSink.h"
 #include "imageio/codecs/ExifOrientation.h"
 #include "imageio/codecs/ImageCodec.h"
@@ -186,8 +190,12 @@ TEST(JpegCodec, MatchesImageMagickOnItsVariants) {
   }
 }
 
-// A 16 x 16 JPEG of one stored CMYK value, with or without the Adobe marker.
-std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool adobeMarker) {
+// A JPEG written by the library itself with settings the program's own
+// encoder never uses: configure sets them after the defaults, fill makes
+// each row of samples (components a pixel, in the input colour space).
+template <typename Configure, typename Fill>
+std::vector<std::uint8_t> LibraryJpeg(int width, int height, int components, J_COLOR_SPACE space, Configure configure,
+                                      Fill fill) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr errors;
   cinfo.err = jpeg_std_error(&errors);
@@ -195,18 +203,16 @@ std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool ad
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = 16;
-  cinfo.image_height = 16;
-  cinfo.input_components = 4;
-  cinfo.in_color_space = JCS_CMYK;
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = components;
+  cinfo.in_color_space = space;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_colorspace(&cinfo, JCS_CMYK);
-  cinfo.write_Adobe_marker = adobeMarker ? TRUE : FALSE;
-  jpeg_set_quality(&cinfo, 100, TRUE);
+  configure(cinfo);
   jpeg_start_compress(&cinfo, TRUE);
-  std::vector<std::uint8_t> row;
-  for (int x = 0; x < 16; ++x) row.insert(row.end(), cmyk.begin(), cmyk.end());
-  while (cinfo.next_scanline < 16) {
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * static_cast<std::size_t>(components));
+  while (cinfo.next_scanline < cinfo.image_height) {
+    fill(static_cast<int>(cinfo.next_scanline), row);
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&cinfo, rows, 1);
   }
@@ -215,6 +221,20 @@ std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool ad
   std::vector<std::uint8_t> file(buffer, buffer + size);
   std::free(buffer);
   return file;
+}
+
+// A 16 x 16 JPEG of one stored CMYK value, with or without the Adobe marker.
+std::vector<std::uint8_t> FlatCmykJpeg(std::array<std::uint8_t, 4> cmyk, bool adobeMarker) {
+  return LibraryJpeg(
+      16, 16, 4, JCS_CMYK,
+      [adobeMarker](jpeg_compress_struct& cinfo) {
+        jpeg_set_colorspace(&cinfo, JCS_CMYK);
+        cinfo.write_Adobe_marker = adobeMarker ? TRUE : FALSE;
+        jpeg_set_quality(&cinfo, 100, TRUE);
+      },
+      [cmyk](int, std::vector<std::uint8_t>& row) {
+        for (std::size_t x = 0; x < row.size(); ++x) row[x] = cmyk[x % 4];
+      });
 }
 
 TEST(JpegCodec, CmykIsInvertedWithTheAdobeMarkerAndPlainWithout) {
@@ -250,6 +270,74 @@ TEST(JpegCodec, TruncatedFilesAreRefusedAndLeaveTheOutputAlone) {
   }
   Bgr24Image out;
   EXPECT_EQ(DecodeJpeg(std::span(file.data(), file.size() - 400), out), kImgErrRead);
+}
+
+// A file cut in the middle of its coded data that still ends with the end
+// marker: the library would go on with grey rows and call it a warning.
+TEST(JpegCodec, ACutScanEndingWithItsEndMarkerIsRefused) {
+  const auto file = Encode(test::ToBgr24(test::MakePhotoLike(160, 120)), 90);
+  for (const std::size_t keep : {file.size() / 3, file.size() / 2, file.size() - 200}) {
+    std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(keep));
+    cut.insert(cut.end(), {0xFF, 0xD9});
+    Bgr24Image image;
+    EXPECT_EQ(DecodeJpeg(cut, image), kImgErrRead) << keep;
+    EXPECT_FALSE(image.IsValid());
+    EXPECT_EQ(DecoderMessage(), "Corrupt JPEG data: premature end of data segment");
+  }
+  Bgr24Image whole;
+  EXPECT_EQ(DecodeJpeg(file, whole), kImgOk);
+  EXPECT_EQ(DecoderMessage(), "");
+}
+
+// A progressive file keeps the coefficients of the whole picture while it
+// decodes: twice the picture's memory for colour at full resolution.
+std::vector<std::uint8_t> ProgressiveJpeg(int width, int height) {
+  return LibraryJpeg(
+      width, height, 3, JCS_RGB,
+      [](jpeg_compress_struct& cinfo) {
+        for (int c = 0; c < 3; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+        jpeg_simple_progression(&cinfo);
+      },
+      [](int y, std::vector<std::uint8_t>& row) {
+        for (std::size_t x = 0; x < row.size(); ++x) row[x] = static_cast<std::uint8_t>(x * 3 + y);
+      });
+}
+
+TEST(JpegCodec, TheMemoryAProgressiveFileNeedsIsKnownFromItsHeader) {
+  ImageInfo progressive, baseline;
+  ASSERT_EQ(ReadJpegInfo(ProgressiveJpeg(640, 480), progressive), kImgOk);
+  ASSERT_EQ(ReadJpegInfo(Encode(Smooth(640, 480)), baseline), kImgOk);
+  // The coefficients, 2 bytes each, on top of the rows both need.
+  EXPECT_GE(progressive.workBytes, baseline.workBytes + 640u * 480 * 3 * 2);
+  EXPECT_LT(baseline.workBytes, 2u << 20);
+}
+
+// When the library itself runs out of memory (here: the coefficients of a
+// progressive file under an address-space limit the picture fits in), its
+// own words are kept and the failure is told as memory.
+TEST(JpegCodec, TheLibraryRunningOutOfMemoryIsToldInItsWords) {
+  if (test::kSanitizedBuild) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  const auto file = ProgressiveJpeg(2400, 2400);  // picture 17 MB, coefficients 35 MB
+  int pipe[2];
+  ASSERT_EQ(::pipe(pipe), 0);
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (!test::LimitAddressSpaceTo(30u << 20)) std::_Exit(3);
+    Bgr24Image image;
+    const int rc = DecodeJpeg(file, image);
+    const std::string report = std::to_string(rc) + " " + DecoderMessage();
+    if (::write(pipe[1], report.data(), report.size()) < 0) std::_Exit(4);
+    std::_Exit(0);
+  }
+  ::close(pipe[1]);
+  std::string report;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(n));
+  ::close(pipe[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(report.rfind(std::to_string(kImgErrNoMemory) + " Insufficient memory", 0), 0u) << report;
 }
 
 TEST(JpegCodec, HugeDimensionsAreRefusedBeforeAllocation) {

@@ -5,8 +5,8 @@
 // Decoding rules:
 // - 1 bit in 1 plane is black (0) and white (1), whatever the header says.
 // - 16-colour pictures (1 bit in 2 to 4 planes, 4-bit packed) take the
-//   header's colour table, or the default EGA colours in a version 3 file,
-//   which has none.
+//   header's colour table; a version 3 file whose table is all zero (the
+//   version that says it has none) takes the default EGA colours.
 // - 2-bit pictures take the header's first four colours, unless the header
 //   holds only the CGA fields (byte 16 >> 4 the background colour, byte 19
 //   the burst, palette and intensity flags, the rest of the first four
@@ -122,7 +122,10 @@ PcxPalette ChoosePalette(Bytes file, const PcxHeader& h) {
   } else if (h.bitsPerPixel == 2) {
     palette = CgaPalette(h);
   } else if (depth <= 4) {
-    if (h.version == 3) {
+    // Version 3 says the file has no colour table, but writers put one in
+    // the header all the same; only an empty one means the EGA colours.
+    const bool emptyTable = std::all_of(h.colours, h.colours + 48, [](std::uint8_t b) { return b == 0; });
+    if (h.version == 3 && emptyTable) {
       for (int i = 0; i < 16; ++i) palette[i] = FromRgb(kEgaColours[i]);
     } else {
       palette = HeaderPalette(h, 16);

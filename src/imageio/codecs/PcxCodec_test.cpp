@@ -121,28 +121,33 @@ Picture DecodeOk(const Buffer& file) {
 TEST(PcxCodec, OneBitInOneToFourPlanes) {
   const int w = 21, h = 5;
   for (int planes = 1; planes <= 4; ++planes) {
+    // Version 3 files with a colour table in the header use it as the others
+    // do; only an all-zero table stands for the default EGA colours.
     for (int version : {2, 3, 5}) {
-      SCOPED_TRACE(std::to_string(planes) + " planes, version " + std::to_string(version));
-      const auto indices = Indices(w, h, 1u << planes);
-      PcxRecipe s;
-      s.version = version;
-      s.bits = 1;
-      s.planes = planes;
-      s.xMax = w - 1;
-      s.yMax = h - 1;
-      s.bytesPerLine = 4;  // 3 needed, lines padded to even
-      s.headerColours = HeaderColours(16);
-      s.data = RleAcross(IndexLines(indices, w, h, 1, planes, s.bytesPerLine));
-      Picture want(w, h);
-      for (int i = 0; i < w * h; ++i) {
-        if (planes == 1)
-          want.pixels[i] = indices[i] ? Bgr{255, 255, 255} : Bgr{0, 0, 0};
-        else if (version == 3)
-          want.pixels[i] = FromRgb(kEga[indices[i]]);
-        else
-          want.pixels[i] = HeaderColour(s.headerColours, indices[i]);
+      for (const bool emptyTable : {false, true}) {
+        SCOPED_TRACE(std::to_string(planes) + " planes, version " + std::to_string(version) +
+                     (emptyTable ? ", all-zero header colours" : ""));
+        const auto indices = Indices(w, h, 1u << planes);
+        PcxRecipe s;
+        s.version = version;
+        s.bits = 1;
+        s.planes = planes;
+        s.xMax = w - 1;
+        s.yMax = h - 1;
+        s.bytesPerLine = 4;  // 3 needed, lines padded to even
+        s.headerColours = emptyTable ? Buffer(48, 0) : HeaderColours(16);
+        s.data = RleAcross(IndexLines(indices, w, h, 1, planes, s.bytesPerLine));
+        Picture want(w, h);
+        for (int i = 0; i < w * h; ++i) {
+          if (planes == 1)
+            want.pixels[i] = indices[i] ? Bgr{255, 255, 255} : Bgr{0, 0, 0};
+          else if (version == 3 && emptyTable)
+            want.pixels[i] = FromRgb(kEga[indices[i]]);
+          else
+            want.pixels[i] = HeaderColour(s.headerColours, indices[i]);
+        }
+        EXPECT_EQ(FirstDifference(DecodeOk(BuildPcx(s)), want), "");
       }
-      EXPECT_EQ(FirstDifference(DecodeOk(BuildPcx(s)), want), "");
     }
   }
 }
@@ -189,18 +194,23 @@ TEST(PcxCodec, FourBitPacked) {
   const int w = 7, h = 4;
   const auto indices = Indices(w, h, 16);
   for (int version : {3, 5}) {
-    PcxRecipe s;
-    s.version = version;
-    s.bits = 4;
-    s.xMax = w - 1;
-    s.yMax = h - 1;
-    s.bytesPerLine = 5;  // odd, one byte of padding
-    s.headerColours = HeaderColours(16);
-    s.data = RleAcross(IndexLines(indices, w, h, 4, 1, 5));
-    Picture want(w, h);
-    for (int i = 0; i < w * h; ++i)
-      want.pixels[i] = version == 3 ? FromRgb(kEga[indices[i]]) : HeaderColour(s.headerColours, indices[i]);
-    EXPECT_EQ(FirstDifference(DecodeOk(BuildPcx(s)), want), "") << "version " << version;
+    for (const bool emptyTable : {false, true}) {
+      PcxRecipe s;
+      s.version = version;
+      s.bits = 4;
+      s.xMax = w - 1;
+      s.yMax = h - 1;
+      s.bytesPerLine = 5;  // odd, one byte of padding
+      s.headerColours = emptyTable ? Buffer(48, 0) : HeaderColours(16);
+      s.data = RleAcross(IndexLines(indices, w, h, 4, 1, 5));
+      Picture want(w, h);
+      for (int i = 0; i < w * h; ++i) {
+        want.pixels[i] =
+            version == 3 && emptyTable ? FromRgb(kEga[indices[i]]) : HeaderColour(s.headerColours, indices[i]);
+      }
+      EXPECT_EQ(FirstDifference(DecodeOk(BuildPcx(s)), want), "")
+          << "version " << version << (emptyTable ? ", all-zero header colours" : "");
+    }
   }
 }
 

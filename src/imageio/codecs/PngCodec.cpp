@@ -15,9 +15,11 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/MemoryBudget.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -30,6 +32,7 @@ struct MemoryReader {
   Bytes data;
   std::size_t pos = 0;
   bool truncated = false;
+  bool outOfMemory = false;  // the library's error was a failed allocation
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
@@ -44,6 +47,12 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
 
 void OnPngError(png_structp png, png_const_charp message) {
   TraceMsg("PNG error: %s", message);
+  // A file that ends too early is told as truncated; other errors in the
+  // library's own words.
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (reader == nullptr || !reader->truncated) SetDecoderMessage(message ? message : "");
+  // "Out of memory", "insufficient memory": the library's words for it.
+  if (reader != nullptr && message != nullptr && strcasestr(message, "memory") != nullptr) reader->outOfMemory = true;
   png_longjmp(png, 1);
 }
 
@@ -103,12 +112,32 @@ bool ConvertRow(const png_byte* in, int channels, const DecodeState& s, std::uin
   return true;
 }
 
+// The memory the decoding below needs besides the file and the picture:
+// the rows it cannot decode straight into the picture, their pointers, and
+// libpng's own two rows and inflate window.
+std::uint64_t WorkBytes(png_structp png, png_infop info) {
+  const std::uint64_t width = png_get_image_width(png, info);
+  const std::uint64_t height = png_get_image_height(png, info);
+  const int colourType = png_get_color_type(png, info);
+  const std::uint64_t channels = colourType == PNG_COLOR_TYPE_PALETTE       ? 1
+                                 : (colourType & PNG_COLOR_MASK_ALPHA) != 0 ? 4
+                                                                            : 3;
+  const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+  const std::uint64_t libpngRows = 2 * (png_get_rowbytes(png, info) + 1) + (64u << 10);
+  if (channels == 3) return height * sizeof(png_bytep) + libpngRows;
+  if (interlaced) return channels * width * height + height * sizeof(png_bytep) + libpngRows;
+  return channels * width + libpngRows;
+}
+
 // Reads the header (and with pixels, the picture) into s. Returns an
 // ImgResult; longjmps land here.
 int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
   png_structp png = read.png();
   png_infop info = read.info();
-  if (setjmp(png_jmpbuf(png))) return s.reader.truncated ? kImgErrRead : kImgErrDecoder;
+  if (setjmp(png_jmpbuf(png))) {
+    if (s.reader.truncated) return kImgErrRead;
+    return s.reader.outOfMemory ? kImgErrNoMemory : kImgErrDecoder;
+  }
 
   png_set_read_fn(png, &s.reader, ReadFromMemory);
   png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);  // the pixel count is checked below
@@ -124,7 +153,12 @@ int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
   s.info.depth = bitDepth * png_get_channels(png, info);
   if (width < 1 || height < 1 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return kImgErrDimensions;
   if (static_cast<long long>(width) * height > kMaxImagePixels) return kImgErrTooLarge;
+  s.info.workBytes = WorkBytes(png, info);
+  // A file smaller than its rows' share under deflate cannot hold them.
+  const std::uint64_t storedRowBytes = (static_cast<std::uint64_t>(width) * s.info.depth + 7) / 8 + 1;
+  s.info.leastFileBytes = storedRowBytes * height / kMostDeflateExpansion;
   if (!pixels) return kImgOk;
+  if (s.reader.data.size() < s.info.leastFileBytes) return kImgErrTooLittleData;
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) {
     png_colorp entries = nullptr;
@@ -180,6 +214,7 @@ int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
 }
 
 int Decode(Bytes file, bool pixels, DecodeState& state) {
+  SetDecoderMessage({});
   if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return kImgErrSignature;
   PngRead read;
   if (!read.IsValid()) return kImgErrNoMemory;

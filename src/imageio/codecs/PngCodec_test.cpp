@@ -263,6 +263,27 @@ TEST(PngCodec, TruncatedFilesAreRefusedAndLeaveTheOutputAlone) {
   }
 }
 
+// The compressed rows end before the picture does, in a file whose chunks
+// are all whole: the library's own reason is kept.
+TEST(PngCodec, AStreamCutShortIsToldInTheLibrarysWords) {
+  Samples rows(40, std::vector<int>(3 * 30));
+  for (int y = 0; y < 40; ++y)
+    for (int i = 0; i < 3 * 30; ++i) rows[y][i] = (i * 7 + y * 3) % 256;
+  const std::string whole = MakePng({30, 40, 8, 2, rows});
+  const std::size_t idat = whole.find("IDAT") - 4;
+  const std::size_t length =
+      static_cast<unsigned char>(whole[idat + 2]) << 8 | static_cast<unsigned char>(whole[idat + 3]);
+  const std::string data = whole.substr(idat + 8, length / 2);
+  const std::string cut = whole.substr(0, idat) + Chunk("IDAT", data) + Chunk("IEND", "");
+  Bgr24Image image;
+  EXPECT_EQ(DecodePng(AsBytes(cut), image), kImgErrDecoder);
+  EXPECT_EQ(DecoderMessage(), "Not enough image data");
+  EXPECT_FALSE(image.IsValid());
+  // A file that simply ends is told as cut short, without more words.
+  EXPECT_EQ(DecodePng(AsBytes(whole.substr(0, whole.size() / 2)), image), kImgErrRead);
+  EXPECT_EQ(DecoderMessage(), "");
+}
+
 TEST(PngCodec, DamagedImageDataIsRefused) {
   std::string file = MakePng({2, 1, 8, 2, {{1, 2, 3, 4, 5, 6}}});
   const std::size_t idat = file.find("IDAT");
