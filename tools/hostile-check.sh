@@ -15,6 +15,21 @@ cli="$(realpath "${1:-build/release/src/cli/brisol-cli}")"
 work="$(mktemp -d "${TMPDIR:-/tmp}/brisol-hostile.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# A program under a memory or file-size limit may leave a partial font cache;
+# every run here writes its cache in the scratch folder, never the system's
+# (which is still read, so a run usually writes nothing).
+mkdir -p "$work/font-cache"
+cat >"$work/fonts.conf" <<CONF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/conf.d</include>
+  <dir>/usr/share/fonts</dir>
+  <cachedir>$work/font-cache</cachedir>
+  <cachedir>/var/cache/fontconfig</cachedir>
+</fontconfig>
+CONF
+export FONTCONFIG_FILE="$work/fonts.conf"
 
 held=0
 failed=0

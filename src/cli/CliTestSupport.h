@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,24 @@ inline void TakeStatus(int status, CliResult& run) {
   }
 }
 
+// Shell text that points fontconfig at a configuration whose cache is
+// written in folder. A program run under a memory or file-size limit may find
+// a font folder changed and write a partial cache; it must never be the
+// system's, which every later program reads. The system's cache is still read
+// first, so a program usually writes nothing.
+inline std::string PrivateFontCache(const TempDir& folder) {
+  const std::string conf = folder.File("fonts.conf");
+  const std::string cache = folder.File("font-cache");
+  std::filesystem::create_directories(cache);
+  WriteFile(conf,
+            "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
+            "  <include ignore_missing=\"yes\">/etc/fonts/conf.d</include>\n"
+            "  <dir>/usr/share/fonts</dir>\n"
+            "  <cachedir>" +
+                cache + "</cachedir>\n  <cachedir>/var/cache/fontconfig</cachedir>\n</fontconfig>\n");
+  return "export FONTCONFIG_FILE=" + ShellQuote(conf) + "; ";
+}
+
 // Runs brisol-cli with the arguments through the shell, after shell (limits
 // such as "ulimit -v 20000; ") and behind wrapper (a command that runs it,
 // such as "timeout -s KILL 20"); standard input is empty, standard output
@@ -50,6 +69,7 @@ inline CliResult RunCliIn(const std::string& shell, const std::vector<std::strin
   // A sanitizer build's table of the suppressions it used is not the
   // program's output.
   std::string command = "export LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0\"; ";
+  if (!shell.empty()) command += PrivateFontCache(dir);
   if (!cwd.empty()) command += "cd " + ShellQuote(cwd) + " && ";
   command += shell + "exec " + (wrapper.empty() ? std::string() : wrapper + " ") + ShellQuote(BRISOL_CLI_PATH);
   for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
