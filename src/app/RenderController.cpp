@@ -162,7 +162,10 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
     QMetaObject::invokeMethod(
         this, [this] { emit DrawingStarted(); }, Qt::QueuedConnection);
     const bool preview = job.effect && job.original && job.preview && !job.shown.isEmpty();
-    if (preview) DrawPreview(job, id, stop);
+    if (preview) {
+      DrawPreview(job, id, stop);
+      if (m_beforeExact) m_beforeExact(stop);
+    }
     // Stopped during its preview, the exact picture is not begun (a drawing
     // stopped before it is, to tell why it could not be made).
     if (job.effect && job.original && !(preview && stop.stop_requested())) {

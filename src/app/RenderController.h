@@ -105,6 +105,9 @@ class CRenderController : public QObject {
   // Called on the drawing thread at the start of each drawing with that
   // drawing's stop token (lets tests hold a drawing).
   void SetBeforeDrawing(std::function<void(std::stop_token)> hook) { m_beforeDrawing = std::move(hook); }
+  // Called on the drawing thread once a job's preview is done (handed over
+  // or not), before its exact drawing.
+  void SetBeforeExact(std::function<void(std::stop_token)> hook) { m_beforeExact = std::move(hook); }
 
   // Drawings ended on the drawing thread whose end has not reached the
   // user-interface thread yet.
@@ -172,6 +175,7 @@ class CRenderController : public QObject {
   CAlertQueue* m_pAlerts;
   Threading m_threading;
   std::function<void(std::stop_token)> m_beforeDrawing;
+  std::function<void(std::stop_token)> m_beforeExact;
   std::uint64_t m_lastRequested = 0;
   std::uint64_t m_lastDelivered = 0;
   // The last drawing asked for when Stop was, until its end is handed over.
