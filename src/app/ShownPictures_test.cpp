@@ -208,8 +208,8 @@ class ShownPicturesTest : public QObject {
   }
   void aNewerRequestStopsThePreviewAndTheExactPicture() {
     QFETCH(bool, duringThePreview);
+    Hold hold;  // outlives the controller, whose thread it may hold
     CRenderController controller(&m_alerts);
-    Hold hold;
     if (duringThePreview)
       controller.SetBeforeDrawing(std::ref(hold));
     else
@@ -238,8 +238,8 @@ class ShownPicturesTest : public QObject {
   // Stop during the exact drawing: the preview goes with it (the view
   // forgets it) and no exact picture comes.
   void stopAfterThePreviewBringsNoExactPicture() {
+    Hold hold;  // outlives the controller, whose thread it may hold
     CRenderController controller(&m_alerts);
-    Hold hold;
     controller.SetBeforeExact(std::ref(hold));
     QSignalSpy previews(&controller, &CRenderController::PreviewReady);
     QSignalSpy pictures(&controller, &CRenderController::PictureReady);
@@ -284,8 +284,8 @@ class ShownPicturesTest : public QObject {
   // Showing at a new size is not a drawing: it neither stops the running
   // one nor waits for it to end more than its own work.
   void showingAtANewSizeLeavesTheDrawingAlone() {
+    Hold hold;  // outlives the controller, whose thread it may hold
     CRenderController controller(&m_alerts);
-    Hold hold;
     controller.SetBeforeDrawing(std::ref(hold));
     QSignalSpy pictures(&controller, &CRenderController::PictureReady);
     QSignalSpy shown(&controller, &CRenderController::ShownReady);
