@@ -2,8 +2,10 @@
 // drawing against the reference in-order drawing into a whole working
 // picture:
 //   BM_DrawingPhase/COLLECTION/OBJECTS/REFERENCE  the objects only, one thread
+//   BM_BandRows/COLLECTION/ROWS                    the objects against the bands' height
 //   BM_InMemory/COLLECTION/QUALITY/OBJECTS/THREADS everything but load and save
-//   BM_PngSave/LIBPNG_DEFAULTS                     saving the rendered picture
+//   BM_PngSave/LIBPNG_DEFAULTS/THREADS             saving the rendered picture
+//   BM_PngPieces/KILOBYTES/THREADS                 the same against the pieces' size
 // The photo is $BRISOL_PHOTO when set (any picture file; 4000 x 3000
 // recommended), else a photo-like picture made here. Times are medians
 // of the repetitions (--benchmark_repetitions).
@@ -20,6 +22,7 @@
 #include "effect/Runner.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/PngEncode.h"
 #include "logger/Alerts.h"
 
 namespace brisol {
@@ -97,6 +100,31 @@ void BM_DrawingPhase(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawingPhase)
     ->ArgsProduct({{0, 1, 2}, {3333, 10000}, {1, 0}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// range: collection, band rows (0: chosen by the objects); quality 2,
+// 10,000 objects, one thread: the objects' drawing against the height of
+// the bands.
+void BM_BandRows(benchmark::State& state) {
+  const CEffect* found = Effect(static_cast<int>(state.range(0)));
+  if (!found) return state.SkipWithError("no bundled collection found");
+  CEffect effect = *found;
+  effect.SetNumObjects(10000);
+  DrawSettings settings;
+  settings.threads = 1;
+  settings.bandRows = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    PhaseTimes times;
+    Render(effect, 2, settings, times);
+    state.SetIterationTime(times.ms["drawing"] / 1000.0);
+  }
+  state.SetLabel(std::string(kCollections[state.range(0)]) + " bands of " +
+                 (settings.bandRows ? std::to_string(settings.bandRows) + " rows" : "automatic height"));
+}
+BENCHMARK(BM_BandRows)
+    ->ArgsProduct({{0, 1, 2}, {0, 96, 192, 384, 768, 1536}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
@@ -182,6 +210,27 @@ void BM_PngSave(benchmark::State& state) {
   state.SetLabel(state.range(0) ? "libpng defaults" : "Up + libdeflate 2, threads " + std::to_string(state.range(1)));
 }
 BENCHMARK(BM_PngSave)->Args({1, 1})->Args({0, 1})->Args({0, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// range: kilobytes of filtered rows a piece compressed apart, threads: the
+// file's size and the time against the pieces' size.
+void BM_PngPieces(benchmark::State& state) {
+  const PixelBlock picture = Rendered().GetBlock();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    PngPieces pieces(picture.width, picture.height, static_cast<std::size_t>(state.range(0)) << 10);
+    WorkerPool(static_cast<unsigned>(state.range(1))).ParallelFor(pieces.Count(), [&](std::size_t k) {
+      pieces.Encode(k, picture);
+    });
+    std::vector<std::uint8_t> out;
+    pieces.Finish(out);
+    bytes = out.size();
+  }
+  state.counters["file_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_PngPieces)
+    ->ArgsProduct({{256, 512, 1024, 2048, 4096, 65536}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace brisol

@@ -18,12 +18,24 @@
 #include "raster/FileUtil.h"
 #include "recipe/RecipeEffect.h"
 #include "recipe/RenderPhoto.h"
+#include "vector/VectorExport.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol::cli {
 namespace {
 
+// The page options of vector files, from their table.
+std::string PageOptionsHelp() {
+  std::string help =
+      "Vector files (" + VectorExtensionsText() + "): the same objects as the picture, at any print size:\n";
+  for (const PageOption& o : PageOptionTable())
+    AppendHelpLine(help, std::string(o.option) + (o.value.empty() ? "" : " " + std::string(o.value)),
+                   std::string(o.help));
+  return help;
+}
+
 void PrintHelp() {
-  const std::string extensions = PictureExtensionsText();
+  const std::string extensions = PictureExtensionsText() + ", " + VectorExtensionsText();
   std::printf(
       "Usage: brisol-cli render INPUT OUTPUT [options]\n\n"
       "Paints INPUT (%s) anew with the shapes of an effect\n"
@@ -38,12 +50,12 @@ void PrintHelp() {
       "  --quiet                no progress line\n"
       "  --timings              one line per phase on standard error:\n"
       "                         'phase NAME MILLISECONDS' and 'pixels-written N'\n\n"
-      "%s\n"
+      "%s\n%s\n"
       "Exit status: 0 on success, 1 when the picture could not be made, 2 for a\n"
       "usage error.\n",
       extensions.c_str(),
       LookOptionsHelp("  --seed N|random        seed of all random choices [1]; random takes the time\n").c_str(),
-      EffectOptionsHelp().c_str());
+      PageOptionsHelp().c_str(), EffectOptionsHelp().c_str());
 }
 
 int Usage(const std::string& message) {
@@ -78,11 +90,12 @@ int RunRender(Args args) {
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = LookOptionNames();
   valueOptions.push_back("--threads");
-  ParsedArgs parsed;
   // --reference-drawing (not in the help): the plain in-order drawing into a
   // whole working picture, slow and memory-hungry, for comparisons.
-  if (auto error = ParseArgs(args, valueOptions, {"--quiet", "--timings", "--reference-drawing"}, parsed))
-    return Usage(*error);
+  std::vector<std::string_view> flagOptions = {"--quiet", "--timings", "--reference-drawing"};
+  for (const PageOption& o : PageOptionTable()) (o.value.empty() ? flagOptions : valueOptions).push_back(o.option);
+  ParsedArgs parsed;
+  if (auto error = ParseArgs(args, valueOptions, flagOptions, parsed)) return Usage(*error);
   if (parsed.help) {
     PrintHelp();
     return 0;
@@ -90,12 +103,30 @@ int RunRender(Args args) {
   if (parsed.positionals.size() != 2) return Usage("expected INPUT and OUTPUT");
   const std::string input = parsed.positionals[0];
   const std::string output = parsed.positionals[1];
-  const PictureFormat* outputFormat = PictureFormatOfName(output);
-  if (outputFormat == nullptr) {
-    return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText());
+  if (auto refused = RefusedVectorName(output)) return Usage(*refused);
+  const bool vectorOutput = VectorFormatOfName(output) != nullptr;
+  if (PictureFormatOfName(output) == nullptr && !vectorOutput) {
+    return Usage("cannot tell the format of '" + output + "': use " + PictureExtensionsText() + ", " +
+                 VectorExtensionsText());
+  }
+  RenderFileOptions options;
+  bool pageGiven = false;
+  for (const std::string& flag : parsed.flags) {
+    if (const PageOption* o = FindPageOption(flag)) {
+      (void)o->apply(options.page, "");
+      pageGiven = true;
+    }
+  }
+  for (const auto& [name, value] : parsed.options) {
+    if (const PageOption* o = FindPageOption(name)) {
+      if (auto error = o->apply(options.page, value)) return Usage(*error);
+      pageGiven = true;
+    }
+  }
+  if (pageGiven && !vectorOutput) {
+    return Usage("the page options are for vector files (" + VectorExtensionsText() + "), not '" + output + "'");
   }
   bool quiet = false, timings = false;
-  RenderFileOptions options;
   for (const std::string& flag : parsed.flags) {
     if (flag == "--quiet") quiet = true;
     if (flag == "--timings") timings = true;
@@ -114,7 +145,9 @@ int RunRender(Args args) {
   if (SameFile(input, output)) {
     return Usage("the output '" + output + "' is the input picture itself; choose another name");
   }
-  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+  if (!vectorOutput) {
+    if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+  }
 
   Look look;
   std::vector<std::string> notices;
@@ -135,6 +168,9 @@ int RunRender(Args args) {
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
     if (format->info(input.c_str(), info) == kImgOk) {
+      if (vectorOutput) {
+        if (auto problem = CheckVectorFile(output, options.page, SIZE{info.width, info.height})) return Fail(*problem);
+      }
       const std::string tooLarge =
           WorkingPictureTooLarge(SIZE{info.width, info.height}, look.quality, !options.draw.reference);
       if (!tooLarge.empty()) return Fail("'" + input + "': " + tooLarge);
@@ -150,6 +186,10 @@ int RunRender(Args args) {
   const PhotoRendered made = RenderPhotoFile(look.effect, input, output, options);
   progress.Finish();
   if (!made.ok()) return Fail(made.message);
+  if (made.rasterFallbacks > 0) {
+    Notice(std::to_string(made.rasterFallbacks) +
+           " objects have texts in a font without outlines and are written as pixels");
+  }
   return 0;
 }
 

@@ -117,6 +117,46 @@ TEST(CliRenderMessages, EachFailureIsOneLineNamingTheFileAndTheCause) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("o.png")));
 }
 
+TEST(CliRenderMessages, VectorFilesRefusedBeforeAnyWorkInOneLine) {
+  TempDir dir;
+  const std::string photo = WritePhoto(dir);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> parts;
+  } cases[] = {
+      {{"render", photo, dir.File("poster.ai")}, 2, {"'" + dir.File("poster.ai") + "'", "use .pdf or .svg"}},
+      {{"render", photo, dir.File("o.png"), "--page", "A4"},
+       2,
+       {"page options are for vector files", "'" + dir.File("o.png") + "'"}},
+      {{"render", photo, dir.File("o.jpg"), "--landscape"}, 2, {"page options are for vector files"}},
+      {{"render", photo, dir.File("o.pdf"), "--page", "300x300in"},
+       1,
+       {"'" + dir.File("o.pdf") + "'", "larger than a PDF page can be", "200 inches"}},
+      {{"render", photo, dir.File("o.pdf"), "--page", "B5"}, 2, {"unknown page 'B5'", "A4"}},
+      {{"render", photo, dir.File("o.svg"), "--margin", "10"}, 2, {"--margin takes a length"}},
+      {{"render", photo, dir.File("o.eps"), "--page", "A4", "--margin", "150mm"}, 1, {"no room for the picture"}},
+  };
+  for (const Case& c : cases) ExpectOneLine(RunCli(c.args), c.status, c.parts);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"photo.bmp"}) << "no file was made";
+}
+
+TEST(CliRenderMessages, VectorFileOnAPageIsWritten) {
+  TempDir dir;
+  const std::string photo = WritePhoto(dir);
+  const std::string svg = dir.File("poster.svg");
+  const CliResult run =
+      RunCli({"render", photo, svg, "--page", "A4", "--landscape", "--margin", "10mm", "--objects", "50", "--quiet"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string text = test::ReadFile(svg);
+  // A4 turned: 297 x 210 millimetres in points.
+  EXPECT_NE(text.find("width=\"841.88976377952"), std::string::npos) << text.substr(0, 300);
+  EXPECT_NE(text.find("height=\"595.275590551181"), std::string::npos) << text.substr(0, 300);
+}
+
 TEST(CliRenderMessages, UnwritableOutputIsFoundBeforeTheInputIsRead) {
   TempDir dir;
   // The input does not exist either: the output is checked first.

@@ -56,25 +56,26 @@ std::vector<std::string> InactiveOptionNotices(const CEffect& effect, const std:
   return notices;
 }
 
+void AppendHelpLine(std::string& help, const std::string& left, std::string right) {
+  constexpr std::size_t kWidth = 52;
+  std::string column = left + std::string(left.size() < 24 ? 24 - left.size() : 0, ' ');
+  if (left.size() >= 24) {
+    help += "  " + left + "\n";
+    column = std::string(24, ' ');
+  }
+  while (right.size() > kWidth) {
+    const std::size_t cut = right.rfind(' ', kWidth);
+    if (cut == std::string::npos) break;
+    help += "  " + column + " " + right.substr(0, cut) + "\n";
+    right.erase(0, cut + 1);
+    column = std::string(24, ' ');
+  }
+  help += "  " + column + " " + right + "\n";
+}
+
 std::string EffectOptionsHelp() {
   std::string help = "Effect options (defaults in brackets; out-of-range values are clamped with a notice):\n";
-  // Two columns; long descriptions wrap at a space into the right column.
-  auto line = [&help](const std::string& left, std::string right) {
-    constexpr std::size_t kWidth = 52;
-    std::string column = left + std::string(left.size() < 24 ? 24 - left.size() : 0, ' ');
-    if (left.size() >= 24) {
-      help += "  " + left + "\n";
-      column = std::string(24, ' ');
-    }
-    while (right.size() > kWidth) {
-      const std::size_t cut = right.rfind(' ', kWidth);
-      if (cut == std::string::npos) break;
-      help += "  " + column + " " + right.substr(0, cut) + "\n";
-      right.erase(0, cut + 1);
-      column = std::string(24, ' ');
-    }
-    help += "  " + column + " " + right + "\n";
-  };
+  auto line = [&help](const std::string& left, std::string right) { AppendHelpLine(help, left, std::move(right)); };
   const CEffect defaults;
   for (const EffectParam& p : EffectParams()) {
     std::string value, range;

@@ -28,4 +28,8 @@ std::vector<std::string> InactiveOptionNotices(const CEffect& effect, const std:
 // The help text of the effect options.
 std::string EffectOptionsHelp();
 
+// One option of a help text in two columns: the option and its value on the
+// left, the description wrapped at a space into the right column.
+void AppendHelpLine(std::string& help, const std::string& left, std::string right);
+
 }  // namespace brisol::cli

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "dxf/DeviceCoords.h"
+#include "dxf/FigureSink.h"
+#include "logger/Trace.h"
 #include "raster/DrawContext.h"
 
 namespace brisol {
@@ -119,6 +121,28 @@ void DrawDevicePolygon(DrawContext& dc, std::span<const CVec> points) {
     for (const RealPoint& p : a) pixels.push_back(Pixel(p.x, p.y));
   }
   dc.Polygon(std::span<const POINT>(pixels.data(), pixels.size()));
+}
+
+void DeviceFigureSink::Polyline(std::span<const CVec> points) { DrawDevicePolyline(m_dc, points); }
+
+void DeviceFigureSink::Polygon(std::span<const CVec> points) { DrawDevicePolygon(m_dc, points); }
+
+void DeviceFigureSink::Circle(const CVec& c, double r) {
+  m_dc.Ellipse(ToDevice(c.x - r), ToDevice(c.y - r), ToDevice(c.x + r), ToDevice(c.y + r));
+}
+
+// In a font made for this text only.
+void DeviceFigureSink::Text(std::string_view text, const LogFont& description, const CVec& p) {
+  const int h = description.height;
+  const Font font = Font::Create(description);
+  if (!font.IsValid()) {
+    TraceMsg("CDxfText::DrawIntoDC, Can't create font indirect");
+    return;
+  }
+  const Font previous = m_dc.SelectFont(font);
+  const int w = m_dc.GetTextExtentPoint32(text).cx;
+  m_dc.TextOut(ToDevice(p.x - (w / 2)), ToDevice(p.y - h), text);
+  m_dc.SelectFont(previous);
 }
 
 }  // namespace brisol

@@ -5,6 +5,7 @@
 
 #include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
+#include "dxf/FigureSink.h"
 #include "raster/DrawContext.h"
 
 namespace brisol {
@@ -42,7 +43,7 @@ void CDxfArc::GetExtents(CVec& min, CVec& max) const {
 
 // Always counter-clockwise on the screen; the radius follows the
 // transform's x scale only and is at least 2 pixels.
-void CDxfArc::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+void CDxfArc::DrawFigures(FigureSink& sink, const CMatrix& matrix) const {
   if (std::fabs(m_dStartAngle - m_dEndAngle) < 1e-05) return;
   double r = matrix.at(0, 0) * m_dRadius;
   if (!std::isfinite(r)) return;  // nothing sensible to draw
@@ -55,7 +56,7 @@ void CDxfArc::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
     const double theta = DegreesToRadians(m_dStartAngle + i * sweep / (kDrawPoints - 1));
     points[i] = CVec(c.x + std::cos(theta) * r, c.y - std::sin(theta) * r, 0.0);
   }
-  DrawDevicePolyline(dc, points);
+  sink.Polyline(points);
 }
 
 }  // namespace brisol

@@ -18,7 +18,7 @@ class CDxfArc : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
+  void DrawFigures(FigureSink& sink, const CMatrix& matrix) const override;
 
   void SetCentre(const CVec& c) { m_vCentre = c; }
   void SetRadius(double r) { m_dRadius = r; }

@@ -5,6 +5,7 @@
 #include "dxf/DeviceCoords.h"
 #include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
+#include "dxf/FigureSink.h"
 #include "raster/DrawContext.h"
 
 namespace brisol {
@@ -36,13 +37,13 @@ void CDxfCircle::GetExtents(CVec& min, CVec& max) const {
 
 // The radius is measured after the transform, so a turned or unevenly
 // scaled transform still gives a circle.
-void CDxfCircle::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+void CDxfCircle::DrawFigures(FigureSink& sink, const CMatrix& matrix) const {
   const CVec c = matrix.Apply3D(m_vCentre);
   const CVec e = matrix.Apply3D(CVec(m_vCentre.x, m_vCentre.y + m_dRadius, 0.0));
   double r = CVec::Distance2D(e, c);
   if (std::isinf(r)) r = std::hypot(e.x - c.x, e.y - c.y);  // squares beyond the doubles
   if (!IsFinite2D(c) || !std::isfinite(r)) return;          // nothing sensible to draw
-  dc.Ellipse(ToDevice(c.x - r), ToDevice(c.y - r), ToDevice(c.x + r), ToDevice(c.y + r));
+  sink.Circle(c, r);
 }
 
 }  // namespace brisol

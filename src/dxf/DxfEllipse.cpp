@@ -15,6 +15,4 @@ void CDxfEllipse::GetExtents(CVec& min, CVec& max) const {
   max.SetXYZ(m_vCentre.x + m_dHalfX, m_vCentre.y + m_dHalfY, 0.0);
 }
 
-void CDxfEllipse::DrawIntoDC(DrawContext&, const CMatrix&) const {}
-
 }  // namespace brisol

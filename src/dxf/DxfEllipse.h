@@ -17,7 +17,6 @@ class CDxfEllipse : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
 
   void SetCentre(const CVec& c) { m_vCentre = c; }
   void SetHalfAxes(double halfX, double halfY) {

@@ -1,6 +1,7 @@
 #include "dxf/DxfEntity.h"
 
 #include "dxf/DxfLayer.h"
+#include "dxf/FigureSink.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -10,6 +11,11 @@ const char* DxfEntityTypeName(int type) {
                                                           "ARC",   "TEXT", "POLYFACE", "POLYGONMESH", "INSERT"};
   if (type < 0 || type >= ikNumDxfEntityTypes) return "UNKNOWN";
   return kNames[type];
+}
+
+void CDxfEntity::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+  DeviceFigureSink sink(dc);
+  DrawFigures(sink, matrix);
 }
 
 void CDxfEntity::SetLayer(const CDxfLayer* layer) {

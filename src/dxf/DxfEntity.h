@@ -21,6 +21,7 @@ namespace brisol {
 
 class CDxfLayer;
 class DrawContext;
+class FigureSink;
 
 // The type numbers GetType answers.
 enum DxfEntityType : int {
@@ -69,9 +70,14 @@ class CDxfEntity {
   // vectors; an INSERT without a block and a mesh without vertices leave
   // them as they were.
   virtual void GetExtents(CVec& min, CVec& max) const = 0;
-  // Draws the entity through the matrix with the pen, brush, text colour and
-  // font state the context has. Never allocates except where a class says so.
-  virtual void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const = 0;
+  // Hands the entity's figures, through the matrix, to the sink; classes
+  // that draw nothing (ellipses, block references, meshes) hand none. Never
+  // allocates except where a class says so.
+  virtual void DrawFigures(FigureSink& sink, const CMatrix& matrix) const {}
+
+  // Draws the entity's figures through the matrix into the context with the
+  // pen, brush, text colour and font state the context has.
+  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const;
 
   // A null layer is refused with a trace.
   void SetLayer(const CDxfLayer* layer);

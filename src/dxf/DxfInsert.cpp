@@ -112,6 +112,4 @@ void CDxfInsert::GetExtents(CVec& min, CVec& max) const {
   }
 }
 
-void CDxfInsert::DrawIntoDC(DrawContext&, const CMatrix&) const {}
-
 }  // namespace brisol

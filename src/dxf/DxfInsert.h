@@ -25,7 +25,6 @@ class CDxfInsert : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
 
   void SetInsertionPoint(const CVec& p) { m_vInsertion = p; }
   const CVec& GetInsertionPoint() const { return m_vInsertion; }

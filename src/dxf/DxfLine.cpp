@@ -4,6 +4,7 @@
 
 #include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
+#include "dxf/FigureSink.h"
 #include "raster/DrawContext.h"
 
 namespace brisol {
@@ -29,8 +30,9 @@ void CDxfLine::GetExtents(CVec& min, CVec& max) const {
   max.SetXYZ(std::max(m_vStart.x, m_vEnd.x), std::max(m_vStart.y, m_vEnd.y), 0.0);
 }
 
-void CDxfLine::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
-  DrawDeviceLine(dc, matrix.Apply2D(m_vStart), matrix.Apply2D(m_vEnd));
+void CDxfLine::DrawFigures(FigureSink& sink, const CMatrix& matrix) const {
+  const CVec both[2] = {matrix.Apply2D(m_vStart), matrix.Apply2D(m_vEnd)};
+  sink.Polyline(both);
 }
 
 }  // namespace brisol

@@ -15,7 +15,7 @@ class CDxfLine : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
+  void DrawFigures(FigureSink& sink, const CMatrix& matrix) const override;
 
   void SetStart(const CVec& p) { m_vStart = p; }
   void SetEnd(const CVec& p) { m_vEnd = p; }

@@ -2,6 +2,7 @@
 
 #include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
+#include "dxf/FigureSink.h"
 #include "raster/DrawContext.h"
 
 namespace brisol {
@@ -24,10 +25,12 @@ void CDxfPoint::GetExtents(CVec& min, CVec& max) const {
 }
 
 // A small cross of 4 x 4 pixels.
-void CDxfPoint::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+void CDxfPoint::DrawFigures(FigureSink& sink, const CMatrix& matrix) const {
   const CVec q = matrix.Apply2D(m_vPosition);
-  DrawDeviceLine(dc, CVec(q.x - 2, q.y - 2, 0), CVec(q.x + 2, q.y + 2, 0));
-  DrawDeviceLine(dc, CVec(q.x + 2, q.y - 2, 0), CVec(q.x - 2, q.y + 2, 0));
+  const CVec down[2] = {CVec(q.x - 2, q.y - 2, 0), CVec(q.x + 2, q.y + 2, 0)};
+  const CVec up[2] = {CVec(q.x + 2, q.y - 2, 0), CVec(q.x - 2, q.y + 2, 0)};
+  sink.Polyline(down);
+  sink.Polyline(up);
 }
 
 }  // namespace brisol

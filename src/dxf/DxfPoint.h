@@ -15,7 +15,7 @@ class CDxfPoint : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
+  void DrawFigures(FigureSink& sink, const CMatrix& matrix) const override;
 
   void SetPosition(const CVec& p) { m_vPosition = p; }
   const CVec& GetPosition() const { return m_vPosition; }

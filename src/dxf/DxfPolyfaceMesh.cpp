@@ -241,6 +241,4 @@ void CDxfPolyfaceMesh::GetExtents(CVec& min, CVec& max) const {
   }
 }
 
-void CDxfPolyfaceMesh::DrawIntoDC(DrawContext&, const CMatrix&) const {}
-
 }  // namespace brisol

@@ -30,7 +30,6 @@ class CDxfPolyfaceMesh : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
 
   // Stores v as the next vertex (the first becomes number 1).
   void AddVertex(const CVec& v);

@@ -114,6 +114,4 @@ void CDxfPolygonMesh::GetExtents(CVec& min, CVec& max) const {
   if (static_cast<std::int64_t>(m_aVertices.size()) < m_iSlots) take(m_vEmptySlot);
 }
 
-void CDxfPolygonMesh::DrawIntoDC(DrawContext&, const CMatrix&) const {}
-
 }  // namespace brisol

@@ -31,7 +31,6 @@ class CDxfPolygonMesh : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
 
   // Set a count (0..32767) and recompute the face count. Refused with a
   // trace for a count out of range or once vertices are stored for another

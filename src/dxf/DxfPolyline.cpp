@@ -6,6 +6,7 @@
 
 #include "dxf/DeviceFigures.h"
 #include "dxf/DxfWriter.h"
+#include "dxf/FigureSink.h"
 #include "raster/DrawContext.h"
 
 namespace brisol {
@@ -58,15 +59,15 @@ void CDxfPolyline::GetExtents(CVec& min, CVec& max) const {
 
 // A closed polyline is one filled polygon; its points go through a buffer
 // kept per thread, so drawing the same shape again allocates nothing.
-void CDxfPolyline::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+void CDxfPolyline::DrawFigures(FigureSink& sink, const CMatrix& matrix) const {
   if (m_aVertices.size() < 2) return;
   thread_local std::vector<CVec> points;
   points.clear();
   for (const CVec& v : m_aVertices) points.push_back(matrix.Apply2D(v));
   if (m_bClosed) {
-    DrawDevicePolygon(dc, points);
+    sink.Polygon(points);
   } else {
-    DrawDevicePolyline(dc, points);
+    sink.Polyline(points);
   }
 }
 

@@ -18,7 +18,7 @@ class CDxfPolyline : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
+  void DrawFigures(FigureSink& sink, const CMatrix& matrix) const override;
 
   void AddVertex(const CVec& v);
   int GetVertexCount() const { return static_cast<int>(m_aVertices.size()); }

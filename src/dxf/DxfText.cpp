@@ -6,6 +6,7 @@
 #include "dxf/DeviceFigures.h"
 #include "dxf/DxfStrings.h"
 #include "dxf/DxfWriter.h"
+#include "dxf/FigureSink.h"
 #include "logger/Trace.h"
 #include "raster/DrawContext.h"
 
@@ -71,21 +72,11 @@ LogFont CDxfText::FontFor(const CMatrix& matrix) const {
   return description;
 }
 
-// Centred on the insertion point, in a font made for this drawing only.
-void CDxfText::DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const {
+// Centred on the insertion point.
+void CDxfText::DrawFigures(FigureSink& sink, const CMatrix& matrix) const {
   const CVec p = matrix.Apply2D(CVec(m_vInsertion.x, m_vInsertion.y - m_dHeight / 2, 0.0));
   if (!IsFinite2D(p) || !std::isfinite(matrix.at(0, 0) * m_dHeight)) return;  // nothing sensible to draw
-  const LogFont description = FontFor(matrix);
-  const int h = description.height;
-  const Font font = Font::Create(description);
-  if (!font.IsValid()) {
-    TraceMsg("CDxfText::DrawIntoDC, Can't create font indirect");
-    return;
-  }
-  const Font previous = dc.SelectFont(font);
-  const int w = dc.GetTextExtentPoint32(m_strText).cx;
-  dc.TextOut(ToDevice(p.x - (w / 2)), ToDevice(p.y - h), m_strText);
-  dc.SelectFont(previous);
+  sink.Text(m_strText, FontFor(matrix), p);
 }
 
 }  // namespace brisol

@@ -22,7 +22,7 @@ class CDxfText : public CDxfEntity {
   int GetType() const override;
   void ApplyFileTransform(const DxfFileTransform& dxfFile) override;
   void GetExtents(CVec& min, CVec& max) const override;
-  void DrawIntoDC(DrawContext& dc, const CMatrix& matrix) const override;
+  void DrawFigures(FigureSink& sink, const CMatrix& matrix) const override;
 
   // At most 255 characters are kept; null gives "".
   void SetText(const char* text);

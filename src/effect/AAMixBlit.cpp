@@ -33,7 +33,16 @@ constexpr int kRowsPerItem = 64;
 
 BandMixer::BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CImageMix* mix) {
   if (dst == nullptr) return;
-  const int w = dst->GetWidth(), h = dst->GetHeight();
+  Init(dst->GetSize(), dst->IsValid(), work, orig, mix);
+  if (m_valid) m_dst = dst->GetBlock();
+}
+
+BandMixer::BandMixer(const SIZE& out, const SIZE& work, const CDADC* orig, const CImageMix* mix) {
+  Init(out, true, work, orig, mix);
+}
+
+void BandMixer::Init(const SIZE& out, bool outValid, const SIZE& work, const CDADC* orig, const CImageMix* mix) {
+  const int w = out.cx, h = out.cy;
   if (orig != nullptr) {
     if (mix == nullptr) {
       TheLogger().Log(kLogDeferred, "AAMB: insufficient mix data");
@@ -67,12 +76,12 @@ BandMixer::BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CIma
     TheLogger().Log(kLogDeferred, "AAMixBlit, bad AA level: %d, odd sizes\nYou may be running out of memory.", level);
     return;
   }
-  if (!dst->IsValid() || (orig != nullptr && !orig->IsValid())) return;
+  if (!outValid || (orig != nullptr && !orig->IsValid())) return;
 
   m_valid = true;
   m_mixing = mixing;
   m_level = level;
-  m_dst = dst->GetBlock();
+  m_dst = PixelBlock{nullptr, w, h, BytesPerRow24(w)};
   if (orig != nullptr) m_orig = orig->GetBlock();
   if (mixing && mix->m_eGeom == eMixEven) {
     // With a constant weight every (effect, original) pair has one answer.
@@ -87,56 +96,89 @@ BandMixer::BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CIma
 }
 
 void BandMixer::MixRows(const PixelBlock& src, int first, int last, const std::stop_token& stop) const {
-  if (!Writes()) return;
+  MixRows(src, first, last, stop, m_dst);
+}
+
+namespace {
+
+enum class MixMode { kOff, kEven, kWeights };
+
+// One output row: the level x level blocks of the working rows averaged,
+// then mixed as the mode says. A loop of its own for each level and mode,
+// so that nothing is decided per pixel.
+template <int kLevel, MixMode kMode>
+void MixRow(const std::uint8_t* const* rows, int level, const std::uint8_t* orig, const std::uint8_t* table,
+            const double* weights, std::uint8_t* out, int w) {
+  for (int j = 0; j < w; ++j, out += 3) {
+    int e[3];
+    if constexpr (kLevel == 1) {
+      const std::uint8_t* a = rows[0] + 3 * static_cast<std::ptrdiff_t>(j);
+      e[0] = a[0];
+      e[1] = a[1];
+      e[2] = a[2];
+    } else if constexpr (kLevel == 2) {
+      const std::uint8_t* a = rows[0] + 6 * static_cast<std::ptrdiff_t>(j);
+      const std::uint8_t* b = rows[1] + 6 * static_cast<std::ptrdiff_t>(j);
+      e[0] = (a[0] + a[3] + b[0] + b[3]) >> 2;
+      e[1] = (a[1] + a[4] + b[1] + b[4]) >> 2;
+      e[2] = (a[2] + a[5] + b[2] + b[5]) >> 2;
+    } else {
+      Average(level, rows, j, e);
+    }
+    if constexpr (kMode == MixMode::kOff) {
+      out[0] = static_cast<std::uint8_t>(e[0]);
+      out[1] = static_cast<std::uint8_t>(e[1]);
+      out[2] = static_cast<std::uint8_t>(e[2]);
+    } else if constexpr (kMode == MixMode::kEven) {
+      const std::uint8_t* o = orig + 3 * static_cast<std::ptrdiff_t>(j);
+      out[0] = table[e[0] * 256 + o[0]];
+      out[1] = table[e[1] * 256 + o[1]];
+      out[2] = table[e[2] * 256 + o[2]];
+    } else {
+      const std::uint8_t* o = orig + 3 * static_cast<std::ptrdiff_t>(j);
+      const double l = weights[j];
+      out[0] = static_cast<std::uint8_t>(e[0] * (1.0 - l) + o[0] * l);
+      out[1] = static_cast<std::uint8_t>(e[1] * (1.0 - l) + o[1] * l);
+      out[2] = static_cast<std::uint8_t>(e[2] * (1.0 - l) + o[2] * l);
+    }
+  }
+}
+
+using MixRowFn = void (*)(const std::uint8_t* const*, int, const std::uint8_t*, const std::uint8_t*, const double*,
+                          std::uint8_t*, int);
+
+template <MixMode kMode>
+MixRowFn MixRowFor(int level) {
+  if (level == 1) return MixRow<1, kMode>;
+  if (level == 2) return MixRow<2, kMode>;
+  return MixRow<0, kMode>;
+}
+
+}  // namespace
+
+void BandMixer::MixRows(const PixelBlock& src, int first, int last, const std::stop_token& stop,
+                        const PixelBlock& into) const {
+  if (!Writes() || into.bits == nullptr) return;
   const int w = m_dst.width;
   const int level = m_level;
   std::vector<double> weights;
   if (m_weights) weights.resize(static_cast<std::size_t>(w));
+  const MixRowFn mixRow = !m_mixing ? MixRowFor<MixMode::kOff>(level)
+                          : m_even  ? MixRowFor<MixMode::kEven>(level)
+                                    : MixRowFor<MixMode::kWeights>(level);
 
   const std::uint8_t* rows[4];
   for (int i = first; i < last; ++i) {
     if (stop.stop_requested()) return;
     for (int r = 0; r < level; ++r) rows[r] = src.Row(level * i + r);
-    std::uint8_t* out = m_dst.Row(i);
+    std::uint8_t* out = into.Row(i);
     if (level == 1 && !m_mixing) {
       std::memcpy(out, rows[0], 3 * static_cast<std::size_t>(w));
       continue;
     }
     const std::uint8_t* orig = m_mixing ? m_orig.Row(i) : nullptr;
     if (m_weights) m_weights->Row(i, weights.data());
-    for (int j = 0; j < w; ++j, out += 3) {
-      int e[3];
-      if (level == 1) {
-        const std::uint8_t* a = rows[0] + 3 * static_cast<std::ptrdiff_t>(j);
-        e[0] = a[0];
-        e[1] = a[1];
-        e[2] = a[2];
-      } else if (level == 2) {
-        const std::uint8_t* a = rows[0] + 6 * static_cast<std::ptrdiff_t>(j);
-        const std::uint8_t* b = rows[1] + 6 * static_cast<std::ptrdiff_t>(j);
-        e[0] = (a[0] + a[3] + b[0] + b[3]) >> 2;
-        e[1] = (a[1] + a[4] + b[1] + b[4]) >> 2;
-        e[2] = (a[2] + a[5] + b[2] + b[5]) >> 2;
-      } else {
-        Average(level, rows, j, e);
-      }
-      if (!m_mixing) {
-        out[0] = static_cast<std::uint8_t>(e[0]);
-        out[1] = static_cast<std::uint8_t>(e[1]);
-        out[2] = static_cast<std::uint8_t>(e[2]);
-      } else if (m_even) {
-        const std::uint8_t* o = orig + 3 * static_cast<std::ptrdiff_t>(j);
-        out[0] = m_table[e[0] * 256 + o[0]];
-        out[1] = m_table[e[1] * 256 + o[1]];
-        out[2] = m_table[e[2] * 256 + o[2]];
-      } else {
-        const std::uint8_t* o = orig + 3 * static_cast<std::ptrdiff_t>(j);
-        const double l = weights[j];
-        out[0] = static_cast<std::uint8_t>(e[0] * (1.0 - l) + o[0] * l);
-        out[1] = static_cast<std::uint8_t>(e[1] * (1.0 - l) + o[1] * l);
-        out[2] = static_cast<std::uint8_t>(e[2] * (1.0 - l) + o[2] * l);
-      }
-    }
+    mixRow(rows, level, orig, m_table.data(), weights.data(), out, w);
   }
 }
 

@@ -29,6 +29,9 @@ class BandMixer {
   // Checks the sizes as AAMixBlit does, with its messages; a refused mixer
   // is not valid and writes nothing.
   BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CImageMix* mix);
+  // The same for an output of that size that exists only as the rows each
+  // MixRows call is given.
+  BandMixer(const SIZE& out, const SIZE& work, const CDADC* orig, const CImageMix* mix);
 
   bool IsValid() const { return m_valid; }
   int Level() const { return m_level; }
@@ -39,8 +42,16 @@ class BandMixer {
   // Writes output rows [first, last) from rows [L first, L last) of the
   // working picture, which src holds. Thread-safe for disjoint rows.
   void MixRows(const PixelBlock& src, int first, int last, const std::stop_token& stop) const;
+  // The same into into, which holds those rows, addressed as the output's.
+  void MixRows(const PixelBlock& src, int first, int last, const std::stop_token& stop, const PixelBlock& into) const;
+  SIZE OutputSize() const { return SIZE{m_dst.width, m_dst.height}; }
+  // Whether there is an output picture, or only the rows MixRows is given.
+  bool HasOutput() const { return m_dst.bits != nullptr; }
+  const PixelBlock& Output() const { return m_dst; }
 
  private:
+  void Init(const SIZE& out, bool outValid, const SIZE& work, const CDADC* orig, const CImageMix* mix);
+
   bool m_valid = false;
   bool m_mixing = false;
   bool m_even = false;

@@ -11,6 +11,7 @@
 #include <span>
 #include <stop_token>
 
+#include "effect/DrawSettings.h"
 #include "effect/Placement.h"
 #include "raster/Types.h"
 #include "raster/WorkerPool.h"
@@ -20,7 +21,7 @@ namespace brisol {
 class BandMixer;
 class CDADC;
 class CEffect;
-struct DrawObserver;
+class DrawProgress;
 
 struct BandedDrawing {
   const CEffect* effect = nullptr;
@@ -29,6 +30,9 @@ struct BandedDrawing {
   SIZE work;                              // the working picture's size
   const BandMixer* mixer = nullptr;       // the output's rows
   int bandRows = 0;                       // 0: about two megabytes a band
+  // How many threads may hold a band's memory at once (0: any number).
+  unsigned bandMemories = 0;
+  OutputRowsSink* outputRows = nullptr;  // told of the output's complete rows
 };
 
 // What the bands took: the pixels the objects wrote, and the time spent on
@@ -41,10 +45,12 @@ struct BandTotals {
 };
 
 // Draws; false (after a log entry, for the caller to tell) when memory ran
-// out. A stop request ends
-// the work at the next object or mix row. Progress is reported from the
-// calling thread.
-bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawObserver* observer,
+// out. A thread that cannot get the memory for its band leaves it, and the
+// bands after it, to the threads that have theirs, at worst to the calling
+// thread alone: the drawing fails only when no thread can draw. A stop
+// request ends the work at the next object or mix row. Progress (the
+// objects' bounds, then the bands) is reported from the calling thread.
+bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawProgress* progress,
                  const std::stop_token& stop, BandTotals& totals);
 
 }  // namespace brisol

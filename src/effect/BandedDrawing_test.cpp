@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -48,6 +49,30 @@ CDADC Render(const CEffect& effect, const CDADC& photo, int level, const DrawSet
   target.SetUp(&out, nullptr, photo.GetSize());
   effect.DrawIntoOutput(&target, &photo, level, settings, observer, std::move(stop));
   return out;
+}
+
+// Drawn without an output picture, the rows handed on gathered into one.
+CDADC RenderRowsOnly(const CEffect& effect, const CDADC& photo, int level, DrawSettings settings) {
+  struct Gather final : OutputRowsSink {
+    explicit Gather(const SIZE& size) : picture(size) {}
+    void RowsReady(const PixelBlock& rows, int first, int last) override {
+      for (int y = first; y < last; ++y) std::memcpy(picture.GetBlock().Row(y), rows.Row(y), 3 * rows.width);
+    }
+    CDADC picture;
+  } gather(photo.GetSize());
+  settings.outputRows = &gather;
+  CEffectOutput target;
+  target.SetUp(nullptr, nullptr, photo.GetSize());
+  effect.DrawIntoOutput(&target, &photo, level, settings);
+  return std::move(gather.picture);
+}
+
+// The in-order drawing into a whole working picture: what every other way
+// of drawing must give.
+CDADC Reference(const CEffect& effect, const CDADC& photo, int level) {
+  DrawSettings reference;
+  reference.reference = true;
+  return Render(effect, photo, level, reference);
 }
 
 // Where two pictures first differ, for the failure message.
@@ -124,6 +149,10 @@ TEST(BandedDrawing, GivesTheReferencePictureForEveryCollection) {
         EXPECT_TRUE(Same(expected, got)) << entry.path().filename() << " case " << k << " threads " << settings.threads
                                          << ": " << FirstDifference(expected, got);
       }
+      // Without an output picture: the rows handed on make the same.
+      const CDADC handed = RenderRowsOnly(effect, photo, c.level, two);
+      EXPECT_TRUE(Same(expected, handed))
+          << entry.path().filename() << " case " << k << " rows only: " << FirstDifference(expected, handed);
       ++k;
     }
     ++collection;
@@ -134,9 +163,7 @@ TEST(BandedDrawing, GivesTheReferencePictureForEveryCollection) {
 class BandedDrawingTest : public testing::Test {
  protected:
   void SetUp() override {
-    test::WriteFile(m_dir.File("a_square.dxf"), test::SquareDxf());
-    test::WriteFile(m_dir.File("b_circle.dxf"), test::CircleDxf());
-    m_effect.LoadShapes(m_dir.path().c_str());
+    test::LoadSquareAndCircle(m_dir, m_effect);
     ASSERT_EQ(m_effect.GetNumShapes(), 2u);
   }
 
@@ -184,6 +211,74 @@ TEST_F(BandedDrawingTest, ThreadsThatCannotStartLeaveTheWorkToTheCaller) {
     const CDADC expected = Render(m_effect, photo, level, plain);
     EXPECT_TRUE(Same(expected, Render(m_effect, photo, level, reference))) << level;
     EXPECT_TRUE(Same(expected, Render(m_effect, photo, level, banded))) << level;
+  }
+}
+
+// A thread that starts but cannot get the memory for a band leaves its
+// bands to the threads that have theirs: the picture is the same.
+TEST_F(BandedDrawingTest, ThreadsThatCannotGetTheirMemoryLeaveTheirBandsToTheOthers) {
+  const CDADC photo = MakePhoto(150, 90, 7);
+  m_effect.SetNumObjects(3000);
+  m_effect.SetLineWidth(1.5);
+  for (int level : {1, 2}) {
+    const CDADC expected = Reference(m_effect, photo, level);
+    for (unsigned memories : {1u, 2u}) {
+      DrawSettings banded;
+      banded.threads = 4;
+      banded.bandRows = 2;
+      banded.bandMemories = memories;
+      CDADC out(photo.GetSize());
+      CEffectOutput target;
+      target.SetUp(&out, nullptr, photo.GetSize());
+      const DrawResult result = m_effect.DrawIntoOutput(&target, &photo, level, banded);
+      EXPECT_TRUE(result.ok()) << result.message;
+      EXPECT_TRUE(Same(expected, out)) << "level " << level << ", " << memories
+                                       << " with memory: " << FirstDifference(expected, out);
+    }
+  }
+}
+
+// The output's rows are handed on as the bands complete them: in order, one
+// call at a time, up to the whole picture, each row as it ends up; also
+// for a drawing that has no output picture.
+TEST_F(BandedDrawingTest, TheOutputsRowsAreHandedOnAsTheyAreComplete) {
+  const CDADC photo = MakePhoto(160, 101, 8);
+  m_effect.SetNumObjects(2000);
+  m_effect.SetLineWidth(1.2);
+  for (int level : {1, 2}) {
+    const CDADC expected = Reference(m_effect, photo, level);
+    for (bool withPicture : {true, false}) {
+      struct Rows final : OutputRowsSink {
+        const CDADC* expected = nullptr;
+        int next = 0;
+        std::atomic<int> inside{0};
+        bool overlapped = false, outOfOrder = false, rowsDiffered = false;
+        void RowsReady(const PixelBlock& rows, int first, int last) override {
+          if (inside.fetch_add(1) != 0) overlapped = true;
+          if (first != next || last <= first) outOfOrder = true;
+          for (int y = first; y < last; ++y)
+            if (std::memcmp(rows.Row(y), expected->GetBlock().Row(y), 3 * rows.width) != 0) rowsDiffered = true;
+          next = last;
+          inside.fetch_sub(1);
+        }
+      } rows;
+      rows.expected = &expected;
+      DrawSettings banded;
+      banded.threads = 2;
+      banded.bandRows = 3 * level;
+      banded.outputRows = &rows;
+      CDADC out(photo.GetSize());
+      CEffectOutput target;
+      target.SetUp(withPicture ? &out : nullptr, nullptr, photo.GetSize());
+      ASSERT_TRUE(m_effect.DrawIntoOutput(&target, &photo, level, banded).ok());
+      if (withPicture) {
+        EXPECT_TRUE(Same(expected, out));
+      }
+      EXPECT_EQ(rows.next, photo.GetHeight()) << level << " " << withPicture;
+      EXPECT_FALSE(rows.overlapped);
+      EXPECT_FALSE(rows.outOfOrder);
+      EXPECT_FALSE(rows.rowsDiffered) << level << " " << withPicture;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "RecordingAlertSink.h"
+#include "effect/Effect.h"
 
 namespace brisol::test {
 
@@ -20,6 +21,14 @@ inline std::string SquareDxf() {
 inline std::string CircleDxf() {
   return "  0\nSECTION\n  2\nENTITIES\n  0\nCIRCLE\n  8\nShapes\n 10\n0.000000\n 20\n0.000000\n 30\n0.000000\n"
          " 40\n0.500000\n  0\nENDSEC\n  0\nEOF\n";
+}
+
+// Writes a square and a circle into the folder and loads them as the
+// effect's two shapes.
+inline void LoadSquareAndCircle(const TempDir& dir, CEffect& effect) {
+  WriteFile(dir.File("a_square.dxf"), SquareDxf());
+  WriteFile(dir.File("b_circle.dxf"), CircleDxf());
+  effect.LoadShapes(dir.path().c_str());
 }
 
 // The smallest useful drawing: one line.

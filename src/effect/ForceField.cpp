@@ -46,12 +46,19 @@ CForceField::CForceField(const CDADC& picture) {
   MakeHistogram();
 }
 
+namespace {
+// Rows in slices, each slice counted apart and the counts added up.
+constexpr int kRowsPerSlice = 256;
+}  // namespace
+
+std::size_t CForceField::SlicesOf(const CDADC& picture) {
+  return static_cast<std::size_t>((std::max(picture.GetHeight(), 0) + kRowsPerSlice - 1) / kRowsPerSlice);
+}
+
 void CForceField::Measure(const CDADC& picture, const WorkerPool* pool, int& min, int& max,
-                          std::array<unsigned, 256>& counts) {
+                          std::array<unsigned, 256>& counts, const std::function<void(std::size_t)>& progress) {
   const PixelBlock block = picture.GetBlock();
-  // Rows in slices, each slice counted apart and the counts added up.
-  constexpr int kRowsPerSlice = 256;
-  const std::size_t slices = static_cast<std::size_t>((block.height + kRowsPerSlice - 1) / kRowsPerSlice);
+  const std::size_t slices = SlicesOf(picture);
   std::vector<std::array<unsigned, 256>> sliceCounts(slices);
   auto count = [&](std::size_t k) {
     std::array<unsigned, 256>& c = sliceCounts[k];
@@ -63,9 +70,12 @@ void CForceField::Measure(const CDADC& picture, const WorkerPool* pool, int& min
     }
   };
   if (pool != nullptr) {
-    pool->ParallelFor(slices, count);
+    pool->ParallelFor(slices, count, progress);
   } else {
-    for (std::size_t k = 0; k < slices; ++k) count(k);
+    for (std::size_t k = 0; k < slices; ++k) {
+      count(k);
+      if (progress) progress(k + 1);
+    }
   }
   counts.fill(0);
   for (const auto& c : sliceCounts)
@@ -79,13 +89,14 @@ void CForceField::Measure(const CDADC& picture, const WorkerPool* pool, int& min
   }
 }
 
-CForceField CForceField::OnDemand(const CDADC& picture, const WorkerPool* pool) {
+CForceField CForceField::OnDemand(const CDADC& picture, const WorkerPool* pool,
+                                  const std::function<void(std::size_t)>& progress) {
   CForceField field;
   field.m_iWidth = picture.GetWidth();
   field.m_iHeight = picture.GetHeight();
   int min = 0, max = 0;
   std::array<unsigned, 256> counts{};
-  Measure(picture, pool, min, max, counts);
+  Measure(picture, pool, min, max, counts, progress);
   // What NormaliseForceField would make of each brightness.
   for (int v = 0; v < 256; ++v) field.m_normalised[v] = static_cast<std::uint8_t>(v);
   if (max - min < 0) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "raster/ByteBuffer.h"
@@ -21,8 +22,12 @@ class CForceField {
   // the picture when asked for (the same values), so the picture must
   // outlive the field. One byte a pixel less for drawings that ask for
   // few forces.
-  // The picture is measured on the pool's threads when one is given.
-  static CForceField OnDemand(const CDADC& picture, const WorkerPool* pool = nullptr);
+  // The picture is measured on the pool's threads when one is given;
+  // progress(done) is told the slices of rows measured of SlicesOf(picture)
+  // (from the calling thread).
+  static CForceField OnDemand(const CDADC& picture, const WorkerPool* pool = nullptr,
+                              const std::function<void(std::size_t)>& progress = {});
+  static std::size_t SlicesOf(const CDADC& picture);
 
   int GetWidth() const { return m_iWidth; }
   int GetHeight() const { return m_iHeight; }
@@ -51,7 +56,7 @@ class CForceField {
   // The brightness of every pixel: its lowest and highest, and how many
   // pixels have each.
   static void Measure(const CDADC& picture, const WorkerPool* pool, int& min, int& max,
-                      std::array<unsigned, 256>& counts);
+                      std::array<unsigned, 256>& counts, const std::function<void(std::size_t)>& progress = {});
 
   ByteBuffer m_pForce;
   const CDADC* m_pPicture = nullptr;             // on demand: the picture

@@ -62,6 +62,30 @@ inline double Shape(const CImageMix& mix, double r) {
 
 }  // namespace
 
+double MixShape(const CImageMix& mix, double r) { return Shape(mix, r); }
+
+std::vector<double> MixShapeBends(const CImageMix& mix) {
+  const double k = mix.m_iVisible * 0.01;
+  const double s = (mix.m_iSharpness / 2) * 0.01;
+  std::vector<double> bends;
+  auto add = [&bends](double r) {
+    if (r > 0.0 && r < 1.0) bends.push_back(r);
+  };
+  if (k >= 1.0) {
+    bends.push_back(1.0);  // the bias jumps there
+  } else if (k > 0.0) {
+    // Where the biased weight takes the value v.
+    const double p = k / (1.0 - k);
+    auto unbias = [&](double v) { return v <= 1.0 - k ? v * p : k + (v - (1.0 - k)) / p; };
+    add(k);
+    add(unbias(s));
+    add(unbias(1.0 - s));
+  }
+  std::sort(bends.begin(), bends.end());
+  bends.erase(std::unique(bends.begin(), bends.end()), bends.end());
+  return bends;
+}
+
 double MixWeight(const CImageMix& mix, int j, int i, int w, int h, double radius) {
   if (mix.m_eGeom == eMixEven) return mix.m_iSharpness * 0.01;
   return Shape(mix, RawWeight(mix.m_eGeom, j, i, w, h, radius));

@@ -21,6 +21,13 @@ struct CImageMix {
 // geometry other than "Off"; r is half the picture's diagonal.
 double MixWeight(const CImageMix& mix, int j, int i, int w, int h, double r);
 
+// The bias and sharpness of the mix applied to a raw weight r (0 .. 1) of a
+// geometry: MixWeight is MixShape of the geometry's raw weight at the pixel.
+double MixShape(const CImageMix& mix, double r);
+// The raw weights in 0 .. 1 at which MixShape bends or jumps, in order:
+// between them it is a straight line.
+std::vector<double> MixShapeBends(const CImageMix& mix);
+
 // The same weights a whole row at a time, with what depends on the column
 // worked out once per picture. Gives exactly MixWeight's values.
 class MixRowWeights {

@@ -93,7 +93,8 @@ bool ChooseColours(const CEffect& effect, COLORREF pixel, int lineWidth, CRandom
 
 }  // namespace
 
-std::vector<PlacedObject> PlaceObjects(const CEffect& effect, const PlacementInput& in, CRandomSource& random) {
+std::vector<PlacedObject> PlaceObjects(const CEffect& effect, const PlacementInput& in, CRandomSource& random,
+                                       const std::function<void(std::size_t)>& progress) {
   std::vector<PlacedObject> objects;
   if (in.input == nullptr || in.field == nullptr || !in.input->IsValid() || effect.GetNumShapes() == 0) {
     return objects;
@@ -105,7 +106,9 @@ std::vector<PlacedObject> PlaceObjects(const CEffect& effect, const PlacementInp
   bool reported = false;
   objects.reserve(effect.GetNumObjects());
 
+  constexpr unsigned kAttemptsPerReport = 512;
   for (unsigned k = 0; k < effect.GetNumObjects(); ++k) {
+    if (progress && k % kAttemptsPerReport == 0) progress(k);
     const int x = random.RandomInt(0, w - 1);
     const int y = random.RandomInt(0, h - 1);
     const COLORREF pixel = source.GetPixel(x, y);

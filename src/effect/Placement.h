@@ -5,6 +5,7 @@
 // seed and quality: same list, same picture.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -43,8 +44,10 @@ double AngleFor(const CEffect& effect, unsigned force, CRandomSource& random);
 // Scale by (s, -s), turn by theta about z, move to (x, y).
 void BuildTransform(CMatrix& matrix, int x, int y, double s, double theta);
 
-// Every placement attempt of the effect, in order, with its random draws.
-std::vector<PlacedObject> PlaceObjects(const CEffect& effect, const PlacementInput& in, CRandomSource& random);
+// Every placement attempt of the effect, in order, with its random draws;
+// progress(done) is told the attempts made now and then.
+std::vector<PlacedObject> PlaceObjects(const CEffect& effect, const PlacementInput& in, CRandomSource& random,
+                                       const std::function<void(std::size_t)>& progress = {});
 
 // Draws the objects in order into the context.
 void DrawPlacedObjects(const CEffect& effect, std::span<const PlacedObject> objects, DrawContext& dc);

@@ -5,6 +5,7 @@
 
 #include "effect/AAMixBlit.h"
 #include "effect/BandedDrawing.h"
+#include "effect/DrawProgress.h"
 #include "effect/ForceField.h"
 #include "effect/Placement.h"
 #include "effect/WorkingPictureLimit.h"
@@ -28,10 +29,10 @@ class PhaseTimer {
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
-// Draws the list in slices so that the observer can follow the progress; a
-// stop request is seen before every object.
+// Draws the list in slices so that the progress can be followed; a stop
+// request is seen before every object.
 void DrawWithProgress(const CEffect& effect, const std::vector<PlacedObject>& objects, DrawContext& dc,
-                      DrawObserver* observer, const std::stop_token& stop) {
+                      DrawObserver* observer, DrawProgress& progress, const std::stop_token& stop) {
   const std::uint64_t before = FigurePixelsWritten();
   constexpr std::size_t kSlice = 256;
   const std::size_t step = stop.stop_possible() ? 1 : kSlice;
@@ -40,14 +41,14 @@ void DrawWithProgress(const CEffect& effect, const std::vector<PlacedObject>& ob
     const std::size_t count = std::min(step, objects.size() - done);
     DrawPlacedObjects(effect, std::span<const PlacedObject>(objects.data() + done, count), dc);
     const std::size_t next = done + count;
-    if (observer && (next % kSlice == 0 || next == objects.size())) observer->Progress(next, objects.size());
+    if (next % kSlice == 0 || next == objects.size()) progress.Report(DrawProgress::kObjects, next, objects.size());
     done = next;
   }
   if (observer) observer->PixelsWritten(FigurePixelsWritten() - before);
 }
 
 std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& field, int threshold, const CDADC* input,
-                                    const WorkGeometry& geometry, int level) {
+                                    const WorkGeometry& geometry, int level, DrawProgress& progress) {
   CRandomSource random(static_cast<std::uint32_t>(effect.GetSeed()));
   PlacementInput in;
   in.input = input;
@@ -56,8 +57,14 @@ std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& fi
   in.unit = geometry.unit;
   in.lineWidth = geometry.lineWidth;
   in.level = level;
-  return PlaceObjects(effect, in, random);
+  const std::size_t attempts = effect.GetNumObjects();
+  std::vector<PlacedObject> objects =
+      PlaceObjects(effect, in, random, progress.Reporter(DrawProgress::kPlacement, attempts));
+  progress.Report(DrawProgress::kPlacement, attempts, attempts);
+  return objects;
 }
+
+long long Pixels(const SIZE& size) { return static_cast<long long>(size.cx) * size.cy; }
 
 // The words for a working picture for which memory ran out.
 std::string NotEnoughMemory(const SIZE& work, long long mostPixels) { return NotEnoughMemoryText(work, mostPixels); }
@@ -67,8 +74,11 @@ std::string NotEnoughMemory(const SIZE& work, long long mostPixels) { return Not
 DrawResult DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
                             const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer,
                             DrawObserver* observer, const std::stop_token& stop) {
+  DrawProgress progress(observer, DrawProgress::WholePictureWeights(Pixels(input->GetSize()), Pixels(geometry.size),
+                                                                    effect.GetNumObjects(), effect.GetNumObjects()));
   const CForceField field(*input);
   const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
+  progress.Report(DrawProgress::kForceField, 1, 1);
   timer.End("forcefield");
 
   CDADC work(geometry.size, RGB(0, 0, 0));
@@ -76,17 +86,18 @@ DrawResult DrawWholePicture(const CEffect& effect, CEffectOutput* output, const 
   if (!work.IsValid()) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxWorkingPixels));
   effect.DrawBkg(&work, input);
   timer.End("background");
-  const std::vector<PlacedObject> objects = PlaceWith(effect, field, threshold, input, geometry, level);
+  const std::vector<PlacedObject> objects = PlaceWith(effect, field, threshold, input, geometry, level, progress);
   timer.End("placement");
 
   if (stop.stop_requested()) return {};
-  DrawWithProgress(effect, objects, work.GetDC(), observer, stop);
+  DrawWithProgress(effect, objects, work.GetDC(), observer, progress, stop);
   timer.End("drawing");
 
   if (stop.stop_requested()) return {};
   const CImageMix mix = effect.GetMix();
   AAMixBlit(output->m_pDADC, &work, input, &mix, stop, &pool);
   timer.End("mix");
+  if (!stop.stop_requested()) progress.Finish();
   return {};
 }
 
@@ -98,6 +109,20 @@ WorkGeometry WorkGeometryFor(const SIZE& input, int level, double lineWidthPerce
   g.unit = g.size.cx * 0.01;
   g.lineWidth = static_cast<int>(g.size.cx * lineWidthPercent * 0.01);
   return g;
+}
+
+EffectObjects PlaceEffectObjects(const CEffect& effect, const CDADC& input, int level, unsigned threads) {
+  EffectObjects placed;
+  placed.geometry = WorkGeometryFor(input.GetSize(), level, effect.GetLineWidth());
+  if (!input.IsValid()) return placed;
+  const WorkerPool pool(threads);
+  const CForceField field = CForceField::OnDemand(input, &pool);
+  const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
+  // Nobody follows this placement's progress.
+  DrawProgress untold(nullptr, DrawProgress::BandedWeights(Pixels(input.GetSize()), Pixels(placed.geometry.size),
+                                                           effect.GetNumObjects(), effect.GetNumObjects()));
+  placed.objects = PlaceWith(effect, field, threshold, &input, placed.geometry, level, untold);
+  return placed;
 }
 
 void CEffectOutput::SetUp(CDADC* surface, const char* psFileName, const SIZE& size) {
@@ -197,19 +222,26 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
     return DrawWholePicture(*this, output, input, level, geometry, pool, timer, observer, stop);
   }
 
+  DrawProgress progress(
+      observer, DrawProgress::BandedWeights(Pixels(input->GetSize()), workPixels, m_uNumObjects, m_uNumObjects));
   std::vector<PlacedObject> objects;
   {
     // Placement asks for one force an object: work them out as asked.
-    const CForceField field = CForceField::OnDemand(*input, &pool);
+    const std::size_t slices = CForceField::SlicesOf(*input);
+    const CForceField field =
+        CForceField::OnDemand(*input, &pool, progress.Reporter(DrawProgress::kForceField, slices));
     const int threshold = field.GetMinForceFromArea(m_dAreaCovered);
     timer.End("forcefield");
     if (m_eBkgType != eBkgSolid && m_eBkgType != eBkgOriginal)
       TheLogger().Log(kLogError, "ERROR: CEffect::DrawBkg, bad enumerator: %d ", m_eBkgType);
-    objects = PlaceWith(*this, field, threshold, input, geometry, level);
+    objects = PlaceWith(*this, field, threshold, input, geometry, level, progress);
     timer.End("placement");
   }
-  // A refused mix (its reasons logged) leaves the output as it was.
-  const BandMixer mixer(output->m_pDADC, geometry.size, input, &m_Mix);
+  // A refused mix (its reasons logged) leaves the output as it was. Without
+  // an output picture, the output's rows go to the sink only.
+  const BandMixer mixer = output->m_pDADC == nullptr && settings.outputRows != nullptr
+                              ? BandMixer(input->GetSize(), geometry.size, input, &m_Mix)
+                              : BandMixer(output->m_pDADC, geometry.size, input, &m_Mix);
   if (!mixer.IsValid()) return {};
   if (stop.stop_requested()) return {};
 
@@ -220,8 +252,10 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
   drawing.work = geometry.size;
   drawing.mixer = &mixer;
   drawing.bandRows = settings.bandRows;
+  drawing.bandMemories = settings.bandMemories;
+  drawing.outputRows = settings.outputRows;
   BandTotals totals;
-  const bool drawn = DrawInBands(drawing, pool, observer, stop, totals);
+  const bool drawn = DrawInBands(drawing, pool, &progress, stop, totals);
   // The bands do the background, the objects and the mix together: each
   // phase is told as the time it took summed over the threads.
   if (observer) {
@@ -231,6 +265,7 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
     observer->Phase("mix", totals.mixMs);
   }
   if (!drawn) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxBandedWorkingPixels));
+  if (!stop.stop_requested()) progress.Finish();
   return {};
 }
 

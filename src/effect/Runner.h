@@ -7,6 +7,7 @@
 #include <stop_token>
 
 #include "effect/Effect.h"
+#include "effect/Placement.h"
 #include "imageio/PsOp.h"
 #include "raster/Dadc.h"
 
@@ -20,7 +21,10 @@ struct DrawObserver {
   // A drawing done in bands does background, objects and mix together on
   // several threads and tells each as its time summed over the threads.
   virtual void Phase(const char* name, double milliseconds) {}
-  // Objects drawn so far of the total to draw.
+  // How much of the whole drawing is done (force field, placement, objects
+  // and mix, on all threads): done of total, told from 0 at the start and
+  // rising, at most a few thousand times, to total when the picture is
+  // complete.
   virtual void Progress(std::size_t done, std::size_t total) {}
   // The number of pixels the drawing of the objects wrote.
   virtual void PixelsWritten(std::uint64_t pixels) {}
@@ -34,6 +38,16 @@ struct WorkGeometry {
   int lineWidth = 0;
 };
 WorkGeometry WorkGeometryFor(const SIZE& input, int level, double lineWidthPercent);
+
+// The objects a drawing of the effect from the input at the quality level
+// places, in drawing order, with its working picture's geometry: the same
+// placement DrawIntoOutput draws, for whoever draws the objects elsewhere
+// (a vector file). No objects when the input has no pixels.
+struct EffectObjects {
+  WorkGeometry geometry;
+  std::vector<PlacedObject> objects;
+};
+EffectObjects PlaceEffectObjects(const CEffect& effect, const CDADC& input, int level, unsigned threads = 0);
 
 class CEffectOutput {
  public:

@@ -29,9 +29,7 @@ CDADC MakePhoto(int w, int h) {
 class RunnerTest : public testing::Test {
  protected:
   void SetUp() override {
-    test::WriteFile(m_dir.File("a_square.dxf"), test::SquareDxf());
-    test::WriteFile(m_dir.File("b_circle.dxf"), test::CircleDxf());
-    m_effect.LoadShapes(m_dir.path().c_str());
+    test::LoadSquareAndCircle(m_dir, m_effect);
     ASSERT_EQ(m_effect.GetNumShapes(), 2u);
   }
 
@@ -90,6 +88,7 @@ TEST_F(RunnerTest, SolidBackground) {
 }
 
 TEST_F(RunnerTest, RefusalsAreReported) {
+  TheLogger().TakePendingError();  // one left by an earlier test of the program
   test::ScopedAlertRecorder rec;
   const CDADC photo = MakePhoto(10, 10);
   CEffect empty;

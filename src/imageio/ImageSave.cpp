@@ -4,19 +4,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <new>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "imageio/ImageLoad.h"
 #include "imageio/PictureFormats.h"
 #include "imageio/TemporaryFile.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/PictureText.h"
+#include "imageio/codecs/PngEncode.h"
 #include "logger/Format.h"
 #include "logger/Logger.h"
+#include "raster/WorkerPool.h"
 
 namespace brisol {
 namespace {
@@ -60,13 +70,9 @@ struct Target {
   struct stat status {};
 };
 
-// Checks that a save can go to path, as far as can be told before writing.
-SaveResult CheckTarget(const std::string& path, Target& target) {
-  if (PictureFormatOfName(path) == nullptr) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': the picture type is not known by the name's extension "
-                                           "(use %s)",
-                                           path.c_str(), PictureExtensionsText().c_str()));
-  }
+// Checks that a file can be written to path, as far as can be told before
+// writing.
+SaveResult CheckFileTarget(const std::string& path, Target& target) {
   target.path = path;
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -99,6 +105,16 @@ SaveResult CheckTarget(const std::string& path, Target& target) {
   return {};
 }
 
+// Checks that a picture can be saved to path: a known extension, then the file.
+SaveResult CheckTarget(const std::string& path, Target& target) {
+  if (PictureFormatOfName(path) == nullptr) {
+    return Failure(kImgErrArgument, Format("Cannot save '%s': the picture type is not known by the name's extension "
+                                           "(use %s)",
+                                           path.c_str(), PictureExtensionsText().c_str()));
+  }
+  return CheckFileTarget(path, target);
+}
+
 // The pattern of the temporary file beside the target: ".~NAME.XXXXXX",
 // with NAME shortened as much as the folder's longest file name needs.
 std::string TemporaryPattern(const Target& target) {
@@ -112,43 +128,12 @@ std::string TemporaryPattern(const Target& target) {
   return folder + ".~" + name + ".XXXXXX";
 }
 
-}  // namespace
-
-SaveResult CheckSaveTarget(const std::string& path) {
-  Target target;
-  return CheckTarget(path, target);
-}
-
-SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
-  if (!surface.IsValid()) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", path.c_str()));
-  }
-  Target target;
-  if (SaveResult checked = CheckTarget(path, target); !checked.ok()) return checked;
-  const PictureFormat* format = PictureFormatOfName(path);
-  if (format->imageType == kImageTypeJpg && (options.jpegQuality < 1 || options.jpegQuality > 100)) {
-    return Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100", path.c_str(),
-                                           options.jpegQuality));
-  }
-
-  std::vector<std::uint8_t> bytes;
-  int rc = kImgOk;
-  try {
-    rc = format->encode(surface.GetBlock(), options, bytes);
-  } catch (const std::bad_alloc&) {
-    rc = kImgErrNoMemory;
-  }
-  if (rc != kImgOk) {
-    return Failure(rc, Format("Cannot save '%s': %s", path.c_str(), ImgResultText(rc)));
-  }
-
-  // Removed on every way out but success, an ending signal included.
-  TemporaryFile temporary(TemporaryPattern(target));
-  if (temporary.fd() < 0) {
-    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary.error()));
-  }
-  bool written = WriteAll(temporary.fd(), bytes.data(), bytes.size());
-  int error = errno;
+// Puts the temporary file, written (or not, with errno in error), in the
+// target's place: the old file's permissions, flushed to disk, renamed over
+// the target, and the folder flushed so that the new name lasts. On any
+// failure the temporary file goes and the target stays as it was.
+SaveResult CommitTemporary(TemporaryFile& temporary, const Target& target, const std::string& path, bool written,
+                           int error) {
   // The new file keeps the old one's permissions (a failure here costs only
   // that courtesy).
   if (written) (void)::fchmod(temporary.fd(), target.exists ? (target.status.st_mode & 07777) : NewFileMode());
@@ -165,13 +150,268 @@ SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const Sa
     return Failure(kImgErrWrite, SystemError("cannot replace the file", path, errno));
   }
   temporary.Keep();
-  // Make the new name durable too.
   const int dirFd = ::open(target.directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
   return {};
+}
+
+// Writes the bytes to a temporary file beside the target and puts it in the
+// target's place.
+SaveResult WriteThroughTemporary(const Target& target, const std::string& path, std::span<const std::uint8_t> bytes) {
+  // Removed on every way out but success, an ending signal included.
+  TemporaryFile temporary(TemporaryPattern(target));
+  if (temporary.fd() < 0) {
+    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary.error()));
+  }
+  const bool written = WriteAll(temporary.fd(), bytes.data(), bytes.size());
+  return CommitTemporary(temporary, target, path, written, errno);
+}
+
+}  // namespace
+
+SaveResult CheckSaveTarget(const std::string& path) {
+  Target target;
+  return CheckTarget(path, target);
+}
+
+SaveResult CheckFileTarget(const std::string& path) {
+  Target target;
+  return CheckFileTarget(path, target);
+}
+
+SaveResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  Target target;
+  if (SaveResult checked = CheckFileTarget(path, target); !checked.ok()) return checked;
+  return WriteThroughTemporary(target, path, bytes);
+}
+
+// What a save keeps while it runs: where it goes, the temporary file, and
+// the encoder of a format whose rows stream.
+struct PictureSaver::Stream {
+  Target target;
+  const PictureFormat* format = nullptr;
+  SIZE size{};
+  std::unique_ptr<TemporaryFile> temporary;
+  int writeError = 0;  // errno of the first failed write; guarded by mutex once pieces are compressed apart
+  std::atomic<int> result{kImgOk};
+  int rowsHanded = 0;  // rows handed on and encoded, from the top
+  std::unique_ptr<JpegRowEncoder> jpeg;
+  std::unique_ptr<PngPieces> png;
+  // PNG: each piece's rows and the row above them, from the piece's first
+  // row gathered until it is compressed (by Work, on any thread).
+  std::vector<std::vector<std::uint8_t>> gathered;
+  std::size_t gathering = 0;  // the piece the next row goes to
+  std::mutex mutex;
+  std::deque<std::size_t> ready;  // pieces gathered, to compress; guarded by mutex
+  std::vector<char> compressed;   // guarded by mutex
+  std::size_t pngWritten = 0;     // pieces written, from the first; guarded by mutex
+
+  bool Write(const std::uint8_t* data, std::size_t n) {
+    if (writeError != 0) return false;
+    if (WriteAll(temporary->fd(), data, n)) return true;
+    writeError = errno;
+    return false;
+  }
+  bool Write(std::vector<std::uint8_t>& bytes) {
+    const bool ok = Write(bytes.data(), bytes.size());
+    bytes.clear();
+    return ok;
+  }
+  // Piece k's rows and the row above them, addressed as the picture's.
+  PixelBlock Gathered(std::size_t k) {
+    const int stride = BytesPerRow24(size.cx);
+    return PixelBlock{gathered[k].data(), size.cx, png->EndRow(k), stride};
+  }
+  // Writes the pieces compressed, in order, as far as they go (mutex held).
+  void WriteCompressed() {
+    std::vector<std::uint8_t> chunk;
+    while (pngWritten < png->Count() && compressed[pngWritten] && result == kImgOk) {
+      if (const int rc = png->AppendPiece(pngWritten, chunk); rc != kImgOk) {
+        result = rc;
+        return;
+      }
+      Write(chunk);
+      ++pngWritten;
+    }
+  }
+};
+
+PictureSaver::PictureSaver(std::string path, const SaveOptions& options)
+    : m_path(std::move(path)), m_options(options) {}
+
+PictureSaver::~PictureSaver() = default;
+
+bool PictureSaver::Streams(const std::string& path) {
+  const PictureFormat* format = PictureFormatOfName(path);
+  return format != nullptr && (format->imageType == kImageTypeJpg || format->imageType == kImageTypePng);
+}
+
+bool PictureSaver::Begin(const SIZE& size) {
+  if (!m_failure.ok()) return false;
+  if (m_stream) return true;
+  auto stream = std::make_unique<Stream>();
+  if (SaveResult checked = CheckTarget(m_path, stream->target); !checked.ok()) {
+    m_failure = std::move(checked);
+    return false;
+  }
+  stream->format = PictureFormatOfName(m_path);
+  stream->size = size;
+  if (stream->format->imageType == kImageTypeJpg && (m_options.jpegQuality < 1 || m_options.jpegQuality > 100)) {
+    m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': JPEG quality %d is not within 1 to 100",
+                                                m_path.c_str(), m_options.jpegQuality));
+    return false;
+  }
+  // Removed on every way out but success, an ending signal included.
+  stream->temporary = std::make_unique<TemporaryFile>(TemporaryPattern(stream->target));
+  if (stream->temporary->fd() < 0) {
+    m_failure =
+        Failure(kImgErrWrite, SystemError("cannot create a file in its folder", m_path, stream->temporary->error()));
+    return false;
+  }
+  Stream& s = *stream;
+  if (s.format->imageType == kImageTypeJpg) {
+    s.jpeg = std::make_unique<JpegRowEncoder>();
+    s.result = s.jpeg->Start(
+        size.cx, size.cy, m_options.jpegQuality,
+        [&s](const std::uint8_t* bytes, std::size_t n) { return s.Write(bytes, n); }, m_options.text);
+  } else if (s.format->imageType == kImageTypePng) {
+    s.png = std::make_unique<PngPieces>(size.cx, size.cy);
+    s.gathered.resize(s.png->Count());
+    s.compressed.assign(s.png->Count(), 0);
+    std::vector<std::uint8_t> head;
+    s.png->AppendHead(head);
+    if (!m_options.text.empty()) {
+      if (const int rc = AddPngText(head, m_options.textKeyword, m_options.text); rc != kImgOk) s.result = rc;
+    }
+    s.Write(head);
+  }
+  m_stream = std::move(stream);
+  return true;
+}
+
+void PictureSaver::EncodeRows(const PixelBlock& rows, int first, int last) {
+  Stream& s = *m_stream;
+  if (s.jpeg) {
+    s.result = s.jpeg->WriteRows(rows, last);
+  } else if (s.png) {
+    // Each row is gathered into its piece, the last row of a piece also as
+    // the row above the next; a piece complete waits to be compressed.
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(s.size.cx);
+    auto gather = [&](std::size_t k, int y) {
+      const int held = s.png->EndRow(k) - s.png->FirstRow(k) + 1;
+      s.gathered[k].resize(static_cast<std::size_t>(held) * static_cast<std::size_t>(BytesPerRow24(s.size.cx)));
+      std::memcpy(s.Gathered(k).Row(y), rows.Row(y), rowBytes);
+    };
+    for (int y = first; y < last && s.result == kImgOk; ++y) {
+      const std::size_t k = s.gathering;
+      gather(k, y);
+      if (y + 1 != s.png->EndRow(k)) continue;
+      if (k + 1 < s.png->Count()) gather(k + 1, y);
+      s.gathering = k + 1;
+      const std::lock_guard<std::mutex> lock(s.mutex);
+      s.ready.push_back(k);
+    }
+  }
+  s.rowsHanded = last;
+}
+
+bool PictureSaver::Work() {
+  if (!m_stream || !m_stream->png) return false;
+  Stream& s = *m_stream;
+  std::size_t k = 0;
+  {
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.ready.empty()) return false;
+    k = s.ready.front();
+    s.ready.pop_front();
+  }
+  try {
+    s.png->Encode(k, s.Gathered(k));
+  } catch (const std::bad_alloc&) {
+    s.result = kImgErrNoMemory;
+  }
+  std::vector<std::uint8_t>().swap(s.gathered[k]);
+  const std::lock_guard<std::mutex> lock(s.mutex);
+  s.compressed[k] = 1;
+  try {
+    s.WriteCompressed();
+  } catch (const std::bad_alloc&) {
+    s.result = kImgErrNoMemory;
+  }
+  return true;
+}
+
+void PictureSaver::RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last) {
+  try {
+    if (!Begin(size)) return;
+    Stream& s = *m_stream;
+    if (s.result != kImgOk || (!s.jpeg && !s.png) || first != s.rowsHanded || last <= first || last > size.cy) return;
+    EncodeRows(rows, first, last);
+  } catch (const std::bad_alloc&) {
+    if (m_stream) m_stream->result = kImgErrNoMemory;
+  }
+}
+
+SaveResult PictureSaver::Finish(const CDADC* surface) {
+  SIZE size = m_stream ? m_stream->size : SIZE{};
+  if (surface != nullptr) {
+    if (!surface->IsValid()) {
+      return m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
+    }
+    size = surface->GetSize();
+  }
+  if (!m_stream && surface == nullptr) {
+    return m_failure = Failure(kImgErrArgument, Format("Cannot save '%s': there is no picture", m_path.c_str()));
+  }
+  if (!Begin(size)) return m_failure;
+  Stream& s = *m_stream;
+  int rc = s.result;
+  try {
+    const bool whole = s.rowsHanded == s.size.cy;
+    if (rc == kImgOk && !whole && surface == nullptr) rc = kImgErrArgument;  // rows never handed on
+    if (rc == kImgOk && s.jpeg) {
+      if (!whole) rc = s.jpeg->WriteRows(surface->GetBlock(), s.size.cy);
+      std::vector<std::uint8_t> none;
+      if (rc == kImgOk) rc = s.jpeg->Finish(none);
+    } else if (rc == kImgOk && s.png) {
+      // The pieces gathered and not yet compressed, on every thread.
+      const WorkerPool pool(m_options.threads);
+      pool.ParallelFor(pool.Threads(), [this](std::size_t) {
+        while (Work()) {}
+      });
+      if (!whole) {
+        // The rest from the surface, on every thread, then written in order.
+        const PixelBlock block = surface->GetBlock();
+        const std::size_t first = s.pngWritten;
+        pool.ParallelFor(s.png->Count() - first, [&](std::size_t k) { s.png->Encode(first + k, block); });
+        for (std::size_t k = first; k < s.png->Count(); ++k) s.compressed[k] = 1;
+        s.WriteCompressed();
+      }
+      rc = s.result;
+      if (rc == kImgOk && s.pngWritten != s.png->Count()) rc = kImgErrArgument;
+      std::vector<std::uint8_t> chunk;
+      if (rc == kImgOk) rc = s.png->AppendEnd(chunk);
+      s.Write(chunk);
+    } else if (rc == kImgOk) {
+      std::vector<std::uint8_t> bytes;
+      rc = s.format->encode(surface->GetBlock(), m_options, bytes);
+      if (rc == kImgOk) s.Write(bytes);
+    }
+  } catch (const std::bad_alloc&) {
+    rc = kImgErrNoMemory;
+  }
+  if (rc == kImgErrWrite && s.writeError != 0) rc = kImgOk;  // told below, with the system's reason
+  if (rc != kImgOk) return m_failure = Failure(rc, Format("Cannot save '%s': %s", m_path.c_str(), ImgResultText(rc)));
+
+  return m_failure = CommitTemporary(*s.temporary, s.target, m_path, s.writeError == 0, s.writeError);
+}
+
+SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
+  PictureSaver saver(path, options);
+  return saver.Finish(&surface);
 }
 
 }  // namespace brisol

@@ -1,6 +1,9 @@
 // Writing a surface to a picture file chosen by the name's extension.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "raster/Dadc.h"
@@ -33,9 +36,58 @@ struct SaveResult {
 // replaced); the result says why. Failures are also written to the log.
 SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
 
+// A save that can begin before the picture is complete: the rows of a PNG
+// or JPEG picture are encoded and written to the temporary file as they
+// are handed on, the rest at Finish, which then puts the file in place as
+// SaveImageFile does (SaveImageFile is a Finish alone). Other formats are
+// encoded whole at Finish. The file is the same either way.
+class PictureSaver {
+ public:
+  PictureSaver(std::string path, const SaveOptions& options);
+  ~PictureSaver();
+  PictureSaver(const PictureSaver&) = delete;
+  PictureSaver& operator=(const PictureSaver&) = delete;
+
+  // Whether the rows of a picture saved to path are encoded as they come
+  // (PNG and JPEG), so that the picture need never be whole.
+  static bool Streams(const std::string& path);
+
+  // Rows [first, last) of a picture of the size given, top-down, held by
+  // rows addressed as the whole picture's; first is the last call's last.
+  // Failures are kept for Finish.
+  void RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last);
+  // Compresses one PNG piece gathered from the rows handed on, on any
+  // thread, also while rows are handed on; false when none waits.
+  bool Work();
+  // Encodes the rows not yet handed on from the surface (null when every
+  // row was) and puts the file in place; a failure leaves an existing file
+  // untouched.
+  SaveResult Finish(const CDADC* surface);
+
+ private:
+  struct Stream;
+  // Checks the target and opens the temporary file; false after a failure.
+  bool Begin(const SIZE& size);
+  void EncodeRows(const PixelBlock& rows, int first, int last);
+
+  std::string m_path;
+  SaveOptions m_options;
+  std::unique_ptr<Stream> m_stream;
+  SaveResult m_failure;
+};
+
 // What SaveImageFile checks before it writes anything: a known extension, a
 // target that is a writable regular file if it exists, and a folder in which
 // a new file can be made. Lets a long job find out before it starts.
 SaveResult CheckSaveTarget(const std::string& path);
+
+// The same for a file of any kind: a target that is a writable regular file
+// if it exists, in a folder in which a new file can be made.
+SaveResult CheckFileTarget(const std::string& path);
+
+// Writes the bytes to path as SaveImageFile writes a picture: through a
+// temporary file in the same folder, flushed and renamed over the target,
+// so that a failure or an ending signal leaves an existing file untouched.
+SaveResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace brisol

@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ImageioTestSupport.h"
@@ -297,6 +300,105 @@ TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
   });
   EXPECT_EQ(test::ReadFile(path), "old");
   EXPECT_EQ(open.Entries(), std::vector<std::string>{"keep.png"});
+}
+
+// Hands rows [first, last) of the surface on as a drawing without an
+// output picture does: copied into a block of their own.
+void HandOn(PictureSaver& saver, const CDADC& surface, int first, int last, bool copied) {
+  const PixelBlock whole = surface.GetBlock();
+  if (!copied) return saver.RowsReady(surface.GetSize(), whole, first, last);
+  std::vector<std::uint8_t> rows(static_cast<std::size_t>(whole.stride) * static_cast<std::size_t>(last - first), 0xAB);
+  const PixelBlock block{rows.data(), whole.width, last, whole.stride};
+  for (int y = first; y < last; ++y) std::memcpy(block.Row(y), whole.Row(y), 3 * static_cast<std::size_t>(whole.width));
+  saver.RowsReady(surface.GetSize(), block, first, last);
+}
+
+// A save handed its rows while the picture is made gives the file of a
+// save of the whole picture, for the formats that stream and for those
+// that do not, whatever the steps, from the picture or from rows of their
+// own.
+TEST(PictureSaver, RowsHandedOnInStepsGiveTheFileOfAWholeSave) {
+  TempDir dir;
+  // Four PNG pieces of 349 rows.
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 1200, 4));
+  for (const char* name : {"s.png", "s.jpg", "s.bmp"}) {
+    const std::string whole = dir.File(std::string("whole-") + name);
+    ASSERT_TRUE(SaveImageFile(*surface, whole).ok());
+    for (const std::vector<int>& steps : {std::vector<int>{1, 10, 349, 350, 700, 1199, 1200}, {1200}, {5, 1047}}) {
+      for (bool copied : {false, true}) {
+        if (copied && (steps.back() != 1200 || !PictureSaver::Streams(name))) continue;
+        const std::string path = dir.File(name);
+        PictureSaver saver(path, SaveOptions{});
+        int first = 0;
+        for (int last : steps) {
+          HandOn(saver, *surface, first, last, copied);
+          first = last;
+        }
+        const SaveResult saved = saver.Finish(copied ? nullptr : surface.get());
+        ASSERT_TRUE(saved.ok()) << saved.message;
+        EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole))
+            << name << " in " << steps.size() << " steps" << (copied ? ", rows of their own" : "");
+      }
+    }
+  }
+}
+
+// Pieces compressed on other threads while rows are handed on make the
+// same file.
+TEST(PictureSaver, PiecesCompressedOnOtherThreadsGiveTheSameFile) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 1200, 5));
+  const std::string whole = dir.File("whole.png");
+  ASSERT_TRUE(SaveImageFile(*surface, whole).ok());
+  for (int round = 0; round < 3; ++round) {
+    const std::string path = dir.File("s.png");
+    PictureSaver saver(path, SaveOptions{});
+    std::atomic<bool> handing{true};
+    std::thread helper([&] {
+      while (handing) saver.Work();
+    });
+    for (int first = 0; first < 1200; first += 37) HandOn(saver, *surface, first, std::min(1200, first + 37), true);
+    handing = false;
+    helper.join();
+    const SaveResult saved = saver.Finish(nullptr);
+    ASSERT_TRUE(saved.ok()) << saved.message;
+    EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole)) << round;
+  }
+}
+
+TEST(PictureSaver, ASaveLeftUnfinishedLeavesTheOldFileAndNoTemporary) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 800, 2));
+  for (const char* name : {"photo.png", "photo.jpg"}) {
+    const std::string path = dir.File(name);
+    test::WriteFile(path, "the user's old picture");
+    {
+      PictureSaver saver(path, SaveOptions{});
+      HandOn(saver, *surface, 0, 500, true);  // then the drawing fails
+    }
+    EXPECT_EQ(test::ReadFile(path), "the user's old picture") << name;
+  }
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"photo.jpg", "photo.png"}));
+}
+
+TEST(PictureSaver, AFullDiskWhileStreamingIsToldAtTheEnd) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(1000, 800, 3));
+  for (const char* name : {"photo.png", "photo.jpg"}) {
+    const std::string path = dir.File(name);
+    test::WriteFile(path, "the user's old picture");
+    SaveResult result;
+    {
+      FileSizeLimit limit(4096);
+      PictureSaver saver(path, SaveOptions{});
+      for (int rows = 0; rows < 800; rows += 100) HandOn(saver, *surface, rows, rows + 100, true);
+      result = saver.Finish(nullptr);
+    }
+    EXPECT_FALSE(result.ok()) << name;
+    EXPECT_EQ(result.message.rfind("Cannot save '" + path + "': writing failed (", 0), 0u) << result.message;
+    EXPECT_EQ(test::ReadFile(path), "the user's old picture");
+  }
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"photo.jpg", "photo.png"}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "logger/Logger.h"
@@ -16,6 +17,28 @@ bool HasExtension(const char* name, const char* ext) {
   const std::size_t nameLength = std::strlen(name);
   if (extLength < 1 || extLength > 3 || nameLength <= extLength + 1) return false;
   return name[nameLength - extLength - 1] == '.' && strcasecmp(name + nameLength - extLength, ext) == 0;
+}
+
+int PostScriptTypeOfName(const char* name) {
+  if (HasExtension(name, "PS")) return CPsOp::kPostScript;
+  if (HasExtension(name, "EPS")) return CPsOp::kEps;
+  if (HasExtension(name, "AI")) return CPsOp::kAi;
+  return CPsOp::kPostScript;
+}
+
+std::string PostScriptHeader(int type, const SIZE& size, double border) {
+  char line[128];
+  switch (type) {
+    case CPsOp::kPostScript:
+      return "%!PS-Adobe-3.0\n";
+    case CPsOp::kEps: {
+      const int m = BorderFromPercent(std::fabs(border), size);
+      std::snprintf(line, sizeof line, "%%%%BoundingBox: %d %d %d %d\n", -m, -m, m + size.cx, m + size.cy);
+      return std::string("%!PS-Adobe-3.0\n") + line;
+    }
+    default:
+      return {};
+  }
 }
 
 void CPsOp::Reset() {
@@ -40,14 +63,7 @@ void CPsOp::SetData(const char* name, const SIZE& size, double border) {
   m_szFileName = name;
   if (m_szFileName.find('.') == std::string::npos) m_szFileName += ".PS";
   const char* file = m_szFileName.c_str();
-  if (HasExtension(file, "PS"))
-    m_eType = kPostScript;
-  else if (HasExtension(file, "EPS"))
-    m_eType = kEps;
-  else if (HasExtension(file, "AI"))
-    m_eType = kAi;
-  else
-    m_eType = kPostScript;
+  m_eType = PostScriptTypeOfName(file);
   m_Size = size;
   m_dBorder = std::fabs(border);
   TheLogger().Log(kLogInfo, "CPsOp::SetData(%s, size:[%dx%d], type:%d, border:%6.3f%%):\n", file, size.cx, size.cy,
@@ -64,22 +80,12 @@ void CPsOp::WriteHeader() {
     m_szFileName.clear();
     return;
   }
-  switch (m_eType) {
-    case kPostScript:
-      std::fprintf(m_pFile, "%%!PS-Adobe-3.0\n");
-      break;
-    case kEps: {
-      const int m = BorderFromPercent(m_dBorder, m_Size);
-      std::fprintf(m_pFile, "%%!PS-Adobe-3.0\n");
-      std::fprintf(m_pFile, "%%%%BoundingBox: %d %d %d %d\n", -m, -m, m + m_Size.cx, m + m_Size.cy);
-      break;
-    }
-    case kAi:
-      break;
-    default:
-      TheLogger().Log(kLogDeferred, "CPsOp::WriteHeader, unknown type %d\n", m_eType);
-      return;
+  if (m_eType != kPostScript && m_eType != kEps && m_eType != kAi) {
+    TheLogger().Log(kLogDeferred, "CPsOp::WriteHeader, unknown type %d\n", m_eType);
+    return;
   }
+  const std::string header = PostScriptHeader(m_eType, m_Size, m_dBorder);
+  std::fputs(header.c_str(), m_pFile);
   TheLogger().Log(kLogInfo, "CPsOp::WriteHeader(%s,%d):\n", m_szFileName.c_str(), fileno(m_pFile));
 }
 

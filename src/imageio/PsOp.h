@@ -40,6 +40,16 @@ class CPsOp {
   int m_eType = kPostScript;
 };
 
+// The header lines a file of the type starts with, each ending in a line
+// break: "%!PS-Adobe-3.0" and, for EPS, the bounding box of a picture of the
+// size (in points) with a border of BorderFromPercent(border) points about
+// it; nothing for AI or an unknown type.
+std::string PostScriptHeader(int type, const SIZE& size, double border);
+
+// The type the name gives a file, as SetData chooses it: EPS for ".eps",
+// AI for ".ai", PostScript for anything else (letter case ignored).
+int PostScriptTypeOfName(const char* name);
+
 // Whether name ends in "." and ext (1 to 3 characters), ignoring letter case.
 bool HasExtension(const char* name, const char* ext);
 

@@ -46,10 +46,10 @@ class CoverageBand {
   void ForEachUncovered(Fn&& fn) {
     for (int y = m_top; y < m_bottom; ++y) {
       const std::uint64_t* mask = MaskRow(y);
-      for (int x = NextClear(mask, 0); x < m_width;) {
+      for (int x = NextClear(y, 0); x < m_width;) {
         const int end = NextSet(mask, x);
         fn(y, x, end);
-        x = NextClear(mask, end);
+        x = NextClear(y, end);
       }
       m_count[static_cast<std::size_t>(y - m_top)] = m_width;
     }
@@ -62,10 +62,18 @@ class CoverageBand {
  private:
   std::uint64_t* MaskRow(int y) { return m_mask.data() + static_cast<std::size_t>(y - m_top) * m_words; }
   const std::uint64_t* MaskRow(int y) const { return m_mask.data() + static_cast<std::size_t>(y - m_top) * m_words; }
-  // The first pixel at or after x whose bit is clear (set), or the width.
-  int NextClear(const std::uint64_t* mask, int x) const;
+  std::uint64_t* FullRow(int y) { return m_full.data() + static_cast<std::size_t>(y - m_top) * m_fullWords; }
+  const std::uint64_t* FullRow(int y) const {
+    return m_full.data() + static_cast<std::size_t>(y - m_top) * m_fullWords;
+  }
+  // The first pixel at or after x of row y whose bit is clear, or the
+  // width; words wholly written are passed over by their summary bits.
+  int NextClear(int y, int x) const;
+  // The first pixel at or after x whose bit is set, or the width.
   int NextSet(const std::uint64_t* mask, int x) const;
-  static void SetBits(std::uint64_t* mask, int x0, int x1);
+  // Sets the bits of pixels [x0, x1) of row y, and the summary bits of the
+  // words that become wholly set.
+  void SetBits(int y, int x0, int x1);
 
   int m_width = 0;
   int m_top = 0;
@@ -74,7 +82,12 @@ class CoverageBand {
   int m_words = 0;
   int m_fullRows = 0;
   std::vector<std::uint8_t> m_pixels;
+  // One bit a pixel (the bits past the width of each row's last word set
+  // from the start), and per row one summary bit a mask word: set when the
+  // word is wholly set.
   std::vector<std::uint64_t> m_mask;
+  std::vector<std::uint64_t> m_full;
+  int m_fullWords = 0;
   std::vector<int> m_count;  // pixels written per row
   SpanFiller m_filler;
   std::uint64_t m_written = 0;

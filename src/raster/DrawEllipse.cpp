@@ -30,7 +30,7 @@ bool DrawContext::Ellipse(int left, int top, int right, int bottom) {
   const bool fill = !m_brush.IsNull();
   const COLORREF brush = SolidRgb(m_brush.colour());
   const COLORREF pen = SolidRgb(m_pen.colour());
-  const long long firstRow = std::max<long long>(0, t - reach - 1);
+  const long long firstRow = std::max<long long>(target.firstRow(), t - reach - 1);
   const long long endRow = std::min<long long>(m_block.height, b + reach + 1);
 
   if (m_pen.IsNull()) {

@@ -138,14 +138,14 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
   const bool fill = points.size() >= 3 && !m_brush.IsNull();
   if (fill && IsWidePen(m_pen) && CanHoldSpans(points, m_pen, m_block)) {
     // The pen covers part of the fill: work out both, then write each pixel once.
-    scratch.ras.Reset(m_block.width, m_block.height);
+    scratch.ras.Reset(m_block.width, m_block.height, target.firstRow());
     scratch.ras.AddPolygon(points);
     scratch.fillSpans.clear();
     SpanCollector fillCollector(scratch.fillSpans);
     scratch.ras.Sweep(rule, static_cast<SpanSink&>(fillCollector));
     scratch.points.clear();
     for (const POINT& p : points) scratch.points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
-    scratch.ras.Reset(m_block.width, m_block.height);
+    scratch.ras.Reset(m_block.width, m_block.height, target.firstRow());
     AddStroke(scratch.ras, scratch.points, true, m_pen.width());
     scratch.strokeSpans.clear();
     SpanCollector strokeCollector(scratch.strokeSpans);
@@ -155,7 +155,7 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
     return true;
   }
   if (fill) {
-    scratch.ras.Reset(m_block.width, m_block.height);
+    scratch.ras.Reset(m_block.width, m_block.height, target.firstRow());
     scratch.ras.AddPolygon(points);
     FillFigure(target, scratch.ras, rule, SolidRgb(m_brush.colour()));
   }

@@ -2,6 +2,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 #include <fontconfig/fontconfig.h>
@@ -145,6 +146,19 @@ class FontFace {
   int Ascent() const { return m_ascent; }
   int CellHeight() const { return m_ascent + m_descent; }
   std::mutex& Mutex() const { return m_mutex; }
+
+  // Loads the outline of a code point's glyph into the face's slot, hinted
+  // for one-bit pixels as Render hints it: the outline those pixels sample.
+  // Null when the glyph has none. The caller holds Mutex().
+  FT_Outline* OutlineFor(char32_t cp) const {
+    const FT_UInt index = FT_Get_Char_Index(m_face, cp);
+    if (FT_Load_Glyph(m_face, index, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return nullptr;
+    FT_GlyphSlot slot = m_face->glyph;
+    if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
+    if (m_oblique) FT_GlyphSlot_Oblique(slot);
+    if (m_embolden) FT_GlyphSlot_Embolden(slot);
+    return &slot->outline;
+  }
 
   // The glyph of a code point (the face's missing-glyph sign when it has
   // none); the caller holds Mutex().
@@ -311,6 +325,77 @@ SIZE FontTextExtent(const FontFace& face, std::string_view text) {
   long long width = 0;
   ForEachCodePoint(text, [&](char32_t cp) { width += face.GlyphFor(cp).advance; });
   return {static_cast<int>(std::clamp<long long>(width, 0, INT_MAX)), face.CellHeight()};
+}
+
+namespace {
+
+// FreeType's outline walk into a sink, from 26.6 units about the glyph's
+// origin to pixels.
+struct OutlineWalk {
+  OutlineSink* sink;
+  double x, y;  // the glyph's origin on the baseline
+  double lastX = 0, lastY = 0;
+  bool open = false;
+  double X(const FT_Vector* v) const { return x + v->x / 64.0; }
+  double Y(const FT_Vector* v) const { return y - v->y / 64.0; }
+
+  static int Move(const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWalk*>(user);
+    if (w->open) w->sink->ClosePath();
+    w->open = true;
+    w->lastX = w->X(to);
+    w->lastY = w->Y(to);
+    w->sink->MoveTo(w->lastX, w->lastY);
+    return 0;
+  }
+  static int Line(const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWalk*>(user);
+    w->lastX = w->X(to);
+    w->lastY = w->Y(to);
+    w->sink->LineTo(w->lastX, w->lastY);
+    return 0;
+  }
+  static int Conic(const FT_Vector* control, const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWalk*>(user);
+    const double cx = w->X(control), cy = w->Y(control), ex = w->X(to), ey = w->Y(to);
+    // The quadratic as a cubic: controls two thirds of the way to the control point.
+    w->sink->CubicTo(w->lastX + 2.0 / 3.0 * (cx - w->lastX), w->lastY + 2.0 / 3.0 * (cy - w->lastY),
+                     ex + 2.0 / 3.0 * (cx - ex), ey + 2.0 / 3.0 * (cy - ey), ex, ey);
+    w->lastX = ex;
+    w->lastY = ey;
+    return 0;
+  }
+  static int Cubic(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWalk*>(user);
+    w->lastX = w->X(to);
+    w->lastY = w->Y(to);
+    w->sink->CubicTo(w->X(c1), w->Y(c1), w->X(c2), w->Y(c2), w->lastX, w->lastY);
+    return 0;
+  }
+};
+
+}  // namespace
+
+bool FontTextOutline(const FontFace& face, double x, double y, std::string_view text, OutlineSink& sink) {
+  const std::lock_guard<std::mutex> lock(face.Mutex());
+  // Every glyph must have an outline before any is handed over.
+  bool outlined = true;
+  ForEachCodePoint(text, [&](char32_t cp) { outlined = outlined && face.OutlineFor(cp) != nullptr; });
+  if (!outlined) return false;
+  static const FT_Outline_Funcs kFuncs = {
+      &OutlineWalk::Move, &OutlineWalk::Line, &OutlineWalk::Conic, &OutlineWalk::Cubic, 0, 0};
+  double pen = x;
+  const double baseline = y + face.Ascent();
+  ForEachCodePoint(text, [&](char32_t cp) {
+    const int advance = face.GlyphFor(cp).advance;  // the raster drawing's steps
+    if (FT_Outline* outline = face.OutlineFor(cp)) {
+      OutlineWalk walk{&sink, pen, baseline};
+      FT_Outline_Decompose(outline, &kFuncs, &walk);
+      if (walk.open) sink.ClosePath();
+    }
+    pen += advance;
+  });
+  return true;
 }
 
 void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text, COLORREF colour,

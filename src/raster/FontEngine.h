@@ -31,6 +31,22 @@ SIZE FontTextExtent(const FontFace& face, std::string_view text);
 void FontDrawText(const FontFace& face, const PixelBlock& block, int x, int y, std::string_view text, COLORREF colour,
                   SpanRecorder* recorder = nullptr);
 
+// Where the outlines of glyphs go: closed contours in pixels (y down).
+struct OutlineSink {
+  virtual ~OutlineSink() = default;
+  virtual void MoveTo(double x, double y) = 0;
+  virtual void LineTo(double x, double y) = 0;
+  virtual void CubicTo(double x1, double y1, double x2, double y2, double x, double y) = 0;
+  virtual void ClosePath() = 0;
+};
+
+// The outlines of the glyphs FontDrawText draws for the text with the
+// cell's top-left corner at (x, y): the same faces and advances, and the
+// outlines hinted as for the drawn one-bit glyphs (whose pixels are these
+// outlines sampled at pixel centres), to be filled with the non-zero rule.
+// False, with nothing handed over, when the face's glyphs have no outlines.
+bool FontTextOutline(const FontFace& face, double x, double y, std::string_view text, OutlineSink& sink);
+
 // The code points of the text, as FontTextExtent reads them.
 template <class Fn>
 void ForEachCodePoint(std::string_view text, Fn&& fn) {

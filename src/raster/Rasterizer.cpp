@@ -18,9 +18,10 @@ inline int PixelAtOrRight(double x, double right) {
 
 }  // namespace
 
-void ScanlineRasterizer::Reset(int width, int height) {
+void ScanlineRasterizer::Reset(int width, int height, int top) {
   m_width = std::max(width, 0);
   m_height = std::max(height, 0);
+  m_top = std::clamp(top, 0, m_height);
   m_edges.clear();
 }
 
@@ -55,7 +56,7 @@ void ScanlineRasterizer::AddEdge(double x0, double y0, double x1, double y1) {
   // Rows whose centre line y + 0.5 satisfies y0 <= y + 0.5 < y1.
   const double top = std::max(std::ceil(y0 - 0.5), 0.0);
   const double end = std::min(std::ceil(y1 - 0.5), static_cast<double>(m_height));
-  if (!(top < end)) return;
+  if (!(top < end) || !(m_top < end)) return;
   Edge e;
   e.top = static_cast<int>(top);
   e.end = static_cast<int>(end);
@@ -65,6 +66,10 @@ void ScanlineRasterizer::AddEdge(double x0, double y0, double x1, double y1) {
   // almost horizontal and very long.
   e.x = x0 + dx * ((top + 0.5 - y0) / dy);
   e.dxdy = (e.end - e.top > 1) ? dx / dy : 0.0;
+  // Below the clip box's top, the crossing is the one the row by row
+  // steps from the edge's own top reach: the same additions, without the
+  // rows' work.
+  for (; e.top < m_top; ++e.top) e.x += e.dxdy;
   m_edges.push_back(e);
 }
 
@@ -75,8 +80,9 @@ void ScanlineRasterizer::AddEdgeExact(long long x0, long long y0, long long x1, 
     std::swap(y0, y1);
     dir = -1;
   }
-  // Row r is crossed when y0 <= r + 0.5 < y1, that is y0 <= r < y1.
-  const long long top = std::max<long long>(y0, 0);
+  // Row r is crossed when y0 <= r + 0.5 < y1, that is y0 <= r < y1; the
+  // crossing of any row follows from the edge alone.
+  const long long top = std::max<long long>(y0, m_top);
   const long long end = std::min<long long>(y1, m_height);
   if (top >= end) return;
   Edge e;

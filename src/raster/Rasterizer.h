@@ -34,8 +34,11 @@ class SpanSink {
 
 class ScanlineRasterizer {
  public:
-  // Forgets all edges and sets the clip box to [0, width) x [0, height).
-  void Reset(int width, int height);
+  // Forgets all edges and sets the clip box to [0, width) x [top, height).
+  // Rows above top are never visited: a figure is picked up at its first
+  // row inside the box with the crossings it would have had there had it
+  // been swept from its own top, so a band of a picture costs only its rows.
+  void Reset(int width, int height, int top = 0);
 
   // One directed edge of a closed contour; the direction counts for the
   // nonzero rule. Edges with a coordinate that is not finite are dropped.
@@ -90,6 +93,7 @@ class ScanlineRasterizer {
 
   int m_width = 0;
   int m_height = 0;
+  int m_top = 0;
   std::vector<Edge> m_edges;
   std::vector<Edge> m_sorted;  // scratch of SortEdgesByTop
   std::vector<Edge> m_active;

@@ -228,5 +228,53 @@ TEST(Rasterizer, EdgesThatAreNotFiniteAreDropped) {
   EXPECT_EQ(pixels, 60);
 }
 
+// The spans of rows [top, kH) of a sweep whose clip box starts at top.
+std::vector<Span> SweptFrom(int top, const std::vector<std::pair<double, double>>& pts, FillRule rule) {
+  ScanlineRasterizer ras;
+  ras.Reset(kW, kH, top);
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    const auto& a = pts[i];
+    const auto& b = pts[(i + 1) % pts.size()];
+    ras.AddEdge(a.first, a.second, b.first, b.second);
+  }
+  std::vector<Span> spans;
+  ras.Sweep(rule, [&](const Span& s) { spans.push_back(s); });
+  return spans;
+}
+
+// A figure picked up below its top row gives, row for row, the spans of the
+// whole sweep, for corners on whole pixels (stepped in integers) and
+// fractional ones (stepped in floating point) alike.
+TEST(Rasterizer, ASweepStartedLowerGivesTheSameRows) {
+  std::uint32_t state = 777;
+  auto next = [&state](double range) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) * (range / 16777216.0);
+  };
+  for (int trial = 0; trial < 300; ++trial) {
+    const bool whole = trial % 2 == 0;
+    std::vector<std::pair<double, double>> pts(3 + static_cast<int>(next(12)));
+    for (auto& p : pts) {
+      p = {next(kW + 20) - 10, next(3 * kH) - kH};
+      if (whole) p = {std::floor(p.first), std::floor(p.second)};
+    }
+    for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
+      const std::vector<Span> all = SweptFrom(0, pts, rule);
+      for (int top : {1, 7, kH / 2, kH - 1, kH}) {
+        std::vector<Span> expected;
+        for (const Span& s : all)
+          if (s.y >= top) expected.push_back(s);
+        const std::vector<Span> lower = SweptFrom(top, pts, rule);
+        ASSERT_EQ(lower.size(), expected.size()) << "trial " << trial << " top " << top;
+        for (std::size_t i = 0; i < lower.size(); ++i) {
+          ASSERT_EQ(lower[i].y, expected[i].y) << "trial " << trial << " top " << top;
+          ASSERT_EQ(lower[i].x0, expected[i].x0) << "trial " << trial << " top " << top;
+          ASSERT_EQ(lower[i].x1, expected[i].x1) << "trial " << trial << " top " << top;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brisol

@@ -18,6 +18,9 @@ struct RunTarget {
   int width() const { return block.width; }
   int height() const { return block.height; }
   bool Records() const { return recorder != nullptr; }
+  // The first row anything is kept of: figures need not be worked out
+  // above it.
+  int firstRow() const { return recorder != nullptr ? recorder->FirstKeptRow() : 0; }
 
   // n pixels from (x, y) along the row, all inside the block.
   void Fill(int y, int x, int n, COLORREF colour) const {

@@ -27,6 +27,8 @@ class SpanRecorder {
     m_top = top;
     m_bottom = bottom;
   }
+  // The first row whose runs are kept (0 when all are).
+  int FirstKeptRow() const { return std::max(m_top, 0); }
   // Notes bounds instead of runs.
   void KeepBoundsOnly(bool on) { m_boundsOnly = on; }
   bool BoundsOnly() const { return m_boundsOnly; }

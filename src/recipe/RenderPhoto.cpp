@@ -5,6 +5,8 @@
 #include "imageio/PictureFormats.h"
 #include "recipe/RecipeEffect.h"
 #include "recipe/RecipeFile.h"
+#include "vector/VectorExport.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
@@ -25,6 +27,7 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   RenderObserver none;
   RenderObserver& observer = options.observer != nullptr ? *options.observer : none;
   SaveOptions save = options.save;
+  const bool vectorOutput = VectorFormatOfName(output) != nullptr;
   if (options.recipe != nullptr) {
     Recipe recipe = *options.recipe;
     recipe.seed = effect.GetSeed();
@@ -42,19 +45,51 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   if (stop.stop_requested()) return {PhotoRendered::Outcome::Stopped, {}};
 
   std::unique_ptr<CDADC> original = std::move(loaded.surface);
-  CDADC picture(original->GetSize());
-  if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of '" + photo + "'");
+  if (vectorOutput) {
+    VectorJob job;
+    job.effect = &effect;
+    job.photo = original.get();
+    job.photoPath = photo;
+    job.level = options.quality;
+    job.page = options.page;
+    job.metadata = save.text;
+    observer.Begin("vector");
+    const VectorResult written = WriteVectorFile(output, job, &observer, stop);
+    observer.End("vector");
+    if (written.outcome == VectorResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
+    if (!written.ok()) return Failed(written.message);
+    PhotoRendered made;
+    made.rasterFallbacks = written.rasterFallbacks;
+    return made;
+  }
+  // The output's rows are encoded and written as the drawing completes them;
+  // for a format that streams, the picture never exists whole.
+  PictureSaver saver(output, save);
+  const bool whole = options.draw.reference || !PictureSaver::Streams(output);
+  CDADC picture;
+  if (whole) {
+    picture = CDADC(original->GetSize());
+    if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of '" + photo + "'");
+  }
+  struct SaveRows final : OutputRowsSink {
+    SaveRows(PictureSaver& s, const SIZE& z) : saver(s), size(z) {}
+    void RowsReady(const PixelBlock& rows, int first, int last) override { saver.RowsReady(size, rows, first, last); }
+    bool Work() override { return saver.Work(); }
+    PictureSaver& saver;
+    SIZE size;
+  } saveRows(saver, original->GetSize());
+  DrawSettings draw = options.draw;
+  draw.outputRows = &saveRows;
   CEffectOutput target;
-  target.SetUp(&picture, nullptr, original->GetSize());
-  const DrawResult drawn =
-      effect.DrawIntoOutput(&target, original.get(), options.quality, options.draw, &observer, stop);
+  target.SetUp(whole ? &picture : nullptr, nullptr, original->GetSize());
+  const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), options.quality, draw, &observer, stop);
   target.Close();
   original.reset();  // not needed for saving
   if (drawn.outcome == DrawResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
   if (!drawn.ok()) return Failed("the picture of '" + photo + "' could not be made: " + drawn.message);
 
   observer.Begin("save");
-  const SaveResult saved = SaveImageFile(picture, output, save);
+  const SaveResult saved = saver.Finish(whole ? &picture : nullptr);
   observer.End("save");
   if (!saved.ok()) return Failed(saved.message);
   return {};

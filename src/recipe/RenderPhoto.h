@@ -9,6 +9,7 @@
 #include "effect/Runner.h"
 #include "imageio/ImageSave.h"
 #include "recipe/Recipe.h"
+#include "vector/PageLayout.h"
 
 namespace brisol {
 
@@ -24,6 +25,8 @@ struct RenderFileOptions {
   int quality = 1;
   DrawSettings draw;
   SaveOptions save;
+  // The page of a vector file (SVG, PDF, EPS, PS); not used for pictures.
+  PageOptions page;
   // The look's recipe (RecipeOf the effect): with the effect's seed, the
   // photo's name and hash and the JPEG quality added, it goes into PNG and
   // JPEG pictures. Null: the picture holds none.
@@ -35,13 +38,15 @@ struct PhotoRendered {
   enum class Outcome { Written, Failed, Stopped };
   Outcome outcome = Outcome::Written;
   std::string message;  // one line naming the file and the cause; empty when written
+  // Objects of a vector file written as pixels (texts in a font without outlines).
+  std::size_t rasterFallbacks = 0;
   bool ok() const { return outcome == Outcome::Written; }
 };
 
 // Reads the photo, draws it with the effect and saves the picture to
-// output in the format its extension names (atomically: an existing file
-// is replaced only by a complete new one). A stop request ends it without
-// writing anything.
+// output in the format its extension names, a picture or a vector file
+// (atomically: an existing file is replaced only by a complete new one). A
+// stop request ends it without writing anything.
 PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
                               const RenderFileOptions& options, std::stop_token stop = {});
 

@@ -8,7 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "raster/ByteBuffer.h"
@@ -89,5 +92,38 @@ int EncodePngOnThreads(const PixelBlock& picture, std::vector<std::uint8_t>& out
 int ReadJpegInfo(Bytes file, ImageInfo& info);
 int DecodeJpeg(Bytes file, Bgr24Image& out);
 int EncodeJpeg(const PixelBlock& picture, int quality, std::vector<std::uint8_t>& out);
+
+// Writing a JPEG from the top a few rows at a time, as they become ready:
+// Start, WriteRows with growing ends, Finish once every row is written.
+// After a failure every call gives the same code again.
+class JpegRowEncoder {
+ public:
+  JpegRowEncoder();
+  ~JpegRowEncoder();
+  JpegRowEncoder(const JpegRowEncoder&) = delete;
+  JpegRowEncoder& operator=(const JpegRowEncoder&) = delete;
+
+  // Takes the file's bytes as they are made; false ends the encoding with
+  // kImgErrWrite.
+  using Sink = std::function<bool(const std::uint8_t* bytes, std::size_t n)>;
+
+  // With a sink the file goes there, else Finish appends it. A comment
+  // (at most kMaxJpegCommentBytes) goes into a comment segment after the
+  // JFIF segment.
+  int Start(int width, int height, int quality, Sink sink = {}, std::string_view comment = {});
+  // Rows [NextRow(), end) of the picture, of the width started with; the
+  // block need hold only those rows, addressed as the whole picture's.
+  int WriteRows(const PixelBlock& picture, int end);
+  int NextRow() const;
+  // Appends the whole file (or ends it in the sink).
+  int Finish(std::vector<std::uint8_t>& out);
+
+ private:
+  struct State;
+  std::unique_ptr<State> m_state;
+  int m_width = 0;
+  int m_height = 0;
+  int m_result = kImgOk;
+};
 
 }  // namespace brisol

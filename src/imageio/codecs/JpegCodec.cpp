@@ -20,13 +20,19 @@
 
 #include <jerror.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <new>
 #include <utility>
+#include <vector>
 
 #include "imageio/codecs/ExifOrientation.h"
 #include "imageio/codecs/ImageCodec.h"
+#include "imageio/codecs/PictureText.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -203,6 +209,10 @@ struct EncodeState {
   bool created = false;
   unsigned char* buffer = nullptr;  // the library's growing output
   unsigned long size = 0;
+  // Or the bytes go to the sink through a buffer of their own.
+  JpegRowEncoder::Sink sink;
+  jpeg_destination_mgr dest{};
+  std::vector<JOCTET> sinkBuffer;
 
   EncodeState() { std::memset(&cinfo, 0, sizeof cinfo); }
   ~EncodeState() {
@@ -213,15 +223,44 @@ struct EncodeState {
   EncodeState& operator=(const EncodeState&) = delete;
 };
 
-int RunEncode(const PixelBlock& picture, int quality, EncodeState& s) {
+EncodeState& StateOf(j_compress_ptr cinfo) { return *static_cast<EncodeState*>(cinfo->client_data); }
+
+void StartSinkBuffer(j_compress_ptr cinfo) {
+  EncodeState& s = StateOf(cinfo);
+  s.dest.next_output_byte = s.sinkBuffer.data();
+  s.dest.free_in_buffer = s.sinkBuffer.size();
+}
+
+boolean PassFullSinkBuffer(j_compress_ptr cinfo) {
+  EncodeState& s = StateOf(cinfo);
+  if (!s.sink(s.sinkBuffer.data(), s.sinkBuffer.size())) ERREXIT(cinfo, JERR_FILE_WRITE);
+  StartSinkBuffer(cinfo);
+  return TRUE;
+}
+
+void PassSinkBufferRest(j_compress_ptr cinfo) {
+  EncodeState& s = StateOf(cinfo);
+  const std::size_t n = s.sinkBuffer.size() - s.dest.free_in_buffer;
+  if (n > 0 && !s.sink(s.sinkBuffer.data(), n)) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+int StartEncode(int width, int height, int quality, std::string_view comment, EncodeState& s) {
   jpeg_compress_struct& cinfo = s.cinfo;
   cinfo.err = &InitErrors(s.err)->pub;
   if (setjmp(s.err.jump)) return kImgErrWrite;
   jpeg_create_compress(&cinfo);
   s.created = true;
-  jpeg_mem_dest(&cinfo, &s.buffer, &s.size);
-  cinfo.image_width = static_cast<JDIMENSION>(picture.width);
-  cinfo.image_height = static_cast<JDIMENSION>(picture.height);
+  cinfo.client_data = &s;
+  if (s.sink) {
+    s.dest.init_destination = StartSinkBuffer;
+    s.dest.empty_output_buffer = PassFullSinkBuffer;
+    s.dest.term_destination = PassSinkBufferRest;
+    cinfo.dest = &s.dest;
+  } else {
+    jpeg_mem_dest(&cinfo, &s.buffer, &s.size);
+  }
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
   cinfo.input_components = 3;
   cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&cinfo);
@@ -233,11 +272,27 @@ int RunEncode(const PixelBlock& picture, int quality, EncodeState& s) {
     }
   }
   jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
+  // Right after the JFIF segment, where a comment added to a whole file goes.
+  if (!comment.empty()) {
+    jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
+                      static_cast<unsigned>(comment.size()));
+  }
+  return kImgOk;
+}
+
+int EncodeRows(const PixelBlock& picture, int end, EncodeState& s) {
+  jpeg_compress_struct& cinfo = s.cinfo;
+  if (setjmp(s.err.jump)) return kImgErrWrite;
+  while (cinfo.next_scanline < static_cast<JDIMENSION>(end)) {
     JSAMPROW row = picture.Row(static_cast<int>(cinfo.next_scanline));
     jpeg_write_scanlines(&cinfo, &row, 1);
   }
-  jpeg_finish_compress(&cinfo);
+  return kImgOk;
+}
+
+int FinishEncode(EncodeState& s) {
+  if (setjmp(s.err.jump)) return kImgErrWrite;
+  jpeg_finish_compress(&s.cinfo);
   return kImgOk;
 }
 
@@ -261,20 +316,65 @@ int DecodeJpeg(Bytes file, Bgr24Image& out) {
   return OrientUpright(state.image, state.orientation, out);
 }
 
+struct JpegRowEncoder::State : EncodeState {};
+
+JpegRowEncoder::JpegRowEncoder() = default;
+JpegRowEncoder::~JpegRowEncoder() = default;
+
+int JpegRowEncoder::Start(int width, int height, int quality, Sink sink, std::string_view comment) {
+  if (m_state || width < 1 || height < 1 || quality < 1 || quality > 100) return m_result = kImgErrArgument;
+  if (comment.size() > kMaxJpegCommentBytes) return m_result = kImgErrArgument;
+  if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return m_result = kImgErrDimensions;
+  try {
+    m_state = std::make_unique<State>();
+    if (sink) {
+      m_state->sink = std::move(sink);
+      m_state->sinkBuffer.resize(std::size_t{1} << 18);
+    }
+  } catch (const std::bad_alloc&) {
+    return m_result = kImgErrNoMemory;
+  }
+  m_width = width;
+  m_height = height;
+  return m_result = StartEncode(width, height, quality, comment, *m_state);
+}
+
+int JpegRowEncoder::WriteRows(const PixelBlock& picture, int end) {
+  if (m_result != kImgOk) return m_result;
+  // The block may hold only the rows up to end (addressed as the picture's).
+  end = std::min(end, m_height);
+  if (!m_state || picture.width != m_width || picture.height < end || picture.stride < 3LL * picture.width)
+    return m_result = kImgErrArgument;
+  return m_result = EncodeRows(picture, end, *m_state);
+}
+
+int JpegRowEncoder::NextRow() const { return m_state ? static_cast<int>(m_state->cinfo.next_scanline) : 0; }
+
+int JpegRowEncoder::Finish(std::vector<std::uint8_t>& out) {
+  if (m_result != kImgOk) return m_result;
+  if (!m_state || NextRow() != m_height) return m_result = kImgErrArgument;
+  if ((m_result = FinishEncode(*m_state)) != kImgOk) return m_result;
+  if (m_state->sink) {
+    m_state.reset();
+    return kImgOk;
+  }
+  try {
+    out.insert(out.end(), m_state->buffer, m_state->buffer + m_state->size);
+  } catch (...) {
+    return m_result = kImgErrNoMemory;
+  }
+  m_state.reset();
+  return kImgOk;
+}
+
 int EncodeJpeg(const PixelBlock& picture, int quality, std::vector<std::uint8_t>& out) {
   if (!picture.IsValid() || picture.stride < 3LL * picture.width || quality < 1 || quality > 100) {
     return kImgErrArgument;
   }
-  if (picture.width > JPEG_MAX_DIMENSION || picture.height > JPEG_MAX_DIMENSION) return kImgErrDimensions;
-  EncodeState state;
-  const int rc = RunEncode(picture, quality, state);
-  if (rc != kImgOk) return rc;
-  try {
-    out.insert(out.end(), state.buffer, state.buffer + state.size);
-  } catch (...) {
-    return kImgErrNoMemory;
-  }
-  return kImgOk;
+  JpegRowEncoder encoder;
+  if (const int rc = encoder.Start(picture.width, picture.height, quality); rc != kImgOk) return rc;
+  if (const int rc = encoder.WriteRows(picture, picture.height); rc != kImgOk) return rc;
+  return encoder.Finish(out);
 }
 
 }  // namespace brisol

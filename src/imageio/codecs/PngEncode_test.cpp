@@ -1,5 +1,6 @@
 // The PNG writer's files read back identically with libpng (our decoder),
-// ImageMagick and Pillow, whatever the width, height, content and number of
+// ImageMagick and Pillow, whatever the width, height, content, number of
+// threads and pieces compressed apart; the bytes never depend on the
 // threads; files whose stream is long come in several IDAT chunks.
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "RecordingAlertSink.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/MagickReference.h"
+#include "imageio/codecs/PngEncode.h"
 
 namespace brisol {
 namespace {
@@ -78,6 +80,38 @@ TEST(PngEncode, ReadsBackIdenticallyWithLibpng) {
       ASSERT_EQ(EncodePngOnThreads(image.Block(), again, 1), kImgOk);
       EXPECT_EQ(file, again) << r.name << ": the file depends on the threads";
     }
+  }
+}
+
+// Pieces of a few rows each: many joins in one stream.
+std::vector<std::uint8_t> InSmallPieces(const test::RgbPicture& picture) {
+  const Bgr24Image image = test::ToBgr24(picture);
+  PngPieces pieces(image.width, image.height, 700);
+  EXPECT_GT(pieces.Count(), 20u);
+  for (std::size_t k = pieces.Count(); k-- > 0;) pieces.Encode(k, image.Block());  // any order
+  std::vector<std::uint8_t> file;
+  EXPECT_EQ(pieces.Finish(file), kImgOk);
+  return file;
+}
+
+TEST(PngEncode, ManySmallPiecesReadBackIdentically) {
+  const test::RgbPicture picture = test::MakePhotoLike(321, 203, 8);
+  const std::vector<std::uint8_t> file = InSmallPieces(picture);
+  Bgr24Image back;
+  ASSERT_EQ(DecodePng(file, back), kImgOk);
+  EXPECT_EQ(test::MaxDifference(back, picture), 0);
+  test::TempDir dir;
+  const std::string png = dir.File("p.png");
+  ASSERT_TRUE(test::WriteBytes(png, file));
+  if (test::MagickAvailable()) {
+    const auto magick = test::MagickDecode(png, dir.File("p.ppm"));
+    ASSERT_TRUE(magick.has_value());
+    EXPECT_EQ(magick->samples, picture.samples);
+  }
+  if (PillowAvailable()) {
+    const auto pillow = PillowDecode(png, dir.File("p.raw"));
+    ASSERT_TRUE(pillow.has_value());
+    EXPECT_EQ(pillow->samples, picture.samples);
   }
 }
 

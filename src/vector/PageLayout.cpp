@@ -1,0 +1,237 @@
+#include "vector/PageLayout.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace brisol {
+namespace {
+
+constexpr double kPointsPerInch = 72.0;
+constexpr double kMaxDpi = 10000;
+// The most pixels an embedded photo or mask may have.
+constexpr long long kMaxRasterPixels = 200'000'000;
+
+constexpr std::array<PaperSize, 8> kPapers = {{
+    {"A5", 148, 210},
+    {"A4", 210, 297},
+    {"A3", 297, 420},
+    {"A2", 420, 594},
+    {"A1", 594, 841},
+    {"A0", 841, 1189},
+    {"letter", 215.9, 279.4},
+    {"tabloid", 279.4, 431.8},
+}};
+
+struct UnitName {
+  std::string_view suffix;
+  LengthUnit unit;
+};
+constexpr std::array<UnitName, 5> kUnits = {{
+    {"mm", LengthUnit::Mm},
+    {"cm", LengthUnit::Cm},
+    {"in", LengthUnit::In},
+    {"pt", LengthUnit::Pt},
+    {"px", LengthUnit::Px},
+}};
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool ParseNumber(std::string_view text, double& value) {
+  if (text.empty()) return false;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
+// Splits a unit off the end of the text; false when it has none.
+bool SplitUnit(std::string_view& text, LengthUnit& unit) {
+  for (const UnitName& u : kUnits) {
+    if (text.size() > u.suffix.size() && SameLetters(text.substr(text.size() - u.suffix.size()), u.suffix)) {
+      unit = u.unit;
+      text.remove_suffix(u.suffix.size());
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string UnitsText() { return "mm, cm, in, pt or px"; }
+
+std::string PaperNamesText() {
+  std::string names;
+  for (const PaperSize& p : kPapers) names += (names.empty() ? "" : ", ") + std::string(p.name);
+  return names;
+}
+
+// "A2", "letter", "500x700mm", "50cmx70cm": the page's width and height.
+std::optional<std::string> ParsePageSize(std::string_view text, Length& w, Length& h) {
+  for (const PaperSize& p : kPapers) {
+    if (SameLetters(text, p.name)) {
+      w = {p.widthMm, LengthUnit::Mm};
+      h = {p.heightMm, LengthUnit::Mm};
+      return std::nullopt;
+    }
+  }
+  const std::size_t x = text.find_first_of("xX");
+  const std::string bad = "unknown page '" + std::string(text) + "' (use " + PaperNamesText() +
+                          " or WxH with a unit: " + UnitsText() + ", such as 500x700mm)";
+  if (x == std::string_view::npos) return bad;
+  std::string_view first = text.substr(0, x), second = text.substr(x + 1);
+  LengthUnit u1{}, u2{};
+  if (!SplitUnit(second, u2)) return bad;
+  if (!SplitUnit(first, u1)) u1 = u2;
+  if (!ParseNumber(first, w.value) || !ParseNumber(second, h.value)) return bad;
+  w.unit = u1;
+  h.unit = u2;
+  if (!(w.value > 0 && h.value > 0)) return "the page '" + std::string(text) + "' must have a width and height above 0";
+  return std::nullopt;
+}
+
+std::optional<std::string> ApplyPage(PageOptions& o, std::string_view value) {
+  Length w, h;
+  if (auto error = ParsePageSize(value, w, h)) return error;
+  o.size = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> ApplyLandscape(PageOptions& o, std::string_view) {
+  o.landscape = true;
+  return std::nullopt;
+}
+
+std::optional<std::string> ApplyLength(Length& length, const char* option, std::string_view value) {
+  Length l;
+  if (!ParseLength(value, l) || l.value < 0)
+    return std::string(option) + " takes a length of 0 or more with a unit (" + UnitsText() + "), such as 10mm";
+  length = l;
+  return std::nullopt;
+}
+
+std::optional<std::string> ApplyMargin(PageOptions& o, std::string_view value) {
+  return ApplyLength(o.margin, "--margin", value);
+}
+
+std::optional<std::string> ApplyBleed(PageOptions& o, std::string_view value) {
+  return ApplyLength(o.bleed, "--bleed", value);
+}
+
+std::optional<std::string> ApplyDpi(PageOptions& o, std::string_view value) {
+  double dpi = 0;
+  if (!ParseNumber(value, dpi) || !(dpi >= 1 && dpi <= kMaxDpi)) return "--dpi takes a resolution of 1 to 10000";
+  o.dpi = dpi;
+  return std::nullopt;
+}
+
+constexpr std::array<PageOption, 5> kOptions = {{
+    {"--page", "SIZE",
+     "page of a vector file: A5, A4, A3, A2, A1, A0, letter, tabloid or WxH with a unit (mm, cm, in, pt, px), "
+     "such as 500x700mm; the picture fits it, centred [the picture's size, one pixel a point]",
+     ApplyPage},
+    {"--landscape", "", "turn the page to landscape (a WxH page stands as given without it)", ApplyLandscape},
+    {"--margin", "LENGTH", "space between the page's edges and the picture, such as 10mm [0]", ApplyMargin},
+    {"--bleed", "LENGTH", "extra page on every side for trimming, which the picture runs into [0]", ApplyBleed},
+    {"--dpi", "N",
+     "resolution of the photo and mix mask inside a vector file; px lengths count at it [the photo's own pixels]",
+     ApplyDpi},
+}};
+
+}  // namespace
+
+double Length::Points(double dpi) const {
+  switch (unit) {
+    case LengthUnit::Mm:
+      return value * kPointsPerInch / 25.4;
+    case LengthUnit::Cm:
+      return value * kPointsPerInch / 2.54;
+    case LengthUnit::In:
+      return value * kPointsPerInch;
+    case LengthUnit::Pt:
+      return value;
+    case LengthUnit::Px:
+      return value * kPointsPerInch / (dpi > 0 ? dpi : kPointsPerInch);
+  }
+  return value;
+}
+
+std::span<const PageOption> PageOptionTable() { return kOptions; }
+
+const PageOption* FindPageOption(std::string_view option) {
+  for (const PageOption& o : kOptions)
+    if (o.option == option) return &o;
+  return nullptr;
+}
+
+std::span<const PaperSize> PaperSizes() { return kPapers; }
+
+bool ParseLength(std::string_view text, Length& length) {
+  LengthUnit unit{};
+  if (!SplitUnit(text, unit)) return text == "0" ? (length = Length{}, true) : false;
+  double value = 0;
+  if (!ParseNumber(text, value)) return false;
+  length = {value, unit};
+  return true;
+}
+
+std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, const SIZE& picture,
+                                                 const VectorFormat& format) {
+  if (picture.cx <= 0 || picture.cy <= 0) return std::string("the picture is empty");
+  const double margin = options.margin.Points(options.dpi);
+  const double bleed = options.bleed.Points(options.dpi);
+  double trimW = picture.cx, trimH = picture.cy;  // one pixel a point
+  if (!options.size.empty()) {
+    Length w, h;
+    if (auto error = ParsePageSize(options.size, w, h)) return *error;
+    trimW = w.Points(options.dpi);
+    trimH = h.Points(options.dpi);
+    // Papers are named upright; a page given as WxH stands as given.
+    if (options.landscape && trimW < trimH) std::swap(trimW, trimH);
+  } else {
+    trimW += 2 * margin;
+    trimH += 2 * margin;
+  }
+
+  PageLayout page;
+  page.bleed = bleed;
+  page.width = trimW + 2 * bleed;
+  page.height = trimH + 2 * bleed;
+  const double limit = format.maxSidePoints;
+  if (limit > 0 && (page.width > limit || page.height > limit)) {
+    char text[200];
+    std::snprintf(text, sizeof text, "the page of %.0f x %.0f points is larger than a %s page can be (%s a side)",
+                  page.width, page.height, std::string(format.name).c_str(), std::string(format.limitText).c_str());
+    return std::string(text) + (options.size.empty() ? "; choose a page with --page" : "");
+  }
+  // The picture fits the trimmed page less the margins, grown by the bleed.
+  const double boxW = trimW - 2 * margin + 2 * bleed, boxH = trimH - 2 * margin + 2 * bleed;
+  if (!(boxW > 0 && boxH > 0)) return std::string("the margins leave no room for the picture on the page");
+  page.scale = std::min(boxW / picture.cx, boxH / picture.cy);
+  page.left = (page.width - page.scale * picture.cx) / 2;
+  page.top = (page.height - page.scale * picture.cy) / 2;
+  if (options.dpi > 0) {
+    const double pixelsPerPoint = options.dpi / kPointsPerInch;
+    page.raster.cx = std::max(1L, std::lround(page.scale * picture.cx * pixelsPerPoint));
+    page.raster.cy = std::max(1L, std::lround(page.scale * picture.cy * pixelsPerPoint));
+    const long long pixels = static_cast<long long>(page.raster.cx) * page.raster.cy;
+    if (pixels > kMaxRasterPixels) {
+      char text[200];
+      std::snprintf(text, sizeof text,
+                    "at %g dpi the photo would be %d x %d pixels, more than %lld megapixels; choose a lower --dpi",
+                    options.dpi, page.raster.cx, page.raster.cy, kMaxRasterPixels / 1'000'000);
+      return std::string(text);
+    }
+  } else {
+    page.raster = picture;
+  }
+  return page;
+}
+
+}  // namespace brisol

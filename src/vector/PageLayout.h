@@ -1,0 +1,72 @@
+// Where a picture goes on a printed page: the page options (one table read
+// by the command line's help and parsing and by the desktop program's
+// dialog), and the layout they give a picture of some size in a format.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "raster/Types.h"
+#include "vector/VectorFormats.h"
+
+namespace brisol {
+
+enum class LengthUnit { Mm, Cm, In, Pt, Px };
+
+// A length as given: px are pixels at the page's --dpi (at 72 without one,
+// so that one picture pixel is one point).
+struct Length {
+  double value = 0;
+  LengthUnit unit = LengthUnit::Pt;
+  double Points(double dpi) const;
+};
+
+struct PageOptions {
+  std::string size;  // a paper name or "WxH" with a unit; empty: the picture's own size
+  bool landscape = false;
+  Length margin;   // on every side of the picture, inside the page
+  Length bleed;    // added on every side of the page; the picture runs into it
+  double dpi = 0;  // resolution of the embedded photo and mask; 0: the photo's own pixels
+};
+
+// One row per option: "--page SIZE" and its help; apply reads a value into
+// the options (flags get an empty value) and gives an error text when it
+// cannot.
+struct PageOption {
+  std::string_view option;
+  std::string_view value;  // what the help calls the value; empty for a flag
+  std::string_view help;
+  std::optional<std::string> (*apply)(PageOptions& options, std::string_view value);
+};
+std::span<const PageOption> PageOptionTable();
+const PageOption* FindPageOption(std::string_view option);
+
+// The named paper sizes, portrait, in millimetres.
+struct PaperSize {
+  std::string_view name;
+  double widthMm, heightMm;
+};
+std::span<const PaperSize> PaperSizes();
+
+// A length such as "10mm", "0.5in", "12pt"; false when the text is not one.
+bool ParseLength(std::string_view text, Length& length);
+
+struct PageLayout {
+  double width = 0, height = 0;  // the whole page in points, bleed included
+  double bleed = 0;              // points added on every side
+  double left = 0, top = 0;      // the picture's top-left corner, points from the page's top-left
+  double scale = 1;              // points per picture pixel
+  SIZE raster{0, 0};             // pixels of the embedded photo and mask
+};
+
+// The picture fitted to the page keeping its proportions and centred within
+// the margins. Without a page size the page is the picture with one point a
+// pixel (and the margins about it). An error text (no file name) when the
+// options cannot give a page the format can hold.
+std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, const SIZE& picture,
+                                                 const VectorFormat& format);
+
+}  // namespace brisol

@@ -1,0 +1,59 @@
+// The objects of an SVG file, read back, are the objects the raster drawing
+// places: the same number, fill and outline colours, pen widths and order,
+// for several seeds.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+
+#include "VectorTestSupport.h"
+#include "effect/Effect.h"
+#include "effect/Runner.h"
+#include "vector/VectorExport.h"
+
+namespace brisol::test {
+namespace {
+
+std::string Hex(COLORREF c) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
+  return text;
+}
+
+TEST(SvgRoundTrip, ObjectsAreThePlacedObjectsInOrder) {
+  TempDir dir;
+  const CDADC photo = MakePhoto(120, 90);
+  for (const char* collection : {"Leaves", "Mixed"}) {
+    for (int seed : {1, 7, 2024}) {
+      CEffect effect((std::string(BRISOL_SOURCE_RES_DIR "/Effects/") + collection).c_str());
+      ASSERT_GT(effect.GetNumShapes(), 0u);
+      effect.SetSeed(seed);
+      effect.SetNumObjects(400);
+      VectorJob job;
+      job.effect = &effect;
+      job.photo = &photo;
+      job.level = 2;
+      const std::string path = dir.File("round.svg");
+      ASSERT_TRUE(WriteVectorFile(path, job).ok());
+      const std::string svg = ReadFile(path);
+
+      // Every object is one element (a <use> or a <g>) carrying its fill.
+      std::vector<std::pair<std::string, std::string>> read;  // fill, stroke
+      const std::regex object(
+          R"re(<(?:use xlink:href="#s\d+" transform="[^"]*"|g) fill="(#[0-9a-f]{6})"(?: stroke="(#[0-9a-f]{6})")?)re");
+      for (auto it = std::sregex_iterator(svg.begin(), svg.end(), object); it != std::sregex_iterator(); ++it)
+        read.emplace_back((*it)[1].str(), (*it)[2].str());
+
+      const EffectObjects placed = PlaceEffectObjects(effect, photo, 2);
+      ASSERT_EQ(read.size(), placed.objects.size()) << collection << " seed " << seed;
+      for (std::size_t k = 0; k < read.size(); ++k) {
+        const PlacedObject& o = placed.objects[k];
+        EXPECT_EQ(read[k].first, Hex(o.fill)) << "object " << k;
+        EXPECT_EQ(read[k].second, o.penWidth > 0 ? Hex(o.outline) : std::string()) << "object " << k;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brisol::test

@@ -1,0 +1,232 @@
+#include "vector/VectorExport.h"
+
+#include <chrono>
+#include <cmath>
+#include <variant>
+
+#include "effect/Effect.h"
+#include "effect/Runner.h"
+#include "imageio/ImageSave.h"
+#include "logger/Logger.h"
+#include "raster/Dadc.h"
+#include "vector/CairoScene.h"
+#include "vector/EmbeddedImages.h"
+#include "vector/PdfFile.h"
+#include "vector/PsFile.h"
+#include "vector/SvgWriter.h"
+#include "vector/VectorScene.h"
+
+namespace brisol {
+namespace {
+
+VectorResult Failed(const std::string& message) {
+  TheLogger().Log(kLogInfo, "%s\n", message.c_str());
+  return VectorResult{VectorResult::Outcome::Failed, message};
+}
+
+std::string Named(const std::string& path, const std::string& cause) { return "cannot write '" + path + "': " + cause; }
+
+// A message of the file saver without its own "Cannot save" start, for one line of ours.
+std::string SaveCause(const SaveResult& saved, const std::string& path) {
+  const std::string prefix = "Cannot save '" + path + "': ";
+  if (saved.message.starts_with(prefix)) return saved.message.substr(prefix.size());
+  return saved.message;
+}
+
+// Tells the observer how long a phase took when it ends.
+class PhaseTime {
+ public:
+  PhaseTime(DrawObserver* observer, const char* name)
+      : m_observer(observer), m_name(name), m_start(std::chrono::steady_clock::now()) {}
+  ~PhaseTime() {
+    if (m_observer) {
+      m_observer->Phase(m_name,
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_start).count());
+    }
+  }
+  PhaseTime(const PhaseTime&) = delete;
+  PhaseTime& operator=(const PhaseTime&) = delete;
+
+ private:
+  DrawObserver* m_observer;
+  const char* m_name;
+  std::chrono::steady_clock::time_point m_start;
+};
+
+// The raster picture of the job, resampled to the size when it differs;
+// null, with why in the message, when it could not be drawn.
+std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, DrawObserver* observer,
+                                    const std::stop_token& stop, std::string& message) {
+  auto picture = std::make_unique<CDADC>(job.photo->GetSize());
+  if (!picture->IsValid()) {
+    message = "not enough memory for the mixed picture";
+    return nullptr;
+  }
+  CEffectOutput target;
+  target.SetUp(picture.get(), nullptr, job.photo->GetSize());
+  const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, observer, stop);
+  target.Close();
+  if (!drawn.ok()) {
+    message = "the mixed picture could not be drawn: " + drawn.message;
+    return nullptr;
+  }
+  if (size == picture->GetSize()) return picture;
+  const PhaseTime time(observer, "resample");
+  picture = ResampledPicture(*picture, size);
+  if (!picture) message = "not enough memory for the mixed picture";
+  return picture;
+}
+
+// The file's bytes in its format; false in written.stopped or an error.
+PageFileResult FileBytes(const VectorFormat& format, const VectorJob& job, const VectorScene& scene,
+                         const PageLayout& page, const EmbeddedImages& images, DrawObserver* observer,
+                         const std::stop_token& stop) {
+  PageFileResult written;
+  switch (format.kind) {
+    case VectorKind::Svg: {
+      written.bytes = WriteSvg(scene, page, images, job.metadata, observer, stop);
+      written.stopped = written.bytes.empty();
+      return written;
+    }
+    case VectorKind::Pdf:
+      return WritePdf(scene, page, images, job.metadata, observer, stop);
+    case VectorKind::Eps:
+    case VectorKind::Ps: {
+      // PostScript paints opaquely: the mix is the picture's own pixels.
+      std::unique_ptr<CDADC> composite;
+      if (scene.mix.kind != MixMask::None) {
+        composite = MixedPicture(job, page.raster, observer, stop, written.error);
+        if (stop.stop_requested()) written.stopped = true;
+        if (!composite) return written;
+      }
+      const PhaseTime time(observer, "write");
+      return WritePostScript(format.kind, scene, page, images, composite.get(), job.metadata, observer, stop);
+    }
+  }
+  return written;
+}
+
+std::optional<std::string> JobProblem(const VectorJob& job) {
+  if (job.effect == nullptr || job.photo == nullptr || !job.photo->IsValid()) return "there is no picture to draw from";
+  if (job.effect->GetNumShapes() == 0)
+    return "the collection <" + job.effect->GetEffectDir() + "> has no shapes to draw";
+  if (job.level < 1 || job.level > 2) return "the quality must be 1 or 2";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckVectorFile(const std::string& path, const PageOptions& page, const SIZE& picture) {
+  if (auto refused = RefusedVectorName(path)) return refused;
+  const VectorFormat* format = VectorFormatOfName(path);
+  if (format == nullptr)
+    return Named(path, "the extension names no vector format (use " + VectorExtensionsText() + ")");
+  const auto layout = LayOutPage(page, picture, *format);
+  if (const auto* why = std::get_if<std::string>(&layout)) return Named(path, *why);
+  if (const SaveResult target = CheckFileTarget(path); !target.ok()) return Named(path, SaveCause(target, path));
+  return std::nullopt;
+}
+
+VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer,
+                             std::stop_token stop) {
+  if (auto problem = JobProblem(job)) return Failed(Named(path, *problem));
+  if (auto problem = CheckVectorFile(path, job.page, job.photo->GetSize())) return Failed(*problem);
+  const VectorFormat& format = *VectorFormatOfName(path);
+  const PageLayout page = std::get<PageLayout>(LayOutPage(job.page, job.photo->GetSize(), format));
+  const VectorResult stopped{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+
+  CErrorCapture errors;
+  const ScopedErrorCapture capture(&errors);
+  // PostScript takes the mix from the picture's own pixels; a page they
+  // cover whole holds no objects.
+  const bool postScript = format.kind == VectorKind::Eps || format.kind == VectorKind::Ps;
+  const bool objectsHidden = postScript && MixCoversPicture(MixMaskFor(job.effect->GetMix(), job.photo->GetSize()));
+  const std::unique_ptr<VectorScene> scene = objectsHidden
+                                                 ? BareVectorScene(*job.effect, *job.photo, job.level)
+                                                 : BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
+  if (stop.stop_requested()) return stopped;
+  const bool photoNeeded =
+      (scene->photoBackground && !objectsHidden) || (scene->mix.kind != MixMask::None && !postScript);
+  const EmbeddedImages images =
+      EmbedImages(*job.photo, job.photoPath, photoNeeded, job.effect->GetMix(), scene->mix, page.raster);
+  if ((photoNeeded && !images.photo) || (scene->mix.kind == MixMask::Grey && images.mask.empty()))
+    return Failed(Named(path, "not enough memory for the embedded photo"));
+
+  PageFileResult written = FileBytes(format, job, *scene, page, images, observer, stop);
+  if (written.stopped) return stopped;
+  if (!written.error.empty()) return Failed(Named(path, written.error));
+  const std::string bytes = std::move(written.bytes);
+  if (!errors.Empty()) return Failed(Named(path, errors.First()));
+  if (stop.stop_requested()) return stopped;
+  {
+    const PhaseTime time(observer, "save");
+    if (const SaveResult saved = WriteFileAtomically(
+            path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        !saved.ok())
+      return Failed(Named(path, SaveCause(saved, path)));
+  }
+  VectorResult result;
+  result.bytes = bytes.size();
+  result.objects = scene->objects.size();
+  result.rasterFallbacks = scene->rasterFallbacks;
+  if (scene->rasterFallbacks > 0) {
+    TheLogger().Log(kLogInfo, "%s: %zu objects written as pixels (texts without outlines)\n", path.c_str(),
+                    scene->rasterFallbacks);
+  }
+  return result;
+}
+
+PrintedPage::~PrintedPage() = default;
+
+std::unique_ptr<PrintedPage> PrintedPage::Prepare(const VectorJob& job, double dpi, std::string& message,
+                                                  DrawObserver* observer, std::stop_token stop) {
+  if (auto problem = JobProblem(job)) {
+    message = *problem;
+    return nullptr;
+  }
+  if (!(dpi >= 1 && dpi <= 10000)) {
+    message = "the printer's resolution must be 1 to 10000 dpi";
+    return nullptr;
+  }
+  const auto layout = LayOutPage(job.page, job.photo->GetSize(), VectorFormatOf(VectorKind::Pdf));
+  if (const auto* why = std::get_if<std::string>(&layout)) {
+    message = *why;
+    return nullptr;
+  }
+  std::unique_ptr<PrintedPage> printed(new PrintedPage);
+  printed->m_layout = std::get<PageLayout>(layout);
+  printed->m_dpi = dpi;
+  printed->m_pixels = SIZE{static_cast<int>(std::lround(printed->m_layout.width * dpi / 72.0)),
+                           static_cast<int>(std::lround(printed->m_layout.height * dpi / 72.0))};
+  printed->m_scene = BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
+  if (stop.stop_requested()) {
+    message = "stopped";
+    return nullptr;
+  }
+  const bool photoNeeded = printed->m_scene->photoBackground || printed->m_scene->mix.kind != MixMask::None;
+  const EmbeddedImages images =
+      EmbedImages(*job.photo, {}, photoNeeded, job.effect->GetMix(), printed->m_scene->mix, printed->m_layout.raster);
+  printed->m_images = std::make_unique<CairoImages>(MakeCairoImages(images));
+  if ((photoNeeded && !printed->m_images->photo) ||
+      (printed->m_scene->mix.kind == MixMask::Grey && !printed->m_images->mask)) {
+    message = "not enough memory for the photo";
+    return nullptr;
+  }
+  return printed;
+}
+
+bool PrintedPage::DrawBand(int top, int rows, std::uint8_t* pixels, int stride, std::stop_token stop) const {
+  CairoSurface band(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, m_pixels.cx, rows, stride));
+  if (cairo_surface_status(band.get()) != CAIRO_STATUS_SUCCESS) return false;
+  cairo_t* cr = cairo_create(band.get());
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_translate(cr, 0, -top);
+  cairo_scale(cr, m_dpi / 72.0, m_dpi / 72.0);
+  const bool drawn = DrawSceneCairo(cr, *m_scene, m_layout, *m_images, nullptr, stop);
+  cairo_destroy(cr);
+  cairo_surface_flush(band.get());
+  return drawn;
+}
+
+}  // namespace brisol

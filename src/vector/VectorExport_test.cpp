@@ -1,0 +1,181 @@
+// Writing a vector file: failures told in one line naming the file and the
+// cause; a failed, stopped or interrupted export leaves no partial file and
+// keeps the one it would have replaced; the PostScript files' first lines
+// and EPS bounding box as the PostScript writer gives them.
+#include "vector/VectorExport.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "VectorTestSupport.h"
+#include "effect/Effect.h"
+#include "effect/EffectTestUtil.h"
+#include "effect/Runner.h"
+
+namespace brisol::test {
+namespace {
+
+const char* const kFormats[] = {"svg", "pdf", "eps", "ps"};
+
+// A collection of one square in a folder of its own.
+std::string SquareCollection() {
+  static const TempDir folder;
+  WriteFile(folder.File("square.dxf"), SquareDxf());
+  return folder.path().string();
+}
+
+// A job of the collection.
+struct Job {
+  explicit Job(SIZE size = {64, 48}) : photo(MakePhoto(size.cx, size.cy)), effect(SquareCollection().c_str()) {
+    effect.SetNumObjects(300);
+    job.effect = &effect;
+    job.photo = &photo;
+  }
+  CDADC photo;
+  CEffect effect;
+  VectorJob job;
+};
+
+std::vector<std::string> FilesIn(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Asks to stop at the nth report of progress: the first comes while the
+// objects are gathered, later ones while the file is written.
+struct StopPartWay final : DrawObserver {
+  std::stop_source* source = nullptr;
+  int at = 0;
+  int calls = 0;
+  void Progress(std::size_t done, std::size_t total) override {
+    if (++calls == at) source->request_stop();
+  }
+};
+
+TEST(VectorExport, FailuresAreOneLineNamingTheFileAndTheCause) {
+  TempDir dir;
+  Job job;
+  std::filesystem::create_directory(dir.File("folder.pdf"));
+  struct Case {
+    std::string path;
+    PageOptions page;
+    const char* cause;  // a part of the line
+  };
+  PageOptions huge;
+  huge.size = "300x300in";
+  const Case cases[] = {
+      {"/no/such/folder/poster.svg", {}, "folder"}, {dir.File("folder.pdf"), {}, "folder"},
+      {dir.File("poster.ai"), {}, ".pdf or .svg"},  {dir.File("poster.docx"), {}, ".svg, .pdf, .eps, .ps"},
+      {dir.File("poster.pdf"), huge, "200 inches"},
+  };
+  for (const Case& c : cases) {
+    job.job.page = c.page;
+    const VectorResult r = WriteVectorFile(c.path, job.job);
+    EXPECT_EQ(r.outcome, VectorResult::Outcome::Failed) << c.path;
+    EXPECT_NE(r.message.find("'" + c.path + "'"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find(c.cause), std::string::npos) << r.message;
+    EXPECT_EQ(r.message.find('\n'), std::string::npos) << r.message;
+    // Told before any work, the same way.
+    EXPECT_EQ(CheckVectorFile(c.path, c.page, job.photo.GetSize()), r.message) << c.path;
+  }
+  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{}) << "no file was made";
+
+  job.job.page = {};
+  VectorJob bad = job.job;
+  bad.photo = nullptr;
+  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message.find("no picture"), std::string::npos);
+  bad = job.job;
+  bad.level = 3;
+  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message.find("quality"), std::string::npos);
+  CEffect empty;
+  bad = job.job;
+  bad.effect = &empty;
+  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message.find("no shapes"), std::string::npos);
+}
+
+TEST(VectorExport, AStoppedOrInterruptedExportKeepsTheOldFileAndLeavesNoOther) {
+  for (const char* format : kFormats) {
+    for (const int stopAt : {0, 1, 3}) {  // 0: before it starts
+      TempDir dir;
+      Job job;
+      job.effect.SetNumObjects(1000);
+      // A mix that keeps the objects in every format, so that each writer runs.
+      job.effect.SetMixGeom(eMixRectFrame);
+      const std::string path = dir.File(std::string("poster.") + format);
+      WriteFile(path, "the old file");
+      std::stop_source stop;
+      StopPartWay observer;
+      observer.source = &stop;
+      observer.at = stopAt;
+      if (stopAt == 0) stop.request_stop();
+      const VectorResult r = WriteVectorFile(path, job.job, &observer, stop.get_token());
+      EXPECT_EQ(r.outcome, VectorResult::Outcome::Stopped) << format << " stopped at " << stopAt;
+      EXPECT_NE(r.message.find(path), std::string::npos) << r.message;
+      EXPECT_EQ(ReadFile(path), "the old file") << format;
+      EXPECT_EQ(FilesIn(dir), std::vector<std::string>{std::string("poster.") + format}) << format;
+    }
+  }
+}
+
+TEST(VectorExport, AWrittenFileReplacesTheOldOneWhole) {
+  for (const char* format : kFormats) {
+    TempDir dir;
+    Job job;
+    const std::string path = dir.File(std::string("poster.") + format);
+    WriteFile(path, std::string(100000, 'x'));
+    const VectorResult r = WriteVectorFile(path, job.job);
+    ASSERT_TRUE(r.ok()) << r.message;
+    const std::string bytes = ReadFile(path);
+    EXPECT_EQ(bytes.size(), r.bytes);
+    EXPECT_EQ(bytes.find('x' + std::string(99, 'x')), std::string::npos) << format;
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{std::string("poster.") + format});
+  }
+}
+
+TEST(VectorExport, AFolderThatCannotBeWrittenKeepsTheOldFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into any folder";
+  TempDir dir;
+  Job job;
+  std::filesystem::create_directory(dir.File("locked"));
+  const std::string path = dir.File("locked/poster.pdf");
+  WriteFile(path, "the old file");
+  std::filesystem::permissions(dir.File("locked"),
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const VectorResult r = WriteVectorFile(path, job.job);
+  std::filesystem::permissions(dir.File("locked"), std::filesystem::perms::owner_all);
+  EXPECT_EQ(r.outcome, VectorResult::Outcome::Failed);
+  EXPECT_EQ(ReadFile(path), "the old file");
+}
+
+TEST(VectorExport, PostScriptFilesStartWithTheirTypesHeader) {
+  struct Case {
+    const char* name;
+    SIZE picture;
+    const char* page;
+    const char* head;  // the file's first lines
+  };
+  const Case cases[] = {
+      {"poster.ps", {640, 480}, "", "%!PS-Adobe-3.0\n%%Creator: Brisol\n"},
+      {"poster.eps", {640, 480}, "", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 641 481\n"},
+      {"POSTER.EPS", {31, 17}, "", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 32 18\n"},
+      // An A4 page of 595.28 x 841.89 points: whole points about it.
+      {"a4.eps", {64, 48}, "A4", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 597 843\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    Job job(c.picture);
+    job.effect.SetNumObjects(20);
+    job.job.page.size = c.page;
+    const std::string path = dir.File(c.name);
+    ASSERT_TRUE(WriteVectorFile(path, job.job).ok()) << c.name;
+    EXPECT_TRUE(ReadFile(path).starts_with(c.head)) << c.name << ":\n" << ReadFile(path).substr(0, 80);
+  }
+}
+
+}  // namespace
+}  // namespace brisol::test
