@@ -20,6 +20,11 @@ CBrisolDoc::CBrisolDoc(CBrisolApp& app, QObject* parent, CRenderController::Thre
       m_clock([] { return std::time(nullptr); }),
       m_render(&app.Alerts(), nullptr, threading) {
   connect(&m_render, &CRenderController::PictureReady, this, &CBrisolDoc::OnPictureReady);
+  connect(&m_render, &CRenderController::PreviewReady, this, &CBrisolDoc::OnPreviewReady);
+  connect(&m_render, &CRenderController::ShownReady, this,
+          [this](QSize shown, QImage original, QImage picture, std::shared_ptr<const CDADC> of) {
+            if (m_pView) m_pView->SetShownPictures(shown, std::move(original), std::move(picture), std::move(of));
+          });
   connect(&m_render, &CRenderController::DrawingRequested, this, &CBrisolDoc::DrawingRequested);
   connect(&m_render, &CRenderController::Progress, this, &CBrisolDoc::DrawingProgress);
   connect(&m_render, &CRenderController::Idle, this, &CBrisolDoc::DrawingIdle);
@@ -89,14 +94,24 @@ void CBrisolDoc::UpdateImage(bool force) {
   if (view->GetOutputDADC() == nullptr) return;
   std::shared_ptr<const CEffect> snapshot = effect.Snapshot();
   view->RememberEffect(snapshot);
-  m_render.Request(RenderJob{std::move(snapshot), m_pOrigDADC, m_iQuality});
+  // A view showing the picture reduced gets it at that size, and a preview
+  // first when that pays.
+  const QSize shown = view->ShownSize();
+  const bool preview = m_pOrigDADC && DrawsPreview(m_pOrigDADC->GetSize(), shown, m_iQuality);
+  m_render.Request(RenderJob{std::move(snapshot), m_pOrigDADC, m_iQuality, shown, preview});
 }
 
-void CBrisolDoc::OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect) {
+void CBrisolDoc::OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect, QImage shown) {
   if (m_pView == nullptr) return;
-  m_pView->SetOutputPicture(std::move(picture), std::move(effect));
+  m_pView->SetOutputPicture(std::move(picture), std::move(effect), std::move(shown));
   m_pView->SetShow(1);
   emit StateChanged();
+}
+
+void CBrisolDoc::OnPreviewReady(QImage preview, std::shared_ptr<const CEffect> effect) {
+  if (m_pView == nullptr) return;
+  m_pView->SetPreview(std::move(preview), std::move(effect));
+  m_pView->SetShow(1);
 }
 
 void CBrisolDoc::WaitForDrawing() {

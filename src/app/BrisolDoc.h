@@ -72,6 +72,7 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void WaitForDrawing();
 
   const CDADC* GetOriginal() const { return m_pOrigDADC.get(); }
+  const std::shared_ptr<const CDADC>& SharedOriginal() const { return m_pOrigDADC; }
   CBrisol* GetRunner() const { return m_pBrisol.get(); }
   const std::string& ImageName() const { return m_szImageName; }
   const QString& Title() const { return m_title; }
@@ -103,7 +104,8 @@ class CBrisolDoc : public QObject, public EffectDocument {
 
  private:
   void InstallRunner(std::unique_ptr<CBrisol> runner);
-  void OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect);
+  void OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect, QImage shown);
+  void OnPreviewReady(QImage preview, std::shared_ptr<const CEffect> effect);
   // The window the document's dialogs belong to.
   QWidget* DialogParent() const;
 

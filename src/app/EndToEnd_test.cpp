@@ -71,11 +71,12 @@ class EndToEndTest : public QObject {
     test::Choose(angle, QStringLiteral("is random"));
   }
 
-  void CompareWithTheCommandLine(CBrisolDoc* doc) {
+  // The command is copied once the picture is there, unless it was already.
+  void CompareWithTheCommandLine(CBrisolDoc* doc, bool copied = false) {
     QVERIFY(test::WaitForPicture(doc));
     CBrisolScrollView* view = doc->GV();
     QCOMPARE(view->GetShow(), 1);
-    m->Frame().Actions().copyCommandLine->trigger();
+    if (!copied) m->Frame().Actions().copyCommandLine->trigger();
     QString log;
     QVERIFY2(RunCopiedCommand(log), qPrintable(log));
     // No option the tool would call useless.
@@ -141,6 +142,26 @@ class EndToEndTest : public QObject {
     QVERIFY(doc && doc->GetRunner());
     QCOMPARE(doc->GetOriginal()->GetWidth(), 179);
     CompareWithTheCommandLine(doc);
+  }
+
+  // A camera-sized picture shown reduced: each change shows its preview
+  // first, and the command copied right after the change, before the exact
+  // picture came, makes the exact picture the window then has.
+  void aPictureShownWithAPreviewFirst() {
+    const std::string path = test::WritePictureFile("large end to end.png", 1800, 1200);
+    test::Alerts().QueueAnswer(AlertAnswer::No);  // kept at its size
+    CBrisolDoc* doc = test::OpenWithCollection(*m, path, "Tests");
+    QVERIFY(doc && doc->GetRunner());
+    QCOMPARE(test::TakeAlerts(), QStringList{"The image is larger than your screen\nWould you like to resize it?"});
+    QVERIFY(test::WaitForPicture(doc));
+    QVERIFY(doc->GV()->Zoom() < 100);
+    QSignalSpy previews(&doc->Renderer(), &CRenderController::PreviewReady);
+    ChangeTheSettings();
+    m->Frame().Actions().copyCommandLine->trigger();
+    CompareWithTheCommandLine(doc, true);
+    QVERIFY(!previews.isEmpty());
+    QVERIFY(doc->GV()->Preview().isNull());
+    QVERIFY2(test::Alerts().Texts().empty(), test::AlertsText().c_str());
   }
 };
 

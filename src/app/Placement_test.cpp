@@ -116,9 +116,10 @@ class PlacementTest : public QObject {
     auto* angle = f.ParamDlg()->findChild<QLineEdit*>(QStringLiteral("edt1024"));
     angle->setFocus();
     angle->selectAll();
+    const unsigned zoom = doc->GV()->Zoom();
     QTest::keyClicks(angle, QStringLiteral("-45+o"));
     QCOMPARE(angle->text(), QStringLiteral("-45+o"));
-    QCOMPARE(doc->GV()->Zoom(), 100u);
+    QCOMPARE(doc->GV()->Zoom(), zoom);
     QCOMPARE(doc->GV()->GetShow(), 1);
     QCOMPARE(doc->GetRunner()->GetEffect().GetAngle(), -45.0);
     // Escape in a docked panel hides its dock, as it hides a floating one

@@ -1,5 +1,6 @@
 #include "app/RenderController.h"
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 
@@ -8,6 +9,7 @@
 #include "effect/WorkingPictureLimit.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
+#include "ui/DadcImage.h"
 
 namespace brisol {
 namespace {
@@ -72,6 +74,16 @@ void CRenderController::Request(RenderJob job) {
   Deliver();
 }
 
+void CRenderController::RequestShown(ShowJob job) {
+  if (m_threading == Threading::Worker && StartWorker()) {
+    std::lock_guard lock(m_mutex);
+    m_showWaiting = std::move(job);
+    m_wake.notify_all();
+    return;
+  }
+  Hand(Show(job));
+}
+
 void CRenderController::StopAndWait() {
   {
     std::unique_lock lock(m_mutex);
@@ -110,7 +122,19 @@ bool CRenderController::WorkerBusy() const {
 void CRenderController::WorkerLoop(std::stop_token quit) {
   std::unique_lock lock(m_mutex);
   for (;;) {
-    if (!m_wake.wait(lock, quit, [this] { return m_waiting.has_value(); })) return;
+    if (!m_wake.wait(lock, quit, [this] { return m_waiting.has_value() || m_showWaiting.has_value(); })) return;
+    if (m_showWaiting) {
+      // Quick, and what the view shows at its new size: before any drawing.
+      ShowJob show = std::move(*m_showWaiting);
+      m_showWaiting.reset();
+      lock.unlock();
+      Result shown = Show(show);
+      lock.lock();
+      m_results.push_back(std::move(shown));
+      QMetaObject::invokeMethod(
+          this, [this] { Deliver(); }, Qt::QueuedConnection);
+      continue;
+    }
     Waiting next = std::move(*m_waiting);
     m_waiting.reset();
     m_stop = std::stop_source();
@@ -137,10 +161,18 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
     if (m_beforeDrawing) m_beforeDrawing(stop);
     QMetaObject::invokeMethod(
         this, [this] { emit DrawingStarted(); }, Qt::QueuedConnection);
-    if (job.effect && job.original) {
+    const bool preview = job.effect && job.original && job.preview && !job.shown.isEmpty();
+    if (preview) {
+      DrawPreview(job, id, stop);
+      if (m_beforeExact) m_beforeExact(stop);
+    }
+    // Stopped during its preview, the exact picture is not begun (a drawing
+    // stopped before it is, to tell why it could not be made).
+    if (job.effect && job.original && !(preview && stop.stop_requested())) {
       const SIZE size = job.original->GetSize();
       DrawResult drawn;
       std::shared_ptr<CDADC> picture;
+      QImage shown;
       try {
         picture = std::make_shared<CDADC>(size);
         if (!picture->IsValid()) throw std::bad_alloc();
@@ -149,6 +181,8 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
         ProgressRelay progress(this, id);
         drawn = job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
         target.Close();
+        // What the view shows of it, made here rather than at each paint.
+        if (drawn.ok() && !job.shown.isEmpty()) shown = ReducedImage(*picture, job.shown);
       } catch (const std::bad_alloc&) {
         // Whatever part of the drawing found no memory: the user hears of
         // the working picture, the one large thing a drawing makes.
@@ -158,6 +192,7 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
       }
       if (drawn.ok()) {
         result.finished = true;
+        result.image = std::move(shown);
         result.picture = std::move(picture);
         result.effect = job.effect;
       } else if (drawn.outcome == DrawResult::Outcome::Failed) {
@@ -170,9 +205,65 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
   return result;
 }
 
+void CRenderController::DrawPreview(const RenderJob& job, std::uint64_t id, std::stop_token stop) {
+  ++m_previewsStarted;
+  // Its failures are the exact drawing's too, which tells them once.
+  CCollectingAlertSink quiet;
+  const ScopedThreadAlertSink collect(quiet);
+  try {
+    const CReducedPhotos::Reduced reduced = m_reduced.Get(job.original, job.shown);
+    m_reducedMade = m_reduced.Made();
+    if (!reduced.photo || stop.stop_requested()) return;
+    const SIZE size = reduced.photo->GetSize();
+    CDADC preview(size);
+    if (!preview.IsValid()) return;
+    CEffectOutput target;
+    target.SetUp(&preview, nullptr, size);
+    const DrawResult drawn = job.effect->DrawIntoOutput(&target, reduced.photo.get(), job.quality, nullptr, stop);
+    target.Close();
+    if (!drawn.ok()) return;
+    Result result;
+    result.kind = Result::Kind::Preview;
+    result.id = id;
+    result.image = ToQImage(preview);
+    result.effect = job.effect;
+    if (result.image.isNull()) return;
+    ++m_previewsFinished;
+    Hand(std::move(result));
+  } catch (const std::bad_alloc&) {
+    TheLogger().Log(kLogInfo, "No memory for a preview of %d x %d pixels\n", job.shown.width(), job.shown.height());
+  }
+}
+
+CRenderController::Result CRenderController::Show(const ShowJob& job) {
+  Result result;
+  result.kind = Result::Kind::Shown;
+  result.shown = job.shown;
+  result.of = job.picture;
+  try {
+    if (job.original) result.original = m_reduced.Get(job.original, job.shown).image;
+    m_reducedMade = m_reduced.Made();
+    if (job.picture) result.image = ReducedImage(*job.picture, job.shown);
+  } catch (const std::bad_alloc&) {
+    TheLogger().Log(kLogInfo, "No memory to show the pictures at %d x %d pixels\n", job.shown.width(),
+                    job.shown.height());
+  }
+  return result;
+}
+
+void CRenderController::Hand(Result result) {
+  {
+    std::lock_guard lock(m_mutex);
+    m_results.push_back(std::move(result));
+  }
+  QMetaObject::invokeMethod(
+      this, [this] { Deliver(); }, Qt::QueuedConnection);
+}
+
 int CRenderController::EndedNotDelivered() const {
   std::lock_guard lock(m_mutex);
-  return static_cast<int>(m_results.size());
+  return static_cast<int>(std::count_if(m_results.begin(), m_results.end(),
+                                        [](const Result& result) { return result.kind == Result::Kind::Picture; }));
 }
 
 void CRenderController::RelayProgress(std::uint64_t id, int done, int total) {
@@ -187,9 +278,21 @@ void CRenderController::Deliver() {
     std::lock_guard lock(m_mutex);
     results.swap(m_results);
   }
+  bool ended = false;
   for (Result& result : results) {
+    if (result.kind == Result::Kind::Shown) {
+      emit ShownReady(result.shown, std::move(result.original), std::move(result.image), std::move(result.of));
+      continue;
+    }
+    if (result.kind == Result::Kind::Preview) {
+      // Shown unless an exact picture as new came first (or Stop).
+      if (result.id > m_lastDelivered) emit PreviewReady(std::move(result.image), std::move(result.effect));
+      continue;
+    }
+    ended = true;
     if (result.id > m_lastDelivered) m_lastDelivered = result.id;
-    if (result.finished) emit PictureReady(std::move(result.picture), std::move(result.effect));
+    if (result.finished)
+      emit PictureReady(std::move(result.picture), std::move(result.effect), std::move(result.image));
     if (m_pAlerts)
       m_pAlerts->Add(std::move(result.alerts));
     else
@@ -201,9 +304,9 @@ void CRenderController::Deliver() {
     if (m_lastDelivered < m_stopPending) m_lastDelivered = m_stopPending;
     m_stopPending = 0;
     emit Stopped();
-    results.emplace_back();  // something ended: Idle below
+    ended = true;
   }
-  if (results.empty()) return;
+  if (!ended) return;
   if (!IsBusy()) emit Idle();
   if (m_pAlerts) m_pAlerts->ShowAll();
 }

@@ -10,6 +10,7 @@
 #include "app/BrisolDoc.h"
 #include "app/ScrollSteps.h"
 #include "app/Sfs.h"
+#include "app/ShownPictures.h"
 #include "effect/Effect.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
@@ -62,10 +63,64 @@ bool CBrisolScrollView::IsSameEffect(const CEffect* effect) const {
 
 void CBrisolScrollView::RememberEffect(std::shared_ptr<const CEffect> effect) { m_pLastEffect = std::move(effect); }
 
-void CBrisolScrollView::SetOutputPicture(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect) {
+void CBrisolScrollView::SetOutputPicture(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect,
+                                         QImage shown) {
   m_pOutputDADC = std::move(picture);
   m_pShownEffect = std::move(effect);
+  m_outputShown = std::move(shown);
+  m_preview = QImage();
+  m_pPreviewEffect.reset();
   if (m_iShow == 1) viewport()->update();
+}
+
+void CBrisolScrollView::SetPreview(QImage preview, std::shared_ptr<const CEffect> effect) {
+  m_preview = std::move(preview);
+  m_pPreviewEffect = std::move(effect);
+  if (m_iShow == 1) viewport()->update();
+}
+
+void CBrisolScrollView::SetShownPictures(QSize shown, QImage original, QImage picture,
+                                         std::shared_ptr<const CDADC> of) {
+  if (shown != ShownSize()) return;  // the zoom changed again meanwhile
+  if (original.size() == shown) m_originalShown = std::move(original);
+  if (of && of == m_pOutputDADC && picture.size() == shown) m_outputShown = std::move(picture);
+  viewport()->update();
+}
+
+void CBrisolScrollView::ForgetUnfinishedEffect() {
+  m_pLastEffect = m_pShownEffect;
+  if (m_preview.isNull()) return;
+  m_preview = QImage();
+  m_pPreviewEffect.reset();
+  if (m_iShow == 1) viewport()->update();
+}
+
+QSize CBrisolScrollView::ShownSize() const {
+  const CDADC* original = m_pDoc ? m_pDoc->GetOriginal() : nullptr;
+  if (original == nullptr) return {};
+  const QSize logical = ZoomedSize(original->GetSize(), m_iZoom);
+  const qreal ratio = viewport()->devicePixelRatioF();
+  const QSize shown(qRound(logical.width() * ratio), qRound(logical.height() * ratio));
+  if (shown.isEmpty() || shown.width() >= original->GetWidth() || shown.height() >= original->GetHeight()) return {};
+  return shown;
+}
+
+const QImage* CBrisolScrollView::ReducedForPaint(QSize shown) const {
+  const QImage& reduced = m_iShow == 1 ? m_outputShown : m_originalShown;
+  return !shown.isEmpty() && reduced.size() == shown ? &reduced : nullptr;
+}
+
+bool CBrisolScrollView::PaintsReducedImage() const {
+  return (m_iShow != 1 || m_preview.isNull()) && ReducedForPaint(ShownSize()) != nullptr;
+}
+
+void CBrisolScrollView::AskForShownPictures(QSize shown) {
+  if (m_pDoc == nullptr || !m_pDoc->SharedOriginal()) return;
+  if (m_bAsked && m_askedSize == shown && m_askedPicture.lock() == m_pOutputDADC) return;
+  m_bAsked = true;
+  m_askedSize = shown;
+  m_askedPicture = m_pOutputDADC;
+  m_pDoc->Renderer().RequestShown(ShowJob{m_pDoc->SharedOriginal(), m_pOutputDADC, shown});
 }
 
 void CBrisolScrollView::SetShow(int show) {
@@ -88,6 +143,12 @@ void CBrisolScrollView::OnInitialUpdate() {
   m_scrollArea = QSize(size.cx, size.cy);
   UpdateScrollBars();
   SFS(frame, size.cx, size.cy);
+  // A picture larger than the room its window got is shown whole.
+  const QSize room = maximumViewportSize();
+  if (size.cx > room.width() || size.cy > room.height()) {
+    m_iZoom = FittingZoom(size, room);
+    ApplyZoom();
+  }
 }
 
 void CBrisolScrollView::OnUpdate() {
@@ -169,8 +230,20 @@ void CBrisolScrollView::paintEvent(QPaintEvent*) {
   if (shown == nullptr) return;
   QPainter painter(viewport());
   const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
-  const QSize size = m_iZoom == 100 ? QSize(shown->GetWidth(), shown->GetHeight()) : m_scrollArea;
-  PaintDadc(painter, *shown, QRect(origin, size));
+  const QRect area(origin, m_iZoom == 100 ? QSize(shown->GetWidth(), shown->GetHeight()) : m_scrollArea);
+  if (m_iShow == 1 && !m_preview.isNull()) {
+    // Small, and at this size unless the zoom changed since it was asked.
+    painter.drawImage(area, m_preview);
+    return;
+  }
+  const QSize reducedSize = ShownSize();
+  if (const QImage* reduced = ReducedForPaint(reducedSize)) {
+    painter.drawImage(area, *reduced);
+    return;
+  }
+  // Until the reduced picture comes (after a new zoom), the surface itself.
+  if (!reducedSize.isEmpty()) AskForShownPictures(reducedSize);
+  PaintDadc(painter, *shown, area);
 }
 
 void CBrisolScrollView::contextMenuEvent(QContextMenuEvent* event) {

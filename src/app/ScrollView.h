@@ -1,9 +1,15 @@
 // CBrisolScrollView: one document's picture in its window. It shows either
 // the original image or the output picture, at 10 % to 300 % in steps of
-// 10 (stretched pixel by pixel, painted straight from the surfaces), keeps
-// the output surface with the effect it shows and the effect it last asked
-// to draw, and offers zoom, the two show commands, copy, save and a context
-// menu. It knows its document, never the main window.
+// 10 (stretched pixel by pixel), keeps the output surface with the effect
+// it shows and the effect it last asked to draw, and offers zoom, the two
+// show commands, copy, save and a context menu. It knows its document,
+// never the main window.
+//
+// A picture larger than the room its window gets is first shown whole, at
+// the largest zoom step that fits. Shown reduced, the view paints images
+// made at its size on the drawing thread (app/ShownPictures.h), never
+// reducing a large surface while painting; while a change is drawn it shows
+// the change's preview until the exact picture replaces it.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -40,11 +46,30 @@ class CBrisolScrollView : public QAbstractScrollArea {
   // Keeps the effect the picture is being drawn from; only the compared
   // values matter, so a snapshot sharing the shapes does.
   void RememberEffect(std::shared_ptr<const CEffect> effect);
-  // A finished drawing: the new output surface and the effect it shows.
-  void SetOutputPicture(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect);
+  // A finished drawing: the new output surface, the effect it shows and,
+  // when it was drawn for this view's size, its reduction to that size. It
+  // replaces any preview.
+  void SetOutputPicture(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect, QImage shown = {});
+  // A preview of a change, shown until the exact picture (or a newer
+  // preview) comes.
+  void SetPreview(QImage preview, std::shared_ptr<const CEffect> effect);
+  // The photo and the picture reduced to the size shown (of: the picture
+  // the reduction was made from).
+  void SetShownPictures(QSize shown, QImage original, QImage picture, std::shared_ptr<const CDADC> of);
   // The drawing asked for was stopped: the picture on view is what the
-  // next comparison is made with again.
-  void ForgetUnfinishedEffect() { m_pLastEffect = m_pShownEffect; }
+  // next comparison is made with again, and its preview goes.
+  void ForgetUnfinishedEffect();
+  // The preview on view (a null image when the exact picture is shown).
+  const QImage& Preview() const { return m_preview; }
+  const std::shared_ptr<const CEffect>& PreviewEffect() const { return m_pPreviewEffect; }
+  // The output picture as the drawing made it (null before the first).
+  const std::shared_ptr<CDADC>& OutputPicture() const { return m_pOutputDADC; }
+  // The size, in the screen's pixels, the picture is shown at when that is
+  // smaller than the picture itself; empty when it is shown whole or larger.
+  QSize ShownSize() const;
+  // Whether a paint now takes the shown picture from an image made at its
+  // size (no preview on view).
+  bool PaintsReducedImage() const;
 
   int GetShow() const { return m_iShow; }
   // 0 the original, 1 the output picture; repaints.
@@ -82,6 +107,11 @@ class CBrisolScrollView : public QAbstractScrollArea {
  private:
   void UpdateScrollBars();
   void OnScrollAction(QScrollBar* bar, int action, int extent);
+  // The image made at the shown size for what is shown now, if there is one.
+  const QImage* ReducedForPaint(QSize shown) const;
+  // Asks the drawing thread for the photo and the picture at the shown
+  // size, once for each size and picture.
+  void AskForShownPictures(QSize shown);
 
   CBrisolDoc* m_pDoc;
   unsigned m_iZoom = 100;
@@ -90,6 +120,15 @@ class CBrisolScrollView : public QAbstractScrollArea {
   std::shared_ptr<const CEffect> m_pLastEffect;   // last asked to draw
   std::shared_ptr<const CEffect> m_pShownEffect;  // of the output on view
   QSize m_scrollArea;
+  // Made on the drawing thread at ShownSize(): the photo, the output picture.
+  QImage m_originalShown;
+  QImage m_outputShown;
+  QImage m_preview;
+  std::shared_ptr<const CEffect> m_pPreviewEffect;
+  // The last size and picture asked for, so that each is asked once.
+  QSize m_askedSize;
+  std::weak_ptr<const CDADC> m_askedPicture;
+  bool m_bAsked = false;
 };
 
 }  // namespace brisol

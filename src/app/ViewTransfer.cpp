@@ -17,6 +17,8 @@ namespace brisol {
 void CBrisolScrollView::OnEditCopy() {
   if (GetCurrentDADC() == nullptr) return;
   const WaitCursor wait;
+  // What is copied is the exact, newest picture, never a preview.
+  m_pDoc->WaitForDrawing();
   CopyImageToClipboard(CurrentImage());
 }
 
