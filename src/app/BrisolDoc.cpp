@@ -66,6 +66,7 @@ void CBrisolDoc::DWGAC() {
 void CBrisolDoc::InstallRunner(std::unique_ptr<CBrisol> runner) {
   emit RunnerAboutToChange();
   m_pBrisol = std::move(runner);
+  ResetSteps();
   emit StateChanged();
   emit RunnerInstalled();
 }
@@ -88,12 +89,14 @@ void CBrisolDoc::UpdateImage(bool force) {
   if (view->IsSameEffect(&effect) && !force) return;
   if (view->GetOutputDADC() == nullptr) return;
   std::shared_ptr<const CEffect> snapshot = effect.Snapshot();
+  NoteAskedQuality(snapshot);
   view->RememberEffect(snapshot);
   m_render.Request(RenderJob{std::move(snapshot), m_pOrigDADC, m_iQuality});
 }
 
 void CBrisolDoc::OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect) {
   if (m_pView == nullptr) return;
+  NoteShownQuality(effect);
   m_pView->SetOutputPicture(std::move(picture), std::move(effect));
   m_pView->SetShow(1);
   emit StateChanged();
@@ -110,8 +113,10 @@ bool CBrisolDoc::CanSetQuality() const { return m_pBrisol && m_pBrisol->GetEffec
 
 void CBrisolDoc::OnRandomize() {
   if (!m_pBrisol) return;
+  CommitStep();
   m_pBrisol->SetSeed(static_cast<int>(m_clock()));
   UpdateImage(false);
+  CommitStep(tr("Randomize"));
 }
 
 void CBrisolDoc::OnStopDrawing() { m_render.Stop(); }
@@ -120,8 +125,10 @@ void CBrisolDoc::OnSetQuality() {
   CQualityDlg dialog(DialogParent());
   dialog.m_iQuality = m_iQuality;
   if (dialog.exec() != QDialog::Accepted || dialog.m_iQuality == m_iQuality) return;
+  CommitStep();
   m_iQuality = dialog.m_iQuality;
   UpdateImage(true);
+  CommitStep(tr("quality"));
 }
 
 void CBrisolDoc::OnRunWiz() {
@@ -131,6 +138,7 @@ void CBrisolDoc::OnRunWiz() {
     DWGAC();
     return;
   }
+  CommitStep();
   CEffect& effect = m_pBrisol->GetEffect();
   const std::string kept = effect.GetEffectDir();
   std::string name, extension;
@@ -142,6 +150,7 @@ void CBrisolDoc::OnRunWiz() {
     effect.LoadShapes(kept.c_str());
   }
   UpdateImage(false);
+  CommitStep(tr("collection"));
 }
 
 bool CBrisolDoc::SaveModified() {
