@@ -5,9 +5,11 @@ namespace brisol {
 CPresetsMenu::CPresetsMenu(QWidget* parent) : QMenu(tr("&Presets"), parent), m_lister([] { return ListPresets(); }) {
   setObjectName(QStringLiteral("presetsMenu"));
   setToolTipsVisible(true);
-  m_pSave = new QAction(tr("&Save as Preset..."), this);
+  // Owned apart from the menu, whose clear() deletes the actions it owns.
+  auto* kept = new QObject(this);
+  m_pSave = new QAction(tr("&Save as Preset..."), kept);
   m_pSave->setStatusTip(tr("Keep the look of the picture in front as a preset of your own"));
-  m_pManage = new QAction(tr("&Manage Presets..."), this);
+  m_pManage = new QAction(tr("&Manage Presets..."), kept);
   m_pManage->setStatusTip(tr("Rename or delete your presets, or show their folder"));
   connect(m_pSave, &QAction::triggered, this, &CPresetsMenu::SaveAsPresetRequested);
   connect(m_pManage, &QAction::triggered, this, &CPresetsMenu::ManageRequested);
