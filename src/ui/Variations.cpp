@@ -66,10 +66,20 @@ std::vector<Variation> MakeVariations(const CEffect& base, const EffectParam* pa
   }
   const double step = StepOf(*param, page);
   const double value = param->get(base);
-  // Nine values a step apart around the value, moved inward at the ends.
-  const double last = param->panelMax - (kVariationsPerPage - 1) * step;
-  const double first =
-      std::clamp(value - (kVariationsPerPage / 2) * step, param->panelMin, std::max(param->panelMin, last));
+  // Nine values a step apart, the value among them (the fifth where the
+  // range allows), moved inward by whole steps at the ends of the range.
+  const int last = kVariationsPerPage - 1;
+  const double fewest = std::ceil((value + last * step - param->panelMax) / step - 1e-9);
+  const double most = std::floor((value - param->panelMin) / step + 1e-9);
+  double first = 0;
+  if (fewest <= most && most >= 0 && fewest <= last) {
+    first =
+        value - std::clamp(static_cast<double>(last / 2), std::max(0.0, fewest), std::min<double>(last, most)) * step;
+  } else {
+    // A value off the panel's steps at an end: the nine nearest it.
+    first = std::clamp(value - (last / 2) * step, param->panelMin,
+                       std::max(param->panelMin, param->panelMax - last * step));
+  }
   for (int i = 0; i < kVariationsPerPage; ++i) {
     const double v = std::min(first + i * step, param->panelMax);
     add([param, v](CEffect& e) { param->set(e, v); },

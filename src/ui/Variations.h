@@ -41,9 +41,10 @@ std::vector<const EffectParam*> VariableParams(const CEffect& effect);
 int VariationSeed(int base, int index);
 
 // The variations of a page: with no parameter, nine new seeds; with a
-// number, nine values around the effect's, a step apart (a step of a 32nd
-// of the panel's range on page 0, two on page 1 ..., at most an 8th), moved
-// inward at the ends of the range; with a choice, its next nine choices.
+// number, nine values a step apart with the effect's among them, in the
+// middle where the panel's range allows and moved inward by whole steps at
+// its ends (a step of a 32nd of the range on page 0, two on page 1 ..., at
+// most an 8th); with a choice, its next nine choices.
 std::vector<Variation> MakeVariations(const CEffect& base, const EffectParam* param, int page);
 // Whether a further page shows anything new.
 bool HasMoreVariations(const CEffect& base, const EffectParam* param, int page);
