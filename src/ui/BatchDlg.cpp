@@ -234,9 +234,9 @@ void CBatchDlg::SetPicture(std::optional<PictureLook> picture) {
   m_pUsePicture->setEnabled(m_picture.has_value());
   m_pUsePicture->setText(m_picture ? tr("The recipe of %1").arg(m_picture->title)
                                    : tr("The recipe of the picture in front (none is open)"));
-  if (!m_picture && m_pUsePicture->isChecked()) m_pUsePreset->setChecked(true);
-  if (!m_pUsePicture->isChecked() && !m_pUsePreset->isChecked())
-    (m_picture ? m_pUsePicture : m_pUsePreset)->setChecked(true);
+  // The picture in front is what the batch is opened for; without one, a
+  // preset.
+  (m_picture ? m_pUsePicture : m_pUsePreset)->setChecked(true);
   UpdateState();
 }
 

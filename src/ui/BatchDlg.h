@@ -43,7 +43,8 @@ class CBatchDlg : public QDialog {
   CBatchDlg(QWidget* parent, std::string mainDirectory);
   ~CBatchDlg() override;
 
-  // The picture whose recipe the batch may use (none: only presets).
+  // The picture whose recipe the batch may use, chosen as the look (none:
+  // only presets).
   void SetPicture(std::optional<PictureLook> picture);
 
   // What the user does (also for tests).
