@@ -7,6 +7,7 @@
 // folder) for a person to look at.
 #include <QAbstractButton>
 #include <QDockWidget>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -14,13 +15,18 @@
 
 #include "app/AppTestSupport.h"
 #include "app/HelpWindow.h"
+#include "ui/BatchDlg.h"
 #include "ui/ColMixDlg.h"
 #include "ui/DebugDlg.h"
+#include "ui/ManagePresetsDlg.h"
 #include "ui/MessageBoxAlertSink.h"
 #include "ui/OrigDlg.h"
 #include "ui/ParamDlg.h"
+#include "ui/PresetsMenu.h"
 #include "ui/QualityDlg.h"
 #include "ui/ResizeDlg.h"
+#include "ui/SavePresetDlg.h"
+#include "ui/VariationsDlg.h"
 
 using namespace brisol;
 using test::StartedApp;
@@ -248,6 +254,55 @@ class DesktopXTest : public QObject {
     AwaitFrame(help);
     CheckEverythingOnScreen();
     Shot(QStringLiteral("help"));
+  }
+
+  // The windows for keeping and repeating looks: the Presets menu, the
+  // variations grid (once drawn), Save as Preset, Manage Presets, the
+  // recipe file dialogs and the batch window.
+  void theWindowsOfLooksAreOnTheScreen() {
+    Start();
+    CBrisolDoc* doc = OpenPicture("looks.png", 640, 420);
+    QVERIFY(doc && doc->GetRunner());
+    CMainFrame& f = m->Frame();
+    CPresetsMenu* presets = f.PresetsMenu();
+    f.menuBar()->setActiveAction(presets->menuAction());
+    QVERIFY(QTest::qWaitForWindowExposed(presets));
+    QTest::qWait(200);
+    Shot(QStringLiteral("presets-menu"));
+    QVERIFY2(Screen().contains(presets->geometry()), qPrintable(Describe(presets->geometry())));
+    presets->close();
+    f.menuBar()->setActiveAction(nullptr);
+
+    auto onScreen = [](const QString& name) {
+      return [name](QWidget* modal) {
+        AwaitFrame(modal);
+        if (auto* grid = qobject_cast<CVariationsDlg*>(modal); grid && grid->IsDrawing()) {
+          QSignalSpy ended(grid, &CVariationsDlg::DrawingEnded);
+          QVERIFY(ended.wait(120000));
+        }
+        Shot(name);
+        QString offender;
+        QTRY_VERIFY2_WITH_TIMEOUT(AllOnScreen(offender), qPrintable(offender), 10000);
+        qobject_cast<QDialog*>(modal)->reject();
+      };
+    };
+    test::WhenModal(onScreen(QStringLiteral("variations")));
+    f.Actions().variations->trigger();
+    test::WhenModal(onScreen(QStringLiteral("save-preset")));
+    presets->SaveAsPresetAction()->trigger();
+    test::WhenModal(onScreen(QStringLiteral("manage-presets")));
+    presets->ManageAction()->trigger();
+    test::WhenModal(onScreen(QStringLiteral("open-recipe")));
+    f.Actions().openRecipe->trigger();
+    test::WhenModal(onScreen(QStringLiteral("save-recipe")));
+    f.Actions().saveRecipe->trigger();
+    f.Actions().batch->trigger();
+    CBatchDlg* batch = f.BatchDialog();
+    QVERIFY(batch);
+    AwaitFrame(batch);
+    CheckEverythingOnScreen();
+    Shot(QStringLiteral("batch"));
+    batch->close();
   }
 };
 

@@ -150,7 +150,9 @@ CBatchDlg::CBatchDlg(QWidget* parent, std::string mainDirectory)
   browse->setAutoDefault(false);
   folderRow->addWidget(m_pOutput, 1);
   folderRow->addWidget(browse);
-  form->addRow(tr("&Into the folder:"), folderRow);
+  auto* folderLabel = new QLabel(tr("&Into the folder:"), out);
+  folderLabel->setBuddy(m_pOutput);
+  form->addRow(folderLabel, folderRow);
   m_pFormat = new QComboBox(out);
   m_pFormat->setObjectName(QStringLiteral("formatCombo"));
   for (const PictureFormat& format : PictureFormats())
@@ -185,6 +187,7 @@ CBatchDlg::CBatchDlg(QWidget* parent, std::string mainDirectory)
   m_pProgress->setFormat(tr("%v of %m"));
   m_pProgress->setRange(0, 1);
   m_pProgress->setValue(0);
+  m_pProgress->setTextVisible(false);  // until there is something to count
   m_pCurrent = new QLabel(this);
   m_pCurrent->setObjectName(QStringLiteral("batchCurrent"));
   m_pStatus = new QLabel(this);
@@ -346,6 +349,7 @@ void CBatchDlg::OnStart() {
   const Recipe recipe = RecipeOf(*effect, quality);
   m_summary = {};
   m_pProgress->setRange(0, static_cast<int>(items.size()));
+  m_pProgress->setTextVisible(true);
   m_pProgress->setValue(0);
   m_pCurrent->clear();
   m_pStatus->setText(tr("Painting %1 photos...").arg(items.size()));

@@ -33,8 +33,8 @@ CManagePresetsDlg::CManagePresetsDlg(QWidget* parent)
     return ok ? name : QString();
   };
   auto* layout = new QVBoxLayout(this);
-  auto* explain = new QLabel(tr("Your own presets can be renamed and deleted; the bundled ones (in grey) "
-                                "cannot, but one of yours with the same name is used instead."),
+  auto* explain = new QLabel(tr("Your own presets, to rename or delete. The presets that come with Brisol "
+                                "cannot be changed, but one of yours with the same name is used instead."),
                              this);
   explain->setWordWrap(true);
   layout->addWidget(explain);
@@ -81,15 +81,15 @@ void CManagePresetsDlg::Refill() {
   const QString selected = SelectedUserPreset();
   m_pList->clear();
   for (const PresetInfo& p : ListPresets()) {
+    if (!p.user) continue;
     auto* item = new QListWidgetItem(QString::fromStdString(p.name), m_pList);
-    item->setData(kUserRole, p.user);
-    if (!p.user) {
-      item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
-      item->setToolTip(tr("A bundled preset"));
-    } else {
-      item->setToolTip(QString::fromStdString(p.path));
-    }
-    if (p.user && item->text() == selected) m_pList->setCurrentItem(item);
+    item->setData(kUserRole, true);
+    item->setToolTip(QString::fromStdString(p.path));
+    if (item->text() == selected) m_pList->setCurrentItem(item);
+  }
+  if (m_pList->count() == 0) {
+    auto* none = new QListWidgetItem(tr("(none yet: Presets > Save as Preset... makes one)"), m_pList);
+    none->setFlags(Qt::NoItemFlags);
   }
   m_pFolder->setText(tr("Your presets are kept in %1").arg(QString::fromStdString(UserPresetFolder())));
   UpdateButtons();

@@ -1,6 +1,6 @@
 // Manage Presets...: the user's own presets, to rename or delete, and the
-// folder they are kept in, to show in the file manager. Bundled presets
-// are listed beside them but cannot be changed.
+// folder they are kept in, to show in the file manager. The bundled
+// presets cannot be changed and are not listed.
 #pragma once
 
 #include <QDialog>

@@ -11,8 +11,10 @@ CPresetsMenu::CPresetsMenu(QWidget* parent) : QMenu(tr("&Presets"), parent), m_l
   m_pSave->setStatusTip(tr("Keep the look of the picture in front as a preset of your own"));
   m_pManage = new QAction(tr("&Manage Presets..."), kept);
   m_pManage->setStatusTip(tr("Rename or delete your presets, or show their folder"));
-  connect(m_pSave, &QAction::triggered, this, &CPresetsMenu::SaveAsPresetRequested);
-  connect(m_pManage, &QAction::triggered, this, &CPresetsMenu::ManageRequested);
+  // Heard through the keeper: a menu cuts every connection of an action to
+  // itself when the action is taken out of it, as each listing does.
+  connect(m_pSave, &QAction::triggered, kept, [this] { emit SaveAsPresetRequested(); });
+  connect(m_pManage, &QAction::triggered, kept, [this] { emit ManageRequested(); });
   connect(this, &QMenu::aboutToShow, this, &CPresetsMenu::Refill);
   Refill();
 }

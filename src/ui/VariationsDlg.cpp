@@ -25,7 +25,7 @@ namespace brisol {
 namespace {
 
 constexpr int kColumns = 3;
-constexpr int kMaxCellWidth = 320, kMaxCellHeight = 240;
+constexpr int kMaxCellWidth = 480, kMaxCellHeight = 320;
 
 // The largest cell picture that lets the grid and its controls fit the
 // screen.
@@ -116,14 +116,16 @@ CVariationsDlg::CVariationsDlg(QWidget* parent, VariationSource source, QSize bo
   top->addWidget(m_pStop);
   layout->addLayout(top);
 
+  // Every cell as large as the picture reduced into the box.
+  const QSize cellSize = ReducedSize(QSize(m_source.original->GetWidth(), m_source.original->GetHeight()), m_box);
   auto* grid = new QGridLayout;
   grid->setSpacing(6);
   for (int i = 0; i < kVariationsPerPage; ++i) {
     auto* button = new QToolButton(this);
     button->setObjectName(QStringLiteral("cell%1").arg(i));
     button->setCheckable(true);
-    button->setIconSize(m_box);
-    button->setFixedSize(m_box + QSize(10, 10));
+    button->setIconSize(cellSize);
+    button->setFixedSize(cellSize + QSize(10, 10));
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     auto* caption = new QLabel(this);
     caption->setObjectName(QStringLiteral("caption%1").arg(i));
