@@ -15,6 +15,7 @@
 
 #include "app/AppTestSupport.h"
 #include "app/HelpWindow.h"
+#include "recipe/Presets.h"
 #include "ui/BatchDlg.h"
 #include "ui/ColMixDlg.h"
 #include "ui/DebugDlg.h"
@@ -264,6 +265,9 @@ class DesktopXTest : public QObject {
     CBrisolDoc* doc = OpenPicture("looks.png", 640, 420);
     QVERIFY(doc && doc->GetRunner());
     CMainFrame& f = m->Frame();
+    // The picture beside the menu, not under it.
+    QMdiSubWindow* window = f.MdiArea()->subWindowList().value(0);
+    window->move(300, 0);
     CPresetsMenu* presets = f.PresetsMenu();
     f.menuBar()->setActiveAction(presets->menuAction());
     QVERIFY(QTest::qWaitForWindowExposed(presets));
@@ -303,6 +307,57 @@ class DesktopXTest : public QObject {
     CheckEverythingOnScreen();
     Shot(QStringLiteral("batch"));
     batch->close();
+  }
+
+  // The manual's pictures of the Presets menu and the variations grid, of a
+  // real photo when one is named (BRISOL_MANUAL_PHOTO), into
+  // BRISOL_SHOTS_DIR; skipped otherwise. Taken at 1280 x 720 with
+  // "run-under-openbox.sh 1280x720 1 Desktop_xtest theManualsPicturesOfLooks".
+  void theManualsPicturesOfLooks() {
+    const QString photo = qEnvironmentVariable("BRISOL_MANUAL_PHOTO");
+    if (photo.isEmpty()) QSKIP("BRISOL_MANUAL_PHOTO names no photo");
+    Start();
+    CBrisolDoc* doc = test::OpenWithCollection(*m, QFileInfo(photo).absoluteFilePath().toStdString(), "Polygons");
+    QVERIFY(doc && test::WaitForPicture(doc));
+    QVERIFY(doc->ApplyRecipeFile(FindPreset("Bubbles"), true, QStringLiteral("preset Bubbles")));
+    QVERIFY(test::WaitForPicture(doc));
+    QVERIFY(SavePreset(doc->CurrentRecipe(), "My Bubbles", false, true).ok);
+    CMainFrame& f = m->Frame();
+    auto save = [](const QString& name, const QRect& area) {
+      QCoreApplication::processEvents();
+      QGuiApplication::primaryScreen()
+          ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+          .save(qEnvironmentVariable("BRISOL_SHOTS_DIR") + '/' + name);
+    };
+    // The picture beside the menu, not under it.
+    QMdiSubWindow* window = f.MdiArea()->subWindowList().value(0);
+    window->move(300, 0);
+    CPresetsMenu* presets = f.PresetsMenu();
+    f.menuBar()->setActiveAction(presets->menuAction());
+    QVERIFY(QTest::qWaitForWindowExposed(presets));
+    presets->setActiveAction(presets->actions().value(0));
+    QTest::qWait(300);
+    const QRect menu = presets->geometry();
+    const QRect picture(window->mapToGlobal(QPoint(0, 0)), window->size());
+    save(QStringLiteral("presets-menu.png"),
+         QRect(f.frameGeometry().topLeft(),
+               QPoint(picture.right() + 12, std::max(menu.bottom(), picture.bottom()) + 12)));
+    presets->close();
+    f.menuBar()->setActiveAction(nullptr);
+    test::WhenModal([&](QWidget* modal) {
+      auto* grid = qobject_cast<CVariationsDlg*>(modal);
+      QVERIFY(grid);
+      AwaitFrame(grid);
+      if (grid->IsDrawing()) {
+        QSignalSpy ended(grid, &CVariationsDlg::DrawingEnded);
+        QVERIFY(ended.wait(240000));
+      }
+      grid->Adopt(4);
+      QTest::qWait(300);
+      save(QStringLiteral("variations.png"), grid->frameGeometry());
+      grid->reject();
+    });
+    f.Actions().variations->trigger();
   }
 };
 

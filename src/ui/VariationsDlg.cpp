@@ -201,6 +201,9 @@ void CVariationsDlg::Start() {
     button->setIcon(QIcon());
     button->setChecked(false);
     button->setEnabled(false);
+    QFont font = m_captions[static_cast<std::size_t>(i)]->font();
+    font.setBold(false);
+    m_captions[static_cast<std::size_t>(i)]->setFont(font);
     button->setText(tr("drawing..."));
     button->setToolTip(QString());
     m_captions[static_cast<std::size_t>(i)]->setText(used ? CellVariation(i).caption : QString());
@@ -241,7 +244,13 @@ void CVariationsDlg::OnCellDrawn(unsigned generation, int cell, const QImage& im
 void CVariationsDlg::Adopt(int cell) {
   if (cell < 0 || cell >= CellCount() || CellImage(cell).isNull()) return;
   m_adopted = cell;
-  for (int i = 0; i < kVariationsPerPage; ++i) m_buttons[static_cast<std::size_t>(i)]->setChecked(i == cell);
+  // The cell taken is marked, its caption too.
+  for (int i = 0; i < kVariationsPerPage; ++i) {
+    m_buttons[static_cast<std::size_t>(i)]->setChecked(i == cell);
+    QFont font = m_captions[static_cast<std::size_t>(i)]->font();
+    font.setBold(i == cell);
+    m_captions[static_cast<std::size_t>(i)]->setFont(font);
+  }
   if (m_adopter) m_adopter(*CellVariation(cell).effect, CellVariation(cell).caption);
   UpdateState();
 }
