@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,15 +22,8 @@ namespace {
 
 QString Folder() { return test::UiTestEnvironment::Get().Folder(); }
 
-// Runs brisol-cli of this build; its exit status (-1 when it did not run).
-int RunCli(const QStringList& args, QString& output) {
-  QProcess process;
-  process.setProcessChannelMode(QProcess::MergedChannels);
-  process.start(qEnvironmentVariable("BRISOL_CLI_PATH"), args);
-  const bool finished = process.waitForFinished(240000) && process.exitStatus() == QProcess::NormalExit;
-  output = "brisol-cli " + args.join(' ') + "\n" + QString::fromLocal8Bit(process.readAll());
-  return finished ? process.exitCode() : -1;
-}
+using test::FileBytes;
+using test::RunCli;
 
 // A folder of photos, the last of them broken.
 QString PhotoFolder(const QString& name, int count, int w = 120, int h = 90) {
@@ -46,11 +38,6 @@ QString PhotoFolder(const QString& name, int count, int w = 120, int h = 90) {
 
 QStringList Files(const QString& folder) {
   return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace

@@ -6,16 +6,12 @@
 // dropped on a picture's window.
 #include <QAction>
 #include <QMimeData>
-#include <QProcess>
-#include <QRadioButton>
 #include <QUrl>
 #include <thread>
 
 #include "app/StepTestSupport.h"
-#include "imageio/LoadPicture.h"
 #include "recipe/RecipeEffect.h"
 #include "recipe/RecipeFile.h"
-#include "ui/QualityDlg.h"
 
 using namespace brisol;
 using test::StartedApp;
@@ -25,30 +21,10 @@ namespace {
 QString Folder() { return test::UiTestEnvironment::Get().Folder(); }
 
 // Runs brisol-cli of this build; false with what it printed.
-bool RunCli(const QStringList& args, QString& output) {
-  const QString cli = qEnvironmentVariable("BRISOL_CLI_PATH");
-  if (cli.isEmpty()) {
-    output = "BRISOL_CLI_PATH is not set";
-    return false;
-  }
-  QProcess process;
-  process.setProcessChannelMode(QProcess::MergedChannels);
-  process.start(cli, args);
-  const bool ok =
-      process.waitForFinished(240000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-  output = "brisol-cli " + args.join(' ') + "\n" + QString::fromLocal8Bit(process.readAll());
-  return ok;
-}
+bool RunCli(const QStringList& args, QString& output) { return test::RunCli(args, output) == 0; }
 
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray PicturePixels(const QString& path) {
-  const LoadResult loaded = LoadPicture(path.toStdString());
-  return loaded.ok() ? test::Pixels(*loaded.surface) : QByteArray();
-}
+using test::FileBytes;
+using test::PicturePixels;
 
 // Sends a drag and a drop of the files to a widget, as a file manager does.
 void DropFiles(QWidget* target, const QStringList& paths) {
@@ -201,11 +177,7 @@ class RecipesTest : public QObject {
     doc->Renderer().SetBeforeDrawing([](std::stop_token stop) {
       while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     });
-    test::DriveModal<CQualityDlg>([](CQualityDlg* dialog) {
-      dialog->findChild<QRadioButton*>(QStringLiteral("rad1054"))->click();
-      dialog->accept();
-      return true;
-    });
+    test::AnswerHighQuality();
     m->Frame().Actions().imageQuality->trigger();
     QCOMPARE(doc->Quality(), 2);
     QTRY_VERIFY(doc->Renderer().DrawingsStarted() >= 2);

@@ -5,12 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSlider>
 #include <QStringList>
 #include <cstdio>
 
 #include "app/AppTestSupport.h"
 #include "effect/EffectParams.h"
+#include "imageio/LoadPicture.h"
 #include "ui/ColMixDlg.h"
 #include "ui/ParamDlg.h"
 
@@ -53,6 +55,28 @@ inline QByteArray PictureOnView(CBrisolDoc* doc) {
   if (!WaitForPicture(doc) || doc->GV() == nullptr || doc->GV()->GetShow() != 1) return {};
   const CDADC* shown = doc->GV()->GetCurrentDADC();
   return shown ? Pixels(*shown) : QByteArray();
+}
+
+// Runs brisol-cli of this build (BRISOL_CLI_PATH) with the arguments; its
+// exit status (-1 when it did not run to its end), with what it printed.
+inline int RunCli(const QStringList& args, QString& output) {
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(qEnvironmentVariable("BRISOL_CLI_PATH"), args);
+  const bool finished = process.waitForFinished(240000) && process.exitStatus() == QProcess::NormalExit;
+  output = "brisol-cli " + args.join(' ') + "\n" + QString::fromLocal8Bit(process.readAll());
+  return finished ? process.exitCode() : -1;
+}
+
+inline QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The pixels of a picture file; empty when it cannot be read.
+inline QByteArray PicturePixels(const QString& path) {
+  const LoadResult loaded = LoadPicture(path.toStdString());
+  return loaded.ok() ? Pixels(*loaded.surface) : QByteArray();
 }
 
 }  // namespace brisol::test

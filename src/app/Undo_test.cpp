@@ -196,11 +196,7 @@ class UndoTest : public QObject {
         {"randomize", [&] { f.Actions().randomize->trigger(); }},
         {"quality",
          [&] {
-           test::DriveModal<CQualityDlg>([](CQualityDlg* dialog) {
-             dialog->findChild<QRadioButton*>(QStringLiteral("rad1054"))->click();
-             dialog->accept();
-             return true;
-           });
+           test::AnswerHighQuality();
            f.Actions().imageQuality->trigger();
          }},
         {"collection",
