@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <clocale>
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include "imageio/ImageSave.h"
 #include "raster/Dadc.h"
 #include "ui/EffectDlg.h"
+#include "ui/QualityDlg.h"
 #include "ui/UiTestSupport.h"
 
 namespace brisol::test {
@@ -194,6 +196,15 @@ inline CBrisolDoc* OpenWithCollection(StartedApp& started, const std::string& pa
 // The bytes of a surface's pixel block.
 inline QByteArray Pixels(const CDADC& surface) {
   return QByteArray(reinterpret_cast<const char*>(surface.GetBits()), surface.GetImageSize());
+}
+
+// Answers the next quality dialog with High.
+inline void AnswerHighQuality() {
+  DriveModal<CQualityDlg>([](CQualityDlg* dialog) {
+    dialog->findChild<QRadioButton*>(QStringLiteral("rad1054"))->click();
+    dialog->accept();
+    return true;
+  });
 }
 
 }  // namespace brisol::test

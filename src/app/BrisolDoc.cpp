@@ -71,6 +71,7 @@ void CBrisolDoc::DWGAC() {
 void CBrisolDoc::InstallRunner(std::unique_ptr<CBrisol> runner) {
   emit RunnerAboutToChange();
   m_pBrisol = std::move(runner);
+  ResetSteps();
   emit StateChanged();
   emit RunnerInstalled();
 }
@@ -93,6 +94,7 @@ void CBrisolDoc::UpdateImage(bool force) {
   if (view->IsSameEffect(&effect) && !force) return;
   if (view->GetOutputDADC() == nullptr) return;
   std::shared_ptr<const CEffect> snapshot = effect.Snapshot();
+  NoteAskedQuality(snapshot);
   view->RememberEffect(snapshot);
   // A view showing the picture reduced gets it at that size, and a preview
   // first when that pays.
@@ -103,6 +105,7 @@ void CBrisolDoc::UpdateImage(bool force) {
 
 void CBrisolDoc::OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect, QImage shown) {
   if (m_pView == nullptr) return;
+  NoteShownQuality(effect);
   m_pView->SetOutputPicture(std::move(picture), std::move(effect), std::move(shown));
   m_pView->SetShow(1);
   emit StateChanged();
@@ -125,8 +128,10 @@ bool CBrisolDoc::CanSetQuality() const { return m_pBrisol && m_pBrisol->GetEffec
 
 void CBrisolDoc::OnRandomize() {
   if (!m_pBrisol) return;
+  CommitStep();
   m_pBrisol->SetSeed(static_cast<int>(m_clock()));
   UpdateImage(false);
+  CommitStep(tr("Randomize"));
 }
 
 void CBrisolDoc::OnStopDrawing() { m_render.Stop(); }
@@ -135,8 +140,10 @@ void CBrisolDoc::OnSetQuality() {
   CQualityDlg dialog(DialogParent());
   dialog.m_iQuality = m_iQuality;
   if (dialog.exec() != QDialog::Accepted || dialog.m_iQuality == m_iQuality) return;
+  CommitStep();
   m_iQuality = dialog.m_iQuality;
   UpdateImage(true);
+  CommitStep(tr("quality"));
 }
 
 void CBrisolDoc::OnRunWiz() {
@@ -146,6 +153,7 @@ void CBrisolDoc::OnRunWiz() {
     DWGAC();
     return;
   }
+  CommitStep();
   CEffect& effect = m_pBrisol->GetEffect();
   const std::string kept = effect.GetEffectDir();
   std::string name, extension;
@@ -157,6 +165,7 @@ void CBrisolDoc::OnRunWiz() {
     effect.LoadShapes(kept.c_str());
   }
   UpdateImage(false);
+  CommitStep(tr("collection"));
 }
 
 bool CBrisolDoc::SaveModified() {

@@ -13,12 +13,18 @@
 
 #include <QObject>
 #include <QSize>
+#include <QUndoStack>
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/RenderController.h"
+#include "app/UndoCommands.h"
+#include "recipe/Recipe.h"
 #include "ui/EffectDocument.h"
 
 class QWidget;
@@ -88,6 +94,48 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void SetReadSize(QSize size) { m_readSize = size; }
   QSize ReadSize() const { return m_readSize; }
 
+  // --- steps that can be undone (DocSteps.cpp) -----------------------------------
+  QUndoStack& UndoStack() { return m_undo; }
+  // Makes the change of the effect and the quality since the last step one
+  // step, named text (or after what changed); nothing when nothing changed.
+  void CommitStep(const QString& text = {});
+  void EditFinished() override { CommitStep(); }
+  // A change not yet made a step (a slider still held, an edit not left).
+  bool HasUncommittedChange() const;
+  bool CanUndo() const { return HasUncommittedChange() || m_undo.canUndo(); }
+  bool CanRedo() const { return !HasUncommittedChange() && m_undo.canRedo(); }
+  // What Undo and Redo would take back or put back, for the menu.
+  QString UndoText() const;
+  QString RedoText() const { return m_undo.redoText(); }
+  // Undo first makes a change not yet a step one, then takes it back.
+  void Undo();
+  void Redo();
+  // The effect's values and shapes and the quality now.
+  EffectState CurrentState() const;
+  // Puts a state in place: the picture is drawn again and the panels show
+  // its values (EffectReplaced).
+  void RestoreState(const EffectState& state);
+  // Puts an effect's values and shapes (and a quality) in place as one step
+  // named text; a change not yet a step becomes one first.
+  void ApplyAsStep(const CEffect& effect, int quality, const QString& text);
+
+  // --- recipes (DocRecipes.cpp) ------------------------------------------------------
+  // The recipe of the picture as it is set now: the effect, the quality and
+  // the photo (named without its hash for a picture shrunk when it was
+  // opened; none for a pasted one).
+  Recipe CurrentRecipe() const;
+  // The recipe of the output picture on view, as a picture file keeps it:
+  // the effect and quality it was drawn with; none before the first one.
+  std::optional<Recipe> ShownRecipe() const;
+  // Reads a recipe (a .brisol file or a picture Brisol made) and applies
+  // it as one step; a preset's photo is passed over. False, and told, when
+  // it cannot be read or applied; what differs is told after applying it.
+  bool ApplyRecipeFile(const std::string& path, bool asPreset, const QString& stepText);
+  bool ApplyRecipe(const Recipe& recipe, const QString& stepText, const std::vector<std::string>& warnings = {});
+  // The JPEG quality the last recipe applied was written with, kept for
+  // saving the picture as JPEG the same way.
+  std::optional<int> RecipeJpegQuality() const { return m_recipeJpegQuality; }
+
  signals:
   void DrawingRequested();
   void DrawingProgress(int done, int total);
@@ -101,6 +149,9 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void RunnerInstalled();
   // The document's window is closing.
   void Closing();
+  // The effect's values were replaced as a whole (undo, redo, a recipe, a
+  // preset, a variation): whoever shows them shows them again.
+  void EffectReplaced();
 
  private:
   void InstallRunner(std::unique_ptr<CBrisol> runner);
@@ -119,6 +170,17 @@ class CBrisolDoc : public QObject, public EffectDocument {
   QString m_title;
   QSize m_readSize;
   std::function<std::time_t()> m_clock;
+  // The steps, and the state after the last one.
+  QUndoStack m_undo;
+  EffectState m_committed;
+  void ResetSteps();
+  // The quality each drawing was asked at, for the recipe of the picture
+  // it brings (the last few; a drawing never waits behind more).
+  std::vector<std::pair<std::shared_ptr<const CEffect>, int>> m_askedQualities;
+  int m_iShownQuality = 1;
+  void NoteAskedQuality(const std::shared_ptr<const CEffect>& snapshot);
+  void NoteShownQuality(const std::shared_ptr<const CEffect>& shown);
+  std::optional<int> m_recipeJpegQuality;
   CRenderController m_render;
 };
 

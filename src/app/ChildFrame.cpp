@@ -5,6 +5,7 @@
 
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
+#include "app/RecipeDrop.h"
 #include "app/ScrollView.h"
 #include "ui/Icons.h"
 
@@ -16,6 +17,7 @@ CChildFrame::CChildFrame(CBrisolApp& app) : m_pDoc(std::make_unique<CBrisolDoc>(
   m_pView = new CBrisolScrollView(m_pDoc.get(), this);
   setWidget(m_pView);
   m_pDoc->SetView(m_pView);
+  new CRecipeDrop(m_pDoc.get(), m_pView->viewport());
 }
 
 // The document goes first: it stops its drawing while the view still exists.

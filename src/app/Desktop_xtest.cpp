@@ -7,6 +7,7 @@
 // folder) for a person to look at.
 #include <QAbstractButton>
 #include <QDockWidget>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -14,13 +15,19 @@
 
 #include "app/AppTestSupport.h"
 #include "app/HelpWindow.h"
+#include "recipe/Presets.h"
+#include "ui/BatchDlg.h"
 #include "ui/ColMixDlg.h"
 #include "ui/DebugDlg.h"
+#include "ui/ManagePresetsDlg.h"
 #include "ui/MessageBoxAlertSink.h"
 #include "ui/OrigDlg.h"
 #include "ui/ParamDlg.h"
+#include "ui/PresetsMenu.h"
 #include "ui/QualityDlg.h"
 #include "ui/ResizeDlg.h"
+#include "ui/SavePresetDlg.h"
+#include "ui/VariationsDlg.h"
 
 using namespace brisol;
 using test::StartedApp;
@@ -248,6 +255,109 @@ class DesktopXTest : public QObject {
     AwaitFrame(help);
     CheckEverythingOnScreen();
     Shot(QStringLiteral("help"));
+  }
+
+  // The windows for keeping and repeating looks: the Presets menu, the
+  // variations grid (once drawn), Save as Preset, Manage Presets, the
+  // recipe file dialogs and the batch window.
+  void theWindowsOfLooksAreOnTheScreen() {
+    Start();
+    CBrisolDoc* doc = OpenPicture("looks.png", 640, 420);
+    QVERIFY(doc && doc->GetRunner());
+    CMainFrame& f = m->Frame();
+    // The picture beside the menu, not under it.
+    QMdiSubWindow* window = f.MdiArea()->subWindowList().value(0);
+    window->move(300, 0);
+    CPresetsMenu* presets = f.PresetsMenu();
+    f.menuBar()->setActiveAction(presets->menuAction());
+    QVERIFY(QTest::qWaitForWindowExposed(presets));
+    QTest::qWait(200);
+    Shot(QStringLiteral("presets-menu"));
+    QVERIFY2(Screen().contains(presets->geometry()), qPrintable(Describe(presets->geometry())));
+    presets->close();
+    f.menuBar()->setActiveAction(nullptr);
+
+    auto onScreen = [](const QString& name) {
+      return [name](QWidget* modal) {
+        AwaitFrame(modal);
+        if (auto* grid = qobject_cast<CVariationsDlg*>(modal); grid && grid->IsDrawing()) {
+          QSignalSpy ended(grid, &CVariationsDlg::DrawingEnded);
+          QVERIFY(ended.wait(120000));
+        }
+        Shot(name);
+        QString offender;
+        QTRY_VERIFY2_WITH_TIMEOUT(AllOnScreen(offender), qPrintable(offender), 10000);
+        qobject_cast<QDialog*>(modal)->reject();
+      };
+    };
+    test::WhenModal(onScreen(QStringLiteral("variations")));
+    f.Actions().variations->trigger();
+    test::WhenModal(onScreen(QStringLiteral("save-preset")));
+    presets->SaveAsPresetAction()->trigger();
+    test::WhenModal(onScreen(QStringLiteral("manage-presets")));
+    presets->ManageAction()->trigger();
+    test::WhenModal(onScreen(QStringLiteral("open-recipe")));
+    f.Actions().openRecipe->trigger();
+    test::WhenModal(onScreen(QStringLiteral("save-recipe")));
+    f.Actions().saveRecipe->trigger();
+    f.Actions().batch->trigger();
+    CBatchDlg* batch = f.BatchDialog();
+    QVERIFY(batch);
+    AwaitFrame(batch);
+    CheckEverythingOnScreen();
+    Shot(QStringLiteral("batch"));
+    batch->close();
+  }
+
+  // The manual's pictures of the Presets menu and the variations grid, of a
+  // real photo when one is named (BRISOL_MANUAL_PHOTO), into
+  // BRISOL_SHOTS_DIR; skipped otherwise. Taken at 1280 x 720 with
+  // "run-under-openbox.sh 1280x720 1 Desktop_xtest theManualsPicturesOfLooks".
+  void theManualsPicturesOfLooks() {
+    const QString photo = qEnvironmentVariable("BRISOL_MANUAL_PHOTO");
+    if (photo.isEmpty()) QSKIP("BRISOL_MANUAL_PHOTO names no photo");
+    Start();
+    CBrisolDoc* doc = test::OpenWithCollection(*m, QFileInfo(photo).absoluteFilePath().toStdString(), "Polygons");
+    QVERIFY(doc && test::WaitForPicture(doc));
+    QVERIFY(doc->ApplyRecipeFile(FindPreset("Bubbles"), true, QStringLiteral("preset Bubbles")));
+    QVERIFY(test::WaitForPicture(doc));
+    QVERIFY(SavePreset(doc->CurrentRecipe(), "My Bubbles", false, true).ok);
+    CMainFrame& f = m->Frame();
+    auto save = [](const QString& name, const QRect& area) {
+      QCoreApplication::processEvents();
+      QGuiApplication::primaryScreen()
+          ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+          .save(qEnvironmentVariable("BRISOL_SHOTS_DIR") + '/' + name);
+    };
+    // The picture beside the menu, not under it.
+    QMdiSubWindow* window = f.MdiArea()->subWindowList().value(0);
+    window->move(300, 0);
+    CPresetsMenu* presets = f.PresetsMenu();
+    f.menuBar()->setActiveAction(presets->menuAction());
+    QVERIFY(QTest::qWaitForWindowExposed(presets));
+    presets->setActiveAction(presets->actions().value(0));
+    QTest::qWait(300);
+    const QRect menu = presets->geometry();
+    const QRect picture(window->mapToGlobal(QPoint(0, 0)), window->size());
+    save(QStringLiteral("presets-menu.png"),
+         QRect(f.frameGeometry().topLeft(),
+               QPoint(picture.right() + 12, std::max(menu.bottom(), picture.bottom()) + 12)));
+    presets->close();
+    f.menuBar()->setActiveAction(nullptr);
+    test::WhenModal([&](QWidget* modal) {
+      auto* grid = qobject_cast<CVariationsDlg*>(modal);
+      QVERIFY(grid);
+      AwaitFrame(grid);
+      if (grid->IsDrawing()) {
+        QSignalSpy ended(grid, &CVariationsDlg::DrawingEnded);
+        QVERIFY(ended.wait(240000));
+      }
+      grid->Adopt(4);
+      QTest::qWait(300);
+      save(QStringLiteral("variations.png"), grid->frameGeometry());
+      grid->reject();
+    });
+    f.Actions().variations->trigger();
   }
 };
 

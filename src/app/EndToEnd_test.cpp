@@ -116,11 +116,7 @@ class EndToEndTest : public QObject {
     const std::string path = test::WritePictureFile("quality.bmp", 150, 100);
     CBrisolDoc* doc = test::OpenWithCollection(*m, path, "Tests");
     QVERIFY(doc && doc->GetRunner());
-    test::DriveModal<CQualityDlg>([](CQualityDlg* dialog) {
-      dialog->findChild<QRadioButton*>(QStringLiteral("rad1054"))->click();
-      dialog->accept();
-      return true;
-    });
+    test::AnswerHighQuality();
     m->Frame().Actions().imageQuality->trigger();
     QCOMPARE(doc->Quality(), 2);
     m->Frame().Actions().randomize->trigger();

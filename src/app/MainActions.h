@@ -2,9 +2,13 @@
 // status-bar prompts and tooltips of the program.
 #pragma once
 
+#include <QList>
+#include <QString>
 #include <array>
 
 class QAction;
+class QKeySequence;
+class QObject;
 
 namespace brisol {
 
@@ -19,8 +23,13 @@ struct MainActions {
   QAction* recentSeparator = nullptr;
   QAction* exit = nullptr;
   QAction* newImage = nullptr;  // Ctrl+N, no menu item
+  QAction* openRecipe = nullptr;
+  QAction* saveRecipe = nullptr;
+  QAction* batch = nullptr;
   // Edit
-  QAction* cut = nullptr;  // no handler: always disabled
+  QAction* undo = nullptr;  // Ctrl+Z, Alt+Backspace
+  QAction* redo = nullptr;  // Ctrl+Shift+Z, Ctrl+Y
+  QAction* cut = nullptr;   // no handler: always disabled
   QAction* copy = nullptr;
   QAction* paste = nullptr;
   QAction* copyCommandLine = nullptr;
@@ -30,6 +39,7 @@ struct MainActions {
   QAction* settingsOnOff = nullptr;
   QAction* colorsOnOff = nullptr;
   QAction* chooseObjects = nullptr;
+  QAction* variations = nullptr;
   // View
   QAction* viewOriginal = nullptr;
   QAction* showCreated = nullptr;
@@ -51,5 +61,10 @@ struct MainActions {
   QAction* whatsThis = nullptr;  // Shift+F1
   QAction* about = nullptr;
 };
+
+// An action with its menu text and "prompt\ntooltip" (the prompt shows in
+// the status bar, the tooltip over the toolbar button).
+QAction* MakeAction(QObject* parent, const QString& text, const QString& promptAndTip,
+                    const QList<QKeySequence>& keys = {});
 
 }  // namespace brisol

@@ -111,6 +111,7 @@ void CMainFrame::AddDocumentFrame(CChildFrame* frame) {
     ShowSettingPanels();
   });
   connect(doc, &CBrisolDoc::Closing, this, [this, doc] { OnDocumentClosing(doc); });
+  ListenForSteps(doc);
   // The commands' state changes once the window is gone.
   connect(frame, &QObject::destroyed, this, [this] {
     QMetaObject::invokeMethod(this, &CMainFrame::updateMenus, Qt::QueuedConnection);

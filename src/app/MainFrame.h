@@ -40,6 +40,8 @@ class CDADC;
 class CDebugDlg;
 class COrigDlg;
 class CParamDlg;
+class CPresetsMenu;
+class CBatchDlg;
 class CSplashWindow;
 
 class CMainFrame : public QMainWindow {
@@ -102,6 +104,18 @@ class CMainFrame : public QMainWindow {
   void OnFilePrint();
   void OnFilePrintPreview();
   void OnFilePrintSetup();
+  // Recipes, presets, variations and batches (MainFrameRecipes.cpp).
+  void OnUndo();
+  void OnRedo();
+  void OnOpenRecipe();
+  void OnSaveRecipe();
+  void OnPresetChosen(const QString& name, const QString& path);
+  void OnSaveAsPreset();
+  void OnManagePresets();
+  void OnVariations();
+  void OnBatch();
+  CPresetsMenu* PresetsMenu() const { return m_pPresetsMenu; }
+  CBatchDlg* BatchDialog() const { return m_pBatch; }
 
  public slots:
   // Enables every command by its rule and writes the recent-file items.
@@ -119,6 +133,10 @@ class CMainFrame : public QMainWindow {
   void createToolBars();
   void createStatusBar();
   void createPanels();
+  void createRecipeActions();
+  void updateRecipeMenus(CBrisolDoc* doc);
+  // The panels show the document's values again (after an undo, a recipe).
+  void ListenForSteps(CBrisolDoc* doc);
   void DockPanels();
   void SavePlacements();
   void OnSubWindowActivated();
@@ -151,6 +169,8 @@ class CMainFrame : public QMainWindow {
   QToolButton* m_pStopButton = nullptr;
   QTimer* m_pProgressDelay = nullptr;
   std::unique_ptr<QPrinter> m_pPrinter;
+  CPresetsMenu* m_pPresetsMenu = nullptr;
+  CBatchDlg* m_pBatch = nullptr;  // made once, a child of the window
 };
 
 }  // namespace brisol

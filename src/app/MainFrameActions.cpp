@@ -18,14 +18,12 @@
 #include "ui/Icons.h"
 #include "ui/OrigDlg.h"
 #include "ui/ParamDlg.h"
+#include "ui/PresetsMenu.h"
 
 namespace brisol {
-namespace {
 
-// An action with its menu text and "prompt\ntooltip" (the prompt shows in
-// the status bar, the tooltip over the toolbar button).
 QAction* MakeAction(QObject* parent, const QString& text, const QString& promptAndTip,
-                    const QList<QKeySequence>& keys = {}) {
+                    const QList<QKeySequence>& keys) {
   auto* action = new QAction(text, parent);
   const qsizetype cut = promptAndTip.indexOf('\n');
   action->setStatusTip(cut < 0 ? promptAndTip.trimmed() : promptAndTip.left(cut).trimmed());
@@ -36,6 +34,8 @@ QAction* MakeAction(QObject* parent, const QString& text, const QString& promptA
   if (!keys.isEmpty()) action->setShortcuts(keys);
   return action;
 }
+
+namespace {
 
 QKeySequence Keypad(Qt::Key key) { return QKeySequence(Qt::KeypadModifier | key); }
 
@@ -192,6 +192,7 @@ void CMainFrame::createActions() {
   a.about =
       MakeAction(this, tr("&About Brisol..."), tr("Display program information, version number and copyright\nAbout"));
   on(a.about, [this] { m_app.OnAppAbout(); });
+  createRecipeActions();
 }
 
 void CMainFrame::createMenus() {
@@ -199,6 +200,10 @@ void CMainFrame::createMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
   file->addAction(a.openImage);
   file->addAction(a.saveImage);
+  file->addSeparator();
+  file->addAction(a.openRecipe);
+  file->addAction(a.saveRecipe);
+  file->addAction(a.batch);
   file->addSeparator();
   file->addAction(a.printSetup);
   file->addAction(a.printPreview);
@@ -210,6 +215,9 @@ void CMainFrame::createMenus() {
   connect(file, &QMenu::aboutToShow, this, &CMainFrame::updateMenus);
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  edit->addAction(a.undo);
+  edit->addAction(a.redo);
+  edit->addSeparator();
   edit->addAction(a.copy);
   edit->addAction(a.paste);
   edit->addSeparator();
@@ -221,7 +229,10 @@ void CMainFrame::createMenus() {
   dialogs->addAction(a.settingsOnOff);
   dialogs->addAction(a.colorsOnOff);
   dialogs->addAction(a.chooseObjects);
+  dialogs->addAction(a.variations);
   connect(dialogs, &QMenu::aboutToShow, this, &CMainFrame::updateMenus);
+  menuBar()->addMenu(m_pPresetsMenu);
+  connect(m_pPresetsMenu, &QMenu::aboutToShow, this, &CMainFrame::updateMenus);
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addAction(a.viewOriginal);
@@ -324,6 +335,7 @@ void CMainFrame::updateMenus() {
     if (!entry.empty()) item->setText(QStringLiteral("&%1: %2").arg(i + 1).arg(QString::fromStdString(entry)));
   }
   m_actions.recentSeparator->setVisible(!recent.Entry(0).empty());
+  updateRecipeMenus(doc);
 }
 
 // --- the panel commands -------------------------------------------------------------

@@ -188,6 +188,8 @@ void CMainFrame::OnSubWindowActivated() {
 }
 
 void CMainFrame::BindPanels(CBrisolDoc* doc) {
+  // What the panels changed in the picture they leave is one step of it.
+  if (m_pBoundDoc && m_pBoundDoc != doc) m_pBoundDoc->CommitStep();
   CBrisol* runner = doc ? doc->GetRunner() : nullptr;
   const bool same = doc == m_pBoundDoc && runner == m_pBoundRunner;
   m_pBoundDoc = doc;

@@ -83,11 +83,11 @@ class MainFrameTest : public QObject {
     Start();
     QStringList menus;
     for (QAction* menu : m->Frame().menuBar()->actions()) menus << menu->text();
-    QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Dialogs", "&View", "&Window", "&Help"}));
+    QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Dialogs", "&Presets", "&View", "&Window", "&Help"}));
     QStringList dialogs;
     for (QAction* item : m->Frame().menuBar()->actions()[2]->menu()->actions()) dialogs << item->text();
     QCOMPARE(dialogs, (QStringList{"&Original Image On/Off", "&Settings Dialog On/Off", "&Colors and Mixing On/Off",
-                                   "Choose &Objects..."}));
+                                   "Choose &Objects...", "&Variations..."}));
     const MainActions& a = m->Frame().Actions();
     QCOMPARE(a.colorsOnOff->statusTip(), QStringLiteral("Toggle the color and mixing dialog"));
     QCOMPARE(a.colorsOnOff->toolTip(), QStringLiteral("Colors-Mixing"));

@@ -129,7 +129,10 @@ class PanelBindingTest : public QObject {
     const int secondDrawings = second->Renderer().DrawingsRequested();
 
     if (fromMenu) {
-      QMenu* window = f.menuBar()->actions()[4]->menu();
+      QMenu* window = nullptr;
+      for (QAction* menu : f.menuBar()->actions())
+        if (menu->text() == QStringLiteral("&Window")) window = menu->menu();
+      QVERIFY(window);
       emit window->aboutToShow();
       QAction* item = nullptr;
       for (QAction* a : window->actions())

@@ -71,8 +71,10 @@ QString GetSaveImageName(QWidget* parent, const QString& directory, const QStrin
   return dialog.selectedFiles().front();
 }
 
-bool WritePicture(const CDADC& surface, const QString& path) {
-  const SaveResult result = SaveImageFile(surface, path.toStdString());
+bool WritePicture(const CDADC& surface, const QString& path) { return WritePicture(surface, path, SaveOptions{}); }
+
+bool WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options) {
+  const SaveResult result = SaveImageFile(surface, path.toStdString(), options);
   if (result.ok()) return true;
   WalertBox(kIconExclamation, "The image was not saved.\n%s", result.message.c_str());
   return false;

@@ -8,6 +8,7 @@ class QWidget;
 namespace brisol {
 
 class CDADC;
+struct SaveOptions;
 
 // The Qt file dialog for saving a picture, starting in directory with the
 // filter typeIndex (0..4: BMP, TGA, JPG, PCX, PNG) chosen and the name
@@ -23,5 +24,7 @@ QString ProposedSaveName(const QString& name, int typeIndex);
 // Writes the surface to path, by the path's extension. A failure is shown
 // with the file name and the reason, and false is returned.
 bool WritePicture(const CDADC& surface, const QString& path);
+// The same with options (a recipe to keep in the picture).
+bool WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options);
 
 }  // namespace brisol

@@ -23,6 +23,7 @@ namespace brisol {
 class CBrisolDoc;
 class CDADC;
 class CEffect;
+struct SaveOptions;
 
 class CBrisolScrollView : public QAbstractScrollArea {
   Q_OBJECT
@@ -70,6 +71,9 @@ class CBrisolScrollView : public QAbstractScrollArea {
   // Whether a paint now takes the shown picture from an image made at its
   // size (no preview on view).
   bool PaintsReducedImage() const;
+  // The effect the output picture on view was drawn from; null before the
+  // first picture.
+  const std::shared_ptr<const CEffect>& ShownEffect() const { return m_pShownEffect; }
 
   int GetShow() const { return m_iShow; }
   // 0 the original, 1 the output picture; repaints.
@@ -97,6 +101,9 @@ class CBrisolScrollView : public QAbstractScrollArea {
   // Asks for a file and writes the shown picture; false when the user
   // cancelled or the file could not be written (which is reported).
   bool SaveImage();
+  // How the shown picture is written to path: the output picture with the
+  // recipe it was made from.
+  SaveOptions PictureSaveOptions(const QString& path) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

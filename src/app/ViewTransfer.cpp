@@ -7,9 +7,11 @@
 #include "app/Clipboard.h"
 #include "app/SaveImage.h"
 #include "app/ScrollView.h"
+#include "imageio/ImageSave.h"
 #include "imageio/PictureFormats.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
+#include "recipe/RecipeFile.h"
 #include "ui/WaitCursor.h"
 
 namespace brisol {
@@ -20,6 +22,17 @@ void CBrisolScrollView::OnEditCopy() {
   // What is copied is the exact, newest picture, never a preview.
   m_pDoc->WaitForDrawing();
   CopyImageToClipboard(CurrentImage());
+}
+
+SaveOptions CBrisolScrollView::PictureSaveOptions(const QString& path) const {
+  SaveOptions options;
+  // The output picture keeps the recipe it was made from (PNG and JPEG can),
+  // the photo shown as it is keeps none.
+  const std::optional<Recipe> recipe = m_iShow == 1 ? m_pDoc->ShownRecipe() : std::nullopt;
+  if (!recipe) return options;
+  if (m_pDoc->RecipeJpegQuality()) options.jpegQuality = *m_pDoc->RecipeJpegQuality();
+  PutPictureRecipe(options, *recipe, path.toStdString());
+  return options;
 }
 
 bool CBrisolScrollView::SaveImage() {
@@ -40,7 +53,7 @@ bool CBrisolScrollView::SaveImage() {
     TheLogger().Log(kLogError, "SaveImage: Bad Draw Pointer");
     return false;
   }
-  if (!WritePicture(*surface, path)) return false;
+  if (!WritePicture(*surface, path, PictureSaveOptions(path))) return false;
   settings.m_szImageWriteDir = QFileInfo(path).absolutePath().toStdString();
   const auto formats = PictureFormats();
   if (const PictureFormat* format = PictureFormatOfName(path.toStdString())) {

@@ -84,8 +84,8 @@ void ApplyRecipeValues(const Recipe& recipe, CEffect& effect) {
   if (recipe.seed) effect.SetSeed(*recipe.seed);
 }
 
-std::string FindCollectionByName(const std::string& name) {
-  for (const EffectCollection& c : ListCollections())
+std::string FindCollectionByName(const std::string& name, const std::string& mainDirectory) {
+  for (const EffectCollection& c : mainDirectory.empty() ? ListCollections() : ListCollections(mainDirectory))
     if (strcasecmp(c.name.c_str(), name.c_str()) == 0) return c.directory;
   return {};
 }
@@ -108,7 +108,7 @@ RecipeApplied ApplyRecipe(const Recipe& recipe, CEffect& effect, int* quality, c
   // Everything is prepared on the side and put in place at the end.
   std::unique_ptr<CEffect> prepared = effect.Snapshot();
   if (!recipe.collection.empty()) {
-    const std::string directory = FindCollectionByName(recipe.collection);
+    const std::string directory = FindCollectionByName(recipe.collection, options.mainDirectory);
     if (directory.empty()) {
       applied.message = "the collection '" + recipe.collection + "' is not installed";
       return applied;

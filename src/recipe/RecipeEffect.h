@@ -33,8 +33,9 @@ bool SetRecipePhoto(Recipe& recipe, const std::string& photoPath, std::string* w
 void ApplyRecipeValues(const Recipe& recipe, CEffect& effect);
 
 // The folder of the collection of that name (letter case ignored), in the
-// lookup order of the effect collections; empty when none has it.
-std::string FindCollectionByName(const std::string& name);
+// lookup order of the effect collections (with mainDirectory's own first,
+// when one is given); empty when none has it.
+std::string FindCollectionByName(const std::string& name, const std::string& mainDirectory = {});
 
 // What the user should hear when a collection's drawings or a photo are not
 // those the recipe was made with; nothing when they are, or the recipe
@@ -46,6 +47,9 @@ struct ApplyOptions {
   // The photo of the picture the recipe is applied to, compared with the
   // recipe's; empty: not compared.
   std::string photoPath;
+  // The main directory whose own collections are looked in first (the
+  // desktop program's may be set by hand); empty: the usual one.
+  std::string mainDirectory = {};
 };
 
 struct RecipeApplied {

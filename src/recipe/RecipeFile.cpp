@@ -149,6 +149,12 @@ void PutRecipe(SaveOptions& options, const Recipe& recipe) {
   options.text = RecipeText(recipe);
 }
 
+void PutPictureRecipe(SaveOptions& options, Recipe recipe, const std::string& output) {
+  const PictureFormat* format = PictureFormatOfName(output);
+  if (format != nullptr && format->imageType == kImageTypeJpg) recipe.jpegQuality = options.jpegQuality;
+  PutRecipe(options, recipe);
+}
+
 RecipeSaved SaveRecipeFile(const Recipe& recipe, const std::string& path) {
   RecipeSaved saved;
   const std::size_t slash = path.rfind('/');

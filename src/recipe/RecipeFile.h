@@ -30,6 +30,9 @@ RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::strin
 
 // Has a PNG or JPEG picture written with these options hold the recipe.
 void PutRecipe(SaveOptions& options, const Recipe& recipe);
+// The same for a picture written to output: a JPEG picture's recipe also
+// holds the JPEG quality the options write it with.
+void PutPictureRecipe(SaveOptions& options, Recipe recipe, const std::string& output);
 
 struct RecipeSaved {
   bool ok = false;

@@ -34,9 +34,7 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
     recipe.seed = effect.GetSeed();
     recipe.quality = options.quality;
     SetRecipePhoto(recipe, photo);
-    const PictureFormat* format = PictureFormatOfName(output);
-    if (format != nullptr && format->imageType == kImageTypeJpg) recipe.jpegQuality = save.jpegQuality;
-    PutRecipe(save, recipe);
+    PutPictureRecipe(save, std::move(recipe), output);
   }
 
   observer.Begin("load");

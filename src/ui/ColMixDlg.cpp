@@ -179,6 +179,7 @@ CColMixDlg::CColMixDlg(QWidget* parent)
   connect(m->geometry, &QComboBox::activated, this, [this] { OnGeometry(); });
   connect(reset, &QPushButton::clicked, this, [this] { OnReset(); });
   for (const Impl::Swatch& s : m->swatches) s.frame->installEventFilter(this);
+  ReportFinishedEdits([this] { return m->doc; });
 }
 
 CColMixDlg::~CColMixDlg() {
@@ -375,6 +376,7 @@ void CColMixDlg::OnLButtonDown(QPoint point) {
   if (!changed) return;
   update();
   m->Redraw();
+  if (m->doc != nullptr) m->doc->EditFinished();
 }
 
 void CColMixDlg::mousePressEvent(QMouseEvent* event) {

@@ -1,12 +1,17 @@
 #include "ui/PanelDlg.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
 #include <QVBoxLayout>
+
+#include "ui/EffectDocument.h"
 
 namespace brisol {
 namespace {
@@ -72,6 +77,23 @@ QGridLayout* CPanelDlg::AddGroup(QVBoxLayout* column, const char* title) {
   grid->setColumnStretch(1, 1);
   column->addWidget(group);
   return grid;
+}
+
+void CPanelDlg::ReportFinishedEdits(std::function<EffectDocument*()> doc) {
+  auto finished = [doc] {
+    if (EffectDocument* d = doc()) d->EditFinished();
+  };
+  for (QSlider* slider : findChildren<QSlider*>()) {
+    // A drag is one step, ended when the slider is let go; a click beside
+    // the handle, a key or the wheel moves it by one step of its own.
+    connect(slider, &QAbstractSlider::sliderReleased, this, finished);
+    connect(slider, &QAbstractSlider::actionTriggered, this, [slider, finished] {
+      if (!slider->isSliderDown()) finished();
+    });
+  }
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) connect(edit, &QLineEdit::editingFinished, this, finished);
+  for (QComboBox* combo : findChildren<QComboBox*>()) connect(combo, &QComboBox::activated, this, finished);
+  for (QPushButton* button : findChildren<QPushButton*>()) connect(button, &QPushButton::clicked, this, finished);
 }
 
 }  // namespace brisol

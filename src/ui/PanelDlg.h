@@ -4,12 +4,15 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QGridLayout;
 class QLineEdit;
 class QVBoxLayout;
 
 namespace brisol {
+
+class EffectDocument;
 
 class CPanelDlg : public QDialog {
   Q_OBJECT
@@ -34,6 +37,12 @@ class CPanelDlg : public QDialog {
   // A titled group at the foot of the panel's column; its grid's middle
   // column (the sliders) takes the spare width.
   QGridLayout* AddGroup(QVBoxLayout* column, const char* title);
+  // Tells the bound document (as doc gives it, null when none) that an edit
+  // is finished whenever the user lets go of a slider, moves one by a click
+  // or a key, leaves an edit, makes a choice or presses a button of the
+  // panel; called last in the constructor, so that the panel's own handlers
+  // have stored the change by then.
+  void ReportFinishedEdits(std::function<EffectDocument*()> doc);
 };
 
 }  // namespace brisol

@@ -92,6 +92,7 @@ CParamDlg::CParamDlg(QWidget* parent)
   connect(m->sizeReaction, &QComboBox::activated, this, [this] { OnReaction(m->sizeReaction, "size-reaction"); });
   connect(m->angleReaction, &QComboBox::activated, this, [this] { OnReaction(m->angleReaction, "angle-reaction"); });
   connect(m->numberReaction, &QComboBox::activated, this, [this] { OnReaction(m->numberReaction, "number-reaction"); });
+  ReportFinishedEdits([this] { return m->doc; });
 }
 
 CParamDlg::~CParamDlg() {
