@@ -81,6 +81,7 @@ void CAppSettings::Read() {
   m_iTipCount = ToInt(ini.GetNumber("VARS", "TIPCOUNT", 0));
   m_szDefaultEffect = ini.GetString("VARS", "DEFEFFECT", "");
   m_bLogging = ini.GetNumber("VARS", "LOGGING", 1) != 0;
+  m_bPrintAtPrinterResolution = ini.GetNumber("PRINT", "PRINTERRESOLUTION", 0) != 0;
 
   for (int i = 0; i < CRecentFiles::kCount; ++i) {
     const std::string key = "MRO" + std::to_string(i + 1);
@@ -99,6 +100,7 @@ bool CAppSettings::Write() const {
   ini.Set("VARS", "TIPSON", 1);
   ini.Set("VARS", "TIPCOUNT", m_iTipCount);
   ini.Set("VARS", "DEFEFFECT", m_szDefaultEffect);
+  ini.Set("PRINT", "PRINTERRESOLUTION", m_bPrintAtPrinterResolution ? 1 : 0);
   ini.Set("FILES", "IMAGEWRITE", m_szImageWriteDir);
   ini.Set("FILES", "IMAGEWRITEEXT", m_iImageWriteType);
   ini.Set("FILES", "IMAGEREAD", m_szImageReadDir);

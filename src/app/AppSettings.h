@@ -72,6 +72,8 @@ class CAppSettings {
   int m_iTipCount = 0;
   std::string m_szDefaultEffect;
   bool m_bLogging = true;
+  // PRINT: whether printing draws the picture anew at the printer's resolution.
+  bool m_bPrintAtPrinterResolution = false;
   // LASTFILES
   CRecentFiles m_Recent;
 

@@ -83,6 +83,8 @@ class CBrisolDoc : public QObject, public EffectDocument {
   const std::string& ImageName() const { return m_szImageName; }
   const QString& Title() const { return m_title; }
   int Quality() const { return m_iQuality; }
+  // The quality the output picture on view was drawn at.
+  int ShownQuality() const { return m_iShownQuality; }
   bool IsModified() const { return m_bModified; }
   CRenderController& Renderer() { return m_render; }
   CBrisolApp& App() const { return m_app; }

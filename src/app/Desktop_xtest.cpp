@@ -6,12 +6,18 @@
 // screenshot of the whole screen (into BRISOL_SHOTS_DIR, or the build's test
 // folder) for a person to look at.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTabWidget>
 
 #include "app/AppTestSupport.h"
 #include "app/HelpWindow.h"
@@ -307,6 +313,61 @@ class DesktopXTest : public QObject {
     CheckEverythingOnScreen();
     Shot(QStringLiteral("batch"));
     batch->close();
+  }
+
+  // Printing with the picture drawn at the printer's resolution: the print
+  // dialog with the option's tab, then the progress while the page is
+  // drawn, each on the screen; Stop ends the print.
+  void printingAtThePrintersResolution() {
+    Start();
+    CBrisolDoc* doc = OpenPicture("print.png", 300, 200);
+    QVERIFY(doc && doc->GetRunner());
+    CMainFrame& f = m->Frame();
+    const QString pdf = test::UiTestEnvironment::Get().Folder() + "/xprint.pdf";
+    QFile::remove(pdf);
+    f.Printer().setOutputFormat(QPrinter::PdfFormat);
+    f.Printer().setOutputFileName(pdf);
+    bool progressSeen = false;
+    test::WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QPrintDialog*>(modal);
+      QVERIFY(dialog);
+      AwaitFrame(dialog);
+      Shot(QStringLiteral("print-dialog"));
+      CheckEverythingOnScreen();
+      auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("renderAtPrinterResolution"));
+      QVERIFY(box);
+      if (!box->isVisible()) {
+        // The options are folded away until asked for.
+        for (auto* button : dialog->findChildren<QPushButton*>())
+          if (button->text().contains(QStringLiteral("Options"))) button->click();
+      }
+      for (auto* tabs : dialog->findChildren<QTabWidget*>()) {
+        const int index = tabs->indexOf(box->parentWidget());
+        if (index >= 0) tabs->setCurrentIndex(index);
+      }
+      QTRY_VERIFY(box->isVisible());
+      box->setChecked(true);
+      QTest::qWait(200);
+      Shot(QStringLiteral("print-option"));
+      CheckEverythingOnScreen();
+      // The progress, once the page is being drawn.
+      test::WhenModal([&](QWidget* modal) {
+        auto* progress = qobject_cast<QProgressDialog*>(modal);
+        QVERIFY(progress);
+        progressSeen = true;
+        AwaitFrame(progress);
+        QTRY_VERIFY(progress->value() > 0);
+        Shot(QStringLiteral("print-progress"));
+        CheckEverythingOnScreen();
+        QTest::keyClick(progress, Qt::Key_Escape);
+      });
+      dialog->accept();
+    });
+    f.Printer().setResolution(1200);
+    f.Actions().print->trigger();
+    QVERIFY(progressSeen);
+    QVERIFY(!QFileInfo::exists(pdf));
+    QVERIFY(m->app->Settings().m_bPrintAtPrinterResolution);
   }
 
   // The manual's pictures of the Presets menu and the variations grid, of a

@@ -1,23 +1,63 @@
 // The main window's printing commands, for the active view's picture.
+#include <QCheckBox>
+#include <QLabel>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QVBoxLayout>
 
+#include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
 #include "app/MainFrame.h"
+#include "app/PrintRendered.h"
 #include "app/Printing.h"
 #include "app/ScrollView.h"
 
 namespace brisol {
 
+namespace {
+
+// The print dialog's tab of Brisol's own options.
+struct PrintOptionsTab {
+  explicit PrintOptionsTab(bool atPrinterResolution) {
+    tab.setObjectName(QStringLiteral("brisolPrintOptions"));
+    tab.setWindowTitle(CMainFrame::tr("Picture"));
+    atResolution.setObjectName(QStringLiteral("renderAtPrinterResolution"));
+    atResolution.setChecked(atPrinterResolution);
+    note.setWordWrap(true);
+    note.setEnabled(false);
+    layout.addWidget(&atResolution);
+    layout.addWidget(&note);
+    layout.addStretch(1);
+  }
+  QWidget tab;
+  QVBoxLayout layout{&tab};
+  QCheckBox atResolution{CMainFrame::tr("&Render at printer resolution"), &tab};
+  QLabel note{CMainFrame::tr("Draws the picture anew at the printer's dots instead of enlarging its pixels: "
+                             "sharp edges on paper and in a PDF at any zoom. Takes longer."),
+              &tab};
+};
+
+}  // namespace
+
 void CMainFrame::OnFilePrint() {
   CBrisolScrollView* view = ActiveView();
   if (view == nullptr) return;
+  CAppSettings& settings = m_app.Settings();
   QPrintDialog dialog(&Printer(), this);
   dialog.setObjectName(QStringLiteral("printDialog"));
+  PrintOptionsTab options(settings.m_bPrintAtPrinterResolution);
+  dialog.setOptionTabs({&options.tab});
   if (dialog.exec() != QDialog::Accepted) return;
-  view->GetDocument()->WaitForDrawing();
+  settings.m_bPrintAtPrinterResolution = options.atResolution.isChecked();
+  CBrisolDoc* doc = view->GetDocument();
+  doc->WaitForDrawing();
+  // The original photo has nothing to draw anew; it prints as it is.
+  if (settings.m_bPrintAtPrinterResolution && view->GetShow() == 1 && view->ShownEffect()) {
+    PrintRendered(Printer(), PrintSource{view->ShownEffect(), doc->SharedOriginal(), doc->ShownQuality()}, this);
+    return;
+  }
   PrintImage(Printer(), view->CurrentImage());
 }
 

@@ -25,12 +25,15 @@ void PrintDraw(QPainter& painter, QSize page, const QImage& picture) {
   painter.drawImage(target, picture);
 }
 
+bool BeginPrinting(QPainter& painter, QPrinter& printer) {
+  if (painter.begin(&printer)) return true;
+  SysErrorBox("PrintDraw", "Could not start printing on <%s>", printer.printerName().toLocal8Bit().constData());
+  return false;
+}
+
 bool PrintImage(QPrinter& printer, const QImage& picture) {
   QPainter painter;
-  if (!painter.begin(&printer)) {
-    SysErrorBox("PrintDraw", "Could not start printing on <%s>", printer.printerName().toLocal8Bit().constData());
-    return false;
-  }
+  if (!BeginPrinting(painter, printer)) return false;
   PrintDraw(painter, QSize(printer.width(), printer.height()), picture);
   return painter.end();
 }

@@ -19,6 +19,10 @@ QRect PrintPlacement(QSize page, QSize picture);
 // Draws the picture on a page of that size.
 void PrintDraw(QPainter& painter, QSize page, const QImage& picture);
 
+// Starts the painter on the printer; a printer that cannot start is
+// reported, false then.
+bool BeginPrinting(QPainter& painter, QPrinter& printer);
+
 // Prints the picture on one page of the printer (a PDF file when the
 // printer writes one). A printer that cannot start is reported; false then.
 bool PrintImage(QPrinter& printer, const QImage& picture);
