@@ -26,7 +26,7 @@ struct PrintOptionsTab {
     atResolution.setObjectName(QStringLiteral("renderAtPrinterResolution"));
     atResolution.setChecked(atPrinterResolution);
     note.setWordWrap(true);
-    note.setEnabled(false);
+    note.setIndent(20);
     layout.addWidget(&atResolution);
     layout.addWidget(&note);
     layout.addStretch(1);

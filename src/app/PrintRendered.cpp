@@ -203,6 +203,7 @@ PrintResult PrintRendered(QPrinter& printer, const PrintSource& source, QWidget*
   progress.setObjectName(QStringLiteral("printProgress"));
   progress.setWindowTitle(Tr("Printing"));
   progress.setWindowModality(Qt::ApplicationModal);
+  progress.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   progress.setAutoClose(false);
   progress.setAutoReset(false);
   progress.setMinimumDuration(0);
