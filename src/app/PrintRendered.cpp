@@ -100,7 +100,9 @@ struct PrintRun {
   PageScale scale;
   QProgressDialog* progress = nullptr;
   QEventLoop loop;
-  PrintResult result;
+  // Stopped until the drawing tells otherwise: a loop ended by the
+  // program's quitting ends the print unfinished.
+  PrintResult result{PrintResult::Outcome::Stopped, {}};
   bool stopping = false;
   int progressShown = -1;
   // Bands drawn and not yet painted: the drawing waits while two do.
@@ -181,17 +183,22 @@ void DrawPage(std::stop_token stop, const PrintSource& source, PageScale scale, 
 }  // namespace
 
 PrintResult PrintRendered(QPrinter& printer, const PrintSource& source, QWidget* parent) {
-  if (!source.effect || !source.photo) return {PrintResult::Outcome::Failed, Tr("there is no picture to print")};
+  auto failed = [](const QString& why) {
+    WalertBox(kIconExclamation, "The picture could not be printed at the printer's resolution: %s.",
+              why.toLocal8Bit().constData());
+    return PrintResult{PrintResult::Outcome::Failed, why};
+  };
+  if (!source.effect || !source.photo) return failed(Tr("there is no picture to print"));
   const SIZE picture = source.photo->GetSize();
   PrintRun run;
   run.target = PrintPlacement(QSize(printer.width(), printer.height()), QSize(picture.cx, picture.cy));
-  if (run.target.isEmpty()) return {PrintResult::Outcome::Failed, Tr("the page has no room for the picture")};
+  if (run.target.isEmpty()) return failed(Tr("the page has no room for the picture"));
   run.scale = ScaleFor(run.target, picture);
 
   PdfTarget pdf(printer);
   QPainter painter;
   if (!BeginPrinting(painter, printer)) {
-    pdf.Drop();
+    pdf.Drop();  // told already
     return {PrintResult::Outcome::Failed, Tr("the printer could not start")};
   }
   painter.setClipRect(run.target);
@@ -236,10 +243,7 @@ PrintResult PrintRendered(QPrinter& printer, const PrintSource& source, QWidget*
     painter.end();
   }
   if (!run.result.ok()) pdf.Drop();
-  if (run.result.outcome == PrintResult::Outcome::Failed) {
-    WalertBox(kIconExclamation, "The picture could not be printed at the printer's resolution: %s.",
-              run.result.message.toLocal8Bit().constData());
-  }
+  if (run.result.outcome == PrintResult::Outcome::Failed) return failed(run.result.message);
   return run.result;
 }
 

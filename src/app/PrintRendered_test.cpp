@@ -3,16 +3,14 @@
 // pixels, in the same place and with the same picture; Stop leaves no PDF
 // (and keeps one that was there); the option is remembered; without it the
 // bitmap prints as before.
-#include <QCheckBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QProgressDialog>
 
 #include "app/AppTestSupport.h"
 #include "app/PrintRendered.h"
 #include "app/Printing.h"
-#include "ui/DadcImage.h"
+#include "app/StepTestSupport.h"
 
 using namespace brisol;
 using test::StartedApp;
@@ -115,11 +113,6 @@ bool WhiteOutside(const QImage& page) {
 }
 
 QString Folder() { return test::UiTestEnvironment::Get().Folder(); }
-
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Nothing but the files named is left in the folder of the PDF.
 QStringList PartialFiles() { return QDir(Folder()).entryList({QStringLiteral(".~*")}, QDir::Files | QDir::Hidden); }
@@ -292,7 +285,7 @@ class PrintRenderedTest : public QObject {
     QCOMPARE(int(result.outcome), int(PrintResult::Outcome::Stopped));
     QCOMPARE(printer.outputFileName(), pdf);
     QCOMPARE(QFileInfo::exists(pdf), existing);
-    if (existing) QCOMPARE(FileBytes(pdf), QByteArray("kept"));
+    if (existing) QCOMPARE(test::FileBytes(pdf), QByteArray("kept"));
     QVERIFY2(PartialFiles().isEmpty(), qPrintable(PartialFiles().join(',')));
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY2(test::Alerts().Texts().empty(), test::AlertsText().c_str());
