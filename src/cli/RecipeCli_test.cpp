@@ -129,7 +129,8 @@ TEST_F(RecipeCli, RecipeCommandPrintsJsonAndTellsFilesWithoutOne) {
 
   const auto bmp = RunCli({"recipe", photo});
   EXPECT_EQ(bmp.status, 1);
-  EXPECT_EQ(bmp.err, "brisol-cli recipe: '" + photo + "': a BMP picture cannot hold a recipe; only PNG and JPEG can\n");
+  EXPECT_EQ(bmp.err, "brisol-cli recipe: '" + photo +
+                         "': a BMP picture cannot hold a recipe; only PNG, JPEG, SVG, PDF, EPS and PS files can\n");
   test::WriteFile(dir.File("bad.brisol"), "format = 1\nsize = 31\nsparkle = yes\n");
   const auto bad = RunCli({"recipe", dir.File("bad.brisol")});
   EXPECT_EQ(bad.status, 1);

@@ -325,8 +325,9 @@ class PdfFile {
     const std::size_t mark = tail.rfind("startxref");
     if (mark == npos) return kImgErrRead;
     const auto [offset, end] = Token(tail, mark + 9);
-    std::optional<std::uint64_t> at = end == npos ? std::nullopt : Number(offset);
-    if (!at) return kImgErrRead;
+    if (end == npos) return kImgErrRead;
+    std::optional<std::uint64_t> at = Number(offset);
+    if (!at) return kImgErrCorrupt;
     std::vector<std::uint64_t> seen;
     while (at) {
       if (seen.size() == kMaxPdfSections || std::find(seen.begin(), seen.end(), *at) != seen.end())
@@ -342,15 +343,21 @@ class PdfFile {
     return kImgOk;
   }
 
+  // Whether "n g obj" at is a stream of packed cross-references.
+  bool IsXrefStream(std::uint64_t at) const {
+    const std::string start = Window(m_read, m_size, at, kPdfTrailerBytes);
+    const auto [number, a] = Token(start, 0);
+    const auto [generation, b] = Token(start, a == npos ? start.size() : a);
+    const auto [keyword, c] = Token(start, b == npos ? start.size() : b);
+    if (c == npos || !Number(number) || !Number(generation) || keyword != "obj") return false;
+    return DictValue(start, SkipWhite(start, c), "Type") == "/XRef";
+  }
+
   int ReadSection(std::uint64_t at, Section& section) {
     if (at >= m_size) return kImgErrCorrupt;
     const std::string start = Window(m_read, m_size, at, kPdfLineBytes);
     const auto [keyword, end] = Token(start, 0);
-    if (keyword != "xref") {
-      // "n g obj": the cross-references packed in a stream
-      const bool object = Number(keyword) && start.find("obj") != npos;
-      return object ? kImgErrUnsupported : kImgErrCorrupt;
-    }
+    if (keyword != "xref") return IsXrefStream(at) ? kImgErrUnsupported : kImgErrCorrupt;
     std::uint64_t pos = at + end;
     for (;;) {
       const std::string line = Window(m_read, m_size, pos, kPdfLineBytes);
@@ -505,8 +512,9 @@ int ReadPostScriptRecipe(const ReadBytesAt& read, std::uint64_t size, std::vecto
     }
     at = end + (head.substr(end, 2) == "\r\n" ? 2 : 1);
   }
-  if (!text.empty()) texts.push_back({{}, std::move(text)});
+  // Lines of a header cut off may be missing or cut themselves.
   if (!ended) return head.size() == size ? kImgErrRead : kImgErrCorrupt;
+  if (!text.empty()) texts.push_back({{}, std::move(text)});
   return kImgOk;
 }
 
