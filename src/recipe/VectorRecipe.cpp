@@ -185,37 +185,19 @@ std::string LiteralBytes(std::string_view token) {
     } else if (c != '\\') {
       out += c;
     } else {
+      static constexpr std::string_view kLetters = "nrtbf", kMeant = "\n\r\t\b\f";
       const char e = token[++i];  // LiteralEnd has made sure a character follows
-      switch (e) {
-        case 'n':
-          out += '\n';
-          break;
-        case 'r':
-          out += '\r';
-          break;
-        case 't':
-          out += '\t';
-          break;
-        case 'b':
-          out += '\b';
-          break;
-        case 'f':
-          out += '\f';
-          break;
-        case '\r':
-          if (token[i + 1] == '\n') ++i;
-          break;
-        case '\n':
-          break;
-        default:
-          if (e >= '0' && e <= '7') {
-            unsigned value = static_cast<unsigned>(e - '0');
-            for (int k = 0; k < 2 && i + 1 < last && token[i + 1] >= '0' && token[i + 1] <= '7'; ++k)
-              value = value * 8 + static_cast<unsigned>(token[++i] - '0');
-            out += static_cast<char>(value & 0xFF);
-          } else {
-            out += e;  // \( \) \\ and any other character stand for themselves
-          }
+      if (const std::size_t k = kLetters.find(e); k != npos) {
+        out += kMeant[k];
+      } else if (e == '\r' || e == '\n') {
+        if (e == '\r' && token[i + 1] == '\n') ++i;  // a line end escaped: the string goes on
+      } else if (e >= '0' && e <= '7') {
+        unsigned value = static_cast<unsigned>(e - '0');
+        for (int k = 0; k < 2 && i + 1 < last && token[i + 1] >= '0' && token[i + 1] <= '7'; ++k)
+          value = value * 8 + static_cast<unsigned>(token[++i] - '0');
+        out += static_cast<char>(value & 0xFF);
+      } else {
+        out += e;  // \( \) \\ and any other character stand for themselves
       }
     }
   }
