@@ -108,8 +108,8 @@ RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, const Recipe
   if (rc == kImgErrRead) return Failure(name, "the " + format + " file is cut short before any recipe");
   if (rc == kImgErrUnsupported) {
     return Failure(name, "the " + format +
-                             " file keeps its document information packed in a stream, which is not read (a "
-                             "program that changed it rewrote it so)");
+                             " file keeps its cross-references packed in streams, which are not read (a program "
+                             "that changed it wrote it so)");
   }
   if (rc != kImgOk) return Failure(name, "the " + format + " file is damaged before any recipe");
   return Failure(name,

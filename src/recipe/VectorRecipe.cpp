@@ -258,8 +258,8 @@ class PdfFile {
     });
   }
 
-  // The object's text from "n g obj" on (at most kPdfObjectBytes), or empty
-  // when the file does not have it.
+  // The object's text after its "n g obj" (at most kPdfObjectBytes in all),
+  // or empty when the file does not have it.
   int Object(PdfRef ref, std::string& text) {
     std::optional<std::uint64_t> entryAt;
     int rc = Walk([&](const Section& section) {

@@ -193,7 +193,7 @@ TEST_F(VectorRecipeFile, BrokenFilesAreToldInOneLine) {
            "\n%%EOF\n",
        "PDF file is damaged before any recipe"},
       {"stream-xref.pdf", body + "99 0 obj\n<< /Type /XRef >>\nstream\n" + "startxref\n" + std::to_string(xref) + "\n",
-       "document information packed in a stream, which is not read"},
+       "cross-references packed in streams, which are not read"},
       {"huge-count.pdf",
        body + "xref\n0 999999999999\n0000000000 65535 f \ntrailer\n<< >>\nstartxref\n" + std::to_string(xref) +
            "\n%%EOF\n",
