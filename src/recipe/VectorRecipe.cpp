@@ -42,10 +42,14 @@ std::optional<std::uint64_t> Number(std::string_view text, int base = 10) {
   return value;
 }
 
-// ---- SVG ----
+// ---- SVG and PostScript ----
 
-// An SVG file's recipe is near its start; this much of it is looked through.
-constexpr std::size_t kSvgHeadBytes = 8 * kMaxRecipeBytes;
+// The recipe of an SVG or PostScript file is near its start: this much is
+// read first, and at most this much is looked through (a recipe's text with
+// every character escaped; a recipe's lines, each at most 255 characters,
+// and the header comments around them).
+constexpr std::size_t kFirstHeadBytes = 16 * 1024;
+constexpr std::size_t kSvgHeadBytes = 8 * kMaxRecipeBytes, kPsHeadBytes = 2 * kMaxRecipeBytes;
 
 // ---- PDF ----
 
@@ -370,6 +374,71 @@ class PdfFile {
   std::uint64_t m_size;
 };
 
+// The texts of the <metadata> elements in the start of an SVG file (the
+// whole file when whole).
+int MetadataIn(std::string_view head, bool whole, std::vector<PictureText>& texts) {
+  static constexpr std::string_view kOpen = "<metadata", kClose = "</metadata";
+  for (std::size_t at = 0; (at = head.find(kOpen, at)) != npos;) {
+    at += kOpen.size();
+    if (at == head.size()) return whole ? kImgErrRead : kImgOk;
+    if (head[at] != '>' && head[at] != '/' && !IsWhite(head[at])) continue;  // another element's name
+    const std::size_t open = head.find('>', at);
+    if (open == npos) return whole ? kImgErrRead : kImgErrCorrupt;
+    if (head[open - 1] == '/') continue;  // <metadata/>
+    const std::size_t close = head.find(kClose, open);
+    if (close == npos) return whole ? kImgErrRead : kImgErrCorrupt;
+    texts.push_back({{}, XmlCharacterData(head.substr(open + 1, close - open - 1))});
+    at = close + kClose.size();
+  }
+  if (whole && head.find("</svg") == npos) return kImgErrRead;
+  return kImgOk;
+}
+
+// The recipe's comment lines among the header comments of a PostScript
+// file's start (the whole file when whole), once the header has ended.
+int RecipeCommentsIn(std::string_view head, bool whole, std::vector<PictureText>& texts) {
+  static constexpr std::string_view kComment = "%BrisolRecipe: ";
+  std::string text;
+  bool ended = false;
+  for (std::size_t at = 0; at < head.size();) {
+    const std::size_t end = head.find_first_of("\r\n", at);
+    if (end == npos) break;  // a line cut off
+    const std::string_view line = head.substr(at, end - at);
+    if (line.starts_with(kComment)) {
+      text.append(line.substr(kComment.size())).append("\n");
+    } else if (at > 0 && (line == "%%EndComments" || !line.starts_with("%"))) {
+      ended = true;
+      break;
+    }
+    at = end + (head.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  // Lines of a header cut off may be missing or cut themselves.
+  if (!ended) return whole ? kImgErrRead : kImgErrCorrupt;
+  if (!text.empty()) texts.push_back({{}, std::move(text)});
+  return kImgOk;
+}
+
+// Reads a growing start of a file (kFirstHeadBytes, then four times as
+// much each time, up to most) and has look find its texts there, until one
+// of them may be a recipe (it begins "format") or the whole file or most
+// bytes have been looked through.
+int InGrowingHead(const ReadBytesAt& read, std::uint64_t size, std::size_t most,
+                  int (*look)(std::string_view head, bool whole, std::vector<PictureText>& texts),
+                  std::vector<PictureText>& texts) {
+  for (std::size_t want = std::min(kFirstHeadBytes, most);; want = std::min(want * 4, most)) {
+    const std::string head = Window(read, size, 0, want);
+    if (head.size() < std::min<std::uint64_t>(size, want)) return kImgErrRead;
+    std::vector<PictureText> found;
+    const int rc = look(head, head.size() == size, found);
+    const bool recipe =
+        std::any_of(found.begin(), found.end(), [](const PictureText& t) { return t.text.starts_with("format"); });
+    if (recipe || head.size() == size || want == most) {
+      texts.insert(texts.end(), found.begin(), found.end());
+      return rc;
+    }
+  }
+}
+
 }  // namespace
 
 std::string XmlCharacterData(std::string_view text) {
@@ -430,24 +499,7 @@ std::optional<std::string> PdfStringText(std::string_view token) {
 }
 
 int ReadSvgMetadata(const ReadBytesAt& read, std::uint64_t size, std::vector<PictureText>& texts) {
-  const std::string head = Window(read, size, 0, kSvgHeadBytes);
-  if (head.size() < std::min<std::uint64_t>(size, kSvgHeadBytes)) return kImgErrRead;
-  const bool whole = head.size() == size;
-  static constexpr std::string_view kOpen = "<metadata", kClose = "</metadata";
-  for (std::size_t at = 0; (at = head.find(kOpen, at)) != npos;) {
-    at += kOpen.size();
-    if (at == head.size()) return whole ? kImgErrRead : kImgOk;
-    if (head[at] != '>' && head[at] != '/' && !IsWhite(head[at])) continue;  // another element's name
-    const std::size_t open = head.find('>', at);
-    if (open == npos) return whole ? kImgErrRead : kImgErrCorrupt;
-    if (head[open - 1] == '/') continue;  // <metadata/>
-    const std::size_t close = head.find(kClose, open);
-    if (close == npos) return whole ? kImgErrRead : kImgErrCorrupt;
-    texts.push_back({{}, XmlCharacterData(std::string_view(head).substr(open + 1, close - open - 1))});
-    at = close + kClose.size();
-  }
-  if (whole && head.find("</svg") == npos) return kImgErrRead;
-  return kImgOk;
+  return InGrowingHead(read, size, kSvgHeadBytes, MetadataIn, texts);
 }
 
 int ReadPdfSubject(const ReadBytesAt& read, std::uint64_t size, std::vector<PictureText>& texts) {
@@ -475,29 +527,7 @@ int ReadPdfSubject(const ReadBytesAt& read, std::uint64_t size, std::vector<Pict
 }
 
 int ReadPostScriptRecipe(const ReadBytesAt& read, std::uint64_t size, std::vector<PictureText>& texts) {
-  static constexpr std::string_view kComment = "%BrisolRecipe: ";
-  // The header comments: a recipe's lines, each at most 255 characters, and the few around them.
-  static constexpr std::size_t kHeadBytes = 2 * kMaxRecipeBytes;
-  const std::string head = Window(read, size, 0, kHeadBytes);
-  if (head.size() < std::min<std::uint64_t>(size, kHeadBytes)) return kImgErrRead;
-  std::string text;
-  bool ended = false;
-  for (std::size_t at = 0; at < head.size();) {
-    const std::size_t end = head.find_first_of("\r\n", at);
-    if (end == npos) break;  // a line cut off
-    const std::string_view line = std::string_view(head).substr(at, end - at);
-    if (line.starts_with(kComment)) {
-      text.append(line.substr(kComment.size())).append("\n");
-    } else if (at > 0 && (line == "%%EndComments" || !line.starts_with("%"))) {
-      ended = true;
-      break;
-    }
-    at = end + (head.substr(end, 2) == "\r\n" ? 2 : 1);
-  }
-  // Lines of a header cut off may be missing or cut themselves.
-  if (!ended) return head.size() == size ? kImgErrRead : kImgErrCorrupt;
-  if (!text.empty()) texts.push_back({{}, std::move(text)});
-  return kImgOk;
+  return InGrowingHead(read, size, kPsHeadBytes, RecipeCommentsIn, texts);
 }
 
 }  // namespace brisol
