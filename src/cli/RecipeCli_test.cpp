@@ -67,6 +67,54 @@ TEST_F(RecipeCli, RenderingFromAPicturesRecipeGivesThePictureAgain) {
   }
 }
 
+TEST_F(RecipeCli, AVectorFilesRecipeMakesItsPicturesAgain) {
+  test::MakeCollection(main.Main() + "/Effects", "Mine", {{"a.dxf", test::SquareDxf()}, {"b.dxf", test::CircleDxf()}});
+  const std::vector<std::vector<std::string>> looks = {
+      {"--effect", "Mine", "--seed", "5", "--objects", "200"},
+      {"--effect", "Mine", "--seed", "-77", "--quality", "2", "--objects", "150", "--size", "3.3", "--mix",
+       "ellipse-vignette"},
+      {"--effect", "Mine", "--seed", "4000000000", "--fill-source", "single", "--fill-color", "#336699", "--background",
+       "color", "--background-color", "#102030", "--objects", "250"},
+  };
+  auto render = [&](const std::string& out, const std::vector<std::string>& options) {
+    std::vector<std::string> args = {"render", photo, out, "--quiet"};
+    args.insert(args.end(), options.begin(), options.end());
+    return RunCli(args);
+  };
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    const std::string direct = dir.File("direct.png");
+    ASSERT_EQ(render(direct, looks[i]).status, 0);
+    const auto directRecipe = RunCli({"recipe", direct}), directJson = RunCli({"recipe", direct, "--json"});
+    for (const std::string ext : {"svg", "pdf", "eps", "ps"}) {
+      const std::string first = dir.File("first." + ext);
+      ASSERT_EQ(render(first, looks[i]).status, 0);
+      const auto printed = RunCli({"recipe", first});
+      ASSERT_EQ(printed.status, 0) << printed.err;
+      EXPECT_EQ(printed.out, directRecipe.out) << ext << " look " << i;
+      EXPECT_EQ(RunCli({"recipe", first, "--json"}).out, directJson.out) << ext << " look " << i;
+
+      // The picture of the vector file's recipe is the one drawn directly, to the byte.
+      const std::string picture = dir.File("from-" + ext + ".png");
+      const auto rerun = render(picture, {"--recipe", first});
+      ASSERT_EQ(rerun.status, 0) << rerun.err;
+      EXPECT_EQ(rerun.err, "");
+      EXPECT_EQ(Pixels(picture), Pixels(direct)) << ext << " look " << i;
+      EXPECT_EQ(test::ReadFile(picture), test::ReadFile(direct)) << ext << " look " << i;
+      // The vector file drawn again from its recipe is the same file: nothing in it depends on the time.
+      const std::string again = dir.File("again." + ext);
+      ASSERT_EQ(render(again, {"--recipe", first}).status, 0);
+      EXPECT_EQ(test::ReadFile(again), test::ReadFile(first)) << ext << " look " << i;
+    }
+  }
+  // A vector file without a recipe is told so in one line.
+  ASSERT_EQ(RunCli({"render", photo, dir.File("cut.pdf"), "--effect", "Mine", "--quiet"}).status, 0);
+  const std::string pdf = test::ReadFile(dir.File("cut.pdf"));
+  test::WriteFile(dir.File("cut.pdf"), pdf.substr(0, pdf.size() / 2));
+  const auto cut = RunCli({"recipe", dir.File("cut.pdf")});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_EQ(cut.err, "brisol-cli recipe: '" + dir.File("cut.pdf") + "': the PDF file is cut short before any recipe\n");
+}
+
 TEST_F(RecipeCli, TheLibrarysApplyingGivesThePictureOfTheCommandLine) {
   // What the desktop program does with a recipe: read it, apply it to an
   // effect in one step, paint.
@@ -129,7 +177,8 @@ TEST_F(RecipeCli, RecipeCommandPrintsJsonAndTellsFilesWithoutOne) {
 
   const auto bmp = RunCli({"recipe", photo});
   EXPECT_EQ(bmp.status, 1);
-  EXPECT_EQ(bmp.err, "brisol-cli recipe: '" + photo + "': a BMP picture cannot hold a recipe; only PNG and JPEG can\n");
+  EXPECT_EQ(bmp.err, "brisol-cli recipe: '" + photo +
+                         "': a BMP picture cannot hold a recipe; only PNG, JPEG, SVG, PDF, EPS and PS files can\n");
   test::WriteFile(dir.File("bad.brisol"), "format = 1\nsize = 31\nsparkle = yes\n");
   const auto bad = RunCli({"recipe", dir.File("bad.brisol")});
   EXPECT_EQ(bad.status, 1);

@@ -44,11 +44,12 @@ int RunRecipe(Args args) {
   if (parsed.help) {
     std::printf(
         "Usage: brisol-cli recipe PICTURE|FILE [--json]\n\n"
-        "Prints the recipe of a PNG or JPEG picture Brisol made, or of a .brisol\n"
-        "file: the collection and a SHA-256 of its drawings, every setting, the\n"
-        "seed, the quality and the photo with its SHA-256, as 'key = value' lines\n"
-        "(a .brisol file's text) or, with --json, as one JSON object with the same\n"
-        "keys. Unknown keys are warned of on standard error and left out.\n\n"
+        "Prints the recipe of a picture Brisol made (PNG, JPEG, or a vector file:\n"
+        "SVG, PDF, EPS, PS), or of a .brisol file: the collection and a SHA-256 of\n"
+        "its drawings, every setting, the seed, the quality and the photo with its\n"
+        "SHA-256, as 'key = value' lines (a .brisol file's text) or, with --json,\n"
+        "as one JSON object with the same keys. Unknown keys are warned of on\n"
+        "standard error and left out.\n\n"
         "Exit status: 0 with a recipe, 1 when the file holds none or a bad one, 2\n"
         "for a usage error.\n");
     return 0;

@@ -14,9 +14,14 @@
 #include "imageio/TemporaryFile.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/PictureText.h"
+#include "recipe/VectorRecipe.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
+
+// The first bytes that tell a file's kind.
+constexpr std::size_t kHeadBytes = 32;
 
 std::string Quote(const std::string& name) { return "'" + name + "'"; }
 
@@ -33,32 +38,84 @@ RecipeRead InFile(RecipeRead read, const std::string& name) {
   return read;
 }
 
-// The recipe among a picture's texts: the first that reads as one, or else
+bool Begins(std::span<const std::uint8_t> bytes, std::string_view with) {
+  return bytes.size() >= with.size() && std::memcmp(bytes.data(), with.data(), with.size()) == 0;
+}
+
+bool IsPng(std::span<const std::uint8_t> head) { return Begins(head, "\x89PNG\r\n\x1a\n"); }
+bool IsJpeg(std::span<const std::uint8_t> head) { return Begins(head, "\xFF\xD8"); }
+bool IsPdf(std::span<const std::uint8_t> head) { return Begins(head, "%PDF-"); }
+bool IsPostScript(std::span<const std::uint8_t> head) { return Begins(head, "%!PS"); }
+bool IsSvg(std::span<const std::uint8_t> head) {
+  if (Begins(head, "\xEF\xBB\xBF")) head = head.subspan(3);
+  while (!head.empty() && std::strchr(" \t\r\n", head[0]) != nullptr && head[0] != 0) head = head.subspan(1);
+  return Begins(head, "<?xml") || Begins(head, "<svg");
+}
+
+using ReadTexts = int (*)(const ReadBytesAt& read, std::uint64_t size, std::vector<PictureText>& texts);
+
+// The kinds of file that hold a recipe, one row each: told by their first
+// bytes (or, for a vector file whose start is not recognised, by its name),
+// how their texts are found, and which of those may be the recipe.
+struct RecipeHolder {
+  std::string_view format;  // as messages name it
+  bool (*begins)(std::span<const std::uint8_t> head);
+  unsigned vectorKinds;  // bits of the VectorKinds whose names choose the row
+  ReadTexts texts;
+  bool keyed;  // the recipe is the text under kRecipeKeyword; else a text that begins "format"
+};
+
+constexpr unsigned Kind(VectorKind kind) { return 1u << static_cast<unsigned>(kind); }
+
+constexpr RecipeHolder kHolders[] = {
+    {"PNG", IsPng, 0,
+     [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) { return ReadPngTexts(read, texts); },
+     true},
+    {"JPEG", IsJpeg, 0,
+     [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) {
+       return ReadJpegComments(read, texts);
+     },
+     false},
+    {"SVG", IsSvg, Kind(VectorKind::Svg), ReadSvgMetadata, false},
+    {"PDF", IsPdf, Kind(VectorKind::Pdf), ReadPdfSubject, false},
+    {"PostScript", IsPostScript, Kind(VectorKind::Eps) | Kind(VectorKind::Ps), ReadPostScriptRecipe, false},
+};
+
+// The row of a file, by its first bytes or else by a vector file's name.
+const RecipeHolder* HolderOf(std::span<const std::uint8_t> head, const std::string& name) {
+  for (const RecipeHolder& holder : kHolders)
+    if (holder.begins(head)) return &holder;
+  if (const VectorFormat* vector = VectorFormatOfName(name))
+    for (const RecipeHolder& holder : kHolders)
+      if ((holder.vectorKinds & Kind(vector->kind)) != 0) return &holder;
+  return nullptr;
+}
+
+// The recipe among a file's texts: the first that reads as one, or else
 // what kept the first that looks like one from being read.
-RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, bool png, const std::string& name) {
+RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, const RecipeHolder& holder,
+                     const std::string& name) {
   std::optional<RecipeRead> firstBad;
   for (const PictureText& t : texts) {
-    const bool ours = png ? t.keyword == kRecipeKeyword : t.text.starts_with("format");
+    const bool ours = holder.keyed ? t.keyword == kRecipeKeyword : t.text.starts_with("format");
     if (!ours) continue;
     RecipeRead read = ParseRecipe(t.text);
     if (read.ok()) return InFile(std::move(read), name);
     if (!firstBad) firstBad = std::move(read);
   }
   if (firstBad) return InFile(std::move(*firstBad), name);
-  const std::string format = png ? "PNG" : "JPEG";
+  const std::string format(holder.format);
   if (rc == kImgErrRead) return Failure(name, "the " + format + " file is cut short before any recipe");
+  if (rc == kImgErrUnsupported) {
+    return Failure(name, "the " + format +
+                             " file keeps its cross-references packed in streams, which are not read (a program "
+                             "that changed it wrote it so)");
+  }
   if (rc != kImgOk) return Failure(name, "the " + format + " file is damaged before any recipe");
   return Failure(name,
                  "the picture holds no Brisol recipe (it was not made by Brisol, or a program that changed it "
                  "left the recipe out)");
 }
-
-bool Begins(std::span<const std::uint8_t> bytes, std::string_view with) {
-  return bytes.size() >= with.size() && std::memcmp(bytes.data(), with.data(), with.size()) == 0;
-}
-
-constexpr std::string_view kPngStart = "\x89PNG\r\n\x1a\n";
-constexpr std::string_view kJpegStart = "\xFF\xD8";
 
 // A picture format that has no room for a recipe, by the file's first bytes
 // or its name; null otherwise.
@@ -71,18 +128,14 @@ const PictureFormat* FormatWithoutRecipe(std::span<const std::uint8_t> head, con
 
 RecipeRead FromReader(const ReadBytesAt& read, std::span<const std::uint8_t> head, std::uint64_t size,
                       const std::string& name, const std::function<std::string()>& wholeText) {
-  if (Begins(head, kPngStart)) {
+  if (const RecipeHolder* holder = HolderOf(head, name)) {
     std::vector<PictureText> texts;
-    const int rc = ReadPngTexts(read, texts);
-    return FromTexts(rc, texts, true, name);
-  }
-  if (Begins(head, kJpegStart)) {
-    std::vector<PictureText> texts;
-    const int rc = ReadJpegComments(read, texts);
-    return FromTexts(rc, texts, false, name);
+    const int rc = holder->texts(read, size, texts);
+    return FromTexts(rc, texts, *holder, name);
   }
   if (const PictureFormat* format = FormatWithoutRecipe(head, name)) {
-    return Failure(name, "a " + std::string(format->name) + " picture cannot hold a recipe; only PNG and JPEG can");
+    return Failure(name, "a " + std::string(format->name) +
+                             " picture cannot hold a recipe; only PNG, JPEG, SVG, PDF, EPS and PS files can");
   }
   if (size > kMaxRecipeBytes) {
     return Failure(name, "too large for a recipe (" + std::to_string(size) + " bytes; a recipe has at most " +
@@ -112,8 +165,8 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
-  return FromReader(BytesReader(bytes), bytes.first(std::min<std::size_t>(bytes.size(), 16)), bytes.size(), name,
-                    [bytes] { return std::string(bytes.begin(), bytes.end()); });
+  return FromReader(BytesReader(bytes), bytes.first(std::min<std::size_t>(bytes.size(), kHeadBytes)), bytes.size(),
+                    name, [bytes] { return std::string(bytes.begin(), bytes.end()); });
 }
 
 RecipeRead ReadRecipeFile(const std::string& path) {
@@ -134,7 +187,7 @@ RecipeRead ReadRecipeFile(const std::string& path) {
     }
     return done;
   };
-  std::uint8_t head[16];
+  std::uint8_t head[kHeadBytes];
   const std::size_t headBytes = read(0, head, sizeof head);
   const auto size = static_cast<std::uint64_t>(st.st_size);
   return FromReader(read, std::span<const std::uint8_t>(head, headBytes), size, path, [&] {

@@ -1,6 +1,6 @@
-// Recipes in files: read back from a PNG or JPEG picture Brisol made or
-// from a recipe's own text file (.brisol), written into pictures and saved
-// as text.
+// Recipes in files: read back from a picture Brisol made (PNG, JPEG, or a
+// vector file: SVG, PDF, EPS, PS) or from a recipe's own text file
+// (.brisol), written into pictures and saved as text.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +20,10 @@ inline constexpr std::string_view kRecipeKeyword = "Brisol recipe";
 // The extension of a recipe's text file.
 inline constexpr std::string_view kRecipeExtension = ".brisol";
 
-// Reads the recipe of a file: a PNG or JPEG picture (told by its first
-// bytes), or else a recipe's text. Every message names the file; a BMP, TGA
-// or PCX picture is told to hold none.
+// Reads the recipe of a file: a PNG, JPEG, SVG, PDF or PostScript file
+// (told by its first bytes; only the part that holds the recipe is read),
+// or else a recipe's text. Every message names the file; a BMP, TGA or PCX
+// picture is told to hold none.
 RecipeRead ReadRecipeFile(const std::string& path);
 
 // The same for a file's bytes; name is used in the messages.

@@ -77,7 +77,9 @@ TEST(RecipeFile, PicturesWithoutRoomForARecipeSaySo) {
     const std::string path = SavePicture(dir.File(name), &recipe);
     EXPECT_EQ(test::ReadFile(path).find("format = 1"), std::string::npos) << name;
     const std::string error = OnlyError(ReadRecipeFile(path));
-    EXPECT_NE(error.find("picture cannot hold a recipe; only PNG and JPEG can"), std::string::npos) << error;
+    EXPECT_NE(error.find("picture cannot hold a recipe; only PNG, JPEG, SVG, PDF, EPS and PS files can"),
+              std::string::npos)
+        << error;
     EXPECT_TRUE(error.starts_with("'" + path + "': a ")) << error;
   }
 }
