@@ -20,6 +20,7 @@
 #include "ui/PresetsMenu.h"
 #include "ui/SavePresetDlg.h"
 #include "ui/VariationsDlg.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
@@ -27,6 +28,14 @@ namespace {
 constexpr int kStatusMs = 5000;
 
 QString RecipeExtension() { return QString::fromLatin1(kRecipeExtension.data(), kRecipeExtension.size()); }
+
+// "*.svg *.pdf *.eps *.ps": the vector files Brisol writes keep their recipe.
+QString VectorFilePatterns() {
+  QStringList patterns;
+  for (const QString& extension : QString::fromStdString(VectorExtensionsText()).split(QStringLiteral(", ")))
+    patterns << QStringLiteral("*") + extension;
+  return patterns.join(QLatin1Char(' '));
+}
 
 }  // namespace
 
@@ -107,8 +116,8 @@ void CMainFrame::OnOpenRecipe() {
   const QString folder = QString::fromStdString(m_app.Settings().m_szImageWriteDir);
   const QString path = QFileDialog::getOpenFileName(
       this, tr("Open Recipe"), folder,
-      tr("Recipes and pictures Brisol made (*%1 *.png *.jpg *.jpeg *.PNG *.JPG *.JPEG);;All files (*)")
-          .arg(RecipeExtension()),
+      tr("Recipes and pictures Brisol made (*%1 *.png *.jpg *.jpeg *.PNG *.JPG *.JPEG %2);;All files (*)")
+          .arg(RecipeExtension(), VectorFilePatterns()),
       nullptr, QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return;
   if (doc->ApplyRecipeFile(path.toStdString(), false, tr("recipe %1").arg(QFileInfo(path).fileName())))

@@ -10,6 +10,7 @@
 #include "app/BrisolDoc.h"
 #include "imageio/PictureFormats.h"
 #include "recipe/RecipeFile.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
@@ -17,6 +18,10 @@ namespace {
 bool IsRecipeFile(const QString& path) {
   return path.endsWith(QString::fromLatin1(kRecipeExtension.data(), kRecipeExtension.size()), Qt::CaseInsensitive);
 }
+
+// A vector file can only be a recipe here: the program does not open one as
+// a picture.
+bool IsVectorFile(const QString& path) { return VectorFormatOfName(path.toStdString()) != nullptr; }
 
 }  // namespace
 
@@ -26,7 +31,7 @@ QStringList DroppedOnPicture(const QMimeData* mime) {
   for (const QUrl& url : mime->urls()) {
     if (!url.isLocalFile()) continue;
     const QString path = url.toLocalFile();
-    if (IsRecipeFile(path) || PictureFormatOfName(path.toStdString()) != nullptr) paths << path;
+    if (IsRecipeFile(path) || IsVectorFile(path) || PictureFormatOfName(path.toStdString()) != nullptr) paths << path;
   }
   return paths;
 }
@@ -35,7 +40,7 @@ void DropOnPicture(CBrisolDoc& doc, const QStringList& paths) {
   for (const QString& path : paths) {
     const QString step = QObject::tr("recipe %1").arg(QFileInfo(path).fileName());
     // A picture without a recipe (another program's, or a photo) is opened.
-    if (IsRecipeFile(path) || ReadRecipeFile(path.toStdString()).ok())
+    if (IsRecipeFile(path) || IsVectorFile(path) || ReadRecipeFile(path.toStdString()).ok())
       doc.ApplyRecipeFile(path.toStdString(), false, step);
     else
       doc.App().OpenImage(path);

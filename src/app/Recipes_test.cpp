@@ -271,12 +271,19 @@ class RecipesTest : public QObject {
     QTRY_COMPARE(doc->GetRunner()->GetEffect().GetSeed(), 12);
     QCOMPARE(m->Documents(), 1);
     QCOMPARE(doc->UndoStack().count(), 2);
+    // A vector file the command line wrote keeps its recipe too.
+    const QString poster = MadeByTheCommandLine("poster.svg", {"--effect", "Others", "--size", "5", "--seed", "21"});
+    DropFiles(target, {poster});
+    QTRY_COMPARE(doc->GetRunner()->GetEffect().GetSeed(), 21);
+    QCOMPARE(doc->GetRunner()->GetEffect().GetSize(), 5.0);
+    QCOMPARE(m->Documents(), 1);
+    QCOMPARE(doc->UndoStack().count(), 3);
     // A photo holds no recipe: it is opened.
     const QString photo = QString::fromStdString(test::WritePictureFile("plain.png", 90, 60));
     test::AnswerWizard(QStringLiteral("Tests"));
     DropFiles(target, {photo});
     QTRY_COMPARE(m->Documents(), 2);
-    QCOMPARE(doc->UndoStack().count(), 2);
+    QCOMPARE(doc->UndoStack().count(), 3);
     QVERIFY2(test::TakeAlerts().isEmpty(), test::AlertsText().c_str());
   }
 
