@@ -17,6 +17,7 @@
 #include "raster/CoverageBand.h"
 #include "raster/Dadc.h"
 #include "raster/DrawContext.h"
+#include "raster/StrokeCache.h"
 
 namespace brisol {
 namespace {
@@ -308,6 +309,9 @@ class BandPainter {
     recorder.KeepRows(band.Top(), band.Bottom());
     // Rows below the band are never worked out.
     DrawContext dc(m_d.work.cx, band.Bottom(), recorder);
+    // An object reaching several bands is drawn for each: its outlines are
+    // worked out once.
+    dc.SetStrokeCache(&m_strokes);
     for (std::size_t i = m_d.objects.size(); i-- > 0;) {
       if (m_stop.stop_requested()) return false;
       if (band.Full()) break;
@@ -356,6 +360,7 @@ class BandPainter {
   int m_rows = 1;
   std::vector<RECT> m_bounds;
   std::vector<int> m_sourceColumn;
+  StrokeCache m_strokes;
   std::atomic<bool> m_leftOne{false};
   std::atomic<std::size_t> m_left{0};
   std::mutex m_mixedMutex;
