@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace brisol {
 
@@ -51,12 +52,23 @@ void StrokeCache::Keep(std::span<const PointD> points, bool closed, double width
   const std::uint64_t hash = Hash(points, closed, width);
   Entry entry;
   entry.hash = hash;
-  entry.points.assign(points.begin(), points.end());
   entry.closed = closed;
   entry.width = width;
   entry.edges = std::move(edges);
   entry.bytes = bytes;
   const std::lock_guard lock(m_mutex);
+  try {
+    KeepLocked(std::move(entry), points);
+  } catch (const std::bad_alloc&) {
+    // Not kept: it is worked out again when asked for.
+  }
+}
+
+void StrokeCache::KeepLocked(Entry entry, std::span<const PointD> points) {
+  const std::uint64_t hash = entry.hash;
+  const bool closed = entry.closed;
+  const double width = entry.width;
+  const std::size_t bytes = entry.bytes;
   // Another thread may have kept it meanwhile.
   if (Lookup(hash, points, closed, width) != m_order.end()) return;
   while (m_bytes + bytes > m_budget && !m_order.empty()) {
@@ -71,8 +83,14 @@ void StrokeCache::Keep(std::span<const PointD> points, bool closed, double width
     m_bytes -= oldest.bytes;
     m_order.pop_front();
   }
+  entry.points.assign(points.begin(), points.end());
   m_order.push_back(std::move(entry));
-  m_index.emplace(hash, std::prev(m_order.end()));
+  try {
+    m_index.emplace(hash, std::prev(m_order.end()));
+  } catch (const std::bad_alloc&) {
+    m_order.pop_back();
+    throw;
+  }
   m_bytes += bytes;
 }
 

@@ -30,13 +30,14 @@ using StrokeEdges = std::vector<StrokeEdge>;
 
 class StrokeCache {
  public:
-  // About 32 MB of outlines by default.
-  explicit StrokeCache(std::size_t budgetBytes = std::size_t{32} << 20) : m_budget(budgetBytes) {}
+  // About 8 MB of outlines by default: the outlines of the objects that
+  // reach the bands being drawn, with room to spare.
+  explicit StrokeCache(std::size_t budgetBytes = std::size_t{8} << 20) : m_budget(budgetBytes) {}
 
   // The outline kept for the path, or null.
   std::shared_ptr<const StrokeEdges> Find(std::span<const PointD> points, bool closed, double width) const;
-  // Keeps the outline of the path (nothing when it is kept already or
-  // larger than the budget).
+  // Keeps the outline of the path (nothing when it is kept already, larger
+  // than the budget, or when there is no memory for it).
   void Keep(std::span<const PointD> points, bool closed, double width, std::shared_ptr<const StrokeEdges> edges);
 
   std::size_t Kept() const;
@@ -53,6 +54,7 @@ class StrokeCache {
   };
   using Order = std::list<Entry>;
 
+  void KeepLocked(Entry entry, std::span<const PointD> points);
   static std::uint64_t Hash(std::span<const PointD> points, bool closed, double width);
   // The entry for the path, or end.
   Order::const_iterator Lookup(std::uint64_t hash, std::span<const PointD> points, bool closed, double width) const;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 #include "raster/StrokeCache.h"
 
@@ -106,11 +107,16 @@ void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool clo
   if (points.size() < 2 || !(width > 0)) return;
   std::shared_ptr<const StrokeEdges> edges = cache->Find(points, closed, width);
   if (!edges) {
-    auto made = std::make_shared<StrokeEdges>();
-    StrokeOutline(points, closed, width, [&made](double x0, double y0, double x1, double y1) {
-      made->push_back({x0, y0, x1, y1});
-    });
-    edges = made;
+    try {
+      auto made = std::make_shared<StrokeEdges>();
+      StrokeOutline(points, closed, width, [&made](double x0, double y0, double x1, double y1) {
+        made->push_back({x0, y0, x1, y1});
+      });
+      edges = std::move(made);
+    } catch (const std::bad_alloc&) {
+      // No memory to keep it: worked out straight into the rasterizer.
+      return AddStroke(ras, points, closed, width);
+    }
     cache->Keep(points, closed, width, edges);
   }
   // The same edges in the same order as when worked out here.
