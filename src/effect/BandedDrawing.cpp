@@ -309,15 +309,15 @@ class BandPainter {
     recorder.KeepRows(band.Top(), band.Bottom());
     // Rows below the band are never worked out.
     DrawContext dc(m_d.work.cx, band.Bottom(), recorder);
-    // An object reaching several bands is drawn for each: its outlines are
-    // worked out once.
-    dc.SetStrokeCache(&m_strokes);
     for (std::size_t i = m_d.objects.size(); i-- > 0;) {
       if (m_stop.stop_requested()) return false;
       if (band.Full()) break;
       const RECT& b = m_bounds[i];
       if (b.bottom <= band.Top() || b.top >= band.Bottom() || band.Covered(b)) continue;
       recorder.Clear();
+      // An object reaching other bands is drawn for each: its outlines are
+      // worked out once. One within this band has no use for them again.
+      dc.SetStrokeCache(b.top < band.Top() || b.bottom > band.Bottom() ? &m_strokes : nullptr);
       DrawPlacedObjects(*m_d.effect, m_d.objects.subspan(i, 1), dc);
       band.WriteTopmostFirst(recorder.Runs());
     }
