@@ -176,8 +176,10 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
       try {
         picture = std::make_shared<CDADC>(size);
         if (!picture->IsValid()) throw std::bad_alloc();
+        // A new picture is black already: clearing it again would only
+        // touch its memory here, on one thread, before the bands write it.
         CEffectOutput target;
-        target.SetUp(picture.get(), nullptr, size);
+        target.m_pDADC = picture.get();
         ProgressRelay progress(this, id);
         drawn = job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
         target.Close();
@@ -218,7 +220,7 @@ void CRenderController::DrawPreview(const RenderJob& job, std::uint64_t id, std:
     CDADC preview(size);
     if (!preview.IsValid()) return;
     CEffectOutput target;
-    target.SetUp(&preview, nullptr, size);
+    target.m_pDADC = &preview;  // black already
     const DrawResult drawn = job.effect->DrawIntoOutput(&target, reduced.photo.get(), job.quality, nullptr, stop);
     target.Close();
     if (!drawn.ok()) return;

@@ -45,6 +45,26 @@ struct HoldFirstDrawing {
   }
 };
 
+// Holds the first drawing until the test lets it go, stopped or not: what
+// is asked for meanwhile cannot race its end.
+struct HoldFirstUntilReleased {
+  std::mutex mutex;
+  std::condition_variable released;
+  bool go = false;
+  int calls = 0;
+  void operator()(std::stop_token) {
+    std::unique_lock lock(mutex);
+    if (calls++ == 0) released.wait(lock, [this] { return go; });
+  }
+  void Release() {
+    {
+      const std::lock_guard lock(mutex);
+      go = true;
+    }
+    released.notify_all();
+  }
+};
+
 // Records each alert with whether it was shown on the user-interface thread.
 class ThreadCheckingSink : public AlertSink {
  public:
@@ -124,7 +144,7 @@ class RenderControllerTest : public QObject {
 
   void aSliderDraggedAcrossItsRangeLeavesOneDrawingWaiting() {
     CRenderController controller(&m_alerts);
-    HoldFirstDrawing hold;
+    HoldFirstUntilReleased hold;
     controller.SetBeforeDrawing(std::ref(hold));
     QSignalSpy ready(&controller, &CRenderController::PictureReady);
     QSignalSpy idle(&controller, &CRenderController::Idle);
@@ -135,6 +155,7 @@ class RenderControllerTest : public QObject {
       last = Effect(seed, 50);
       controller.Request(RenderJob{last, m_original, 1});
     }
+    hold.Release();
     QVERIFY(idle.wait(60000));
     QCOMPARE(controller.DrawingsStarted(), 2);
     QCOMPARE(ready.size(), 1);

@@ -17,6 +17,7 @@
 #include "raster/CoverageBand.h"
 #include "raster/Dadc.h"
 #include "raster/DrawContext.h"
+#include "raster/StrokeCache.h"
 
 namespace brisol {
 namespace {
@@ -314,6 +315,9 @@ class BandPainter {
       const RECT& b = m_bounds[i];
       if (b.bottom <= band.Top() || b.top >= band.Bottom() || band.Covered(b)) continue;
       recorder.Clear();
+      // An object reaching other bands is drawn for each: its outlines are
+      // worked out once. One within this band has no use for them again.
+      dc.SetStrokeCache(b.top < band.Top() || b.bottom > band.Bottom() ? &m_strokes : nullptr);
       DrawPlacedObjects(*m_d.effect, m_d.objects.subspan(i, 1), dc);
       band.WriteTopmostFirst(recorder.Runs());
     }
@@ -356,6 +360,7 @@ class BandPainter {
   int m_rows = 1;
   std::vector<RECT> m_bounds;
   std::vector<int> m_sourceColumn;
+  StrokeCache m_strokes;
   std::atomic<bool> m_leftOne{false};
   std::atomic<std::size_t> m_left{0};
   std::mutex m_mixedMutex;

@@ -29,7 +29,7 @@ Range Clip(long long start, long long length, int limit) {
 
 }  // namespace
 
-RunTarget DrawContext::Target() const { return RunTarget{m_block, &TheFigureScratch().filler, m_recorder}; }
+RunTarget DrawContext::Target() const { return RunTarget{m_block, &TheFigureScratch().filler, m_recorder, m_strokes}; }
 
 bool DrawContext::NoteBoundsOnly(std::span<const POINT> points, long long reach) const {
   if (m_recorder == nullptr || !m_recorder->BoundsOnly()) return false;

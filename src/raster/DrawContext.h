@@ -25,6 +25,7 @@
 
 namespace brisol {
 
+class StrokeCache;
 struct RunTarget;
 
 enum StretchMode : int { BLACKONWHITE = 1, WHITEONBLACK = 2, COLORONCOLOR = 3, HALFTONE = 4 };
@@ -45,6 +46,9 @@ class DrawContext {
   }
   bool HasPixels() const { return m_block.IsValid(); }
   SpanRecorder* recorder() const { return m_recorder; }
+  // Wide strokes take their outlines from the cache, and keep them there:
+  // for a context that draws the same figures again (not owned; null: none).
+  void SetStrokeCache(StrokeCache* cache) { m_strokes = cache; }
   int width() const { return m_block.width; }
   int height() const { return m_block.height; }
 
@@ -113,6 +117,7 @@ class DrawContext {
 
   PixelBlock m_block;
   SpanRecorder* m_recorder = nullptr;
+  StrokeCache* m_strokes = nullptr;
   int m_stretchMode = BLACKONWHITE;
   Pen m_pen;
   Brush m_brush;

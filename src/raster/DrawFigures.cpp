@@ -18,10 +18,13 @@ namespace {
 // Half the pen's reach beyond the path, with a pixel to spare.
 double PenMargin(const Pen& pen) { return IsWidePen(pen) ? pen.width() / 2.0 + 1.0 : 1.0; }
 
-// Whether the points, grown by the margin on every side, miss the block.
-bool MissesBlock(std::span<const POINT> points, double margin, const PixelBlock& block) {
+// Whether the points, grown by the margin on every side, miss the block's
+// rows from firstRow on (a recording context keeps nothing above it: a
+// figure wholly above is never worked out).
+bool MissesBlock(std::span<const POINT> points, double margin, const PixelBlock& block, int firstRow) {
   const PointBounds b(points);
-  return b.maxX + margin < 0 || b.maxY + margin < 0 || b.minX - margin > block.width || b.minY - margin > block.height;
+  return b.maxX + margin < 0 || b.maxY + margin < firstRow || b.minX - margin > block.width ||
+         b.minY - margin > block.height;
 }
 
 // Whether the spans of a filled polygon and of its wide outline can be held
@@ -105,7 +108,7 @@ bool DrawContext::LineTo(int x, int y) {
     DrawThinLine(Target(), from.x, from.y, x, y, SolidRgb(m_pen.colour()));
     return true;
   }
-  if (MissesBlock(both, PenMargin(m_pen), m_block)) return true;
+  if (MissesBlock(both, PenMargin(m_pen), m_block, Target().firstRow())) return true;
   const FlushOnExit flush;
   StrokePoints(Target(), TheFigureScratch(), both, false, m_pen);
   return true;
@@ -115,8 +118,8 @@ bool DrawContext::Polyline(std::span<const POINT> points) {
   if (!IsValid() || points.size() < 2) return false;
   if (m_pen.IsNull()) return true;
   if (NoteBoundsOnly(points, BoundsReach(m_pen))) return true;
-  if (MissesBlock(points, PenMargin(m_pen), m_block)) return true;
   const RunTarget target = Target();
+  if (MissesBlock(points, PenMargin(m_pen), m_block, target.firstRow())) return true;
   if (!IsWidePen(m_pen)) {
     for (std::size_t i = 0; i + 1 < points.size(); ++i)
       DrawThinLine(target, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, SolidRgb(m_pen.colour()));
@@ -130,10 +133,10 @@ bool DrawContext::Polyline(std::span<const POINT> points) {
 bool DrawContext::Polygon(std::span<const POINT> points) {
   if (!IsValid() || points.size() < 2) return false;
   if (NoteBoundsOnly(points, BoundsReach(m_pen))) return true;
-  if (MissesBlock(points, PenMargin(m_pen), m_block)) return true;
+  const RunTarget target = Target();
+  if (MissesBlock(points, PenMargin(m_pen), m_block, target.firstRow())) return true;
   const FlushOnExit flush;
   FigureScratch& scratch = TheFigureScratch();
-  const RunTarget target = Target();
   const FillRule rule = m_fillMode == WINDING ? FillRule::NonZero : FillRule::EvenOdd;
   const bool fill = points.size() >= 3 && !m_brush.IsNull();
   if (fill && IsWidePen(m_pen) && CanHoldSpans(points, m_pen, m_block)) {
@@ -146,7 +149,7 @@ bool DrawContext::Polygon(std::span<const POINT> points) {
     scratch.points.clear();
     for (const POINT& p : points) scratch.points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
     scratch.ras.Reset(m_block.width, m_block.height, target.firstRow());
-    AddStroke(scratch.ras, scratch.points, true, m_pen.width());
+    AddStroke(scratch.ras, scratch.points, true, m_pen.width(), target.strokes);
     scratch.strokeSpans.clear();
     SpanCollector strokeCollector(scratch.strokeSpans);
     scratch.ras.Sweep(FillRule::NonZero, static_cast<SpanSink&>(strokeCollector));

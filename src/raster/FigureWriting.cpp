@@ -31,7 +31,7 @@ void FillFigure(const RunTarget& target, ScanlineRasterizer& ras, FillRule rule,
 void StrokePath(const RunTarget& target, FigureScratch& scratch, std::span<const PointD> points, bool closed,
                 const Pen& pen) {
   scratch.ras.Reset(target.width(), target.height(), target.firstRow());
-  AddStroke(scratch.ras, points, closed, pen.width());
+  AddStroke(scratch.ras, points, closed, pen.width(), target.strokes);
   FillFigure(target, scratch.ras, FillRule::NonZero, SolidRgb(pen.colour()));
 }
 

@@ -10,10 +10,13 @@
 
 namespace brisol {
 
+class StrokeCache;
+
 struct RunTarget {
   PixelBlock block;                  // width and height always; no bits when recording
   SpanFiller* filler = nullptr;      // used when writing
   SpanRecorder* recorder = nullptr;  // set: record instead of writing
+  StrokeCache* strokes = nullptr;    // wide strokes' outlines kept, or none
 
   int width() const { return block.width; }
   int height() const { return block.height; }

@@ -4,6 +4,10 @@
 #include <agg_conv_stroke.h>
 
 #include <algorithm>
+#include <memory>
+#include <new>
+
+#include "raster/StrokeCache.h"
 
 namespace brisol {
 namespace {
@@ -47,10 +51,9 @@ struct StrokeMachine {
   }
 };
 
-}  // namespace
-
-void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool closed, double width) {
-  if (points.size() < 2 || !(width > 0)) return;
+// Hands the edges of the stroke's outline, in order, to edge(x0, y0, x1, y1).
+template <class EdgeFn>
+void StrokeOutline(std::span<const PointD> points, bool closed, double width, EdgeFn&& edge) {
   thread_local StrokeMachine machine;
   machine.path.Set(points, closed);
   machine.stroke.width(width);
@@ -62,7 +65,7 @@ void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool clo
   double x = 0, y = 0, startX = 0, startY = 0, lastX = 0, lastY = 0;
   bool open = false;
   auto closeContour = [&] {
-    if (open) ras.AddEdge(lastX, lastY, startX, startY);
+    if (open) edge(lastX, lastY, startX, startY);
     open = false;
   };
   for (;;) {
@@ -80,7 +83,7 @@ void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool clo
         open = true;
         continue;
       }
-      ras.AddEdge(lastX, lastY, x, y);
+      edge(lastX, lastY, x, y);
       lastX = x;
       lastY = y;
     } else if (agg::is_end_poly(cmd)) {
@@ -89,6 +92,35 @@ void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool clo
   }
   closeContour();
   machine.path.Set({}, false);
+}
+
+}  // namespace
+
+void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool closed, double width) {
+  if (points.size() < 2 || !(width > 0)) return;
+  StrokeOutline(points, closed, width,
+                [&ras](double x0, double y0, double x1, double y1) { ras.AddEdge(x0, y0, x1, y1); });
+}
+
+void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool closed, double width, StrokeCache* cache) {
+  if (cache == nullptr) return AddStroke(ras, points, closed, width);
+  if (points.size() < 2 || !(width > 0)) return;
+  std::shared_ptr<const StrokeEdges> edges = cache->Find(points, closed, width);
+  if (!edges) {
+    try {
+      auto made = std::make_shared<StrokeEdges>();
+      StrokeOutline(points, closed, width, [&made](double x0, double y0, double x1, double y1) {
+        made->push_back({x0, y0, x1, y1});
+      });
+      edges = std::move(made);
+    } catch (const std::bad_alloc&) {
+      // No memory to keep it: worked out straight into the rasterizer.
+      return AddStroke(ras, points, closed, width);
+    }
+    cache->Keep(points, closed, width, edges);
+  }
+  // The same edges in the same order as when worked out here.
+  for (const StrokeEdge& e : *edges) ras.AddEdge(e.x0, e.y0, e.x1, e.y1);
 }
 
 }  // namespace brisol

@@ -19,4 +19,9 @@ struct PointD {
 // without two distinct points adds nothing.
 void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool closed, double width);
 
+class StrokeCache;
+// The same, taking the outline from the cache when it is kept there and
+// keeping it there otherwise (no cache: worked out as above).
+void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool closed, double width, StrokeCache* cache);
+
 }  // namespace brisol
