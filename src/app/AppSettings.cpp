@@ -41,7 +41,6 @@ CAppSettings::CAppSettings(QString path, std::string startDirectory)
     : m_szMainDir(MainDirectory()),
       m_szImageWriteDir(startDirectory),
       m_szImageReadDir(startDirectory),
-      m_szExportDir(startDirectory),
       m_path(std::move(path)),
       m_startDirectory(std::move(startDirectory)) {}
 
@@ -94,7 +93,7 @@ void CAppSettings::Read() {
   m_bExportLandscape = ini.GetNumber("EXPORT", "LANDSCAPE", 0) != 0;
   m_szExportMargin = ini.GetString("EXPORT", "MARGIN", "0mm");
   m_iExportDpi = static_cast<int>(std::clamp<long long>(ini.GetNumber("EXPORT", "DPI", 0), 0, kMaxExportDpi));
-  m_szExportDir = ini.GetString("EXPORT", "DIR", m_startDirectory);
+  m_szExportDir = ini.GetString("EXPORT", "DIR", "");
   m_szExportExtension = ini.GetString("EXPORT", "EXT", "");
   // Only a vector format's extension is proposed again.
   if (VectorFormatOfName("picture." + m_szExportExtension) == nullptr) m_szExportExtension.clear();

@@ -80,8 +80,8 @@ class CAppSettings {
   std::string m_szExportPage;  // a paper, "WxH" with a unit, or empty: the picture's size
   bool m_bExportLandscape = false;
   std::string m_szExportMargin = "0mm";
-  int m_iExportDpi = 0;  // 0: the photo's own pixels
-  std::string m_szExportDir;
+  int m_iExportDpi = 0;             // 0: the photo's own pixels
+  std::string m_szExportDir;        // empty: the photo's folder
   std::string m_szExportExtension;  // "pdf", "svg", ...; empty: none yet
 
  private:

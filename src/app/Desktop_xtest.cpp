@@ -7,6 +7,7 @@
 // folder) for a person to look at.
 #include <QAbstractButton>
 #include <QDockWidget>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
@@ -340,7 +341,7 @@ class DesktopXTest : public QObject {
       page->setCurrentIndex(0);  // the picture's size: one pixel a point
       dialog->findChild<QLineEdit*>(QStringLiteral("exportPath"))->setText(shots + QStringLiteral("/export.pdf"));
       QSignalSpy ended(dialog, &CExportDlg::ExportEnded);
-      test::Alerts().QueueAnswer(AlertAnswer::Yes);
+      QFile::remove(shots + QStringLiteral("/export.pdf"));
       dialog->OnExport();
       QVERIFY(ended.wait(240000));
       written = dialog->LastResult() && dialog->LastResult()->ok();

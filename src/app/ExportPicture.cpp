@@ -1,5 +1,6 @@
 #include "app/ExportPicture.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "app/AppSettings.h"
@@ -31,13 +32,17 @@ void KeepChoices(const ExportChoices& choices, CAppSettings& settings) {
 }
 
 // The file proposed: the photo's name with the extension of the last
-// export, in the folder of the last export.
+// export, in the folder of the last export (the photo's before the first).
 QString ProposedPath(const CBrisolDoc& doc, const CAppSettings& settings) {
+  const bool pasted = doc.ImageName() == kClipboardName;
   QString stem = QFileInfo(doc.Title()).completeBaseName();
-  if (stem.isEmpty() || doc.ImageName() == kClipboardName) stem = QStringLiteral("picture");
+  if (stem.isEmpty() || pasted) stem = QStringLiteral("picture");
+  QString folder = QString::fromStdString(settings.m_szExportDir);
+  if (folder.isEmpty())
+    folder = pasted ? QDir::homePath() : QFileInfo(QString::fromStdString(doc.ImageName())).absolutePath();
   const QString extension = settings.m_szExportExtension.empty() ? QStringLiteral("pdf")
                                                                  : QString::fromStdString(settings.m_szExportExtension);
-  return QString::fromStdString(settings.m_szExportDir) + '/' + stem + '.' + extension;
+  return folder + '/' + stem + '.' + extension;
 }
 
 }  // namespace

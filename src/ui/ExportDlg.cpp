@@ -128,9 +128,14 @@ CExportDlg::CExportDlg(QWidget* parent, ExportSource source, const ExportChoices
   fileRow->addWidget(m_pPath, 1);
   fileRow->addWidget(browse);
 
+  auto* fileForm = new QFormLayout;
+  auto* fileLabel = new QLabel(tr("&File:"), this);
+  fileLabel->setBuddy(m_pPath);
+  fileForm->addRow(fileLabel, fileRow);
+  layout->addLayout(fileForm);
+
   auto* page = new QGroupBox(tr("Page"), this);
   auto* form = new QFormLayout(page);
-  form->addRow(tr("&File:"), fileRow);
   m_pPage = new QComboBox(page);
   m_pPage->setObjectName(QStringLiteral("exportPage"));
   m_pPage->setEditable(true);
