@@ -3,7 +3,7 @@
 // their own or the picture's own size, one pixel a point), its orientation,
 // a margin and the resolution of the embedded photo, and the file; what
 // cannot be written is told before any work, and the file is written on a
-// thread of its own with progress and Stop, the program going on
+// thread of its own with progress and Stop, the window answering
 // meanwhile. A stopped or failed export leaves no part of a file and keeps
 // the one that was there.
 #pragma once
