@@ -306,6 +306,32 @@ class ExportTest : public QObject {
     QVERIFY(Files(folder).isEmpty());
   }
 
+  // Browse... offers every vector format, the one of the name proposed
+  // chosen, and puts the file chosen into the window.
+  void browseOffersTheVectorFormats() {
+    QVERIFY(Open("browse.png", 80, 60));
+    QStringList filters;
+    QString chosenFilter, field;
+    const QString chosen = Folder() + "/browsed.svg";
+    test::DriveModal<CExportDlg>([&](CExportDlg* dialog) {
+      test::DriveModal<QFileDialog>([&](QFileDialog* files) {
+        filters = files->nameFilters();
+        chosenFilter = files->selectedNameFilter();
+        test::AnswerFileDialog(chosen);
+        return true;
+      });
+      dialog->OnBrowse();
+      field = dialog->Choices().path;
+      dialog->reject();
+      return true;
+    });
+    m->Frame().Actions().exportPicture->trigger();
+    QCOMPARE(filters,
+             QStringList({"SVG (*.svg *.SVG)", "PDF (*.pdf *.PDF)", "EPS (*.eps *.EPS)", "PostScript (*.ps *.PS)"}));
+    QCOMPARE(chosenFilter, QStringLiteral("PDF (*.pdf *.PDF)"));
+    QCOMPARE(field, chosen);
+  }
+
   void nothingToExportWithoutAPicture() {
     QAction* exportPicture = m->Frame().Actions().exportPicture;
     m->Frame().updateMenus();
