@@ -10,6 +10,7 @@
 #include "app/IniFile.h"
 #include "effect/EffectPaths.h"
 #include "logger/Logger.h"
+#include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
@@ -17,6 +18,7 @@ namespace {
 constexpr long long kMinFrameSide = 300;
 constexpr int kMaxPanelCoordinate = 2000;
 constexpr int kBadPanelCoordinate = 50;
+constexpr long long kMaxExportDpi = 10000;
 
 // A number as the program keeps it: the nearest int.
 int ToInt(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
@@ -87,6 +89,15 @@ void CAppSettings::Read() {
     const std::string key = "MRO" + std::to_string(i + 1);
     m_Recent.SetEntry(i, ini.GetString("LASTFILES", key, ""));
   }
+
+  m_szExportPage = ini.GetString("EXPORT", "PAGE", "");
+  m_bExportLandscape = ini.GetNumber("EXPORT", "LANDSCAPE", 0) != 0;
+  m_szExportMargin = ini.GetString("EXPORT", "MARGIN", "0mm");
+  m_iExportDpi = static_cast<int>(std::clamp<long long>(ini.GetNumber("EXPORT", "DPI", 0), 0, kMaxExportDpi));
+  m_szExportDir = ini.GetString("EXPORT", "DIR", "");
+  m_szExportExtension = ini.GetString("EXPORT", "EXT", "");
+  // Only a vector format's extension is proposed again.
+  if (VectorFormatOfName("picture." + m_szExportExtension) == nullptr) m_szExportExtension.clear();
 }
 
 bool CAppSettings::Write() const {
@@ -109,6 +120,12 @@ bool CAppSettings::Write() const {
     const std::string key = "MRO" + std::to_string(i + 1);
     ini.Set("LASTFILES", key, m_Recent.Entry(i));
   }
+  ini.Set("EXPORT", "PAGE", m_szExportPage);
+  ini.Set("EXPORT", "LANDSCAPE", m_bExportLandscape ? 1 : 0);
+  ini.Set("EXPORT", "MARGIN", m_szExportMargin);
+  ini.Set("EXPORT", "DPI", m_iExportDpi);
+  ini.Set("EXPORT", "DIR", m_szExportDir);
+  ini.Set("EXPORT", "EXT", m_szExportExtension);
   if (!ini.Save()) {
     TheLogger().Log(kLogInfo, "Could not write the settings to %s\n", m_path.toLocal8Bit().constData());
     return false;

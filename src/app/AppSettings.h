@@ -1,5 +1,6 @@
 // The program's settings: one INI file ($XDG_CONFIG_HOME/Brisol/Brisol.ini)
-// with the sections FILES, MAINFRAME, VARS, LASTFILES and one per panel.
+// with the sections FILES, MAINFRAME, VARS, LASTFILES, EXPORT and one per
+// panel.
 // Read once at start-up and written once at exit; panel placements are read
 // when the main window makes its panels and written when it closes. FILES /
 // MAIN and VARS / LOGGING are only ever read: they change when a person
@@ -76,6 +77,14 @@ class CAppSettings {
   bool m_bPrintAtPrinterResolution = false;
   // LASTFILES
   CRecentFiles m_Recent;
+  // EXPORT: the page, margin and photo resolution of the last export, where
+  // it went and its format's extension.
+  std::string m_szExportPage;  // a paper, "WxH" with a unit, or empty: the picture's size
+  bool m_bExportLandscape = false;
+  std::string m_szExportMargin = "0mm";
+  int m_iExportDpi = 0;             // 0: the photo's own pixels
+  std::string m_szExportDir;        // empty: the photo's folder
+  std::string m_szExportExtension;  // "pdf", "svg", ...; empty: none yet
 
  private:
   QString m_path;

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDockWidget>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -25,6 +26,7 @@
 #include "ui/BatchDlg.h"
 #include "ui/ColMixDlg.h"
 #include "ui/DebugDlg.h"
+#include "ui/ExportDlg.h"
 #include "ui/ManagePresetsDlg.h"
 #include "ui/MessageBoxAlertSink.h"
 #include "ui/OrigDlg.h"
@@ -419,6 +421,48 @@ class DesktopXTest : public QObject {
       grid->reject();
     });
     f.Actions().variations->trigger();
+  }
+
+  // File > Export...: the window on the screen, its page told. With
+  // BRISOL_SHOTS_DIR and BRISOL_MANUAL_PHOTO it also writes the photo's
+  // picture as export.pdf (the picture's size) and export.png there, for
+  // the manual's pair at 800 %.
+  void theExportWindowIsOnTheScreen() {
+    Start();
+    const QString photo = qEnvironmentVariable("BRISOL_MANUAL_PHOTO");
+    CBrisolDoc* doc = photo.isEmpty()
+                          ? OpenPicture("export.png", 640, 420)
+                          : test::OpenWithCollection(*m, QFileInfo(photo).absoluteFilePath().toStdString(), "Leaves");
+    QVERIFY(doc && test::WaitForPicture(doc) && doc->GetRunner());
+    CMainFrame& f = m->Frame();
+    const QString shots = qEnvironmentVariable("BRISOL_SHOTS_DIR");
+    bool written = false;
+    test::WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<CExportDlg*>(modal);
+      QVERIFY(dialog);
+      auto* page = dialog->findChild<QComboBox*>(QStringLiteral("exportPage"));
+      page->setCurrentIndex(page->findData(QStringLiteral("A2")));
+      AwaitFrame(dialog);
+      CheckEverythingOnScreen();
+      QVERIFY(!dialog->findChild<QLabel*>(QStringLiteral("exportLayout"))->text().isEmpty());
+      Shot(QStringLiteral("export"));
+      if (shots.isEmpty() || photo.isEmpty()) {
+        dialog->reject();
+        return;
+      }
+      page->setCurrentIndex(0);  // the picture's size: one pixel a point
+      dialog->findChild<QLineEdit*>(QStringLiteral("exportPath"))->setText(shots + QStringLiteral("/export.pdf"));
+      QSignalSpy ended(dialog, &CExportDlg::ExportEnded);
+      QFile::remove(shots + QStringLiteral("/export.pdf"));
+      dialog->OnExport();
+      QVERIFY(ended.wait(240000));
+      written = dialog->LastResult() && dialog->LastResult()->ok();
+    });
+    f.Actions().exportPicture->trigger();
+    if (!shots.isEmpty() && !photo.isEmpty()) {
+      QVERIFY(written);
+      QVERIFY(SaveImageFile(*doc->GV()->GetCurrentDADC(), (shots + QStringLiteral("/export.png")).toStdString()).ok());
+    }
   }
 };
 

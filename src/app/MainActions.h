@@ -16,6 +16,7 @@ struct MainActions {
   // File
   QAction* openImage = nullptr;
   QAction* saveImage = nullptr;
+  QAction* exportPicture = nullptr;  // File > Export...: a vector file
   QAction* printSetup = nullptr;
   QAction* printPreview = nullptr;
   QAction* print = nullptr;

@@ -4,11 +4,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QWhatsThis>
 
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
+#include "app/ExportPicture.h"
 #include "app/MainFrame.h"
 #include "app/ScrollView.h"
 #include "effect/Runner.h"
@@ -36,6 +38,8 @@ QAction* MakeAction(QObject* parent, const QString& text, const QString& promptA
 }
 
 namespace {
+
+constexpr int kExportStatusMs = 8000;
 
 QKeySequence Keypad(Qt::Key key) { return QKeySequence(Qt::KeypadModifier | key); }
 
@@ -73,6 +77,14 @@ void CMainFrame::createActions() {
   a.saveImage->setIcon(BrisolIcon(IconId::SaveImage));
   on(a.saveImage, [this] {
     if (CBrisolScrollView* view = ActiveView()) view->SaveImage();
+  });
+  a.exportPicture = MakeAction(this, tr("&Export..."),
+                               tr("Write the picture as a vector file (PDF, SVG, EPS) at any print size\nExport"));
+  on(a.exportPicture, [this] {
+    if (CBrisolDoc* doc = ActiveDocument()) {
+      const QString written = ExportPicture(this, *doc, m_app.Settings());
+      if (!written.isEmpty()) statusBar()->showMessage(written, kExportStatusMs);
+    }
   });
   a.printSetup = MakeAction(this, tr("P&rint Setup..."), tr("Change the printer and printing options\nPrint Setup"));
   on(a.printSetup, [this] { OnFilePrintSetup(); });
@@ -200,6 +212,7 @@ void CMainFrame::createMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
   file->addAction(a.openImage);
   file->addAction(a.saveImage);
+  file->addAction(a.exportPicture);
   file->addSeparator();
   file->addAction(a.openRecipe);
   file->addAction(a.saveRecipe);
@@ -307,6 +320,7 @@ void CMainFrame::updateMenus() {
     action->setEnabled(hasView);
   }
   a.copy->setEnabled(hasView && view->GetCurrentDADC() != nullptr);
+  a.exportPicture->setEnabled(CanExport(doc));
   a.copyCommandLine->setEnabled(doc && doc->GetRunner() && doc->ImageName() != kClipboardName);
   a.origOnOff->setEnabled(doc && doc->GetOriginal() != nullptr);
   a.settingsOnOff->setEnabled(hasShapes);

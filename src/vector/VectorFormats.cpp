@@ -27,6 +27,8 @@ bool EndsWithExtension(std::string_view path, std::string_view extension) {
 
 }  // namespace
 
+std::span<const VectorFormat> VectorFormats() { return kFormats; }
+
 const VectorFormat* VectorFormatOfName(std::string_view path) {
   for (const VectorFormat& f : kFormats)
     if (EndsWithExtension(path, f.extension)) return &f;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,9 @@ struct VectorFormat {
   double maxSidePoints = 0;  // 0: no limit of the format's own
   std::string_view limitText;
 };
+
+// Every format, in the order the table holds them (file dialogs list them so).
+std::span<const VectorFormat> VectorFormats();
 
 // The format a file name's extension names (letter case ignored), or null.
 const VectorFormat* VectorFormatOfName(std::string_view path);
