@@ -55,7 +55,7 @@ void CMainFrame::OnFilePrint() {
   doc->WaitForDrawing();
   // The original photo has nothing to draw anew; it prints as it is.
   if (settings.m_bPrintAtPrinterResolution && view->GetShow() == 1 && view->ShownEffect()) {
-    PrintRendered(Printer(), PrintSource{view->ShownEffect(), doc->SharedOriginal(), doc->ShownQuality()}, this);
+    PrintRendered(Printer(), PictureSource{doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()}, this);
     return;
   }
   PrintImage(Printer(), view->CurrentImage());

@@ -172,7 +172,7 @@ void CMainFrame::OnVariations() {
   // The values of the picture as they are set now: a change still being
   // made is one step first.
   doc->CommitStep();
-  VariationSource source{doc->GetRunner()->SharedOriginal(), doc->GetRunner()->GetEffect().Snapshot(), doc->Quality()};
+  PictureSource source{doc->GetRunner()->SharedOriginal(), doc->GetRunner()->GetEffect().Snapshot(), doc->Quality()};
   CVariationsDlg dialog(this, std::move(source));
   const QPointer<CBrisolDoc> target(doc);
   dialog.SetAdopter([this, target](const CEffect& effect, const QString& caption) {

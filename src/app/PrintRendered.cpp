@@ -141,7 +141,7 @@ class PlacementProgress final : public DrawObserver {
 };
 
 // The drawing thread: the page made ready, then its bands one by one.
-void DrawPage(std::stop_token stop, const PrintSource& source, PageScale scale, QObject* gui, PrintRun& run) {
+void DrawPage(std::stop_token stop, const PictureSource& source, PageScale scale, QObject* gui, PrintRun& run) {
   auto post = [gui](auto f) { QMetaObject::invokeMethod(gui, std::move(f), Qt::QueuedConnection); };
   auto done = [&](PrintResult::Outcome outcome, QString message = {}) {
     post([&run, outcome, message] { run.Done(outcome, message); });
@@ -149,7 +149,7 @@ void DrawPage(std::stop_token stop, const PrintSource& source, PageScale scale, 
   VectorJob job;
   job.effect = source.effect.get();
   job.photo = source.photo.get();
-  job.level = source.level;
+  job.level = source.quality;
   PlacementProgress placement([&](int step) { post([&run, step] { run.Progress(step); }); });
   std::string why;
   const auto page = PrintedPage::Prepare(job, scale.dpi, why, &placement, stop);
@@ -182,7 +182,7 @@ void DrawPage(std::stop_token stop, const PrintSource& source, PageScale scale, 
 
 }  // namespace
 
-PrintResult PrintRendered(QPrinter& printer, const PrintSource& source, QWidget* parent) {
+PrintResult PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* parent) {
   auto failed = [](const QString& why) {
     WalertBox(kIconExclamation, "The picture could not be printed at the printer's resolution: %s.",
               why.toLocal8Bit().constData());

@@ -11,6 +11,8 @@
 #include <QString>
 #include <memory>
 
+#include "ui/PictureSource.h"
+
 class QPrinter;
 class QWidget;
 
@@ -18,14 +20,6 @@ namespace brisol {
 
 class CDADC;
 class CEffect;
-
-// What the page is drawn from: the effect of the picture on view, its
-// photo and the quality it was drawn at.
-struct PrintSource {
-  std::shared_ptr<const CEffect> effect;
-  std::shared_ptr<const CDADC> photo;
-  int level = 1;
-};
 
 struct PrintResult {
   enum class Outcome { Printed, Stopped, Failed };
@@ -37,7 +31,7 @@ struct PrintResult {
 // Prints one page. A stopped print ends the job: a printer's job is
 // aborted, and a PDF file is not left behind (an existing file of that name
 // is kept). A failure is reported through the alerts and returned.
-PrintResult PrintRendered(QPrinter& printer, const PrintSource& source, QWidget* parent);
+PrintResult PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* parent);
 
 // The rows of the page drawn in one band for a page this many pixels wide:
 // at most about 16 MB of pixels, at least one row.

@@ -132,9 +132,9 @@ class PrintRenderedTest : public QObject {
     return doc->GV();
   }
 
-  PrintSource SourceOf(CBrisolScrollView* view) {
+  PictureSource SourceOf(CBrisolScrollView* view) {
     CBrisolDoc* doc = view->GetDocument();
-    return {view->ShownEffect(), doc->SharedOriginal(), doc->ShownQuality()};
+    return {doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()};
   }
 
  private slots:

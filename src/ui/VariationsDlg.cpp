@@ -42,7 +42,7 @@ QSize BoxForScreen(const QWidget* parent) {
 // each drawing uses every core. Results come back as queued calls.
 class CVariationsDlg::Painter {
  public:
-  Painter(CVariationsDlg* dialog, const VariationSource& source, std::vector<Variation> cells, QSize size,
+  Painter(CVariationsDlg* dialog, const PictureSource& source, std::vector<Variation> cells, QSize size,
           unsigned generation)
       : m_thread([dialog, source, cells = std::move(cells), size, generation](std::stop_token stop) {
           Run(dialog, source, cells, size, generation, stop);
@@ -50,8 +50,8 @@ class CVariationsDlg::Painter {
   void Stop() { m_thread.request_stop(); }
 
  private:
-  static void Run(CVariationsDlg* dialog, const VariationSource& source, const std::vector<Variation>& cells,
-                  QSize size, unsigned generation, std::stop_token stop) {
+  static void Run(CVariationsDlg* dialog, const PictureSource& source, const std::vector<Variation>& cells, QSize size,
+                  unsigned generation, std::stop_token stop) {
     // The grid tells what went wrong in its cells; nothing pops up.
     LogOnlyAlertSink quiet;
     const ScopedThreadAlertSink scoped(quiet);
@@ -59,13 +59,13 @@ class CVariationsDlg::Painter {
       QImage image;
       QString problem;
       try {
-        const SIZE full = source.original->GetSize();
+        const SIZE full = source.photo->GetSize();
         CDADC picture(full);
         if (!picture.IsValid()) throw std::bad_alloc();
         CEffectOutput target;
         target.SetUp(&picture, nullptr, full);
         const DrawResult drawn =
-            cells[i].effect->DrawIntoOutput(&target, source.original.get(), source.quality, nullptr, stop);
+            cells[i].effect->DrawIntoOutput(&target, source.photo.get(), source.quality, nullptr, stop);
         target.Close();
         if (drawn.outcome == DrawResult::Outcome::Stopped) break;
         if (drawn.ok())
@@ -89,7 +89,7 @@ class CVariationsDlg::Painter {
   std::jthread m_thread;
 };
 
-CVariationsDlg::CVariationsDlg(QWidget* parent, VariationSource source, QSize box)
+CVariationsDlg::CVariationsDlg(QWidget* parent, PictureSource source, QSize box)
     : QDialog(parent), m_source(std::move(source)), m_box(box.isEmpty() ? BoxForScreen(parent) : box) {
   setObjectName(QStringLiteral("variationsDialog"));
   setWindowTitle(tr("Variations"));
@@ -117,7 +117,7 @@ CVariationsDlg::CVariationsDlg(QWidget* parent, VariationSource source, QSize bo
   layout->addLayout(top);
 
   // Every cell as large as the picture reduced into the box.
-  const QSize cellSize = ReducedSize(QSize(m_source.original->GetWidth(), m_source.original->GetHeight()), m_box);
+  const QSize cellSize = ReducedSize(QSize(m_source.photo->GetWidth(), m_source.photo->GetHeight()), m_box);
   auto* grid = new QGridLayout;
   grid->setSpacing(6);
   for (int i = 0; i < kVariationsPerPage; ++i) {
@@ -208,7 +208,7 @@ void CVariationsDlg::Start() {
     button->setToolTip(QString());
     m_captions[static_cast<std::size_t>(i)]->setText(used ? CellVariation(i).caption : QString());
   }
-  const QSize size = ReducedSize(QSize(m_source.original->GetWidth(), m_source.original->GetHeight()), m_box);
+  const QSize size = ReducedSize(QSize(m_source.photo->GetWidth(), m_source.photo->GetHeight()), m_box);
   m_pPainter = std::make_unique<Painter>(this, m_source, m_cells, size, m_generation);
   UpdateState();
 }

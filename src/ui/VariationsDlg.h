@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/PictureSource.h"
 #include "ui/Variations.h"
 
 class QComboBox;
@@ -23,17 +24,11 @@ namespace brisol {
 class CDADC;
 class CEffect;
 
-struct VariationSource {
-  std::shared_ptr<const CDADC> original;
-  std::shared_ptr<const CEffect> effect;
-  int quality = 1;
-};
-
 class CVariationsDlg : public QDialog {
   Q_OBJECT
  public:
   // box: the largest size of a cell's picture (0: as the screen allows).
-  CVariationsDlg(QWidget* parent, VariationSource source, QSize box = {});
+  CVariationsDlg(QWidget* parent, PictureSource source, QSize box = {});
   ~CVariationsDlg() override;
 
   // Called with a cell's effect and caption when the user clicks it.
@@ -68,7 +63,7 @@ class CVariationsDlg : public QDialog {
   void OnCellDrawn(unsigned generation, int cell, const QImage& image, const QString& problem);
   void UpdateState();
 
-  VariationSource m_source;
+  PictureSource m_source;
   QSize m_box;
   const EffectParam* m_param = nullptr;
   int m_page = 0;
