@@ -70,6 +70,10 @@ QList<QWidget*> ShownWindows() {
 
 bool AllOnScreen(QString& offender) {
   for (QWidget* w : ShownWindows()) {
+    // A window the window system has not given a size yet (seen now and
+    // then for a dialog shown right after another closed, on a loaded
+    // machine) has no place to judge.
+    if (w->frameGeometry().isEmpty()) continue;
     if (!Screen().contains(w->frameGeometry())) {
       offender =
           w->objectName() + ' ' + w->windowTitle() + ' ' + Describe(w->frameGeometry()) + " on " + Describe(Screen());
@@ -330,6 +334,7 @@ class DesktopXTest : public QObject {
     f.Printer().setOutputFormat(QPrinter::PdfFormat);
     f.Printer().setOutputFileName(pdf);
     bool progressSeen = false;
+    bool stoppedWhileDrawing = false;
     test::WhenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<QPrintDialog*>(modal);
       QVERIFY(dialog);
@@ -361,6 +366,10 @@ class DesktopXTest : public QObject {
         QTRY_VERIFY(progress->value() > 0);
         Shot(QStringLiteral("print-progress"));
         CheckEverythingOnScreen();
+        // The page's bands are painted while this waits, so on a loaded
+        // machine the page may be finished before the key comes; stopping
+        // itself is the printing test's.
+        stoppedWhileDrawing = progress->value() < progress->maximum();
         QTest::keyClick(progress, Qt::Key_Escape);
       });
       dialog->accept();
@@ -368,7 +377,7 @@ class DesktopXTest : public QObject {
     f.Printer().setResolution(1200);
     f.Actions().print->trigger();
     QVERIFY(progressSeen);
-    QVERIFY(!QFileInfo::exists(pdf));
+    if (stoppedWhileDrawing) QVERIFY(!QFileInfo::exists(pdf));
     QVERIFY(m->app->Settings().m_bPrintAtPrinterResolution);
   }
 
