@@ -387,6 +387,7 @@ void PictureSaver::RowsReady(const SIZE& size, const PixelBlock& rows, int first
     if (s.result != kImgOk || (!s.jpeg && !s.png) || first != s.rowsHanded || last <= first || last > size.cy) return;
     EncodeRows(rows, first, last);
   } catch (const std::bad_alloc&) {
+    m_outOfMemory = true;
     if (m_stream) m_stream->result = kImgErrNoMemory;
   }
 }
@@ -440,6 +441,8 @@ SaveResult PictureSaver::Finish(const CDADC* surface) {
     rc = kImgErrNoMemory;
   }
   if (rc == kImgErrWrite && s.writeError != 0) rc = kImgOk;  // told below, with the system's reason
+  // Rows lost to a failed allocation leave the file short, which is that.
+  if (rc != kImgOk && m_outOfMemory) rc = kImgErrNoMemory;
   if (rc != kImgOk) return m_failure = Failure(rc, CannotSave(m_path, ImgResultText(rc)));
 
   return m_failure = CommitTemporary(*s.temporary, s.target, m_path, s.writeError == 0, s.writeError);

@@ -77,6 +77,9 @@ class PictureSaver {
   SaveOptions m_options;
   std::unique_ptr<Stream> m_stream;
   SaveResult m_failure;
+  // Memory ran out while rows were handed on, perhaps before the stream
+  // was open: whatever fails later is told as that.
+  bool m_outOfMemory = false;
 };
 
 // What SaveImageFile checks before it writes anything: a known extension, a
