@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -52,7 +53,7 @@ void PrintUsage(std::FILE* out) {
 // fails, so that running out of memory can still be told: the exception,
 // the step's name and the line that tells it need a little.
 constexpr std::size_t kReserveBytes = 64u << 10;
-void* g_reserve = nullptr;
+std::atomic<void*> g_reserve{nullptr};
 
 // What throwing std::bad_alloc, unwinding and telling it take at least.
 constexpr std::size_t kThrowRoom = 16u << 10;
@@ -67,10 +68,11 @@ void WriteToStderr(std::string_view text) {
   }
 }
 
+// Called on whichever thread an allocation failed, perhaps on several at
+// once: the reserve goes to one of them only.
 void OnOutOfMemory() {
-  if (g_reserve != nullptr) {
-    std::free(g_reserve);
-    g_reserve = nullptr;
+  if (void* reserve = g_reserve.exchange(nullptr)) {
+    std::free(reserve);
     return;  // the allocation is tried again
   }
   if (void* probe = std::malloc(kThrowRoom)) {
@@ -78,7 +80,12 @@ void OnOutOfMemory() {
     std::set_new_handler(nullptr);  // the allocation fails again and throws std::bad_alloc
     return;
   }
-  // Not even the exception could be made: told with what is at hand.
+  // Not even the exception could be made: told with what is at hand, by
+  // one thread; the program ends with it.
+  static std::atomic_flag told;
+  if (told.test_and_set()) {
+    for (;;) ::pause();
+  }
   const char* what = Making::Current();
   WriteToStderr("brisol-cli ");
   WriteToStderr(g_command);
@@ -146,8 +153,10 @@ bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 int main(int argc, char** argv) {
   using namespace brisol::cli;
   HoldClosedStandardStreams();
-  g_reserve = std::malloc(kReserveBytes);
-  if (g_reserve != nullptr) std::memset(g_reserve, 0, kReserveBytes);  // really had, not only promised
+  if (void* reserve = std::malloc(kReserveBytes)) {
+    std::memset(reserve, 0, kReserveBytes);  // really had, not only promised
+    g_reserve = reserve;
+  }
   std::set_new_handler(OnOutOfMemory);
   // A write beyond the file-size limit fails with "File too large" and is
   // told as other write failures are, instead of ending the program.
