@@ -28,10 +28,15 @@ namespace {
 std::string Section(const QWidget* panel) { return panel->objectName().toStdString(); }
 
 // Tells the main window when a panel's window is shown or hidden, so that
-// the toggles' check marks follow.
+// the toggles' check marks follow. Found again by its name (it has no meta
+// object of its own for findChild to tell it by).
+constexpr char kShownWatcherName[] = "panelShownWatcher";
+
 class ShownWatcher : public QObject {
  public:
-  ShownWatcher(QObject* parent, std::function<void()> changed) : QObject(parent), m_changed(std::move(changed)) {}
+  ShownWatcher(QObject* parent, std::function<void()> changed) : QObject(parent), m_changed(std::move(changed)) {
+    setObjectName(QLatin1String(kShownWatcherName));
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -106,7 +111,7 @@ void CMainFrame::DockPanels() {
     else
       first = dock;
     dock->setVisible(shown);
-    auto* watcher = findChild<ShownWatcher*>();
+    QObject* watcher = findChild<QObject*>(QLatin1String(kShownWatcherName), Qt::FindDirectChildrenOnly);
     if (watcher != nullptr) dock->installEventFilter(watcher);
     m_docks << dock;
   }
