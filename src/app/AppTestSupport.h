@@ -43,6 +43,16 @@ inline CDADC MakePicture(int w, int h) {
   return picture;
 }
 
+// The effect's picture of original at the quality, drawn on the calling
+// thread as a command-line render draws it.
+inline std::unique_ptr<CDADC> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
+  auto out = std::make_unique<CDADC>(original.GetSize());
+  CEffectOutput target;
+  target.SetUp(out.get(), nullptr, original.GetSize());
+  effect.DrawIntoOutput(&target, &original, quality);
+  return out;
+}
+
 // Writes a picture file (the format by the extension) into the test folder.
 inline std::string WritePictureFile(const std::string& name, int w, int h) {
   const std::string path = (UiTestEnvironment::Get().Folder() + "/pictures/").toStdString() + name;

@@ -24,14 +24,6 @@ using test::StartedApp;
 
 namespace {
 
-std::unique_ptr<CDADC> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
-  auto out = std::make_unique<CDADC>(original.GetSize());
-  CEffectOutput target;
-  target.SetUp(out.get(), nullptr, original.GetSize());
-  effect.DrawIntoOutput(&target, &original, quality);
-  return out;
-}
-
 // What the view's window shows of the picture (its top left corner).
 QImage Painted(CBrisolScrollView* view, QSize size) {
   return view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(0, 0), size));
@@ -109,7 +101,7 @@ class PreviewTest : public QObject {
   }
   // The exact picture of the effect the panels hold now.
   std::unique_ptr<CDADC> ExactOfTheCurrentEffect(CBrisolDoc* doc) {
-    return DrawInPlace(*doc->GetOriginal(), doc->GetRunner()->GetEffect(), doc->Quality());
+    return test::DrawInPlace(*doc->GetOriginal(), doc->GetRunner()->GetEffect(), doc->Quality());
   }
 
  private slots:
@@ -156,7 +148,7 @@ class PreviewTest : public QObject {
       QVERIFY(*previewEffect == effect);
       QCOMPARE(paintedPreview, preview);
       const std::unique_ptr<CDADC> reducedPhoto = ReducedCopy(*doc->GetOriginal(), shown);
-      QCOMPARE(preview, ToQImage(*DrawInPlace(*reducedPhoto, effect, doc->Quality())));
+      QCOMPARE(preview, ToQImage(*test::DrawInPlace(*reducedPhoto, effect, doc->Quality())));
       // Replaced: the exact picture, at full size, shown reduced.
       QVERIFY(view->Preview().isNull());
       const std::unique_ptr<CDADC> exact = ExactOfTheCurrentEffect(doc);

@@ -16,14 +16,6 @@ using namespace brisol;
 
 namespace {
 
-std::unique_ptr<CDADC> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
-  auto out = std::make_unique<CDADC>(original.GetSize());
-  CEffectOutput target;
-  target.SetUp(out.get(), nullptr, original.GetSize());
-  effect.DrawIntoOutput(&target, &original, quality);
-  return out;
-}
-
 // The picture's pixel under the centre of each pixel of a size x size
 // picture laid over it, worked out here in doubles.
 QImage PixelsUnderCentres(const CDADC& picture, QSize size) {
@@ -175,8 +167,8 @@ class ShownPicturesTest : public QObject {
           QTRY_VERIFY_WITH_TIMEOUT(!controller.IsBusy(), 60000);
           QCOMPARE(order, (QStringList{"preview", "exact"}));
           const std::unique_ptr<CDADC> reducedPhoto = ReducedCopy(*m_original, m_shown);
-          QCOMPARE(preview, ToQImage(*DrawInPlace(*reducedPhoto, *effect, quality)));
-          QVERIFY(test::Pixels(*exact) == test::Pixels(*DrawInPlace(*m_original, *effect, quality)));
+          QCOMPARE(preview, ToQImage(*test::DrawInPlace(*reducedPhoto, *effect, quality)));
+          QVERIFY(test::Pixels(*exact) == test::Pixels(*test::DrawInPlace(*m_original, *effect, quality)));
           QCOMPARE(shownExact, PixelsUnderCentres(*exact, m_shown));
         }
       }
