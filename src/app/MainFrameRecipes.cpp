@@ -32,8 +32,8 @@ QString RecipeExtension() { return QString::fromLatin1(kRecipeExtension.data(), 
 // "*.svg *.pdf *.eps *.ps": the vector files Brisol writes keep their recipe.
 QString VectorFilePatterns() {
   QStringList patterns;
-  for (const QString& extension : QString::fromStdString(VectorExtensionsText()).split(QStringLiteral(", ")))
-    patterns << QStringLiteral("*") + extension;
+  for (const VectorFormat& format : VectorFormats())
+    patterns << QStringLiteral("*.") + QString::fromLatin1(format.extension.data(), format.extension.size());
   return patterns.join(QLatin1Char(' '));
 }
 
