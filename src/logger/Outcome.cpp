@@ -11,6 +11,7 @@ const char* StatusName(Status status) {
     case Status::NotFound: return "not found";
     case Status::Damaged: return "damaged";
     case Status::Unsupported: return "unsupported";
+    case Status::Invalid: return "invalid";
   }
   return "failed";
 }

@@ -33,6 +33,7 @@ enum class Status : unsigned char {
   NotFound,     // the file, folder or name does not exist
   Damaged,      // the input is cut short or inconsistent
   Unsupported,  // a kind of input or output that is not read or written
+  Invalid,      // the request itself is wrong: an option, a value, a name
 };
 
 // A word for the status, for logs and tests ("stopped", "no memory").
