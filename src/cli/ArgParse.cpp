@@ -1,14 +1,18 @@
 #include "ArgParse.h"
 
+#include "logger/RepeatFolder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 namespace brisol::cli {
 
-std::optional<std::string> ParseArgs(Args args, const std::vector<std::string_view>& valueOptions,
-                                     const std::vector<std::string_view>& flagOptions, ParsedArgs& out) {
+Outcome<ParsedArgs> ParseArgs(Args args, const std::vector<std::string_view>& valueOptions,
+                              const std::vector<std::string_view>& flagOptions) {
+  ParsedArgs out;
   bool optionsDone = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view a = args[i];
@@ -31,17 +35,24 @@ std::optional<std::string> ParseArgs(Args args, const std::vector<std::string_vi
       continue;
     }
     if (std::find(valueOptions.begin(), valueOptions.end(), name) == valueOptions.end()) {
-      return "unknown option '" + std::string(a) + "'";
+      return Fail(Status::Invalid, "unknown option '" + std::string(a) + "'");
     }
     if (eq != std::string_view::npos) {
       out.options.emplace_back(name, a.substr(eq + 1));
     } else if (i + 1 < args.size()) {
       out.options.emplace_back(name, args[++i]);
     } else {
-      return std::string(name) + " needs a value";
+      return Fail(Status::Invalid, std::string(name) + " needs a value");
     }
   }
-  return std::nullopt;
+  return out;
+}
+
+int UsageError(std::string_view command, const std::string& message) {
+  FlushStderrRepeats();
+  std::fprintf(stderr, "brisol-cli %.*s: %s (see --help)\n", static_cast<int>(command.size()), command.data(),
+               message.c_str());
+  return 2;
 }
 
 bool ParseInteger(std::string_view text, long long min, long long max, long long& value) {

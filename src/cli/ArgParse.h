@@ -3,12 +3,12 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Commands.h"
+#include "logger/Outcome.h"
 #include "raster/Types.h"
 
 namespace brisol::cli {
@@ -21,10 +21,14 @@ struct ParsedArgs {
 };
 
 // Splits the arguments. valueOptions are the option names that take a value,
-// flagOptions those that do not. Returns an error text for an unknown option
-// or a missing value.
-std::optional<std::string> ParseArgs(Args args, const std::vector<std::string_view>& valueOptions,
-                                     const std::vector<std::string_view>& flagOptions, ParsedArgs& out);
+// flagOptions those that do not. An unknown option or a missing value is
+// Status::Invalid, saying which.
+Outcome<ParsedArgs> ParseArgs(Args args, const std::vector<std::string_view>& valueOptions,
+                              const std::vector<std::string_view>& flagOptions);
+
+// Tells a request that is itself wrong, "brisol-cli COMMAND: MESSAGE (see
+// --help)" on standard error, and gives the exit status of one (2).
+int UsageError(std::string_view command, const std::string& message);
 
 // A whole decimal number in [min, max] (no sign for unsigned use).
 bool ParseInteger(std::string_view text, long long min, long long max, long long& value);

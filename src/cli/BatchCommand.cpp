@@ -136,8 +136,9 @@ int RunBatch(Args args) {
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = LookOptionNames();
   valueOptions.insert(valueOptions.end(), {"--out", "--name", "--format", "--jobs", "--threads", "--shard"});
-  ParsedArgs parsed;
-  if (auto error = ParseArgs(args, valueOptions, {"--overwrite", "--quiet"}, parsed)) return Usage(*error);
+  const auto parsedArgs = ParseArgs(args, valueOptions, {"--overwrite", "--quiet"});
+  if (!parsedArgs) return Usage(parsedArgs.message());
+  const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
     PrintHelp();
     return 0;
@@ -181,14 +182,14 @@ int RunBatch(Args args) {
 
   Look look;
   std::vector<std::string> notices;
-  const std::optional<LookError> lookError = BuildLook(parsed, "from-name", look, notices);
+  const Done built = BuildLook(parsed, "from-name", look, notices);
   for (const std::string& notice : notices) Line(notice);
-  if (lookError) {
-    if (lookError->status == 2) return Usage(lookError->message);
+  if (!built) {
+    if (built.status() == Status::Invalid) return Usage(built.message());
     std::size_t start = 0;
     do {
-      const std::size_t end = lookError->message.find('\n', start);
-      Line(lookError->message.substr(start, end - start));
+      const std::size_t end = built.message().find('\n', start);
+      Line(built.message().substr(start, end - start));
       start = end == std::string::npos ? end : end + 1;
     } while (start != std::string::npos);
     return 1;

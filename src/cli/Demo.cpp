@@ -39,11 +39,9 @@ int Fail(const std::string& message, int status = 1) {
 int RunDemo(Args args) {
   // The boxes of the steps go to the log; failures are told in one line.
   const QuietAlerts quietAlerts;
-  ParsedArgs parsed;
-  if (auto error = ParseArgs(args, {"--output", "--effect"}, {}, parsed)) {
-    std::fprintf(stderr, "brisol-cli demo: %s (see --help)\n", error->c_str());
-    return 2;
-  }
+  const auto parsedArgs = ParseArgs(args, {"--output", "--effect"}, {});
+  if (!parsedArgs) return UsageError("demo", parsedArgs.message());
+  const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
     std::printf(
         "Usage: brisol-cli demo [PHOTO] [--output FILE] [--effect NAME|DIR]\n\n"
@@ -91,7 +89,7 @@ int RunDemo(Args args) {
   std::vector<std::string> notices;
   {
     const Making making("the shapes of the effect " + QuotedName(effectName));
-    if (auto error = LoadEffectShapes(effectName, effect, notices)) return Fail(*error);
+    if (Done loaded = LoadEffectShapes(effectName, effect, notices); !loaded) return Fail(loaded.message());
   }
   for (const std::string& notice : notices) std::fprintf(stderr, "brisol-cli demo: %s\n", notice.c_str());
   effect.SetNumObjects(6000);

@@ -2,9 +2,10 @@
 // what went wrong told in one line, and the files left out as notices.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "logger/Outcome.h"
 
 namespace brisol {
 class CEffect;
@@ -12,10 +13,10 @@ class CEffect;
 
 namespace brisol::cli {
 
-// Loads the shapes of the collection or folder into the effect. Returns the
-// reason, naming the folder or file, when it has no usable shape; a file
-// left out of a usable collection adds a notice.
-std::optional<std::string> LoadEffectShapes(const std::string& nameOrFolder, CEffect& effect,
-                                            std::vector<std::string>& notices);
+// Loads the shapes of the collection or folder into the effect. Fails,
+// naming the folder or file, when it has no usable shape (NotFound for a
+// name no collection has); a file left out of a usable collection adds a
+// notice.
+Done LoadEffectShapes(const std::string& nameOrFolder, CEffect& effect, std::vector<std::string>& notices);
 
 }  // namespace brisol::cli

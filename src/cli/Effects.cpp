@@ -14,11 +14,9 @@
 namespace brisol::cli {
 
 int RunEffects(Args args) {
-  ParsedArgs parsed;
-  if (auto error = ParseArgs(args, {}, {"--json"}, parsed)) {
-    std::fprintf(stderr, "brisol-cli effects: %s (see --help)\n", error->c_str());
-    return 2;
-  }
+  const auto parsedArgs = ParseArgs(args, {}, {"--json"});
+  if (!parsedArgs) return UsageError("effects", parsedArgs.message());
+  const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
     std::printf(
         "Usage: brisol-cli effects [--json]\n\n"

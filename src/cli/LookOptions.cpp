@@ -26,14 +26,14 @@ struct CollectionChoice {
   std::string recipeSha256;
 };
 
-std::optional<LookError> ReadLookFile(const std::string& path, bool preset, Look& look, CollectionChoice& collection,
-                                      std::vector<std::string>& notices) {
+Done ReadLookFile(const std::string& path, bool preset, Look& look, CollectionChoice& collection,
+                  std::vector<std::string>& notices) {
   RecipeRead read = preset ? ReadPresetFile(path) : ReadRecipeFile(path);
   for (std::string& w : read.warnings) notices.push_back(std::move(w));
   if (!read.ok()) {
     std::string message;
     for (const std::string& e : read.errors) message += (message.empty() ? "" : "\n") + e;
-    return LookError{1, message};
+    return Fail(message);
   }
   const Recipe& recipe = *read.recipe;
   ApplyRecipeValues(recipe, look.effect);
@@ -43,7 +43,7 @@ std::optional<LookError> ReadLookFile(const std::string& path, bool preset, Look
   if (!recipe.collection.empty()) collection = {recipe.collection, true, recipe.collectionSha256};
   look.name = Stem(path);
   look.recipe = recipe;
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace
@@ -54,8 +54,7 @@ std::vector<std::string_view> LookOptionNames() {
   return names;
 }
 
-std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view seedWord, Look& look,
-                                   std::vector<std::string>& notices) {
+Done BuildLook(const ParsedArgs& parsed, std::string_view seedWord, Look& look, std::vector<std::string>& notices) {
   CollectionChoice collection;
   std::vector<std::string> givenOptions;
   for (const auto& [name, value] : parsed.options) {
@@ -63,17 +62,17 @@ std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view se
     if (name == "--recipe" || name == "--preset") {
       const bool preset = name == "--preset";
       const std::string path = preset ? FindPreset(value) : value;
-      if (path.empty()) return LookError{1, "unknown preset '" + value + "' (see 'brisol-cli presets')"};
-      if (auto error = ReadLookFile(path, preset, look, collection, notices)) return error;
+      if (path.empty()) return Fail(Status::NotFound, "unknown preset '" + value + "' (see 'brisol-cli presets')");
+      if (Done read = ReadLookFile(path, preset, look, collection, notices); !read) return read;
     } else if (name == "--effect") {
-      if (value.empty()) return LookError{2, "--effect takes a collection name or a folder"};
+      if (value.empty()) return Fail(Status::Invalid, "--effect takes a collection name or a folder");
       collection = {value, false, {}};
     } else if (name == "--quality") {
       if (!ParseInteger(value, Recipe::kMinQuality, Recipe::kMaxQuality, n))
-        return LookError{2, "--quality takes 1 or 2"};
+        return Fail(Status::Invalid, "--quality takes 1 or 2");
       look.quality = static_cast<int>(n);
     } else if (name == "--jpeg-quality") {
-      if (!ParseInteger(value, 1, 100, n)) return LookError{2, "--jpeg-quality takes 1 to 100"};
+      if (!ParseInteger(value, 1, 100, n)) return Fail(Status::Invalid, "--jpeg-quality takes 1 to 100");
       look.jpegQuality = static_cast<int>(n);
     } else if (name == "--seed") {
       if (value == seedWord) {
@@ -82,11 +81,11 @@ std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view se
         look.effect.SetSeed(static_cast<int>(static_cast<std::uint32_t>(n)));
         look.seedWord = false;
       } else {
-        return LookError{2, "--seed takes a whole number or '" + std::string(seedWord) + "'"};
+        return Fail(Status::Invalid, "--seed takes a whole number or '" + std::string(seedWord) + "'");
       }
     } else if (FindEffectParam(name) != nullptr) {
       givenOptions.push_back(name);
-      if (auto error = ApplyEffectOption(look.effect, name, value, notices)) return LookError{2, *error};
+      if (Done applied = ApplyEffectOption(look.effect, name, value, notices); !applied) return applied;
     }
   }
 
@@ -94,14 +93,14 @@ std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view se
   if (collection.fromRecipe) {
     folder = FindCollectionByName(collection.nameOrFolder);
     if (folder.empty()) {
-      return LookError{1, "the recipe's collection '" + collection.nameOrFolder +
-                              "' is not installed (see 'brisol-cli effects'); give --effect after it to use another"};
+      return Fail(Status::NotFound, "the recipe's collection '" + collection.nameOrFolder +
+                                        "' is not installed (see 'brisol-cli effects'); give --effect after it to use another");
     }
   } else if (folder.empty()) {
     folder = DefaultCollection().directory;
-    if (folder.empty()) return LookError{1, "no effect collection is installed"};
+    if (folder.empty()) return Fail(Status::NotFound, "no effect collection is installed");
   }
-  if (auto error = LoadEffectShapes(folder, look.effect, notices)) return LookError{1, *error};
+  if (Done loaded = LoadEffectShapes(folder, look.effect, notices); !loaded) return loaded;
   if (collection.fromRecipe) {
     Recipe expected;
     expected.collectionSha256 = collection.recipeSha256;
@@ -109,7 +108,7 @@ std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view se
   }
   if (look.name.empty()) look.name = Stem(look.effect.GetEffectDir());
   for (std::string& notice : InactiveOptionNotices(look.effect, givenOptions)) notices.push_back(std::move(notice));
-  return std::nullopt;
+  return {};
 }
 
 std::string LookOptionsHelp(std::string_view seedHelp) {

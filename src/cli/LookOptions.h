@@ -29,19 +29,15 @@ struct Look {
   std::optional<Recipe> recipe;
 };
 
-struct LookError {
-  int status = 2;  // 2 for a usage error, 1 when a file or collection fails
-  std::string message;
-};
-
 // The options that take a value and make the look.
 std::vector<std::string_view> LookOptionNames();
 
 // Builds the look from the options (others are passed over). seedWord is the
 // word --seed takes besides a number. Notices collect what the user should
 // know (values clamped, keys left out, drawings that differ from a recipe's).
-std::optional<LookError> BuildLook(const ParsedArgs& parsed, std::string_view seedWord, Look& look,
-                                   std::vector<std::string>& notices);
+// A bad option value is Status::Invalid (a usage error); a recipe, preset or
+// collection that cannot be had fails with its own status.
+Done BuildLook(const ParsedArgs& parsed, std::string_view seedWord, Look& look, std::vector<std::string>& notices);
 
 // The help of the look's options besides the effect parameters.
 std::string LookOptionsHelp(std::string_view seedHelp);

@@ -10,11 +10,9 @@
 namespace brisol::cli {
 
 int RunPresets(Args args) {
-  ParsedArgs parsed;
-  if (auto error = ParseArgs(args, {}, {"--json"}, parsed)) {
-    std::fprintf(stderr, "brisol-cli presets: %s (see --help)\n", error->c_str());
-    return 2;
-  }
+  const auto parsedArgs = ParseArgs(args, {}, {"--json"});
+  if (!parsedArgs) return UsageError("presets", parsedArgs.message());
+  const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
     std::printf(
         "Usage: brisol-cli presets [--json]\n\n"

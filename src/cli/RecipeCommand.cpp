@@ -36,11 +36,9 @@ std::string RecipeJson(const Recipe& recipe) {
 }  // namespace
 
 int RunRecipe(Args args) {
-  ParsedArgs parsed;
-  if (auto error = ParseArgs(args, {}, {"--json"}, parsed)) {
-    std::fprintf(stderr, "brisol-cli recipe: %s (see --help)\n", error->c_str());
-    return 2;
-  }
+  const auto parsedArgs = ParseArgs(args, {}, {"--json"});
+  if (!parsedArgs) return UsageError("recipe", parsedArgs.message());
+  const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
     std::printf(
         "Usage: brisol-cli recipe PICTURE|FILE [--json]\n\n"

@@ -96,8 +96,9 @@ int RunRender(Args args) {
   // whole working picture, slow and memory-hungry, for comparisons.
   std::vector<std::string_view> flagOptions = {"--quiet", "--timings", "--reference-drawing"};
   for (const PageOption& o : PageOptionTable()) (o.value.empty() ? flagOptions : valueOptions).push_back(o.option);
-  ParsedArgs parsed;
-  if (auto error = ParseArgs(args, valueOptions, flagOptions, parsed)) return Usage(*error);
+  const auto parsedArgs = ParseArgs(args, valueOptions, flagOptions);
+  if (!parsedArgs) return Usage(parsedArgs.message());
+  const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
     PrintHelp();
     return 0;
@@ -151,9 +152,9 @@ int RunRender(Args args) {
 
   Look look;
   std::vector<std::string> notices;
-  if (auto error = BuildLook(parsed, "random", look, notices)) {
+  if (Done built = BuildLook(parsed, "random", look, notices); !built) {
     for (const std::string& notice : notices) Notice(notice);
-    return error->status == 2 ? Usage(error->message) : Fail(error->message);
+    return built.status() == Status::Invalid ? Usage(built.message()) : Fail(built.message());
   }
   if (look.seedWord) {
     look.effect.SetSeed(static_cast<int>(std::time(nullptr)));

@@ -17,23 +17,24 @@ std::vector<std::string_view> EffectOptionNames() {
   return {options.begin(), options.end()};
 }
 
-std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view name, std::string_view value,
-                                             std::vector<std::string>& notices) {
+Done ApplyEffectOption(CEffect& effect, std::string_view name, std::string_view value,
+                       std::vector<std::string>& notices) {
   const EffectParam* param = name.starts_with("--") ? FindEffectParam(name) : nullptr;
-  if (param == nullptr) return "unknown option '" + std::string(name) + "'";
+  if (param == nullptr) return Fail(Status::Invalid, "unknown option '" + std::string(name) + "'");
   double v = 0;
   if (!ParseParamValue(*param, value, v)) {
     switch (param->kind) {
       case ParamKind::Real:
-        return "bad number '" + std::string(value) + "' for " + std::string(name);
+        return Fail(Status::Invalid, "bad number '" + std::string(value) + "' for " + std::string(name));
       case ParamKind::Count:
-        return "bad whole number '" + std::string(value) + "' for " + std::string(name);
+        return Fail(Status::Invalid, "bad whole number '" + std::string(value) + "' for " + std::string(name));
       case ParamKind::Colour:
-        return "bad colour '" + std::string(value) + "' for " + std::string(name) + " (use #rrggbb)";
+        return Fail(Status::Invalid, "bad colour '" + std::string(value) + "' for " + std::string(name) + " (use #rrggbb)");
       case ParamKind::Choice: {
         std::string choices;
         for (std::string_view s : param->shortNames) choices += (choices.empty() ? "" : ", ") + std::string(s);
-        return "unknown value '" + std::string(value) + "' for " + std::string(name) + " (choose " + choices + ")";
+        return Fail(Status::Invalid,
+                    "unknown value '" + std::string(value) + "' for " + std::string(name) + " (choose " + choices + ")");
       }
     }
   }
@@ -42,7 +43,7 @@ std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view n
     notices.push_back(std::string(name) + " " + std::string(value) + " is out of range; using " +
                       FormatParamValue(*param, effect));
   }
-  return std::nullopt;
+  return {};
 }
 
 std::vector<std::string> InactiveOptionNotices(const CEffect& effect, const std::vector<std::string>& givenOptions) {

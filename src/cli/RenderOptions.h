@@ -2,10 +2,11 @@
 // the effect's parameter table.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "logger/Outcome.h"
 
 namespace brisol {
 class CEffect;
@@ -17,9 +18,10 @@ namespace brisol::cli {
 std::vector<std::string_view> EffectOptionNames();
 
 // Sets one parameter. A value out of its range is clamped by the effect's
-// setter and a notice is added; an unreadable value gives an error text.
-std::optional<std::string> ApplyEffectOption(CEffect& effect, std::string_view name, std::string_view value,
-                                             std::vector<std::string>& notices);
+// setter and a notice is added; an unreadable value is Status::Invalid,
+// saying why.
+Done ApplyEffectOption(CEffect& effect, std::string_view name, std::string_view value,
+                       std::vector<std::string>& notices);
 
 // One notice for each option given that changes nothing under the effect's
 // other parameters, saying why (as the settings panels disable it).
