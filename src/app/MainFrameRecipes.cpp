@@ -190,7 +190,8 @@ void CMainFrame::OnBatch() {
     CBrisolDoc* doc = ActiveDocument();
     if (doc != nullptr && doc->CanSetQuality()) {
       doc->CommitStep();
-      look = PictureLook{doc->GetRunner()->GetEffect().Snapshot(), doc->Quality(), doc->Title()};
+      look = PictureLook{doc->GetRunner()->GetEffect().Snapshot(), doc->Quality(), doc->Title(),
+                         doc->RecipeJpegQuality()};
     }
     m_pBatch->SetPicture(std::move(look));
   }
