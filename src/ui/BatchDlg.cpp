@@ -27,19 +27,10 @@
 #include "logger/Alerts.h"
 #include "recipe/Presets.h"
 #include "recipe/RecipeEffect.h"
+#include "ui/FileFilters.h"
 
 namespace brisol {
 namespace {
-
-QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-// The picture files a file dialog offers.
-QString PhotoFilter() {
-  QStringList patterns;
-  for (const PictureFormat& format : PictureFormats())
-    for (std::string_view extension : format.extensions) patterns << "*." + Latin1(extension);
-  return QObject::tr("Pictures (%1)").arg(patterns.join(' '));
-}
 
 // A message of the batch as a sentence of the window.
 QString Sentence(const std::string& message) {
@@ -255,7 +246,7 @@ void CBatchDlg::ChooseFormat(const QString& extension) {
 }
 
 void CBatchDlg::OnAddPhotos() {
-  const QStringList files = QFileDialog::getOpenFileNames(this, tr("Photos to Paint"), QDir::homePath(), PhotoFilter(),
+  const QStringList files = QFileDialog::getOpenFileNames(this, tr("Photos to Paint"), QDir::homePath(), AllPicturesFilter(),
                                                           nullptr, QFileDialog::DontUseNativeDialog);
   AddInputs(files);
 }

@@ -23,6 +23,7 @@
 #include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "raster/Dadc.h"
+#include "ui/FileFilters.h"
 #include "vector/VectorFormats.h"
 
 namespace brisol {
@@ -32,19 +33,6 @@ constexpr int kMaxDpi = 10000;
 constexpr int kProgressSteps = 1000;
 constexpr int kProgressMs = 100;
 constexpr double kMmPerPoint = 25.4 / 72.0;
-
-QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-// The file dialog's filters, one a format of the table, each with its
-// extension in both letter cases.
-QStringList VectorFilters() {
-  QStringList filters;
-  for (const VectorFormat& format : VectorFormats()) {
-    const QString extension = Latin1(format.extension);
-    filters << QStringLiteral("%1 (*.%2 *.%3)").arg(Latin1(format.name), extension, extension.toUpper());
-  }
-  return filters;
-}
 
 QString Millimetres(double points) { return QString::number(std::round(points * kMmPerPoint)); }
 
@@ -241,7 +229,7 @@ ExportChoices CExportDlg::Choices() const {
 QString CExportDlg::StatusText() const { return m_pStatus->text(); }
 
 void CExportDlg::OnBrowse() {
-  const QStringList filters = VectorFilters();
+  const QStringList filters = VectorFormatFilters();
   const auto formats = VectorFormats();
   const QString current = m_pPath->text().trimmed();
   QFileDialog dialog(this, tr("Export"), current.isEmpty() ? QDir::homePath() : QFileInfo(current).absolutePath());
