@@ -27,19 +27,10 @@
 #include "logger/Alerts.h"
 #include "recipe/Presets.h"
 #include "recipe/RecipeEffect.h"
+#include "ui/DlgHelpers.h"
 #include "ui/FileFilters.h"
 
 namespace brisol {
-namespace {
-
-// A message of the batch as a sentence of the window.
-QString Sentence(const std::string& message) {
-  QString text = QString::fromStdString(message);
-  if (!text.isEmpty()) text[0] = text[0].toUpper();
-  return text + '.';
-}
-
-}  // namespace
 
 // One batch on a thread of its own. The batch's threads tell of each file,
 // one at a time; each call goes on to the dialog as a queued call.

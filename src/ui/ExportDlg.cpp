@@ -23,13 +23,13 @@
 #include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "raster/Dadc.h"
+#include "ui/DlgHelpers.h"
 #include "ui/FileFilters.h"
 #include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
 
-constexpr int kMaxDpi = 10000;
 constexpr int kProgressSteps = 1000;
 constexpr int kProgressMs = 100;
 constexpr double kMmPerPoint = 25.4 / 72.0;
@@ -38,20 +38,18 @@ QString Millimetres(double points) { return QString::number(std::round(points * 
 
 }  // namespace
 
-std::optional<QString> PageOptionsOf(const ExportChoices& choices, PageOptions& options) {
+Outcome<PageOptions> PageOptionsOf(const ExportChoices& choices) {
   PageOptions made;
+  made.names = SettingNames::Words;
   const QString page = choices.page.trimmed();
   if (!page.isEmpty()) {
     if (auto error = FindPageOption("--page")->apply(made, page.toStdString()))
-      return QObject::tr("The page cannot be used: %1.").arg(QString::fromStdString(*error));
+      return Fail("the page cannot be used: " + *error);
     made.landscape = choices.landscape;
   }
-  if (!ParseLength(choices.margin.trimmed().toStdString(), made.margin) || made.margin.value < 0) {
-    return QObject::tr("The margin must be a length of 0 or more with a unit (mm, cm, in, pt or px), such as 10mm.");
-  }
-  if (choices.dpi > 0) made.dpi = std::min(choices.dpi, kMaxDpi);
-  options = made;
-  return std::nullopt;
+  if (auto error = FindPageOption("--margin")->apply(made, choices.margin.trimmed().toStdString())) return Fail(*error);
+  if (choices.dpi > 0) made.dpi = std::min<double>(choices.dpi, kMaxDpi);
+  return made;
 }
 
 // One export on a thread of its own. The drawing tells its progress from
@@ -152,11 +150,11 @@ CExportDlg::CExportDlg(QWidget* parent, ExportSource source, const ExportChoices
   form->addRow(tr("&Margin:"), m_pMargin);
   m_pDpi = new QSpinBox(page);
   m_pDpi->setObjectName(QStringLiteral("exportDpi"));
-  m_pDpi->setRange(0, kMaxDpi);
+  m_pDpi->setRange(0, static_cast<int>(kMaxDpi));
   m_pDpi->setSingleStep(50);
   m_pDpi->setSuffix(tr(" dpi"));
   m_pDpi->setSpecialValueText(tr("The photo's own pixels"));
-  m_pDpi->setValue(std::clamp(choices.dpi, 0, kMaxDpi));
+  m_pDpi->setValue(std::clamp(choices.dpi, 0, static_cast<int>(kMaxDpi)));
   m_pDpi->setToolTip(tr("Resolution of the photo and the mixing inside the file; the shapes are sharp at any size"));
   form->addRow(tr("Photo &resolution:"), m_pDpi);
   m_pLayout = new QLabel(page);
@@ -260,14 +258,15 @@ void CExportDlg::OnExport() {
   }
   // A name without a folder goes to the home folder, not where the program runs.
   choices.path = QDir(QDir::homePath()).absoluteFilePath(choices.path);
-  PageOptions page;
-  if (auto why = PageOptionsOf(choices, page)) {
-    m_pStatus->setText(*why);
-    WalertBox(kIconExclamation, "The picture was not exported.\n%s", why->toUtf8().constData());
+  const Outcome<PageOptions> page = PageOptionsOf(choices);
+  if (!page) {
+    const QString why = Sentence(page.message());
+    m_pStatus->setText(why);
+    WalertBox(kIconExclamation, "The picture was not exported.\n%s", why.toUtf8().constData());
     return;
   }
   const std::string path = choices.path.toStdString();
-  if (auto problem = CheckVectorFile(path, page, m_source.photo->GetSize())) {
+  if (auto problem = CheckVectorFile(path, *page, m_source.photo->GetSize())) {
     m_pStatus->setText(QString::fromStdString(*problem));
     WalertBox(kIconExclamation, "The picture was not exported.\n%s", problem->c_str());
     return;
@@ -280,7 +279,7 @@ void CExportDlg::OnExport() {
   m_result.reset();
   m_pProgress->setValue(0);
   m_pStatus->setText(tr("Writing %1...").arg(QFileInfo(choices.path).fileName()));
-  m_pRun = std::make_unique<Run>(this, m_source, path, page);
+  m_pRun = std::make_unique<Run>(this, m_source, path, *page);
   m_pProgressTimer->start();
   UpdateState();
 }
@@ -326,14 +325,14 @@ void CExportDlg::OnEnded(const VectorResult& result) {
 }
 
 void CExportDlg::UpdateLayoutText() {
-  PageOptions options;
-  if (auto why = PageOptionsOf(Choices(), options)) {
-    m_pLayout->setText(*why);
+  const Outcome<PageOptions> options = PageOptionsOf(Choices());
+  if (!options) {
+    m_pLayout->setText(Sentence(options.message()));
     return;
   }
   const VectorFormat* format = VectorFormatOfName(Choices().path.toStdString());
   const SIZE picture = m_source.photo->GetSize();
-  const auto laid = LayOutPage(options, picture, format ? *format : VectorFormatOf(VectorKind::Pdf));
+  const auto laid = LayOutPage(*options, picture, format ? *format : VectorFormatOf(VectorKind::Pdf));
   if (const auto* why = std::get_if<std::string>(&laid)) {
     m_pLayout->setText(QString::fromStdString(*why));
     return;

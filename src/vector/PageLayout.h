@@ -14,6 +14,18 @@
 
 namespace brisol {
 
+// The limits of the page's settings, kept here alone: the resolution of the
+// embedded photo and mask (and of a page drawn for a printer), and the most
+// pixels an embedded photo or mask may have.
+inline constexpr double kMinDpi = 1, kMaxDpi = 10000;
+inline constexpr long long kMaxRasterPixels = 200'000'000;
+// "1 to 10000", for messages.
+std::string DpiRangeText();
+
+// How messages name a setting: by the command line's option ("--dpi"), or
+// in words ("the photo's resolution") as the desktop program shows them.
+enum class SettingNames { Options, Words };
+
 enum class LengthUnit { Mm, Cm, In, Pt, Px };
 
 // A length as given: px are pixels at the page's --dpi (at 72 without one,
@@ -30,13 +42,15 @@ struct PageOptions {
   Length margin;   // on every side of the picture, inside the page
   Length bleed;    // added on every side of the page; the picture runs into it
   double dpi = 0;  // resolution of the embedded photo and mask; 0: the photo's own pixels
+  SettingNames names = SettingNames::Options;  // in the messages about these options
 };
 
 // One row per option: "--page SIZE" and its help; apply reads a value into
-// the options (flags get an empty value) and gives an error text when it
-// cannot.
+// the options (flags get an empty value) and gives an error text, naming
+// the setting as the options' names say, when it cannot.
 struct PageOption {
   std::string_view option;
+  std::string_view words;  // the setting in words, "the margin"
   std::string_view value;  // what the help calls the value; empty for a flag
   std::string_view help;
   std::optional<std::string> (*apply)(PageOptions& options, std::string_view value);

@@ -184,8 +184,8 @@ std::unique_ptr<PrintedPage> PrintedPage::Prepare(const VectorJob& job, double d
     message = *problem;
     return nullptr;
   }
-  if (!(dpi >= 1 && dpi <= 10000)) {
-    message = "the printer's resolution must be 1 to 10000 dpi";
+  if (!(dpi >= kMinDpi && dpi <= kMaxDpi)) {
+    message = "the printer's resolution must be " + DpiRangeText() + " dpi";
     return nullptr;
   }
   const auto layout = LayOutPage(job.page, job.photo->GetSize(), VectorFormatOf(VectorKind::Pdf));
