@@ -39,12 +39,9 @@ std::string Stem(const std::string& path) {
 }
 
 // The picture files of a folder, by their extension.
-bool AddFolder(const std::string& folder, std::vector<std::string>& photos, std::string& problem) {
+Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
   DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) {
-    problem = "cannot list the folder '" + folder + "': " + std::strerror(errno);
-    return false;
-  }
+  if (dir == nullptr) return Fail("cannot list the folder '" + folder + "': " + std::strerror(errno));
   const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
@@ -53,12 +50,12 @@ bool AddFolder(const std::string& folder, std::vector<std::string>& photos, std:
     if (!IsDirectory(path)) photos.push_back(path);
   }
   closedir(dir);
-  return true;
+  return {};
 }
 
 FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunOptions& options, unsigned threadsPerJob,
                    const std::stop_token& stop) {
-  if (!item.problem.empty()) return Fail(item.problem);
+  if (!item.makable) return item.makable.failure();
   if (!options.overwrite && FileExists(item.output)) return PictureMade{true};
   if (SameFile(item.photo, item.output)) return Fail("'" + item.photo + "': its picture would replace the photo itself");
   std::unique_ptr<CEffect> mine = effect.Snapshot();
@@ -90,8 +87,7 @@ PhotoList ListPhotos(const std::vector<std::string>& inputs) {
     if (::stat(input.c_str(), &st) != 0) {
       list.problems.push_back("cannot read '" + input + "': " + std::strerror(errno));
     } else if (S_ISDIR(st.st_mode)) {
-      std::string problem;
-      if (!AddFolder(input, list.photos, problem)) list.problems.push_back(problem);
+      if (Done added = AddFolder(input, list.photos); !added) list.problems.push_back(added.message());
     } else {
       list.photos.push_back(input);
     }
@@ -180,10 +176,10 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int eff
         ExpandName(options.nameTemplate, {Stem(item.photo), options.lookName, item.seed, options.extension});
     item.output = folder + name;
     if (name.empty() || name == "." || name == "..") {
-      item.problem = "'" + item.photo + "': its picture's name would be empty";
+      item.makable = Fail("'" + item.photo + "': its picture's name would be empty");
     } else if (const auto [at, fresh] = taken.emplace(item.output, item.photo); !fresh) {
-      item.problem = "'" + item.photo + "': its picture would be '" + item.output + "', as that of '" + at->second +
-                     "' is (use {ext} or other fields in --name, or fewer inputs)";
+      item.makable = Fail("'" + item.photo + "': its picture would be '" + item.output + "', as that of '" +
+                          at->second + "' is (use {ext} or other fields in --name, or fewer inputs)");
     }
     if (i % options.shard.count == options.shard.index) items.push_back(std::move(item));
   }

@@ -78,7 +78,7 @@ struct BatchItem {
   std::string photo;
   std::string output;
   int seed = 0;
-  std::string problem;  // why it cannot be made (its output name clashes); empty when it can
+  Done makable;  // fails when it cannot be made: its output name is empty or clashes
 };
 
 // The shard's items of a batch. Output names are given over the whole list

@@ -82,7 +82,8 @@ TEST(Batch, ShardsSplitThePlanAndNameAlike) {
   ASSERT_EQ(whole.size(), photos.size());
   EXPECT_EQ(whole[0].output, "/out/photo100.png");
   EXPECT_EQ(whole[0].seed, SeedFromName("photo100.jpg"));
-  EXPECT_NE(whole.back().problem.find("as that of '/p/photo100.jpg' is"), std::string::npos) << whole.back().problem;
+  EXPECT_NE(whole.back().makable.message().find("as that of '/p/photo100.jpg' is"), std::string::npos)
+      << whole.back().makable.message();
 
   std::vector<BatchItem> together;
   for (unsigned k = 0; k < 5; ++k) {
@@ -95,7 +96,7 @@ TEST(Batch, ShardsSplitThePlanAndNameAlike) {
     EXPECT_EQ(together[i].photo, whole[i].photo);
     EXPECT_EQ(together[i].output, whole[i].output);
     EXPECT_EQ(together[i].seed, whole[i].seed);
-    EXPECT_EQ(together[i].problem, whole[i].problem);
+    EXPECT_EQ(together[i].makable.message(), whole[i].makable.message());
   }
 }
 

@@ -43,11 +43,12 @@ Outcome<PageOptions> PageOptionsOf(const ExportChoices& choices) {
   made.names = SettingNames::Words;
   const QString page = choices.page.trimmed();
   if (!page.isEmpty()) {
-    if (auto error = FindPageOption("--page")->apply(made, page.toStdString()))
-      return Fail("the page cannot be used: " + *error);
+    if (Done size = FindPageOption("--page")->apply(made, page.toStdString()); !size)
+      return Fail("the page cannot be used: " + size.message());
     made.landscape = choices.landscape;
   }
-  if (auto error = FindPageOption("--margin")->apply(made, choices.margin.trimmed().toStdString())) return Fail(*error);
+  if (Done margin = FindPageOption("--margin")->apply(made, choices.margin.trimmed().toStdString()); !margin)
+    return margin.failure();
   if (choices.dpi > 0) made.dpi = std::min<double>(choices.dpi, kMaxDpi);
   return made;
 }
@@ -333,11 +334,11 @@ void CExportDlg::UpdateLayoutText() {
   const VectorFormat* format = VectorFormatOfName(Choices().path.toStdString());
   const SIZE picture = m_source.photo->GetSize();
   const auto laid = LayOutPage(*options, picture, format ? *format : VectorFormatOf(VectorKind::Pdf));
-  if (const auto* why = std::get_if<std::string>(&laid)) {
-    m_pLayout->setText(QString::fromStdString(*why));
+  if (!laid) {
+    m_pLayout->setText(Sentence(laid.message()));
     return;
   }
-  const PageLayout& page = std::get<PageLayout>(laid);
+  const PageLayout& page = *laid;
   const double inches = page.scale * picture.cx / 72.0;
   m_pLayout->setText(tr("Page %1 x %2 mm; the picture %3 x %4 mm, its photo %5 x %6 pixels (%7 dpi).")
                          .arg(Millimetres(page.width), Millimetres(page.height))

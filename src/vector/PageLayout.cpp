@@ -71,67 +71,67 @@ std::string PaperNamesText() {
 }
 
 // "A2", "letter", "500x700mm", "50cmx70cm": the page's width and height.
-std::optional<std::string> ParsePageSize(std::string_view text, Length& w, Length& h) {
+Done ParsePageSize(std::string_view text, Length& w, Length& h) {
   for (const PaperSize& p : kPapers) {
     if (SameLetters(text, p.name)) {
       w = {p.widthMm, LengthUnit::Mm};
       h = {p.heightMm, LengthUnit::Mm};
-      return std::nullopt;
+      return {};
     }
   }
   const std::size_t x = text.find_first_of("xX");
   const std::string bad = "unknown page '" + std::string(text) + "' (use " + PaperNamesText() +
                           " or WxH with a unit: " + UnitsText() + ", such as 500x700mm)";
-  if (x == std::string_view::npos) return bad;
+  if (x == std::string_view::npos) return Fail(bad);
   std::string_view first = text.substr(0, x), second = text.substr(x + 1);
   LengthUnit u1{}, u2{};
-  if (!SplitUnit(second, u2)) return bad;
+  if (!SplitUnit(second, u2)) return Fail(bad);
   if (!SplitUnit(first, u1)) u1 = u2;
-  if (!ParseNumber(first, w.value) || !ParseNumber(second, h.value)) return bad;
+  if (!ParseNumber(first, w.value) || !ParseNumber(second, h.value)) return Fail(bad);
   w.unit = u1;
   h.unit = u2;
-  if (!(w.value > 0 && h.value > 0)) return "the page '" + std::string(text) + "' must have a width and height above 0";
-  return std::nullopt;
+  if (!(w.value > 0 && h.value > 0))
+    return Fail("the page '" + std::string(text) + "' must have a width and height above 0");
+  return {};
 }
 
-std::optional<std::string> ApplyPage(PageOptions& o, std::string_view value) {
+Done ApplyPage(PageOptions& o, std::string_view value) {
   Length w, h;
-  if (auto error = ParsePageSize(value, w, h)) return error;
+  if (Done size = ParsePageSize(value, w, h); !size) return size;
   o.size = std::string(value);
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> ApplyLandscape(PageOptions& o, std::string_view) {
+Done ApplyLandscape(PageOptions& o, std::string_view) {
   o.landscape = true;
-  return std::nullopt;
+  return {};
 }
 
 // The option's setting as the options' messages name it.
 std::string Named(const PageOptions& o, std::string_view option);
 
-std::optional<std::string> ApplyLength(const PageOptions& o, Length& length, std::string_view option,
-                                       std::string_view value) {
+Done ApplyLength(const PageOptions& o, Length& length, std::string_view option, std::string_view value) {
   Length l;
   if (!ParseLength(value, l) || l.value < 0)
-    return Named(o, option) + " takes a length of 0 or more with a unit (" + UnitsText() + "), such as 10mm";
+    return Fail(Named(o, option) + " takes a length of 0 or more with a unit (" + UnitsText() + "), such as 10mm");
   length = l;
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> ApplyMargin(PageOptions& o, std::string_view value) {
+Done ApplyMargin(PageOptions& o, std::string_view value) {
   return ApplyLength(o, o.margin, "--margin", value);
 }
 
-std::optional<std::string> ApplyBleed(PageOptions& o, std::string_view value) {
+Done ApplyBleed(PageOptions& o, std::string_view value) {
   return ApplyLength(o, o.bleed, "--bleed", value);
 }
 
-std::optional<std::string> ApplyDpi(PageOptions& o, std::string_view value) {
+Done ApplyDpi(PageOptions& o, std::string_view value) {
   double dpi = 0;
   if (!ParseNumber(value, dpi) || !(dpi >= kMinDpi && dpi <= kMaxDpi))
-    return Named(o, "--dpi") + " takes a resolution of " + DpiRangeText();
+    return Fail(Named(o, "--dpi") + " takes a resolution of " + DpiRangeText());
   o.dpi = dpi;
-  return std::nullopt;
+  return {};
 }
 
 constexpr std::array<PageOption, 5> kOptions = {{
@@ -195,16 +195,15 @@ bool ParseLength(std::string_view text, Length& length) {
   return true;
 }
 
-std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, const SIZE& picture,
-                                                 const VectorFormat& format) {
-  if (picture.cx <= 0 || picture.cy <= 0) return std::string("the picture is empty");
+Outcome<PageLayout> LayOutPage(const PageOptions& options, const SIZE& picture, const VectorFormat& format) {
+  if (picture.cx <= 0 || picture.cy <= 0) return Fail("the picture is empty");
   const bool words = options.names == SettingNames::Words;
   const double margin = options.margin.Points(options.dpi);
   const double bleed = options.bleed.Points(options.dpi);
   double trimW = picture.cx, trimH = picture.cy;  // one pixel a point
   if (!options.size.empty()) {
     Length w, h;
-    if (auto error = ParsePageSize(options.size, w, h)) return *error;
+    if (Done size = ParsePageSize(options.size, w, h); !size) return std::move(size).failure();
     trimW = w.Points(options.dpi);
     trimH = h.Points(options.dpi);
     // Papers are named upright; a page given as WxH stands as given.
@@ -223,12 +222,12 @@ std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, con
     char text[200];
     std::snprintf(text, sizeof text, "the page of %.0f x %.0f points is larger than a %s page can be (%s a side)",
                   page.width, page.height, std::string(format.name).c_str(), std::string(format.limitText).c_str());
-    if (!options.size.empty()) return std::string(text);
-    return std::string(text) + (words ? "; choose a page" : "; choose a page with --page");
+    if (!options.size.empty()) return Fail(text);
+    return Fail(std::string(text) + (words ? "; choose a page" : "; choose a page with --page"));
   }
   // The picture fits the trimmed page less the margins, grown by the bleed.
   const double boxW = trimW - 2 * margin + 2 * bleed, boxH = trimH - 2 * margin + 2 * bleed;
-  if (!(boxW > 0 && boxH > 0)) return std::string("the margins leave no room for the picture on the page");
+  if (!(boxW > 0 && boxH > 0)) return Fail("the margins leave no room for the picture on the page");
   page.scale = std::min(boxW / picture.cx, boxH / picture.cy);
   page.left = (page.width - page.scale * picture.cx) / 2;
   page.top = (page.height - page.scale * picture.cy) / 2;
@@ -242,7 +241,7 @@ std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, con
       std::snprintf(text, sizeof text,
                     "at %g dpi the photo would be %d x %d pixels, more than %lld megapixels; choose a lower ",
                     options.dpi, page.raster.cx, page.raster.cy, kMaxRasterPixels / 1'000'000);
-      return std::string(text) + (words ? "resolution for the photo" : "--dpi");
+      return Fail(std::string(text) + (words ? "resolution for the photo" : "--dpi"));
     }
   } else {
     page.raster = picture;

@@ -7,8 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
-
+#include "logger/Outcome.h"
 #include "raster/Types.h"
 #include "vector/VectorFormats.h"
 
@@ -53,7 +52,7 @@ struct PageOption {
   std::string_view words;  // the setting in words, "the margin"
   std::string_view value;  // what the help calls the value; empty for a flag
   std::string_view help;
-  std::optional<std::string> (*apply)(PageOptions& options, std::string_view value);
+  Done (*apply)(PageOptions& options, std::string_view value);
 };
 std::span<const PageOption> PageOptionTable();
 const PageOption* FindPageOption(std::string_view option);
@@ -78,9 +77,8 @@ struct PageLayout {
 
 // The picture fitted to the page keeping its proportions and centred within
 // the margins. Without a page size the page is the picture with one point a
-// pixel (and the margins about it). An error text (no file name) when the
-// options cannot give a page the format can hold.
-std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, const SIZE& picture,
-                                                 const VectorFormat& format);
+// pixel (and the margins about it). A failure (its message without a file
+// name) when the options cannot give a page the format can hold.
+Outcome<PageLayout> LayOutPage(const PageOptions& options, const SIZE& picture, const VectorFormat& format);
 
 }  // namespace brisol
