@@ -93,7 +93,8 @@ void CAppSettings::Read() {
   m_szExportPage = ini.GetString("EXPORT", "PAGE", "");
   m_bExportLandscape = ini.GetNumber("EXPORT", "LANDSCAPE", 0) != 0;
   m_szExportMargin = ini.GetString("EXPORT", "MARGIN", "0mm");
-  m_iExportDpi = static_cast<int>(std::clamp<long long>(ini.GetNumber("EXPORT", "DPI", 0), 0, static_cast<long long>(kMaxDpi)));
+  m_iExportDpi =
+      static_cast<int>(std::clamp<long long>(ini.GetNumber("EXPORT", "DPI", 0), 0, static_cast<long long>(kMaxDpi)));
   m_szExportDir = ini.GetString("EXPORT", "DIR", "");
   m_szExportExtension = ini.GetString("EXPORT", "EXT", "");
   // Only a vector format's extension is proposed again.

@@ -106,8 +106,8 @@ void CMainFrame::OnOpenRecipe() {
   CBrisolDoc* doc = ActiveDocument();
   if (doc == nullptr || doc->GetOriginal() == nullptr) return;
   const QString folder = QString::fromStdString(m_app.Settings().m_szImageWriteDir);
-  const QString path = QFileDialog::getOpenFileName(
-      this, tr("Open Recipe"), folder, RecipeSourcesFilters(), nullptr, QFileDialog::DontUseNativeDialog);
+  const QString path = QFileDialog::getOpenFileName(this, tr("Open Recipe"), folder, RecipeSourcesFilters(), nullptr,
+                                                    QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return;
   if (doc->ApplyRecipeFile(path.toStdString(), false, tr("recipe %1").arg(QFileInfo(path).fileName())))
     statusBar()->showMessage(tr("The look of %1 is applied").arg(QFileInfo(path).fileName()), kStatusMs);
@@ -179,8 +179,8 @@ void CMainFrame::OnBatch() {
     CBrisolDoc* doc = ActiveDocument();
     if (doc != nullptr && doc->CanSetQuality()) {
       doc->CommitStep();
-      look = PictureLook{doc->GetRunner()->GetEffect().Snapshot(), doc->Quality(), doc->Title(),
-                         doc->RecipeJpegQuality()};
+      look =
+          PictureLook{doc->GetRunner()->GetEffect().Snapshot(), doc->Quality(), doc->Title(), doc->RecipeJpegQuality()};
     }
     m_pBatch->SetPicture(std::move(look));
   }

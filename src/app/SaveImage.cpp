@@ -12,9 +12,6 @@
 #include "ui/FileFilters.h"
 
 namespace brisol {
-namespace {
-
-}  // namespace
 
 QString ProposedSaveName(const QString& name, int typeIndex) {
   const auto formats = PictureFormats();

@@ -57,7 +57,8 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
                    const std::stop_token& stop) {
   if (!item.makable) return item.makable.failure();
   if (!options.overwrite && FileExists(item.output)) return PictureMade{true};
-  if (SameFile(item.photo, item.output)) return Fail("'" + item.photo + "': its picture would replace the photo itself");
+  if (SameFile(item.photo, item.output))
+    return Fail("'" + item.photo + "': its picture would replace the photo itself");
   std::unique_ptr<CEffect> mine = effect.Snapshot();
   mine->SetSeed(item.seed);
   RenderFileOptions render;

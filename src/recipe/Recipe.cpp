@@ -263,7 +263,8 @@ std::vector<RecipeEntry> RecipeEntries(const Recipe& recipe) {
 
 std::string RecipeText(const Recipe& recipe) {
   std::string text;
-  for (const RecipeEntry& entry : RecipeEntries(recipe)) text.append(entry.key).append(" = ").append(entry.value) += '\n';
+  for (const RecipeEntry& entry : RecipeEntries(recipe))
+    text.append(entry.key).append(" = ").append(entry.value) += '\n';
   return text;
 }
 

@@ -237,8 +237,8 @@ void CBatchDlg::ChooseFormat(const QString& extension) {
 }
 
 void CBatchDlg::OnAddPhotos() {
-  const QStringList files = QFileDialog::getOpenFileNames(this, tr("Photos to Paint"), QDir::homePath(), AllPicturesFilter(),
-                                                          nullptr, QFileDialog::DontUseNativeDialog);
+  const QStringList files = QFileDialog::getOpenFileNames(
+      this, tr("Photos to Paint"), QDir::homePath(), AllPicturesFilter(), nullptr, QFileDialog::DontUseNativeDialog);
   AddInputs(files);
 }
 

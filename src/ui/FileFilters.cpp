@@ -40,7 +40,8 @@ QString FileFilter(const QString& label, std::span<const std::string_view> exten
 
 QStringList PictureFormatFilters() {
   QStringList filters;
-  for (const PictureFormat& format : PictureFormats()) filters << FileFilter(Latin1(format.filterLabel), format.extensions);
+  for (const PictureFormat& format : PictureFormats())
+    filters << FileFilter(Latin1(format.filterLabel), format.extensions);
   return filters;
 }
 
@@ -61,7 +62,8 @@ QStringList VectorFormatFilters() {
 QString RecipeSourcesFilters() {
   std::vector<std::string_view> pictures, vectors;
   for (const PictureFormat& format : PictureFormats())
-    if (PictureFormatHoldsRecipe(format)) pictures.insert(pictures.end(), format.extensions.begin(), format.extensions.end());
+    if (PictureFormatHoldsRecipe(format))
+      pictures.insert(pictures.end(), format.extensions.begin(), format.extensions.end());
   for (const VectorFormat& format : VectorFormats()) vectors.push_back(format.extension);
   return QObject::tr("Recipes and pictures Brisol made (*%1 %2 %3);;All files (*)")
       .arg(Latin1(kRecipeExtension), Patterns(pictures), Patterns(vectors));

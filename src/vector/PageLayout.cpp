@@ -118,13 +118,9 @@ Done ApplyLength(const PageOptions& o, Length& length, std::string_view option, 
   return {};
 }
 
-Done ApplyMargin(PageOptions& o, std::string_view value) {
-  return ApplyLength(o, o.margin, "--margin", value);
-}
+Done ApplyMargin(PageOptions& o, std::string_view value) { return ApplyLength(o, o.margin, "--margin", value); }
 
-Done ApplyBleed(PageOptions& o, std::string_view value) {
-  return ApplyLength(o, o.bleed, "--bleed", value);
-}
+Done ApplyBleed(PageOptions& o, std::string_view value) { return ApplyLength(o, o.bleed, "--bleed", value); }
 
 Done ApplyDpi(PageOptions& o, std::string_view value) {
   double dpi = 0;
@@ -139,16 +135,20 @@ constexpr std::array<PageOption, 5> kOptions = {{
      "page of a vector file: A5, A4, A3, A2, A1, A0, letter, tabloid or WxH with a unit (mm, cm, in, pt, px), "
      "such as 500x700mm; the picture fits it, centred [the picture's size, one pixel a point]",
      ApplyPage},
-    {"--landscape", "landscape", "", "turn the page to landscape (a WxH page stands as given without it)", ApplyLandscape},
-    {"--margin", "the margin", "LENGTH", "space between the page's edges and the picture, such as 10mm [0]", ApplyMargin},
-    {"--bleed", "the bleed", "LENGTH", "extra page on every side for trimming, which the picture runs into [0]", ApplyBleed},
+    {"--landscape", "landscape", "", "turn the page to landscape (a WxH page stands as given without it)",
+     ApplyLandscape},
+    {"--margin", "the margin", "LENGTH", "space between the page's edges and the picture, such as 10mm [0]",
+     ApplyMargin},
+    {"--bleed", "the bleed", "LENGTH", "extra page on every side for trimming, which the picture runs into [0]",
+     ApplyBleed},
     {"--dpi", "the photo's resolution", "N",
      "resolution of the photo and mix mask inside a vector file; px lengths count at it [the photo's own pixels]",
      ApplyDpi},
 }};
 
 std::string Named(const PageOptions& o, std::string_view option) {
-  const auto row = std::find_if(kOptions.begin(), kOptions.end(), [&](const PageOption& p) { return p.option == option; });
+  const auto row =
+      std::find_if(kOptions.begin(), kOptions.end(), [&](const PageOption& p) { return p.option == option; });
   return std::string(o.names == SettingNames::Words && row != kOptions.end() ? row->words : option);
 }
 

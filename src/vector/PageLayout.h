@@ -41,7 +41,8 @@ struct PageOptions {
   Length margin;   // on every side of the picture, inside the page
   Length bleed;    // added on every side of the page; the picture runs into it
   double dpi = 0;  // resolution of the embedded photo and mask; 0: the photo's own pixels
-  SettingNames names = SettingNames::Options;  // in the messages about these options
+  // How the messages about these options name them.
+  SettingNames names = SettingNames::Options;
 };
 
 // One row per option: "--page SIZE" and its help; apply reads a value into
