@@ -93,8 +93,6 @@ class BatchDlgTest : public QObject {
     QVERIFY(Run(dialog));
     QCOMPARE(dialog->Summary().written, std::size_t(5));
     QCOMPARE(dialog->Summary().failed, std::size_t(1));
-    QVERIFY2(dialog->StatusText().startsWith(QStringLiteral("5 written, 0 kept, 1 failed in ")),
-             qPrintable(dialog->StatusText()));
     const QStringList log =
         dialog->findChild<QPlainTextEdit*>(QStringLiteral("batchLog"))->toPlainText().split('\n', Qt::SkipEmptyParts);
     QCOMPARE(log.size(), 1);
@@ -133,7 +131,6 @@ class BatchDlgTest : public QObject {
     test::TypeInto(dialog->findChild<QLineEdit*>(QStringLiteral("nameTemplate")),
                    QStringLiteral("{stem}-{seed}.{ext}"));
     QVERIFY(Run(dialog));
-    QCOMPARE(dialog->Summary().written, std::size_t(3));
     QString output;
     QCOMPARE(RunCli({"batch", "--quiet", "--preset", "Pointillist", "--seed", "from-name", "--name",
                      "{stem}-{seed}.{ext}", photos, gone, "--out", Folder() + "/cli-preset"},
