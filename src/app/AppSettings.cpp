@@ -10,6 +10,7 @@
 #include "app/IniFile.h"
 #include "effect/EffectPaths.h"
 #include "logger/Logger.h"
+#include "vector/PageLayout.h"
 #include "vector/VectorFormats.h"
 
 namespace brisol {
@@ -18,7 +19,6 @@ namespace {
 constexpr long long kMinFrameSide = 300;
 constexpr int kMaxPanelCoordinate = 2000;
 constexpr int kBadPanelCoordinate = 50;
-constexpr long long kMaxExportDpi = 10000;
 
 // A number as the program keeps it: the nearest int.
 int ToInt(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
@@ -93,7 +93,8 @@ void CAppSettings::Read() {
   m_szExportPage = ini.GetString("EXPORT", "PAGE", "");
   m_bExportLandscape = ini.GetNumber("EXPORT", "LANDSCAPE", 0) != 0;
   m_szExportMargin = ini.GetString("EXPORT", "MARGIN", "0mm");
-  m_iExportDpi = static_cast<int>(std::clamp<long long>(ini.GetNumber("EXPORT", "DPI", 0), 0, kMaxExportDpi));
+  m_iExportDpi =
+      static_cast<int>(std::clamp<long long>(ini.GetNumber("EXPORT", "DPI", 0), 0, static_cast<long long>(kMaxDpi)));
   m_szExportDir = ini.GetString("EXPORT", "DIR", "");
   m_szExportExtension = ini.GetString("EXPORT", "EXT", "");
   // Only a vector format's extension is proposed again.

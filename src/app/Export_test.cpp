@@ -278,13 +278,13 @@ class ExportTest : public QObject {
                                       << "0mm" << 0 << "unknown page 'B7'";
     QTest::newRow("a margin without a unit") << "margin.pdf"
                                              << "A4"
-                                             << "10" << 0 << "The margin must be a length";
+                                             << "10" << 0 << "The margin takes a length";
     QTest::newRow("margins wider than the page") << "wide.svg"
                                                  << "A5"
                                                  << "80mm" << 0 << "no room for the picture";
     QTest::newRow("a photo too large at its resolution") << "dense.pdf"
                                                          << "A0"
-                                                         << "0mm" << 10000 << "megapixels";
+                                                         << "0mm" << 10000 << "choose a lower resolution for the photo";
   }
   void whatCannotBeWrittenIsToldFirst() {
     QFETCH(QString, name);

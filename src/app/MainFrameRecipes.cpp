@@ -15,27 +15,19 @@
 #include "recipe/RecipeFile.h"
 #include "ui/BatchDlg.h"
 #include "ui/ColMixDlg.h"
+#include "ui/FileFilters.h"
 #include "ui/ManagePresetsDlg.h"
 #include "ui/ParamDlg.h"
 #include "ui/PresetsMenu.h"
 #include "ui/SavePresetDlg.h"
 #include "ui/VariationsDlg.h"
-#include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
 
 constexpr int kStatusMs = 5000;
 
-QString RecipeExtension() { return QString::fromLatin1(kRecipeExtension.data(), kRecipeExtension.size()); }
-
-// "*.svg *.pdf *.eps *.ps": the vector files Brisol writes keep their recipe.
-QString VectorFilePatterns() {
-  QStringList patterns;
-  for (const VectorFormat& format : VectorFormats())
-    patterns << QStringLiteral("*.") + QString::fromLatin1(format.extension.data(), format.extension.size());
-  return patterns.join(QLatin1Char(' '));
-}
+QString RecipeExtension() { return Latin1(kRecipeExtension); }
 
 }  // namespace
 
@@ -114,11 +106,8 @@ void CMainFrame::OnOpenRecipe() {
   CBrisolDoc* doc = ActiveDocument();
   if (doc == nullptr || doc->GetOriginal() == nullptr) return;
   const QString folder = QString::fromStdString(m_app.Settings().m_szImageWriteDir);
-  const QString path = QFileDialog::getOpenFileName(
-      this, tr("Open Recipe"), folder,
-      tr("Recipes and pictures Brisol made (*%1 *.png *.jpg *.jpeg *.PNG *.JPG *.JPEG %2);;All files (*)")
-          .arg(RecipeExtension(), VectorFilePatterns()),
-      nullptr, QFileDialog::DontUseNativeDialog);
+  const QString path = QFileDialog::getOpenFileName(this, tr("Open Recipe"), folder, RecipeSourcesFilters(), nullptr,
+                                                    QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return;
   if (doc->ApplyRecipeFile(path.toStdString(), false, tr("recipe %1").arg(QFileInfo(path).fileName())))
     statusBar()->showMessage(tr("The look of %1 is applied").arg(QFileInfo(path).fileName()), kStatusMs);
@@ -133,7 +122,7 @@ void CMainFrame::OnSaveRecipe() {
   dialog.setObjectName(QStringLiteral("saveRecipeDialog"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilter(tr("Recipes (*%1)").arg(RecipeExtension()));
+  dialog.setNameFilter(RecipeFilesFilter());
   dialog.setDefaultSuffix(RecipeExtension().mid(1));
   dialog.selectFile((stem.isEmpty() ? QStringLiteral("picture") : stem) + RecipeExtension());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
@@ -190,7 +179,8 @@ void CMainFrame::OnBatch() {
     CBrisolDoc* doc = ActiveDocument();
     if (doc != nullptr && doc->CanSetQuality()) {
       doc->CommitStep();
-      look = PictureLook{doc->GetRunner()->GetEffect().Snapshot(), doc->Quality(), doc->Title()};
+      look =
+          PictureLook{doc->GetRunner()->GetEffect().Snapshot(), doc->Quality(), doc->Title(), doc->RecipeJpegQuality()};
     }
     m_pBatch->SetPicture(std::move(look));
   }

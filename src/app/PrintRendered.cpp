@@ -33,8 +33,6 @@ namespace {
 
 // The progress dialog's steps: the objects' placement first, then the bands.
 constexpr int kPlacementSteps = 100, kSteps = 1000;
-// The resolutions the page can be drawn at.
-constexpr double kMinDpi = 1, kMaxDpi = 10000;
 
 QString Tr(const char* text) { return QCoreApplication::translate("brisol::PrintRendered", text); }
 

@@ -9,24 +9,9 @@
 #include "imageio/ImageSave.h"
 #include "imageio/PictureFormats.h"
 #include "logger/Alerts.h"
+#include "ui/FileFilters.h"
 
 namespace brisol {
-namespace {
-
-QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<int>(text.size())); }
-
-QStringList SaveFilters() {
-  QStringList filters;
-  for (const PictureFormat& format : PictureFormats()) {
-    QStringList patterns;
-    for (std::string_view extension : format.extensions) patterns << "*." + Latin1(extension);
-    for (std::string_view extension : format.extensions) patterns << "*." + Latin1(extension).toUpper();
-    filters << Latin1(format.filterLabel) + " (" + patterns.join(' ') + ")";
-  }
-  return filters;
-}
-
-}  // namespace
 
 QString ProposedSaveName(const QString& name, int typeIndex) {
   const auto formats = PictureFormats();
@@ -39,7 +24,7 @@ QString ProposedSaveName(const QString& name, int typeIndex) {
 }
 
 QString GetSaveImageName(QWidget* parent, const QString& directory, const QString& name, int& typeIndex) {
-  const QStringList filters = SaveFilters();
+  const QStringList filters = PictureFormatFilters();
   const auto formats = PictureFormats();
   // A folder that is gone (moved, or on a removed disk) starts at home.
   QFileDialog dialog(parent, QObject::tr("Save as Image"), QDir(directory).exists() ? directory : QDir::homePath());

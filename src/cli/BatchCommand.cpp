@@ -12,12 +12,10 @@
 #include "LookOptions.h"
 #include "QuietAlerts.h"
 #include "RenderOptions.h"
-#include "imageio/ImageSave.h"
 #include "imageio/PictureFormats.h"
 #include "logger/RepeatFolder.h"
 #include "raster/WorkerPool.h"
 #include "recipe/Batch.h"
-#include "recipe/RecipeEffect.h"
 
 namespace brisol::cli {
 namespace {
@@ -93,10 +91,10 @@ class BatchProgress : public BatchObserver {
   }
   void Finished(std::size_t, const BatchItem&, const FileResult& result) override {
     ++m_done;
-    if (result.outcome != FileResult::Outcome::Kept) ++m_worked;
-    if (result.outcome == FileResult::Outcome::Failed) {
+    if (!result || !result->kept) ++m_worked;
+    if (!result && !result.stopped()) {
       Clear();
-      Line(result.message);
+      Line(result.message());
     }
     Show();
   }
@@ -157,7 +155,6 @@ int RunBatch(Args args) {
       plan.outDir = value;
       outGiven = true;
     } else if (name == "--name") {
-      if (std::string problem = NameTemplateProblem(value); !problem.empty()) return Usage(problem);
       plan.nameTemplate = value;
     } else if (name == "--format") {
       std::string ext = value;
@@ -176,8 +173,7 @@ int RunBatch(Args args) {
     }
   }
   if (!outGiven) return Usage("--out DIR is required");
-  if (PictureFormatOfName(ExpandName(plan.nameTemplate, {"x", "x", 1, plan.extension})) == nullptr)
-    return Usage("the name '" + plan.nameTemplate + "' must end in a picture's extension, such as .{ext}");
+  if (const Done names = CheckOutputNames(plan); !names) return Usage(names.message());
   if (parsed.positionals.empty()) return Usage("expected at least one PHOTO or FOLDER");
 
   Look look;
@@ -195,40 +191,17 @@ int RunBatch(Args args) {
     return 1;
   }
   plan.seedFromName = look.seedWord;
-  plan.lookName = look.name;
-  run.quality = look.quality;
-  if (look.jpegQuality) run.save.jpegQuality = *look.jpegQuality;
-  const Recipe recipe = RecipeOf(look.effect, look.quality);
-  run.recipe = &recipe;
-
-  const PhotoList photos = ListPhotos(parsed.positionals);
-  for (const std::string& problem : photos.problems) Line(problem);
-  if (photos.photos.empty()) {
-    Line("no photos to paint");
+  BatchJob job({look.effect.Snapshot(), look.quality, look.jpegQuality, look.name}, parsed.positionals, plan, run);
+  for (const std::string& problem : job.Problems()) Line(problem);
+  if (const Done ready = job.Prepare(); !ready) {
+    Line(ready.message());
     return 1;
   }
-  std::error_code error;
-  std::filesystem::create_directories(plan.outDir, error);
-  if (const SaveResult target = CheckSaveTarget(plan.outDir + "/x." + plan.extension); !target.ok()) {
-    Line("cannot write into '" + plan.outDir + "': " + (error ? error.message() : target.message));
-    return 1;
-  }
-
-  const std::vector<BatchItem> items = PlanBatch(photos.photos, look.effect.GetSeed(), plan);
-  BatchProgress progress(items.size(), !quiet);
-  const BatchSummary summary = RunBatch(look.effect, items, run, &progress);
+  BatchProgress progress(job.Items().size(), !quiet);
+  const BatchSummary summary = job.Run(&progress);
   progress.Finish();
-  const std::size_t failed = summary.failed + photos.problems.size();
-  char text[200];
-  std::snprintf(text, sizeof text, "%zu written, %zu kept, %zu failed in %.1f s", summary.written, summary.kept, failed,
-                summary.seconds);
-  std::string line = text;
-  if (plan.shard.count > 1) {
-    line += " (shard " + std::to_string(plan.shard.index) + "/" + std::to_string(plan.shard.count) + ": " +
-            std::to_string(items.size()) + " of " + std::to_string(photos.photos.size()) + " photos)";
-  }
-  Line(line);
-  return failed > 0 ? 1 : 0;
+  Line(SummaryText(summary));
+  return summary.failed > 0 ? 1 : 0;
 }
 
 }  // namespace brisol::cli

@@ -5,7 +5,6 @@
 #include "ArgParse.h"
 #include "Commands.h"
 #include "Json.h"
-#include "effect/EffectParams.h"
 #include "recipe/RecipeFile.h"
 
 namespace brisol::cli {
@@ -14,22 +13,11 @@ namespace {
 // The recipe as one JSON object with the file's keys: numbers as numbers,
 // names, choices, colours and hashes as strings.
 std::string RecipeJson(const Recipe& recipe) {
-  std::string json = "{\n  \"format\": " + std::to_string(Recipe::kFormat);
-  auto add = [&json](std::string_view key, const std::string& value) {
-    json.append(",\n  ").append(JsonString(std::string(key))).append(": ").append(value);
-  };
-  if (!recipe.collection.empty()) add("collection", JsonString(recipe.collection));
-  if (!recipe.collectionSha256.empty()) add("collection-sha256", JsonString(recipe.collectionSha256));
-  if (recipe.seed) add("seed", std::to_string(*recipe.seed));
-  if (recipe.quality) add("quality", std::to_string(*recipe.quality));
-  for (const EffectParam& p : EffectParams()) {
-    const std::string value = FormatParamValue(p, recipe.Value(p));
-    const bool number = p.kind == ParamKind::Real || p.kind == ParamKind::Count;
-    add(p.key, number ? value : JsonString(value));
+  std::string json = "{";
+  for (const RecipeEntry& entry : RecipeEntries(recipe)) {
+    json.append(json.size() == 1 ? "\n  " : ",\n  ").append(JsonString(std::string(entry.key))).append(": ");
+    json.append(entry.number ? entry.value : JsonString(entry.value));
   }
-  if (recipe.jpegQuality) add("jpeg-quality", std::to_string(*recipe.jpegQuality));
-  if (!recipe.photo.empty()) add("photo", JsonString(recipe.photo));
-  if (!recipe.photoSha256.empty()) add("photo-sha256", JsonString(recipe.photoSha256));
   return json + "\n}\n";
 }
 

@@ -122,7 +122,7 @@ int RunRender(Args args) {
   }
   for (const auto& [name, value] : parsed.options) {
     if (const PageOption* o = FindPageOption(name)) {
-      if (auto error = o->apply(options.page, value)) return Usage(*error);
+      if (const Done applied = o->apply(options.page, value); !applied) return Usage(applied.message());
       pageGiven = true;
     }
   }

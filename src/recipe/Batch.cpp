@@ -7,6 +7,7 @@
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -19,6 +20,7 @@
 #include "logger/Logger.h"
 #include "raster/FileUtil.h"
 #include "raster/WorkerPool.h"
+#include "recipe/RecipeEffect.h"
 #include "recipe/RenderPhoto.h"
 #include "recipe/Sha256.h"
 
@@ -37,12 +39,9 @@ std::string Stem(const std::string& path) {
 }
 
 // The picture files of a folder, by their extension.
-bool AddFolder(const std::string& folder, std::vector<std::string>& photos, std::string& problem) {
+Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
   DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) {
-    problem = "cannot list the folder '" + folder + "': " + std::strerror(errno);
-    return false;
-  }
+  if (dir == nullptr) return Fail("cannot list the folder '" + folder + "': " + std::strerror(errno));
   const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
@@ -51,16 +50,15 @@ bool AddFolder(const std::string& folder, std::vector<std::string>& photos, std:
     if (!IsDirectory(path)) photos.push_back(path);
   }
   closedir(dir);
-  return true;
+  return {};
 }
 
 FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunOptions& options, unsigned threadsPerJob,
                    const std::stop_token& stop) {
-  using Outcome = FileResult::Outcome;
-  if (!item.problem.empty()) return {Outcome::Failed, item.problem};
-  if (!options.overwrite && FileExists(item.output)) return {Outcome::Kept, {}};
+  if (!item.makable) return item.makable.failure();
+  if (!options.overwrite && FileExists(item.output)) return PictureMade{true};
   if (SameFile(item.photo, item.output))
-    return {Outcome::Failed, "'" + item.photo + "': its picture would replace the photo itself"};
+    return Fail("'" + item.photo + "': its picture would replace the photo itself");
   std::unique_ptr<CEffect> mine = effect.Snapshot();
   mine->SetSeed(item.seed);
   RenderFileOptions render;
@@ -72,13 +70,13 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   const PhotoRendered made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
   switch (made.outcome) {
     case PhotoRendered::Outcome::Written:
-      return {Outcome::Written, {}};
+      return PictureMade{};
     case PhotoRendered::Outcome::Stopped:
-      return {Outcome::Stopped, {}};
+      return StoppedBy();
     case PhotoRendered::Outcome::Failed:
       break;
   }
-  return {Outcome::Failed, made.message};
+  return Fail(made.message);
 }
 
 }  // namespace
@@ -90,8 +88,7 @@ PhotoList ListPhotos(const std::vector<std::string>& inputs) {
     if (::stat(input.c_str(), &st) != 0) {
       list.problems.push_back("cannot read '" + input + "': " + std::strerror(errno));
     } else if (S_ISDIR(st.st_mode)) {
-      std::string problem;
-      if (!AddFolder(input, list.photos, problem)) list.problems.push_back(problem);
+      if (Done added = AddFolder(input, list.photos); !added) list.problems.push_back(added.message());
     } else {
       list.photos.push_back(input);
     }
@@ -123,22 +120,29 @@ int SeedFromName(const std::string& path) {
   return static_cast<int>(seed);
 }
 
-std::string NameTemplateProblem(const std::string& nameTemplate) {
+Done CheckNameTemplate(const std::string& nameTemplate) {
   static const std::string_view kFields[] = {"stem", "preset", "seed", "ext"};
   bool stem = false;
   for (std::size_t i = 0; i < nameTemplate.size(); ++i) {
-    if (nameTemplate[i] == '/') return "a name cannot hold '/': the pictures go into --out";
-    if (nameTemplate[i] == '}') return "'}' without its '{' in the name '" + nameTemplate + "'";
+    if (nameTemplate[i] == '/') return Fail("a name cannot hold '/': the pictures go into --out");
+    if (nameTemplate[i] == '}') return Fail("'}' without its '{' in the name '" + nameTemplate + "'");
     if (nameTemplate[i] != '{') continue;
     const std::size_t close = nameTemplate.find('}', i);
-    if (close == std::string::npos) return "'{' without its '}' in the name '" + nameTemplate + "'";
+    if (close == std::string::npos) return Fail("'{' without its '}' in the name '" + nameTemplate + "'");
     const std::string_view field = std::string_view(nameTemplate).substr(i + 1, close - i - 1);
     if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields))
-      return "unknown field '{" + std::string(field) + "}' in the name (use {stem}, {preset}, {seed}, {ext})";
+      return Fail("unknown field '{" + std::string(field) + "}' in the name (use {stem}, {preset}, {seed}, {ext})");
     stem = stem || field == "stem";
     i = close;
   }
-  if (!stem) return "the name must hold {stem}, or every photo would get the same name";
+  if (!stem) return Fail("the name must hold {stem}, or every photo would get the same name");
+  return {};
+}
+
+Done CheckOutputNames(const BatchPlanOptions& options) {
+  if (Done names = CheckNameTemplate(options.nameTemplate); !names) return names;
+  if (PictureFormatOfName(ExpandName(options.nameTemplate, {"x", "x", 1, options.extension})) == nullptr)
+    return Fail("the name '" + options.nameTemplate + "' must end in a picture's extension, such as .{ext}");
   return {};
 }
 
@@ -173,10 +177,10 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int eff
         ExpandName(options.nameTemplate, {Stem(item.photo), options.lookName, item.seed, options.extension});
     item.output = folder + name;
     if (name.empty() || name == "." || name == "..") {
-      item.problem = "'" + item.photo + "': its picture's name would be empty";
+      item.makable = Fail("'" + item.photo + "': its picture's name would be empty");
     } else if (const auto [at, fresh] = taken.emplace(item.output, item.photo); !fresh) {
-      item.problem = "'" + item.photo + "': its picture would be '" + item.output + "', as that of '" + at->second +
-                     "' is (use {ext} or other fields in --name, or fewer inputs)";
+      item.makable = Fail("'" + item.photo + "': its picture would be '" + item.output + "', as that of '" +
+                          at->second + "' is (use {ext} or other fields in --name, or fewer inputs)");
     }
     if (i % options.shard.count == options.shard.index) items.push_back(std::move(item));
   }
@@ -208,18 +212,10 @@ BatchSummary RunBatch(const CEffect& effect, const std::vector<BatchItem>& items
       }
       const FileResult result = MakeOne(effect, items[i], options, threadsPerJob, stop);
       std::lock_guard lock(mutex);
-      switch (result.outcome) {
-        case FileResult::Outcome::Written:
-          ++summary.written;
-          break;
-        case FileResult::Outcome::Kept:
-          ++summary.kept;
-          break;
-        case FileResult::Outcome::Failed:
-          ++summary.failed;
-          break;
-        case FileResult::Outcome::Stopped:
-          break;
+      if (result) {
+        ++(result->kept ? summary.kept : summary.written);
+      } else if (!result.stopped()) {
+        ++summary.failed;
       }
       if (observer != nullptr) observer->Finished(i, items[i], result);
     }
@@ -236,6 +232,49 @@ BatchSummary RunBatch(const CEffect& effect, const std::vector<BatchItem>& items
   summary.stopped = stop.stop_requested();
   summary.notDone = items.size() - summary.written - summary.kept - summary.failed;
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  summary.planned = summary.listed = items.size();
+  return summary;
+}
+
+std::string SummaryText(const BatchSummary& s) {
+  char text[200];
+  std::snprintf(text, sizeof text, "%zu written, %zu kept, %zu failed in %.1f s", s.written, s.kept, s.failed,
+                s.seconds);
+  std::string line = text;
+  if (s.shard.count > 1) {
+    line += " (shard " + std::to_string(s.shard.index) + "/" + std::to_string(s.shard.count) + ": " +
+            std::to_string(s.planned) + " of " + std::to_string(s.listed) + " photos)";
+  }
+  if (s.stopped) line += "; stopped, " + std::to_string(s.notDone) + " not made";
+  return line;
+}
+
+BatchJob::BatchJob(BatchLook look, const std::vector<std::string>& inputs, BatchPlanOptions plan, BatchRunOptions run)
+    : m_look(std::move(look)), m_photos(ListPhotos(inputs)), m_plan(std::move(plan)), m_run(std::move(run)) {
+  m_plan.lookName = m_look.name;
+  m_run.quality = m_look.quality;
+  if (m_look.jpegQuality) m_run.save.jpegQuality = *m_look.jpegQuality;
+}
+
+Done BatchJob::Prepare() {
+  if (Done names = CheckOutputNames(m_plan); !names) return names;
+  if (m_photos.photos.empty()) return Fail(Status::NotFound, "no photos to paint");
+  std::error_code error;
+  std::filesystem::create_directories(m_plan.outDir, error);
+  if (const SaveResult target = CheckSaveTarget(m_plan.outDir + "/x." + m_plan.extension); !target.ok())
+    return Fail("cannot write into '" + m_plan.outDir + "': " + (error ? error.message() : target.message));
+  m_items = PlanBatch(m_photos.photos, m_look.effect->GetSeed(), m_plan);
+  return {};
+}
+
+BatchSummary BatchJob::Run(BatchObserver* observer, std::stop_token stop) const {
+  const Recipe recipe = RecipeOf(*m_look.effect, m_look.quality);
+  BatchRunOptions run = m_run;
+  run.recipe = &recipe;
+  BatchSummary summary = RunBatch(*m_look.effect, m_items, run, observer, std::move(stop));
+  summary.failed += m_photos.problems.size();
+  summary.shard = m_plan.shard;
+  summary.listed = m_photos.photos.size();
   return summary;
 }
 

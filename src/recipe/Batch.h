@@ -6,10 +6,12 @@
 // gives each photo its output name and seed (over the whole list, so every
 // shard names alike) and takes a shard's share, RunBatch makes the pictures.
 // RunBatch may run on a worker thread: it stops at a stop request and tells
-// an observer about each file.
+// an observer about each file. BatchJob puts them together as the command
+// line and the Batch window both run a batch, from the same choices.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "imageio/ImageSave.h"
+#include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 
 namespace brisol {
@@ -51,9 +54,9 @@ struct NameFields {
   int seed = 0;
   std::string ext;  // the output format's extension
 };
-// Why a template cannot name outputs ("" when it can): an unknown or
-// unclosed field, a '/', or no {stem} (every photo would get one name).
-std::string NameTemplateProblem(const std::string& nameTemplate);
+// Whether a template can name outputs: not with an unknown or unclosed
+// field, a '/', or without {stem} (every photo would get one name).
+Done CheckNameTemplate(const std::string& nameTemplate);
 // The template with {stem}, {preset}, {seed} and {ext} filled in.
 std::string ExpandName(const std::string& nameTemplate, const NameFields& fields);
 
@@ -67,11 +70,15 @@ struct BatchPlanOptions {
   Shard shard;
 };
 
+// Whether the options name pictures: the template as CheckNameTemplate
+// wants it, and names that end in a picture format's extension.
+Done CheckOutputNames(const BatchPlanOptions& options);
+
 struct BatchItem {
   std::string photo;
   std::string output;
   int seed = 0;
-  std::string problem;  // why it cannot be made (its output name clashes); empty when it can
+  Done makable;  // fails when it cannot be made: its output name is empty or clashes
 };
 
 // The shard's items of a batch. Output names are given over the whole list
@@ -89,11 +96,12 @@ struct BatchRunOptions {
   const Recipe* recipe = nullptr;  // the look's recipe, written into each picture; null: none
 };
 
-struct FileResult {
-  enum class Outcome { Written, Kept, Failed, Stopped };
-  Outcome outcome = Outcome::Written;
-  std::string message;  // Failed: one line naming the file and the cause
+// A photo's picture made: written, or kept as it was. A failure's message
+// is one line naming the file and the cause; a stopped one has none.
+struct PictureMade {
+  bool kept = false;
 };
+using FileResult = Outcome<PictureMade>;
 
 class BatchObserver {
  public:
@@ -108,7 +116,14 @@ struct BatchSummary {
   std::size_t notDone = 0;  // stopped before or while they were made
   double seconds = 0;
   bool stopped = false;
+  Shard shard;              // the share of the list made
+  std::size_t planned = 0;  // the shard's photos
+  std::size_t listed = 0;   // the photos of the whole list
 };
+
+// The summary in one line: "97 written, 0 kept, 3 failed in 12.5 s", with
+// the shard's share of the list and what a stop left undone.
+std::string SummaryText(const BatchSummary& summary);
 
 // Makes the pictures of the items with the effect (each at its item's
 // seed). A failed file is told and the batch goes on; an existing output is
@@ -116,5 +131,41 @@ struct BatchSummary {
 // those being drawn without writing them.
 BatchSummary RunBatch(const CEffect& effect, const std::vector<BatchItem>& items, const BatchRunOptions& options,
                       BatchObserver* observer = nullptr, std::stop_token stop = {});
+
+// What a batch paints with.
+struct BatchLook {
+  std::shared_ptr<const CEffect> effect;  // with its collection's shapes and the seed
+  int quality = 1;
+  std::optional<int> jpegQuality;  // the recipe's; none: the pictures' default
+  std::string name;                // {preset}: the preset's or recipe's name
+};
+
+// One batch from the user's choices, as the command line and the Batch
+// window run it: the photos of the inputs, the names and the output folder
+// checked before any work, the look's recipe written into each picture, and
+// an input that cannot be used counted as failed.
+class BatchJob {
+ public:
+  // Lists the photos of the inputs. The look gives the plan's name for
+  // {preset} and the run's quality and JPEG quality.
+  BatchJob(BatchLook look, const std::vector<std::string>& inputs, BatchPlanOptions plan, BatchRunOptions run);
+
+  // The inputs that cannot be used, one line each.
+  const std::vector<std::string>& Problems() const { return m_photos.problems; }
+  // Checks the names, that there are photos and that the output folder
+  // (made when missing) takes new files, and plans the shard's items.
+  Done Prepare();
+  const std::vector<BatchItem>& Items() const { return m_items; }
+  // Makes the pictures of the items (see RunBatch); the failures counted
+  // include the problems.
+  BatchSummary Run(BatchObserver* observer = nullptr, std::stop_token stop = {}) const;
+
+ private:
+  BatchLook m_look;
+  PhotoList m_photos;
+  BatchPlanOptions m_plan;
+  BatchRunOptions m_run;
+  std::vector<BatchItem> m_items;
+};
 
 }  // namespace brisol

@@ -41,13 +41,15 @@ TEST(Batch, NameTemplates) {
   const NameFields fields{"rose", "Night Sky", -5, "jpg"};
   EXPECT_EQ(ExpandName("{stem}.{ext}", fields), "rose.jpg");
   EXPECT_EQ(ExpandName("{preset}-{stem}-{seed}.{ext}", fields), "Night Sky-rose--5.jpg");
-  EXPECT_EQ(NameTemplateProblem("{stem}-{seed}.{ext}"), "");
-  EXPECT_EQ(NameTemplateProblem("{preset}.{ext}"), "the name must hold {stem}, or every photo would get the same name");
-  EXPECT_EQ(NameTemplateProblem("{stem}/{ext}"), "a name cannot hold '/': the pictures go into --out");
-  EXPECT_EQ(NameTemplateProblem("{stem}.{format}"),
-            "unknown field '{format}' in the name (use {stem}, {preset}, {seed}, {ext})");
-  EXPECT_EQ(NameTemplateProblem("{stem}.{ext"), "'{' without its '}' in the name '{stem}.{ext'");
-  EXPECT_EQ(NameTemplateProblem("{stem}}"), "'}' without its '{' in the name '{stem}}'");
+  const std::pair<const char*, const char*> cases[] = {
+      {"{stem}-{seed}.{ext}", ""},
+      {"{preset}.{ext}", "the name must hold {stem}, or every photo would get the same name"},
+      {"{stem}/{ext}", "a name cannot hold '/': the pictures go into --out"},
+      {"{stem}.{format}", "unknown field '{format}' in the name (use {stem}, {preset}, {seed}, {ext})"},
+      {"{stem}.{ext", "'{' without its '}' in the name '{stem}.{ext'"},
+      {"{stem}}", "'}' without its '{' in the name '{stem}}'"},
+  };
+  for (const auto& [name, message] : cases) EXPECT_EQ(CheckNameTemplate(name).message(), message) << name;
 }
 
 TEST(Batch, SeedFromNameDependsOnTheNameAlone) {
@@ -80,7 +82,8 @@ TEST(Batch, ShardsSplitThePlanAndNameAlike) {
   ASSERT_EQ(whole.size(), photos.size());
   EXPECT_EQ(whole[0].output, "/out/photo100.png");
   EXPECT_EQ(whole[0].seed, SeedFromName("photo100.jpg"));
-  EXPECT_NE(whole.back().problem.find("as that of '/p/photo100.jpg' is"), std::string::npos) << whole.back().problem;
+  EXPECT_NE(whole.back().makable.message().find("as that of '/p/photo100.jpg' is"), std::string::npos)
+      << whole.back().makable.message();
 
   std::vector<BatchItem> together;
   for (unsigned k = 0; k < 5; ++k) {
@@ -93,7 +96,7 @@ TEST(Batch, ShardsSplitThePlanAndNameAlike) {
     EXPECT_EQ(together[i].photo, whole[i].photo);
     EXPECT_EQ(together[i].output, whole[i].output);
     EXPECT_EQ(together[i].seed, whole[i].seed);
-    EXPECT_EQ(together[i].problem, whole[i].problem);
+    EXPECT_EQ(together[i].makable.message(), whole[i].makable.message());
   }
 }
 
@@ -122,7 +125,7 @@ class BatchRun : public ::testing::Test {
   struct Recorder : BatchObserver {
     void Started(std::size_t, const BatchItem&) override { ++started; }
     void Finished(std::size_t, const BatchItem& item, const FileResult& r) override {
-      if (r.outcome == FileResult::Outcome::Failed) failures.push_back(r.message);
+      if (!r && !r.stopped()) failures.push_back(r.message());
       if (stopAfter > 0 && ++finished >= stopAfter) stop.request_stop();
     }
     int started = 0, finished = 0, stopAfter = 0;

@@ -227,10 +227,6 @@ bool Reader::Value(const std::string& key, std::string_view value) {
   return true;
 }
 
-void Line(std::string& text, std::string_view key, const std::string& value) {
-  text.append(key).append(" = ").append(value).append("\n");
-}
-
 }  // namespace
 
 Recipe::Recipe() {
@@ -241,17 +237,34 @@ double Recipe::Value(const EffectParam& param) const { return values.at(IndexOf(
 
 void Recipe::SetValue(const EffectParam& param, double value) { values.at(IndexOf(param)) = value; }
 
+std::vector<RecipeEntry> RecipeEntries(const Recipe& recipe) {
+  std::vector<RecipeEntry> entries;
+  auto number = [&entries](std::string_view key, int value) { entries.push_back({key, std::to_string(value), true}); };
+  auto text = [&entries](std::string_view key, std::string value) {
+    if (!value.empty()) entries.push_back({key, std::move(value), false});
+  };
+  auto name = [&text](std::string_view key, std::string_view value) {
+    if (std::string line = OneLineName(value); IsPlainName(line)) text(key, std::move(line));
+  };
+  number("format", Recipe::kFormat);
+  name("collection", recipe.collection);
+  text("collection-sha256", recipe.collectionSha256);
+  if (recipe.seed) number("seed", *recipe.seed);
+  if (recipe.quality) number("quality", *recipe.quality);
+  for (const EffectParam& p : EffectParams()) {
+    entries.push_back(
+        {p.key, FormatParamValue(p, recipe.Value(p)), p.kind == ParamKind::Real || p.kind == ParamKind::Count});
+  }
+  if (recipe.jpegQuality) number("jpeg-quality", *recipe.jpegQuality);
+  name("photo", recipe.photo);
+  text("photo-sha256", recipe.photoSha256);
+  return entries;
+}
+
 std::string RecipeText(const Recipe& recipe) {
   std::string text;
-  Line(text, "format", std::to_string(Recipe::kFormat));
-  if (const std::string name = OneLineName(recipe.collection); IsPlainName(name)) Line(text, "collection", name);
-  if (!recipe.collectionSha256.empty()) Line(text, "collection-sha256", recipe.collectionSha256);
-  if (recipe.seed) Line(text, "seed", std::to_string(*recipe.seed));
-  if (recipe.quality) Line(text, "quality", std::to_string(*recipe.quality));
-  for (const EffectParam& p : EffectParams()) Line(text, p.key, FormatParamValue(p, recipe.Value(p)));
-  if (recipe.jpegQuality) Line(text, "jpeg-quality", std::to_string(*recipe.jpegQuality));
-  if (const std::string name = OneLineName(recipe.photo); IsPlainName(name)) Line(text, "photo", name);
-  if (!recipe.photoSha256.empty()) Line(text, "photo-sha256", recipe.photoSha256);
+  for (const RecipeEntry& entry : RecipeEntries(recipe))
+    text.append(entry.key).append(" = ").append(entry.value) += '\n';
   return text;
 }
 

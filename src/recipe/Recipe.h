@@ -53,9 +53,20 @@ struct Recipe {
   bool operator==(const Recipe&) const = default;
 };
 
-// The recipe as text, keys in the order above, one "key = value" line each
-// and a line end after the last. Names are kept to one line of printable
-// UTF-8 (anything else becomes '?').
+// One key of a recipe with its value as text; a number's value is written
+// as it stands in JSON, the others as strings.
+struct RecipeEntry {
+  std::string_view key;
+  std::string value;
+  bool number = false;
+};
+// Every key the recipe gives, "format" first, in the order above: the one
+// list its text and its JSON are written from. Names are kept to one line
+// of printable UTF-8 (anything else becomes '?').
+std::vector<RecipeEntry> RecipeEntries(const Recipe& recipe);
+
+// The recipe as text: one "key = value" line an entry, and a line end after
+// the last.
 std::string RecipeText(const Recipe& recipe);
 
 // What reading a recipe came to: the recipe, or the errors that kept it from

@@ -122,7 +122,7 @@ RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, const Recipe
 const PictureFormat* FormatWithoutRecipe(std::span<const std::uint8_t> head, const std::string& name) {
   const PictureFormat* format = PictureFormatOfSignature(head);
   if (format == nullptr) format = PictureFormatOfName(name);
-  if (format == nullptr || format->imageType == kImageTypePng || format->imageType == kImageTypeJpg) return nullptr;
+  if (format == nullptr || PictureFormatHoldsRecipe(*format)) return nullptr;
   return format;
 }
 
@@ -167,6 +167,10 @@ bool WriteAll(int fd, const std::string& text) {
 RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
   return FromReader(BytesReader(bytes), bytes.first(std::min<std::size_t>(bytes.size(), kHeadBytes)), bytes.size(),
                     name, [bytes] { return std::string(bytes.begin(), bytes.end()); });
+}
+
+bool PictureFormatHoldsRecipe(const PictureFormat& format) {
+  return format.imageType == kImageTypePng || format.imageType == kImageTypeJpg;
 }
 
 RecipeRead ReadRecipeFile(const std::string& path) {

@@ -12,6 +12,7 @@
 
 namespace brisol {
 
+struct PictureFormat;
 struct SaveOptions;
 
 // The keyword of the PNG text chunk that holds a recipe. In a JPEG picture
@@ -19,6 +20,9 @@ struct SaveOptions;
 inline constexpr std::string_view kRecipeKeyword = "Brisol recipe";
 // The extension of a recipe's text file.
 inline constexpr std::string_view kRecipeExtension = ".brisol";
+
+// Whether a picture of the format can hold a recipe (PNG and JPEG).
+bool PictureFormatHoldsRecipe(const PictureFormat& format);
 
 // Reads the recipe of a file: a PNG, JPEG, SVG, PDF or PostScript file
 // (told by its first bytes; only the part that holds the recipe is read),

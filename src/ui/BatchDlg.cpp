@@ -27,49 +27,21 @@
 #include "logger/Alerts.h"
 #include "recipe/Presets.h"
 #include "recipe/RecipeEffect.h"
+#include "ui/DlgHelpers.h"
+#include "ui/FileFilters.h"
 
 namespace brisol {
-namespace {
-
-QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-// The picture files a file dialog offers.
-QString PhotoFilter() {
-  QStringList patterns;
-  for (const PictureFormat& format : PictureFormats())
-    for (std::string_view extension : format.extensions) patterns << "*." + Latin1(extension);
-  return QObject::tr("Pictures (%1)").arg(patterns.join(' '));
-}
-
-QString SummaryText(const BatchSummary& s) {
-  QString text = QObject::tr("%1 written, %2 kept, %3 failed in %4 s")
-                     .arg(s.written)
-                     .arg(s.kept)
-                     .arg(s.failed)
-                     .arg(s.seconds, 0, 'f', 1);
-  if (s.stopped) text += QObject::tr("; stopped, %1 not made").arg(s.notDone);
-  return text;
-}
-
-}  // namespace
 
 // One batch on a thread of its own. The batch's threads tell of each file,
 // one at a time; each call goes on to the dialog as a queued call.
 class CBatchDlg::Run : public BatchObserver {
  public:
-  Run(CBatchDlg* dialog, std::unique_ptr<CEffect> effect, std::vector<BatchItem> items, BatchRunOptions options,
-      Recipe recipe)
-      : m_pDialog(dialog),
-        m_effect(std::move(effect)),
-        m_items(std::move(items)),
-        m_options(std::move(options)),
-        m_recipe(std::move(recipe)) {
-    m_options.recipe = &m_recipe;
+  Run(CBatchDlg* dialog, std::unique_ptr<BatchJob> job) : m_pDialog(dialog), m_job(std::move(job)) {
     m_thread = std::jthread([this](std::stop_token stop) {
       // Each failure is told in the dialog's own words; nothing pops up.
       LogOnlyAlertSink quiet;
       const ScopedThreadAlertSink scoped(quiet);
-      const BatchSummary summary = RunBatch(*m_effect, m_items, m_options, this, stop);
+      const BatchSummary summary = m_job->Run(this, stop);
       CBatchDlg* d = m_pDialog;
       QMetaObject::invokeMethod(
           d, [d, summary] { d->OnEnded(summary); }, Qt::QueuedConnection);
@@ -85,18 +57,14 @@ class CBatchDlg::Run : public BatchObserver {
   }
   void Finished(std::size_t index, const BatchItem& item, const FileResult& result) override {
     CBatchDlg* d = m_pDialog;
-    const QString line =
-        result.outcome == FileResult::Outcome::Failed ? QString::fromStdString(result.message) : QString();
+    const QString line = result || result.stopped() ? QString() : QString::fromStdString(result.message());
     QMetaObject::invokeMethod(
         d, [d, index, line] { d->OnFinished(index, line); }, Qt::QueuedConnection);
   }
 
  private:
   CBatchDlg* m_pDialog;
-  std::unique_ptr<CEffect> m_effect;
-  std::vector<BatchItem> m_items;
-  BatchRunOptions m_options;
-  Recipe m_recipe;
+  std::unique_ptr<BatchJob> m_job;
   std::jthread m_thread;  // last: stopped and joined before the rest goes
 };
 
@@ -269,8 +237,8 @@ void CBatchDlg::ChooseFormat(const QString& extension) {
 }
 
 void CBatchDlg::OnAddPhotos() {
-  const QStringList files = QFileDialog::getOpenFileNames(this, tr("Photos to Paint"), QDir::homePath(), PhotoFilter(),
-                                                          nullptr, QFileDialog::DontUseNativeDialog);
+  const QStringList files = QFileDialog::getOpenFileNames(
+      this, tr("Photos to Paint"), QDir::homePath(), AllPicturesFilter(), nullptr, QFileDialog::DontUseNativeDialog);
   AddInputs(files);
 }
 
@@ -298,18 +266,22 @@ void CBatchDlg::OnStart() {
   if (inputs.empty()) return Refuse(tr("Add the photos to paint first."));
   const QString outDir = m_pOutput->text().trimmed();
   if (outDir.isEmpty()) return Refuse(tr("Choose the folder the pictures go into."));
-  const std::string names = m_pNames->text().toStdString();
-  if (const std::string problem = NameTemplateProblem(names); !problem.empty())
-    return Refuse(tr("The names cannot be made: %1.").arg(QString::fromStdString(problem)));
+  BatchPlanOptions plan;
+  plan.outDir = outDir.toStdString();
+  plan.nameTemplate = m_pNames->text().toStdString();
+  plan.extension = m_pFormat->currentData().toString().toStdString();
+  plan.seedFromName = m_pSeed->currentIndex() == 1;
+  if (const Done names = CheckOutputNames(plan); !names)
+    return Refuse(tr("The names cannot be made: %1.").arg(QString::fromStdString(names.message())));
 
   // The look, taken now: the picture may go on changing while the batch runs.
   auto effect = std::make_unique<CEffect>();
-  int quality = 1;
-  std::string lookName;
+  BatchLook look;
   if (m_pUsePicture->isChecked() && m_picture) {
     effect->AssignShared(*m_picture->effect);
-    quality = m_picture->quality;
-    lookName = QFileInfo(m_picture->title).completeBaseName().toStdString();
+    look.quality = m_picture->quality;
+    look.jpegQuality = m_picture->jpegQuality;
+    look.name = QFileInfo(m_picture->title).completeBaseName().toStdString();
   } else {
     const QString path = m_pPreset->currentData().toString();
     if (path.isEmpty()) return Refuse(tr("Choose a preset, or open a picture to use its recipe."));
@@ -317,43 +289,35 @@ void CBatchDlg::OnStart() {
     if (!read.ok()) return Refuse(tr("The preset could not be read: %1").arg(QString::fromStdString(read.ErrorText())));
     if (m_picture) {
       effect->AssignShared(*m_picture->effect);
-      quality = m_picture->quality;
+      look.quality = m_picture->quality;
     }
     ApplyOptions options;
     options.mainDirectory = m_mainDirectory;
-    const RecipeApplied applied = ApplyRecipe(*read.recipe, *effect, &quality, options);
+    const RecipeApplied applied = ApplyRecipe(*read.recipe, *effect, &look.quality, options);
     if (!applied.ok) return Refuse(tr("The preset cannot be used: %1.").arg(QString::fromStdString(applied.message)));
     if (effect->GetNumShapes() == 0)
       return Refuse(tr("The preset names no collection of shapes: open a picture with one, or choose another."));
-    lookName = m_pPreset->currentText().toStdString();
+    look.jpegQuality = read.recipe->jpegQuality;
+    look.name = m_pPreset->currentText().toStdString();
   }
-
-  const PhotoList photos = ListPhotos(inputs);
-  m_pLog->clear();
-  for (const std::string& problem : photos.problems) m_pLog->appendPlainText(QString::fromStdString(problem));
-  if (photos.photos.empty()) return Refuse(tr("There is no photo to paint among those listed."));
-
-  BatchPlanOptions plan;
-  plan.outDir = outDir.toStdString();
-  plan.nameTemplate = names;
-  plan.extension = m_pFormat->currentData().toString().toStdString();
-  plan.lookName = lookName;
-  plan.seedFromName = m_pSeed->currentIndex() == 1;
-  std::vector<BatchItem> items = PlanBatch(photos.photos, effect->GetSeed(), plan);
-  if (!QDir().mkpath(outDir)) return Refuse(tr("The folder %1 cannot be made.").arg(outDir));
+  look.effect = std::move(effect);
 
   BatchRunOptions run;
   run.jobs = static_cast<unsigned>(m_pJobs->value());
   run.overwrite = m_pOverwrite->isChecked();
-  run.quality = quality;
-  const Recipe recipe = RecipeOf(*effect, quality);
+  auto job = std::make_unique<BatchJob>(std::move(look), inputs, std::move(plan), run);
+  m_pLog->clear();
+  for (const std::string& problem : job->Problems()) m_pLog->appendPlainText(QString::fromStdString(problem));
+  if (const Done ready = job->Prepare(); !ready) return Refuse(Sentence(ready.message()));
+
+  const std::size_t items = job->Items().size();
   m_summary = {};
-  m_pProgress->setRange(0, static_cast<int>(items.size()));
+  m_pProgress->setRange(0, static_cast<int>(items));
   m_pProgress->setTextVisible(true);
   m_pProgress->setValue(0);
   m_pCurrent->clear();
-  m_pStatus->setText(tr("Painting %1 photos...").arg(items.size()));
-  m_pRun = std::make_unique<Run>(this, std::move(effect), std::move(items), run, recipe);
+  m_pStatus->setText(tr("Painting %1 photos...").arg(items));
+  m_pRun = std::make_unique<Run>(this, std::move(job));
   UpdateState();
 }
 
@@ -376,7 +340,7 @@ void CBatchDlg::OnEnded(const BatchSummary& summary) {
   m_pRun.reset();
   m_summary = summary;
   m_pCurrent->clear();
-  m_pStatus->setText(SummaryText(summary));
+  m_pStatus->setText(QString::fromStdString(SummaryText(summary)));
   UpdateState();
   emit BatchEnded();
 }

@@ -34,6 +34,7 @@ struct PictureLook {
   std::shared_ptr<const CEffect> effect;
   int quality = 1;
   QString title;
+  std::optional<int> jpegQuality;  // of the recipe the picture took its look from
 };
 
 class CBatchDlg : public QDialog {

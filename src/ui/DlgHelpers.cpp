@@ -116,4 +116,10 @@ bool PickColorOnClick(QWidget* dialog, int id, QPoint point, COLORREF& colour, c
   return true;
 }
 
+QString Sentence(const std::string& message) {
+  QString text = QString::fromStdString(message);
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  return text + '.';
+}
+
 }  // namespace brisol

@@ -5,7 +5,9 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QString>
 #include <functional>
+#include <string>
 
 #include "raster/Types.h"
 
@@ -43,5 +45,9 @@ bool ChooseColorWithDialog(QWidget* parent, COLORREF& colour);
 // When point lies strictly inside the control's rectangle, opens the chooser
 // on colour; true when the user chose one (colour then holds it).
 bool PickColorOnClick(QWidget* dialog, int id, QPoint point, COLORREF& colour, const ColorChooser& chooser);
+
+// A message of the core libraries ("no photos to paint") as a window shows
+// it: a sentence with a capital and a full stop.
+QString Sentence(const std::string& message);
 
 }  // namespace brisol

@@ -23,47 +23,34 @@
 #include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "raster/Dadc.h"
+#include "ui/DlgHelpers.h"
+#include "ui/FileFilters.h"
 #include "vector/VectorFormats.h"
 
 namespace brisol {
 namespace {
 
-constexpr int kMaxDpi = 10000;
 constexpr int kProgressSteps = 1000;
 constexpr int kProgressMs = 100;
 constexpr double kMmPerPoint = 25.4 / 72.0;
-
-QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-// The file dialog's filters, one a format of the table, each with its
-// extension in both letter cases.
-QStringList VectorFilters() {
-  QStringList filters;
-  for (const VectorFormat& format : VectorFormats()) {
-    const QString extension = Latin1(format.extension);
-    filters << QStringLiteral("%1 (*.%2 *.%3)").arg(Latin1(format.name), extension, extension.toUpper());
-  }
-  return filters;
-}
 
 QString Millimetres(double points) { return QString::number(std::round(points * kMmPerPoint)); }
 
 }  // namespace
 
-std::optional<QString> PageOptionsOf(const ExportChoices& choices, PageOptions& options) {
+Outcome<PageOptions> PageOptionsOf(const ExportChoices& choices) {
   PageOptions made;
+  made.names = SettingNames::Words;
   const QString page = choices.page.trimmed();
   if (!page.isEmpty()) {
-    if (auto error = FindPageOption("--page")->apply(made, page.toStdString()))
-      return QObject::tr("The page cannot be used: %1.").arg(QString::fromStdString(*error));
+    if (Done size = FindPageOption("--page")->apply(made, page.toStdString()); !size)
+      return Fail("the page cannot be used: " + size.message());
     made.landscape = choices.landscape;
   }
-  if (!ParseLength(choices.margin.trimmed().toStdString(), made.margin) || made.margin.value < 0) {
-    return QObject::tr("The margin must be a length of 0 or more with a unit (mm, cm, in, pt or px), such as 10mm.");
-  }
-  if (choices.dpi > 0) made.dpi = std::min(choices.dpi, kMaxDpi);
-  options = made;
-  return std::nullopt;
+  if (Done margin = FindPageOption("--margin")->apply(made, choices.margin.trimmed().toStdString()); !margin)
+    return margin.failure();
+  if (choices.dpi > 0) made.dpi = std::min<double>(choices.dpi, kMaxDpi);
+  return made;
 }
 
 // One export on a thread of its own. The drawing tells its progress from
@@ -164,11 +151,11 @@ CExportDlg::CExportDlg(QWidget* parent, ExportSource source, const ExportChoices
   form->addRow(tr("&Margin:"), m_pMargin);
   m_pDpi = new QSpinBox(page);
   m_pDpi->setObjectName(QStringLiteral("exportDpi"));
-  m_pDpi->setRange(0, kMaxDpi);
+  m_pDpi->setRange(0, static_cast<int>(kMaxDpi));
   m_pDpi->setSingleStep(50);
   m_pDpi->setSuffix(tr(" dpi"));
   m_pDpi->setSpecialValueText(tr("The photo's own pixels"));
-  m_pDpi->setValue(std::clamp(choices.dpi, 0, kMaxDpi));
+  m_pDpi->setValue(std::clamp(choices.dpi, 0, static_cast<int>(kMaxDpi)));
   m_pDpi->setToolTip(tr("Resolution of the photo and the mixing inside the file; the shapes are sharp at any size"));
   form->addRow(tr("Photo &resolution:"), m_pDpi);
   m_pLayout = new QLabel(page);
@@ -241,7 +228,7 @@ ExportChoices CExportDlg::Choices() const {
 QString CExportDlg::StatusText() const { return m_pStatus->text(); }
 
 void CExportDlg::OnBrowse() {
-  const QStringList filters = VectorFilters();
+  const QStringList filters = VectorFormatFilters();
   const auto formats = VectorFormats();
   const QString current = m_pPath->text().trimmed();
   QFileDialog dialog(this, tr("Export"), current.isEmpty() ? QDir::homePath() : QFileInfo(current).absolutePath());
@@ -272,14 +259,15 @@ void CExportDlg::OnExport() {
   }
   // A name without a folder goes to the home folder, not where the program runs.
   choices.path = QDir(QDir::homePath()).absoluteFilePath(choices.path);
-  PageOptions page;
-  if (auto why = PageOptionsOf(choices, page)) {
-    m_pStatus->setText(*why);
-    WalertBox(kIconExclamation, "The picture was not exported.\n%s", why->toUtf8().constData());
+  const Outcome<PageOptions> page = PageOptionsOf(choices);
+  if (!page) {
+    const QString why = Sentence(page.message());
+    m_pStatus->setText(why);
+    WalertBox(kIconExclamation, "The picture was not exported.\n%s", why.toUtf8().constData());
     return;
   }
   const std::string path = choices.path.toStdString();
-  if (auto problem = CheckVectorFile(path, page, m_source.photo->GetSize())) {
+  if (auto problem = CheckVectorFile(path, *page, m_source.photo->GetSize())) {
     m_pStatus->setText(QString::fromStdString(*problem));
     WalertBox(kIconExclamation, "The picture was not exported.\n%s", problem->c_str());
     return;
@@ -292,7 +280,7 @@ void CExportDlg::OnExport() {
   m_result.reset();
   m_pProgress->setValue(0);
   m_pStatus->setText(tr("Writing %1...").arg(QFileInfo(choices.path).fileName()));
-  m_pRun = std::make_unique<Run>(this, m_source, path, page);
+  m_pRun = std::make_unique<Run>(this, m_source, path, *page);
   m_pProgressTimer->start();
   UpdateState();
 }
@@ -338,19 +326,19 @@ void CExportDlg::OnEnded(const VectorResult& result) {
 }
 
 void CExportDlg::UpdateLayoutText() {
-  PageOptions options;
-  if (auto why = PageOptionsOf(Choices(), options)) {
-    m_pLayout->setText(*why);
+  const Outcome<PageOptions> options = PageOptionsOf(Choices());
+  if (!options) {
+    m_pLayout->setText(Sentence(options.message()));
     return;
   }
   const VectorFormat* format = VectorFormatOfName(Choices().path.toStdString());
   const SIZE picture = m_source.photo->GetSize();
-  const auto laid = LayOutPage(options, picture, format ? *format : VectorFormatOf(VectorKind::Pdf));
-  if (const auto* why = std::get_if<std::string>(&laid)) {
-    m_pLayout->setText(QString::fromStdString(*why));
+  const auto laid = LayOutPage(*options, picture, format ? *format : VectorFormatOf(VectorKind::Pdf));
+  if (!laid) {
+    m_pLayout->setText(Sentence(laid.message()));
     return;
   }
-  const PageLayout& page = std::get<PageLayout>(laid);
+  const PageLayout& page = *laid;
   const double inches = page.scale * picture.cx / 72.0;
   m_pLayout->setText(tr("Page %1 x %2 mm; the picture %3 x %4 mm, its photo %5 x %6 pixels (%7 dpi).")
                          .arg(Millimetres(page.width), Millimetres(page.height))

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "logger/Outcome.h"
 #include "vector/PageLayout.h"
 #include "vector/VectorExport.h"
 
@@ -50,8 +51,9 @@ struct ExportSource {
   std::string metadata;  // the picture's recipe, kept in the file
 };
 
-// The page options the choices give, or why they cannot give any (in words).
-std::optional<QString> PageOptionsOf(const ExportChoices& choices, PageOptions& options);
+// The page options the choices give, or why they cannot give any (naming
+// the settings in words).
+Outcome<PageOptions> PageOptionsOf(const ExportChoices& choices);
 
 class CExportDlg : public QDialog {
   Q_OBJECT

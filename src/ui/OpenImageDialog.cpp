@@ -10,7 +10,7 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "imageio/PictureFormats.h"
+#include "ui/FileFilters.h"
 #include "ui/NumberText.h"
 #include "ui/OpenImagePreview.h"
 
@@ -20,48 +20,10 @@ namespace {
 // Whether the dialog shows previews, for as long as the program runs.
 bool g_showPreview = true;
 
-// "*.[jJ][pP][gG]": the extension in any letter case.
-QString AnyCasePattern(std::string_view extension) {
-  QString pattern = QStringLiteral("*.");
-  for (const char c : extension) {
-    const QChar ch = QLatin1Char(c);
-    if (ch.isLetter())
-      pattern += QLatin1Char('[') + ch.toLower() + ch.toUpper() + QLatin1Char(']');
-    else
-      pattern += ch;
-  }
-  return pattern;
-}
-
-// The patterns behind filter index i: one format, or all of them.
-QStringList FilterPatterns(int index) {
-  QStringList patterns;
-  const auto formats = PictureFormats();
-  for (int i = 0; i < static_cast<int>(formats.size()); ++i) {
-    if (index != i && index != static_cast<int>(formats.size())) continue;
-    for (std::string_view extension : formats[static_cast<std::size_t>(i)].extensions)
-      patterns << AnyCasePattern(extension);
-  }
-  return patterns;
-}
-
 }  // namespace
 
 bool OpenDialogShowsPreview() { return g_showPreview; }
 void SetOpenDialogShowsPreview(bool show) { g_showPreview = show; }
-
-QStringList OpenImageFilters() {
-  QStringList filters;
-  for (const PictureFormat& format : PictureFormats()) {
-    const std::string label(format.filterLabel);
-    QString extension =
-        QString::fromLatin1(format.extensions.front().data(), static_cast<int>(format.extensions.front().size()))
-            .toUpper();
-    filters << FormatC("%-9s(*.%s)", label.c_str(), extension.toLatin1().constData());
-  }
-  filters << QStringLiteral("All Files(*.*)");
-  return filters;
-}
 
 QString GetOpenImageName(QWidget* parent, const QString& title, const QString& directory, int& filterIndex) {
   // The file dialog shows its filters with their white space simplified.
@@ -79,7 +41,7 @@ QString GetOpenImageName(QWidget* parent, const QString& title, const QString& d
   auto* model = dialog.findChild<QFileSystemModel*>();
   auto useFilter = [&](const QString& filter) {
     const int index = static_cast<int>(filters.indexOf(filter));
-    if (model != nullptr && index >= 0) model->setNameFilters(FilterPatterns(index));
+    if (model != nullptr && index >= 0) model->setNameFilters(OpenImagePatterns(index));
   };
   const int initial = std::clamp(filterIndex, 0, static_cast<int>(filters.size()) - 1);
   dialog.selectNameFilter(filters[initial]);

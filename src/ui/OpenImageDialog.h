@@ -14,9 +14,6 @@ namespace brisol {
 // (0..5: BMP, TGA, JPG, PCX, PNG, all pictures) and set to the filter used.
 QString GetOpenImageName(QWidget* parent, const QString& title, const QString& directory, int& filterIndex);
 
-// The dialog's filters, in filterIndex order.
-QStringList OpenImageFilters();
-
 // Whether the dialog shows previews; starts true, kept until the program
 // ends.
 bool OpenDialogShowsPreview();

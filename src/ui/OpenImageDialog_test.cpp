@@ -10,6 +10,7 @@
 
 #include "imageio/ImageSave.h"
 #include "raster/Dadc.h"
+#include "ui/FileFilters.h"
 #include "ui/FitPicture.h"
 #include "ui/OpenImageDialog.h"
 #include "ui/OpenImagePreview.h"

@@ -92,7 +92,7 @@ TEST(Enlargement, AnA0PdfAt300DpiHasSmoothEdgesWhereThePictureHasSteps) {
   job.page.size = "A0";
   const std::string pdf = dir.File("poster.pdf");
   ASSERT_TRUE(WriteVectorFile(pdf, job).ok());
-  const PageLayout page = std::get<PageLayout>(LayOutPage(job.page, photo.GetSize(), VectorFormatOf(VectorKind::Pdf)));
+  const PageLayout page = *LayOutPage(job.page, photo.GetSize(), VectorFormatOf(VectorKind::Pdf));
   const double devicePerPoint = kDpi / 72.0;
   ASSERT_GT(page.scale * devicePerPoint, 100) << "a picture pixel should cover many device pixels";
 

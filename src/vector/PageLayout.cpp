@@ -1,5 +1,6 @@
 #include "vector/PageLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -9,9 +10,6 @@ namespace brisol {
 namespace {
 
 constexpr double kPointsPerInch = 72.0;
-constexpr double kMaxDpi = 10000;
-// The most pixels an embedded photo or mask may have.
-constexpr long long kMaxRasterPixels = 200'000'000;
 
 constexpr std::array<PaperSize, 8> kPapers = {{
     {"A5", 148, 210},
@@ -73,78 +71,94 @@ std::string PaperNamesText() {
 }
 
 // "A2", "letter", "500x700mm", "50cmx70cm": the page's width and height.
-std::optional<std::string> ParsePageSize(std::string_view text, Length& w, Length& h) {
+Done ParsePageSize(std::string_view text, Length& w, Length& h) {
   for (const PaperSize& p : kPapers) {
     if (SameLetters(text, p.name)) {
       w = {p.widthMm, LengthUnit::Mm};
       h = {p.heightMm, LengthUnit::Mm};
-      return std::nullopt;
+      return {};
     }
   }
   const std::size_t x = text.find_first_of("xX");
   const std::string bad = "unknown page '" + std::string(text) + "' (use " + PaperNamesText() +
                           " or WxH with a unit: " + UnitsText() + ", such as 500x700mm)";
-  if (x == std::string_view::npos) return bad;
+  if (x == std::string_view::npos) return Fail(bad);
   std::string_view first = text.substr(0, x), second = text.substr(x + 1);
   LengthUnit u1{}, u2{};
-  if (!SplitUnit(second, u2)) return bad;
+  if (!SplitUnit(second, u2)) return Fail(bad);
   if (!SplitUnit(first, u1)) u1 = u2;
-  if (!ParseNumber(first, w.value) || !ParseNumber(second, h.value)) return bad;
+  if (!ParseNumber(first, w.value) || !ParseNumber(second, h.value)) return Fail(bad);
   w.unit = u1;
   h.unit = u2;
-  if (!(w.value > 0 && h.value > 0)) return "the page '" + std::string(text) + "' must have a width and height above 0";
-  return std::nullopt;
+  if (!(w.value > 0 && h.value > 0))
+    return Fail("the page '" + std::string(text) + "' must have a width and height above 0");
+  return {};
 }
 
-std::optional<std::string> ApplyPage(PageOptions& o, std::string_view value) {
+Done ApplyPage(PageOptions& o, std::string_view value) {
   Length w, h;
-  if (auto error = ParsePageSize(value, w, h)) return error;
+  if (Done size = ParsePageSize(value, w, h); !size) return size;
   o.size = std::string(value);
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> ApplyLandscape(PageOptions& o, std::string_view) {
+Done ApplyLandscape(PageOptions& o, std::string_view) {
   o.landscape = true;
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> ApplyLength(Length& length, const char* option, std::string_view value) {
+// The option's setting as the options' messages name it.
+std::string Named(const PageOptions& o, std::string_view option);
+
+Done ApplyLength(const PageOptions& o, Length& length, std::string_view option, std::string_view value) {
   Length l;
   if (!ParseLength(value, l) || l.value < 0)
-    return std::string(option) + " takes a length of 0 or more with a unit (" + UnitsText() + "), such as 10mm";
+    return Fail(Named(o, option) + " takes a length of 0 or more with a unit (" + UnitsText() + "), such as 10mm");
   length = l;
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> ApplyMargin(PageOptions& o, std::string_view value) {
-  return ApplyLength(o.margin, "--margin", value);
-}
+Done ApplyMargin(PageOptions& o, std::string_view value) { return ApplyLength(o, o.margin, "--margin", value); }
 
-std::optional<std::string> ApplyBleed(PageOptions& o, std::string_view value) {
-  return ApplyLength(o.bleed, "--bleed", value);
-}
+Done ApplyBleed(PageOptions& o, std::string_view value) { return ApplyLength(o, o.bleed, "--bleed", value); }
 
-std::optional<std::string> ApplyDpi(PageOptions& o, std::string_view value) {
+Done ApplyDpi(PageOptions& o, std::string_view value) {
   double dpi = 0;
-  if (!ParseNumber(value, dpi) || !(dpi >= 1 && dpi <= kMaxDpi)) return "--dpi takes a resolution of 1 to 10000";
+  if (!ParseNumber(value, dpi) || !(dpi >= kMinDpi && dpi <= kMaxDpi))
+    return Fail(Named(o, "--dpi") + " takes a resolution of " + DpiRangeText());
   o.dpi = dpi;
-  return std::nullopt;
+  return {};
 }
 
 constexpr std::array<PageOption, 5> kOptions = {{
-    {"--page", "SIZE",
+    {"--page", "the page", "SIZE",
      "page of a vector file: A5, A4, A3, A2, A1, A0, letter, tabloid or WxH with a unit (mm, cm, in, pt, px), "
      "such as 500x700mm; the picture fits it, centred [the picture's size, one pixel a point]",
      ApplyPage},
-    {"--landscape", "", "turn the page to landscape (a WxH page stands as given without it)", ApplyLandscape},
-    {"--margin", "LENGTH", "space between the page's edges and the picture, such as 10mm [0]", ApplyMargin},
-    {"--bleed", "LENGTH", "extra page on every side for trimming, which the picture runs into [0]", ApplyBleed},
-    {"--dpi", "N",
+    {"--landscape", "landscape", "", "turn the page to landscape (a WxH page stands as given without it)",
+     ApplyLandscape},
+    {"--margin", "the margin", "LENGTH", "space between the page's edges and the picture, such as 10mm [0]",
+     ApplyMargin},
+    {"--bleed", "the bleed", "LENGTH", "extra page on every side for trimming, which the picture runs into [0]",
+     ApplyBleed},
+    {"--dpi", "the photo's resolution", "N",
      "resolution of the photo and mix mask inside a vector file; px lengths count at it [the photo's own pixels]",
      ApplyDpi},
 }};
 
+std::string Named(const PageOptions& o, std::string_view option) {
+  const auto row =
+      std::find_if(kOptions.begin(), kOptions.end(), [&](const PageOption& p) { return p.option == option; });
+  return std::string(o.names == SettingNames::Words && row != kOptions.end() ? row->words : option);
+}
+
 }  // namespace
+
+std::string DpiRangeText() {
+  char text[64];
+  std::snprintf(text, sizeof text, "%g to %g", kMinDpi, kMaxDpi);
+  return text;
+}
 
 double Length::Points(double dpi) const {
   switch (unit) {
@@ -181,15 +195,15 @@ bool ParseLength(std::string_view text, Length& length) {
   return true;
 }
 
-std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, const SIZE& picture,
-                                                 const VectorFormat& format) {
-  if (picture.cx <= 0 || picture.cy <= 0) return std::string("the picture is empty");
+Outcome<PageLayout> LayOutPage(const PageOptions& options, const SIZE& picture, const VectorFormat& format) {
+  if (picture.cx <= 0 || picture.cy <= 0) return Fail("the picture is empty");
+  const bool words = options.names == SettingNames::Words;
   const double margin = options.margin.Points(options.dpi);
   const double bleed = options.bleed.Points(options.dpi);
   double trimW = picture.cx, trimH = picture.cy;  // one pixel a point
   if (!options.size.empty()) {
     Length w, h;
-    if (auto error = ParsePageSize(options.size, w, h)) return *error;
+    if (Done size = ParsePageSize(options.size, w, h); !size) return std::move(size).failure();
     trimW = w.Points(options.dpi);
     trimH = h.Points(options.dpi);
     // Papers are named upright; a page given as WxH stands as given.
@@ -208,11 +222,12 @@ std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, con
     char text[200];
     std::snprintf(text, sizeof text, "the page of %.0f x %.0f points is larger than a %s page can be (%s a side)",
                   page.width, page.height, std::string(format.name).c_str(), std::string(format.limitText).c_str());
-    return std::string(text) + (options.size.empty() ? "; choose a page with --page" : "");
+    if (!options.size.empty()) return Fail(text);
+    return Fail(std::string(text) + (words ? "; choose a page" : "; choose a page with --page"));
   }
   // The picture fits the trimmed page less the margins, grown by the bleed.
   const double boxW = trimW - 2 * margin + 2 * bleed, boxH = trimH - 2 * margin + 2 * bleed;
-  if (!(boxW > 0 && boxH > 0)) return std::string("the margins leave no room for the picture on the page");
+  if (!(boxW > 0 && boxH > 0)) return Fail("the margins leave no room for the picture on the page");
   page.scale = std::min(boxW / picture.cx, boxH / picture.cy);
   page.left = (page.width - page.scale * picture.cx) / 2;
   page.top = (page.height - page.scale * picture.cy) / 2;
@@ -224,9 +239,9 @@ std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, con
     if (pixels > kMaxRasterPixels) {
       char text[200];
       std::snprintf(text, sizeof text,
-                    "at %g dpi the photo would be %d x %d pixels, more than %lld megapixels; choose a lower --dpi",
+                    "at %g dpi the photo would be %d x %d pixels, more than %lld megapixels; choose a lower ",
                     options.dpi, page.raster.cx, page.raster.cy, kMaxRasterPixels / 1'000'000);
-      return std::string(text);
+      return Fail(std::string(text) + (words ? "resolution for the photo" : "--dpi"));
     }
   } else {
     page.raster = picture;

@@ -7,12 +7,23 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
-
+#include "logger/Outcome.h"
 #include "raster/Types.h"
 #include "vector/VectorFormats.h"
 
 namespace brisol {
+
+// The limits of the page's settings, kept here alone: the resolution of the
+// embedded photo and mask (and of a page drawn for a printer), and the most
+// pixels an embedded photo or mask may have.
+inline constexpr double kMinDpi = 1, kMaxDpi = 10000;
+inline constexpr long long kMaxRasterPixels = 200'000'000;
+// "1 to 10000", for messages.
+std::string DpiRangeText();
+
+// How messages name a setting: by the command line's option ("--dpi"), or
+// in words ("the photo's resolution") as the desktop program shows them.
+enum class SettingNames { Options, Words };
 
 enum class LengthUnit { Mm, Cm, In, Pt, Px };
 
@@ -30,16 +41,19 @@ struct PageOptions {
   Length margin;   // on every side of the picture, inside the page
   Length bleed;    // added on every side of the page; the picture runs into it
   double dpi = 0;  // resolution of the embedded photo and mask; 0: the photo's own pixels
+  // How the messages about these options name them.
+  SettingNames names = SettingNames::Options;
 };
 
 // One row per option: "--page SIZE" and its help; apply reads a value into
-// the options (flags get an empty value) and gives an error text when it
-// cannot.
+// the options (flags get an empty value) and gives an error text, naming
+// the setting as the options' names say, when it cannot.
 struct PageOption {
   std::string_view option;
+  std::string_view words;  // the setting in words, "the margin"
   std::string_view value;  // what the help calls the value; empty for a flag
   std::string_view help;
-  std::optional<std::string> (*apply)(PageOptions& options, std::string_view value);
+  Done (*apply)(PageOptions& options, std::string_view value);
 };
 std::span<const PageOption> PageOptionTable();
 const PageOption* FindPageOption(std::string_view option);
@@ -64,9 +78,8 @@ struct PageLayout {
 
 // The picture fitted to the page keeping its proportions and centred within
 // the margins. Without a page size the page is the picture with one point a
-// pixel (and the margins about it). An error text (no file name) when the
-// options cannot give a page the format can hold.
-std::variant<PageLayout, std::string> LayOutPage(const PageOptions& options, const SIZE& picture,
-                                                 const VectorFormat& format);
+// pixel (and the margins about it). A failure (its message without a file
+// name) when the options cannot give a page the format can hold.
+Outcome<PageLayout> LayOutPage(const PageOptions& options, const SIZE& picture, const VectorFormat& format);
 
 }  // namespace brisol

@@ -122,7 +122,7 @@ std::optional<std::string> CheckVectorFile(const std::string& path, const PageOp
   if (format == nullptr)
     return Named(path, "the extension names no vector format (use " + VectorExtensionsText() + ")");
   const auto layout = LayOutPage(page, picture, *format);
-  if (const auto* why = std::get_if<std::string>(&layout)) return Named(path, *why);
+  if (!layout) return Named(path, layout.message());
   if (const SaveResult target = CheckFileTarget(path); !target.ok()) return Named(path, SaveCause(target, path));
   return std::nullopt;
 }
@@ -132,7 +132,7 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
   if (auto problem = JobProblem(job)) return Failed(Named(path, *problem));
   if (auto problem = CheckVectorFile(path, job.page, job.photo->GetSize())) return Failed(*problem);
   const VectorFormat& format = *VectorFormatOfName(path);
-  const PageLayout page = std::get<PageLayout>(LayOutPage(job.page, job.photo->GetSize(), format));
+  const PageLayout page = *LayOutPage(job.page, job.photo->GetSize(), format);
   const VectorResult stopped{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
 
   CErrorCapture errors;
@@ -184,17 +184,17 @@ std::unique_ptr<PrintedPage> PrintedPage::Prepare(const VectorJob& job, double d
     message = *problem;
     return nullptr;
   }
-  if (!(dpi >= 1 && dpi <= 10000)) {
-    message = "the printer's resolution must be 1 to 10000 dpi";
+  if (!(dpi >= kMinDpi && dpi <= kMaxDpi)) {
+    message = "the printer's resolution must be " + DpiRangeText() + " dpi";
     return nullptr;
   }
   const auto layout = LayOutPage(job.page, job.photo->GetSize(), VectorFormatOf(VectorKind::Pdf));
-  if (const auto* why = std::get_if<std::string>(&layout)) {
-    message = *why;
+  if (!layout) {
+    message = layout.message();
     return nullptr;
   }
   std::unique_ptr<PrintedPage> printed(new PrintedPage);
-  printed->m_layout = std::get<PageLayout>(layout);
+  printed->m_layout = *layout;
   printed->m_dpi = dpi;
   printed->m_pixels = SIZE{static_cast<int>(std::lround(printed->m_layout.width * dpi / 72.0)),
                            static_cast<int>(std::lround(printed->m_layout.height * dpi / 72.0))};
