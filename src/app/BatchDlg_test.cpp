@@ -102,7 +102,7 @@ class BatchDlgTest : public QObject {
 
     // The command line with the picture's recipe writes the same files.
     const QString recipe = Folder() + "/front.brisol";
-    QVERIFY(SaveRecipeFile(doc->CurrentRecipe(), recipe.toStdString()).ok);
+    QVERIFY(SaveRecipeFile(doc->CurrentRecipe(), recipe.toStdString()).ok());
     QString output;
     QCOMPARE(
         RunCli({"batch", "--quiet", "--recipe", recipe, photos, "--out", Folder() + "/cli", "--format", "jpg"}, output),

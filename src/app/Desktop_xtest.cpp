@@ -393,7 +393,7 @@ class DesktopXTest : public QObject {
     QVERIFY(doc && test::WaitForPicture(doc));
     QVERIFY(doc->ApplyRecipeFile(FindPreset("Bubbles"), true, QStringLiteral("preset Bubbles")));
     QVERIFY(test::WaitForPicture(doc));
-    QVERIFY(SavePreset(doc->CurrentRecipe(), "My Bubbles", false, true).ok);
+    QVERIFY(SavePreset(doc->CurrentRecipe(), "My Bubbles", false, true).ok());
     CMainFrame& f = m->Frame();
     auto save = [](const QString& name, const QRect& area) {
       QCoreApplication::processEvents();

@@ -147,7 +147,7 @@ class ExportTest : public QObject {
     QVERIFY(m->Frame().statusBar()->currentMessage().contains(out));
 
     const QString recipe = Folder() + "/exported.brisol";
-    QVERIFY(SaveRecipeFile(*doc->ShownRecipe(), recipe.toStdString()).ok);
+    QVERIFY(SaveRecipeFile(*doc->ShownRecipe(), recipe.toStdString()).ok());
     const QString cli = Folder() + "/exported/cli-" + QFileInfo(photo).completeBaseName() + '.' + extension;
     QStringList args{"render",   "--quiet", QString::fromStdString(doc->ImageName()), cli, "--recipe", recipe,
                      "--margin", margin};

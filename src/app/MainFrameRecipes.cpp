@@ -127,9 +127,9 @@ void CMainFrame::OnSaveRecipe() {
   dialog.selectFile((stem.isEmpty() ? QStringLiteral("picture") : stem) + RecipeExtension());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString path = dialog.selectedFiles().front();
-  const RecipeSaved saved = SaveRecipeFile(doc->CurrentRecipe(), path.toStdString());
-  if (!saved.ok) {
-    WalertBox(kIconExclamation, "The recipe was not saved.\n%s", saved.message.c_str());
+  const Done saved = SaveRecipeFile(doc->CurrentRecipe(), path.toStdString());
+  if (!saved) {
+    WalertBox(kIconExclamation, "The recipe was not saved.\n%s", saved.message().c_str());
     return;
   }
   statusBar()->showMessage(tr("The recipe is saved in %1").arg(QFileInfo(path).fileName()), kStatusMs);

@@ -75,10 +75,10 @@ class PresetsMenuTest : public QObject {
   }
 
   void yourPresetsComeFirstThenTheBundledOnes() {
-    QVERIFY(SavePreset(ALook(3), "zebra", false, false).ok);
-    QVERIFY(SavePreset(ALook(4), "Aardvark", false, false).ok);
+    QVERIFY(SavePreset(ALook(3), "zebra", false, false).ok());
+    QVERIFY(SavePreset(ALook(4), "Aardvark", false, false).ok());
     // Yours hides a bundled one of the same name.
-    QVERIFY(SavePreset(ALook(5), "pointillist", false, false).ok);
+    QVERIFY(SavePreset(ALook(5), "pointillist", false, false).ok());
     QStringList items = Items(m->Frame().PresetsMenu());
     QCOMPARE(items.mid(0, 4), (QStringList{"Aardvark", "pointillist", "zebra", "-"}));
     QVERIFY(items.contains(QStringLiteral("Stained Glass")));
@@ -86,7 +86,7 @@ class PresetsMenuTest : public QObject {
     QVERIFY(items.size() >= 4 + 10 + 3);
     QCOMPARE(items.mid(items.size() - 3), (QStringList{"-", "&Save as Preset...", "&Manage Presets..."}));
     // Listed afresh each time the menu opens.
-    QVERIFY(DeletePreset("zebra").ok);
+    QVERIFY(DeletePreset("zebra").ok());
     QVERIFY(!Items(m->Frame().PresetsMenu()).contains(QStringLiteral("zebra")));
     // Nothing to apply a preset to yet.
     m->Frame().updateMenus();
@@ -181,8 +181,8 @@ class PresetsMenuTest : public QObject {
   }
 
   void managePresets() {
-    QVERIFY(SavePreset(ALook(3), "One", false, false).ok);
-    QVERIFY(SavePreset(ALook(4), "Two", false, false).ok);
+    QVERIFY(SavePreset(ALook(3), "One", false, false).ok());
+    QVERIFY(SavePreset(ALook(4), "Two", false, false).ok());
     QStringList opened;
     QStringList states;
     test::Alerts().QueueAnswer(AlertAnswer::Yes);

@@ -258,7 +258,7 @@ class RecipesTest : public QObject {
       CEffect look(test::MakeCollection("Tests").c_str());
       look.SetSize(12);
       look.SetSeed(12);
-      QVERIFY(SaveRecipeFile(RecipeOf(look, 1), recipe.toStdString()).ok);
+      QVERIFY(SaveRecipeFile(RecipeOf(look, 1), recipe.toStdString()).ok());
     }
     CBrisolDoc* doc = Open(m_photo);
     QVERIFY(doc);
@@ -302,7 +302,7 @@ class RecipesTest : public QObject {
     QVERIFY(doc && doc->GetRunner());
     test::Choose(m->Frame().ParamDlg()->findChild<QComboBox*>(QStringLiteral("cmb1038")), QStringLiteral("is random"));
     const std::string path = (Folder() + "/own.brisol").toStdString();
-    QVERIFY(SaveRecipeFile(doc->CurrentRecipe(), path).ok);
+    QVERIFY(SaveRecipeFile(doc->CurrentRecipe(), path).ok());
     doc->Undo();
     QVERIFY(doc->ApplyRecipeFile(path, false, QStringLiteral("recipe")));
     QVERIFY2(test::TakeAlerts().isEmpty(), test::AlertsText().c_str());

@@ -177,7 +177,7 @@ class UndoTest : public QObject {
       CEffect other(test::MakeCollection("Others").c_str());
       other.SetSize(2.5);
       other.SetSeed(4242);
-      QVERIFY(SaveRecipeFile(RecipeOf(other, 1), recipePath).ok);
+      QVERIFY(SaveRecipeFile(RecipeOf(other, 1), recipePath).ok());
     }
 
     const std::vector<std::pair<QString, std::function<void()>>> changes = {

@@ -93,8 +93,9 @@ Done BuildLook(const ParsedArgs& parsed, std::string_view seedWord, Look& look, 
   if (collection.fromRecipe) {
     folder = FindCollectionByName(collection.nameOrFolder);
     if (folder.empty()) {
-      return Fail(Status::NotFound, "the recipe's collection '" + collection.nameOrFolder +
-                                        "' is not installed (see 'brisol-cli effects'); give --effect after it to use another");
+      return Fail(Status::NotFound,
+                  "the recipe's collection '" + collection.nameOrFolder +
+                      "' is not installed (see 'brisol-cli effects'); give --effect after it to use another");
     }
   } else if (folder.empty()) {
     folder = DefaultCollection().directory;

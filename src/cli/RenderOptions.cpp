@@ -29,12 +29,13 @@ Done ApplyEffectOption(CEffect& effect, std::string_view name, std::string_view 
       case ParamKind::Count:
         return Fail(Status::Invalid, "bad whole number '" + std::string(value) + "' for " + std::string(name));
       case ParamKind::Colour:
-        return Fail(Status::Invalid, "bad colour '" + std::string(value) + "' for " + std::string(name) + " (use #rrggbb)");
+        return Fail(Status::Invalid,
+                    "bad colour '" + std::string(value) + "' for " + std::string(name) + " (use #rrggbb)");
       case ParamKind::Choice: {
         std::string choices;
         for (std::string_view s : param->shortNames) choices += (choices.empty() ? "" : ", ") + std::string(s);
-        return Fail(Status::Invalid,
-                    "unknown value '" + std::string(value) + "' for " + std::string(name) + " (choose " + choices + ")");
+        return Fail(Status::Invalid, "unknown value '" + std::string(value) + "' for " + std::string(name) +
+                                         " (choose " + choices + ")");
       }
     }
   }

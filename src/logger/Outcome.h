@@ -62,7 +62,7 @@ class [[nodiscard]] Outcome {
             std::enable_if_t<std::is_constructible_v<T, U&&> && !std::is_same_v<std::remove_cvref_t<U>, Outcome> &&
                                  !std::is_same_v<std::remove_cvref_t<U>, Failure>,
                              int> = 0>
-  Outcome(U&& value) : m_state(std::in_place_index<0>, std::forward<U>(value)) {}  // NOLINT: implicit by design
+  Outcome(U&& value) : m_state(std::in_place_index<0>, std::forward<U>(value)) {}    // NOLINT: implicit by design
   Outcome(Failure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}  // NOLINT
 
   bool ok() const { return m_state.index() == 0; }

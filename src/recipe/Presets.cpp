@@ -45,17 +45,16 @@ std::vector<PresetInfo> PresetsOf(const std::string& folder, bool user) {
   return presets;
 }
 
-RecipeSaved Refused(std::string why) { return RecipeSaved{false, std::move(why)}; }
-
 std::string PresetPath(const std::string& folder, const std::string& name) {
   return folder + "/" + name + std::string(kRecipeExtension);
 }
 
 // The user's preset of that name, by a check of the name first.
-RecipeSaved CheckExisting(const std::string& folder, const std::string& name) {
-  if (std::string problem = PresetNameProblem(name); !problem.empty()) return Refused(problem);
-  if (!FileExists(PresetPath(folder, name))) return Refused("there is no preset of yours named '" + name + "'");
-  return RecipeSaved{true, {}};
+Done CheckExisting(const std::string& folder, const std::string& name) {
+  if (Done named = CheckPresetName(name); !named) return named;
+  if (!FileExists(PresetPath(folder, name)))
+    return Fail(Status::NotFound, "there is no preset of yours named '" + name + "'");
+  return {};
 }
 
 }  // namespace
@@ -87,14 +86,17 @@ std::string FindPreset(const std::string& nameOrFile) {
   return {};
 }
 
-std::string PresetNameProblem(const std::string& name) {
-  if (name.empty()) return "a preset needs a name";
-  if (name.size() > kMaxNameBytes) return "a preset's name has at most " + std::to_string(kMaxNameBytes) + " bytes";
-  if (name.find('/') != std::string::npos) return "a preset's name cannot hold '/'";
-  if (name[0] == '.') return "a preset's name cannot begin with '.'";
-  if (name.front() == ' ' || name.back() == ' ') return "a preset's name cannot begin or end with a space";
+Done CheckPresetName(const std::string& name) {
+  if (name.empty()) return Fail(Status::Invalid, "a preset needs a name");
+  if (name.size() > kMaxNameBytes)
+    return Fail(Status::Invalid, "a preset's name has at most " + std::to_string(kMaxNameBytes) + " bytes");
+  if (name.find('/') != std::string::npos) return Fail(Status::Invalid, "a preset's name cannot hold '/'");
+  if (name[0] == '.') return Fail(Status::Invalid, "a preset's name cannot begin with '.'");
+  if (name.front() == ' ' || name.back() == ' ')
+    return Fail(Status::Invalid, "a preset's name cannot begin or end with a space");
   for (char c : name)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "a preset's name cannot hold control characters";
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      return Fail(Status::Invalid, "a preset's name cannot hold control characters");
   return {};
 }
 
@@ -113,44 +115,44 @@ RecipeRead ReadPresetFile(const std::string& path) {
   return read;
 }
 
-RecipeSaved SavePreset(const Recipe& recipe, const std::string& name, bool keepSeed, bool replace) {
+Done SavePreset(const Recipe& recipe, const std::string& name, bool keepSeed, bool replace) {
   return SavePresetIn(UserPresetFolder(), recipe, name, keepSeed, replace);
 }
 
-RecipeSaved RenamePreset(const std::string& from, const std::string& to) {
+Done RenamePreset(const std::string& from, const std::string& to) {
   return RenamePresetIn(UserPresetFolder(), from, to);
 }
 
-RecipeSaved DeletePreset(const std::string& name) { return DeletePresetIn(UserPresetFolder(), name); }
+Done DeletePreset(const std::string& name) { return DeletePresetIn(UserPresetFolder(), name); }
 
-RecipeSaved SavePresetIn(const std::string& folder, const Recipe& recipe, const std::string& name, bool keepSeed,
-                         bool replace) {
-  if (std::string problem = PresetNameProblem(name); !problem.empty()) return Refused(problem);
+Done SavePresetIn(const std::string& folder, const Recipe& recipe, const std::string& name, bool keepSeed,
+                  bool replace) {
+  if (Done named = CheckPresetName(name); !named) return named;
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) return Refused("cannot make the presets folder '" + folder + "': " + error.message());
+  if (error) return Fail("cannot make the presets folder '" + folder + "': " + error.message());
   const std::string path = PresetPath(folder, name);
-  if (!replace && FileExists(path)) return Refused("a preset named '" + name + "' exists already");
+  if (!replace && FileExists(path)) return Fail("a preset named '" + name + "' exists already");
   return SaveRecipeFile(PresetOf(recipe, keepSeed), path);
 }
 
-RecipeSaved RenamePresetIn(const std::string& folder, const std::string& from, const std::string& to) {
-  if (RecipeSaved check = CheckExisting(folder, from); !check.ok) return check;
-  if (std::string problem = PresetNameProblem(to); !problem.empty()) return Refused(problem);
+Done RenamePresetIn(const std::string& folder, const std::string& from, const std::string& to) {
+  if (Done check = CheckExisting(folder, from); !check) return check;
+  if (Done named = CheckPresetName(to); !named) return named;
   const std::string target = PresetPath(folder, to);
   // Another preset is never replaced; a change of letter case only is fine.
   if (strcasecmp(from.c_str(), to.c_str()) != 0 && FileExists(target))
-    return Refused("a preset named '" + to + "' exists already");
+    return Fail("a preset named '" + to + "' exists already");
   if (::rename(PresetPath(folder, from).c_str(), target.c_str()) != 0)
-    return Refused("cannot rename the preset '" + from + "': " + std::strerror(errno));
-  return RecipeSaved{true, {}};
+    return Fail("cannot rename the preset '" + from + "': " + std::strerror(errno));
+  return {};
 }
 
-RecipeSaved DeletePresetIn(const std::string& folder, const std::string& name) {
-  if (RecipeSaved check = CheckExisting(folder, name); !check.ok) return check;
+Done DeletePresetIn(const std::string& folder, const std::string& name) {
+  if (Done check = CheckExisting(folder, name); !check) return check;
   if (::unlink(PresetPath(folder, name).c_str()) != 0)
-    return Refused("cannot delete the preset '" + name + "': " + std::strerror(errno));
-  return RecipeSaved{true, {}};
+    return Fail("cannot delete the preset '" + name + "': " + std::strerror(errno));
+  return {};
 }
 
 }  // namespace brisol

@@ -33,9 +33,10 @@ std::vector<PresetInfo> ListPresetsIn(const std::vector<std::string>& roots, con
 // there is none.
 std::string FindPreset(const std::string& nameOrFile);
 
-// Why a name cannot be a preset's ("" when it can): empty, too long, a '/',
-// a leading '.' or a control character.
-std::string PresetNameProblem(const std::string& name);
+// Whether a name can be a preset's: not when empty, too long, with a '/',
+// a leading '.', a space at either end or a control character (Invalid,
+// saying which).
+Done CheckPresetName(const std::string& name);
 
 // The preset of a recipe: without photo and JPEG quality, and without seed
 // unless keepSeed.
@@ -48,15 +49,15 @@ RecipeRead ReadPresetFile(const std::string& path);
 // Saves the recipe as the user's preset NAME (made a preset by PresetOf),
 // creating the folder when needed. An existing preset of that name is
 // replaced only when replace is true.
-RecipeSaved SavePreset(const Recipe& recipe, const std::string& name, bool keepSeed, bool replace);
+Done SavePreset(const Recipe& recipe, const std::string& name, bool keepSeed, bool replace);
 // Renames or deletes one of the user's presets.
-RecipeSaved RenamePreset(const std::string& from, const std::string& to);
-RecipeSaved DeletePreset(const std::string& name);
+Done RenamePreset(const std::string& from, const std::string& to);
+Done DeletePreset(const std::string& name);
 
 // The same in another folder (tests, and a program with its own).
-RecipeSaved SavePresetIn(const std::string& folder, const Recipe& recipe, const std::string& name, bool keepSeed,
-                         bool replace);
-RecipeSaved RenamePresetIn(const std::string& folder, const std::string& from, const std::string& to);
-RecipeSaved DeletePresetIn(const std::string& folder, const std::string& name);
+Done SavePresetIn(const std::string& folder, const Recipe& recipe, const std::string& name, bool keepSeed,
+                  bool replace);
+Done RenamePresetIn(const std::string& folder, const std::string& from, const std::string& to);
+Done DeletePresetIn(const std::string& folder, const std::string& name);
 
 }  // namespace brisol

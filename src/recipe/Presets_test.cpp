@@ -43,7 +43,7 @@ TEST(Presets, SavedRenamedAndDeletedInTheUsersFolder) {
   recipe.photo = "rose.jpg";
   recipe.photoSha256 = std::string(64, 'a');
   recipe.jpegQuality = 80;
-  ASSERT_TRUE(SavePresetIn(folder, recipe, "Night Sky", false, false).ok);
+  ASSERT_TRUE(SavePresetIn(folder, recipe, "Night Sky", false, false).ok());
   RecipeRead read = ReadRecipeFile(folder + "/Night Sky.brisol");
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.recipe->collection, "Stars");
@@ -52,19 +52,19 @@ TEST(Presets, SavedRenamedAndDeletedInTheUsersFolder) {
   EXPECT_FALSE(read.recipe->seed.has_value());
   EXPECT_FALSE(read.recipe->jpegQuality.has_value());
 
-  EXPECT_EQ(SavePresetIn(folder, recipe, "Night Sky", true, false).message,
+  EXPECT_EQ(SavePresetIn(folder, recipe, "Night Sky", true, false).message(),
             "a preset named 'Night Sky' exists already");
-  ASSERT_TRUE(SavePresetIn(folder, recipe, "Night Sky", true, true).ok);
+  ASSERT_TRUE(SavePresetIn(folder, recipe, "Night Sky", true, true).ok());
   EXPECT_EQ(ReadRecipeFile(folder + "/Night Sky.brisol").recipe->seed, 5);
 
-  ASSERT_TRUE(SavePresetIn(folder, recipe, "Day", false, false).ok);
-  EXPECT_EQ(RenamePresetIn(folder, "Day", "Night Sky").message, "a preset named 'Night Sky' exists already");
-  ASSERT_TRUE(RenamePresetIn(folder, "Day", "DAY").ok);  // only the letter case
-  ASSERT_TRUE(RenamePresetIn(folder, "DAY", "Morning").ok);
+  ASSERT_TRUE(SavePresetIn(folder, recipe, "Day", false, false).ok());
+  EXPECT_EQ(RenamePresetIn(folder, "Day", "Night Sky").message(), "a preset named 'Night Sky' exists already");
+  ASSERT_TRUE(RenamePresetIn(folder, "Day", "DAY").ok());  // only the letter case
+  ASSERT_TRUE(RenamePresetIn(folder, "DAY", "Morning").ok());
   EXPECT_EQ(Names(ListPresetsIn({folder}, folder)), (std::vector<std::string>{"Morning (user)", "Night Sky (user)"}));
-  ASSERT_TRUE(DeletePresetIn(folder, "Morning").ok);
-  EXPECT_EQ(DeletePresetIn(folder, "Morning").message, "there is no preset of yours named 'Morning'");
-  EXPECT_EQ(RenamePresetIn(folder, "Gone", "Here").message, "there is no preset of yours named 'Gone'");
+  ASSERT_TRUE(DeletePresetIn(folder, "Morning").ok());
+  EXPECT_EQ(DeletePresetIn(folder, "Morning").message(), "there is no preset of yours named 'Morning'");
+  EXPECT_EQ(RenamePresetIn(folder, "Gone", "Here").message(), "there is no preset of yours named 'Gone'");
   EXPECT_EQ(Names(ListPresetsIn({folder}, folder)), (std::vector<std::string>{"Night Sky (user)"}));
 }
 
@@ -75,7 +75,7 @@ TEST(Presets, APresetFileIsReadWithoutItsPhoto) {
   recipe.photo = "rose.jpg";
   recipe.photoSha256 = std::string(64, 'b');
   recipe.jpegQuality = 90;
-  ASSERT_TRUE(SaveRecipeFile(recipe, dir.File("look.brisol")).ok);
+  ASSERT_TRUE(SaveRecipeFile(recipe, dir.File("look.brisol")).ok());
   const RecipeRead read = ReadPresetFile(dir.File("look.brisol"));
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.recipe->seed, 12);
@@ -101,15 +101,15 @@ TEST(Presets, NamesThatCannotBeFilesAreRefused) {
       {std::string(101, 'x'), "a preset's name has at most 100 bytes"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(PresetNameProblem(c.name), c.problem);
-    EXPECT_EQ(SavePresetIn(dir.path().string(), Recipe(), c.name, false, true).message, c.problem);
+    EXPECT_EQ(CheckPresetName(c.name).message(), c.problem);
+    EXPECT_EQ(SavePresetIn(dir.path().string(), Recipe(), c.name, false, true).message(), c.problem);
   }
-  EXPECT_EQ(PresetNameProblem("Soft Glow (v2) \xC3\xA9"), "");
+  EXPECT_TRUE(CheckPresetName("Soft Glow (v2) \xC3\xA9").ok());
 }
 
 TEST(Presets, FoundByNameOrFile) {
   test::ScopedMainDirectory main;
-  ASSERT_TRUE(SavePreset(Recipe(), "My Look", false, false).ok);
+  ASSERT_TRUE(SavePreset(Recipe(), "My Look", false, false).ok());
   EXPECT_EQ(UserPresetFolder(), main.Main() + "/Presets");
   EXPECT_EQ(FindPreset("my look"), main.Main() + "/Presets/My Look.brisol");
   EXPECT_EQ(FindPreset("./elsewhere.brisol"), "./elsewhere.brisol");

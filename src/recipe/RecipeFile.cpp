@@ -25,7 +25,7 @@ constexpr std::size_t kHeadBytes = 32;
 
 std::string Quote(const std::string& name) { return "'" + name + "'"; }
 
-RecipeRead Failure(const std::string& name, const std::string& why) {
+RecipeRead Unreadable(const std::string& name, const std::string& why) {
   RecipeRead read;
   read.errors.push_back(Quote(name) + ": " + why);
   return read;
@@ -105,16 +105,16 @@ RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, const Recipe
   }
   if (firstBad) return InFile(std::move(*firstBad), name);
   const std::string format(holder.format);
-  if (rc == kImgErrRead) return Failure(name, "the " + format + " file is cut short before any recipe");
+  if (rc == kImgErrRead) return Unreadable(name, "the " + format + " file is cut short before any recipe");
   if (rc == kImgErrUnsupported) {
-    return Failure(name, "the " + format +
-                             " file keeps its cross-references packed in streams, which are not read (a program "
-                             "that changed it wrote it so)");
+    return Unreadable(name, "the " + format +
+                                " file keeps its cross-references packed in streams, which are not read (a program "
+                                "that changed it wrote it so)");
   }
-  if (rc != kImgOk) return Failure(name, "the " + format + " file is damaged before any recipe");
-  return Failure(name,
-                 "the picture holds no Brisol recipe (it was not made by Brisol, or a program that changed it "
-                 "left the recipe out)");
+  if (rc != kImgOk) return Unreadable(name, "the " + format + " file is damaged before any recipe");
+  return Unreadable(name,
+                    "the picture holds no Brisol recipe (it was not made by Brisol, or a program that changed it "
+                    "left the recipe out)");
 }
 
 // A picture format that has no room for a recipe, by the file's first bytes
@@ -134,14 +134,14 @@ RecipeRead FromReader(const ReadBytesAt& read, std::span<const std::uint8_t> hea
     return FromTexts(rc, texts, *holder, name);
   }
   if (const PictureFormat* format = FormatWithoutRecipe(head, name)) {
-    return Failure(name, "a " + std::string(format->name) +
-                             " picture cannot hold a recipe; only PNG, JPEG, SVG, PDF, EPS and PS files can");
+    return Unreadable(name, "a " + std::string(format->name) +
+                                " picture cannot hold a recipe; only PNG, JPEG, SVG, PDF, EPS and PS files can");
   }
   if (size > kMaxRecipeBytes) {
-    return Failure(name, "too large for a recipe (" + std::to_string(size) + " bytes; a recipe has at most " +
-                             std::to_string(kMaxRecipeBytes) + ")");
+    return Unreadable(name, "too large for a recipe (" + std::to_string(size) + " bytes; a recipe has at most " +
+                                std::to_string(kMaxRecipeBytes) + ")");
   }
-  if (size == 0) return Failure(name, "the file is empty");
+  if (size == 0) return Unreadable(name, "the file is empty");
   return InFile(ParseRecipe(wholeText()), name);
 }
 
@@ -175,12 +175,12 @@ bool PictureFormatHoldsRecipe(const PictureFormat& format) {
 
 RecipeRead ReadRecipeFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Failure(path, std::strerror(errno));
+  if (fd < 0) return Unreadable(path, std::strerror(errno));
   const Descriptor guard{fd};
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return Failure(path, std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return Failure(path, "it is a folder");
-  if (!S_ISREG(st.st_mode)) return Failure(path, "it is not a regular file");
+  if (::fstat(fd, &st) != 0) return Unreadable(path, std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return Unreadable(path, "it is a folder");
+  if (!S_ISREG(st.st_mode)) return Unreadable(path, "it is not a regular file");
   const ReadBytesAt read = [fd](std::uint64_t offset, std::uint8_t* out, std::size_t n) -> std::size_t {
     std::size_t done = 0;
     while (done < n) {
@@ -212,16 +212,12 @@ void PutPictureRecipe(SaveOptions& options, Recipe recipe, const std::string& ou
   PutRecipe(options, recipe);
 }
 
-RecipeSaved SaveRecipeFile(const Recipe& recipe, const std::string& path) {
-  RecipeSaved saved;
+Done SaveRecipeFile(const Recipe& recipe, const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
   TemporaryFile temporary(folder + ".~" + name.substr(0, 200) + ".XXXXXX");
-  if (temporary.fd() < 0) {
-    saved.message = "cannot save " + Quote(path) + ": " + std::strerror(temporary.error());
-    return saved;
-  }
+  if (temporary.fd() < 0) return Fail("cannot save " + Quote(path) + ": " + std::strerror(temporary.error()));
   const mode_t mask = ::umask(0);
   ::umask(mask);
   bool ok = WriteAll(temporary.fd(), RecipeText(recipe)) && ::fchmod(temporary.fd(), 0666 & ~mask) == 0 &&
@@ -235,13 +231,9 @@ RecipeSaved SaveRecipeFile(const Recipe& recipe, const std::string& path) {
     ok = false;
     error = errno;
   }
-  if (!ok) {
-    saved.message = "cannot save " + Quote(path) + ": " + std::strerror(error);
-    return saved;
-  }
+  if (!ok) return Fail("cannot save " + Quote(path) + ": " + std::strerror(error));
   temporary.Keep();
-  saved.ok = true;
-  return saved;
+  return {};
 }
 
 }  // namespace brisol

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 
 namespace brisol {
@@ -39,13 +40,8 @@ void PutRecipe(SaveOptions& options, const Recipe& recipe);
 // holds the JPEG quality the options write it with.
 void PutPictureRecipe(SaveOptions& options, Recipe recipe, const std::string& output);
 
-struct RecipeSaved {
-  bool ok = false;
-  std::string message;  // why not, naming the file; empty on success
-};
-
 // Writes the recipe's text to path; an existing file is replaced only once
 // the new one is completely written.
-RecipeSaved SaveRecipeFile(const Recipe& recipe, const std::string& path);
+Done SaveRecipeFile(const Recipe& recipe, const std::string& path);
 
 }  // namespace brisol

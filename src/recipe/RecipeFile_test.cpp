@@ -43,7 +43,7 @@ std::string OnlyError(const RecipeRead& read) {
 TEST(RecipeFile, PngJpegAndTextFilesGiveTheRecipeBack) {
   TempDir dir;
   const Recipe recipe = Sample();
-  ASSERT_TRUE(SaveRecipeFile(recipe, dir.File("look.brisol")).ok);
+  ASSERT_TRUE(SaveRecipeFile(recipe, dir.File("look.brisol")).ok());
   for (const std::string& path :
        {SavePicture(dir.File("p.png"), &recipe), SavePicture(dir.File("p.jpg"), &recipe), dir.File("look.brisol")}) {
     const RecipeRead read = ReadRecipeFile(path);
@@ -165,13 +165,13 @@ TEST(RecipeFile, SavingReplacesWholeAndTellsWhyNot) {
   TempDir dir;
   const std::string path = dir.File("look.brisol");
   test::WriteFile(path, "old");
-  ASSERT_TRUE(SaveRecipeFile(Sample(), path).ok);
+  ASSERT_TRUE(SaveRecipeFile(Sample(), path).ok());
   EXPECT_EQ(test::ReadFile(path), RecipeText(Sample()));
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().filename().string(), "look.brisol");
-  const RecipeSaved failed = SaveRecipeFile(Sample(), dir.File("no/such/folder/look.brisol"));
-  EXPECT_FALSE(failed.ok);
-  EXPECT_NE(failed.message.find("No such file or directory"), std::string::npos) << failed.message;
+  const Done failed = SaveRecipeFile(Sample(), dir.File("no/such/folder/look.brisol"));
+  EXPECT_FALSE(failed.ok());
+  EXPECT_NE(failed.message().find("No such file or directory"), std::string::npos) << failed.message();
 }
 
 }  // namespace

@@ -111,9 +111,9 @@ void CManagePresetsDlg::OnRename() {
   if (from.isEmpty()) return;
   const QString to = m_asker(from);
   if (to.isEmpty() || to == from) return;
-  const RecipeSaved renamed = RenamePreset(from.toStdString(), to.toStdString());
-  if (!renamed.ok) {
-    WalertBox(kIconExclamation, "The preset was not renamed: %s.", renamed.message.c_str());
+  const Done renamed = RenamePreset(from.toStdString(), to.toStdString());
+  if (!renamed) {
+    WalertBox(kIconExclamation, "The preset was not renamed: %s.", renamed.message().c_str());
     return;
   }
   Refill();
@@ -125,8 +125,8 @@ void CManagePresetsDlg::OnDelete() {
   const QString name = SelectedUserPreset();
   if (name.isEmpty()) return;
   if (AskYesNo("Delete your preset \"%s\"?", name.toUtf8().constData()) != AlertAnswer::Yes) return;
-  const RecipeSaved deleted = DeletePreset(name.toStdString());
-  if (!deleted.ok) WalertBox(kIconExclamation, "The preset was not deleted: %s.", deleted.message.c_str());
+  const Done deleted = DeletePreset(name.toStdString());
+  if (!deleted) WalertBox(kIconExclamation, "The preset was not deleted: %s.", deleted.message().c_str());
   Refill();
 }
 

@@ -59,12 +59,12 @@ CSavePresetDlg::CSavePresetDlg(QWidget* parent, Recipe recipe) : QDialog(parent)
 
 void CSavePresetDlg::CheckName() {
   const std::string name = m_pName->text().toStdString();
-  const std::string problem = PresetNameProblem(name);
+  const Done named = CheckPresetName(name);
   const std::vector<PresetInfo> presets = ListPresets();
   QString note;
-  if (!problem.empty()) {
+  if (!named) {
     // An empty field needs no scolding: the Save button says enough.
-    if (!name.empty()) note = QString::fromStdString(problem);
+    if (!name.empty()) note = QString::fromStdString(named.message());
   } else if (Named(presets, name, true) != nullptr) {
     note = tr("You have a preset of that name: saving replaces it.");
   } else if (Named(presets, name, false) != nullptr) {
@@ -72,25 +72,27 @@ void CSavePresetDlg::CheckName() {
   }
   m_pProblem->setText(note);
   m_pProblem->setVisible(!note.isEmpty());
-  m_pButtons->button(QDialogButtonBox::Save)->setEnabled(problem.empty());
+  m_pButtons->button(QDialogButtonBox::Save)->setEnabled(named.ok());
 }
 
 void CSavePresetDlg::accept() {
   const std::string name = m_pName->text().toStdString();
-  if (!PresetNameProblem(name).empty()) return;
+  if (!CheckPresetName(name)) return;
   const std::vector<PresetInfo> presets = ListPresets();
   const PresetInfo* existing = Named(presets, name, true);
   if (existing != nullptr &&
       AskYesNo("You have a preset named \"%s\" already.\nReplace it?", existing->name.c_str()) != AlertAnswer::Yes) {
     return;
   }
-  const RecipeSaved saved = SavePreset(m_recipe, name, m_pKeepSeed->isChecked(), existing != nullptr);
-  if (!saved.ok) {
-    WalertBox(kIconExclamation, "The preset was not saved: %s.", saved.message.c_str());
+  const Done saved = SavePreset(m_recipe, name, m_pKeepSeed->isChecked(), existing != nullptr);
+  if (!saved) {
+    WalertBox(kIconExclamation, "The preset was not saved: %s.", saved.message().c_str());
     return;
   }
   // The old one differed in letter case only: the new name takes its place.
-  if (existing != nullptr && existing->name != name) DeletePreset(existing->name);
+  // The look is saved either way; an old file left behind is only listed
+  // beside it.
+  if (existing != nullptr && existing->name != name) (void)DeletePreset(existing->name);
   m_saved = QString::fromStdString(name);
   QDialog::accept();
 }
