@@ -13,6 +13,7 @@
 #include "app/PrintRendered.h"
 #include "app/Printing.h"
 #include "app/ScrollView.h"
+#include "logger/Alerts.h"
 
 namespace brisol {
 
@@ -54,11 +55,12 @@ void CMainFrame::OnFilePrint() {
   CBrisolDoc* doc = view->GetDocument();
   doc->WaitForDrawing();
   // The original photo has nothing to draw anew; it prints as it is.
-  if (settings.m_bPrintAtPrinterResolution && view->GetShow() == 1 && view->ShownEffect()) {
-    PrintRendered(Printer(), PictureSource{doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()}, this);
-    return;
-  }
-  PrintImage(Printer(), view->CurrentImage());
+  const Done printed =
+      settings.m_bPrintAtPrinterResolution && view->GetShow() == 1 && view->ShownEffect()
+          ? PrintRendered(Printer(), PictureSource{doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()},
+                          this)
+          : PrintImage(Printer(), view->CurrentImage());
+  if (!printed && !printed.stopped()) WalertBox(kIconExclamation, "%s", printed.message().c_str());
 }
 
 void CMainFrame::OnFilePrintPreview() {
@@ -68,7 +70,10 @@ void CMainFrame::OnFilePrintPreview() {
   QPrintPreviewDialog dialog(&Printer(), this);
   dialog.setObjectName(QStringLiteral("printPreviewDialog"));
   connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-          [view](QPrinter* printer) { PrintImage(*printer, view->CurrentImage()); });
+          [view](QPrinter* printer) {
+            if (const Done printed = PrintImage(*printer, view->CurrentImage()); !printed)
+              WalertBox(kIconExclamation, "%s", printed.message().c_str());
+          });
   dialog.exec();
 }
 

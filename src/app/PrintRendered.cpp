@@ -18,7 +18,6 @@
 
 #include "app/Printing.h"
 #include "effect/Runner.h"
-#include "logger/Alerts.h"
 #include "raster/Dadc.h"
 #include "vector/VectorExport.h"
 
@@ -72,15 +71,14 @@ class PdfTarget {
     if (!m_final.isEmpty()) m_printer.setOutputFileName(m_final);
   }
   bool IsFile() const { return !m_final.isEmpty(); }
-  // Puts the whole file in place; false with why when it cannot.
-  bool Keep(QString& why) {
-    if (!IsFile()) return true;
+  // Puts the whole file in place.
+  Done Keep() {
+    if (!IsFile()) return {};
     std::error_code error;
     std::filesystem::rename(m_partial.toStdString(), m_final.toStdString(), error);
-    if (!error) return true;
-    why = QString::fromStdString(error.message());
+    if (!error) return {};
     Drop();
-    return false;
+    return Fail("the PDF file '" + m_final.toStdString() + "' could not be put in place: " + error.message());
   }
   void Drop() {
     if (!IsFile()) return;
@@ -102,7 +100,7 @@ struct PrintRun {
   QEventLoop loop;
   // Stopped until the drawing tells otherwise: a loop ended by the
   // program's quitting ends the print unfinished.
-  PrintResult result{PrintResult::Outcome::Stopped, {}};
+  Done result = StoppedBy();
   bool stopping = false;
   int progressShown = -1;
   // Bands drawn and not yet painted: the drawing waits while two do.
@@ -120,8 +118,8 @@ struct PrintRun {
     }
     room.release();
   }
-  void Done(PrintResult::Outcome outcome, const QString& message) {
-    result = {stopping ? PrintResult::Outcome::Stopped : outcome, message};
+  void Finish(brisol::Done ended) {
+    result = stopping ? StoppedBy() : std::move(ended);
     loop.quit();
   }
 };
@@ -143,9 +141,7 @@ class PlacementProgress final : public DrawObserver {
 // The drawing thread: the page made ready, then its bands one by one.
 void DrawPage(std::stop_token stop, const PictureSource& source, PageScale scale, QObject* gui, PrintRun& run) {
   auto post = [gui](auto f) { QMetaObject::invokeMethod(gui, std::move(f), Qt::QueuedConnection); };
-  auto done = [&](PrintResult::Outcome outcome, QString message = {}) {
-    post([&run, outcome, message] { run.Done(outcome, message); });
-  };
+  auto done = [&](Done ended = {}) { post([&run, ended = std::move(ended)]() mutable { run.Finish(std::move(ended)); }); };
   VectorJob job;
   job.effect = source.effect.get();
   job.photo = source.photo.get();
@@ -153,22 +149,23 @@ void DrawPage(std::stop_token stop, const PictureSource& source, PageScale scale
   PlacementProgress placement([&](int step) { post([&run, step] { run.Progress(step); }); });
   std::string why;
   const auto page = PrintedPage::Prepare(job, scale.dpi, why, &placement, stop);
-  if (stop.stop_requested()) return done(PrintResult::Outcome::Stopped);
-  if (!page) return done(PrintResult::Outcome::Failed, QString::fromStdString(why));
+  if (stop.stop_requested()) return done(StoppedBy());
+  if (!page) return done(Fail(why));
   const SIZE size = page->PixelSize();
   const int rows = BandRows(size.cx);
   for (int top = 0; top < size.cy; top += rows) {
     while (!run.room.try_acquire_for(std::chrono::milliseconds(50))) {
-      if (stop.stop_requested()) return done(PrintResult::Outcome::Stopped);
+      if (stop.stop_requested()) return done(StoppedBy());
     }
     QImage band(size.cx, std::min(rows, size.cy - top), QImage::Format_RGB32);
     if (band.isNull()) {
       run.room.release();
-      return done(PrintResult::Outcome::Failed, Tr("not enough memory for a band of the page"));
+      return done(Fail(Status::NoMemory, "not enough memory for a band of the page"));
     }
-    if (!page->DrawBand(top, band.height(), band.bits(), static_cast<int>(band.bytesPerLine()), stop)) {
+    if (Done drawn = page->DrawBand(top, band.height(), band.bits(), static_cast<int>(band.bytesPerLine()), stop);
+        !drawn) {
       run.room.release();
-      return done(PrintResult::Outcome::Stopped);
+      return done(std::move(drawn));
     }
     const int step = kPlacementSteps + static_cast<int>(static_cast<long long>(top + band.height()) *
                                                         (kSteps - kPlacementSteps) / size.cy);
@@ -177,29 +174,29 @@ void DrawPage(std::stop_token stop, const PictureSource& source, PageScale scale
       run.Progress(step);
     });
   }
-  done(PrintResult::Outcome::Printed);
+  done();
 }
 
 }  // namespace
 
-PrintResult PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* parent) {
-  auto failed = [](const QString& why) {
-    WalertBox(kIconExclamation, "The picture could not be printed at the printer's resolution: %s.",
-              why.toLocal8Bit().constData());
-    return PrintResult{PrintResult::Outcome::Failed, why};
+Done PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* parent) {
+  // Every failure of drawing the page, for the person who asked.
+  auto failed = [](Failure failure) {
+    failure.message = "The picture could not be printed at the printer's resolution: " + failure.message + ".";
+    return failure;
   };
-  if (!source.effect || !source.photo) return failed(Tr("there is no picture to print"));
+  if (!source.effect || !source.photo) return failed(Fail("there is no picture to print"));
   const SIZE picture = source.photo->GetSize();
   PrintRun run;
   run.target = PrintPlacement(QSize(printer.width(), printer.height()), QSize(picture.cx, picture.cy));
-  if (run.target.isEmpty()) return failed(Tr("the page has no room for the picture"));
+  if (run.target.isEmpty()) return failed(Fail("the page has no room for the picture"));
   run.scale = ScaleFor(run.target, picture);
 
   PdfTarget pdf(printer);
   QPainter painter;
-  if (!BeginPrinting(painter, printer)) {
-    pdf.Drop();  // told already
-    return {PrintResult::Outcome::Failed, Tr("the printer could not start")};
+  if (Done begun = BeginPrinting(painter, printer); !begun) {
+    pdf.Drop();
+    return begun;
   }
   painter.setClipRect(run.target);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, run.scale.scale != 1);
@@ -233,18 +230,16 @@ PrintResult PrintRendered(QPrinter& printer, const PictureSource& source, QWidge
   }
   progress.hide();
 
-  if (run.result.outcome == PrintResult::Outcome::Printed) {
-    if (!painter.end()) run.result = {PrintResult::Outcome::Failed, Tr("the printer did not take the page")};
-    QString why;
-    if (run.result.ok() && !pdf.Keep(why))
-      run.result = {PrintResult::Outcome::Failed, Tr("the PDF file could not be put in place: %1").arg(why)};
+  if (run.result) {
+    if (!painter.end()) run.result = Fail("the printer did not take the page");
+    if (run.result) run.result = pdf.Keep();
   } else {
     if (!pdf.IsFile()) printer.abort();
     painter.end();
   }
-  if (!run.result.ok()) pdf.Drop();
-  if (run.result.outcome == PrintResult::Outcome::Failed) return failed(run.result.message);
-  return run.result;
+  if (!run.result) pdf.Drop();
+  if (!run.result && !run.result.stopped()) return failed(std::move(run.result).failure());
+  return std::move(run.result);
 }
 
 }  // namespace brisol

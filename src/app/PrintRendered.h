@@ -8,9 +8,9 @@
 // and the GUI keeps answering.
 #pragma once
 
-#include <QString>
 #include <memory>
 
+#include "logger/Outcome.h"
 #include "ui/PictureSource.h"
 
 class QPrinter;
@@ -21,17 +21,10 @@ namespace brisol {
 class CDADC;
 class CEffect;
 
-struct PrintResult {
-  enum class Outcome { Printed, Stopped, Failed };
-  Outcome outcome = Outcome::Printed;
-  QString message;  // why it failed, in words
-  bool ok() const { return outcome == Outcome::Printed; }
-};
-
 // Prints one page. A stopped print ends the job: a printer's job is
 // aborted, and a PDF file is not left behind (an existing file of that name
-// is kept). A failure is reported through the alerts and returned.
-PrintResult PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* parent);
+// is kept). A failure says why, for the caller to tell.
+Done PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* parent);
 
 // The rows of the page drawn in one band for a page this many pixels wide:
 // at most about 16 MB of pixels, at least one row.

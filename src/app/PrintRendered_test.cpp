@@ -177,8 +177,8 @@ class PrintRenderedTest : public QObject {
     QCOMPARE(PrintPlacement(QSize(800, 1200), QSize(80, 60)), kPlaced);
 
     QVERIFY(PrintImage(plain, view->CurrentImage()));
-    const PrintResult result = PrintRendered(drawn, SourceOf(view), &m->Frame());
-    QVERIFY2(result.ok(), qPrintable(result.message));
+    const Done result = PrintRendered(drawn, SourceOf(view), &m->Frame());
+    QVERIFY2(result.ok(), result.message().c_str());
     QCOMPARE(drawn.outputFileName(), drawnPdf);
     QVERIFY(PartialFiles().isEmpty());
 
@@ -282,10 +282,10 @@ class PrintRenderedTest : public QObject {
     });
     QElapsedTimer timer;
     timer.start();
-    const PrintResult result = PrintRendered(printer, SourceOf(view), &m->Frame());
+    const Done result = PrintRendered(printer, SourceOf(view), &m->Frame());
     qInfo("stopped at %d of 1000, after %lld ms", progressSeen, static_cast<long long>(timer.elapsed()));
     QVERIFY(progressSeen > 0 && progressSeen < 1000);
-    QCOMPARE(int(result.outcome), int(PrintResult::Outcome::Stopped));
+    QVERIFY(result.stopped());
     QCOMPARE(printer.outputFileName(), pdf);
     QCOMPARE(QFileInfo::exists(pdf), existing);
     if (existing) QCOMPARE(test::FileBytes(pdf), QByteArray("kept"));
@@ -326,15 +326,38 @@ class PrintRenderedTest : public QObject {
     }
   }
 
-  // A printer that cannot start is told, and nothing is drawn.
-  void aPrinterThatCannotStartIsTold() {
+  // A printer that cannot start fails, naming it, and nothing is drawn.
+  void aPrinterThatCannotStartFails() {
     CBrisolScrollView* view = Open(80, 60);
     QVERIFY(view);
     QPrinter printer(QPrinter::HighResolution);
     SetUpPdf(printer, Folder() + "/no such folder/page.pdf");
-    const PrintResult result = PrintRendered(printer, SourceOf(view), &m->Frame());
-    QCOMPARE(int(result.outcome), int(PrintResult::Outcome::Failed));
-    QVERIFY(!test::TakeAlerts().isEmpty());
+    const Done result = PrintRendered(printer, SourceOf(view), &m->Frame());
+    QCOMPARE(result.status(), Status::Failed);
+    QVERIFY2(result.message().find("no such folder/page.pdf") != std::string::npos, result.message().c_str());
+    QVERIFY(PartialFiles().isEmpty());
+  }
+
+  // A page wider than Cairo draws (a large page at a fine resolution): the
+  // print fails and the box tells why; it is not taken for a stop.
+  void aBandCairoCannotDrawIsTold() {
+    CBrisolScrollView* view = Open(320, 240);
+    QVERIFY(view);
+    m->app->Settings().m_bPrintAtPrinterResolution = true;
+    test::DriveModal<QPrintDialog>([](QPrintDialog* dialog) {
+      dialog->accept();
+      return true;
+    });
+    const QString pdf = Folder() + "/wide.pdf";
+    QFile::remove(pdf);
+    SetUpPdf(m->Frame().Printer(), pdf, 7200);
+    m->Frame().Actions().print->trigger();
+    const QStringList told = test::TakeAlerts();
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.front().startsWith("The picture could not be printed at the printer's resolution: Cairo could not "
+                                     "draw rows 0 to "),
+             qPrintable(told.front()));
+    QVERIFY(!QFileInfo::exists(pdf));
     QVERIFY(PartialFiles().isEmpty());
   }
 };
