@@ -69,11 +69,10 @@ void CMainFrame::OnFilePrintPreview() {
   view->GetDocument()->WaitForDrawing();
   QPrintPreviewDialog dialog(&Printer(), this);
   dialog.setObjectName(QStringLiteral("printPreviewDialog"));
-  connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-          [view](QPrinter* printer) {
-            if (const Done printed = PrintImage(*printer, view->CurrentImage()); !printed)
-              WalertBox(kIconExclamation, "%s", printed.message().c_str());
-          });
+  connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [view](QPrinter* printer) {
+    if (const Done printed = PrintImage(*printer, view->CurrentImage()); !printed)
+      WalertBox(kIconExclamation, "%s", printed.message().c_str());
+  });
   dialog.exec();
 }
 

@@ -71,6 +71,8 @@ class PdfTarget {
     if (!m_final.isEmpty()) m_printer.setOutputFileName(m_final);
   }
   bool IsFile() const { return !m_final.isEmpty(); }
+  // The file the person chose (empty for a printer).
+  const QString& Final() const { return m_final; }
   // Puts the whole file in place.
   Done Keep() {
     if (!IsFile()) return {};
@@ -141,7 +143,9 @@ class PlacementProgress final : public DrawObserver {
 // The drawing thread: the page made ready, then its bands one by one.
 void DrawPage(std::stop_token stop, const PictureSource& source, PageScale scale, QObject* gui, PrintRun& run) {
   auto post = [gui](auto f) { QMetaObject::invokeMethod(gui, std::move(f), Qt::QueuedConnection); };
-  auto done = [&](Done ended = {}) { post([&run, ended = std::move(ended)]() mutable { run.Finish(std::move(ended)); }); };
+  auto done = [&](Done ended = {}) {
+    post([&run, ended = std::move(ended)]() mutable { run.Finish(std::move(ended)); });
+  };
   VectorJob job;
   job.effect = source.effect.get();
   job.photo = source.photo.get();
@@ -194,7 +198,7 @@ Done PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* pare
 
   PdfTarget pdf(printer);
   QPainter painter;
-  if (Done begun = BeginPrinting(painter, printer); !begun) {
+  if (Done begun = BeginPrinting(painter, printer, pdf.Final()); !begun) {
     pdf.Drop();
     return begun;
   }

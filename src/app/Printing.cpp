@@ -25,9 +25,11 @@ void PrintDraw(QPainter& painter, QSize page, const QImage& picture) {
   painter.drawImage(target, picture);
 }
 
-Done BeginPrinting(QPainter& painter, QPrinter& printer) {
+Done BeginPrinting(QPainter& painter, QPrinter& printer, const QString& target) {
   if (painter.begin(&printer)) return {};
-  const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+  const QString name = !target.isEmpty()                    ? target
+                       : printer.outputFileName().isEmpty() ? printer.printerName()
+                                                            : printer.outputFileName();
   return Fail("Could not start printing on <" + name.toStdString() + "> \n " + LastSystemErrorText());
 }
 

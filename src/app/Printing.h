@@ -21,9 +21,9 @@ QRect PrintPlacement(QSize page, QSize picture);
 // Draws the picture on a page of that size.
 void PrintDraw(QPainter& painter, QSize page, const QImage& picture);
 
-// Starts the painter on the printer; Failed, naming the printer and the
-// system's cause, when it cannot start.
-Done BeginPrinting(QPainter& painter, QPrinter& printer);
+// Starts the painter on the printer; Failed, naming the printer (or target,
+// when given) and the system's cause, when it cannot start.
+Done BeginPrinting(QPainter& painter, QPrinter& printer, const QString& target = {});
 
 // Prints the picture on one page of the printer (a PDF file when the
 // printer writes one).
