@@ -24,6 +24,7 @@
 
 #include "app/RenderController.h"
 #include "app/UndoCommands.h"
+#include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 #include "ui/EffectDocument.h"
 
@@ -67,15 +68,20 @@ class CBrisolDoc : public QObject, public EffectDocument {
   bool CanRandomize() const { return m_pBrisol != nullptr; }
   bool CanSetQuality() const;
 
-  // The save-before-close question, naming the picture; true lets the
-  // document close. A cancelled or failed save keeps it open.
-  bool SaveModified();
+  // The save-before-close question, naming the picture. Close: it may
+  // close now (not modified, or No). Keep: Cancel. AfterSaving: Yes; the
+  // picture is saved once it is the newest, and saved is told how that
+  // ended (a cancelled or failed save keeps it open).
+  enum class CloseAnswer { Close, Keep, AfterSaving };
+  CloseAnswer SaveModified(std::function<void(Done)> saved);
   // Tells that the document is going and stops the drawing (waiting for
   // it) before the window goes.
   void OnCloseDocument();
-  // Waits, without taking user input, until the drawings asked for have
-  // ended, so that what is saved or printed is the newest picture.
-  void WaitForDrawing();
+  // Runs then once the drawings asked for have ended (at once when none is
+  // under way), so that what is copied, saved, printed or exported is the
+  // newest exact picture. The window keeps answering meanwhile; a document
+  // that closes first drops what waits, unrun.
+  void WhenPictureReady(std::function<void()> then);
 
   const CDADC* GetOriginal() const { return m_pOrigDADC.get(); }
   const std::shared_ptr<const CDADC>& SharedOriginal() const { return m_pOrigDADC; }
@@ -183,6 +189,10 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void NoteAskedQuality(const std::shared_ptr<const CEffect>& snapshot);
   void NoteShownQuality(const std::shared_ptr<const CEffect>& shown);
   std::optional<int> m_recipeJpegQuality;
+  // What waits for the newest picture, in the order asked.
+  std::vector<std::function<void()>> m_whenReady;
+  bool m_bClosing = false;
+  void RunWhenReady();
   CRenderController m_render;
 };
 

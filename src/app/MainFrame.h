@@ -38,6 +38,7 @@ class CChildFrame;
 class CColMixDlg;
 class CDADC;
 class CDebugDlg;
+class CRenderedPrint;
 class COrigDlg;
 class CParamDlg;
 class CPresetsMenu;
@@ -169,6 +170,9 @@ class CMainFrame : public QMainWindow {
   QToolButton* m_pStopButton = nullptr;
   QTimer* m_pProgressDelay = nullptr;
   std::unique_ptr<QPrinter> m_pPrinter;
+  // The last print at the printer's resolution (after the printer: a print
+  // under way stops before the printer goes).
+  std::unique_ptr<CRenderedPrint> m_pRenderedPrint;
   CPresetsMenu* m_pPresetsMenu = nullptr;
   CBatchDlg* m_pBatch = nullptr;  // made once, a child of the window
 };

@@ -13,6 +13,7 @@
 #include "app/ExportPicture.h"
 #include "app/MainFrame.h"
 #include "app/ScrollView.h"
+#include "app/Tell.h"
 #include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "ui/ColMixDlg.h"
@@ -76,14 +77,18 @@ void CMainFrame::createActions() {
                            {QKeySequence(Qt::CTRL | Qt::Key_S)});
   a.saveImage->setIcon(BrisolIcon(IconId::SaveImage));
   on(a.saveImage, [this] {
-    if (CBrisolScrollView* view = ActiveView()) view->SaveImage();
+    if (CBrisolScrollView* view = ActiveView()) view->SaveImage(TellFailure);
   });
   a.exportPicture = MakeAction(this, tr("&Export..."),
                                tr("Write the picture as a vector file (PDF, SVG, EPS) at any print size\nExport"));
   on(a.exportPicture, [this] {
+    // What is written is the newest exact picture, never a preview or one
+    // about to be replaced.
     if (CBrisolDoc* doc = ActiveDocument()) {
-      const QString written = ExportPicture(this, *doc, m_app.Settings());
-      if (!written.isEmpty()) statusBar()->showMessage(written, kExportStatusMs);
+      doc->WhenPictureReady([this, doc] {
+        const QString written = ExportPicture(this, *doc, m_app.Settings());
+        if (!written.isEmpty()) statusBar()->showMessage(written, kExportStatusMs);
+      });
     }
   });
   a.printSetup = MakeAction(this, tr("P&rint Setup..."), tr("Change the printer and printing options\nPrint Setup"));

@@ -51,8 +51,8 @@ struct ExactHold {
   }
 };
 
-// Releases the hold 50 ms after no dialog is open any more (polling from
-// inside whatever loop the command runs); nothing once the hold is gone.
+// Releases the hold 50 ms after no dialog is open any more (polling while
+// the command waits); nothing once the hold is gone.
 void ReleaseOnceNoDialogIsOpen(std::weak_ptr<ExactHold> hold, int attempts = 6000) {
   QTimer::singleShot(10, [hold, attempts] {
     if (hold.expired()) return;
@@ -187,24 +187,30 @@ class PreviewTest : public QObject {
     ReleaseOnceNoDialogIsOpen(m_hold);
     QImage got;
     if (command == "copy") {
+      QGuiApplication::clipboard()->clear();
       f.Actions().copy->trigger();
+      QTRY_VERIFY_WITH_TIMEOUT(!QGuiApplication::clipboard()->image().isNull(), 60000);
       got = QGuiApplication::clipboard()->image();
     } else if (command == "save") {
       const QString path = test::UiTestEnvironment::Get().Folder() + "/saved.png";
       QFile::remove(path);
       test::AnswerFileDialog(path);
       f.Actions().saveImage->trigger();
+      QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path), 60000);
       LoadResult saved = LoadPicture(path.toStdString());
       QVERIFY2(saved.ok(), saved.message.c_str());
       got = ToQImage(*saved.surface);
     } else if (command == "print preview") {
+      bool shown = false;
       test::DriveModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* dialog) {
+        shown = true;
         // What each page is painted with.
         connect(dialog, &QPrintPreviewDialog::paintRequested, this, [&] { got = m->View()->CurrentImage(); });
         QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
         return true;
       });
       f.Actions().printPreview->trigger();
+      QTRY_VERIFY_WITH_TIMEOUT(shown && !QApplication::activeModalWidget(), 60000);
       if (got.isNull()) got = m->View()->CurrentImage();
     } else {
       const QString pdf = test::UiTestEnvironment::Get().Folder() + "/printed.pdf";
@@ -217,7 +223,7 @@ class PreviewTest : public QObject {
       });
       f.Actions().print->trigger();
       // Written after the exact picture had come.
-      QVERIFY(QFileInfo::exists(pdf));
+      QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pdf), 60000);
       QVERIFY(exactArrived.isValid());
       QVERIFY(QFileInfo(pdf).lastModified() >= exactArrived);
       got = m->View()->CurrentImage();

@@ -137,6 +137,14 @@ class PrintRenderedTest : public QObject {
     return {doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()};
   }
 
+  // How a print of the source ended, once it has.
+  Done Print(QPrinter& printer, const PictureSource& source) {
+    CRenderedPrint print(printer, source, &m->Frame());
+    QSignalSpy finished(&print, &CRenderedPrint::Finished);
+    if (!finished.wait(120000)) return Fail("the print did not finish");
+    return print.Result();
+  }
+
  private slots:
   void initTestCase() { test::QuietOffscreenNotes(); }
   void init() {
@@ -177,7 +185,7 @@ class PrintRenderedTest : public QObject {
     QCOMPARE(PrintPlacement(QSize(800, 1200), QSize(80, 60)), kPlaced);
 
     QVERIFY(PrintImage(plain, view->CurrentImage()));
-    const Done result = PrintRendered(drawn, SourceOf(view), &m->Frame());
+    const Done result = Print(drawn, SourceOf(view));
     QVERIFY2(result.ok(), result.message().c_str());
     QCOMPARE(drawn.outputFileName(), drawnPdf);
     QVERIFY(PartialFiles().isEmpty());
@@ -219,10 +227,10 @@ class PrintRenderedTest : public QObject {
       });
       SetUpPdf(m->Frame().Printer(), pdf);
       m->Frame().Actions().print->trigger();
+      QTRY_VERIFY(QFileInfo(pdf).size() > 1000);
       QVERIFY(!QApplication::activeModalWidget());
       QCOMPARE(wasChecked, !on);
       QCOMPARE(m->app->Settings().m_bPrintAtPrinterResolution, on);
-      QVERIFY(QFileInfo(pdf).size() > 1000);
       QVERIFY(QFile::remove(pdf));
     }
     QVERIFY(m->app->Settings().Write());
@@ -282,7 +290,7 @@ class PrintRenderedTest : public QObject {
     });
     QElapsedTimer timer;
     timer.start();
-    const Done result = PrintRendered(printer, SourceOf(view), &m->Frame());
+    const Done result = Print(printer, SourceOf(view));
     qInfo("stopped at %d of 1000, after %lld ms", progressSeen, static_cast<long long>(timer.elapsed()));
     QVERIFY(progressSeen > 0 && progressSeen < 1000);
     QVERIFY(result.stopped());
@@ -312,7 +320,7 @@ class PrintRenderedTest : public QObject {
         QElapsedTimer timer;
         timer.start();
         if (drawn == 1)
-          QVERIFY(PrintRendered(printer, SourceOf(view), &m->Frame()).ok());
+          QVERIFY(Print(printer, SourceOf(view)).ok());
         else
           QVERIFY(PrintImage(printer, view->CurrentImage()));
         times[drawn].push_back(timer.elapsed());
@@ -332,7 +340,7 @@ class PrintRenderedTest : public QObject {
     QVERIFY(view);
     QPrinter printer(QPrinter::HighResolution);
     SetUpPdf(printer, Folder() + "/no such folder/page.pdf");
-    const Done result = PrintRendered(printer, SourceOf(view), &m->Frame());
+    const Done result = Print(printer, SourceOf(view));
     QCOMPARE(result.status(), Status::Failed);
     QVERIFY2(result.message().find("no such folder/page.pdf") != std::string::npos, result.message().c_str());
     QVERIFY(PartialFiles().isEmpty());
@@ -352,6 +360,7 @@ class PrintRenderedTest : public QObject {
     QFile::remove(pdf);
     SetUpPdf(m->Frame().Printer(), pdf, 7200);
     m->Frame().Actions().print->trigger();
+    QTRY_VERIFY(!test::Alerts().Texts().empty());
     const QStringList told = test::TakeAlerts();
     QCOMPARE(told.size(), 1);
     QVERIFY2(told.front().startsWith("The picture could not be printed at the printer's resolution: Cairo could not "
