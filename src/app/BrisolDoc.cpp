@@ -92,6 +92,7 @@ void CBrisolDoc::UpdateImage(bool force) {
     TheLogger().Log(kLogError, "UpdateImage with NULL m_pBrisol");
     return;
   }
+  NoteChange();
   CBrisolScrollView* view = GV();
   if (view == nullptr) return;
   const CEffect& effect = m_pBrisol->GetEffect();

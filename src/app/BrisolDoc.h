@@ -108,16 +108,15 @@ class CBrisolDoc : public QObject, public EffectDocument {
   // step, named text (or after what changed); nothing when nothing changed.
   void CommitStep(const QString& text = {});
   void EditFinished() override { CommitStep(); }
-  // A change not yet made a step (a slider still held, an edit not left).
+  // A change not yet made a step (a slider still held, an edit not left);
+  // it is on the stack as an open step once its picture was asked for.
   bool HasUncommittedChange() const;
   bool CanUndo() const { return HasUncommittedChange() || m_undo.canUndo(); }
-  bool CanRedo() const { return !HasUncommittedChange() && m_undo.canRedo(); }
-  // What Undo and Redo would take back or put back, for the menu.
+  // What Undo would take back.
   QString UndoText() const;
-  QString RedoText() const { return m_undo.redoText(); }
-  // Undo first makes a change not yet a step one, then takes it back.
+  // Undo first makes a change not yet a step one, then takes it back (the
+  // main window's Undo and Redo are the undo group's, on the stack).
   void Undo();
-  void Redo();
   // The effect's values and shapes and the quality now.
   EffectState CurrentState() const;
   // Puts a state in place: the picture is drawn again and the panels show
@@ -182,6 +181,10 @@ class CBrisolDoc : public QObject, public EffectDocument {
   QUndoStack m_undo;
   EffectState m_committed;
   void ResetSteps();
+  // The change under way goes on the stack as an open step (see
+  // CEffectStep), so that undo takes it back as any other.
+  void NoteChange();
+  bool HasOpenStep() const;
   // The quality each drawing was asked at, for the recipe of the picture
   // it brings (the last few; a drawing never waits behind more).
   std::vector<std::pair<std::shared_ptr<const CEffect>, int>> m_askedQualities;

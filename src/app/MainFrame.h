@@ -15,6 +15,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QUndoGroup>
 #include <memory>
 
 #include "app/FirstPlacement.h"
@@ -106,8 +107,6 @@ class CMainFrame : public QMainWindow {
   void OnFilePrintPreview();
   void OnFilePrintSetup();
   // Recipes, presets, variations and batches (MainFrameRecipes.cpp).
-  void OnUndo();
-  void OnRedo();
   void OnOpenRecipe();
   void OnSaveRecipe();
   void OnPresetChosen(const QString& name, const QString& path);
@@ -169,6 +168,8 @@ class CMainFrame : public QMainWindow {
   QProgressBar* m_pDrawingBar = nullptr;
   QToolButton* m_pStopButton = nullptr;
   QTimer* m_pProgressDelay = nullptr;
+  // The documents' steps; the active one is that of the picture in front.
+  QUndoGroup m_undoGroup;
   std::unique_ptr<QPrinter> m_pPrinter;
   // The last print at the printer's resolution (after the printer: a print
   // under way stops before the printer goes).

@@ -28,6 +28,12 @@ namespace brisol {
 QAction* MakeAction(QObject* parent, const QString& text, const QString& promptAndTip,
                     const QList<QKeySequence>& keys) {
   auto* action = new QAction(text, parent);
+  DescribeAction(action, promptAndTip, keys);
+  return action;
+}
+
+void DescribeAction(QAction* action, const QString& promptAndTip, const QList<QKeySequence>& keys) {
+  const QString text = action->text();
   const qsizetype cut = promptAndTip.indexOf('\n');
   action->setStatusTip(cut < 0 ? promptAndTip.trimmed() : promptAndTip.left(cut).trimmed());
   QString tip = cut < 0 ? QString(text).remove('&').remove(QStringLiteral("...")) : promptAndTip.mid(cut + 1);
@@ -35,7 +41,6 @@ QAction* MakeAction(QObject* parent, const QString& text, const QString& promptA
   // What Shift+F1 tells of the command: its prompt.
   action->setWhatsThis(action->statusTip());
   if (!keys.isEmpty()) action->setShortcuts(keys);
-  return action;
 }
 
 namespace {
