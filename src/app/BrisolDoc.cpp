@@ -43,7 +43,7 @@ CBrisolDoc::CBrisolDoc(CBrisolApp& app, QObject* parent, CRenderController::Thre
 CBrisolDoc::~CBrisolDoc() { m_render.StopAndWait(); }
 
 void CBrisolDoc::SetOriginalImage(std::unique_ptr<CDADC> surface, const std::string& name) {
-  m_bModified = true;
+  SetModified(true);
   if (!surface) {
     TheLogger().Log(kLogError, "CBrisolDoc::SetOriginalImage with NULL Pointer,");
     return;
@@ -53,6 +53,13 @@ void CBrisolDoc::SetOriginalImage(std::unique_ptr<CDADC> surface, const std::str
   std::string file, extension;
   MySplitPath(nullptr, nullptr, &file, &extension, name.c_str());
   m_title = QString::fromStdString(file + extension);
+  emit TitleChanged(m_title);
+}
+
+void CBrisolDoc::SetModified(bool modified) {
+  if (modified == m_bModified) return;
+  m_bModified = modified;
+  emit ModifiedChanged(modified);
 }
 
 void CBrisolDoc::DWGAC() {

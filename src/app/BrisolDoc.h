@@ -48,7 +48,8 @@ class CBrisolDoc : public QObject, public EffectDocument {
   ~CBrisolDoc() override;
 
   // Takes the picture; the title becomes its file name. Marks the document
-  // modified, so that closing it always asks about saving.
+  // modified, so that closing it always asks about saving (a picture stays
+  // modified until it is closed).
   void SetOriginalImage(std::unique_ptr<CDADC> surface, const std::string& name);
   // Runs the objects wizard on the original and installs the new runner.
   void DWGAC();
@@ -156,12 +157,16 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void RunnerInstalled();
   // The document's window is closing.
   void Closing();
+  // The name the document's window shows, and whether it is modified.
+  void TitleChanged(const QString& title);
+  void ModifiedChanged(bool modified);
   // The effect's values were replaced as a whole (undo, redo, a recipe, a
   // preset, a variation): whoever shows them shows them again.
   void EffectReplaced();
 
  private:
   void InstallRunner(std::unique_ptr<CBrisol> runner);
+  void SetModified(bool modified);
   void OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect, QImage shown);
   void OnPreviewReady(QImage preview, std::shared_ptr<const CEffect> effect);
   // The window the document's dialogs belong to.

@@ -19,6 +19,11 @@ CChildFrame::CChildFrame(CBrisolApp& app) : m_pDoc(std::make_unique<CBrisolDoc>(
   m_pView = new CBrisolScrollView(m_pDoc.get(), this);
   setWidget(m_pView);
   m_pDoc->SetView(m_pView);
+  // The title is the picture's name, marked while it is modified.
+  connect(m_pDoc.get(), &CBrisolDoc::TitleChanged, this, [this](QString title) {
+    setWindowTitle(title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")) + QStringLiteral("[*]"));
+  });
+  connect(m_pDoc.get(), &CBrisolDoc::ModifiedChanged, this, &QWidget::setWindowModified);
   new CRecipeDrop(m_pDoc.get(), m_pView->viewport());
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
+#include "app/ChildFrame.h"
 #include "app/ExportPicture.h"
 #include "app/MainFrame.h"
 #include "app/ScrollView.h"
@@ -286,7 +287,9 @@ void CMainFrame::createMenus() {
     if (!frames.isEmpty()) window->addSeparator();
     for (int i = 0; i < frames.size(); ++i) {
       QMdiSubWindow* frame = frames[i];
-      QAction* item = window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(frame->windowTitle()));
+      const auto* child = qobject_cast<CChildFrame*>(frame);
+      const QString title = child ? child->Document()->Title() : frame->windowTitle();
+      QAction* item = window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
       item->setCheckable(true);
       item->setChecked(frame == m_pMdiArea->currentSubWindow());
       connect(item, &QAction::triggered, this, [this, frame] { m_pMdiArea->setActiveSubWindow(frame); });
