@@ -8,7 +8,7 @@
 #include "app/BrisolDoc.h"
 #include "app/RecipeDrop.h"
 #include "app/ScrollView.h"
-#include "app/Tell.h"
+#include "ui/Tell.h"
 #include "ui/Icons.h"
 
 namespace brisol {

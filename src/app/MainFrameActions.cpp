@@ -14,7 +14,7 @@
 #include "app/ExportPicture.h"
 #include "app/MainFrame.h"
 #include "app/ScrollView.h"
-#include "app/Tell.h"
+#include "ui/Tell.h"
 #include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "ui/ColMixDlg.h"

@@ -13,7 +13,7 @@
 #include "app/PrintRendered.h"
 #include "app/Printing.h"
 #include "app/ScrollView.h"
-#include "app/Tell.h"
+#include "ui/Tell.h"
 
 namespace brisol {
 

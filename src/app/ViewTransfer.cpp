@@ -52,7 +52,8 @@ void CBrisolScrollView::SaveImage(std::function<void(Done)> saved) {
   m_pDoc->WhenPictureReady([this, path, type, saved = std::move(saved), badPicture] {
     const CDADC* surface = GetCurrentDADC();
     if (surface == nullptr || !surface->IsValid()) return saved(badPicture());
-    if (!WritePicture(*surface, path, PictureSaveOptions(path))) return saved(Fail(""));  // told already
+    if (Done written = WritePicture(*surface, path, PictureSaveOptions(path)); !written)
+      return saved(std::move(written));
     CAppSettings& settings = m_pDoc->App().Settings();
     settings.m_szImageWriteDir = QFileInfo(path).absolutePath().toStdString();
     const auto formats = PictureFormats();

@@ -1,5 +1,6 @@
-// The desktop program's edge for a result: a failure is shown in a box with
-// its message; a success or a stop (the person asked for it) shows nothing.
+// The desktop program's edge for a result (its windows, dialogs and
+// commands): a failure is shown in a box with its message; a success or a
+// stop (the person asked for it) shows nothing.
 #pragma once
 
 #include "logger/Alerts.h"
