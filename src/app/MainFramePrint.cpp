@@ -60,6 +60,7 @@ void CMainFrame::OnFilePrint() {
       TellFailure(PrintImage(Printer(), view->CurrentImage()));
       return;
     }
+    if (m_pRenderedPrint && !m_pRenderedPrint->IsFinished()) return;  // one print at a time
     const CBrisolDoc* doc = view->GetDocument();
     m_pRenderedPrint = std::make_unique<CRenderedPrint>(
         Printer(), PictureSource{doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()}, this);

@@ -61,11 +61,11 @@ class PlacementProgress final : public DrawObserver {
   int m_last = -1;
 };
 
+}  // namespace
+
 // Where the printer writes a PDF file, and the name it is written under
 // until the page is whole: a stopped or failed print leaves no partial file
 // and keeps a file that was there.
-}  // namespace
-
 class CRenderedPrint::PdfTarget {
  public:
   explicit PdfTarget(QPrinter& printer) : m_printer(printer) {
