@@ -158,7 +158,6 @@ CBrisolDoc* CBrisolApp::CNDV(std::unique_ptr<CDADC> surface, const std::string& 
   auto* frame = new CChildFrame(*this);
   QPointer<CBrisolDoc> doc = frame->Document();
   doc->SetOriginalImage(std::move(surface), name);
-  frame->setWindowTitle(doc->Title());
   m_pMainFrame->AddDocumentFrame(frame);
   frame->show();
   frame->View()->OnInitialUpdate();

@@ -119,7 +119,8 @@ class AppOpenTest : public QObject {
     QVERIFY(test::TakeAlerts().isEmpty());
     QCOMPARE(OriginalSize(doc), QSize(1024, 768));
     QCOMPARE(doc->Title(), QStringLiteral("screen.png"));
-    QCOMPARE(m->Frame().ActiveFrame()->windowTitle(), QStringLiteral("screen.png"));
+    QCOMPARE(m->Frame().ActiveFrame()->windowTitle(), QStringLiteral("screen.png[*]"));
+    QVERIFY(m->Frame().ActiveFrame()->isWindowModified());
   }
 
   // Every way a picture cannot be read ends in one box with the warning

@@ -1,6 +1,7 @@
 #include "app/BrisolDoc.h"
 
-#include <QEventLoop>
+#include <QPointer>
+#include <utility>
 
 #include "app/BrisolApp.h"
 #include "app/ScrollView.h"
@@ -28,6 +29,9 @@ CBrisolDoc::CBrisolDoc(CBrisolApp& app, QObject* parent, CRenderController::Thre
   connect(&m_render, &CRenderController::DrawingRequested, this, &CBrisolDoc::DrawingRequested);
   connect(&m_render, &CRenderController::Progress, this, &CBrisolDoc::DrawingProgress);
   connect(&m_render, &CRenderController::Idle, this, &CBrisolDoc::DrawingIdle);
+  // Run from the event loop, not from within the drawing's delivery: what waits
+  // may open dialogs.
+  connect(&m_render, &CRenderController::Idle, this, &CBrisolDoc::RunWhenReady, Qt::QueuedConnection);
   // A stopped drawing never showed its effect: the next comparison is with
   // the picture on view.
   connect(&m_render, &CRenderController::Stopped, this, [this] {
@@ -39,7 +43,7 @@ CBrisolDoc::CBrisolDoc(CBrisolApp& app, QObject* parent, CRenderController::Thre
 CBrisolDoc::~CBrisolDoc() { m_render.StopAndWait(); }
 
 void CBrisolDoc::SetOriginalImage(std::unique_ptr<CDADC> surface, const std::string& name) {
-  m_bModified = true;
+  SetModified(true);
   if (!surface) {
     TheLogger().Log(kLogError, "CBrisolDoc::SetOriginalImage with NULL Pointer,");
     return;
@@ -49,6 +53,13 @@ void CBrisolDoc::SetOriginalImage(std::unique_ptr<CDADC> surface, const std::str
   std::string file, extension;
   MySplitPath(nullptr, nullptr, &file, &extension, name.c_str());
   m_title = QString::fromStdString(file + extension);
+  emit TitleChanged(m_title);
+}
+
+void CBrisolDoc::SetModified(bool modified) {
+  if (modified == m_bModified) return;
+  m_bModified = modified;
+  emit ModifiedChanged(modified);
 }
 
 void CBrisolDoc::DWGAC() {
@@ -88,6 +99,7 @@ void CBrisolDoc::UpdateImage(bool force) {
     TheLogger().Log(kLogError, "UpdateImage with NULL m_pBrisol");
     return;
   }
+  NoteChange();
   CBrisolScrollView* view = GV();
   if (view == nullptr) return;
   const CEffect& effect = m_pBrisol->GetEffect();
@@ -117,11 +129,26 @@ void CBrisolDoc::OnPreviewReady(QImage preview, std::shared_ptr<const CEffect> e
   m_pView->SetShow(1);
 }
 
-void CBrisolDoc::WaitForDrawing() {
-  if (!m_render.IsBusy()) return;
-  QEventLoop loop;
-  connect(&m_render, &CRenderController::Idle, &loop, &QEventLoop::quit);
-  if (m_render.IsBusy()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+void CBrisolDoc::WhenPictureReady(std::function<void()> then) {
+  if (!m_render.IsBusy()) {
+    then();
+    return;
+  }
+  m_whenReady.push_back(std::move(then));
+}
+
+void CBrisolDoc::RunWhenReady() {
+  // What runs may ask for another drawing, or close the document.
+  const QPointer<CBrisolDoc> alive(this);
+  auto waiting = std::exchange(m_whenReady, {});
+  for (auto& then : waiting) {
+    if (!alive || m_bClosing) return;
+    if (m_render.IsBusy()) {
+      m_whenReady.push_back(std::move(then));
+      continue;
+    }
+    then();
+  }
 }
 
 bool CBrisolDoc::CanSetQuality() const { return m_pBrisol && m_pBrisol->GetEffect().GetNumShapes() > 0; }
@@ -168,21 +195,25 @@ void CBrisolDoc::OnRunWiz() {
   CommitStep(tr("collection"));
 }
 
-bool CBrisolDoc::SaveModified() {
-  if (!m_bModified) return true;
+CBrisolDoc::CloseAnswer CBrisolDoc::SaveModified(std::function<void(Done)> saved) {
+  if (!m_bModified) return CloseAnswer::Close;
   switch (AskYesNoCancel("Save this image?\n%s", m_szImageName.c_str())) {
     case AlertAnswer::Yes: {
       CBrisolScrollView* view = GV();
-      return view != nullptr && view->SaveImage();
+      if (view == nullptr) return CloseAnswer::Keep;
+      view->SaveImage(std::move(saved));
+      return CloseAnswer::AfterSaving;
     }
     case AlertAnswer::No:
-      return true;
+      return CloseAnswer::Close;
     default:
-      return false;
+      return CloseAnswer::Keep;
   }
 }
 
 void CBrisolDoc::OnCloseDocument() {
+  m_bClosing = true;
+  m_whenReady.clear();
   emit Closing();
   m_render.StopAndWait();
 }

@@ -24,6 +24,7 @@
 
 #include "app/RenderController.h"
 #include "app/UndoCommands.h"
+#include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 #include "ui/EffectDocument.h"
 
@@ -47,7 +48,8 @@ class CBrisolDoc : public QObject, public EffectDocument {
   ~CBrisolDoc() override;
 
   // Takes the picture; the title becomes its file name. Marks the document
-  // modified, so that closing it always asks about saving.
+  // modified, so that closing it always asks about saving (a picture stays
+  // modified until it is closed).
   void SetOriginalImage(std::unique_ptr<CDADC> surface, const std::string& name);
   // Runs the objects wizard on the original and installs the new runner.
   void DWGAC();
@@ -67,15 +69,20 @@ class CBrisolDoc : public QObject, public EffectDocument {
   bool CanRandomize() const { return m_pBrisol != nullptr; }
   bool CanSetQuality() const;
 
-  // The save-before-close question, naming the picture; true lets the
-  // document close. A cancelled or failed save keeps it open.
-  bool SaveModified();
+  // The save-before-close question, naming the picture. Close: it may
+  // close now (not modified, or No). Keep: Cancel. AfterSaving: Yes; the
+  // picture is saved once it is the newest, and saved is told how that
+  // ended (a cancelled or failed save keeps it open).
+  enum class CloseAnswer { Close, Keep, AfterSaving };
+  CloseAnswer SaveModified(std::function<void(Done)> saved);
   // Tells that the document is going and stops the drawing (waiting for
   // it) before the window goes.
   void OnCloseDocument();
-  // Waits, without taking user input, until the drawings asked for have
-  // ended, so that what is saved or printed is the newest picture.
-  void WaitForDrawing();
+  // Runs then once the drawings asked for have ended (at once when none is
+  // under way), so that what is copied, saved, printed or exported is the
+  // newest exact picture. The window keeps answering meanwhile; a document
+  // that closes first drops what waits, unrun.
+  void WhenPictureReady(std::function<void()> then);
 
   const CDADC* GetOriginal() const { return m_pOrigDADC.get(); }
   const std::shared_ptr<const CDADC>& SharedOriginal() const { return m_pOrigDADC; }
@@ -102,16 +109,15 @@ class CBrisolDoc : public QObject, public EffectDocument {
   // step, named text (or after what changed); nothing when nothing changed.
   void CommitStep(const QString& text = {});
   void EditFinished() override { CommitStep(); }
-  // A change not yet made a step (a slider still held, an edit not left).
+  // A change not yet made a step (a slider still held, an edit not left);
+  // it is on the stack as an open step once its picture was asked for.
   bool HasUncommittedChange() const;
   bool CanUndo() const { return HasUncommittedChange() || m_undo.canUndo(); }
-  bool CanRedo() const { return !HasUncommittedChange() && m_undo.canRedo(); }
-  // What Undo and Redo would take back or put back, for the menu.
+  // What Undo would take back.
   QString UndoText() const;
-  QString RedoText() const { return m_undo.redoText(); }
-  // Undo first makes a change not yet a step one, then takes it back.
+  // Undo first makes a change not yet a step one, then takes it back (the
+  // main window's Undo and Redo are the undo group's, on the stack).
   void Undo();
-  void Redo();
   // The effect's values and shapes and the quality now.
   EffectState CurrentState() const;
   // Puts a state in place: the picture is drawn again and the panels show
@@ -151,12 +157,16 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void RunnerInstalled();
   // The document's window is closing.
   void Closing();
+  // The name the document's window shows, and whether it is modified.
+  void TitleChanged(const QString& title);
+  void ModifiedChanged(bool modified);
   // The effect's values were replaced as a whole (undo, redo, a recipe, a
   // preset, a variation): whoever shows them shows them again.
   void EffectReplaced();
 
  private:
   void InstallRunner(std::unique_ptr<CBrisol> runner);
+  void SetModified(bool modified);
   void OnPictureReady(std::shared_ptr<CDADC> picture, std::shared_ptr<const CEffect> effect, QImage shown);
   void OnPreviewReady(QImage preview, std::shared_ptr<const CEffect> effect);
   // The window the document's dialogs belong to.
@@ -176,6 +186,10 @@ class CBrisolDoc : public QObject, public EffectDocument {
   QUndoStack m_undo;
   EffectState m_committed;
   void ResetSteps();
+  // The change under way goes on the stack as an open step (see
+  // CEffectStep), so that undo takes it back as any other.
+  void NoteChange();
+  bool HasOpenStep() const;
   // The quality each drawing was asked at, for the recipe of the picture
   // it brings (the last few; a drawing never waits behind more).
   std::vector<std::pair<std::shared_ptr<const CEffect>, int>> m_askedQualities;
@@ -183,6 +197,10 @@ class CBrisolDoc : public QObject, public EffectDocument {
   void NoteAskedQuality(const std::shared_ptr<const CEffect>& snapshot);
   void NoteShownQuality(const std::shared_ptr<const CEffect>& shown);
   std::optional<int> m_recipeJpegQuality;
+  // What waits for the newest picture, in the order asked.
+  std::vector<std::function<void()>> m_whenReady;
+  bool m_bClosing = false;
+  void RunWhenReady();
   CRenderController m_render;
 };
 

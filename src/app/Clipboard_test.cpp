@@ -68,7 +68,7 @@ class ClipboardTest : public QObject {
     CBrisolDoc* pasted = m->Doc();
     QVERIFY(pasted != doc);
     QCOMPARE(pasted->Title(), QStringLiteral("From Clip Board"));
-    QCOMPARE(m->Frame().ActiveFrame()->windowTitle(), QStringLiteral("From Clip Board"));
+    QCOMPARE(m->Frame().ActiveFrame()->windowTitle(), QStringLiteral("From Clip Board[*]"));
     QCOMPARE(test::Pixels(*pasted->GetOriginal()), copied);
     // Not a file: neither the recent files nor the open folder change, and
     // there is no command line for it.

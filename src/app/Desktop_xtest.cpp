@@ -376,7 +376,7 @@ class DesktopXTest : public QObject {
     });
     f.Printer().setResolution(1200);
     f.Actions().print->trigger();
-    QVERIFY(progressSeen);
+    QTRY_VERIFY_WITH_TIMEOUT(progressSeen && !QApplication::activeModalWidget(), 120000);
     if (stoppedWhileDrawing) QVERIFY(!QFileInfo::exists(pdf));
     QVERIFY(m->app->Settings().m_bPrintAtPrinterResolution);
   }

@@ -21,11 +21,28 @@ bool CBrisolDoc::HasUncommittedChange() const {
   return m_pBrisol && !m_committed.SameAs(&m_pBrisol->GetEffect(), m_iQuality);
 }
 
+bool CBrisolDoc::HasOpenStep() const {
+  const auto* top = dynamic_cast<const CEffectStep*>(m_undo.command(m_undo.index() - 1));
+  return top != nullptr && top->IsOpen();
+}
+
+void CBrisolDoc::NoteChange() {
+  if (!HasUncommittedChange() && !HasOpenStep()) return;
+  // Pushed, it merges into the open step of the same change.
+  const EffectState now = CurrentState();
+  m_undo.push(new CEffectStep(*this, m_committed, now, StepName(m_committed, now), /*open=*/true));
+}
+
 void CBrisolDoc::CommitStep(const QString& text) {
-  if (!HasUncommittedChange()) return;
+  if (!HasUncommittedChange()) {
+    // A change taken back to where it began: its open step goes.
+    if (HasOpenStep()) m_undo.push(new CEffectStep(*this, m_committed, m_committed, {}));
+    return;
+  }
   EffectState before = m_committed;
   m_committed = CurrentState();
   const QString name = text.isEmpty() ? StepName(before, m_committed) : text;
+  // Closes the open step of the change, if there is one.
   m_undo.push(new CEffectStep(*this, std::move(before), m_committed, name));
   emit StateChanged();
 }
@@ -37,11 +54,6 @@ QString CBrisolDoc::UndoText() const {
 void CBrisolDoc::Undo() {
   CommitStep();
   m_undo.undo();
-}
-
-void CBrisolDoc::Redo() {
-  if (HasUncommittedChange()) return;  // a new change ends what could be redone
-  m_undo.redo();
 }
 
 void CBrisolDoc::RestoreState(const EffectState& state) {

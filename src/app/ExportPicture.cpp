@@ -54,9 +54,6 @@ bool CanExport(CBrisolDoc* doc) {
 }
 
 QString ExportPicture(QWidget* parent, CBrisolDoc& doc, CAppSettings& settings) {
-  // What is written is the newest exact picture, never a preview or one
-  // about to be replaced.
-  doc.WaitForDrawing();
   if (!CanExport(&doc)) return {};
   const std::optional<Recipe> recipe = doc.ShownRecipe();
   if (!recipe) return {};

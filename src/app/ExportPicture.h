@@ -15,8 +15,8 @@ class CBrisolDoc;
 // export writes again as objects.
 bool CanExport(CBrisolDoc* doc);
 
-// Waits for the picture on view to be the newest, asks for the page and the
-// file and writes it; the choices of an export started are kept in the
+// Asks for the page and the file and writes the picture on view (the
+// newest one: called once it is, see CBrisolDoc::WhenPictureReady); the choices of an export started are kept in the
 // settings. What was written, for the status bar; empty when nothing was.
 QString ExportPicture(QWidget* parent, CBrisolDoc& doc, CAppSettings& settings);
 

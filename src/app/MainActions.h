@@ -67,5 +67,7 @@ struct MainActions {
 // the status bar, the tooltip over the toolbar button).
 QAction* MakeAction(QObject* parent, const QString& text, const QString& promptAndTip,
                     const QList<QKeySequence>& keys = {});
+// The same for an action made elsewhere, with its text.
+void DescribeAction(QAction* action, const QString& promptAndTip, const QList<QKeySequence>& keys = {});
 
 }  // namespace brisol

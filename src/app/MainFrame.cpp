@@ -16,6 +16,7 @@
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
 #include "app/ChildFrame.h"
+#include "app/PrintRendered.h"
 #include "app/ScreenFit.h"
 #include "app/ScrollView.h"
 #include "app/SplashWindow.h"
@@ -223,6 +224,16 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   // keeps the program open.
   for (QMdiSubWindow* frame : m_pMdiArea->subWindowList()) {
     if (!frame->close()) {
+      // A picture saved before it closes (once it is the newest) closes
+      // later: quitting goes on then.
+      if (auto* child = qobject_cast<CChildFrame*>(frame); child && child->IsSavingBeforeClosing()) {
+        connect(
+            child, &CChildFrame::SaveBeforeClosingEnded, this,
+            [this](bool closing) {
+              if (closing) close();
+            },
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+      }
       event->ignore();
       return;
     }

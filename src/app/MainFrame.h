@@ -15,6 +15,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QUndoGroup>
 #include <memory>
 
 #include "app/FirstPlacement.h"
@@ -38,6 +39,7 @@ class CChildFrame;
 class CColMixDlg;
 class CDADC;
 class CDebugDlg;
+class CRenderedPrint;
 class COrigDlg;
 class CParamDlg;
 class CPresetsMenu;
@@ -105,8 +107,6 @@ class CMainFrame : public QMainWindow {
   void OnFilePrintPreview();
   void OnFilePrintSetup();
   // Recipes, presets, variations and batches (MainFrameRecipes.cpp).
-  void OnUndo();
-  void OnRedo();
   void OnOpenRecipe();
   void OnSaveRecipe();
   void OnPresetChosen(const QString& name, const QString& path);
@@ -168,7 +168,12 @@ class CMainFrame : public QMainWindow {
   QProgressBar* m_pDrawingBar = nullptr;
   QToolButton* m_pStopButton = nullptr;
   QTimer* m_pProgressDelay = nullptr;
+  // The documents' steps; the active one is that of the picture in front.
+  QUndoGroup m_undoGroup;
   std::unique_ptr<QPrinter> m_pPrinter;
+  // The last print at the printer's resolution (after the printer: a print
+  // under way stops before the printer goes).
+  std::unique_ptr<CRenderedPrint> m_pRenderedPrint;
   CPresetsMenu* m_pPresetsMenu = nullptr;
   CBatchDlg* m_pBatch = nullptr;  // made once, a child of the window
 };

@@ -10,9 +10,11 @@
 
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
+#include "app/ChildFrame.h"
 #include "app/ExportPicture.h"
 #include "app/MainFrame.h"
 #include "app/ScrollView.h"
+#include "ui/Tell.h"
 #include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "ui/ColMixDlg.h"
@@ -27,6 +29,12 @@ namespace brisol {
 QAction* MakeAction(QObject* parent, const QString& text, const QString& promptAndTip,
                     const QList<QKeySequence>& keys) {
   auto* action = new QAction(text, parent);
+  DescribeAction(action, promptAndTip, keys);
+  return action;
+}
+
+void DescribeAction(QAction* action, const QString& promptAndTip, const QList<QKeySequence>& keys) {
+  const QString text = action->text();
   const qsizetype cut = promptAndTip.indexOf('\n');
   action->setStatusTip(cut < 0 ? promptAndTip.trimmed() : promptAndTip.left(cut).trimmed());
   QString tip = cut < 0 ? QString(text).remove('&').remove(QStringLiteral("...")) : promptAndTip.mid(cut + 1);
@@ -34,7 +42,6 @@ QAction* MakeAction(QObject* parent, const QString& text, const QString& promptA
   // What Shift+F1 tells of the command: its prompt.
   action->setWhatsThis(action->statusTip());
   if (!keys.isEmpty()) action->setShortcuts(keys);
-  return action;
 }
 
 namespace {
@@ -76,14 +83,18 @@ void CMainFrame::createActions() {
                            {QKeySequence(Qt::CTRL | Qt::Key_S)});
   a.saveImage->setIcon(BrisolIcon(IconId::SaveImage));
   on(a.saveImage, [this] {
-    if (CBrisolScrollView* view = ActiveView()) view->SaveImage();
+    if (CBrisolScrollView* view = ActiveView()) view->SaveImage(TellFailure);
   });
   a.exportPicture = MakeAction(this, tr("&Export..."),
                                tr("Write the picture as a vector file (PDF, SVG, EPS) at any print size\nExport"));
   on(a.exportPicture, [this] {
+    // What is written is the newest exact picture, never a preview or one
+    // about to be replaced.
     if (CBrisolDoc* doc = ActiveDocument()) {
-      const QString written = ExportPicture(this, *doc, m_app.Settings());
-      if (!written.isEmpty()) statusBar()->showMessage(written, kExportStatusMs);
+      doc->WhenPictureReady([this, doc] {
+        const QString written = ExportPicture(this, *doc, m_app.Settings());
+        if (!written.isEmpty()) statusBar()->showMessage(written, kExportStatusMs);
+      });
     }
   });
   a.printSetup = MakeAction(this, tr("P&rint Setup..."), tr("Change the printer and printing options\nPrint Setup"));
@@ -276,7 +287,9 @@ void CMainFrame::createMenus() {
     if (!frames.isEmpty()) window->addSeparator();
     for (int i = 0; i < frames.size(); ++i) {
       QMdiSubWindow* frame = frames[i];
-      QAction* item = window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(frame->windowTitle()));
+      const auto* child = qobject_cast<CChildFrame*>(frame);
+      const QString title = child ? child->Document()->Title() : frame->windowTitle();
+      QAction* item = window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
       item->setCheckable(true);
       item->setChecked(frame == m_pMdiArea->currentSubWindow());
       connect(item, &QAction::triggered, this, [this, frame] { m_pMdiArea->setActiveSubWindow(frame); });

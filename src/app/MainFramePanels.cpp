@@ -188,7 +188,9 @@ CBrisolDoc* CMainFrame::BoundDocument() const { return m_pBoundDoc.data(); }
 void CMainFrame::OnSubWindowActivated() {
   // Also when the main window only lost the keyboard to a panel: the
   // current window is then the same, and binding it again changes nothing.
-  BindPanels(ActiveDocument());
+  CBrisolDoc* doc = ActiveDocument();
+  m_undoGroup.setActiveStack(doc ? &doc->UndoStack() : nullptr);
+  BindPanels(doc);
   updateMenus();
 }
 

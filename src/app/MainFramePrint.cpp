@@ -13,6 +13,7 @@
 #include "app/PrintRendered.h"
 #include "app/Printing.h"
 #include "app/ScrollView.h"
+#include "ui/Tell.h"
 
 namespace brisol {
 
@@ -43,7 +44,7 @@ struct PrintOptionsTab {
 
 void CMainFrame::OnFilePrint() {
   CBrisolScrollView* view = ActiveView();
-  if (view == nullptr) return;
+  if (view == nullptr || (m_pRenderedPrint && !m_pRenderedPrint->IsFinished())) return;
   CAppSettings& settings = m_app.Settings();
   QPrintDialog dialog(&Printer(), this);
   dialog.setObjectName(QStringLiteral("printDialog"));
@@ -51,25 +52,33 @@ void CMainFrame::OnFilePrint() {
   dialog.setOptionTabs({&options.tab});
   if (dialog.exec() != QDialog::Accepted) return;
   settings.m_bPrintAtPrinterResolution = options.atResolution.isChecked();
-  CBrisolDoc* doc = view->GetDocument();
-  doc->WaitForDrawing();
-  // The original photo has nothing to draw anew; it prints as it is.
-  if (settings.m_bPrintAtPrinterResolution && view->GetShow() == 1 && view->ShownEffect()) {
-    PrintRendered(Printer(), PictureSource{doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()}, this);
-    return;
-  }
-  PrintImage(Printer(), view->CurrentImage());
+  // What is printed is the newest exact picture (the view goes with its
+  // document, and what waits with them).
+  view->GetDocument()->WhenPictureReady([this, view, rendered = settings.m_bPrintAtPrinterResolution] {
+    // The original photo has nothing to draw anew; it prints as it is.
+    if (!rendered || view->GetShow() != 1 || !view->ShownEffect()) {
+      TellFailure(PrintImage(Printer(), view->CurrentImage()));
+      return;
+    }
+    if (m_pRenderedPrint && !m_pRenderedPrint->IsFinished()) return;  // one print at a time
+    const CBrisolDoc* doc = view->GetDocument();
+    m_pRenderedPrint = std::make_unique<CRenderedPrint>(
+        Printer(), PictureSource{doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()}, this);
+    connect(m_pRenderedPrint.get(), &CRenderedPrint::Finished, this,
+            [this] { TellFailure(m_pRenderedPrint->Result()); });
+  });
 }
 
 void CMainFrame::OnFilePrintPreview() {
   CBrisolScrollView* view = ActiveView();
   if (view == nullptr) return;
-  view->GetDocument()->WaitForDrawing();
-  QPrintPreviewDialog dialog(&Printer(), this);
-  dialog.setObjectName(QStringLiteral("printPreviewDialog"));
-  connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-          [view](QPrinter* printer) { PrintImage(*printer, view->CurrentImage()); });
-  dialog.exec();
+  view->GetDocument()->WhenPictureReady([this, view] {
+    QPrintPreviewDialog dialog(&Printer(), this);
+    dialog.setObjectName(QStringLiteral("printPreviewDialog"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [view](QPrinter* printer) { TellFailure(PrintImage(*printer, view->CurrentImage())); });
+    dialog.exec();
+  });
 }
 
 void CMainFrame::OnFilePrintSetup() {

@@ -39,14 +39,15 @@ void CMainFrame::createRecipeActions() {
       updateMenus();
     });
   };
-  a.undo = MakeAction(this, tr("&Undo"), tr("Take back the last change of the picture's settings\nUndo"),
-                      {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-  a.redo = MakeAction(this, tr("&Redo"), tr("Make the change taken back again\nRedo"),
-                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  // The steps of the picture in front (see OnSubWindowActivated).
+  a.undo = m_undoGroup.createUndoAction(this, tr("&Undo"));
+  DescribeAction(a.undo, tr("Take back the last change of the picture's settings\nUndo"),
+                 {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+  a.redo = m_undoGroup.createRedoAction(this, tr("&Redo"));
+  DescribeAction(a.redo, tr("Make the change taken back again\nRedo"),
+                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   // Also while a panel has the keyboard (an edit keeps Ctrl+Z for its text).
   for (QAction* action : {a.undo, a.redo}) action->setShortcutContext(Qt::ApplicationShortcut);
-  on(a.undo, &CMainFrame::OnUndo);
-  on(a.redo, &CMainFrame::OnRedo);
   a.openRecipe = MakeAction(this, tr("Open R&ecipe..."),
                             tr("Give the picture in front the look of a recipe file or of a picture Brisol made\n"
                                "Open Recipe"));
@@ -72,10 +73,6 @@ void CMainFrame::createRecipeActions() {
 void CMainFrame::updateRecipeMenus(CBrisolDoc* doc) {
   const MainActions& a = m_actions;
   const bool hasRunner = doc && doc->GetRunner();
-  a.undo->setEnabled(doc && doc->CanUndo());
-  a.undo->setText(doc && doc->CanUndo() ? tr("&Undo %1").arg(doc->UndoText()) : tr("&Undo"));
-  a.redo->setEnabled(doc && doc->CanRedo());
-  a.redo->setText(doc && doc->CanRedo() ? tr("&Redo %1").arg(doc->RedoText()) : tr("&Redo"));
   a.openRecipe->setEnabled(doc && doc->GetOriginal());
   a.saveRecipe->setEnabled(hasRunner);
   a.variations->setEnabled(doc && doc->CanSetQuality());
@@ -84,6 +81,7 @@ void CMainFrame::updateRecipeMenus(CBrisolDoc* doc) {
 }
 
 void CMainFrame::ListenForSteps(CBrisolDoc* doc) {
+  m_undoGroup.addStack(&doc->UndoStack());
   // The panels show the values put back (they read them; nothing is
   // written back into the effect).
   connect(doc, &CBrisolDoc::EffectReplaced, this, [this, doc] {
@@ -92,14 +90,6 @@ void CMainFrame::ListenForSteps(CBrisolDoc* doc) {
     m_pParamDlg->SetEffect(doc, effect);
     m_pColMixDlg->SetEffect(doc, effect);
   });
-}
-
-void CMainFrame::OnUndo() {
-  if (CBrisolDoc* doc = ActiveDocument()) doc->Undo();
-}
-
-void CMainFrame::OnRedo() {
-  if (CBrisolDoc* doc = ActiveDocument()) doc->Redo();
 }
 
 void CMainFrame::OnOpenRecipe() {

@@ -51,21 +51,6 @@ struct ExactHold {
   }
 };
 
-// Releases the hold 50 ms after no dialog is open any more (polling from
-// inside whatever loop the command runs); nothing once the hold is gone.
-void ReleaseOnceNoDialogIsOpen(std::weak_ptr<ExactHold> hold, int attempts = 6000) {
-  QTimer::singleShot(10, [hold, attempts] {
-    if (hold.expired()) return;
-    if (QApplication::activeModalWidget() == nullptr) {
-      QTimer::singleShot(50, [hold] {
-        if (const auto held = hold.lock()) held->Release();
-      });
-    } else if (attempts > 0) {
-      ReleaseOnceNoDialogIsOpen(hold, attempts - 1);
-    }
-  });
-}
-
 }  // namespace
 
 class PreviewTest : public QObject {
@@ -174,52 +159,56 @@ class PreviewTest : public QObject {
     CBrisolDoc* doc = OpenLarge();
     QVERIFY(doc);
     CMainFrame& f = m->Frame();
-    // The exact drawing held until the command has begun.
+    // The exact drawing held until the command has been asked for.
     ExactHold& hold = HoldExact(doc);
     QSignalSpy previews(&doc->Renderer(), &CRenderController::PreviewReady);
-    QDateTime exactArrived;
-    connect(&doc->Renderer(), &CRenderController::PictureReady, this,
-            [&] { exactArrived = QDateTime::currentDateTime(); });
     Change();
     QVERIFY(previews.wait(60000));  // the preview is on screen
     QTRY_COMPARE(hold.Calls(), 1);
-    QVERIFY(doc->Renderer().IsBusy());
-    ReleaseOnceNoDialogIsOpen(m_hold);
+    const QString file = test::UiTestEnvironment::Get().Folder() + (command == "save" ? "/saved.png" : "/printed.pdf");
+    QFile::remove(file);
+    QGuiApplication::clipboard()->clear();
     QImage got;
-    if (command == "copy") {
-      f.Actions().copy->trigger();
-      got = QGuiApplication::clipboard()->image();
-    } else if (command == "save") {
-      const QString path = test::UiTestEnvironment::Get().Folder() + "/saved.png";
-      QFile::remove(path);
-      test::AnswerFileDialog(path);
-      f.Actions().saveImage->trigger();
-      LoadResult saved = LoadPicture(path.toStdString());
-      QVERIFY2(saved.ok(), saved.message.c_str());
-      got = ToQImage(*saved.surface);
-    } else if (command == "print preview") {
-      test::DriveModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* dialog) {
-        // What each page is painted with.
-        connect(dialog, &QPrintPreviewDialog::paintRequested, this, [&] { got = m->View()->CurrentImage(); });
-        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-        return true;
-      });
-      f.Actions().printPreview->trigger();
-      if (got.isNull()) got = m->View()->CurrentImage();
-    } else {
-      const QString pdf = test::UiTestEnvironment::Get().Folder() + "/printed.pdf";
-      QFile::remove(pdf);
+    bool previewed = false;
+    if (command == "save") test::AnswerFileDialog(file);
+    if (command == "print") {
       f.Printer().setOutputFormat(QPrinter::PdfFormat);
-      f.Printer().setOutputFileName(pdf);
+      f.Printer().setOutputFileName(file);
       test::DriveModal<QPrintDialog>([](QPrintDialog* dialog) {
         dialog->accept();
         return true;
       });
-      f.Actions().print->trigger();
-      // Written after the exact picture had come.
-      QVERIFY(QFileInfo::exists(pdf));
-      QVERIFY(exactArrived.isValid());
-      QVERIFY(QFileInfo(pdf).lastModified() >= exactArrived);
+    }
+    if (command == "print preview") {
+      test::DriveModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* dialog) {
+        // What each page is painted with.
+        connect(dialog, &QPrintPreviewDialog::paintRequested, this, [&] { got = m->View()->CurrentImage(); });
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        return previewed = true;
+      });
+    }
+    const MainActions& a = f.Actions();
+    (command == "copy"    ? a.copy
+     : command == "save"  ? a.saveImage
+     : command == "print" ? a.print
+                          : a.printPreview)
+        ->trigger();
+    // It waits for the exact picture, the window answering meanwhile.
+    QVERIFY(QGuiApplication::clipboard()->image().isNull() && !QFileInfo::exists(file) && !previewed);
+    hold.Release();
+    if (command == "copy") {
+      QTRY_VERIFY_WITH_TIMEOUT(!QGuiApplication::clipboard()->image().isNull(), 60000);
+      got = QGuiApplication::clipboard()->image();
+    } else if (command == "save") {
+      QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(file), 60000);
+      LoadResult saved = LoadPicture(file.toStdString());
+      QVERIFY2(saved.ok(), saved.message.c_str());
+      got = ToQImage(*saved.surface);
+    } else if (command == "print preview") {
+      QTRY_VERIFY_WITH_TIMEOUT(previewed && !QApplication::activeModalWidget(), 60000);
+      if (got.isNull()) got = m->View()->CurrentImage();
+    } else {
+      QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(file), 60000);
       got = m->View()->CurrentImage();
     }
     QVERIFY(!doc->Renderer().IsBusy());

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -12,22 +11,14 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <semaphore>
 #include <stop_token>
-#include <thread>
 
 #include "app/Printing.h"
 #include "effect/Runner.h"
-#include "logger/Alerts.h"
 #include "raster/Dadc.h"
 #include "vector/VectorExport.h"
 
 namespace brisol {
-
-int BandRows(int pageWidth) {
-  constexpr long long kBandBytes = 16ll << 20;
-  return static_cast<int>(std::max<long long>(kBandBytes / (4ll * std::max(pageWidth, 1)), 1));
-}
 
 namespace {
 
@@ -54,76 +45,6 @@ PageScale ScaleFor(const QRect& target, const SIZE& picture) {
   return s;
 }
 
-// Where the printer writes a PDF file, and the name it is written under
-// until the page is whole: a stopped or failed print leaves no partial file
-// and keeps a file that was there.
-class PdfTarget {
- public:
-  explicit PdfTarget(QPrinter& printer) : m_printer(printer) {
-    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty()) return;
-    m_final = printer.outputFileName();
-    const QFileInfo info(m_final);
-    m_partial = info.dir().filePath(QStringLiteral(".~") + info.fileName() + QStringLiteral(".part"));
-    printer.setOutputFileName(m_partial);
-  }
-  ~PdfTarget() {
-    if (!m_final.isEmpty()) m_printer.setOutputFileName(m_final);
-  }
-  bool IsFile() const { return !m_final.isEmpty(); }
-  // Puts the whole file in place; false with why when it cannot.
-  bool Keep(QString& why) {
-    if (!IsFile()) return true;
-    std::error_code error;
-    std::filesystem::rename(m_partial.toStdString(), m_final.toStdString(), error);
-    if (!error) return true;
-    why = QString::fromStdString(error.message());
-    Drop();
-    return false;
-  }
-  void Drop() {
-    if (!IsFile()) return;
-    std::error_code ignored;
-    std::filesystem::remove(m_partial.toStdString(), ignored);
-  }
-
- private:
-  QPrinter& m_printer;
-  QString m_final, m_partial;
-};
-
-// The GUI thread's side of one print: what the drawing thread sends it.
-struct PrintRun {
-  QPainter* painter = nullptr;
-  QRect target;
-  PageScale scale;
-  QProgressDialog* progress = nullptr;
-  QEventLoop loop;
-  // Stopped until the drawing tells otherwise: a loop ended by the
-  // program's quitting ends the print unfinished.
-  PrintResult result{PrintResult::Outcome::Stopped, {}};
-  bool stopping = false;
-  int progressShown = -1;
-  // Bands drawn and not yet painted: the drawing waits while two do.
-  std::counting_semaphore<2> room{2};
-
-  void Progress(int step) {
-    if (step == progressShown || stopping) return;
-    progressShown = step;
-    progress->setValue(step);
-  }
-  void Band(int top, const QImage& band) {
-    if (!stopping) {
-      const double s = scale.scale;
-      painter->drawImage(QRectF(target.x(), target.y() + top * s, band.width() * s, band.height() * s), band);
-    }
-    room.release();
-  }
-  void Done(PrintResult::Outcome outcome, const QString& message) {
-    result = {stopping ? PrintResult::Outcome::Stopped : outcome, message};
-    loop.quit();
-  }
-};
-
 // Tells the GUI thread of the placement's progress as steps of the dialog.
 class PlacementProgress final : public DrawObserver {
  public:
@@ -138,111 +59,200 @@ class PlacementProgress final : public DrawObserver {
   int m_last = -1;
 };
 
-// The drawing thread: the page made ready, then its bands one by one.
-void DrawPage(std::stop_token stop, const PictureSource& source, PageScale scale, QObject* gui, PrintRun& run) {
+}  // namespace
+
+// Where the printer writes a PDF file, and the name it is written under
+// until the page is whole: a stopped or failed print leaves no partial file
+// and keeps a file that was there.
+class CRenderedPrint::PdfTarget {
+ public:
+  explicit PdfTarget(QPrinter& printer) : m_printer(printer) {
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty()) return;
+    m_final = printer.outputFileName();
+    const QFileInfo info(m_final);
+    m_partial = info.dir().filePath(QStringLiteral(".~") + info.fileName() + QStringLiteral(".part"));
+    printer.setOutputFileName(m_partial);
+  }
+  ~PdfTarget() {
+    if (!m_final.isEmpty()) m_printer.setOutputFileName(m_final);
+  }
+  bool IsFile() const { return !m_final.isEmpty(); }
+  // The file the person chose (empty for a printer).
+  const QString& Final() const { return m_final; }
+  // Puts the whole file in place.
+  Done Keep() {
+    if (!IsFile()) return {};
+    std::error_code error;
+    std::filesystem::rename(m_partial.toStdString(), m_final.toStdString(), error);
+    if (!error) return {};
+    Drop();
+    return Fail("the PDF file '" + m_final.toStdString() + "' could not be put in place: " + error.message());
+  }
+  void Drop() {
+    if (!IsFile()) return;
+    std::error_code ignored;
+    std::filesystem::remove(m_partial.toStdString(), ignored);
+  }
+
+ private:
+  QPrinter& m_printer;
+  QString m_final, m_partial;
+};
+
+namespace {
+
+// The drawing thread: the page made ready, then its bands one by one, each
+// handed to the GUI thread as a queued call; at most two wait there.
+void DrawPage(std::stop_token stop, PictureSource source, double dpi, QObject* gui, std::counting_semaphore<2>& room,
+              std::function<void(int top, QImage band, int step)> band, std::function<void(int)> progress,
+              std::function<void(Done)> done) {
   auto post = [gui](auto f) { QMetaObject::invokeMethod(gui, std::move(f), Qt::QueuedConnection); };
-  auto done = [&](PrintResult::Outcome outcome, QString message = {}) {
-    post([&run, outcome, message] { run.Done(outcome, message); });
-  };
+  auto end = [&](Done ended) { post([done, ended = std::move(ended)]() mutable { done(std::move(ended)); }); };
   VectorJob job;
   job.effect = source.effect.get();
   job.photo = source.photo.get();
   job.level = source.quality;
-  PlacementProgress placement([&](int step) { post([&run, step] { run.Progress(step); }); });
+  PlacementProgress placement([&](int step) { post([progress, step] { progress(step); }); });
   std::string why;
-  const auto page = PrintedPage::Prepare(job, scale.dpi, why, &placement, stop);
-  if (stop.stop_requested()) return done(PrintResult::Outcome::Stopped);
-  if (!page) return done(PrintResult::Outcome::Failed, QString::fromStdString(why));
+  const auto page = PrintedPage::Prepare(job, dpi, why, &placement, stop);
+  if (stop.stop_requested()) return end(StoppedBy());
+  if (!page) return end(Fail(why));
   const SIZE size = page->PixelSize();
   const int rows = BandRows(size.cx);
   for (int top = 0; top < size.cy; top += rows) {
-    while (!run.room.try_acquire_for(std::chrono::milliseconds(50))) {
-      if (stop.stop_requested()) return done(PrintResult::Outcome::Stopped);
+    while (!room.try_acquire_for(std::chrono::milliseconds(50))) {
+      if (stop.stop_requested()) return end(StoppedBy());
     }
-    QImage band(size.cx, std::min(rows, size.cy - top), QImage::Format_RGB32);
-    if (band.isNull()) {
-      run.room.release();
-      return done(PrintResult::Outcome::Failed, Tr("not enough memory for a band of the page"));
-    }
-    if (!page->DrawBand(top, band.height(), band.bits(), static_cast<int>(band.bytesPerLine()), stop)) {
-      run.room.release();
-      return done(PrintResult::Outcome::Stopped);
-    }
-    const int step = kPlacementSteps + static_cast<int>(static_cast<long long>(top + band.height()) *
+    QImage image(size.cx, std::min(rows, size.cy - top), QImage::Format_RGB32);
+    if (image.isNull()) return end(Fail(Status::NoMemory, "not enough memory for a band of the page"));
+    if (Done drawn = page->DrawBand(top, image.height(), image.bits(), static_cast<int>(image.bytesPerLine()), stop);
+        !drawn)
+      return end(std::move(drawn));
+    const int step = kPlacementSteps + static_cast<int>(static_cast<long long>(top + image.height()) *
                                                         (kSteps - kPlacementSteps) / size.cy);
-    post([&run, top, band = std::move(band), step] {
-      run.Band(top, band);
-      run.Progress(step);
-    });
+    post([band, top, image = std::move(image), step] { band(top, image, step); });
   }
-  done(PrintResult::Outcome::Printed);
+  end({});
+}
+
+// Every failure of drawing the page, for the person who asked.
+Failure NotPrinted(Failure failure) {
+  failure.message = "The picture could not be printed at the printer's resolution: " + failure.message + ".";
+  return failure;
 }
 
 }  // namespace
 
-PrintResult PrintRendered(QPrinter& printer, const PictureSource& source, QWidget* parent) {
-  auto failed = [](const QString& why) {
-    WalertBox(kIconExclamation, "The picture could not be printed at the printer's resolution: %s.",
-              why.toLocal8Bit().constData());
-    return PrintResult{PrintResult::Outcome::Failed, why};
+CRenderedPrint::CRenderedPrint(QPrinter& printer, PictureSource source, QWidget* parent)
+    : QObject(parent), m_printer(printer), m_source(std::move(source)) {
+  Start(parent);
+}
+
+void CRenderedPrint::Start(QWidget* parent) {
+  // A print that cannot start tells so as a finished one does: later.
+  auto cannot = [this](Failure failure) {
+    QMetaObject::invokeMethod(
+        this, [this, failure = std::move(failure)]() mutable { Finish(std::move(failure)); }, Qt::QueuedConnection);
   };
-  if (!source.effect || !source.photo) return failed(Tr("there is no picture to print"));
-  const SIZE picture = source.photo->GetSize();
-  PrintRun run;
-  run.target = PrintPlacement(QSize(printer.width(), printer.height()), QSize(picture.cx, picture.cy));
-  if (run.target.isEmpty()) return failed(Tr("the page has no room for the picture"));
-  run.scale = ScaleFor(run.target, picture);
+  if (!m_source.effect || !m_source.photo) return cannot(NotPrinted(Fail("there is no picture to print")));
+  const SIZE picture = m_source.photo->GetSize();
+  m_target = PrintPlacement(QSize(m_printer.width(), m_printer.height()), QSize(picture.cx, picture.cy));
+  if (m_target.isEmpty()) return cannot(NotPrinted(Fail("the page has no room for the picture")));
+  const PageScale scale = ScaleFor(m_target, picture);
+  m_dpi = scale.dpi;
+  m_scale = scale.scale;
 
-  PdfTarget pdf(printer);
-  QPainter painter;
-  if (!BeginPrinting(painter, printer)) {
-    pdf.Drop();  // told already
-    return {PrintResult::Outcome::Failed, Tr("the printer could not start")};
+  m_pdf = std::make_unique<PdfTarget>(m_printer);
+  if (Done begun = BeginPrinting(m_painter, m_printer, m_pdf->Final()); !begun) {
+    m_pdf->Drop();
+    m_pdf.reset();  // the printer's own name back
+    return cannot(std::move(begun).failure());
   }
-  painter.setClipRect(run.target);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, run.scale.scale != 1);
-  run.painter = &painter;
+  m_painter.setClipRect(m_target);
+  m_painter.setRenderHint(QPainter::SmoothPixmapTransform, m_scale != 1);
 
-  QProgressDialog progress(Tr("Drawing the page at %1 dpi...").arg(printer.resolution()), Tr("Stop"), 0, kSteps,
-                           parent);
+  m_progress = std::make_unique<QProgressDialog>(Tr("Drawing the page at %1 dpi...").arg(m_printer.resolution()),
+                                                 Tr("Stop"), 0, kSteps, parent);
+  QProgressDialog& progress = *m_progress;
   progress.setObjectName(QStringLiteral("printProgress"));
   progress.setWindowTitle(Tr("Printing"));
-  progress.setWindowModality(Qt::ApplicationModal);
   progress.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   progress.setAutoClose(false);
   progress.setAutoReset(false);
   progress.setMinimumDuration(0);
   progress.setMinimumWidth(progress.fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
-  run.progress = &progress;
+  // Stop, Esc and closing the window all end the drawing.
+  connect(&progress, &QProgressDialog::canceled, this, &CRenderedPrint::StopDrawing);
+  connect(&progress, &QDialog::rejected, this, &CRenderedPrint::StopDrawing);
   progress.setValue(0);
-  progress.show();
+  progress.open();
 
-  {
-    QObject gui;  // what the drawing thread's messages go to; gone with them after the join
-    std::jthread drawing(DrawPage, source, run.scale, &gui, std::ref(run));
-    auto stop = [&] {
-      run.stopping = true;
-      drawing.request_stop();
-    };
-    // Stop, Esc and closing the window all end the drawing.
-    QObject::connect(&progress, &QProgressDialog::canceled, &gui, stop);
-    QObject::connect(&progress, &QDialog::rejected, &gui, stop);
-    run.loop.exec();
-  }
-  progress.hide();
+  m_drawing = std::jthread(
+      DrawPage, m_source, m_dpi, this, std::ref(m_room),
+      [this](int top, const QImage& band, int step) {
+        Band(top, band);
+        Progress(step);
+      },
+      [this](int step) { Progress(step); }, [this](Done ended) { Finish(std::move(ended)); });
+}
 
-  if (run.result.outcome == PrintResult::Outcome::Printed) {
-    if (!painter.end()) run.result = {PrintResult::Outcome::Failed, Tr("the printer did not take the page")};
-    QString why;
-    if (run.result.ok() && !pdf.Keep(why))
-      run.result = {PrintResult::Outcome::Failed, Tr("the PDF file could not be put in place: %1").arg(why)};
-  } else {
-    if (!pdf.IsFile()) printer.abort();
-    painter.end();
+CRenderedPrint::~CRenderedPrint() {
+  if (m_finished) return;
+  m_stopping = true;
+  if (m_drawing.joinable()) {
+    m_drawing.request_stop();
+    m_drawing.join();
   }
-  if (!run.result.ok()) pdf.Drop();
-  if (run.result.outcome == PrintResult::Outcome::Failed) return failed(run.result.message);
-  return run.result;
+  if (m_painter.isActive()) {
+    if (!m_pdf->IsFile()) m_printer.abort();
+    m_painter.end();
+  }
+  if (m_pdf) m_pdf->Drop();
+}
+
+void CRenderedPrint::StopDrawing() {
+  m_stopping = true;
+  m_drawing.request_stop();
+}
+
+void CRenderedPrint::Progress(int step) {
+  if (step == m_progressShown || m_stopping || !m_progress) return;
+  m_progressShown = step;
+  m_progress->setValue(step);
+}
+
+void CRenderedPrint::Band(int top, const QImage& band) {
+  if (!m_stopping) {
+    const double s = m_scale;
+    m_painter.drawImage(QRectF(m_target.x(), m_target.y() + top * s, band.width() * s, band.height() * s), band);
+  }
+  m_room.release();
+}
+
+void CRenderedPrint::Finish(Done ended) {
+  if (m_drawing.joinable()) m_drawing.join();  // its last act was to send this
+  Done result = m_stopping ? StoppedBy() : std::move(ended);
+  if (m_progress) m_progress->hide();
+  if (m_painter.isActive()) {
+    if (result) {
+      if (!m_painter.end()) result = Fail("the printer did not take the page");
+      if (result) result = m_pdf->Keep();
+    } else {
+      if (!m_pdf->IsFile()) m_printer.abort();
+      m_painter.end();
+    }
+    if (!result) m_pdf->Drop();
+    if (!result && !result.stopped()) result = NotPrinted(std::move(result).failure());
+  }
+  m_pdf.reset();  // the printer's own name back
+  m_result = std::move(result);
+  m_finished = true;
+  emit Finished();
+}
+
+int BandRows(int pageWidth) {
+  constexpr long long kBandBytes = 16ll << 20;
+  return static_cast<int>(std::max<long long>(kBandBytes / (4ll * std::max(pageWidth, 1)), 1));
 }
 
 }  // namespace brisol

@@ -137,6 +137,13 @@ class PrintRenderedTest : public QObject {
     return {doc->SharedOriginal(), view->ShownEffect(), doc->ShownQuality()};
   }
 
+  // How a print of the source ended, once it has.
+  Done Print(QPrinter& printer, const PictureSource& source) {
+    CRenderedPrint print(printer, source, &m->Frame());
+    QSignalSpy finished(&print, &CRenderedPrint::Finished);
+    return finished.wait(120000) ? print.Result() : Fail("the print did not finish");
+  }
+
  private slots:
   void initTestCase() { test::QuietOffscreenNotes(); }
   void init() {
@@ -177,8 +184,8 @@ class PrintRenderedTest : public QObject {
     QCOMPARE(PrintPlacement(QSize(800, 1200), QSize(80, 60)), kPlaced);
 
     QVERIFY(PrintImage(plain, view->CurrentImage()));
-    const PrintResult result = PrintRendered(drawn, SourceOf(view), &m->Frame());
-    QVERIFY2(result.ok(), qPrintable(result.message));
+    const Done result = Print(drawn, SourceOf(view));
+    QVERIFY2(result.ok(), result.message().c_str());
     QCOMPARE(drawn.outputFileName(), drawnPdf);
     QVERIFY(PartialFiles().isEmpty());
 
@@ -219,10 +226,10 @@ class PrintRenderedTest : public QObject {
       });
       SetUpPdf(m->Frame().Printer(), pdf);
       m->Frame().Actions().print->trigger();
+      QTRY_VERIFY(QFileInfo(pdf).size() > 1000);
       QVERIFY(!QApplication::activeModalWidget());
       QCOMPARE(wasChecked, !on);
       QCOMPARE(m->app->Settings().m_bPrintAtPrinterResolution, on);
-      QVERIFY(QFileInfo(pdf).size() > 1000);
       QVERIFY(QFile::remove(pdf));
     }
     QVERIFY(m->app->Settings().Write());
@@ -282,10 +289,10 @@ class PrintRenderedTest : public QObject {
     });
     QElapsedTimer timer;
     timer.start();
-    const PrintResult result = PrintRendered(printer, SourceOf(view), &m->Frame());
+    const Done result = Print(printer, SourceOf(view));
     qInfo("stopped at %d of 1000, after %lld ms", progressSeen, static_cast<long long>(timer.elapsed()));
     QVERIFY(progressSeen > 0 && progressSeen < 1000);
-    QCOMPARE(int(result.outcome), int(PrintResult::Outcome::Stopped));
+    QVERIFY(result.stopped());
     QCOMPARE(printer.outputFileName(), pdf);
     QCOMPARE(QFileInfo::exists(pdf), existing);
     if (existing) QCOMPARE(test::FileBytes(pdf), QByteArray("kept"));
@@ -312,7 +319,7 @@ class PrintRenderedTest : public QObject {
         QElapsedTimer timer;
         timer.start();
         if (drawn == 1)
-          QVERIFY(PrintRendered(printer, SourceOf(view), &m->Frame()).ok());
+          QVERIFY(Print(printer, SourceOf(view)).ok());
         else
           QVERIFY(PrintImage(printer, view->CurrentImage()));
         times[drawn].push_back(timer.elapsed());
@@ -326,15 +333,35 @@ class PrintRenderedTest : public QObject {
     }
   }
 
-  // A printer that cannot start is told, and nothing is drawn.
-  void aPrinterThatCannotStartIsTold() {
+  // A printer that cannot start fails, naming it, and nothing is drawn.
+  void aPrinterThatCannotStartFails() {
     CBrisolScrollView* view = Open(80, 60);
     QVERIFY(view);
     QPrinter printer(QPrinter::HighResolution);
     SetUpPdf(printer, Folder() + "/no such folder/page.pdf");
-    const PrintResult result = PrintRendered(printer, SourceOf(view), &m->Frame());
-    QCOMPARE(int(result.outcome), int(PrintResult::Outcome::Failed));
-    QVERIFY(!test::TakeAlerts().isEmpty());
+    const Done result = Print(printer, SourceOf(view));
+    QVERIFY2(result.message().find("no such folder/page.pdf") != std::string::npos, result.message().c_str());
+    QVERIFY(PartialFiles().isEmpty());
+  }
+
+  // A page wider than Cairo draws (a large page at a fine resolution): the
+  // print fails and the box tells why; it is not taken for a stop.
+  void aBandCairoCannotDrawIsTold() {
+    QVERIFY(Open(320, 240));
+    m->app->Settings().m_bPrintAtPrinterResolution = true;
+    test::DriveModal<QPrintDialog>([](QPrintDialog* dialog) {
+      dialog->accept();
+      return true;
+    });
+    const QString pdf = Folder() + "/wide.pdf";
+    SetUpPdf(m->Frame().Printer(), pdf, 7200);
+    m->Frame().Actions().print->trigger();
+    QTRY_COMPARE(test::Alerts().Texts().size(), std::size_t{1});
+    const QString told = test::TakeAlerts().front();
+    QVERIFY2(
+        told.startsWith("The picture could not be printed at the printer's resolution: Cairo could not draw rows 0 "),
+        qPrintable(told));
+    QVERIFY(!QFileInfo::exists(pdf));
     QVERIFY(PartialFiles().isEmpty());
   }
 };

@@ -25,17 +25,20 @@ void PrintDraw(QPainter& painter, QSize page, const QImage& picture) {
   painter.drawImage(target, picture);
 }
 
-bool BeginPrinting(QPainter& painter, QPrinter& printer) {
-  if (painter.begin(&printer)) return true;
-  SysErrorBox("PrintDraw", "Could not start printing on <%s>", printer.printerName().toLocal8Bit().constData());
-  return false;
+Done BeginPrinting(QPainter& painter, QPrinter& printer, const QString& target) {
+  if (painter.begin(&printer)) return {};
+  const QString name = !target.isEmpty()                    ? target
+                       : printer.outputFileName().isEmpty() ? printer.printerName()
+                                                            : printer.outputFileName();
+  return Fail("Could not start printing on <" + name.toStdString() + "> \n " + LastSystemErrorText());
 }
 
-bool PrintImage(QPrinter& printer, const QImage& picture) {
+Done PrintImage(QPrinter& printer, const QImage& picture) {
   QPainter painter;
-  if (!BeginPrinting(painter, printer)) return false;
+  if (Done begun = BeginPrinting(painter, printer); !begun) return begun;
   PrintDraw(painter, QSize(printer.width(), printer.height()), picture);
-  return painter.end();
+  if (!painter.end()) return Fail("The printer did not take the page.");
+  return {};
 }
 
 }  // namespace brisol

@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QSize>
 
+#include "logger/Outcome.h"
+
 class QPainter;
 class QPrinter;
 
@@ -19,12 +21,12 @@ QRect PrintPlacement(QSize page, QSize picture);
 // Draws the picture on a page of that size.
 void PrintDraw(QPainter& painter, QSize page, const QImage& picture);
 
-// Starts the painter on the printer; a printer that cannot start is
-// reported, false then.
-bool BeginPrinting(QPainter& painter, QPrinter& printer);
+// Starts the painter on the printer; Failed, naming the printer (or target,
+// when given) and the system's cause, when it cannot start.
+Done BeginPrinting(QPainter& painter, QPrinter& printer, const QString& target = {});
 
 // Prints the picture on one page of the printer (a PDF file when the
-// printer writes one). A printer that cannot start is reported; false then.
-bool PrintImage(QPrinter& printer, const QImage& picture);
+// printer writes one).
+Done PrintImage(QPrinter& printer, const QImage& picture);
 
 }  // namespace brisol

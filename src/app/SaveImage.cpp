@@ -8,7 +8,6 @@
 
 #include "imageio/ImageSave.h"
 #include "imageio/PictureFormats.h"
-#include "logger/Alerts.h"
 #include "ui/FileFilters.h"
 
 namespace brisol {
@@ -56,13 +55,12 @@ QString GetSaveImageName(QWidget* parent, const QString& directory, const QStrin
   return dialog.selectedFiles().front();
 }
 
-bool WritePicture(const CDADC& surface, const QString& path) { return WritePicture(surface, path, SaveOptions{}); }
+Done WritePicture(const CDADC& surface, const QString& path) { return WritePicture(surface, path, SaveOptions{}); }
 
-bool WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options) {
+Done WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options) {
   const SaveResult result = SaveImageFile(surface, path.toStdString(), options);
-  if (result.ok()) return true;
-  WalertBox(kIconExclamation, "The image was not saved.\n%s", result.message.c_str());
-  return false;
+  if (result.ok()) return {};
+  return Fail("The image was not saved.\n" + result.message);
 }
 
 }  // namespace brisol

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "logger/Outcome.h"
+
 class QWidget;
 
 namespace brisol {
@@ -21,10 +23,10 @@ QString GetSaveImageName(QWidget* parent, const QString& directory, const QStrin
 // belonging to the type (0..4), "rose.jpg" giving "rose.png" for PNG.
 QString ProposedSaveName(const QString& name, int typeIndex);
 
-// Writes the surface to path, by the path's extension. A failure is shown
-// with the file name and the reason, and false is returned.
-bool WritePicture(const CDADC& surface, const QString& path);
+// Writes the surface to path, by the path's extension. A failure says that
+// the image was not saved, naming the file and the reason.
+Done WritePicture(const CDADC& surface, const QString& path);
 // The same with options (a recipe to keep in the picture).
-bool WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options);
+Done WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options);
 
 }  // namespace brisol

@@ -14,7 +14,10 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <functional>
 #include <memory>
+
+#include "logger/Outcome.h"
 
 class QScrollBar;
 
@@ -98,9 +101,11 @@ class CBrisolScrollView : public QAbstractScrollArea {
 
   // Copies the shown picture to the clipboard.
   void OnEditCopy();
-  // Asks for a file and writes the shown picture; false when the user
-  // cancelled or the file could not be written (which is reported).
-  bool SaveImage();
+  // Asks for a file and, once the picture on view is the newest (see
+  // CBrisolDoc::WhenPictureReady), writes it; saved is then told how it
+  // ended: Stopped when no file was chosen. Dropped, unrun, when the
+  // document closes first.
+  void SaveImage(std::function<void(Done)> saved);
   // How the shown picture is written to path: the output picture with the
   // recipe it was made from.
   SaveOptions PictureSaveOptions(const QString& path) const;

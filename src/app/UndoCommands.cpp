@@ -25,10 +25,23 @@ QString StepName(const EffectState& before, const EffectState& after) {
   return changed.size() == 1 ? changed.front() : QObject::tr("changes");
 }
 
-CEffectStep::CEffectStep(CBrisolDoc& doc, EffectState before, EffectState after, const QString& text)
-    : QUndoCommand(text), m_doc(doc), m_before(std::move(before)), m_after(std::move(after)) {}
+CEffectStep::CEffectStep(CBrisolDoc& doc, EffectState before, EffectState after, const QString& text, bool open)
+    : QUndoCommand(text), m_doc(doc), m_before(std::move(before)), m_after(std::move(after)), m_bOpen(open) {}
 
-void CEffectStep::undo() { m_doc.RestoreState(m_before); }
+void CEffectStep::undo() {
+  m_bOpen = false;  // what comes after is another change
+  m_doc.RestoreState(m_before);
+}
+
+bool CEffectStep::mergeWith(const QUndoCommand* other) {
+  if (!m_bOpen) return false;
+  const auto& next = static_cast<const CEffectStep&>(*other);  // the one kind of step
+  m_after = next.m_after;
+  m_bOpen = next.m_bOpen;
+  setText(next.text());
+  setObsolete(m_before.SameAs(m_after.effect.get(), m_after.quality));
+  return true;
+}
 
 void CEffectStep::redo() {
   // Pushed once the change is made: only a later redo puts it back.

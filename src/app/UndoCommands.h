@@ -30,11 +30,17 @@ QString StepName(const EffectState& before, const EffectState& after);
 
 // One step: redo puts the state after in place, undo the state before.
 // The first redo, when the step is pushed, finds the change already made.
+// A change still under way (a slider held, an edit not left) is an open
+// step: the next state of that change merges into it, until the change is
+// finished or undone; taken back to where it began, it is no step at all.
 class CEffectStep : public QUndoCommand {
  public:
-  CEffectStep(CBrisolDoc& doc, EffectState before, EffectState after, const QString& text);
+  CEffectStep(CBrisolDoc& doc, EffectState before, EffectState after, const QString& text, bool open = false);
   void undo() override;
   void redo() override;
+  int id() const override { return 1; }
+  bool mergeWith(const QUndoCommand* other) override;
+  bool IsOpen() const { return m_bOpen; }
 
   const EffectState& Before() const { return m_before; }
   const EffectState& After() const { return m_after; }
@@ -44,6 +50,7 @@ class CEffectStep : public QUndoCommand {
   EffectState m_before;
   EffectState m_after;
   bool m_bMade = true;
+  bool m_bOpen = false;
 };
 
 }  // namespace brisol

@@ -18,10 +18,11 @@ namespace brisol {
 
 void CBrisolScrollView::OnEditCopy() {
   if (GetCurrentDADC() == nullptr) return;
-  const WaitCursor wait;
   // What is copied is the exact, newest picture, never a preview.
-  m_pDoc->WaitForDrawing();
-  CopyImageToClipboard(CurrentImage());
+  m_pDoc->WhenPictureReady([this] {
+    const WaitCursor wait;
+    CopyImageToClipboard(CurrentImage());
+  });
 }
 
 SaveOptions CBrisolScrollView::PictureSaveOptions(const QString& path) const {
@@ -35,33 +36,34 @@ SaveOptions CBrisolScrollView::PictureSaveOptions(const QString& path) const {
   return options;
 }
 
-bool CBrisolScrollView::SaveImage() {
-  const CDADC* surface = GetCurrentDADC();
-  if (surface == nullptr || !surface->IsValid()) {
+void CBrisolScrollView::SaveImage(std::function<void(Done)> saved) {
+  auto badPicture = [] {
     TheLogger().Log(kLogError, "SaveImage: Bad Draw Pointer");
-    return false;
-  }
+    return Fail("There is no picture to save.");
+  };
+  const CDADC* surface = GetCurrentDADC();
+  if (surface == nullptr || !surface->IsValid()) return saved(badPicture());
   CAppSettings& settings = m_pDoc->App().Settings();
   int type = settings.m_iImageWriteType;
   const QString path = GetSaveImageName(window(), QString::fromStdString(settings.m_szImageWriteDir),
                                         QString::fromStdString(m_pDoc->ImageName()), type);
-  if (path.isEmpty()) return false;
+  if (path.isEmpty()) return saved(StoppedBy());
   // What is written is the newest picture, not one about to be replaced.
-  m_pDoc->WaitForDrawing();
-  surface = GetCurrentDADC();
-  if (surface == nullptr || !surface->IsValid()) {
-    TheLogger().Log(kLogError, "SaveImage: Bad Draw Pointer");
-    return false;
-  }
-  if (!WritePicture(*surface, path, PictureSaveOptions(path))) return false;
-  settings.m_szImageWriteDir = QFileInfo(path).absolutePath().toStdString();
-  const auto formats = PictureFormats();
-  if (const PictureFormat* format = PictureFormatOfName(path.toStdString())) {
-    settings.m_iImageWriteType = static_cast<int>(format - formats.data());
-  } else {
-    settings.m_iImageWriteType = type;
-  }
-  return true;
+  m_pDoc->WhenPictureReady([this, path, type, saved = std::move(saved), badPicture] {
+    const CDADC* surface = GetCurrentDADC();
+    if (surface == nullptr || !surface->IsValid()) return saved(badPicture());
+    if (Done written = WritePicture(*surface, path, PictureSaveOptions(path)); !written)
+      return saved(std::move(written));
+    CAppSettings& settings = m_pDoc->App().Settings();
+    settings.m_szImageWriteDir = QFileInfo(path).absolutePath().toStdString();
+    const auto formats = PictureFormats();
+    if (const PictureFormat* format = PictureFormatOfName(path.toStdString())) {
+      settings.m_iImageWriteType = static_cast<int>(format - formats.data());
+    } else {
+      settings.m_iImageWriteType = type;
+    }
+    saved({});
+  });
 }
 
 }  // namespace brisol

@@ -1,4 +1,5 @@
 #include "ui/ColMixDlg.h"
+#include "ui/Tell.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -227,11 +228,11 @@ void CColMixDlg::InitFromCurrentEffect() {
   // message box shown meanwhile may even see the panel unbound.)
   for (RealRow* row : {&m->solidVar, &m->lineVar, &m->lineWidth}) {
     if (m->effect == nullptr) return;
-    row->Load(*m->effect, this);
+    TellFailure(row->Load(*m->effect, this));
   }
   for (CountRow* row : {&m->sharpness, &m->visible}) {
     if (m->effect == nullptr) return;
-    row->Load(*m->effect, this);
+    TellFailure(row->Load(*m->effect, this));
   }
   if (m->effect == nullptr) return;
   SelectByPrefix(m->geometry, QString::fromLatin1(GetMixGeomDesc(m->effect->GetMix().m_eGeom)));

@@ -37,7 +37,7 @@ struct ParamRow {
 
   // Binds the pair to a copy of the effect's value with the table's range
   // and format.
-  bool Load(const CEffect& effect, QWidget* dlg) {
+  Done Load(const CEffect& effect, QWidget* dlg) {
     const EffectParam& p = PanelParam(key);
     if constexpr (std::is_same_v<Pair, Cisp>) {
       return pair.Init(static_cast<int>(p.get(effect)), static_cast<int>(p.panelMin), static_cast<int>(p.panelMax),

@@ -1,4 +1,5 @@
 #include "ui/ParamDlg.h"
+#include "ui/Tell.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -130,10 +131,10 @@ void CParamDlg::LoadFromEffect() {
   // message box shown meanwhile may even see the panel unbound.)
   for (RealRow* row : m->RealRows()) {
     if (m->effect == nullptr) return;
-    row->Load(*m->effect, this);
+    TellFailure(row->Load(*m->effect, this));
   }
   if (m->effect == nullptr) return;
-  m->number.Load(*m->effect, this);
+  TellFailure(m->number.Load(*m->effect, this));
   ApplyEnabling();
   if (m->doc != nullptr) m->doc->UpdateImage(false);
 }

@@ -1,4 +1,5 @@
 #include "ui/ResizeDlg.h"
+#include "ui/Tell.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -119,9 +120,10 @@ void CResizeDlg::showEvent(QShowEvent* event) {
   m_dPercent = m_iOrigWidth > 0 ? m_iWidth * 100.0 / m_iOrigWidth : kMaxPercent;
   auto slider = [this](int id) { return findChild<QSlider*>(QStringLiteral("sld%1").arg(id)); };
   auto edit = [this](int id) { return findChild<QLineEdit*>(QStringLiteral("edt%1").arg(id)); };
-  m_Width.Init(&m_iWidth, kMinSide, m_iOrigWidth, &m_csWidth, edit(1055), slider(1056), this, "%d");
-  m_Height.Init(&m_iHeight, kMinSide, m_iOrigHeight, &m_csHeight, edit(1057), slider(1058), this, "%d");
-  m_Percent.Init(&m_dPercent, kMinPercent, kMaxPercent, &m_csPercent, edit(1053), slider(1054), this, "%6.2f");
+  TellFailure(m_Width.Init(&m_iWidth, kMinSide, m_iOrigWidth, &m_csWidth, edit(1055), slider(1056), this, "%d"));
+  TellFailure(m_Height.Init(&m_iHeight, kMinSide, m_iOrigHeight, &m_csHeight, edit(1057), slider(1058), this, "%d"));
+  TellFailure(
+      m_Percent.Init(&m_dPercent, kMinPercent, kMaxPercent, &m_csPercent, edit(1053), slider(1054), this, "%6.2f"));
   m_bReady = true;
   ShowMemory();
 }

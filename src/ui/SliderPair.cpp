@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "logger/Alerts.h"
+#include "logger/Format.h"
 #include "ui/NumberText.h"
 
 namespace brisol {
@@ -23,89 +24,75 @@ void PushBuddy(QLineEdit* edit, const QString& buddy) {
 // Reads the edit's text into the buddy string.
 void PullBuddy(const QLineEdit* edit, QString* buddy) { *buddy = edit->text(); }
 
-bool CheckInt(const int* pValue, int min, int max, const QString* buddy, const QLineEdit* edit, const QSlider* slider,
+Done CheckInt(const int* pValue, int min, int max, const QString* buddy, const QLineEdit* edit, const QSlider* slider,
               const QWidget* dlg, const std::string& format) {
   if (pValue == nullptr) {
-    WalertBox(kIconExclamation, "USP m_piVal error.");
-    return false;
+    return Fail("USP m_piVal error.");
   }
   if (dlg == nullptr) {
-    WalertBox(kIconExclamation, "USP : m_pDlg==NULL");
-    return false;
+    return Fail("USP : m_pDlg==NULL");
   }
   if (slider == nullptr) {
-    WalertBox(kIconExclamation, "USP : m_pSld==NULL");
-    return false;
+    return Fail("USP : m_pSld==NULL");
   }
   if (buddy == nullptr || edit == nullptr) {
-    WalertBox(kIconExclamation, "USP : m_pcsBuddy==NULL");
-    return false;
+    return Fail("USP : m_pcsBuddy==NULL");
   }
   if (max <= min) {
-    WalertBox(kIconExclamation, "USP : min max errors : \n%d <= %d ", max, min);
-    return false;
+    return Fail(Format("USP : min max errors : \n%d <= %d ", max, min));
   }
   if (min < -kSliderLimit || max > kSliderLimit) {
-    WalertBox(kIconExclamation, "USP : min(%d) max(%d) out of 16 bit slider range : \n", min, max);
-    return false;
+    return Fail(Format("USP : min(%d) max(%d) out of 16 bit slider range : \n", min, max));
   }
   if (!IsSingleConversion(format, 'd')) {
-    WalertBox(kIconExclamation, "Cisp::USP : Format error: <%s>", format.c_str());
-    return false;
+    return Fail(Format("Cisp::USP : Format error: <%s>", format.c_str()));
   }
-  return true;
+  return {};
 }
 
-bool CheckDouble(const double* pValue, double min, double max, const QString* buddy, const QLineEdit* edit,
+Done CheckDouble(const double* pValue, double min, double max, const QString* buddy, const QLineEdit* edit,
                  const QSlider* slider, const QWidget* dlg, const std::string& format) {
   if (pValue == nullptr) {
-    WalertBox(kIconExclamation, "Dsp1 : pVal==NULL");
-    return false;
+    return Fail("Dsp1 : pVal==NULL");
   }
   if (dlg == nullptr) {
-    WalertBox(kIconExclamation, "Dsp2 : pDlg==NULL");
-    return false;
+    return Fail("Dsp2 : pDlg==NULL");
   }
   if (slider == nullptr) {
-    WalertBox(kIconExclamation, "Dsp3 : pSld==NULL");
-    return false;
+    return Fail("Dsp3 : pSld==NULL");
   }
   if (buddy == nullptr || edit == nullptr) {
-    WalertBox(kIconExclamation, "Dsp4 : pcsBuddy==NULL");
-    return false;
+    return Fail("Dsp4 : pcsBuddy==NULL");
   }
   // Infinite or undefined bounds give no usable mapping either.
   if (!(max > min) || !std::isfinite(min) || !std::isfinite(max)) {
-    WalertBox(kIconExclamation, "Dsp5 : %6.3f <= %6.3f ", max, min);
-    return false;
+    return Fail(Format("Dsp5 : %6.3f <= %6.3f ", max, min));
   }
   if (format.empty() || format.front() != '%') {
-    WalertBox(kIconExclamation, "Dsp6 : Format=<%s>", format.c_str());
-    return false;
+    return Fail(Format("Dsp6 : Format=<%s>", format.c_str()));
   }
   if (!IsSingleConversion(format, 'f')) {
-    WalertBox(kIconExclamation, "Dsp:Format=<%s>", format.c_str());
-    return false;
+    return Fail(Format("Dsp:Format=<%s>", format.c_str()));
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
 // --- Cisp ----------------------------------------------------------------------
 
-bool Cisp::Init(int value, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+Done Cisp::Init(int value, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
                 const char* format) {
   m_iOwn = value;
   return Bind(&m_iOwn, min, max, buddy, edit, slider, dlg, format);
 }
 
-bool Cisp::Init(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+Done Cisp::Init(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
                 const char* format) {
   return Bind(pValue, min, max, buddy, edit, slider, dlg, format);
 }
 
-bool Cisp::Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+Done Cisp::Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
                 const char* format) {
   // Taken first, then checked: a failed binding keeps what it was given
   // and leaves the controls alone.
@@ -117,7 +104,7 @@ bool Cisp::Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, 
   m_pSld = slider;
   m_pDlg = dlg;
   if (format != nullptr) m_format = format;
-  if (!IsValid()) return false;
+  if (Done valid = IsValid(); !valid) return valid;
 
   m_pSld->setRange(m_iMin, m_iMax);
   m_pSld->setSingleStep(1);
@@ -125,10 +112,10 @@ bool Cisp::Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, 
   m_pSld->setValue(*m_piVal);
   *m_pcsBuddy = FormatInt(m_format, *m_piVal);
   PushBuddy(m_pEdit, *m_pcsBuddy);
-  return true;
+  return {};
 }
 
-bool Cisp::IsValid() const { return CheckInt(m_piVal, m_iMin, m_iMax, m_pcsBuddy, m_pEdit, m_pSld, m_pDlg, m_format); }
+Done Cisp::IsValid() const { return CheckInt(m_piVal, m_iMin, m_iMax, m_pcsBuddy, m_pEdit, m_pSld, m_pDlg, m_format); }
 
 void Cisp::OnScroll() {
   if (!IsValid()) return;
@@ -174,18 +161,18 @@ int Cisp::GetIntVal() const {
 
 // --- CDblSldrPair ------------------------------------------------------------------
 
-bool CDblSldrPair::Init(double value, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
+Done CDblSldrPair::Init(double value, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
                         QWidget* dlg, const char* format) {
   m_dOwn = value;
   return Bind(&m_dOwn, min, max, buddy, edit, slider, dlg, format);
 }
 
-bool CDblSldrPair::Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
+Done CDblSldrPair::Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
                         QWidget* dlg, const char* format) {
   return Bind(pValue, min, max, buddy, edit, slider, dlg, format);
 }
 
-bool CDblSldrPair::Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
+Done CDblSldrPair::Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider,
                         QWidget* dlg, const char* format) {
   // Taken first, then checked, as the integer pair does.
   m_pVal = pValue;
@@ -196,16 +183,16 @@ bool CDblSldrPair::Bind(double* pValue, double min, double max, QString* buddy, 
   m_pSld = slider;
   m_pDlg = dlg;
   if (format != nullptr) m_format = format;
-  if (!IsValid()) return false;
+  if (Done valid = IsValid(); !valid) return valid;
 
   m_pSld->setRange(0, kSteps);
   m_pSld->setSingleStep(kSteps / 100);
   m_pSld->setPageStep(kSteps / 10);
   SetVal(*m_pVal);
-  return true;
+  return {};
 }
 
-bool CDblSldrPair::IsValid() const {
+Done CDblSldrPair::IsValid() const {
   return CheckDouble(m_pVal, m_dMin, m_dMax, m_pcsBuddy, m_pEdit, m_pSld, m_pDlg, m_format);
 }
 

@@ -20,6 +20,8 @@
 #include <QString>
 #include <string>
 
+#include "logger/Outcome.h"
+
 class QLineEdit;
 class QSlider;
 class QWidget;
@@ -34,19 +36,21 @@ class Cisp {
 
   // Binds the pair to its own copy of value: the value, bounds, buddy,
   // controls and format (a null one keeps the current one, "%d" at first)
-  // are taken, then checked. False, with a message, when the binding is not
-  // valid; the controls are then left as they were.
-  bool Init(int value, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+  // are taken, then checked. Failed, with why, when the binding is not
+  // valid (for the dialog to tell); the controls are then left as they
+  // were, and the calls below leave them alone.
+  Done Init(int value, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format = nullptr);
   // Binds the pair to the owner's variable.
-  bool Init(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+  Done Init(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format = nullptr);
 
   // Stores and shows the slider's position.
   void OnScroll();
   // Reads the edit's text: white space removed, scanned like "%d" (a text
   // that does not scan gives the minimum), clamped; moves the slider and
-  // stores the value. The text itself is left alone.
+  // stores the value. The text itself is left alone. False when the
+  // binding is not valid.
   bool OnEditChange();
   // Shows v (clamped) on the slider and in the edit without storing it.
   void SetVal(int v);
@@ -55,14 +59,14 @@ class Cisp {
   // The bound value; 0 with a message when nothing is bound.
   int GetIntVal() const;
   bool IsBound() const { return m_piVal != nullptr; }
-  // Checks the binding; shows the first fault found and returns false.
-  bool IsValid() const;
+  // Checks the binding; Failed, naming the first fault found.
+  Done IsValid() const;
 
   int Min() const { return m_iMin; }
   int Max() const { return m_iMax; }
 
  private:
-  bool Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+  Done Bind(int* pValue, int min, int max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format);
   void Show(int v);
 
@@ -86,9 +90,9 @@ class CDblSldrPair {
   CDblSldrPair& operator=(const CDblSldrPair&) = delete;
 
   // As Cisp's, with "%6.2f" as the first format.
-  bool Init(double value, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+  Done Init(double value, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format = nullptr);
-  bool Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+  Done Init(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format = nullptr);
 
   // Stores min + (max - min) * position / 10000 and shows it.
@@ -103,7 +107,7 @@ class CDblSldrPair {
   void ShowValueInUse();
   double GetVal() const;
   bool IsBound() const { return m_pVal != nullptr; }
-  bool IsValid() const;
+  Done IsValid() const;
 
   // The slider position of a value: trunc((v - min) * 10000 / (max - min)).
   int PositionOf(double v) const;
@@ -111,7 +115,7 @@ class CDblSldrPair {
   double Max() const { return m_dMax; }
 
  private:
-  bool Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
+  Done Bind(double* pValue, double min, double max, QString* buddy, QLineEdit* edit, QSlider* slider, QWidget* dlg,
             const char* format);
   void Show(double v);
 

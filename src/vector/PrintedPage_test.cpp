@@ -19,8 +19,8 @@ std::unique_ptr<CDADC> Printed(const PrintedPage& page, int bandRows) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.cx) * size.cy);
   for (int top = 0; top < size.cy; top += bandRows) {
     const int rows = std::min(bandRows, size.cy - top);
-    EXPECT_TRUE(page.DrawBand(top, rows, reinterpret_cast<std::uint8_t*>(pixels.data() + std::size_t(top) * size.cx),
-                              size.cx * 4));
+    auto* band = reinterpret_cast<std::uint8_t*>(pixels.data() + std::size_t(top) * size.cx);
+    EXPECT_EQ(page.DrawBand(top, rows, band, size.cx * 4).message(), "");
   }
   auto picture = std::make_unique<CDADC>(size);
   const PixelBlock block = picture->GetBlock();

@@ -215,18 +215,27 @@ std::unique_ptr<PrintedPage> PrintedPage::Prepare(const VectorJob& job, double d
   return printed;
 }
 
-bool PrintedPage::DrawBand(int top, int rows, std::uint8_t* pixels, int stride, std::stop_token stop) const {
+Done PrintedPage::DrawBand(int top, int rows, std::uint8_t* pixels, int stride, std::stop_token stop) const {
+  auto failed = [&](cairo_status_t status) {
+    return Fail("Cairo could not draw rows " + std::to_string(top) + " to " + std::to_string(top + rows - 1) +
+                " of the page of " + std::to_string(m_pixels.cx) + " x " + std::to_string(m_pixels.cy) +
+                " pixels: " + cairo_status_to_string(status));
+  };
   CairoSurface band(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, m_pixels.cx, rows, stride));
-  if (cairo_surface_status(band.get()) != CAIRO_STATUS_SUCCESS) return false;
+  if (const cairo_status_t status = cairo_surface_status(band.get()); status != CAIRO_STATUS_SUCCESS)
+    return failed(status);
   cairo_t* cr = cairo_create(band.get());
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   cairo_translate(cr, 0, -top);
   cairo_scale(cr, m_dpi / 72.0, m_dpi / 72.0);
   const bool drawn = DrawSceneCairo(cr, *m_scene, m_layout, *m_images, nullptr, stop);
+  const cairo_status_t status = cairo_status(cr);
   cairo_destroy(cr);
   cairo_surface_flush(band.get());
-  return drawn;
+  if (!drawn) return StoppedBy();
+  if (status != CAIRO_STATUS_SUCCESS) return failed(status);
+  return {};
 }
 
 }  // namespace brisol

@@ -11,6 +11,7 @@
 #include <stop_token>
 #include <string>
 
+#include "logger/Outcome.h"
 #include "raster/Types.h"
 #include "vector/PageLayout.h"
 
@@ -62,8 +63,10 @@ class PrintedPage {
 
   SIZE PixelSize() const { return m_pixels; }
   // Draws rows [top, top + rows) of the page into 32-bit pixels (0xFFRRGGBB
-  // words, stride bytes a row). False when stopped.
-  bool DrawBand(int top, int rows, std::uint8_t* pixels, int stride, std::stop_token stop = {}) const;
+  // words, stride bytes a row). Stopped by a stop request; Failed, with
+  // Cairo's word for why, when Cairo cannot draw the band (a page wider
+  // than its surfaces may be).
+  Done DrawBand(int top, int rows, std::uint8_t* pixels, int stride, std::stop_token stop = {}) const;
 
  private:
   PrintedPage() = default;
