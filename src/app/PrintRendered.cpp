@@ -112,6 +112,7 @@ void DrawPage(std::stop_token stop, PictureSource source, double dpi, QObject* g
   job.effect = source.effect.get();
   job.photo = source.photo.get();
   job.level = source.quality;
+  job.page.names = SettingNames::Words;  // told in a box, not on a command line
   PlacementProgress placement([&](int step) { post([progress, step] { progress(step); }); });
   std::string why;
   const auto page = PrintedPage::Prepare(job, dpi, why, &placement, stop);
