@@ -49,7 +49,7 @@ inline std::unique_ptr<CDADC> DrawInPlace(const CDADC& original, const CEffect& 
   auto out = std::make_unique<CDADC>(original.GetSize());
   CEffectOutput target;
   target.SetUp(out.get(), nullptr, original.GetSize());
-  effect.DrawIntoOutput(&target, &original, quality);
+  if (!effect.DrawIntoOutput(&target, &original, quality)) return nullptr;
   return out;
 }
 

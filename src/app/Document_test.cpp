@@ -57,7 +57,7 @@ QByteArray DrawInPlace(const CBrisolDoc& doc) {
   CDADC out(original.GetSize());
   CEffectOutput target;
   target.SetUp(&out, nullptr, original.GetSize());
-  doc.GetRunner()->GetEffect().DrawIntoOutput(&target, &original, doc.Quality());
+  if (!doc.GetRunner()->GetEffect().DrawIntoOutput(&target, &original, doc.Quality())) return {};
   return test::Pixels(out);
 }
 

@@ -170,7 +170,7 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
     // stopped before it is, to tell why it could not be made).
     if (job.effect && job.original && !(preview && stop.stop_requested())) {
       const SIZE size = job.original->GetSize();
-      DrawResult drawn;
+      Done drawn;
       std::shared_ptr<CDADC> picture;
       QImage shown;
       try {
@@ -189,7 +189,7 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
         // Whatever part of the drawing found no memory: the user hears of
         // the working picture, the one large thing a drawing makes.
         const SIZE work{size.cx * job.quality, size.cy * job.quality};
-        drawn = DrawResult::Failure(NotEnoughMemoryText(work, kMaxBandedWorkingPixels));
+        drawn = Fail(Status::NoMemory, NotEnoughMemoryText(work, kMaxBandedWorkingPixels));
         picture.reset();
       }
       if (drawn.ok()) {
@@ -197,9 +197,9 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
         result.image = std::move(shown);
         result.picture = std::move(picture);
         result.effect = job.effect;
-      } else if (drawn.outcome == DrawResult::Outcome::Failed) {
+      } else if (!drawn.stopped()) {
         // The view keeps its last picture; the user is told why.
-        WalertBox(kIconExclamation, "The picture could not be made: %s", drawn.message.c_str());
+        WalertBox(kIconExclamation, "The picture could not be made: %s", drawn.message().c_str());
       }
     }
   }
@@ -221,7 +221,7 @@ void CRenderController::DrawPreview(const RenderJob& job, std::uint64_t id, std:
     if (!preview.IsValid()) return;
     CEffectOutput target;
     target.m_pDADC = &preview;  // black already
-    const DrawResult drawn = job.effect->DrawIntoOutput(&target, reduced.photo.get(), job.quality, nullptr, stop);
+    const Done drawn = job.effect->DrawIntoOutput(&target, reduced.photo.get(), job.quality, nullptr, stop);
     target.Close();
     if (!drawn.ok()) return;
     Result result;

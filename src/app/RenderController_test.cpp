@@ -25,7 +25,7 @@ std::vector<std::uint8_t> DrawInPlace(const CDADC& original, const CEffect& effe
   CDADC out(original.GetSize());
   CEffectOutput target;
   target.SetUp(&out, nullptr, original.GetSize());
-  effect.DrawIntoOutput(&target, &original, quality);
+  if (!effect.DrawIntoOutput(&target, &original, quality)) return {};
   return {out.GetBits(), out.GetBits() + out.GetImageSize()};
 }
 

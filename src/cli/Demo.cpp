@@ -103,10 +103,11 @@ int RunDemo(Args args) {
     const Making making("the demonstration picture (" + pixels + " at quality " + std::to_string(kQuality) + ")");
     CEffectOutput target;
     target.SetUp(&picture, nullptr, size);
-    if (DrawResult drawn = effect.DrawIntoOutput(&target, photo.get(), kQuality); !drawn.ok()) {
-      for (char& c : drawn.message)
+    if (const Done drawn = effect.DrawIntoOutput(&target, photo.get(), kQuality); !drawn.ok()) {
+      std::string why = drawn.message();
+      for (char& c : why)
         if (c == '\n') c = ' ';
-      return Fail("the picture could not be made: " + drawn.message);
+      return Fail("the picture could not be made: " + why);
     }
   }
   photo.reset();  // not needed for saving

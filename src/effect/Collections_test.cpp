@@ -62,7 +62,7 @@ TEST(BundledCollections, GiveDifferentPictures) {
     CDADC out(photo.GetSize());
     CEffectOutput target;
     target.SetUp(&out, nullptr, photo.GetSize());
-    effect.DrawIntoOutput(&target, &photo, 1);
+    EXPECT_TRUE(effect.DrawIntoOutput(&target, &photo, 1).ok()) << entry.path();
     pictures.emplace(entry.path().filename().string(), std::move(out));
   }
   for (auto a = pictures.begin(); a != pictures.end(); ++a) {

@@ -66,14 +66,16 @@ std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& fi
 
 long long Pixels(const SIZE& size) { return static_cast<long long>(size.cx) * size.cy; }
 
-// The words for a working picture for which memory ran out.
-std::string NotEnoughMemory(const SIZE& work, long long mostPixels) { return NotEnoughMemoryText(work, mostPixels); }
+// A working picture for which memory ran out.
+Failure NotEnoughMemory(const SIZE& work, long long mostPixels) {
+  return Fail(Status::NoMemory, NotEnoughMemoryText(work, mostPixels));
+}
 
 // The reference: the objects drawn in order into a whole working picture
 // laid with the background, reduced and mixed at the end.
-DrawResult DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
-                            const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer,
-                            DrawObserver* observer, const std::stop_token& stop) {
+Done DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
+                      const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer, DrawObserver* observer,
+                      const std::stop_token& stop) {
   DrawProgress progress(observer, DrawProgress::WholePictureWeights(Pixels(input->GetSize()), Pixels(geometry.size),
                                                                     effect.GetNumObjects(), effect.GetNumObjects()));
   const CForceField field(*input);
@@ -83,7 +85,7 @@ DrawResult DrawWholePicture(const CEffect& effect, CEffectOutput* output, const 
 
   CDADC work(geometry.size, RGB(0, 0, 0));
   // A working picture that could not be made leaves the output as it was.
-  if (!work.IsValid()) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxWorkingPixels));
+  if (!work.IsValid()) return NotEnoughMemory(geometry.size, kMaxWorkingPixels);
   effect.DrawBkg(&work, input);
   timer.End("background");
   const std::vector<PlacedObject> objects = PlaceWith(effect, field, threshold, input, geometry, level, progress);
@@ -150,7 +152,7 @@ CBrisol::CBrisol(std::shared_ptr<const CDADC> original, const CEffect* effect) :
 
 SIZE CBrisol::GetSize() const { return m_pOrigDADC ? m_pOrigDADC->GetSize() : SIZE{0, 0}; }
 
-DrawResult CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer, std::stop_token stop) const {
+Done CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer, std::stop_token stop) const {
   return m_Effect.DrawIntoOutput(&output, m_pOrigDADC.get(), level, observer, std::move(stop));
 }
 
@@ -175,44 +177,44 @@ void CEffect::DrawBkg(CDADC* work, const CDADC* input) const {
   }
 }
 
-DrawResult CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
-                                   std::stop_token stop) const {
+Done CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
+                             std::stop_token stop) const {
   return DrawIntoOutput(output, input, level, DrawSettings{}, observer, std::move(stop));
 }
 
-DrawResult CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
-                                   DrawObserver* observer, std::stop_token stop) const {
+Done CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                             DrawObserver* observer, std::stop_token stop) const {
   if (output == nullptr || input == nullptr) {
     TheLogger().Log(kLogInfo, "DrawIntoOutput Output=%d Input=%d\n",
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(output)),
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(input)));
-    return DrawResult::Failure("there is no picture to draw from or into");
+    return Fail("there is no picture to draw from or into");
   }
   if (m_uNumShapes == 0) {
     TheLogger().Log(kLogInfo, "DrawIntoOutput no shapes in effect <%s>\n", m_szEffectDir.c_str());
-    return DrawResult::Failure("the collection <" + m_szEffectDir + "> has no shapes to draw");
+    return Fail("the collection <" + m_szEffectDir + "> has no shapes to draw");
   }
   // Refused before anything is allocated (the mix would find out only after
   // the original's force field and a failed allocation).
   if (std::string tooLarge = WorkingPictureTooLarge(input->GetSize(), level, !settings.reference); !tooLarge.empty()) {
     TheLogger().Log(kLogInfo, "DrawIntoOutput: %s\n", tooLarge.c_str());
-    return DrawResult::Failure(std::move(tooLarge));
+    return Fail(std::move(tooLarge));
   }
   // The failures of the steps below, also those on the worker threads, are
   // gathered here instead of becoming the process's pending error.
   CErrorCapture errors;
-  DrawResult result;
+  Done result;
   {
     const ScopedErrorCapture capture(&errors);
     result = DrawSteps(output, input, level, settings, observer, stop);
   }
-  if (result.ok() && !errors.Empty()) result = DrawResult::Failure(errors.First());
-  if (result.ok() && stop.stop_requested()) result.outcome = DrawResult::Outcome::Stopped;
+  if (result.ok() && !errors.Empty()) return Fail(errors.First());
+  if (result.ok() && stop.stop_requested()) return StoppedBy();
   return result;
 }
 
-DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
-                              DrawObserver* observer, const std::stop_token& stop) const {
+Done CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                        DrawObserver* observer, const std::stop_token& stop) const {
   PhaseTimer timer(observer);
   if (stop.stop_requested()) return {};
   const WorkerPool pool(settings.threads, settings.starter);
@@ -264,7 +266,7 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
     observer->Phase("drawing", totals.objectsMs);
     observer->Phase("mix", totals.mixMs);
   }
-  if (!drawn) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxBandedWorkingPixels));
+  if (!drawn) return NotEnoughMemory(geometry.size, kMaxBandedWorkingPixels);
   if (!stop.stop_requested()) progress.Finish();
   return {};
 }

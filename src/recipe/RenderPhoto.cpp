@@ -19,12 +19,12 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-PhotoRendered Failed(std::string why) { return {PhotoRendered::Outcome::Failed, OneLine(std::move(why))}; }
+Failure Failed(std::string why) { return Fail(OneLine(std::move(why))); }
 
 }  // namespace
 
-PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
-                              const RenderFileOptions& options, std::stop_token stop) {
+Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
+                                      const RenderFileOptions& options, std::stop_token stop) {
   RenderObserver none;
   RenderObserver& observer = options.observer != nullptr ? *options.observer : none;
   SaveOptions save = options.save;
@@ -41,7 +41,7 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   LoadResult loaded = LoadPicture(photo);
   observer.End("load");
   if (!loaded.ok()) return Failed(loaded.message);
-  if (stop.stop_requested()) return {PhotoRendered::Outcome::Stopped, {}};
+  if (stop.stop_requested()) return StoppedBy();
 
   std::unique_ptr<CDADC> original = std::move(loaded.surface);
   if (vectorOutput) {
@@ -53,13 +53,11 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
     job.page = options.page;
     job.metadata = save.text;
     observer.Begin("vector");
-    const VectorResult written = WriteVectorFile(output, job, &observer, stop);
+    const Outcome<VectorWritten> written = WriteVectorFile(output, job, &observer, stop);
     observer.End("vector");
-    if (written.outcome == VectorResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
-    if (!written.ok()) return Failed(written.message);
-    PhotoRendered made;
-    made.rasterFallbacks = written.rasterFallbacks;
-    return made;
+    if (written.stopped()) return StoppedBy();
+    if (!written.ok()) return Failed(written.message());
+    return PhotoWritten{written->rasterFallbacks};
   }
   // The output's rows are encoded and written as the drawing completes them;
   // for a format that streams, the picture never exists whole.
@@ -81,17 +79,17 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   draw.outputRows = &saveRows;
   CEffectOutput target;
   target.SetUp(whole ? &picture : nullptr, nullptr, original->GetSize());
-  const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), options.quality, draw, &observer, stop);
+  const Done drawn = effect.DrawIntoOutput(&target, original.get(), options.quality, draw, &observer, stop);
   target.Close();
   original.reset();  // not needed for saving
-  if (drawn.outcome == DrawResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
-  if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message);
+  if (drawn.stopped()) return StoppedBy();
+  if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message());
 
   observer.Begin("save");
   const SaveResult saved = saver.Finish(whole ? &picture : nullptr);
   observer.End("save");
   if (!saved.ok()) return Failed(saved.message);
-  return {};
+  return PhotoWritten{};
 }
 
 }  // namespace brisol

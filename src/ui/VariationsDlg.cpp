@@ -64,14 +64,13 @@ class CVariationsDlg::Painter {
         if (!picture.IsValid()) throw std::bad_alloc();
         CEffectOutput target;
         target.SetUp(&picture, nullptr, full);
-        const DrawResult drawn =
-            cells[i].effect->DrawIntoOutput(&target, source.photo.get(), source.quality, nullptr, stop);
+        const Done drawn = cells[i].effect->DrawIntoOutput(&target, source.photo.get(), source.quality, nullptr, stop);
         target.Close();
-        if (drawn.outcome == DrawResult::Outcome::Stopped) break;
+        if (drawn.stopped()) break;
         if (drawn.ok())
           image = ReducePicture(picture, size);
         else
-          problem = QString::fromStdString(drawn.message);
+          problem = QString::fromStdString(drawn.message());
       } catch (const std::bad_alloc&) {
         problem = QObject::tr("not enough memory to draw it");
       }

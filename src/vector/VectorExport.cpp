@@ -19,9 +19,9 @@
 namespace brisol {
 namespace {
 
-VectorResult Failed(const std::string& message) {
+Failure Failed(const std::string& message) {
   TheLogger().Log(kLogInfo, "%s\n", message.c_str());
-  return VectorResult{VectorResult::Outcome::Failed, message};
+  return Fail(message);
 }
 
 std::string Named(const std::string& path, const std::string& cause) { return "cannot write '" + path + "': " + cause; }
@@ -64,10 +64,10 @@ std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, Draw
   }
   CEffectOutput target;
   target.SetUp(picture.get(), nullptr, job.photo->GetSize());
-  const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, observer, stop);
+  const Done drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, observer, stop);
   target.Close();
   if (!drawn.ok()) {
-    message = "the mixed picture could not be drawn: " + drawn.message;
+    message = "the mixed picture could not be drawn: " + drawn.message();
     return nullptr;
   }
   if (size == picture->GetSize()) return picture;
@@ -127,13 +127,13 @@ std::optional<std::string> CheckVectorFile(const std::string& path, const PageOp
   return std::nullopt;
 }
 
-VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer,
-                             std::stop_token stop) {
+Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer,
+                                       std::stop_token stop) {
   if (auto problem = JobProblem(job)) return Failed(Named(path, *problem));
   if (auto problem = CheckVectorFile(path, job.page, job.photo->GetSize())) return Failed(*problem);
   const VectorFormat& format = *VectorFormatOfName(path);
   const PageLayout page = *LayOutPage(job.page, job.photo->GetSize(), format);
-  const VectorResult stopped{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+  const auto stopped = [&path] { return StoppedBy("stopped; '" + path + "' was not written"); };
 
   CErrorCapture errors;
   const ScopedErrorCapture capture(&errors);
@@ -144,7 +144,7 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
   const std::unique_ptr<VectorScene> scene = objectsHidden
                                                  ? BareVectorScene(*job.effect, *job.photo, job.level)
                                                  : BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
-  if (stop.stop_requested()) return stopped;
+  if (stop.stop_requested()) return stopped();
   const bool photoNeeded =
       (scene->photoBackground && !objectsHidden) || (scene->mix.kind != MixMask::None && !postScript);
   const EmbeddedImages images =
@@ -153,11 +153,11 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
     return Failed(Named(path, "not enough memory for the embedded photo"));
 
   PageFileResult written = FileBytes(format, job, *scene, page, images, observer, stop);
-  if (written.stopped) return stopped;
+  if (written.stopped) return stopped();
   if (!written.error.empty()) return Failed(Named(path, written.error));
   const std::string bytes = std::move(written.bytes);
   if (!errors.Empty()) return Failed(Named(path, errors.First()));
-  if (stop.stop_requested()) return stopped;
+  if (stop.stop_requested()) return stopped();
   {
     const PhaseTime time(observer, "save");
     if (const SaveResult saved = WriteFileAtomically(
@@ -165,7 +165,7 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
         !saved.ok())
       return Failed(Named(path, SaveCause(saved, path)));
   }
-  VectorResult result;
+  VectorWritten result;
   result.bytes = bytes.size();
   result.objects = scene->objects.size();
   result.rasterFallbacks = scene->rasterFallbacks;
