@@ -21,16 +21,13 @@ using namespace brisol;
 
 namespace {
 
-std::vector<std::uint8_t> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
-  CDADC out(original.GetSize());
-  CEffectOutput target;
-  target.SetUp(&out, nullptr, original.GetSize());
-  if (!effect.DrawIntoOutput(&target, &original, quality)) return {};
-  return {out.GetBits(), out.GetBits() + out.GetImageSize()};
-}
-
 std::vector<std::uint8_t> Bytes(const CDADC& surface) {
   return {surface.GetBits(), surface.GetBits() + surface.GetImageSize()};
+}
+
+std::vector<std::uint8_t> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
+  const std::unique_ptr<CDADC> picture = test::DrawInPlace(original, effect, quality);
+  return picture ? Bytes(*picture) : std::vector<std::uint8_t>{};
 }
 
 // Holds the first drawing (or every one) until it is asked to stop.

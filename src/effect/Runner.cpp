@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <new>
 
 #include "effect/AAMixBlit.h"
 #include "effect/BandedDrawing.h"
@@ -206,7 +207,17 @@ Done CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
   Done result;
   {
     const ScopedErrorCapture capture(&errors);
-    result = DrawSteps(output, input, level, settings, observer, stop);
+    // The drawing's lists (objects, bounds, rows) are the standard
+    // library's, which tells of no memory for one by throwing: wherever
+    // that happens, the user hears of the working picture, the one large
+    // thing a drawing makes.
+    try {
+      result = DrawSteps(output, input, level, settings, observer, stop);
+    } catch (const std::bad_alloc&) {
+      const SIZE size = input->GetSize();
+      result = NotEnoughMemory(SIZE{size.cx * level, size.cy * level},
+                               settings.reference ? kMaxWorkingPixels : kMaxBandedWorkingPixels);
+    }
   }
   if (result.ok() && !errors.Empty()) return Fail(errors.First());
   if (result.ok() && stop.stop_requested()) return StoppedBy();

@@ -1,5 +1,6 @@
 #include "recipe/RenderPhoto.h"
 
+#include "effect/DrawJob.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/LoadPicture.h"
 #include "imageio/PictureFormats.h"
@@ -63,11 +64,6 @@ Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& 
   // for a format that streams, the picture never exists whole.
   PictureSaver saver(output, save);
   const bool whole = options.draw.reference || !PictureSaver::Streams(output);
-  CDADC picture;
-  if (whole) {
-    picture = CDADC(original->GetSize());
-    if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of " + QuotedName(photo));
-  }
   struct SaveRows final : OutputRowsSink {
     SaveRows(PictureSaver& s, const SIZE& z) : saver(s), size(z) {}
     void RowsReady(const PixelBlock& rows, int first, int last) override { saver.RowsReady(size, rows, first, last); }
@@ -75,18 +71,23 @@ Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& 
     PictureSaver& saver;
     SIZE size;
   } saveRows(saver, original->GetSize());
-  DrawSettings draw = options.draw;
-  draw.outputRows = &saveRows;
-  CEffectOutput target;
-  target.SetUp(whole ? &picture : nullptr, nullptr, original->GetSize());
-  const Done drawn = effect.DrawIntoOutput(&target, original.get(), options.quality, draw, &observer, stop);
-  target.Close();
+  DrawJob job(effect, *original, options.quality, &observer, stop);
+  job.settings = options.draw;
+  job.settings.outputRows = &saveRows;
+  std::unique_ptr<CDADC> picture;
+  const Done drawn = [&]() -> Done {
+    if (!whole) return DrawPictureRows(job);
+    auto made = DrawPicture(job);
+    if (!made) return std::move(made).failure();
+    picture = std::move(*made);
+    return {};
+  }();
   original.reset();  // not needed for saving
   if (drawn.stopped()) return StoppedBy();
   if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message());
 
   observer.Begin("save");
-  const SaveResult saved = saver.Finish(whole ? &picture : nullptr);
+  const SaveResult saved = saver.Finish(picture.get());
   observer.End("save");
   if (!saved.ok()) return Failed(saved.message);
   return PhotoWritten{};

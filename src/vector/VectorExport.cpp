@@ -4,6 +4,7 @@
 #include <cmath>
 #include <variant>
 
+#include "effect/DrawJob.h"
 #include "effect/Effect.h"
 #include "effect/Runner.h"
 #include "imageio/ImageSave.h"
@@ -57,19 +58,13 @@ class PhaseTime {
 // null, with why in the message, when it could not be drawn.
 std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, DrawObserver* observer,
                                     const std::stop_token& stop, std::string& message) {
-  auto picture = std::make_unique<CDADC>(job.photo->GetSize());
-  if (!picture->IsValid()) {
-    message = "not enough memory for the mixed picture";
-    return nullptr;
-  }
-  CEffectOutput target;
-  target.SetUp(picture.get(), nullptr, job.photo->GetSize());
-  const Done drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, observer, stop);
-  target.Close();
-  if (!drawn.ok()) {
+  Outcome<std::unique_ptr<CDADC>> drawn =
+      DrawPicture({*job.effect, *job.photo, job.level, observer, stop});
+  if (!drawn) {
     message = "the mixed picture could not be drawn: " + drawn.message();
     return nullptr;
   }
+  std::unique_ptr<CDADC> picture = std::move(*drawn);
   if (size == picture->GetSize()) return picture;
   const PhaseTime time(observer, "resample");
   picture = ResampledPicture(*picture, size);
