@@ -1,7 +1,6 @@
 #include "app/RenderController.h"
 
 #include <algorithm>
-#include <new>
 #include <system_error>
 
 #include "app/AlertQueue.h"
@@ -199,24 +198,24 @@ void CRenderController::DrawPreview(const RenderJob& job, std::uint64_t id, std:
   // Its failures are the exact drawing's too, which tells them once.
   CCollectingAlertSink quiet;
   const ScopedThreadAlertSink collect(quiet);
-  try {
-    const CReducedPhotos::Reduced reduced = m_reduced.Get(job.original, job.shown);
-    m_reducedMade = m_reduced.Made();
-    if (!reduced.photo || stop.stop_requested()) return;
-    const Outcome<std::unique_ptr<CDADC>> preview =
-        DrawPicture({*job.effect, *reduced.photo, job.quality, nullptr, stop});
-    if (!preview) return;
-    Result result;
-    result.kind = Result::Kind::Preview;
-    result.id = id;
-    result.image = ToQImage(**preview);
-    result.effect = job.effect;
-    if (result.image.isNull()) return;
-    ++m_previewsFinished;
-    Hand(std::move(result));
-  } catch (const std::bad_alloc&) {
+  const auto reduced = TryAllocate("the photo as shown", [&] { return m_reduced.Get(job.original, job.shown); });
+  m_reducedMade = m_reduced.Made();
+  if (!reduced) {
     TheLogger().Log(kLogInfo, "No memory for a preview of %d x %d pixels\n", job.shown.width(), job.shown.height());
+    return;
   }
+  if (!reduced->photo || stop.stop_requested()) return;
+  const Outcome<std::unique_ptr<CDADC>> preview =
+      DrawPicture({*job.effect, *reduced->photo, job.quality, nullptr, stop});
+  if (!preview) return;
+  Result result;
+  result.kind = Result::Kind::Preview;
+  result.id = id;
+  result.image = ToQImage(**preview);
+  result.effect = job.effect;
+  if (result.image.isNull()) return;
+  ++m_previewsFinished;
+  Hand(std::move(result));
 }
 
 CRenderController::Result CRenderController::Show(const ShowJob& job) {
@@ -224,11 +223,12 @@ CRenderController::Result CRenderController::Show(const ShowJob& job) {
   result.kind = Result::Kind::Shown;
   result.shown = job.shown;
   result.of = job.picture;
-  try {
+  const Done made = TryAllocate("the pictures as shown", [&] {
     if (job.original) result.original = m_reduced.Get(job.original, job.shown).image;
     m_reducedMade = m_reduced.Made();
     if (job.picture) result.image = ReducedImage(*job.picture, job.shown);
-  } catch (const std::bad_alloc&) {
+  });
+  if (!made) {
     TheLogger().Log(kLogInfo, "No memory to show the pictures at %d x %d pixels\n", job.shown.width(),
                     job.shown.height());
   }

@@ -268,7 +268,7 @@ Done CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, co
   drawing.bandMemories = settings.bandMemories;
   drawing.outputRows = settings.outputRows;
   BandTotals totals;
-  const bool drawn = DrawInBands(drawing, pool, &progress, stop, totals);
+  const Done drawn = DrawInBands(drawing, pool, &progress, stop, totals);
   // The bands do the background, the objects and the mix together: each
   // phase is told as the time it took summed over the threads.
   if (observer) {
@@ -277,7 +277,7 @@ Done CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, co
     observer->Phase("drawing", totals.objectsMs);
     observer->Phase("mix", totals.mixMs);
   }
-  if (!drawn) return NotEnoughMemory(geometry.size, kMaxBandedWorkingPixels);
+  if (!drawn) return drawn;
   if (!stop.stop_requested()) progress.Finish();
   return {};
 }
