@@ -80,6 +80,7 @@ Done DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC*
   DrawProgress progress(observer, DrawProgress::WholePictureWeights(Pixels(input->GetSize()), Pixels(geometry.size),
                                                                     effect.GetNumObjects(), effect.GetNumObjects()));
   const CForceField field(*input);
+  if (Pixels(input->GetSize()) > 0 && !field.HasForces()) return NotEnoughMemory(geometry.size, kMaxWorkingPixels);
   const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
   progress.Report(DrawProgress::kForceField, 1, 1);
   timer.End("forcefield");
@@ -98,8 +99,9 @@ Done DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC*
 
   if (stop.stop_requested()) return {};
   const CImageMix mix = effect.GetMix();
-  AAMixBlit(output->m_pDADC, &work, input, &mix, stop, &pool);
+  const Done mixed = AAMixBlit(output->m_pDADC, &work, input, &mix, stop, &pool);
   timer.End("mix");
+  if (!mixed) return mixed;
   if (!stop.stop_requested()) progress.Finish();
   return {};
 }
@@ -201,25 +203,19 @@ Done CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int leve
     TheLogger().Log(kLogInfo, "DrawIntoOutput: %s\n", tooLarge.c_str());
     return Fail(std::move(tooLarge));
   }
-  // The failures of the steps below, also those on the worker threads, are
-  // gathered here instead of becoming the process's pending error.
-  CErrorCapture errors;
+  // The failures of the steps below, also those on the worker threads, come
+  // back as their results. The drawing's lists (objects, bounds, rows) are
+  // the standard library's, which tells of no memory for one by throwing:
+  // wherever that happens, the user hears of the working picture, the one
+  // large thing a drawing makes.
   Done result;
-  {
-    const ScopedErrorCapture capture(&errors);
-    // The drawing's lists (objects, bounds, rows) are the standard
-    // library's, which tells of no memory for one by throwing: wherever
-    // that happens, the user hears of the working picture, the one large
-    // thing a drawing makes.
-    try {
-      result = DrawSteps(output, input, level, settings, observer, stop);
-    } catch (const std::bad_alloc&) {
-      const SIZE size = input->GetSize();
-      result = NotEnoughMemory(SIZE{size.cx * level, size.cy * level},
-                               settings.reference ? kMaxWorkingPixels : kMaxBandedWorkingPixels);
-    }
+  try {
+    result = DrawSteps(output, input, level, settings, observer, stop);
+  } catch (const std::bad_alloc&) {
+    const SIZE size = input->GetSize();
+    result = NotEnoughMemory(SIZE{size.cx * level, size.cy * level},
+                             settings.reference ? kMaxWorkingPixels : kMaxBandedWorkingPixels);
   }
-  if (result.ok() && !errors.Empty()) return Fail(errors.First());
   if (result.ok() && stop.stop_requested()) return StoppedBy();
   return result;
 }
@@ -250,12 +246,12 @@ Done CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, co
     objects = PlaceWith(*this, field, threshold, input, geometry, level, progress);
     timer.End("placement");
   }
-  // A refused mix (its reasons logged) leaves the output as it was. Without
-  // an output picture, the output's rows go to the sink only.
+  // A refused mix leaves the output as it was. Without an output picture,
+  // the output's rows go to the sink only.
   const BandMixer mixer = output->m_pDADC == nullptr && settings.outputRows != nullptr
                               ? BandMixer(input->GetSize(), geometry.size, input, &m_Mix)
                               : BandMixer(output->m_pDADC, geometry.size, input, &m_Mix);
-  if (!mixer.IsValid()) return {};
+  if (!mixer.IsValid()) return mixer.Refusal();
   if (stop.stop_requested()) return {};
 
   BandedDrawing drawing;

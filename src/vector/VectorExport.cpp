@@ -130,8 +130,6 @@ Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob&
   const PageLayout page = *LayOutPage(job.page, job.photo->GetSize(), format);
   const auto stopped = [&path] { return StoppedBy("stopped; '" + path + "' was not written"); };
 
-  CErrorCapture errors;
-  const ScopedErrorCapture capture(&errors);
   // PostScript takes the mix from the picture's own pixels; a page they
   // cover whole holds no objects.
   const bool postScript = format.kind == VectorKind::Eps || format.kind == VectorKind::Ps;
@@ -151,7 +149,6 @@ Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob&
   if (written.stopped) return stopped();
   if (!written.error.empty()) return Failed(Named(path, written.error));
   const std::string bytes = std::move(written.bytes);
-  if (!errors.Empty()) return Failed(Named(path, errors.First()));
   if (stop.stop_requested()) return stopped();
   {
     const PhaseTime time(observer, "save");
