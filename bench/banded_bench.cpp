@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -78,7 +79,7 @@ double Render(const CEffect& effect, int level, const DrawSettings& settings, Ph
   CEffectOutput target;
   target.SetUp(&out, nullptr, photo.GetSize());
   const auto start = std::chrono::steady_clock::now();
-  effect.DrawIntoOutput(&target, &photo, level, settings, &times);
+  if (!effect.DrawIntoOutput(&target, &photo, level, settings, &times)) return -1;
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -186,7 +187,8 @@ const CDADC& Rendered() {
       effect.SetNumObjects(10000);
       CEffectOutput target;
       target.SetUp(out.get(), nullptr, out->GetSize());
-      effect.DrawIntoOutput(&target, &Photo(), 2);
+      if (const Done drawn = effect.DrawIntoOutput(&target, &Photo(), 2); !drawn)
+        std::fprintf(stderr, "the picture could not be drawn: %s\n", drawn.message().c_str());
     }
     return out;
   }();

@@ -35,7 +35,8 @@ void BM_MixQuality2(benchmark::State& state) {
   Paint(orig, 2);
   const CImageMix mix{static_cast<int>(state.range(0)), 10, 50};
   for (auto _ : state) {
-    AAMixBlit(&out, &work, &orig, &mix);
+    bool mixed = AAMixBlit(&out, &work, &orig, &mix).ok();
+    benchmark::DoNotOptimize(mixed);
     benchmark::DoNotOptimize(out.GetBits());
   }
   state.SetLabel(GetMixGeomDesc(mix.m_eGeom));

@@ -49,14 +49,14 @@ struct Decisions {
 // random size, angle or outline colour).
 constexpr int kDrawsPerObject = 1 + 9;
 
-struct Outcome {
+struct Comparison {
   int flips = 0;        // attempts decided differently
   int objects = 0;      // objects of the full drawing
   int sameObjects = 0;  // of them, those before the first flip
 };
 
-Outcome Compare(const Decisions& full, const Decisions& preview, int reaction, int seed, int attempts) {
-  Outcome o;
+Comparison Compare(const Decisions& full, const Decisions& preview, int reaction, int seed, int attempts) {
+  Comparison o;
   CRandomSource random(static_cast<std::uint32_t>(seed));
   bool flipped = false;
   for (int k = 0; k < attempts; ++k) {
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
         for (int reaction : {eReactImage, eReactOpposite}) {
           std::vector<double> flips, same;
           for (int s = 1; s <= seeds; ++s) {
-            const Outcome o = Compare(full, preview, reaction, s * 7919, attempts);
+            const Comparison o = Compare(full, preview, reaction, s * 7919, attempts);
             flips.push_back(1000.0 * o.flips / attempts);
             same.push_back(o.objects ? 100.0 * o.sameObjects / o.objects : 100.0);
           }

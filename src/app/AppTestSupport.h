@@ -23,6 +23,7 @@
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/ScrollView.h"
+#include "effect/DrawJob.h"
 #include "effect/EffectTestUtil.h"
 #include "effect/Runner.h"
 #include "imageio/ImageSave.h"
@@ -46,11 +47,8 @@ inline CDADC MakePicture(int w, int h) {
 // The effect's picture of original at the quality, drawn on the calling
 // thread as a command-line render draws it.
 inline std::unique_ptr<CDADC> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
-  auto out = std::make_unique<CDADC>(original.GetSize());
-  CEffectOutput target;
-  target.SetUp(out.get(), nullptr, original.GetSize());
-  effect.DrawIntoOutput(&target, &original, quality);
-  return out;
+  Outcome<std::unique_ptr<CDADC>> drawn = DrawPicture({effect, original, quality});
+  return drawn ? std::move(*drawn) : nullptr;
 }
 
 // Writes a picture file (the format by the extension) into the test folder.

@@ -53,12 +53,8 @@ QByteArray FilePixels(const QString& path) {
 }
 
 QByteArray DrawInPlace(const CBrisolDoc& doc) {
-  const CDADC& original = *doc.GetOriginal();
-  CDADC out(original.GetSize());
-  CEffectOutput target;
-  target.SetUp(&out, nullptr, original.GetSize());
-  doc.GetRunner()->GetEffect().DrawIntoOutput(&target, &original, doc.Quality());
-  return test::Pixels(out);
+  const auto picture = test::DrawInPlace(*doc.GetOriginal(), doc.GetRunner()->GetEffect(), doc.Quality());
+  return picture ? test::Pixels(*picture) : QByteArray();
 }
 
 }  // namespace

@@ -77,9 +77,9 @@ QString ExportPicture(QWidget* parent, CBrisolDoc& doc, CAppSettings& settings) 
   const auto& result = dialog.LastResult();
   if (!result || !result->ok()) return {};
   QString text = QObject::tr("Exported %1").arg(dialog.StartedChoices()->path);
-  if (result->rasterFallbacks > 0) {
+  if (result->value().rasterFallbacks > 0) {
     text += QObject::tr("; %1 objects have texts in a font without outlines and are written as pixels")
-                .arg(result->rasterFallbacks);
+                .arg(result->value().rasterFallbacks);
   }
   return text;
 }

@@ -50,7 +50,7 @@ void Click(CExportDlg* dialog, const char* name) {
 // What one export through the window did.
 struct Exported {
   bool shown = false;
-  std::optional<VectorResult> result;
+  std::optional<Outcome<VectorWritten>> result;
   QString status;
   ExportChoices shownChoices;  // as the dialog came up
   bool stopEnabled = false;
@@ -221,7 +221,7 @@ class ExportTest : public QObject {
     }
     bool running = false, stopped = false;
     QString status;
-    std::optional<VectorResult> result;
+    std::optional<Outcome<VectorWritten>> result;
     test::DriveModal<CExportDlg>([&, close](CExportDlg* dialog) {
       SetChoices(dialog, {QStringLiteral("A0"), false, QStringLiteral("0mm"), 0, out});
       test::Alerts().QueueAnswer(AlertAnswer::Yes);  // replace it
@@ -249,7 +249,7 @@ class ExportTest : public QObject {
     QVERIFY(stopped);
     if (!close) {
       QVERIFY(result);
-      QVERIFY(result->outcome == VectorResult::Outcome::Stopped);
+      QVERIFY(result->stopped());
     }
     QCOMPARE(test::FileBytes(out), QByteArray("the old file"));
     QCOMPARE(Files(folder), QStringList{QStringLiteral("big.pdf")});

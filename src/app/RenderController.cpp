@@ -1,12 +1,11 @@
 #include "app/RenderController.h"
 
 #include <algorithm>
-#include <new>
 #include <system_error>
 
 #include "app/AlertQueue.h"
+#include "effect/DrawJob.h"
 #include "effect/Runner.h"
-#include "effect/WorkingPictureLimit.h"
 #include "logger/Logger.h"
 #include "raster/Dadc.h"
 #include "ui/DadcImage.h"
@@ -169,37 +168,24 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
     // Stopped during its preview, the exact picture is not begun (a drawing
     // stopped before it is, to tell why it could not be made).
     if (job.effect && job.original && !(preview && stop.stop_requested())) {
-      const SIZE size = job.original->GetSize();
-      DrawResult drawn;
-      std::shared_ptr<CDADC> picture;
-      QImage shown;
-      try {
-        picture = std::make_shared<CDADC>(size);
-        if (!picture->IsValid()) throw std::bad_alloc();
-        // A new picture is black already: clearing it again would only
-        // touch its memory here, on one thread, before the bands write it.
-        CEffectOutput target;
-        target.m_pDADC = picture.get();
-        ProgressRelay progress(this, id);
-        drawn = job.effect->DrawIntoOutput(&target, job.original.get(), job.quality, &progress, stop);
-        target.Close();
-        // What the view shows of it, made here rather than at each paint.
-        if (drawn.ok() && !job.shown.isEmpty()) shown = ReducedImage(*picture, job.shown);
-      } catch (const std::bad_alloc&) {
-        // Whatever part of the drawing found no memory: the user hears of
-        // the working picture, the one large thing a drawing makes.
-        const SIZE work{size.cx * job.quality, size.cy * job.quality};
-        drawn = DrawResult::Failure(NotEnoughMemoryText(work, kMaxBandedWorkingPixels));
-        picture.reset();
+      ProgressRelay progress(this, id);
+      Outcome<std::unique_ptr<CDADC>> drawn =
+          DrawPicture({*job.effect, *job.original, job.quality, &progress, stop});
+      // What the view shows of it, made here rather than at each paint.
+      if (drawn && !job.shown.isEmpty()) {
+        auto shown = TryAllocate("the picture as shown", [&] { return ReducedImage(**drawn, job.shown); });
+        if (shown)
+          result.image = std::move(*shown);
+        else
+          drawn = std::move(shown).failure();
       }
-      if (drawn.ok()) {
+      if (drawn) {
         result.finished = true;
-        result.image = std::move(shown);
-        result.picture = std::move(picture);
+        result.picture = std::move(*drawn);
         result.effect = job.effect;
-      } else if (drawn.outcome == DrawResult::Outcome::Failed) {
+      } else if (!drawn.stopped()) {
         // The view keeps its last picture; the user is told why.
-        WalertBox(kIconExclamation, "The picture could not be made: %s", drawn.message.c_str());
+        WalertBox(kIconExclamation, "The picture could not be made: %s", drawn.message().c_str());
       }
     }
   }
@@ -212,29 +198,24 @@ void CRenderController::DrawPreview(const RenderJob& job, std::uint64_t id, std:
   // Its failures are the exact drawing's too, which tells them once.
   CCollectingAlertSink quiet;
   const ScopedThreadAlertSink collect(quiet);
-  try {
-    const CReducedPhotos::Reduced reduced = m_reduced.Get(job.original, job.shown);
-    m_reducedMade = m_reduced.Made();
-    if (!reduced.photo || stop.stop_requested()) return;
-    const SIZE size = reduced.photo->GetSize();
-    CDADC preview(size);
-    if (!preview.IsValid()) return;
-    CEffectOutput target;
-    target.m_pDADC = &preview;  // black already
-    const DrawResult drawn = job.effect->DrawIntoOutput(&target, reduced.photo.get(), job.quality, nullptr, stop);
-    target.Close();
-    if (!drawn.ok()) return;
-    Result result;
-    result.kind = Result::Kind::Preview;
-    result.id = id;
-    result.image = ToQImage(preview);
-    result.effect = job.effect;
-    if (result.image.isNull()) return;
-    ++m_previewsFinished;
-    Hand(std::move(result));
-  } catch (const std::bad_alloc&) {
+  const auto reduced = TryAllocate("the photo as shown", [&] { return m_reduced.Get(job.original, job.shown); });
+  m_reducedMade = m_reduced.Made();
+  if (!reduced) {
     TheLogger().Log(kLogInfo, "No memory for a preview of %d x %d pixels\n", job.shown.width(), job.shown.height());
+    return;
   }
+  if (!reduced->photo || stop.stop_requested()) return;
+  const Outcome<std::unique_ptr<CDADC>> preview =
+      DrawPicture({*job.effect, *reduced->photo, job.quality, nullptr, stop});
+  if (!preview) return;
+  Result result;
+  result.kind = Result::Kind::Preview;
+  result.id = id;
+  result.image = ToQImage(**preview);
+  result.effect = job.effect;
+  if (result.image.isNull()) return;
+  ++m_previewsFinished;
+  Hand(std::move(result));
 }
 
 CRenderController::Result CRenderController::Show(const ShowJob& job) {
@@ -242,11 +223,12 @@ CRenderController::Result CRenderController::Show(const ShowJob& job) {
   result.kind = Result::Kind::Shown;
   result.shown = job.shown;
   result.of = job.picture;
-  try {
+  const Done made = TryAllocate("the pictures as shown", [&] {
     if (job.original) result.original = m_reduced.Get(job.original, job.shown).image;
     m_reducedMade = m_reduced.Made();
     if (job.picture) result.image = ReducedImage(*job.picture, job.shown);
-  } catch (const std::bad_alloc&) {
+  });
+  if (!made) {
     TheLogger().Log(kLogInfo, "No memory to show the pictures at %d x %d pixels\n", job.shown.width(),
                     job.shown.height());
   }

@@ -2,14 +2,11 @@
 // place, a newer request stopping the running drawing, at most one waiting
 // request, alerts shown afterwards on the user-interface thread in order,
 // and stopping that waits and loses nothing.
-#include <sys/resource.h>
-#include <unistd.h>
 #include <QThread>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -21,16 +18,13 @@ using namespace brisol;
 
 namespace {
 
-std::vector<std::uint8_t> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
-  CDADC out(original.GetSize());
-  CEffectOutput target;
-  target.SetUp(&out, nullptr, original.GetSize());
-  effect.DrawIntoOutput(&target, &original, quality);
-  return {out.GetBits(), out.GetBits() + out.GetImageSize()};
-}
-
 std::vector<std::uint8_t> Bytes(const CDADC& surface) {
   return {surface.GetBits(), surface.GetBits() + surface.GetImageSize()};
+}
+
+std::vector<std::uint8_t> DrawInPlace(const CDADC& original, const CEffect& effect, int quality) {
+  const std::unique_ptr<CDADC> picture = test::DrawInPlace(original, effect, quality);
+  return picture ? Bytes(*picture) : std::vector<std::uint8_t>{};
 }
 
 // Holds the first drawing (or every one) until it is asked to stop.
@@ -233,44 +227,6 @@ class RenderControllerTest : public QObject {
     controller.reset();
     QCoreApplication::processEvents();
     QVERIFY(test::TakeAlerts().isEmpty());
-  }
-
-  // A drawing that finds no memory ends with one alert naming the working
-  // picture's size and the most a drawing may make; no picture comes, so
-  // the window keeps its last one. (The address space is held just above
-  // what the program has when the drawing starts.)
-  void aDrawingWithoutMemorySaysSoAndBringsNoPicture() {
-#if defined(__SANITIZE_ADDRESS__)
-    QSKIP("AddressSanitizer needs more address space than any limit leaves");
-#endif
-    // Larger than a thread's malloc arena may grow (64 MB), so that no
-    // arena reserved earlier can give the drawing its picture.
-    auto made = std::make_shared<CDADC>(SIZE{5000, 5000}, RGB(90, 140, 200));
-    const std::shared_ptr<const CDADC> big = made;
-    CRenderController controller(&m_alerts, nullptr, CRenderController::Threading::CallingThread);
-    QSignalSpy ready(&controller, &CRenderController::PictureReady);
-    const auto effect = Effect(3);
-    test::TakeAlerts();
-    long pages = 0;
-    {
-      std::FILE* statm = std::fopen("/proc/self/statm", "r");
-      QVERIFY(statm != nullptr);
-      QCOMPARE(std::fscanf(statm, "%ld", &pages), 1);
-      std::fclose(statm);
-    }
-    rlimit previous{};
-    QCOMPARE(getrlimit(RLIMIT_AS, &previous), 0);
-    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (1u << 20);
-    rlimit tight = previous;
-    tight.rlim_cur = std::min(previous.rlim_cur, room);
-    QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
-    controller.Request(RenderJob{effect, big, 1});
-    QCOMPARE(setrlimit(RLIMIT_AS, &previous), 0);
-    QCOMPARE(ready.size(), 0);
-    QVERIFY(!controller.IsBusy());
-    QCOMPARE(test::TakeAlerts(),
-             QStringList{"The picture could not be made: not enough memory for the working picture of 5000 x 5000 "
-                         "pixels (the most is 1600 megapixels)"});
   }
 
   void destroyingWhileDrawingStopsAndJoins() {

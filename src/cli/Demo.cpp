@@ -11,6 +11,7 @@
 #include "Making.h"
 #include "PictureFiles.h"
 #include "QuietAlerts.h"
+#include "effect/DrawJob.h"
 #include "effect/EffectPaths.h"
 #include "effect/Runner.h"
 #include "imageio/Dib.h"
@@ -97,17 +98,17 @@ int RunDemo(Args args) {
   effect.SetAngleReaction(eReactRandom);
   effect.SetSeed(2026);
 
-  CDADC picture(size);
-  if (!picture.IsValid()) return Fail("not enough memory for a picture of " + pixels);
+  std::unique_ptr<CDADC> picture;
   {
     const Making making("the demonstration picture (" + pixels + " at quality " + std::to_string(kQuality) + ")");
-    CEffectOutput target;
-    target.SetUp(&picture, nullptr, size);
-    if (DrawResult drawn = effect.DrawIntoOutput(&target, photo.get(), kQuality); !drawn.ok()) {
-      for (char& c : drawn.message)
+    Outcome<std::unique_ptr<CDADC>> drawn = DrawPicture({effect, *photo, kQuality});
+    if (!drawn) {
+      std::string why = drawn.message();
+      for (char& c : why)
         if (c == '\n') c = ' ';
-      return Fail("the picture could not be made: " + drawn.message);
+      return Fail("the picture could not be made: " + why);
     }
+    picture = std::move(*drawn);
   }
   photo.reset();  // not needed for saving
   // The picture keeps its recipe, as every picture Brisol makes (the scene
@@ -119,7 +120,7 @@ int RunDemo(Args args) {
   SaveResult saved;
   {
     const Making making("the file " + QuotedName(output) + " (" + pixels + ")");
-    saved = SaveImageFile(picture, output, options);
+    saved = SaveImageFile(*picture, output, options);
   }
   if (!saved.ok()) return Fail(saved.message);
   std::error_code ignored;

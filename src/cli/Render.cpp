@@ -190,15 +190,14 @@ int RunRender(Args args) {
   if (look.jpegQuality) options.save.jpegQuality = *look.jpegQuality;
   options.recipe = &recipe;
   options.observer = &progress;
-  PhotoRendered made;
-  {
+  const Outcome<PhotoWritten> made = [&] {
     const Making making("the picture of " + QuotedName(input) + pixels);
-    made = RenderPhotoFile(look.effect, input, output, options);
-  }
+    return RenderPhotoFile(look.effect, input, output, options);
+  }();
   progress.Finish();
-  if (!made.ok()) return Fail(made.message);
-  if (made.rasterFallbacks > 0) {
-    Notice(std::to_string(made.rasterFallbacks) +
+  if (!made.ok()) return Fail(made.message());
+  if (made->rasterFallbacks > 0) {
+    Notice(std::to_string(made->rasterFallbacks) +
            " objects have texts in a font without outlines and are written as pixels");
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "logger/Format.h"
 #include "logger/Logger.h"
 
 namespace brisol {
@@ -41,20 +42,22 @@ BandMixer::BandMixer(const SIZE& out, const SIZE& work, const CDADC* orig, const
   Init(out, true, work, orig, mix);
 }
 
+void BandMixer::Refuse(std::string why) {
+  TheLogger().Log(kLogInfo, "%s\n", why.c_str());
+  m_refusal = std::move(why);
+}
+
 void BandMixer::Init(const SIZE& out, bool outValid, const SIZE& work, const CDADC* orig, const CImageMix* mix) {
   const int w = out.cx, h = out.cy;
   if (orig != nullptr) {
     if (mix == nullptr) {
-      TheLogger().Log(kLogDeferred, "AAMB: insufficient mix data");
-      return;
+      return Refuse("AAMB: insufficient mix data");
     }
     if (orig->GetWidth() != w) {
-      TheLogger().Log(kLogDeferred, "AAMB: Origin and destination\nx sizes are different...");
-      return;
+      return Refuse("AAMB: Origin and destination\nx sizes are different...");
     }
     if (orig->GetHeight() != h) {
-      TheLogger().Log(kLogDeferred, "AAMB: Origin and destination\ny sizes are different...");
-      return;
+      return Refuse("AAMB: Origin and destination\ny sizes are different...");
     }
   }
   const bool mixing = mix != nullptr && mix->m_eGeom != eMixOff;
@@ -64,17 +67,14 @@ void BandMixer::Init(const SIZE& out, bool outValid, const SIZE& work, const CDA
   const double ratioX = w > 0 ? static_cast<double>(srcW) / w : 0.0;
   const double ratioY = h > 0 ? static_cast<double>(srcH) / h : 0.0;
   if (ratioX != ratioY) {
-    TheLogger().Log(kLogDeferred, "AAMixBlit, non square pixel error.\n\nYou may be running out of memory.");
-    return;
+    return Refuse("AAMixBlit, non square pixel error.\n\nYou may be running out of memory.");
   }
   const int level = static_cast<int>(ratioX);
   if (level < 1 || level > 4) {
-    TheLogger().Log(kLogDeferred, "AAMixBlit, bad AA level: %d.\nYou may be running out of memory.", level);
-    return;
+    return Refuse(Format("AAMixBlit, bad AA level: %d.\nYou may be running out of memory.", level));
   }
   if (level != srcW / w) {
-    TheLogger().Log(kLogDeferred, "AAMixBlit, bad AA level: %d, odd sizes\nYou may be running out of memory.", level);
-    return;
+    return Refuse(Format("AAMixBlit, bad AA level: %d, odd sizes\nYou may be running out of memory.", level));
   }
   if (!outValid || (orig != nullptr && !orig->IsValid())) return;
 
@@ -182,19 +182,18 @@ void BandMixer::MixRows(const PixelBlock& src, int first, int last, const std::s
   }
 }
 
-void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix, std::stop_token stop,
+Done AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix, std::stop_token stop,
                const WorkerPool* pool) {
-  if (dst == nullptr || src == nullptr) return;
+  if (dst == nullptr || src == nullptr) return {};
   const BandMixer mixer(dst, src->GetSize(), orig, mix);
-  if (!mixer.IsValid() || !src->IsValid()) return;
+  if (!mixer.IsValid() || !src->IsValid()) return mixer.Refusal();
   const int w = dst->GetWidth(), h = dst->GetHeight();
   if (mixer.Level() == 1 && !(mix != nullptr && mix->m_eGeom != eMixOff)) {
-    if (!dst->GetDC().BitBlt(0, 0, w, h, src->GetDC(), 0, 0))
-      TheLogger().Log(kLogDeferred, "Problems with AAMixBlit special case\n");
-    return;
+    if (!dst->GetDC().BitBlt(0, 0, w, h, src->GetDC(), 0, 0)) return Fail("Problems with AAMixBlit special case\n");
+    return {};
   }
   // Mixing asked for without an original: there is nothing to write.
-  if (!mixer.Writes()) return;
+  if (!mixer.Writes()) return {};
 
   // Every pixel is computed independently, so the result does not depend
   // on how the rows are shared out.
@@ -206,6 +205,7 @@ void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix*
     const int first = static_cast<int>(k) * kRowsPerItem;
     mixer.MixRows(block, first, std::min(h, first + kRowsPerItem), stop);
   });
+  return {};
 }
 
 }  // namespace brisol

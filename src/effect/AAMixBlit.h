@@ -5,9 +5,11 @@
 
 #include <optional>
 #include <stop_token>
+#include <string>
 #include <vector>
 
 #include "effect/ImageMix.h"
+#include "logger/Outcome.h"
 #include "raster/Dadc.h"
 #include "raster/WorkerPool.h"
 
@@ -15,25 +17,28 @@ namespace brisol {
 
 // dst: the output picture (w x h); src: the working picture (L w x L h,
 // L = 1..4); orig: the original (w x h) or null for no mixing; mix: the mix
-// description (needed when orig is given). Refusals are logged and leave
-// dst as it was. A stop request ends the work at the next row, leaving the
-// rest of dst unwritten. The rows are shared out over the pool's threads
-// (by default, the machine's).
-void AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix, std::stop_token stop = {},
+// description (needed when orig is given). A refusal (sizes that do not
+// fit) leaves dst as it was and comes back as the failure. A stop request
+// ends the work at the next row, leaving the rest of dst unwritten. The
+// rows are shared out over the pool's threads (by default, the machine's).
+Done AAMixBlit(CDADC* dst, const CDADC* src, const CDADC* orig, const CImageMix* mix, std::stop_token stop = {},
                const WorkerPool* pool = nullptr);
 
 // The reduce-and-mix of AAMixBlit for a working picture that is only ever
 // held a band of rows at a time.
 class BandMixer {
  public:
-  // Checks the sizes as AAMixBlit does, with its messages; a refused mixer
-  // is not valid and writes nothing.
+  // Checks the sizes as AAMixBlit does; a refused mixer is not valid,
+  // writes nothing and tells why in Refusal.
   BandMixer(CDADC* dst, const SIZE& work, const CDADC* orig, const CImageMix* mix);
   // The same for an output of that size that exists only as the rows each
   // MixRows call is given.
   BandMixer(const SIZE& out, const SIZE& work, const CDADC* orig, const CImageMix* mix);
 
   bool IsValid() const { return m_valid; }
+  // Why the sizes were refused; done when valid, or when there are no
+  // pixels to write into or mix with.
+  Done Refusal() const { return m_refusal.empty() ? Done() : Fail(m_refusal); }
   int Level() const { return m_level; }
   // Whether the output is written at all (not when mixing is asked for
   // without an original).
@@ -51,8 +56,10 @@ class BandMixer {
 
  private:
   void Init(const SIZE& out, bool outValid, const SIZE& work, const CDADC* orig, const CImageMix* mix);
+  void Refuse(std::string why);
 
   bool m_valid = false;
+  std::string m_refusal;
   bool m_mixing = false;
   bool m_even = false;
   int m_level = 1;

@@ -6,13 +6,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <utility>
 #include <vector>
 
 #include "effect/AAMixBlit.h"
 #include "effect/DrawProgress.h"
 #include "effect/Effect.h"
+#include "effect/WorkingPictureLimit.h"
 #include "logger/Logger.h"
 #include "raster/CoverageBand.h"
 #include "raster/Dadc.h"
@@ -54,13 +54,10 @@ class WorkerStates {
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_free.empty()) {
       if (m_most != 0 && m_made >= m_most) return nullptr;
-      try {
-        auto worker = std::make_unique<BandWorker>();
-        ++m_made;
-        return worker;
-      } catch (const std::bad_alloc&) {
-        return nullptr;
-      }
+      auto worker = TryAllocate("a drawing thread's band", [] { return std::make_unique<BandWorker>(); });
+      if (!worker) return nullptr;
+      ++m_made;
+      return std::move(*worker);
     }
     std::unique_ptr<BandWorker> worker = std::move(m_free.back());
     m_free.pop_back();
@@ -77,12 +74,7 @@ class WorkerStates {
   // A band left for later; false when even that could not be noted.
   bool Leave(std::size_t band) {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    try {
-      m_left.push_back(band);
-      return true;
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
+    return TryAllocate("the bands left", [&] { m_left.push_back(band); }).ok();
   }
   std::vector<std::size_t> TakeLeft() {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -123,9 +115,7 @@ std::vector<RECT> ObjectBounds(const BandedDrawing& d, const WorkerPool& pool, D
   };
   const std::function<void(std::size_t)> report =
       progress ? progress->Reporter(DrawProgress::kBounds, items) : std::function<void(std::size_t)>{};
-  try {
-    pool.ParallelFor(items, item, report);
-  } catch (const std::bad_alloc&) {
+  if (!TryAllocate("the objects' bounds", [&] { pool.ParallelFor(items, item, report); })) {
     // A thread short of memory: the calling thread alone.
     TheLogger().Log(kLogInfo, "Memory ran short on a drawing thread; its objects are measured on one\n");
     WorkerPool(1).ParallelFor(items, item, report);
@@ -169,17 +159,16 @@ class BandPainter {
     std::unique_ptr<BandWorker> worker = m_states.Take();
     const int top = static_cast<int>(k) * m_rows;
     const int bottom = std::min(m_d.work.cy, top + m_rows);
-    bool ok = false;
     const Clock::time_point start = Clock::now();
     // Without an output picture, the band's output rows get memory of their
     // own until they are handed on.
     std::vector<std::uint8_t> rows;
-    try {
-      ok = worker && worker->band.Start(m_d.work.cx, top, bottom) && DrawObjects(*worker);
-      if (ok && !m_d.mixer->HasOutput()) rows = TakeRows(bottom - top);
-    } catch (const std::bad_alloc&) {
-      ok = false;
-    }
+    const Outcome<bool> drawnBand = TryAllocate("a band", [&] {
+      if (!worker || !worker->band.Start(m_d.work.cx, top, bottom) || !DrawObjects(*worker)) return false;
+      if (!m_d.mixer->HasOutput()) rows = TakeRows(bottom - top);
+      return true;
+    });
+    const bool ok = drawnBand && *drawnBand;
     const Clock::time_point drawn = Clock::now();
     m_objectsNs += Nanoseconds(start, drawn);
     if (ok) {
@@ -379,16 +368,16 @@ class BandPainter {
 
 }  // namespace
 
-bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawProgress* progress,
+Done DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawProgress* progress,
                  const std::stop_token& stop, BandTotals& totals) {
   totals = BandTotals{};
-  std::unique_ptr<BandPainter> painter;
-  try {
-    painter = std::make_unique<BandPainter>(drawing, pool, progress, stop);
-  } catch (const std::bad_alloc&) {
+  const auto noMemory = [&drawing] {
     TheLogger().Log(kLogInfo, "Not enough memory to draw %d by %d pixels in bands\n", drawing.work.cx, drawing.work.cy);
-    return false;
-  }
+    return Fail(Status::NoMemory, NotEnoughMemoryText(drawing.work, kMaxBandedWorkingPixels));
+  };
+  auto made = TryAllocate("the bands", [&] { return std::make_unique<BandPainter>(drawing, pool, progress, stop); });
+  if (!made) return noMemory();
+  const std::unique_ptr<BandPainter> painter = std::move(*made);
   const std::size_t bands = painter->Bands();
   // Bands left by threads without memory count once they are drawn.
   const std::function<void(std::size_t)> report = [&](std::size_t done) {
@@ -412,11 +401,8 @@ bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawProgr
     });
   }
   totals = painter->Totals();
-  if (painter->OutOfMemory()) {
-    TheLogger().Log(kLogInfo, "Not enough memory to draw %d by %d pixels in bands\n", drawing.work.cx, drawing.work.cy);
-    return false;
-  }
-  return true;
+  if (painter->OutOfMemory()) return noMemory();
+  return {};
 }
 
 }  // namespace brisol

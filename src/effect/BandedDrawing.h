@@ -13,6 +13,7 @@
 
 #include "effect/DrawSettings.h"
 #include "effect/Placement.h"
+#include "logger/Outcome.h"
 #include "raster/Types.h"
 #include "raster/WorkerPool.h"
 
@@ -44,13 +45,13 @@ struct BandTotals {
   double mixMs = 0;
 };
 
-// Draws; false (after a log entry, for the caller to tell) when memory ran
+// Draws; Status::NoMemory, naming the working picture, when memory ran
 // out. A thread that cannot get the memory for its band leaves it, and the
 // bands after it, to the threads that have theirs, at worst to the calling
 // thread alone: the drawing fails only when no thread can draw. A stop
 // request ends the work at the next object or mix row. Progress (the
 // objects' bounds, then the bands) is reported from the calling thread.
-bool DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawProgress* progress,
+Done DrawInBands(const BandedDrawing& drawing, const WorkerPool& pool, DrawProgress* progress,
                  const std::stop_token& stop, BandTotals& totals);
 
 }  // namespace brisol

@@ -47,7 +47,8 @@ CDADC Render(const CEffect& effect, const CDADC& photo, int level, const DrawSet
   CDADC out(photo.GetSize());
   CEffectOutput target;
   target.SetUp(&out, nullptr, photo.GetSize());
-  effect.DrawIntoOutput(&target, &photo, level, settings, observer, std::move(stop));
+  const Done drawn = effect.DrawIntoOutput(&target, &photo, level, settings, observer, std::move(stop));
+  EXPECT_TRUE(drawn.ok() || drawn.stopped()) << drawn.message();
   return out;
 }
 
@@ -63,7 +64,7 @@ CDADC RenderRowsOnly(const CEffect& effect, const CDADC& photo, int level, DrawS
   settings.outputRows = &gather;
   CEffectOutput target;
   target.SetUp(nullptr, nullptr, photo.GetSize());
-  effect.DrawIntoOutput(&target, &photo, level, settings);
+  EXPECT_TRUE(effect.DrawIntoOutput(&target, &photo, level, settings).ok());
   return std::move(gather.picture);
 }
 
@@ -230,8 +231,8 @@ TEST_F(BandedDrawingTest, ThreadsThatCannotGetTheirMemoryLeaveTheirBandsToTheOth
       CDADC out(photo.GetSize());
       CEffectOutput target;
       target.SetUp(&out, nullptr, photo.GetSize());
-      const DrawResult result = m_effect.DrawIntoOutput(&target, &photo, level, banded);
-      EXPECT_TRUE(result.ok()) << result.message;
+      const Done result = m_effect.DrawIntoOutput(&target, &photo, level, banded);
+      EXPECT_TRUE(result.ok()) << result.message();
       EXPECT_TRUE(Same(expected, out)) << "level " << level << ", " << memories
                                        << " with memory: " << FirstDifference(expected, out);
     }
@@ -360,10 +361,10 @@ TEST_F(BandedDrawingTest, ARefusedMixLeavesTheOutputAsItWas) {
   out.GetDC().FillSolidRect(0, 0, 21, 10, RGB(7, 7, 7));
   CEffectOutput target;
   target.m_pDADC = &out;
-  const DrawResult result = m_effect.DrawIntoOutput(&target, &photo, 2, DrawSettings{});
+  const Done result = m_effect.DrawIntoOutput(&target, &photo, 2, DrawSettings{});
   EXPECT_EQ(out.GetDC().GetPixel(3, 3), RGB(7, 7, 7));
-  EXPECT_EQ(result.outcome, DrawResult::Outcome::Failed);
-  EXPECT_EQ(result.message, "AAMB: Origin and destination\nx sizes are different...");
+  EXPECT_EQ(result.status(), Status::Failed);
+  EXPECT_EQ(result.message(), "AAMB: Origin and destination\nx sizes are different...");
   EXPECT_FALSE(TheLogger().HasPendingError());
 }
 

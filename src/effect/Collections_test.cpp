@@ -7,6 +7,7 @@
 #include <map>
 
 #include "RecordingAlertSink.h"
+#include "effect/DrawJob.h"
 #include "effect/Effect.h"
 #include "effect/EffectPaths.h"
 #include "effect/Runner.h"
@@ -59,11 +60,9 @@ TEST(BundledCollections, GiveDifferentPictures) {
     effect.SetNumObjects(300);
     effect.SetMixGeom(eMixOff);
     effect.SetLineWidth(1.5);  // 3-pixel outlines: lines and strokes show
-    CDADC out(photo.GetSize());
-    CEffectOutput target;
-    target.SetUp(&out, nullptr, photo.GetSize());
-    effect.DrawIntoOutput(&target, &photo, 1);
-    pictures.emplace(entry.path().filename().string(), std::move(out));
+    Outcome<std::unique_ptr<CDADC>> drawn = DrawPicture({effect, photo});
+    ASSERT_TRUE(drawn.ok()) << entry.path() << ": " << drawn.message();
+    pictures.emplace(entry.path().filename().string(), std::move(**drawn));
   }
   for (auto a = pictures.begin(); a != pictures.end(); ++a) {
     for (auto b = std::next(a); b != pictures.end(); ++b) {

@@ -124,8 +124,8 @@ TEST_F(DrawProgressTest, AStoppedDrawingNeverReachesTheTotal) {
   CDADC out(photo.GetSize());
   CEffectOutput target;
   target.SetUp(&out, nullptr, photo.GetSize());
-  const DrawResult result = m_effect.DrawIntoOutput(&target, &photo, 2, settings, &stopper, source.get_token());
-  EXPECT_EQ(result.outcome, DrawResult::Outcome::Stopped);
+  const Done result = m_effect.DrawIntoOutput(&target, &photo, 2, settings, &stopper, source.get_token());
+  EXPECT_EQ(result.status(), Status::Stopped);
   ASSERT_FALSE(stopper.reports.empty());
   EXPECT_LT(stopper.reports.back().done, stopper.reports.back().total);
 }

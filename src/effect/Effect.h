@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "effect/DrawResult.h"
 #include "effect/DrawSettings.h"
 #include "effect/Enums.h"
 #include "effect/ImageMix.h"
 #include "effect/ShapeRejection.h"
+#include "logger/Outcome.h"
 #include "raster/Types.h"
 
 namespace brisol {
@@ -142,21 +142,23 @@ class CEffect {
   // --- drawing (Runner.cpp) ---------------------------------------------------
   // Makes the output picture of an original at quality level 1 or 2. A stop
   // request ends the drawing at its next object or mix row and leaves the
-  // output incomplete. Failures come back in the result, not as alerts.
-  DrawResult DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer = nullptr,
-                            std::stop_token stop = {}) const;
+  // output incomplete and ends in Status::Stopped; a drawing that found no
+  // memory ends in Status::NoMemory. Failures come back in the result, not
+  // as alerts.
+  Done DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer = nullptr,
+                      std::stop_token stop = {}) const;
   // The same, done as the settings say: threads, bands, or the reference
   // in-order drawing into a whole working picture. The pixels are the same.
-  DrawResult DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
-                            DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
+  Done DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                      DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
   // Lays the background into the working picture.
   void DrawBkg(CDADC* work, const CDADC* input) const;
 
  private:
   void DeleteShapes();
   // DrawIntoOutput's work once its arguments have been checked.
-  DrawResult DrawSteps(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
-                       DrawObserver* observer, const std::stop_token& stop) const;
+  Done DrawSteps(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                 DrawObserver* observer, const std::stop_token& stop) const;
   void CopyParameters(const CEffect& other);
 
   int m_iSeed = kDefaultSeed;

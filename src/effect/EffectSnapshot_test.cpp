@@ -25,7 +25,7 @@ std::vector<std::uint8_t> Render(const CDADC& photo, const CEffect& effect, int 
   CDADC out(photo.GetSize());
   CEffectOutput target;
   target.SetUp(&out, nullptr, photo.GetSize());
-  effect.DrawIntoOutput(&target, &photo, level);
+  EXPECT_TRUE(effect.DrawIntoOutput(&target, &photo, level).ok());
   return {out.GetBits(), out.GetBits() + out.GetImageSize()};
 }
 

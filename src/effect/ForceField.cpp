@@ -14,7 +14,7 @@ CForceField::CForceField(const CDADC& picture) {
   if (count > 0) {
     m_pForce = ByteBuffer::Allocate(count);
     if (!m_pForce) {
-      TheLogger().Log(kLogDeferred, "CForceField::CForceField (CDADC* pDADC) failed\n");
+      TheLogger().Log(kLogInfo, "CForceField::CForceField (CDADC* pDADC) failed\n");
       // Without room for the forces every force counts as 0, and the
       // histogram says so, so that thresholds stay consistent with it.
       m_pHistogram.emplace();

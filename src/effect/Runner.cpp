@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <new>
 
 #include "effect/AAMixBlit.h"
 #include "effect/BandedDrawing.h"
@@ -66,24 +67,27 @@ std::vector<PlacedObject> PlaceWith(const CEffect& effect, const CForceField& fi
 
 long long Pixels(const SIZE& size) { return static_cast<long long>(size.cx) * size.cy; }
 
-// The words for a working picture for which memory ran out.
-std::string NotEnoughMemory(const SIZE& work, long long mostPixels) { return NotEnoughMemoryText(work, mostPixels); }
+// A working picture for which memory ran out.
+Failure NotEnoughMemory(const SIZE& work, long long mostPixels) {
+  return Fail(Status::NoMemory, NotEnoughMemoryText(work, mostPixels));
+}
 
 // The reference: the objects drawn in order into a whole working picture
 // laid with the background, reduced and mixed at the end.
-DrawResult DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
-                            const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer,
-                            DrawObserver* observer, const std::stop_token& stop) {
+Done DrawWholePicture(const CEffect& effect, CEffectOutput* output, const CDADC* input, int level,
+                      const WorkGeometry& geometry, const WorkerPool& pool, PhaseTimer& timer, DrawObserver* observer,
+                      const std::stop_token& stop) {
   DrawProgress progress(observer, DrawProgress::WholePictureWeights(Pixels(input->GetSize()), Pixels(geometry.size),
                                                                     effect.GetNumObjects(), effect.GetNumObjects()));
   const CForceField field(*input);
+  if (Pixels(input->GetSize()) > 0 && !field.HasForces()) return NotEnoughMemory(geometry.size, kMaxWorkingPixels);
   const int threshold = field.GetMinForceFromArea(effect.GetAreaCovered());
   progress.Report(DrawProgress::kForceField, 1, 1);
   timer.End("forcefield");
 
   CDADC work(geometry.size, RGB(0, 0, 0));
   // A working picture that could not be made leaves the output as it was.
-  if (!work.IsValid()) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxWorkingPixels));
+  if (!work.IsValid()) return NotEnoughMemory(geometry.size, kMaxWorkingPixels);
   effect.DrawBkg(&work, input);
   timer.End("background");
   const std::vector<PlacedObject> objects = PlaceWith(effect, field, threshold, input, geometry, level, progress);
@@ -95,8 +99,9 @@ DrawResult DrawWholePicture(const CEffect& effect, CEffectOutput* output, const 
 
   if (stop.stop_requested()) return {};
   const CImageMix mix = effect.GetMix();
-  AAMixBlit(output->m_pDADC, &work, input, &mix, stop, &pool);
+  const Done mixed = AAMixBlit(output->m_pDADC, &work, input, &mix, stop, &pool);
   timer.End("mix");
+  if (!mixed) return mixed;
   if (!stop.stop_requested()) progress.Finish();
   return {};
 }
@@ -150,7 +155,7 @@ CBrisol::CBrisol(std::shared_ptr<const CDADC> original, const CEffect* effect) :
 
 SIZE CBrisol::GetSize() const { return m_pOrigDADC ? m_pOrigDADC->GetSize() : SIZE{0, 0}; }
 
-DrawResult CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer, std::stop_token stop) const {
+Done CBrisol::Draw(CEffectOutput& output, int level, DrawObserver* observer, std::stop_token stop) const {
   return m_Effect.DrawIntoOutput(&output, m_pOrigDADC.get(), level, observer, std::move(stop));
 }
 
@@ -175,44 +180,48 @@ void CEffect::DrawBkg(CDADC* work, const CDADC* input) const {
   }
 }
 
-DrawResult CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
-                                   std::stop_token stop) const {
+Done CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, DrawObserver* observer,
+                             std::stop_token stop) const {
   return DrawIntoOutput(output, input, level, DrawSettings{}, observer, std::move(stop));
 }
 
-DrawResult CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
-                                   DrawObserver* observer, std::stop_token stop) const {
+Done CEffect::DrawIntoOutput(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                             DrawObserver* observer, std::stop_token stop) const {
   if (output == nullptr || input == nullptr) {
     TheLogger().Log(kLogInfo, "DrawIntoOutput Output=%d Input=%d\n",
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(output)),
                     static_cast<int>(reinterpret_cast<std::uintptr_t>(input)));
-    return DrawResult::Failure("there is no picture to draw from or into");
+    return Fail("there is no picture to draw from or into");
   }
   if (m_uNumShapes == 0) {
     TheLogger().Log(kLogInfo, "DrawIntoOutput no shapes in effect <%s>\n", m_szEffectDir.c_str());
-    return DrawResult::Failure("the collection <" + m_szEffectDir + "> has no shapes to draw");
+    return Fail("the collection <" + m_szEffectDir + "> has no shapes to draw");
   }
   // Refused before anything is allocated (the mix would find out only after
   // the original's force field and a failed allocation).
   if (std::string tooLarge = WorkingPictureTooLarge(input->GetSize(), level, !settings.reference); !tooLarge.empty()) {
     TheLogger().Log(kLogInfo, "DrawIntoOutput: %s\n", tooLarge.c_str());
-    return DrawResult::Failure(std::move(tooLarge));
+    return Fail(std::move(tooLarge));
   }
-  // The failures of the steps below, also those on the worker threads, are
-  // gathered here instead of becoming the process's pending error.
-  CErrorCapture errors;
-  DrawResult result;
-  {
-    const ScopedErrorCapture capture(&errors);
+  // The failures of the steps below, also those on the worker threads, come
+  // back as their results. The drawing's lists (objects, bounds, rows) are
+  // the standard library's, which tells of no memory for one by throwing:
+  // wherever that happens, the user hears of the working picture, the one
+  // large thing a drawing makes.
+  Done result;
+  try {
     result = DrawSteps(output, input, level, settings, observer, stop);
+  } catch (const std::bad_alloc&) {
+    const SIZE size = input->GetSize();
+    result = NotEnoughMemory(SIZE{size.cx * level, size.cy * level},
+                             settings.reference ? kMaxWorkingPixels : kMaxBandedWorkingPixels);
   }
-  if (result.ok() && !errors.Empty()) result = DrawResult::Failure(errors.First());
-  if (result.ok() && stop.stop_requested()) result.outcome = DrawResult::Outcome::Stopped;
+  if (result.ok() && stop.stop_requested()) return StoppedBy();
   return result;
 }
 
-DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
-                              DrawObserver* observer, const std::stop_token& stop) const {
+Done CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int level, const DrawSettings& settings,
+                        DrawObserver* observer, const std::stop_token& stop) const {
   PhaseTimer timer(observer);
   if (stop.stop_requested()) return {};
   const WorkerPool pool(settings.threads, settings.starter);
@@ -237,12 +246,12 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
     objects = PlaceWith(*this, field, threshold, input, geometry, level, progress);
     timer.End("placement");
   }
-  // A refused mix (its reasons logged) leaves the output as it was. Without
-  // an output picture, the output's rows go to the sink only.
+  // A refused mix leaves the output as it was. Without an output picture,
+  // the output's rows go to the sink only.
   const BandMixer mixer = output->m_pDADC == nullptr && settings.outputRows != nullptr
                               ? BandMixer(input->GetSize(), geometry.size, input, &m_Mix)
                               : BandMixer(output->m_pDADC, geometry.size, input, &m_Mix);
-  if (!mixer.IsValid()) return {};
+  if (!mixer.IsValid()) return mixer.Refusal();
   if (stop.stop_requested()) return {};
 
   BandedDrawing drawing;
@@ -255,7 +264,7 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
   drawing.bandMemories = settings.bandMemories;
   drawing.outputRows = settings.outputRows;
   BandTotals totals;
-  const bool drawn = DrawInBands(drawing, pool, &progress, stop, totals);
+  const Done drawn = DrawInBands(drawing, pool, &progress, stop, totals);
   // The bands do the background, the objects and the mix together: each
   // phase is told as the time it took summed over the threads.
   if (observer) {
@@ -264,7 +273,7 @@ DrawResult CEffect::DrawSteps(CEffectOutput* output, const CDADC* input, int lev
     observer->Phase("drawing", totals.objectsMs);
     observer->Phase("mix", totals.mixMs);
   }
-  if (!drawn) return DrawResult::Failure(NotEnoughMemory(geometry.size, kMaxBandedWorkingPixels));
+  if (!drawn) return drawn;
   if (!stop.stop_requested()) progress.Finish();
   return {};
 }

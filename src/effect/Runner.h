@@ -77,7 +77,7 @@ class CBrisol {
   const CEffect& GetEffect() const { return m_Effect; }
 
   // Draws the output picture into output at the quality level.
-  DrawResult Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
+  Done Draw(CEffectOutput& output, int level, DrawObserver* observer = nullptr, std::stop_token stop = {}) const;
 
  private:
   std::shared_ptr<const CDADC> m_pOrigDADC;

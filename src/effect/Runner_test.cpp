@@ -37,7 +37,7 @@ class RunnerTest : public testing::Test {
     CDADC out(photo.GetSize());
     CEffectOutput target;
     target.SetUp(&out, nullptr, photo.GetSize());
-    effect.DrawIntoOutput(&target, &photo, level);
+    EXPECT_TRUE(effect.DrawIntoOutput(&target, &photo, level).ok());
     target.Close();
     return out;
   }
@@ -95,12 +95,12 @@ TEST_F(RunnerTest, RefusalsAreReported) {
   CDADC out(SIZE{10, 10}, RGB(9, 9, 9));
   CEffectOutput target;
   target.m_pDADC = &out;
-  const DrawResult noShapes = empty.DrawIntoOutput(&target, &photo, 1);
-  const DrawResult noOutput = m_effect.DrawIntoOutput(nullptr, &photo, 1);
-  EXPECT_EQ(noShapes.outcome, DrawResult::Outcome::Failed);
-  EXPECT_EQ(noShapes.message, "the collection <> has no shapes to draw");
-  EXPECT_EQ(noOutput.outcome, DrawResult::Outcome::Failed);
-  EXPECT_EQ(noOutput.message, "there is no picture to draw from or into");
+  const Done noShapes = empty.DrawIntoOutput(&target, &photo, 1);
+  const Done noOutput = m_effect.DrawIntoOutput(nullptr, &photo, 1);
+  EXPECT_EQ(noShapes.status(), Status::Failed);
+  EXPECT_EQ(noShapes.message(), "the collection <> has no shapes to draw");
+  EXPECT_EQ(noOutput.status(), Status::Failed);
+  EXPECT_EQ(noOutput.message(), "there is no picture to draw from or into");
   // Told in the result only: the caller decides how to show it.
   EXPECT_TRUE(rec.Texts().empty());
   EXPECT_FALSE(TheLogger().HasPendingError());
@@ -166,7 +166,7 @@ TEST_F(RunnerTest, AStopRequestEndsTheDrawingEarly) {
     CDADC out(photo.GetSize());
     CEffectOutput target;
     target.SetUp(&out, nullptr, photo.GetSize());
-    m_effect.DrawIntoOutput(&target, &photo, 1, nullptr, source.get_token());
+    EXPECT_TRUE(m_effect.DrawIntoOutput(&target, &photo, 1, nullptr, source.get_token()).stopped());
     EXPECT_TRUE(SamePixels(out, CDADC(photo.GetSize())));
   }
   {
@@ -179,7 +179,7 @@ TEST_F(RunnerTest, AStopRequestEndsTheDrawingEarly) {
     target.SetUp(&out, nullptr, photo.GetSize());
     DrawSettings reference;
     reference.reference = true;
-    m_effect.DrawIntoOutput(&target, &photo, 1, reference, &observer, source.get_token());
+    EXPECT_TRUE(m_effect.DrawIntoOutput(&target, &photo, 1, reference, &observer, source.get_token()).stopped());
     EXPECT_TRUE(SamePixels(out, CDADC(photo.GetSize())));
     EXPECT_EQ(std::count(observer.phases.begin(), observer.phases.end(), std::string("mix")), 0);
   }
@@ -189,7 +189,7 @@ TEST_F(RunnerTest, AStopRequestEndsTheDrawingEarly) {
     CDADC out(photo.GetSize());
     CEffectOutput target;
     target.SetUp(&out, nullptr, photo.GetSize());
-    m_effect.DrawIntoOutput(&target, &photo, 2, nullptr, source.get_token());
+    EXPECT_TRUE(m_effect.DrawIntoOutput(&target, &photo, 2, nullptr, source.get_token()).ok());
     EXPECT_TRUE(SamePixels(out, Render(photo, m_effect, 2)));
   }
 }

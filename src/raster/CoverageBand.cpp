@@ -1,7 +1,8 @@
 #include "raster/CoverageBand.h"
 
 #include <algorithm>
-#include <new>
+
+#include "logger/Outcome.h"
 
 namespace brisol {
 
@@ -11,15 +12,14 @@ bool CoverageBand::Start(int width, int top, int bottom) {
   const int stride = BytesPerRow24(width);
   const int words = (width + 63) / 64;
   const int fullWords = (words + 63) / 64;
-  try {
+  const Done made = TryAllocate("a band", [&] {
     const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows);
     if (m_pixels.size() < bytes) m_pixels.resize(bytes);
     m_mask.assign(static_cast<std::size_t>(words) * static_cast<std::size_t>(rows), 0);
     m_full.assign(static_cast<std::size_t>(fullWords) * static_cast<std::size_t>(rows), 0);
     m_count.assign(static_cast<std::size_t>(rows), 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  });
+  if (!made) return false;
   m_width = width;
   m_top = top;
   m_bottom = bottom;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+
+#include "logger/Outcome.h"
 
 namespace brisol {
 
@@ -57,11 +58,8 @@ void StrokeCache::Keep(std::span<const PointD> points, bool closed, double width
   entry.edges = std::move(edges);
   entry.bytes = bytes;
   const std::lock_guard lock(m_mutex);
-  try {
-    KeepLocked(std::move(entry), points);
-  } catch (const std::bad_alloc&) {
-    // Not kept: it is worked out again when asked for.
-  }
+  // Without the memory to keep it, it is worked out again when asked for.
+  [[maybe_unused]] const Done kept = TryAllocate("a kept outline", [&] { KeepLocked(std::move(entry), points); });
 }
 
 void StrokeCache::KeepLocked(Entry entry, std::span<const PointD> points) {
@@ -85,11 +83,9 @@ void StrokeCache::KeepLocked(Entry entry, std::span<const PointD> points) {
   }
   entry.points.assign(points.begin(), points.end());
   m_order.push_back(std::move(entry));
-  try {
-    m_index.emplace(hash, std::prev(m_order.end()));
-  } catch (const std::bad_alloc&) {
+  if (!TryAllocate("a kept outline", [&] { m_index.emplace(hash, std::prev(m_order.end())); })) {
     m_order.pop_back();
-    throw;
+    return;
   }
   m_bytes += bytes;
 }

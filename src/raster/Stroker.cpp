@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 
+#include "logger/Outcome.h"
 #include "raster/StrokeCache.h"
 
 namespace brisol {
@@ -107,16 +107,16 @@ void AddStroke(ScanlineRasterizer& ras, std::span<const PointD> points, bool clo
   if (points.size() < 2 || !(width > 0)) return;
   std::shared_ptr<const StrokeEdges> edges = cache->Find(points, closed, width);
   if (!edges) {
-    try {
-      auto made = std::make_shared<StrokeEdges>();
-      StrokeOutline(points, closed, width, [&made](double x0, double y0, double x1, double y1) {
-        made->push_back({x0, y0, x1, y1});
+    auto made = TryAllocate("an outline", [&] {
+      auto outline = std::make_shared<StrokeEdges>();
+      StrokeOutline(points, closed, width, [&outline](double x0, double y0, double x1, double y1) {
+        outline->push_back({x0, y0, x1, y1});
       });
-      edges = std::move(made);
-    } catch (const std::bad_alloc&) {
-      // No memory to keep it: worked out straight into the rasterizer.
-      return AddStroke(ras, points, closed, width);
-    }
+      return outline;
+    });
+    // No memory to keep it: worked out straight into the rasterizer.
+    if (!made) return AddStroke(ras, points, closed, width);
+    edges = std::move(*made);
     cache->Keep(points, closed, width, edges);
   }
   // The same edges in the same order as when worked out here.

@@ -71,14 +71,12 @@ void WorkerPool::ParallelFor(std::size_t count, const std::function<void(std::si
   const std::size_t helpers = std::min<std::size_t>(m_threads - 1, count - 1);
   std::vector<std::thread> threads;
   threads.reserve(helpers);
-  // Alerts and errors raised by the items go where the caller's go.
+  // Alerts raised by the items go where the caller's go.
   AlertSink* const sink = ThreadAlertSink();
-  CErrorCapture* const errors = ThreadErrorCapture();
   for (std::size_t k = 0; k < helpers; ++k) {
     std::thread thread;
-    const auto work = [&shared, count, &item, sink, errors] {
+    const auto work = [&shared, count, &item, sink] {
       const ScopedThreadAlertSink alerts(sink);
-      const ScopedErrorCapture capture(errors);
       Work(shared, count, item, false);
     };
     if (!m_starter(work, thread)) {

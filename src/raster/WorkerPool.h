@@ -7,8 +7,9 @@
 // stack) is not an error: its share of the work is done by the threads that
 // did start, at worst by the calling thread alone. Every item is a pure
 // function of its index, so the results never depend on who did which.
-// Alerts and level 1 errors raised by an item go where the calling thread's
-// go (its own alert sink and error capture).
+// Alerts raised by an item go where the calling thread's go (its own alert
+// sink); an item's failures come back in what it makes, or as the exception
+// it threw, thrown again on the calling thread.
 #pragma once
 
 #include <atomic>

@@ -67,16 +67,9 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   render.save = options.save;
   render.save.threads = threadsPerJob;
   render.recipe = options.recipe;
-  const PhotoRendered made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
-  switch (made.outcome) {
-    case PhotoRendered::Outcome::Written:
-      return PictureMade{};
-    case PhotoRendered::Outcome::Stopped:
-      return StoppedBy();
-    case PhotoRendered::Outcome::Failed:
-      break;
-  }
-  return Fail(made.message);
+  const Outcome<PhotoWritten> made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
+  if (made) return PictureMade{};
+  return made.failure();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "recipe/RenderPhoto.h"
 
+#include "effect/DrawJob.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/LoadPicture.h"
 #include "imageio/PictureFormats.h"
@@ -19,12 +20,12 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-PhotoRendered Failed(std::string why) { return {PhotoRendered::Outcome::Failed, OneLine(std::move(why))}; }
+Failure Failed(std::string why) { return Fail(OneLine(std::move(why))); }
 
 }  // namespace
 
-PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
-                              const RenderFileOptions& options, std::stop_token stop) {
+Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
+                                      const RenderFileOptions& options, std::stop_token stop) {
   RenderObserver none;
   RenderObserver& observer = options.observer != nullptr ? *options.observer : none;
   SaveOptions save = options.save;
@@ -41,7 +42,7 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   LoadResult loaded = LoadPicture(photo);
   observer.End("load");
   if (!loaded.ok()) return Failed(loaded.message);
-  if (stop.stop_requested()) return {PhotoRendered::Outcome::Stopped, {}};
+  if (stop.stop_requested()) return StoppedBy();
 
   std::unique_ptr<CDADC> original = std::move(loaded.surface);
   if (vectorOutput) {
@@ -53,23 +54,16 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
     job.page = options.page;
     job.metadata = save.text;
     observer.Begin("vector");
-    const VectorResult written = WriteVectorFile(output, job, &observer, stop);
+    const Outcome<VectorWritten> written = WriteVectorFile(output, job, &observer, stop);
     observer.End("vector");
-    if (written.outcome == VectorResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
-    if (!written.ok()) return Failed(written.message);
-    PhotoRendered made;
-    made.rasterFallbacks = written.rasterFallbacks;
-    return made;
+    if (written.stopped()) return StoppedBy();
+    if (!written.ok()) return Failed(written.message());
+    return PhotoWritten{written->rasterFallbacks};
   }
   // The output's rows are encoded and written as the drawing completes them;
   // for a format that streams, the picture never exists whole.
   PictureSaver saver(output, save);
   const bool whole = options.draw.reference || !PictureSaver::Streams(output);
-  CDADC picture;
-  if (whole) {
-    picture = CDADC(original->GetSize());
-    if (!picture.IsValid()) return Failed("not enough memory for a picture of the size of " + QuotedName(photo));
-  }
   struct SaveRows final : OutputRowsSink {
     SaveRows(PictureSaver& s, const SIZE& z) : saver(s), size(z) {}
     void RowsReady(const PixelBlock& rows, int first, int last) override { saver.RowsReady(size, rows, first, last); }
@@ -77,21 +71,26 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
     PictureSaver& saver;
     SIZE size;
   } saveRows(saver, original->GetSize());
-  DrawSettings draw = options.draw;
-  draw.outputRows = &saveRows;
-  CEffectOutput target;
-  target.SetUp(whole ? &picture : nullptr, nullptr, original->GetSize());
-  const DrawResult drawn = effect.DrawIntoOutput(&target, original.get(), options.quality, draw, &observer, stop);
-  target.Close();
+  DrawJob job(effect, *original, options.quality, &observer, stop);
+  job.settings = options.draw;
+  job.settings.outputRows = &saveRows;
+  std::unique_ptr<CDADC> picture;
+  const Done drawn = [&]() -> Done {
+    if (!whole) return DrawPictureRows(job);
+    auto made = DrawPicture(job);
+    if (!made) return std::move(made).failure();
+    picture = std::move(*made);
+    return {};
+  }();
   original.reset();  // not needed for saving
-  if (drawn.outcome == DrawResult::Outcome::Stopped) return {PhotoRendered::Outcome::Stopped, {}};
-  if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message);
+  if (drawn.stopped()) return StoppedBy();
+  if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message());
 
   observer.Begin("save");
-  const SaveResult saved = saver.Finish(whole ? &picture : nullptr);
+  const SaveResult saved = saver.Finish(picture.get());
   observer.End("save");
   if (!saved.ok()) return Failed(saved.message);
-  return {};
+  return PhotoWritten{};
 }
 
 }  // namespace brisol

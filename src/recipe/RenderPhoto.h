@@ -8,6 +8,7 @@
 #include "effect/DrawSettings.h"
 #include "effect/Runner.h"
 #include "imageio/ImageSave.h"
+#include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 #include "vector/PageLayout.h"
 
@@ -34,20 +35,18 @@ struct RenderFileOptions {
   RenderObserver* observer = nullptr;
 };
 
-struct PhotoRendered {
-  enum class Outcome { Written, Failed, Stopped };
-  Outcome outcome = Outcome::Written;
-  std::string message;  // one line naming the file and the cause; empty when written
+// What a written picture file holds.
+struct PhotoWritten {
   // Objects of a vector file written as pixels (texts in a font without outlines).
   std::size_t rasterFallbacks = 0;
-  bool ok() const { return outcome == Outcome::Written; }
 };
 
 // Reads the photo, draws it with the effect and saves the picture to
 // output in the format its extension names, a picture or a vector file
 // (atomically: an existing file is replaced only by a complete new one). A
-// stop request ends it without writing anything.
-PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
-                              const RenderFileOptions& options, std::stop_token stop = {});
+// stop request ends it without writing anything. A failure's message is one
+// line naming the file and the cause.
+Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& photo, const std::string& output,
+                                      const RenderFileOptions& options, std::stop_token stop = {});
 
 }  // namespace brisol

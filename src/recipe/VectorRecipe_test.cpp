@@ -89,8 +89,8 @@ class VectorRecipeFile : public ::testing::Test {
     RenderFileOptions options;
     options.recipe = recipe;
     const std::string path = dir.File(name);
-    const PhotoRendered made = RenderPhotoFile(*effect, photo, path, options);
-    EXPECT_TRUE(made.ok()) << made.message;
+    const Outcome<PhotoWritten> made = RenderPhotoFile(*effect, photo, path, options);
+    EXPECT_TRUE(made.ok()) << made.message();
     return path;
   }
 

@@ -70,7 +70,7 @@ class CExportDlg::Run : public DrawObserver {
       // What went wrong is told once, by the dialog; nothing pops up here.
       LogOnlyAlertSink quiet;
       const ScopedThreadAlertSink scoped(quiet);
-      const VectorResult result = WriteVectorFile(m_path, m_job, this, stop);
+      const Outcome<VectorWritten> result = WriteVectorFile(m_path, m_job, this, stop);
       QMetaObject::invokeMethod(
           dialog, [dialog, result] { dialog->OnEnded(result); }, Qt::QueuedConnection);
     });
@@ -298,27 +298,23 @@ void CExportDlg::OnProgress() {
   if (done >= 0) m_pProgress->setValue(done);
 }
 
-void CExportDlg::OnEnded(const VectorResult& result) {
+void CExportDlg::OnEnded(const Outcome<VectorWritten>& result) {
   if (!m_pRun) return;  // closed meanwhile: the outcome was told then
   m_pRun.reset();
   m_pProgressTimer->stop();
   m_result = result;
   const QString name = m_started ? QFileInfo(m_started->path).fileName() : QString();
-  switch (result.outcome) {
-    case VectorResult::Outcome::Written:
-      m_pProgress->setValue(kProgressSteps);
-      m_pStatus->setText(
-          tr("%1 written: %2 objects, %3 KB.").arg(name).arg(result.objects).arg((result.bytes + 1023) / 1024));
-      break;
-    case VectorResult::Outcome::Stopped:
-      m_pProgress->setValue(0);
-      m_pStatus->setText(tr("Stopped; %1 was not written.").arg(name));
-      break;
-    case VectorResult::Outcome::Failed:
-      m_pProgress->setValue(0);
-      m_pStatus->setText(QString::fromStdString(result.message));
-      WalertBox(kIconExclamation, "The picture was not exported.\n%s", result.message.c_str());
-      break;
+  if (result.ok()) {
+    m_pProgress->setValue(kProgressSteps);
+    m_pStatus->setText(
+        tr("%1 written: %2 objects, %3 KB.").arg(name).arg(result->objects).arg((result->bytes + 1023) / 1024));
+  } else if (result.stopped()) {
+    m_pProgress->setValue(0);
+    m_pStatus->setText(tr("Stopped; %1 was not written.").arg(name));
+  } else {
+    m_pProgress->setValue(0);
+    m_pStatus->setText(QString::fromStdString(result.message()));
+    WalertBox(kIconExclamation, "The picture was not exported.\n%s", result.message().c_str());
   }
   UpdateState();
   emit ExportEnded();

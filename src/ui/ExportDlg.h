@@ -72,7 +72,7 @@ class CExportDlg : public QDialog {
 
   bool IsRunning() const { return m_pRun != nullptr; }
   // The outcome of the last export that ended.
-  const std::optional<VectorResult>& LastResult() const { return m_result; }
+  const std::optional<Outcome<VectorWritten>>& LastResult() const { return m_result; }
   QString StatusText() const;
 
  signals:
@@ -83,7 +83,7 @@ class CExportDlg : public QDialog {
 
  private:
   class Run;
-  void OnEnded(const VectorResult& result);
+  void OnEnded(const Outcome<VectorWritten>& result);
   void OnProgress();
   void UpdateState();
   void UpdateLayoutText();
@@ -105,7 +105,7 @@ class CExportDlg : public QDialog {
   QList<QWidget*> m_settings;
   QTimer* m_pProgressTimer = nullptr;
   std::optional<ExportChoices> m_started;
-  std::optional<VectorResult> m_result;
+  std::optional<Outcome<VectorWritten>> m_result;
   std::unique_ptr<Run> m_pRun;
 };
 

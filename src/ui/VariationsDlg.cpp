@@ -11,12 +11,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <atomic>
-#include <new>
 #include <stop_token>
 #include <thread>
 
+#include "effect/DrawJob.h"
 #include "effect/Effect.h"
-#include "effect/Runner.h"
 #include "logger/Alerts.h"
 #include "raster/Dadc.h"
 #include "ui/ParamTitle.h"
@@ -58,23 +57,13 @@ class CVariationsDlg::Painter {
     for (std::size_t i = 0; i < cells.size() && !stop.stop_requested(); ++i) {
       QImage image;
       QString problem;
-      try {
-        const SIZE full = source.photo->GetSize();
-        CDADC picture(full);
-        if (!picture.IsValid()) throw std::bad_alloc();
-        CEffectOutput target;
-        target.SetUp(&picture, nullptr, full);
-        const DrawResult drawn =
-            cells[i].effect->DrawIntoOutput(&target, source.photo.get(), source.quality, nullptr, stop);
-        target.Close();
-        if (drawn.outcome == DrawResult::Outcome::Stopped) break;
-        if (drawn.ok())
-          image = ReducePicture(picture, size);
-        else
-          problem = QString::fromStdString(drawn.message);
-      } catch (const std::bad_alloc&) {
-        problem = QObject::tr("not enough memory to draw it");
-      }
+      const Outcome<std::unique_ptr<CDADC>> drawn =
+          DrawPicture({*cells[i].effect, *source.photo, source.quality, nullptr, stop});
+      if (drawn.stopped()) break;
+      if (drawn)
+        image = ReducePicture(**drawn, size);
+      else
+        problem = QString::fromStdString(drawn.message());
       QMetaObject::invokeMethod(
           dialog,
           [dialog, generation, i, image, problem] {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "VectorTestSupport.h"
+#include "effect/DrawJob.h"
 #include "effect/Effect.h"
 #include "effect/EffectTestUtil.h"
 #include "effect/Runner.h"
@@ -131,11 +132,9 @@ TEST(Enlargement, AnA0PdfAt300DpiHasSmoothEdgesWhereThePictureHasSteps) {
     const double smooth = LargestStray([&](int x, int y) { return file.Pixel(x, y)[1] / 255.0; }, down);
 
     // The raster picture, each of its pixels a block of device pixels.
-    CDADC picture(photo.GetSize());
-    CEffectOutput target;
-    target.SetUp(&picture, nullptr, photo.GetSize());
-    ASSERT_TRUE(effect.DrawIntoOutput(&target, &photo, 1).ok());
-    const PixelBlock raster = picture.GetBlock();
+    const Outcome<std::unique_ptr<CDADC>> picture = DrawPicture({effect, photo});
+    ASSERT_TRUE(picture.ok()) << picture.message();
+    const PixelBlock raster = (*picture)->GetBlock();
     const double steps = LargestStray(
         [&](int x, int y) {
           const double ppx = ((x0 + x + 0.5) / devicePerPoint - page.left) / page.scale;

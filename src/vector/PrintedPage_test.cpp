@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "VectorTestSupport.h"
+#include "effect/DrawJob.h"
 #include "effect/Effect.h"
 #include "effect/Runner.h"
 #include "vector/VectorExport.h"
@@ -55,11 +56,9 @@ TEST(PrintedPage, BandsMakeThePageThatShowsThePicture) {
   const auto whole = Printed(*atPicture, 120);
   for (const int rows : {1, 7, 64}) EXPECT_EQ(Psnr(*whole, *Printed(*atPicture, rows)), 99.0) << rows << " rows a band";
 
-  CDADC raster(photo.GetSize());
-  CEffectOutput target;
-  target.SetUp(&raster, nullptr, photo.GetSize());
-  ASSERT_TRUE(effect.DrawIntoOutput(&target, &photo, 2).ok());
-  EXPECT_GE(Psnr(raster, *whole), 26.0);
+  const Outcome<std::unique_ptr<CDADC>> raster = DrawPicture({effect, photo, 2});
+  ASSERT_TRUE(raster.ok()) << raster.message();
+  EXPECT_GE(Psnr(**raster, *whole), 26.0);
 
   job.page.size = "A4";
   const auto onA4 = PrintedPage::Prepare(job, 300, why);

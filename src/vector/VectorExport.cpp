@@ -4,6 +4,7 @@
 #include <cmath>
 #include <variant>
 
+#include "effect/DrawJob.h"
 #include "effect/Effect.h"
 #include "effect/Runner.h"
 #include "imageio/ImageSave.h"
@@ -19,9 +20,9 @@
 namespace brisol {
 namespace {
 
-VectorResult Failed(const std::string& message) {
+Failure Failed(const std::string& message) {
   TheLogger().Log(kLogInfo, "%s\n", message.c_str());
-  return VectorResult{VectorResult::Outcome::Failed, message};
+  return Fail(message);
 }
 
 std::string Named(const std::string& path, const std::string& cause) { return "cannot write '" + path + "': " + cause; }
@@ -57,19 +58,13 @@ class PhaseTime {
 // null, with why in the message, when it could not be drawn.
 std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, DrawObserver* observer,
                                     const std::stop_token& stop, std::string& message) {
-  auto picture = std::make_unique<CDADC>(job.photo->GetSize());
-  if (!picture->IsValid()) {
-    message = "not enough memory for the mixed picture";
+  Outcome<std::unique_ptr<CDADC>> drawn =
+      DrawPicture({*job.effect, *job.photo, job.level, observer, stop});
+  if (!drawn) {
+    message = "the mixed picture could not be drawn: " + drawn.message();
     return nullptr;
   }
-  CEffectOutput target;
-  target.SetUp(picture.get(), nullptr, job.photo->GetSize());
-  const DrawResult drawn = job.effect->DrawIntoOutput(&target, job.photo, job.level, observer, stop);
-  target.Close();
-  if (!drawn.ok()) {
-    message = "the mixed picture could not be drawn: " + drawn.message;
-    return nullptr;
-  }
+  std::unique_ptr<CDADC> picture = std::move(*drawn);
   if (size == picture->GetSize()) return picture;
   const PhaseTime time(observer, "resample");
   picture = ResampledPicture(*picture, size);
@@ -127,16 +122,14 @@ std::optional<std::string> CheckVectorFile(const std::string& path, const PageOp
   return std::nullopt;
 }
 
-VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer,
-                             std::stop_token stop) {
+Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer,
+                                       std::stop_token stop) {
   if (auto problem = JobProblem(job)) return Failed(Named(path, *problem));
   if (auto problem = CheckVectorFile(path, job.page, job.photo->GetSize())) return Failed(*problem);
   const VectorFormat& format = *VectorFormatOfName(path);
   const PageLayout page = *LayOutPage(job.page, job.photo->GetSize(), format);
-  const VectorResult stopped{VectorResult::Outcome::Stopped, "stopped; '" + path + "' was not written"};
+  const auto stopped = [&path] { return StoppedBy("stopped; '" + path + "' was not written"); };
 
-  CErrorCapture errors;
-  const ScopedErrorCapture capture(&errors);
   // PostScript takes the mix from the picture's own pixels; a page they
   // cover whole holds no objects.
   const bool postScript = format.kind == VectorKind::Eps || format.kind == VectorKind::Ps;
@@ -144,7 +137,7 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
   const std::unique_ptr<VectorScene> scene = objectsHidden
                                                  ? BareVectorScene(*job.effect, *job.photo, job.level)
                                                  : BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
-  if (stop.stop_requested()) return stopped;
+  if (stop.stop_requested()) return stopped();
   const bool photoNeeded =
       (scene->photoBackground && !objectsHidden) || (scene->mix.kind != MixMask::None && !postScript);
   const EmbeddedImages images =
@@ -153,11 +146,10 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
     return Failed(Named(path, "not enough memory for the embedded photo"));
 
   PageFileResult written = FileBytes(format, job, *scene, page, images, observer, stop);
-  if (written.stopped) return stopped;
+  if (written.stopped) return stopped();
   if (!written.error.empty()) return Failed(Named(path, written.error));
   const std::string bytes = std::move(written.bytes);
-  if (!errors.Empty()) return Failed(Named(path, errors.First()));
-  if (stop.stop_requested()) return stopped;
+  if (stop.stop_requested()) return stopped();
   {
     const PhaseTime time(observer, "save");
     if (const SaveResult saved = WriteFileAtomically(
@@ -165,7 +157,7 @@ VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, Draw
         !saved.ok())
       return Failed(Named(path, SaveCause(saved, path)));
   }
-  VectorResult result;
+  VectorWritten result;
   result.bytes = bytes.size();
   result.objects = scene->objects.size();
   result.rasterFallbacks = scene->rasterFallbacks;

@@ -32,14 +32,11 @@ struct VectorJob {
   std::string metadata;  // a text embedded as it is (SVG <metadata>, PDF Subject, PostScript comments)
 };
 
-struct VectorResult {
-  enum class Outcome { Written, Stopped, Failed };
-  Outcome outcome = Outcome::Written;
-  std::string message;  // one line naming the file and the cause
+// What a written vector file holds.
+struct VectorWritten {
   std::uintmax_t bytes = 0;
   std::size_t objects = 0;
   std::size_t rasterFallbacks = 0;  // objects written as pixels
-  bool ok() const { return outcome == Outcome::Written; }
 };
 
 // What can be told before any work: the format by the name (".ai" refused),
@@ -47,9 +44,10 @@ struct VectorResult {
 std::optional<std::string> CheckVectorFile(const std::string& path, const PageOptions& page, const SIZE& picture);
 
 // Writes the file the extension of path names, atomically: a failure or a
-// stop leaves no partial file and keeps an existing one.
-VectorResult WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer = nullptr,
-                             std::stop_token stop = {});
+// stop leaves no partial file and keeps an existing one. A failure's message
+// is one line naming the file and the cause.
+Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job,
+                                       DrawObserver* observer = nullptr, std::stop_token stop = {});
 
 // The page drawn as pixels at a printer's resolution (for printing without
 // enlarging the shown bitmap), band by band, through the same drawing as

@@ -75,27 +75,27 @@ TEST(VectorExport, FailuresAreOneLineNamingTheFileAndTheCause) {
   };
   for (const Case& c : cases) {
     job.job.page = c.page;
-    const VectorResult r = WriteVectorFile(c.path, job.job);
-    EXPECT_EQ(r.outcome, VectorResult::Outcome::Failed) << c.path;
-    EXPECT_NE(r.message.find("'" + c.path + "'"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find(c.cause), std::string::npos) << r.message;
-    EXPECT_EQ(r.message.find('\n'), std::string::npos) << r.message;
+    const Outcome<VectorWritten> r = WriteVectorFile(c.path, job.job);
+    EXPECT_EQ(r.status(), Status::Failed) << c.path;
+    EXPECT_NE(r.message().find("'" + c.path + "'"), std::string::npos) << r.message();
+    EXPECT_NE(r.message().find(c.cause), std::string::npos) << r.message();
+    EXPECT_EQ(r.message().find('\n'), std::string::npos) << r.message();
     // Told before any work, the same way.
-    EXPECT_EQ(CheckVectorFile(c.path, c.page, job.photo.GetSize()), r.message) << c.path;
+    EXPECT_EQ(CheckVectorFile(c.path, c.page, job.photo.GetSize()), r.message()) << c.path;
   }
   EXPECT_EQ(FilesIn(dir), std::vector<std::string>{}) << "no file was made";
 
   job.job.page = {};
   VectorJob bad = job.job;
   bad.photo = nullptr;
-  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message.find("no picture"), std::string::npos);
+  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message().find("no picture"), std::string::npos);
   bad = job.job;
   bad.level = 3;
-  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message.find("quality"), std::string::npos);
+  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message().find("quality"), std::string::npos);
   CEffect empty;
   bad = job.job;
   bad.effect = &empty;
-  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message.find("no shapes"), std::string::npos);
+  EXPECT_NE(WriteVectorFile(dir.File("a.svg"), bad).message().find("no shapes"), std::string::npos);
 }
 
 TEST(VectorExport, AStoppedOrInterruptedExportKeepsTheOldFileAndLeavesNoOther) {
@@ -113,9 +113,9 @@ TEST(VectorExport, AStoppedOrInterruptedExportKeepsTheOldFileAndLeavesNoOther) {
       observer.source = &stop;
       observer.at = stopAt;
       if (stopAt == 0) stop.request_stop();
-      const VectorResult r = WriteVectorFile(path, job.job, &observer, stop.get_token());
-      EXPECT_EQ(r.outcome, VectorResult::Outcome::Stopped) << format << " stopped at " << stopAt;
-      EXPECT_NE(r.message.find(path), std::string::npos) << r.message;
+      const Outcome<VectorWritten> r = WriteVectorFile(path, job.job, &observer, stop.get_token());
+      EXPECT_EQ(r.status(), Status::Stopped) << format << " stopped at " << stopAt;
+      EXPECT_NE(r.message().find(path), std::string::npos) << r.message();
       EXPECT_EQ(ReadFile(path), "the old file") << format;
       EXPECT_EQ(FilesIn(dir), std::vector<std::string>{std::string("poster.") + format}) << format;
     }
@@ -128,10 +128,10 @@ TEST(VectorExport, AWrittenFileReplacesTheOldOneWhole) {
     Job job;
     const std::string path = dir.File(std::string("poster.") + format);
     WriteFile(path, std::string(100000, 'x'));
-    const VectorResult r = WriteVectorFile(path, job.job);
-    ASSERT_TRUE(r.ok()) << r.message;
+    const Outcome<VectorWritten> r = WriteVectorFile(path, job.job);
+    ASSERT_TRUE(r.ok()) << r.message();
     const std::string bytes = ReadFile(path);
-    EXPECT_EQ(bytes.size(), r.bytes);
+    EXPECT_EQ(bytes.size(), r->bytes);
     EXPECT_EQ(bytes.find('x' + std::string(99, 'x')), std::string::npos) << format;
     EXPECT_EQ(FilesIn(dir), std::vector<std::string>{std::string("poster.") + format});
   }
@@ -146,9 +146,9 @@ TEST(VectorExport, AFolderThatCannotBeWrittenKeepsTheOldFile) {
   WriteFile(path, "the old file");
   std::filesystem::permissions(dir.File("locked"),
                                std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  const VectorResult r = WriteVectorFile(path, job.job);
+  const Outcome<VectorWritten> r = WriteVectorFile(path, job.job);
   std::filesystem::permissions(dir.File("locked"), std::filesystem::perms::owner_all);
-  EXPECT_EQ(r.outcome, VectorResult::Outcome::Failed);
+  EXPECT_EQ(r.status(), Status::Failed);
   EXPECT_EQ(ReadFile(path), "the old file");
 }
 
