@@ -8,8 +8,7 @@
 #include <QSlider>
 
 #include "app/AppTestSupport.h"
-#include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 #include "ui/ColMixDlg.h"
 #include "ui/DadcImage.h"
 #include "ui/ParamDlg.h"
@@ -21,10 +20,7 @@ using test::StartedApp;
 
 namespace {
 
-std::unique_ptr<CDADC> ReadPicture(const QString& path) {
-  const ByteBuffer dib = LoadImageFile(path.toStdString().c_str(), kImageTypeFromName);
-  return dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
-}
+std::unique_ptr<CDADC> ReadPicture(const QString& path) { return LoadPicture(path.toStdString()).surface; }
 
 // The folder the copied command runs in, as a shell opened anywhere.
 QString RunFolder() { return test::UiTestEnvironment::Get().Folder() + QStringLiteral("/shell"); }

@@ -1,15 +1,13 @@
-// The five per-format loaders. They share one scheme: read the file's
+// The five per-format readers. They share one scheme: read the file's
 // information; a 24-bit file is loaded straight into a 24-bit image, any
 // other depth into an image of its own depth that is then converted. Each
-// step's failure has its own message; TGA, PCX, PNG and BMP show them as
-// plain alerts, JPEG only writes them to the log. The quiet readers log
-// every format's messages and give the failing step's code back.
+// step's failure is logged with its own text, and its code comes back.
 #include <cstring>
 #include <functional>
 
+#include "imageio/FileBytes.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/codecs/MemoryBudget.h"
-#include "logger/Alerts.h"
 #include "logger/Logger.h"
 #include "raster/FileUtil.h"
 
@@ -92,9 +90,6 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
   return kImgOk;
 }
 
-// Plain alerts, each text with the failing operation's code.
-void ShowPlainAlert(const char* text, int code) { AlertBox(text, code); }
-
 // Log entries only, each text with the failing operation's code (and, for
 // the texts that begin with it, the file's name first).
 Report LogOnly(const char* name) {
@@ -131,25 +126,16 @@ constexpr LoaderTexts kJpgTexts = {"%s: Jpeg data error: %d",       "%s: Jpeg al
                                    "%s: loadjpg error: %d",         "allocimage error",
                                    "%s:n bit convert jpg error: %d"};
 
+// True when the file's first 50 bytes can be read and begin with the JPEG
+// start-of-image marker (so files shorter than 50 bytes are refused).
+bool IsJpegFile(const char* name) {
+  constexpr std::size_t kJpegHeadBytes = 50;
+  ByteBuffer block;
+  if (ReadFileBytes(name, block, kJpegHeadBytes) != kImgOk || block.size() != kJpegHeadBytes) return false;
+  return block.data()[0] == 0xFF && block.data()[1] == 0xD8;
+}
+
 }  // namespace
-
-bool LoadTgaImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, tgainfo, loadtga, kTgaTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadPcxImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, pcxinfo, loadpcx, kPcxTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadPngImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, pnginfo, loadpng, kPngTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadBmpImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, bmpinfo, loadbmp, kBmpTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadJpgImage(ImgImage& image, const char* name) { return ReadJpgImage(image, name) == kImgOk; }
 
 int ReadTgaImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, tgainfo, loadtga, kTgaTexts, LogOnly(name));

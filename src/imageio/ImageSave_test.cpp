@@ -16,8 +16,7 @@
 #include <vector>
 
 #include "ImageioTestSupport.h"
-#include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 
 namespace brisol {
 namespace {
@@ -26,13 +25,11 @@ using test::Entries;
 using test::ScopedAlertRecorder;
 using test::TempDir;
 
-// Saves, loads back through the loader and the DIB utilities.
+// Saves, loads back through the loader.
 std::unique_ptr<CDADC> SaveAndLoad(const CDADC& surface, const std::string& path, const SaveOptions& options = {}) {
   const SaveResult saved = SaveImageFile(surface, path, options);
   EXPECT_TRUE(saved.ok()) << saved.message;
-  const ByteBuffer dib = LoadImageFile(path.c_str(), kImageTypeFromName);
-  if (!dib) return nullptr;
-  return CreateBitmapDADC(dib, 0, 0);
+  return LoadPicture(path).surface;
 }
 
 TEST(SaveImageFile, EveryFormatReadsBackTheSamePixels) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <string>
@@ -38,6 +39,39 @@ std::string HugeBmpHeader() {
   for (std::uint32_t v : {54u, 0u, 54u, 40u, 30000u, 30000u}) header.append(reinterpret_cast<const char*>(&v), 4);
   header += std::string("\x01\x00\x18\x00", 4) + std::string(24, '\0');
   return header;
+}
+
+// An 8-bit BMP of 4 x 2 pixels in four colours.
+const std::uint8_t kPalette[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {250, 240, 230}};  // r, g, b
+const int kIndices[2][4] = {{0, 1, 2, 3}, {3, 3, 1, 0}};
+
+std::string PaletteBmp() {
+  std::string s = "BM";
+  for (std::uint32_t v : {14u + 40 + 16 + 8, 0u, 14u + 40 + 16, 40u, 4u, 2u})
+    s.append(reinterpret_cast<const char*>(&v), 4);
+  s += std::string("\x01\x00\x08\x00", 4) + std::string(16, '\0') + std::string("\x04\0\0\0\0\0\0\0", 8);
+  for (const auto& c : kPalette) s += {static_cast<char>(c[2]), static_cast<char>(c[1]), static_cast<char>(c[0]), 0};
+  for (int y = 1; y >= 0; --y)
+    for (int x = 0; x < 4; ++x) s += static_cast<char>(kIndices[y][x]);
+  return s;
+}
+
+// A palette picture arrives as a 24-bit surface; so does a BMP file the
+// imaging layer refuses, through its own DIB.
+TEST(LoadPicture, PalettePicturesAndRefusedBmpFilesArriveAs24BitSurfaces) {
+  test::RgbPicture expected = test::MakeRgb(4, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) std::memcpy(expected.At(x, y), kPalette[kIndices[y][x]], 3);
+  std::string odd = PaletteBmp();
+  odd.replace(10, 4, "\x7F\x7F\x7F\x7F");  // pixel data offset far beyond the file
+  TempDir dir;
+  test::WriteFile(dir.File("palette.bmp"), PaletteBmp());
+  test::WriteFile(dir.File("odd.bmp"), odd);
+  for (const char* name : {"palette.bmp", "odd.bmp"}) {
+    const LoadResult result = LoadPicture(dir.File(name));
+    ASSERT_TRUE(result.ok()) << result.message;
+    EXPECT_EQ(test::PictureOf(*result.surface).samples, expected.samples) << name;
+  }
 }
 
 TEST(LoadPicture, EachFailureIsOneSentenceNamingTheFileAndItsCause) {
