@@ -50,7 +50,7 @@ Result Identify(const char* path) {
     return r;
   }
   r.format = std::string(format->name);
-  const int rc = format->info(path, r.info);
+  const int rc = format->info(path, r.info).code;
   if (rc != kImgOk) {
     const bool cannotOpen = rc == kImgErrOpen || rc == kImgErrNotRegular;
     r.error = cannotOpen && !openProblem.empty() ? openProblem : ImgResultText(rc);

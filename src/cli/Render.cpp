@@ -169,7 +169,7 @@ int RunRender(Args args) {
   std::string pixels;
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
-    if (format->info(input.c_str(), info) == kImgOk) {
+    if (format->info(input.c_str(), info).ok()) {
       const SIZE size{info.width, info.height};
       pixels = " (" + std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels at quality " +
                std::to_string(look.quality) + ")";

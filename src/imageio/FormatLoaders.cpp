@@ -24,19 +24,20 @@ struct LoaderTexts {
   const char* convertN;  // null: a failed conversion is not reported
 };
 
-using InfoOp = int (*)(const char*, ImageInfo&);
-using LoadOp = int (*)(const char*, ImgImage&);
+using InfoOp = DecodeResult (*)(const char*, ImageInfo&);
+using LoadOp = DecodeResult (*)(const char*, ImgImage&);
 using Report = std::function<void(const char* text, int code)>;
 
-// kImgOk with the 24-bit image in result, or the failing step's code.
-int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, const LoaderTexts& texts,
-                 const Report& report) {
+// kImgOk with the 24-bit image in result, or the failing step's code (with
+// the decoder's words).
+DecodeResult LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, const LoaderTexts& texts,
+                          const Report& report) {
   ImageInfo file;
-  int rc = info(name, file);
-  if (rc != kImgOk) {
-    report(texts.info, rc);
-    return rc;
+  if (DecodeResult read = info(name, file); !read.ok()) {
+    report(texts.info, read.code);
+    return read;
   }
+  int rc = kImgOk;
   // Before anything is allocated: a file far too small for the picture it
   // claims is refused as bad data, and a picture that cannot fit the memory
   // left as the allocation that would fail.
@@ -55,10 +56,10 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
       report(texts.alloc24, rc);
       return rc;
     }
-    if ((rc = load(name, image)) != kImgOk) {
-      report(texts.load24, rc);
+    if (DecodeResult loaded = load(name, image); !loaded.ok()) {
+      report(texts.load24, loaded.code);
       freeimage(image);
-      return rc;
+      return loaded;
     }
     result = std::move(image);
     return kImgOk;
@@ -69,10 +70,10 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
     report(texts.allocN1, rc);
     return rc;
   }
-  if ((rc = load(name, temporary)) != kImgOk) {
-    report(texts.loadN, rc);
+  if (DecodeResult loaded = load(name, temporary); !loaded.ok()) {
+    report(texts.loadN, loaded.code);
     freeimage(temporary);
-    return rc;
+    return loaded;
   }
   if ((rc = allocimage(image, file.width, file.height, 24)) != kImgOk) {
     report(texts.allocN2, rc);
@@ -137,23 +138,23 @@ bool IsJpegFile(const char* name) {
 
 }  // namespace
 
-int ReadTgaImage(ImgImage& image, const char* name) {
+DecodeResult ReadTgaImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, tgainfo, loadtga, kTgaTexts, LogOnly(name));
 }
 
-int ReadPcxImage(ImgImage& image, const char* name) {
+DecodeResult ReadPcxImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, pcxinfo, loadpcx, kPcxTexts, LogOnly(name));
 }
 
-int ReadPngImage(ImgImage& image, const char* name) {
+DecodeResult ReadPngImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, pnginfo, loadpng, kPngTexts, LogOnly(name));
 }
 
-int ReadBmpImage(ImgImage& image, const char* name) {
+DecodeResult ReadBmpImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, bmpinfo, loadbmp, kBmpTexts, LogOnly(name));
 }
 
-int ReadJpgImage(ImgImage& image, const char* name) {
+DecodeResult ReadJpgImage(ImgImage& image, const char* name) {
   if (!IsJpegFile(name)) {
     TheLogger().Log(kLogInfo, "ERROR: %s Bad JPG header\n", name ? name : "");
     return kImgErrSignature;

@@ -17,11 +17,12 @@ enum ImageType : int {
 };
 
 // The per-format readers of LoadPicture: each failing step is logged with
-// its text and code, and the code is returned (kImgOk with a 24-bit image).
-int ReadBmpImage(ImgImage& image, const char* name);
-int ReadJpgImage(ImgImage& image, const char* name);
-int ReadTgaImage(ImgImage& image, const char* name);
-int ReadPcxImage(ImgImage& image, const char* name);
-int ReadPngImage(ImgImage& image, const char* name);
+// its text and code, and the code is returned (kImgOk with a 24-bit image),
+// with the PNG or JPEG library's words when it gave some.
+DecodeResult ReadBmpImage(ImgImage& image, const char* name);
+DecodeResult ReadJpgImage(ImgImage& image, const char* name);
+DecodeResult ReadTgaImage(ImgImage& image, const char* name);
+DecodeResult ReadPcxImage(ImgImage& image, const char* name);
+DecodeResult ReadPngImage(ImgImage& image, const char* name);
 
 }  // namespace brisol

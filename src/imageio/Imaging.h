@@ -58,20 +58,21 @@ int allocimage(ImgImage& image, int width, int height, int bitsPerPixel);
 void freeimage(ImgImage& image);
 
 // Width, height and bits per pixel as the file states them, without reading
-// the pixels. -1 when the file cannot be opened.
-int bmpinfo(const char* path, ImageInfo& info);
-int jpeginfo(const char* path, ImageInfo& info);
-int tgainfo(const char* path, ImageInfo& info);
-int pcxinfo(const char* path, ImageInfo& info);
-int pnginfo(const char* path, ImageInfo& info);
+// the pixels. -1 when the file cannot be opened; a PNG or JPEG failure with
+// the library's words when it gave some.
+DecodeResult bmpinfo(const char* path, ImageInfo& info);
+DecodeResult jpeginfo(const char* path, ImageInfo& info);
+DecodeResult tgainfo(const char* path, ImageInfo& info);
+DecodeResult pcxinfo(const char* path, ImageInfo& info);
+DecodeResult pnginfo(const char* path, ImageInfo& info);
 
 // The file's pixels into an image allocated at the file's width and height
-// (-9 when the record's size differs).
-int loadbmp(const char* path, ImgImage& image);
-int loadjpg(const char* path, ImgImage& image);
-int loadtga(const char* path, ImgImage& image);
-int loadpcx(const char* path, ImgImage& image);
-int loadpng(const char* path, ImgImage& image);
+// (-9 when the record's size differs); failures as the information's.
+DecodeResult loadbmp(const char* path, ImgImage& image);
+DecodeResult loadjpg(const char* path, ImgImage& image);
+DecodeResult loadtga(const char* path, ImgImage& image);
+DecodeResult loadpcx(const char* path, ImgImage& image);
+DecodeResult loadpng(const char* path, ImgImage& image);
 
 // Copies a loaded image of any depth into a 24-bit image of the same size.
 int convertto24(const ImgImage& source, ImgImage& destination);

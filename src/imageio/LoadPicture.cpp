@@ -127,7 +127,7 @@ LoadResult LoadPicture(const std::string& path) {
   // small for the picture it claims, and a picture that cannot fit the
   // memory, are refused before anything is allocated.
   ImageInfo info;
-  const bool haveInfo = format->info(path.c_str(), info) == kImgOk;
+  const bool haveInfo = format->info(path.c_str(), info).ok();
   if (haveInfo) {
     if (head.size < info.leastFileBytes) {
       return fail(kImgErrTooLittleData, Cause(kImgErrTooLittleData, info, true, head.size, {}));
@@ -138,13 +138,12 @@ LoadResult LoadPicture(const std::string& path) {
   }
 
   ImgImage image;
-  const int rc = format->readImage(image, path.c_str());
-  if (rc != kImgOk) {
-    const std::string decoderWords = DecoderMessage();
+  const DecodeResult read = format->readImage(image, path.c_str());
+  if (const int rc = read.code; rc != kImgOk) {
     if (format->imageType == kImageTypeBmp && FallbackMayHelp(rc)) {
       if ((result.surface = BmpFallback(path))) return result;
     }
-    return fail(rc, Cause(rc, info, haveInfo, head.size, decoderWords));
+    return fail(rc, Cause(rc, info, haveInfo, head.size, read.words));
   }
   // The decoded rows already have the surface's layout: hand them over.
   const int width = image.Width(), height = image.Height();

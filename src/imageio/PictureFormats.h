@@ -23,10 +23,11 @@ struct PictureFormat {
   std::span<const std::string_view> extensions;  // lower case, without the dot
   int imageType;                                 // kImageTypeJpg ...
   // The imaging layer: the file's size and depth.
-  int (*info)(const char* path, ImageInfo& info);
+  DecodeResult (*info)(const char* path, ImageInfo& info);
   // The reader of the format (ImageLoad.h): its messages go to the log and
-  // the failing step's code (an ImgResult) comes back; kImgOk with the image.
-  int (*readImage)(ImgImage& image, const char* name);
+  // the failing step's code (an ImgResult, with the decoder's words) comes
+  // back; kImgOk with the image.
+  DecodeResult (*readImage)(ImgImage& image, const char* name);
   // Whether a file beginning with these bytes is of the format; null for a
   // format without a signature (TGA).
   bool (*hasSignature)(std::span<const std::uint8_t> head);

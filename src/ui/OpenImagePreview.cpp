@@ -26,19 +26,19 @@ int FileDepth(const std::string& path, int imageType) {
   int rc = -1;
   switch (imageType) {
     case kImageTypeBmp:
-      rc = bmpinfo(path.c_str(), info);
+      rc = bmpinfo(path.c_str(), info).code;
       break;
     case kImageTypeJpg:
-      rc = jpeginfo(path.c_str(), info);
+      rc = jpeginfo(path.c_str(), info).code;
       break;
     case kImageTypeTga:
-      rc = tgainfo(path.c_str(), info);
+      rc = tgainfo(path.c_str(), info).code;
       break;
     case kImageTypePcx:
-      rc = pcxinfo(path.c_str(), info);
+      rc = pcxinfo(path.c_str(), info).code;
       break;
     case kImageTypePng:
-      rc = pnginfo(path.c_str(), info);
+      rc = pnginfo(path.c_str(), info).code;
       break;
     default:
       break;
