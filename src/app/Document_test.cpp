@@ -47,7 +47,7 @@ class FrontNotingSink : public AlertSink {
 // The pixels of a picture file as the program reads it.
 QByteArray FilePixels(const QString& path) {
   const LoadResult read = LoadPicture(path.toStdString());
-  return read.ok() ? test::Pixels(*read.surface) : QByteArray();
+  return read.ok() ? test::Pixels(**read) : QByteArray();
 }
 
 QByteArray DrawInPlace(const CBrisolDoc& doc) {

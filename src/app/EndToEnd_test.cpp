@@ -20,7 +20,10 @@ using test::StartedApp;
 
 namespace {
 
-std::unique_ptr<CDADC> ReadPicture(const QString& path) { return LoadPicture(path.toStdString()).surface; }
+std::unique_ptr<CDADC> ReadPicture(const QString& path) {
+  LoadResult read = LoadPicture(path.toStdString());
+  return read ? std::move(read).value() : nullptr;
+}
 
 // The folder the copied command runs in, as a shell opened anywhere.
 QString RunFolder() { return test::UiTestEnvironment::Get().Folder() + QStringLiteral("/shell"); }

@@ -195,8 +195,8 @@ class PreviewTest : public QObject {
       test::AnswerFileDialog(path);
       f.Actions().saveImage->trigger();
       LoadResult saved = LoadPicture(path.toStdString());
-      QVERIFY2(saved.ok(), saved.message.c_str());
-      got = ToQImage(*saved.surface);
+      QVERIFY2(saved.ok(), saved.message().c_str());
+      got = ToQImage(**saved);
     } else if (command == "print preview") {
       test::DriveModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* dialog) {
         // What each page is painted with.

@@ -74,9 +74,9 @@ QString GetSaveImageName(QWidget* parent, const QString& directory, const QStrin
 bool WritePicture(const CDADC& surface, const QString& path) { return WritePicture(surface, path, SaveOptions{}); }
 
 bool WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options) {
-  const SaveResult result = SaveImageFile(surface, path.toStdString(), options);
+  const Done result = SaveImageFile(surface, path.toStdString(), options);
   if (result.ok()) return true;
-  WalertBox(kIconExclamation, "The image was not saved.\n%s", result.message.c_str());
+  WalertBox(kIconExclamation, "The image was not saved.\n%s", result.message().c_str());
   return false;
 }
 

@@ -208,8 +208,8 @@ int RunBatch(Args args) {
   }
   std::error_code error;
   std::filesystem::create_directories(plan.outDir, error);
-  if (const SaveResult target = CheckSaveTarget(plan.outDir + "/x." + plan.extension); !target.ok()) {
-    Line("cannot write into '" + plan.outDir + "': " + (error ? error.message() : target.message));
+  if (const Done target = CheckSaveTarget(plan.outDir + "/x." + plan.extension); !target.ok()) {
+    Line("cannot write into '" + plan.outDir + "': " + (error ? error.message() : target.message()));
     return 1;
   }
 

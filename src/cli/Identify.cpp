@@ -44,7 +44,7 @@ Result Identify(const char* path) {
   Result r;
   r.file = path;
   const PictureFormat* format = FormatOfFile(path);
-  const std::string openProblem = OpenProblem(path);
+  const std::string openProblem = OpenProblem(path).message();
   if (format == nullptr) {
     r.error = openProblem.empty() ? "not a picture file of a known format" : openProblem;
     return r;

@@ -146,7 +146,7 @@ int RunRender(Args args) {
   // output cannot be written.
   if (const std::string same = OutputIsInput(input, output); !same.empty()) return Usage(same);
   if (!vectorOutput) {
-    if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+    if (const Done target = CheckSaveTarget(output); !target.ok()) return Fail(target.message());
   }
 
   Look look;
@@ -175,8 +175,8 @@ int RunRender(Args args) {
                std::to_string(look.quality) + ")";
       if (vectorOutput) {
         if (auto problem = CheckVectorFile(output, options.page, size)) return Fail(*problem);
-      } else if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) {
-        return Fail(target.message);
+      } else if (const Done target = CheckSaveTarget(output, size); !target.ok()) {
+        return Fail(target.message());
       }
       const std::string tooLarge = WorkingPictureTooLarge(size, look.quality, !options.draw.reference);
       if (!tooLarge.empty()) return Fail(QuotedName(input) + ": " + tooLarge);

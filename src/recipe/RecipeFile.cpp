@@ -25,7 +25,7 @@ constexpr std::size_t kHeadBytes = 32;
 
 std::string Quote(const std::string& name) { return "'" + name + "'"; }
 
-RecipeRead Failure(const std::string& name, const std::string& why) {
+RecipeRead NotRead(const std::string& name, const std::string& why) {
   RecipeRead read;
   read.errors.push_back(Quote(name) + ": " + why);
   return read;
@@ -105,14 +105,14 @@ RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, const Recipe
   }
   if (firstBad) return InFile(std::move(*firstBad), name);
   const std::string format(holder.format);
-  if (rc == kImgErrRead) return Failure(name, "the " + format + " file is cut short before any recipe");
+  if (rc == kImgErrRead) return NotRead(name, "the " + format + " file is cut short before any recipe");
   if (rc == kImgErrUnsupported) {
-    return Failure(name, "the " + format +
+    return NotRead(name, "the " + format +
                              " file keeps its cross-references packed in streams, which are not read (a program "
                              "that changed it wrote it so)");
   }
-  if (rc != kImgOk) return Failure(name, "the " + format + " file is damaged before any recipe");
-  return Failure(name,
+  if (rc != kImgOk) return NotRead(name, "the " + format + " file is damaged before any recipe");
+  return NotRead(name,
                  "the picture holds no Brisol recipe (it was not made by Brisol, or a program that changed it "
                  "left the recipe out)");
 }
@@ -134,14 +134,14 @@ RecipeRead FromReader(const ReadBytesAt& read, std::span<const std::uint8_t> hea
     return FromTexts(rc, texts, *holder, name);
   }
   if (const PictureFormat* format = FormatWithoutRecipe(head, name)) {
-    return Failure(name, "a " + std::string(format->name) +
+    return NotRead(name, "a " + std::string(format->name) +
                              " picture cannot hold a recipe; only PNG, JPEG, SVG, PDF, EPS and PS files can");
   }
   if (size > kMaxRecipeBytes) {
-    return Failure(name, "too large for a recipe (" + std::to_string(size) + " bytes; a recipe has at most " +
+    return NotRead(name, "too large for a recipe (" + std::to_string(size) + " bytes; a recipe has at most " +
                              std::to_string(kMaxRecipeBytes) + ")");
   }
-  if (size == 0) return Failure(name, "the file is empty");
+  if (size == 0) return NotRead(name, "the file is empty");
   return InFile(ParseRecipe(wholeText()), name);
 }
 
@@ -171,12 +171,12 @@ RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::strin
 
 RecipeRead ReadRecipeFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Failure(path, std::strerror(errno));
+  if (fd < 0) return NotRead(path, std::strerror(errno));
   const Descriptor guard{fd};
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return Failure(path, std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return Failure(path, "it is a folder");
-  if (!S_ISREG(st.st_mode)) return Failure(path, "it is not a regular file");
+  if (::fstat(fd, &st) != 0) return NotRead(path, std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return NotRead(path, "it is a folder");
+  if (!S_ISREG(st.st_mode)) return NotRead(path, "it is not a regular file");
   const ReadBytesAt read = [fd](std::uint64_t offset, std::uint8_t* out, std::size_t n) -> std::size_t {
     std::size_t done = 0;
     while (done < n) {

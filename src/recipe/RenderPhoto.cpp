@@ -40,10 +40,10 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   observer.Begin("load");
   LoadResult loaded = LoadPicture(photo);
   observer.End("load");
-  if (!loaded.ok()) return Failed(loaded.message);
+  if (!loaded.ok()) return Failed(loaded.message());
   if (stop.stop_requested()) return {PhotoRendered::Outcome::Stopped, {}};
 
-  std::unique_ptr<CDADC> original = std::move(loaded.surface);
+  std::unique_ptr<CDADC> original = std::move(loaded).value();
   if (vectorOutput) {
     VectorJob job;
     job.effect = &effect;
@@ -88,9 +88,9 @@ PhotoRendered RenderPhotoFile(const CEffect& effect, const std::string& photo, c
   if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message);
 
   observer.Begin("save");
-  const SaveResult saved = saver.Finish(whole ? &picture : nullptr);
+  const Done saved = saver.Finish(whole ? &picture : nullptr);
   observer.End("save");
-  if (!saved.ok()) return Failed(saved.message);
+  if (!saved.ok()) return Failed(saved.message());
   return {};
 }
 

@@ -60,8 +60,8 @@ LoadedPreview LoadPreview(const QString& path) {
   const PictureFormat* format = PictureFormatOfName(name);
   if (path.isEmpty() || format == nullptr || IsDirectory(name) || !FileExists(name)) return {};
   LoadResult loaded = LoadPicture(name);
-  if (!loaded.ok()) return {QImage(), 0, loaded.message};
-  LoadedPreview preview{ToQImage(*loaded.surface), FileDepth(name, format->imageType), {}};
+  if (!loaded.ok()) return {QImage(), 0, loaded.message()};
+  LoadedPreview preview{ToQImage(**loaded), FileDepth(name, format->imageType), {}};
   // What the shown picture holds when the file does not say.
   if (preview.depth == 0) preview.depth = 24;
   return preview;
