@@ -14,7 +14,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -316,7 +315,7 @@ bool PictureSaver::Begin(const SIZE& size) {
     s.gathered.resize(s.png->Count());
     s.compressed.assign(s.png->Count(), 0);
     std::vector<std::uint8_t> head;
-    s.png->AppendHead(head);
+    if (const int rc = s.png->AppendHead(head); rc != kImgOk) s.result = rc;
     if (!m_options.text.empty()) {
       if (const int rc = AddPngText(head, m_options.textKeyword, m_options.text); rc != kImgOk) s.result = rc;
     }
@@ -362,29 +361,23 @@ bool PictureSaver::Work() {
     k = s.ready.front();
     s.ready.pop_front();
   }
-  try {
-    s.png->Encode(k, s.Gathered(k));
-  } catch (const std::bad_alloc&) {
-    s.result = kImgErrNoMemory;
-  }
+  s.png->Encode(k, s.Gathered(k));  // a failure is the piece's, told when it is written
   std::vector<std::uint8_t>().swap(s.gathered[k]);
   const std::lock_guard<std::mutex> lock(s.mutex);
   s.compressed[k] = 1;
-  try {
-    s.WriteCompressed();
-  } catch (const std::bad_alloc&) {
-    s.result = kImgErrNoMemory;
-  }
+  s.WriteCompressed();
   return true;
 }
 
 void PictureSaver::RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last) {
-  try {
+  // The stream is made, and the rows gathered, here.
+  const Done handed = TryAllocate("the rows to save", [&] {
     if (!Begin(size)) return;
     Stream& s = *m_stream;
     if (s.result != kImgOk || (!s.jpeg && !s.png) || first != s.rowsHanded || last <= first || last > size.cy) return;
     EncodeRows(rows, first, last);
-  } catch (const std::bad_alloc&) {
+  });
+  if (!handed) {
     m_outOfMemory = true;
     if (m_stream) m_stream->result = kImgErrNoMemory;
   }
@@ -401,10 +394,14 @@ Done PictureSaver::Finish(const CDADC* surface) {
   if (!m_stream && surface == nullptr) {
     return m_failure = Refused(CannotSave(m_path, "there is no picture"));
   }
-  if (!Begin(size)) return m_failure;
+  const Outcome<bool> begun = TryAllocate("the file to save", [&] { return Begin(size); });
+  if (!begun) return m_failure = Refused(CannotSave(m_path, ImgResultText(kImgErrNoMemory)), Status::NoMemory);
+  if (!*begun) return m_failure;
   Stream& s = *m_stream;
   int rc = s.result;
-  try {
+  // The encoders tell their own memory; the whole file of a format that
+  // does not stream, with its text, grows here.
+  const Done encoded = TryAllocate("the picture to save", [&] {
     const bool whole = s.rowsHanded == s.size.cy;
     if (rc == kImgOk && !whole && surface == nullptr) rc = kImgErrArgument;  // rows never handed on
     if (rc == kImgOk && s.jpeg) {
@@ -435,9 +432,8 @@ Done PictureSaver::Finish(const CDADC* surface) {
       rc = s.format->encode(surface->GetBlock(), m_options, bytes);
       if (rc == kImgOk) s.Write(bytes);
     }
-  } catch (const std::bad_alloc&) {
-    rc = kImgErrNoMemory;
-  }
+  });
+  if (!encoded) rc = kImgErrNoMemory;
   if (rc == kImgErrWrite && s.writeError != 0) rc = kImgOk;  // told below, with the system's reason
   // Rows lost to a failed allocation leave the file short, which is that.
   if (rc != kImgOk && m_outOfMemory) rc = kImgErrNoMemory;

@@ -26,7 +26,6 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +34,7 @@
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/MemoryBudget.h"
 #include "imageio/codecs/PictureText.h"
+#include "logger/Outcome.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -371,15 +371,14 @@ int JpegRowEncoder::Start(int width, int height, int quality, Sink sink, std::st
   if (m_state || width < 1 || height < 1 || quality < 1 || quality > 100) return m_result = kImgErrArgument;
   if (comment.size() > kMaxJpegCommentBytes) return m_result = kImgErrArgument;
   if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return m_result = kImgErrDimensions;
-  try {
+  const Done made = TryAllocate("the JPEG encoder", [&] {
     m_state = std::make_unique<State>();
     if (sink) {
       m_state->sink = std::move(sink);
       m_state->sinkBuffer.resize(std::size_t{1} << 18);
     }
-  } catch (const std::bad_alloc&) {
-    return m_result = kImgErrNoMemory;
-  }
+  });
+  if (!made) return m_result = kImgErrNoMemory;
   m_width = width;
   m_height = height;
   return m_result = StartEncode(width, height, quality, comment, *m_state);
@@ -404,11 +403,8 @@ int JpegRowEncoder::Finish(std::vector<std::uint8_t>& out) {
     m_state.reset();
     return kImgOk;
   }
-  try {
-    out.insert(out.end(), m_state->buffer, m_state->buffer + m_state->size);
-  } catch (...) {
+  if (!TryAllocate("the JPEG file", [&] { out.insert(out.end(), m_state->buffer, m_state->buffer + m_state->size); }))
     return m_result = kImgErrNoMemory;
-  }
   m_state.reset();
   return kImgOk;
 }
