@@ -277,7 +277,7 @@ TEST(SaveImageFileDeathTest, NoPermissionToWriteTheFolder) {
   const auto surface = test::SurfaceOf(test::MakePhotoLike(4, 4));
   AsOrdinaryUser([&] {
     const Done result = SaveImageFile(*surface, path);
-    return !result.ok() &&
+    return result.status() == Status::Failed &&
            result.message() == "Cannot save '" + path + "': cannot create a file in its folder (Permission denied)";
   });
   ::chmod(folder.c_str(), 0755);
