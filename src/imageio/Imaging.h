@@ -6,7 +6,9 @@
 // (imageio/codecs/ImageCodec.h): -1 open, -2 read/truncated, -3 not this
 // format, -4 unsupported variant, -5 corrupt, -6 bad width or height, -7 more
 // than kMaxImagePixels, -8 write, -9 bad argument, -10 decoder error,
-// -14 insufficient memory. A failed call leaves its outputs unchanged.
+// -14 insufficient memory (the information and load operations give it in
+// a DecodeResult, with the PNG or JPEG library's words when it gave some).
+// A failed call leaves its outputs unchanged.
 //
 // An image record holds its pixels as 24-bit blue-green-red rows, stored
 // bottom-up and padded to 4 bytes (the order of a raster surface's pixel
