@@ -21,7 +21,7 @@
 #include "effect/Effect.h"
 #include "effect/EffectPaths.h"
 #include "effect/Runner.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/PngEncode.h"
 #include "logger/Alerts.h"
@@ -35,7 +35,7 @@ const char* const kCollections[] = {"Circles", "Stars", "Leaves"};
 const CDADC& Photo() {
   static const std::unique_ptr<CDADC> photo = [] {
     if (const char* path = std::getenv("BRISOL_PHOTO"); path && *path) {
-      if (auto loaded = LoadImageSurface(path)) return loaded;
+      if (LoadResult loaded = LoadPicture(path)) return std::move(loaded).value();
     }
     auto made = std::make_unique<CDADC>(SIZE{kW, kH});
     const PixelBlock b = made->GetBlock();

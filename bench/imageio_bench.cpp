@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
+#include "imageio/LoadPicture.h"
 #include "imageio/codecs/ImageCodec.h"
 
 namespace brisol {
@@ -76,18 +76,18 @@ Fixture& TheFixture() {
 void BM_LoadJpegFile(benchmark::State& state) {
   Fixture& f = TheFixture();
   for (auto _ : state) {
-    ByteBuffer dib = LoadImageFile(f.jpegPath.c_str(), kImageTypeFromName);
-    if (!dib) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(dib.data());
+    const LoadResult loaded = LoadPicture(f.jpegPath);
+    if (!loaded) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(loaded.ok());
   }
 }
 
 void BM_LoadPngFile(benchmark::State& state) {
   Fixture& f = TheFixture();
   for (auto _ : state) {
-    ByteBuffer dib = LoadImageFile(f.pngPath.c_str(), kImageTypeFromName);
-    if (!dib) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(dib.data());
+    const LoadResult loaded = LoadPicture(f.pngPath);
+    if (!loaded) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(loaded.ok());
   }
 }
 

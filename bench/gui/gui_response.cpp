@@ -81,14 +81,14 @@ void AnswerWizard(const QString& collection) {
 QString ResizedCopy(const QString& photo, QSize size, const QString& folder) {
   LoadResult loaded = LoadPicture(photo.toStdString());
   if (!loaded.ok()) {
-    std::fprintf(stderr, "%s\n", loaded.message.c_str());
+    std::fprintf(stderr, "%s\n", loaded.message().c_str());
     return {};
   }
-  if (!ResizeImage(&loaded.surface, SIZE{size.width(), size.height()})) return {};
+  if (!ResizeImage(&*loaded, SIZE{size.width(), size.height()})) return {};
   const QString path = folder + QStringLiteral("/photo-%1x%2.bmp").arg(size.width()).arg(size.height());
-  const SaveResult saved = SaveImageFile(*loaded.surface, path.toStdString());
+  const Done saved = SaveImageFile(**loaded, path.toStdString());
   if (!saved.ok()) {
-    std::fprintf(stderr, "%s\n", saved.message.c_str());
+    std::fprintf(stderr, "%s\n", saved.message().c_str());
     return {};
   }
   return path;

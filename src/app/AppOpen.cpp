@@ -55,19 +55,18 @@ CBrisolDoc* CBrisolApp::OpenImage(const QString& given) {
   // Every way in (the dialog, the recent files, a drop, the command line)
   // reads the picture here, and a failure is told in one sentence naming
   // the file and the cause.
-  LoadResult loaded;
-  {
+  LoadResult loaded = [&] {
     WaitCursor wait;
-    loaded = LoadPicture(path);
-  }
+    return LoadPicture(path);
+  }();
   if (!loaded.ok()) {
-    WalertBox(kIconExclamation, "%s", AsSentence(loaded.message).c_str());
+    WalertBox(kIconExclamation, "%s", AsSentence(loaded.message()).c_str());
     return nullptr;
   }
   SLRP(path);
   m_settings.m_Recent.Add(path);
   if (m_pMainFrame) m_pMainFrame->updateMenus();
-  return CADV(std::move(loaded.surface), path);
+  return CADV(std::move(loaded).value(), path);
 }
 
 void CBrisolApp::SLRP(const std::string& path) {

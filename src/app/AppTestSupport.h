@@ -55,8 +55,8 @@ inline std::unique_ptr<CDADC> DrawInPlace(const CDADC& original, const CEffect& 
 inline std::string WritePictureFile(const std::string& name, int w, int h) {
   const std::string path = (UiTestEnvironment::Get().Folder() + "/pictures/").toStdString() + name;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  const SaveResult saved = SaveImageFile(MakePicture(w, h), path);
-  if (!saved.ok()) qWarning("%s", saved.message.c_str());
+  const Done saved = SaveImageFile(MakePicture(w, h), path);
+  if (!saved.ok()) qWarning("%s", saved.message().c_str());
   return path;
 }
 

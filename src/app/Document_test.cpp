@@ -9,8 +9,7 @@
 
 #include "app/AppTestSupport.h"
 #include "app/SaveImage.h"
-#include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 #include "ui/QualityDlg.h"
 
 using namespace brisol;
@@ -47,9 +46,8 @@ class FrontNotingSink : public AlertSink {
 
 // The pixels of a picture file as the program reads it.
 QByteArray FilePixels(const QString& path) {
-  const ByteBuffer dib = LoadImageFile(path.toStdString().c_str(), kImageTypeFromName);
-  const std::unique_ptr<CDADC> surface = dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
-  return surface ? test::Pixels(*surface) : QByteArray();
+  const LoadResult read = LoadPicture(path.toStdString());
+  return read.ok() ? test::Pixels(**read) : QByteArray();
 }
 
 QByteArray DrawInPlace(const CBrisolDoc& doc) {

@@ -8,8 +8,7 @@
 #include <QSlider>
 
 #include "app/AppTestSupport.h"
-#include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 #include "ui/ColMixDlg.h"
 #include "ui/DadcImage.h"
 #include "ui/ParamDlg.h"
@@ -22,8 +21,8 @@ using test::StartedApp;
 namespace {
 
 std::unique_ptr<CDADC> ReadPicture(const QString& path) {
-  const ByteBuffer dib = LoadImageFile(path.toStdString().c_str(), kImageTypeFromName);
-  return dib ? CreateBitmapDADC(dib, 0, 0) : nullptr;
+  LoadResult read = LoadPicture(path.toStdString());
+  return read ? std::move(read).value() : nullptr;
 }
 
 // The folder the copied command runs in, as a shell opened anywhere.

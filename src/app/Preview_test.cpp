@@ -202,8 +202,8 @@ class PreviewTest : public QObject {
     } else if (command == "save") {
       QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(file), 60000);
       LoadResult saved = LoadPicture(file.toStdString());
-      QVERIFY2(saved.ok(), saved.message.c_str());
-      got = ToQImage(*saved.surface);
+      QVERIFY2(saved.ok(), saved.message().c_str());
+      got = ToQImage(**saved);
     } else if (command == "print preview") {
       QTRY_VERIFY_WITH_TIMEOUT(previewed && !QApplication::activeModalWidget(), 60000);
       if (got.isNull()) got = m->View()->CurrentImage();

@@ -58,9 +58,9 @@ QString GetSaveImageName(QWidget* parent, const QString& directory, const QStrin
 Done WritePicture(const CDADC& surface, const QString& path) { return WritePicture(surface, path, SaveOptions{}); }
 
 Done WritePicture(const CDADC& surface, const QString& path, const SaveOptions& options) {
-  const SaveResult result = SaveImageFile(surface, path.toStdString(), options);
+  const Done result = SaveImageFile(surface, path.toStdString(), options);
   if (result.ok()) return {};
-  return Fail("The image was not saved.\n" + result.message);
+  return Fail("The image was not saved.\n" + result.message());
 }
 
 }  // namespace brisol

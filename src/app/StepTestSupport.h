@@ -76,7 +76,7 @@ inline QByteArray FileBytes(const QString& path) {
 // The pixels of a picture file; empty when it cannot be read.
 inline QByteArray PicturePixels(const QString& path) {
   const LoadResult loaded = LoadPicture(path.toStdString());
-  return loaded.ok() ? Pixels(*loaded.surface) : QByteArray();
+  return loaded.ok() ? Pixels(**loaded) : QByteArray();
 }
 
 }  // namespace brisol::test

@@ -103,21 +103,20 @@ int RunConvert(Args args) {
   }
   if (output == nullptr) return UsageError("%s", "expected INPUT and OUTPUT");
   if (const std::string same = OutputIsInput(input, output); !same.empty()) return UsageError("%s", same.c_str());
-  if (const SaveResult target = CheckSaveTarget(output, resize ? newSize : SIZE{0, 0}); !target.ok())
-    return Fail(target.message);
+  if (const Done target = CheckSaveTarget(output, resize ? newSize : SIZE{0, 0}); !target.ok())
+    return Fail(target.message());
   // A size no picture may have is refused before the input is read.
   if (resize) {
     if (const std::string problem = ResizeProblem(SIZE{0, 0}, newSize); !problem.empty())
       return Fail("cannot resize " + QuotedName(input) + ": " + problem);
   }
 
-  LoadResult loaded;
-  {
+  LoadResult loaded = [&] {
     const Making making("reading " + QuotedName(input));
-    loaded = LoadPicture(input);
-  }
-  if (!loaded.ok()) return Fail(loaded.message);
-  std::unique_ptr<CDADC> surface = std::move(loaded.surface);
+    return LoadPicture(input);
+  }();
+  if (!loaded.ok()) return Fail(loaded.message());
+  std::unique_ptr<CDADC> surface = std::move(loaded).value();
   const SIZE size = surface->GetSize();
   if (resize) {
     // The resampler's buffers for these two sizes, and the memory, before
@@ -131,8 +130,8 @@ int RunConvert(Args args) {
                   std::to_string(newSize.cy) + " pixels: not enough memory");
     }
   }
-  const SaveResult saved = SaveImageFile(*surface, output, options);
-  if (!saved.ok()) return Fail(saved.message);
+  const Done saved = SaveImageFile(*surface, output, options);
+  if (!saved.ok()) return Fail(saved.message());
   return 0;
 }
 

@@ -66,7 +66,7 @@ int RunDemo(Args args) {
   if (!parsed.positionals.empty()) {
     if (const std::string same = OutputIsInput(parsed.positionals[0], output); !same.empty()) return Fail(same, 2);
   }
-  if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+  if (const Done target = CheckSaveTarget(output); !target.ok()) return Fail(target.message());
   std::unique_ptr<CDADC> photo;
   if (parsed.positionals.empty()) {
     const Making making("the demonstration scene (" + std::to_string(kSceneWidth) + " x " +
@@ -75,16 +75,15 @@ int RunDemo(Args args) {
     if (!photo->IsValid()) return Fail("not enough memory for the demonstration scene");
   } else {
     const std::string& input = parsed.positionals[0];
-    LoadResult loaded;
-    {
+    LoadResult loaded = [&] {
       const Making making("reading " + QuotedName(input));
-      loaded = LoadPicture(input);
-    }
-    if (!loaded.ok()) return Fail(loaded.message);
-    photo = std::move(loaded.surface);
+      return LoadPicture(input);
+    }();
+    if (!loaded.ok()) return Fail(loaded.message());
+    photo = std::move(loaded).value();
   }
   const SIZE size = photo->GetSize();
-  if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message);
+  if (const Done target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message());
   const std::string pixels = std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels";
   CEffect effect;
   std::vector<std::string> notices;
@@ -117,12 +116,12 @@ int RunDemo(Args args) {
   if (!parsed.positionals.empty()) SetRecipePhoto(recipe, parsed.positionals[0]);
   SaveOptions options;
   PutRecipe(options, recipe);
-  SaveResult saved;
+  Done saved;
   {
     const Making making("the file " + QuotedName(output) + " (" + pixels + ")");
     saved = SaveImageFile(*picture, output, options);
   }
-  if (!saved.ok()) return Fail(saved.message);
+  if (!saved.ok()) return Fail(saved.message());
   std::error_code ignored;
   const std::filesystem::path absolute = std::filesystem::absolute(output, ignored);
   std::printf("%s\n", OneLineText(absolute.string()).c_str());

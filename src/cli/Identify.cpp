@@ -44,13 +44,13 @@ Result Identify(const char* path) {
   Result r;
   r.file = path;
   const PictureFormat* format = FormatOfFile(path);
-  const std::string openProblem = OpenProblem(path);
+  const std::string openProblem = OpenProblem(path).message();
   if (format == nullptr) {
     r.error = openProblem.empty() ? "not a picture file of a known format" : openProblem;
     return r;
   }
   r.format = std::string(format->name);
-  const int rc = format->info(path, r.info);
+  const int rc = format->info(path, r.info).code;
   if (rc != kImgOk) {
     const bool cannotOpen = rc == kImgErrOpen || rc == kImgErrNotRegular;
     r.error = cannotOpen && !openProblem.empty() ? openProblem : ImgResultText(rc);

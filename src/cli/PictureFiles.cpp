@@ -11,9 +11,8 @@ namespace brisol::cli {
 
 const PictureFormat* FormatOfFile(const char* path) {
   if (const PictureFormat* format = PictureFormatOfName(path)) return format;
-  std::vector<std::uint8_t> head;
-  std::string why;
-  return ReadPictureHead(path, head, why) ? PictureFormatOfSignature(head) : nullptr;
+  const Outcome<std::vector<std::uint8_t>> head = ReadPictureHead(path);
+  return head ? PictureFormatOfSignature(*head) : nullptr;
 }
 
 std::string OutputIsInput(const std::string& input, const std::string& output) {

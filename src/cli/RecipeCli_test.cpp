@@ -19,9 +19,9 @@ using test::TempDir;
 // The pixels of a picture file, row after row.
 std::string Pixels(const std::string& path) {
   const LoadResult loaded = LoadPicture(path);
-  EXPECT_TRUE(loaded.ok()) << loaded.message;
+  EXPECT_TRUE(loaded.ok()) << loaded.message();
   if (!loaded.ok()) return {};
-  const PixelBlock b = loaded.surface->GetBlock();
+  const PixelBlock b = (*loaded)->GetBlock();
   std::string pixels;
   for (int y = 0; y < b.height; ++y)
     pixels.append(reinterpret_cast<const char*>(b.Row(y)), static_cast<std::size_t>(b.width) * 3);

@@ -147,7 +147,7 @@ int RunRender(Args args) {
   // output cannot be written.
   if (const std::string same = OutputIsInput(input, output); !same.empty()) return Usage(same);
   if (!vectorOutput) {
-    if (const SaveResult target = CheckSaveTarget(output); !target.ok()) return Fail(target.message);
+    if (const Done target = CheckSaveTarget(output); !target.ok()) return Fail(target.message());
   }
 
   Look look;
@@ -170,14 +170,14 @@ int RunRender(Args args) {
   std::string pixels;
   if (const PictureFormat* format = PictureFormatOfName(input)) {
     ImageInfo info;
-    if (format->info(input.c_str(), info) == kImgOk) {
+    if (format->info(input.c_str(), info).ok()) {
       const SIZE size{info.width, info.height};
       pixels = " (" + std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels at quality " +
                std::to_string(look.quality) + ")";
       if (vectorOutput) {
         if (auto problem = CheckVectorFile(output, options.page, size)) return Fail(*problem);
-      } else if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) {
-        return Fail(target.message);
+      } else if (const Done target = CheckSaveTarget(output, size); !target.ok()) {
+        return Fail(target.message());
       }
       const std::string tooLarge = WorkingPictureTooLarge(size, look.quality, !options.draw.reference);
       if (!tooLarge.empty()) return Fail(QuotedName(input) + ": " + tooLarge);

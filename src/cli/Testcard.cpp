@@ -89,7 +89,7 @@ int RunTestcard(Args args) {
     return 2;
   }
   // Whether the file can be written, before the picture is drawn.
-  if (const SaveResult target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message);
+  if (const Done target = CheckSaveTarget(output, size); !target.ok()) return Fail(target.message());
   const std::string pixels = std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels";
   const Making making("the test picture (" + pixels + ")");
   // The title's font first: fontconfig does not survive running out of
@@ -108,7 +108,7 @@ int RunTestcard(Args args) {
     return Fail("not enough memory for a picture of " + pixels);
   }
   DrawTestcard(surface, font);
-  if (const SaveResult saved = SaveImageFile(surface, output); !saved.ok()) return Fail(saved.message);
+  if (const Done saved = SaveImageFile(surface, output); !saved.ok()) return Fail(saved.message());
   std::printf("%s\n", OneLineText(output).c_str());
   return 0;
 }

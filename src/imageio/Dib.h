@@ -49,7 +49,7 @@ std::unique_ptr<CDADC> CreateBitmapDADC(ByteBuffer&& hDib);
 // Paints any packed DIB (every header kind, depth, bit-field and RLE
 // variant) into dc: unscaled when dst and src have the same size, otherwise
 // stretched by whole pixels (COLORONCOLOR). src is counted from the DIB's
-// top row. False (and a pending error) when the DIB cannot be painted.
+// top row. False (with an error logged at level 1) when the DIB cannot be painted.
 bool PaintDib(DrawContext& dc, const RECT& dst, const ByteBuffer& hDib, const RECT& src);
 
 // Paints the whole surface fitted and centred into the rectangle ctrlRect

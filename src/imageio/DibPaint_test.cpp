@@ -69,9 +69,7 @@ TEST(CreateBitmapDADC, AHandedOverDibGivesItsRowsWithoutACopy) {
   EXPECT_EQ(palette->GetDC().GetPixel(3, 0), RGB(255, 255, 255));
   // A plain DIB too short for its rows is not taken as it stands.
   const ByteBuffer whole = DibOf(test::MakePhotoLike(8, 8));
-  auto cut = CreateBitmapDADC(ByteBuffer::CopyOf(whole.data(), whole.size() - 5));
-  EXPECT_FALSE(cut);
-  test::TakePendingError();
+  EXPECT_FALSE(CreateBitmapDADC(ByteBuffer::CopyOf(whole.data(), whole.size() - 5)));
 }
 
 TEST(CreateBitmapDADC, BorderIsAPercentageOfTheDiagonal) {
@@ -117,15 +115,16 @@ TEST(CreateBitmapDADC, UnreadableDibGivesNoSurface) {
   ScopedAlertRecorder rec;
   ByteBuffer garbage = ByteBuffer::Allocate(64);
   std::memset(garbage.data(), 0x7F, garbage.size());
-  EXPECT_FALSE(CreateBitmapDADC(garbage, 0, 0));
-  EXPECT_EQ(test::TakePendingError().rfind("Could not paint DIB, bStretch = 0, source size= ", 0), 0u);
+  EXPECT_EQ(test::FirstErrorOf([&] {
+              EXPECT_FALSE(CreateBitmapDADC(garbage, 0, 0));
+            }).rfind("Could not paint DIB, bStretch = 0, source size= ", 0),
+            0u);
   // The header claims 30000 x 30000 pixels: refused before anything is allocated.
   ByteBuffer huge = DibOf(test::MakePhotoLike(2, 2));
   const std::int32_t side = 30000;
   std::memcpy(huge.data() + 4, &side, 4);
   std::memcpy(huge.data() + 8, &side, 4);
-  EXPECT_FALSE(CreateBitmapDADC(huge, 0, 0));
-  EXPECT_EQ(test::TakePendingError(),
+  EXPECT_EQ(test::FirstErrorOf([&] { EXPECT_FALSE(CreateBitmapDADC(huge, 0, 0)); }),
             "Could not paint DIB, bStretch = 0, source size= 30000 30000\n"
             "** You may be running out of memory **\n");
   EXPECT_TRUE(rec.Texts().empty());
@@ -163,14 +162,17 @@ TEST(PaintDib, OtherSizesStretch) {
   }
 }
 
-TEST(PaintDib, FailuresAreFalseWithAPendingError) {
+TEST(PaintDib, FailuresAreFalseWithALoggedError) {
   ScopedAlertRecorder rec;
   CDADC target(SIZE{4, 4});
-  EXPECT_FALSE(PaintDib(target.GetDC(), RECT{0, 0, 4, 4}, ByteBuffer{}, RECT{0, 0, 4, 4}));
-  EXPECT_EQ(test::TakePendingError(), "");
+  EXPECT_EQ(test::FirstErrorOf([&] {
+              EXPECT_FALSE(PaintDib(target.GetDC(), RECT{0, 0, 4, 4}, ByteBuffer{}, RECT{0, 0, 4, 4}));
+            }),
+            "");
   const ByteBuffer garbage = ByteBuffer::Allocate(10);
-  EXPECT_FALSE(PaintDib(target.GetDC(), RECT{0, 0, 4, 3}, garbage, RECT{0, 0, 2, 2}));
-  EXPECT_EQ(test::TakePendingError(),
+  EXPECT_EQ(test::FirstErrorOf([&] {
+              EXPECT_FALSE(PaintDib(target.GetDC(), RECT{0, 0, 4, 3}, garbage, RECT{0, 0, 2, 2}));
+            }),
             "Could not paint DIB, bStretch = 1, source size= 4 3\n** You may be running out of memory **\n");
   EXPECT_TRUE(rec.Texts().empty());
 }

@@ -1,15 +1,13 @@
-// The five per-format loaders. They share one scheme: read the file's
+// The five per-format readers. They share one scheme: read the file's
 // information; a 24-bit file is loaded straight into a 24-bit image, any
 // other depth into an image of its own depth that is then converted. Each
-// step's failure has its own message; TGA, PCX, PNG and BMP show them as
-// plain alerts, JPEG only writes them to the log. The quiet readers log
-// every format's messages and give the failing step's code back.
+// step's failure is logged with its own text, and its code comes back.
 #include <cstring>
 #include <functional>
 
+#include "imageio/FileBytes.h"
 #include "imageio/ImageLoad.h"
 #include "imageio/codecs/MemoryBudget.h"
-#include "logger/Alerts.h"
 #include "logger/Logger.h"
 #include "raster/FileUtil.h"
 
@@ -26,19 +24,20 @@ struct LoaderTexts {
   const char* convertN;  // null: a failed conversion is not reported
 };
 
-using InfoOp = int (*)(const char*, ImageInfo&);
-using LoadOp = int (*)(const char*, ImgImage&);
+using InfoOp = DecodeResult (*)(const char*, ImageInfo&);
+using LoadOp = DecodeResult (*)(const char*, ImgImage&);
 using Report = std::function<void(const char* text, int code)>;
 
-// kImgOk with the 24-bit image in result, or the failing step's code.
-int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, const LoaderTexts& texts,
-                 const Report& report) {
+// kImgOk with the 24-bit image in result, or the failing step's code (with
+// the decoder's words).
+DecodeResult LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, const LoaderTexts& texts,
+                          const Report& report) {
   ImageInfo file;
-  int rc = info(name, file);
-  if (rc != kImgOk) {
-    report(texts.info, rc);
-    return rc;
+  if (DecodeResult read = info(name, file); !read.ok()) {
+    report(texts.info, read.code);
+    return read;
   }
+  int rc = kImgOk;
   // Before anything is allocated: a file far too small for the picture it
   // claims is refused as bad data, and a picture that cannot fit the memory
   // left as the allocation that would fail.
@@ -57,10 +56,10 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
       report(texts.alloc24, rc);
       return rc;
     }
-    if ((rc = load(name, image)) != kImgOk) {
-      report(texts.load24, rc);
+    if (DecodeResult loaded = load(name, image); !loaded.ok()) {
+      report(texts.load24, loaded.code);
       freeimage(image);
-      return rc;
+      return loaded;
     }
     result = std::move(image);
     return kImgOk;
@@ -71,10 +70,10 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
     report(texts.allocN1, rc);
     return rc;
   }
-  if ((rc = load(name, temporary)) != kImgOk) {
-    report(texts.loadN, rc);
+  if (DecodeResult loaded = load(name, temporary); !loaded.ok()) {
+    report(texts.loadN, loaded.code);
     freeimage(temporary);
-    return rc;
+    return loaded;
   }
   if ((rc = allocimage(image, file.width, file.height, 24)) != kImgOk) {
     report(texts.allocN2, rc);
@@ -91,9 +90,6 @@ int LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadOp load, c
   result = std::move(image);
   return kImgOk;
 }
-
-// Plain alerts, each text with the failing operation's code.
-void ShowPlainAlert(const char* text, int code) { AlertBox(text, code); }
 
 // Log entries only, each text with the failing operation's code (and, for
 // the texts that begin with it, the file's name first).
@@ -131,43 +127,34 @@ constexpr LoaderTexts kJpgTexts = {"%s: Jpeg data error: %d",       "%s: Jpeg al
                                    "%s: loadjpg error: %d",         "allocimage error",
                                    "%s:n bit convert jpg error: %d"};
 
+// True when the file's first 50 bytes can be read and begin with the JPEG
+// start-of-image marker (so files shorter than 50 bytes are refused).
+bool IsJpegFile(const char* name) {
+  constexpr std::size_t kJpegHeadBytes = 50;
+  ByteBuffer block;
+  if (ReadFileBytes(name, block, kJpegHeadBytes) != kImgOk || block.size() != kJpegHeadBytes) return false;
+  return block.data()[0] == 0xFF && block.data()[1] == 0xD8;
+}
+
 }  // namespace
 
-bool LoadTgaImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, tgainfo, loadtga, kTgaTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadPcxImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, pcxinfo, loadpcx, kPcxTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadPngImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, pnginfo, loadpng, kPngTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadBmpImage(ImgImage& image, const char* name) {
-  return LoadByScheme(image, name, bmpinfo, loadbmp, kBmpTexts, ShowPlainAlert) == kImgOk;
-}
-
-bool LoadJpgImage(ImgImage& image, const char* name) { return ReadJpgImage(image, name) == kImgOk; }
-
-int ReadTgaImage(ImgImage& image, const char* name) {
+DecodeResult ReadTgaImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, tgainfo, loadtga, kTgaTexts, LogOnly(name));
 }
 
-int ReadPcxImage(ImgImage& image, const char* name) {
+DecodeResult ReadPcxImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, pcxinfo, loadpcx, kPcxTexts, LogOnly(name));
 }
 
-int ReadPngImage(ImgImage& image, const char* name) {
+DecodeResult ReadPngImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, pnginfo, loadpng, kPngTexts, LogOnly(name));
 }
 
-int ReadBmpImage(ImgImage& image, const char* name) {
+DecodeResult ReadBmpImage(ImgImage& image, const char* name) {
   return LoadByScheme(image, name, bmpinfo, loadbmp, kBmpTexts, LogOnly(name));
 }
 
-int ReadJpgImage(ImgImage& image, const char* name) {
+DecodeResult ReadJpgImage(ImgImage& image, const char* name) {
   if (!IsJpegFile(name)) {
     TheLogger().Log(kLogInfo, "ERROR: %s Bad JPG header\n", name ? name : "");
     return kImgErrSignature;

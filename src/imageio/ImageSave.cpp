@@ -14,7 +14,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -33,9 +32,10 @@
 namespace brisol {
 namespace {
 
-SaveResult Failure(int code, std::string message) {
+// A failed save: logged, and passed on (NoMemory when memory ran out).
+Failure Refused(std::string message, Status status = Status::Failed) {
   TheLogger().Log(kLogInfo, "%s", message.c_str());
-  return SaveResult{code, std::move(message)};
+  return Fail(status, std::move(message));
 }
 
 std::string CannotSave(const std::string& path, const std::string& why) {
@@ -109,44 +109,44 @@ std::string SizeProblem(const PictureFormat& format, SIZE size) {
 
 // Checks that a file can be written to path, as far as can be told before
 // writing.
-SaveResult CheckFileTarget(const std::string& path, Target& target) {
+Done CheckFileTarget(const std::string& path, Target& target) {
   if (const int error = FollowLinks(path, target.path); error != 0) {
-    return Failure(kImgErrWrite, SystemError("its symbolic link cannot be followed", path, error));
+    return Refused(SystemError("its symbolic link cannot be followed", path, error));
   }
   target.exists = ::stat(target.path.c_str(), &target.status) == 0;
   if (target.exists && !S_ISREG(target.status.st_mode)) {
-    return Failure(kImgErrWrite, CannotSave(path, "it is not a regular file"));
+    return Refused(CannotSave(path, "it is not a regular file"));
   }
   // Renaming over a file ignores its own permissions; respect them.
   if (target.exists && ::access(target.path.c_str(), W_OK) != 0) {
-    return Failure(kImgErrWrite, SystemError("the file is write-protected", path, errno));
+    return Refused(SystemError("the file is write-protected", path, errno));
   }
   const std::size_t slash = target.path.rfind('/');
   target.directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.path.substr(0, slash));
   // The new file is made in the folder and renamed over the old one.
   struct stat folder {};
   if (::stat(target.directory.c_str(), &folder) != 0) {
-    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, errno));
+    return Refused(SystemError("cannot create a file in its folder", path, errno));
   }
   if (!S_ISDIR(folder.st_mode)) {
-    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, ENOTDIR));
+    return Refused(SystemError("cannot create a file in its folder", path, ENOTDIR));
   }
   if (::access(target.directory.c_str(), W_OK | X_OK) != 0) {
-    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, errno));
+    return Refused(SystemError("cannot create a file in its folder", path, errno));
   }
   return {};
 }
 
 // Checks that a picture can be saved to path: a known extension, a size
 // the format can hold (0 x 0: the size is not known yet), then the file.
-SaveResult CheckTarget(const std::string& path, SIZE size, Target& target) {
+Done CheckTarget(const std::string& path, SIZE size, Target& target) {
   const PictureFormat* format = PictureFormatOfName(path);
   if (format == nullptr) {
-    return Failure(kImgErrArgument, CannotSave(path, "the picture type is not known by the name's extension (use " +
-                                                         PictureExtensionsText() + ")"));
+    return Refused(CannotSave(
+        path, "the picture type is not known by the name's extension (use " + PictureExtensionsText() + ")"));
   }
   if (const std::string tooLarge = SizeProblem(*format, size); !tooLarge.empty()) {
-    return Failure(kImgErrDimensions, CannotSave(path, tooLarge));
+    return Refused(CannotSave(path, tooLarge));
   }
   return CheckFileTarget(path, target);
 }
@@ -168,8 +168,7 @@ std::unique_ptr<TemporaryFile> TemporaryBeside(const Target& target) {
 // target's place: the old file's permissions, flushed to disk, renamed over
 // the target, and the folder flushed so that the new name lasts. On any
 // failure the temporary file goes and the target stays as it was.
-SaveResult CommitTemporary(TemporaryFile& temporary, const Target& target, const std::string& path, bool written,
-                           int error) {
+Done CommitTemporary(TemporaryFile& temporary, const Target& target, const std::string& path, bool written, int error) {
   // The new file keeps the old one's permissions (a failure here costs only
   // that courtesy).
   if (written) (void)::fchmod(temporary.fd(), target.exists ? (target.status.st_mode & 07777) : NewFileMode());
@@ -181,9 +180,9 @@ SaveResult CommitTemporary(TemporaryFile& temporary, const Target& target, const
     written = false;
     error = errno;
   }
-  if (!written) return Failure(kImgErrWrite, SystemError("writing failed", path, error));
+  if (!written) return Refused(SystemError("writing failed", path, error));
   if (::rename(temporary.path().c_str(), target.path.c_str()) != 0) {
-    return Failure(kImgErrWrite, SystemError("cannot replace the file", path, errno));
+    return Refused(SystemError("cannot replace the file", path, errno));
   }
   temporary.Keep();
   const int dirFd = ::open(target.directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -196,11 +195,11 @@ SaveResult CommitTemporary(TemporaryFile& temporary, const Target& target, const
 
 // Writes the bytes to a temporary file beside the target and puts it in the
 // target's place.
-SaveResult WriteThroughTemporary(const Target& target, const std::string& path, std::span<const std::uint8_t> bytes) {
+Done WriteThroughTemporary(const Target& target, const std::string& path, std::span<const std::uint8_t> bytes) {
   // Removed on every way out but success, an ending signal included.
   const std::unique_ptr<TemporaryFile> temporary = TemporaryBeside(target);
   if (temporary->fd() < 0) {
-    return Failure(kImgErrWrite, SystemError("cannot create a file in its folder", path, temporary->error()));
+    return Refused(SystemError("cannot create a file in its folder", path, temporary->error()));
   }
   const bool written = WriteAll(temporary->fd(), bytes.data(), bytes.size());
   return CommitTemporary(*temporary, target, path, written, errno);
@@ -208,19 +207,19 @@ SaveResult WriteThroughTemporary(const Target& target, const std::string& path, 
 
 }  // namespace
 
-SaveResult CheckSaveTarget(const std::string& path, SIZE size) {
+Done CheckSaveTarget(const std::string& path, SIZE size) {
   Target target;
   return CheckTarget(path, size, target);
 }
 
-SaveResult CheckFileTarget(const std::string& path) {
+Done CheckFileTarget(const std::string& path) {
   Target target;
   return CheckFileTarget(path, target);
 }
 
-SaveResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+Done WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
   Target target;
-  if (SaveResult checked = CheckFileTarget(path, target); !checked.ok()) return checked;
+  if (Done checked = CheckFileTarget(path, target); !checked.ok()) return checked;
   return WriteThroughTemporary(target, path, bytes);
 }
 
@@ -289,22 +288,20 @@ bool PictureSaver::Begin(const SIZE& size) {
   if (!m_failure.ok()) return false;
   if (m_stream) return true;
   auto stream = std::make_unique<Stream>();
-  if (SaveResult checked = CheckTarget(m_path, size, stream->target); !checked.ok()) {
+  if (Done checked = CheckTarget(m_path, size, stream->target); !checked.ok()) {
     m_failure = std::move(checked);
     return false;
   }
   stream->format = PictureFormatOfName(m_path);
   stream->size = size;
   if (stream->format->imageType == kImageTypeJpg && (m_options.jpegQuality < 1 || m_options.jpegQuality > 100)) {
-    m_failure = Failure(kImgErrArgument,
-                        CannotSave(m_path, Format("JPEG quality %d is not within 1 to 100", m_options.jpegQuality)));
+    m_failure = Refused(CannotSave(m_path, Format("JPEG quality %d is not within 1 to 100", m_options.jpegQuality)));
     return false;
   }
   // Removed on every way out but success, an ending signal included.
   stream->temporary = TemporaryBeside(stream->target);
   if (stream->temporary->fd() < 0) {
-    m_failure =
-        Failure(kImgErrWrite, SystemError("cannot create a file in its folder", m_path, stream->temporary->error()));
+    m_failure = Refused(SystemError("cannot create a file in its folder", m_path, stream->temporary->error()));
     return false;
   }
   Stream& s = *stream;
@@ -318,7 +315,7 @@ bool PictureSaver::Begin(const SIZE& size) {
     s.gathered.resize(s.png->Count());
     s.compressed.assign(s.png->Count(), 0);
     std::vector<std::uint8_t> head;
-    s.png->AppendHead(head);
+    if (const int rc = s.png->AppendHead(head); rc != kImgOk) s.result = rc;
     if (!m_options.text.empty()) {
       if (const int rc = AddPngText(head, m_options.textKeyword, m_options.text); rc != kImgOk) s.result = rc;
     }
@@ -364,49 +361,47 @@ bool PictureSaver::Work() {
     k = s.ready.front();
     s.ready.pop_front();
   }
-  try {
-    s.png->Encode(k, s.Gathered(k));
-  } catch (const std::bad_alloc&) {
-    s.result = kImgErrNoMemory;
-  }
+  s.png->Encode(k, s.Gathered(k));  // a failure is the piece's, told when it is written
   std::vector<std::uint8_t>().swap(s.gathered[k]);
   const std::lock_guard<std::mutex> lock(s.mutex);
   s.compressed[k] = 1;
-  try {
-    s.WriteCompressed();
-  } catch (const std::bad_alloc&) {
-    s.result = kImgErrNoMemory;
-  }
+  s.WriteCompressed();
   return true;
 }
 
 void PictureSaver::RowsReady(const SIZE& size, const PixelBlock& rows, int first, int last) {
-  try {
+  // The stream is made, and the rows gathered, here.
+  const Done handed = TryAllocate("the rows to save", [&] {
     if (!Begin(size)) return;
     Stream& s = *m_stream;
     if (s.result != kImgOk || (!s.jpeg && !s.png) || first != s.rowsHanded || last <= first || last > size.cy) return;
     EncodeRows(rows, first, last);
-  } catch (const std::bad_alloc&) {
+  });
+  if (!handed) {
     m_outOfMemory = true;
     if (m_stream) m_stream->result = kImgErrNoMemory;
   }
 }
 
-SaveResult PictureSaver::Finish(const CDADC* surface) {
+Done PictureSaver::Finish(const CDADC* surface) {
   SIZE size = m_stream ? m_stream->size : SIZE{};
   if (surface != nullptr) {
     if (!surface->IsValid()) {
-      return m_failure = Failure(kImgErrArgument, CannotSave(m_path, "there is no picture"));
+      return m_failure = Refused(CannotSave(m_path, "there is no picture"));
     }
     size = surface->GetSize();
   }
   if (!m_stream && surface == nullptr) {
-    return m_failure = Failure(kImgErrArgument, CannotSave(m_path, "there is no picture"));
+    return m_failure = Refused(CannotSave(m_path, "there is no picture"));
   }
-  if (!Begin(size)) return m_failure;
+  const Outcome<bool> begun = TryAllocate("the file to save", [&] { return Begin(size); });
+  if (!begun) return m_failure = Refused(CannotSave(m_path, ImgResultText(kImgErrNoMemory)), Status::NoMemory);
+  if (!*begun) return m_failure;
   Stream& s = *m_stream;
   int rc = s.result;
-  try {
+  // The encoders tell their own memory; the whole file of a format that
+  // does not stream, with its text, grows here.
+  const Done encoded = TryAllocate("the picture to save", [&] {
     const bool whole = s.rowsHanded == s.size.cy;
     if (rc == kImgOk && !whole && surface == nullptr) rc = kImgErrArgument;  // rows never handed on
     if (rc == kImgOk && s.jpeg) {
@@ -437,18 +432,19 @@ SaveResult PictureSaver::Finish(const CDADC* surface) {
       rc = s.format->encode(surface->GetBlock(), m_options, bytes);
       if (rc == kImgOk) s.Write(bytes);
     }
-  } catch (const std::bad_alloc&) {
-    rc = kImgErrNoMemory;
-  }
+  });
+  if (!encoded) rc = kImgErrNoMemory;
   if (rc == kImgErrWrite && s.writeError != 0) rc = kImgOk;  // told below, with the system's reason
   // Rows lost to a failed allocation leave the file short, which is that.
   if (rc != kImgOk && m_outOfMemory) rc = kImgErrNoMemory;
-  if (rc != kImgOk) return m_failure = Failure(rc, CannotSave(m_path, ImgResultText(rc)));
+  if (rc != kImgOk)
+    return m_failure = Refused(CannotSave(m_path, ImgResultText(rc)),
+                               rc == kImgErrNoMemory ? Status::NoMemory : Status::Failed);
 
   return m_failure = CommitTemporary(*s.temporary, s.target, m_path, s.writeError == 0, s.writeError);
 }
 
-SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
+Done SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options) {
   PictureSaver saver(path, options);
   return saver.Finish(&surface);
 }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "logger/Outcome.h"
 #include "raster/Dadc.h"
 
 namespace brisol {
@@ -21,23 +22,18 @@ struct SaveOptions {
   std::string text = {};
 };
 
-struct SaveResult {
-  int code = 0;         // 0 or a negative ImgResult code
-  std::string message;  // what went wrong, ready to show; empty on success
-  bool ok() const { return code == 0; }
-};
-
 // Writes the surface in the format the extension of path names (the picture
 // format table; letter case ignored). The user's file is never destroyed:
 // the picture goes to a temporary file in the same directory, which is
 // flushed to disk and then renamed over the target. On any failure, and when
 // a signal ends the program during the save, the temporary file is removed
 // and an existing target is left untouched (a write-protected target is not
-// replaced); the result says why, naming the file (QuotedName). Failures are
+// replaced); the result says why, naming the file (QuotedName), with
+// Status::NoMemory when memory ran out and Failed otherwise. Failures are
 // also written to the log. A symbolic link is written through, also one
 // whose target does not exist yet (it is made). The temporary files that
 // killed saves left in the folder, older than a day, are removed.
-SaveResult SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
+Done SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
 
 // A save that can begin before the picture is complete: the rows of a PNG
 // or JPEG picture are encoded and written to the temporary file as they
@@ -65,7 +61,7 @@ class PictureSaver {
   // Encodes the rows not yet handed on from the surface (null when every
   // row was) and puts the file in place; a failure leaves an existing file
   // untouched.
-  SaveResult Finish(const CDADC* surface);
+  Done Finish(const CDADC* surface);
 
  private:
   struct Stream;
@@ -76,7 +72,7 @@ class PictureSaver {
   std::string m_path;
   SaveOptions m_options;
   std::unique_ptr<Stream> m_stream;
-  SaveResult m_failure;
+  Done m_failure;  // the first failure, kept for Finish
   // Memory ran out while rows were handed on, perhaps before the stream
   // was open: whatever fails later is told as that.
   bool m_outOfMemory = false;
@@ -86,15 +82,15 @@ class PictureSaver {
 // picture of size within what the format holds (when size is given), a
 // target that is a writable regular file if it exists, and a folder in which
 // a new file can be made. Lets a long job find out before it starts.
-SaveResult CheckSaveTarget(const std::string& path, SIZE size = SIZE{0, 0});
+Done CheckSaveTarget(const std::string& path, SIZE size = SIZE{0, 0});
 
 // The same for a file of any kind: a target that is a writable regular file
 // if it exists, in a folder in which a new file can be made.
-SaveResult CheckFileTarget(const std::string& path);
+Done CheckFileTarget(const std::string& path);
 
 // Writes the bytes to path as SaveImageFile writes a picture: through a
 // temporary file in the same folder, flushed and renamed over the target,
 // so that a failure or an ending signal leaves an existing file untouched.
-SaveResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+Done WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace brisol

@@ -16,8 +16,7 @@
 #include <vector>
 
 #include "ImageioTestSupport.h"
-#include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 
 namespace brisol {
 namespace {
@@ -26,13 +25,12 @@ using test::Entries;
 using test::ScopedAlertRecorder;
 using test::TempDir;
 
-// Saves, loads back through the loader and the DIB utilities.
+// Saves, loads back through the loader.
 std::unique_ptr<CDADC> SaveAndLoad(const CDADC& surface, const std::string& path, const SaveOptions& options = {}) {
-  const SaveResult saved = SaveImageFile(surface, path, options);
-  EXPECT_TRUE(saved.ok()) << saved.message;
-  const ByteBuffer dib = LoadImageFile(path.c_str(), kImageTypeFromName);
-  if (!dib) return nullptr;
-  return CreateBitmapDADC(dib, 0, 0);
+  const Done saved = SaveImageFile(surface, path, options);
+  EXPECT_TRUE(saved.ok()) << saved.message();
+  LoadResult read = LoadPicture(path);
+  return read ? std::move(read).value() : nullptr;
 }
 
 TEST(SaveImageFile, EveryFormatReadsBackTheSamePixels) {
@@ -78,9 +76,9 @@ TEST(SaveImageFile, JpegQualityIsSettableAndJpegExtensionWorks) {
   Bgr24Image image;
   EXPECT_EQ(DecodeJpeg(test::ReadBytes(dir.File("low.jpeg")), image), kImgOk);
 
-  const SaveResult bad = SaveImageFile(*surface, dir.File("bad.jpg"), SaveOptions{0});
+  const Done bad = SaveImageFile(*surface, dir.File("bad.jpg"), SaveOptions{0});
   EXPECT_FALSE(bad.ok());
-  EXPECT_EQ(bad.message, "Cannot save '" + dir.File("bad.jpg") + "': JPEG quality 0 is not within 1 to 100");
+  EXPECT_EQ(bad.message(), "Cannot save '" + dir.File("bad.jpg") + "': JPEG quality 0 is not within 1 to 100");
   EXPECT_FALSE(std::filesystem::exists(dir.File("bad.jpg")));
 }
 
@@ -109,7 +107,7 @@ TEST(SaveImageFile, ThroughASymbolicLinkTheLinkStays) {
   EXPECT_EQ(test::ReadFile(dir.File("real.bmp")).substr(0, 2), "BM");
 }
 
-struct Failure {
+struct SaveFailure {
   const char* name;
   std::string path;
   std::string message;
@@ -120,7 +118,7 @@ TEST(SaveImageFile, FailuresLeaveTheUsersFileUntouched) {
   const auto surface = test::SurfaceOf(test::MakePhotoLike(8, 8));
   test::WriteFile(dir.File("keep.gif"), "precious");
   std::filesystem::create_directory(dir.File("folder.png"));
-  const std::vector<Failure> cases = {
+  const std::vector<SaveFailure> cases = {
       {"unknown extension", dir.File("keep.gif"),
        "Cannot save '" + dir.File("keep.gif") +
            "': the picture type is not known by the name's extension (use bmp, tga, jpg, jpeg, pcx or png)"},
@@ -132,22 +130,22 @@ TEST(SaveImageFile, FailuresLeaveTheUsersFileUntouched) {
       {"a folder in the way", dir.File("folder.png"),
        "Cannot save '" + dir.File("folder.png") + "': it is not a regular file"},
   };
-  for (const Failure& c : cases) {
+  for (const SaveFailure& c : cases) {
     test::LogTail log;
-    const SaveResult result = SaveImageFile(*surface, c.path);
+    const Done result = SaveImageFile(*surface, c.path);
     EXPECT_FALSE(result.ok()) << c.name;
-    EXPECT_LT(result.code, 0) << c.name;
+    EXPECT_EQ(result.status(), Status::Failed) << c.name;
     if (!c.message.empty()) {
-      EXPECT_EQ(result.message, c.message) << c.name;
+      EXPECT_EQ(result.message(), c.message) << c.name;
     }
-    EXPECT_FALSE(result.message.empty()) << c.name;
-    EXPECT_TRUE(log.Contains(result.message)) << c.name;
+    EXPECT_FALSE(result.message().empty()) << c.name;
+    EXPECT_TRUE(log.Contains(result.message())) << c.name;
   }
   EXPECT_EQ(test::ReadFile(dir.File("keep.gif")), "precious");
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"folder.png", "keep.gif"}));
 
-  const SaveResult empty = SaveImageFile(CDADC{}, dir.File("x.png"));
-  EXPECT_EQ(empty.message, "Cannot save '" + dir.File("x.png") + "': there is no picture");
+  const Done empty = SaveImageFile(CDADC{}, dir.File("x.png"));
+  EXPECT_EQ(empty.message(), "Cannot save '" + dir.File("x.png") + "': there is no picture");
   EXPECT_FALSE(std::filesystem::exists(dir.File("x.png")));
 }
 
@@ -176,13 +174,13 @@ TEST(SaveImageFile, FullDiskLeavesTheOldFileAndNoTemporary) {
   const std::string path = dir.File("photo.bmp");
   test::WriteFile(path, "the user's old picture");
   const auto surface = test::SurfaceOf(test::MakePhotoLike(200, 200));  // 120 kB as BMP
-  SaveResult result;
+  Done result;
   {
     FileSizeLimit limit(4096);
     result = SaveImageFile(*surface, path);
   }
-  EXPECT_FALSE(result.ok());
-  EXPECT_EQ(result.message.rfind("Cannot save '" + path + "': writing failed (", 0), 0u) << result.message;
+  EXPECT_EQ(result.status(), Status::Failed);
+  EXPECT_EQ(result.message().rfind("Cannot save '" + path + "': writing failed (", 0), 0u) << result.message();
   EXPECT_EQ(test::ReadFile(path), "the user's old picture");
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"photo.bmp"});
 }
@@ -278,9 +276,9 @@ TEST(SaveImageFileDeathTest, NoPermissionToWriteTheFolder) {
   ::chmod(path.c_str(), 0666);
   const auto surface = test::SurfaceOf(test::MakePhotoLike(4, 4));
   AsOrdinaryUser([&] {
-    const SaveResult result = SaveImageFile(*surface, path);
-    return !result.ok() &&
-           result.message == "Cannot save '" + path + "': cannot create a file in its folder (Permission denied)";
+    const Done result = SaveImageFile(*surface, path);
+    return result.status() == Status::Failed &&
+           result.message() == "Cannot save '" + path + "': cannot create a file in its folder (Permission denied)";
   });
   ::chmod(folder.c_str(), 0755);
   EXPECT_EQ(test::ReadFile(path), "old");
@@ -294,9 +292,9 @@ TEST(SaveImageFileDeathTest, WriteProtectedFileIsNotReplaced) {
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   const auto surface = test::SurfaceOf(test::MakePhotoLike(4, 4));
   AsOrdinaryUser([&] {
-    const SaveResult result = SaveImageFile(*surface, path);
+    const Done result = SaveImageFile(*surface, path);
     return !result.ok() &&
-           result.message == "Cannot save '" + path + "': the file is write-protected (Permission denied)";
+           result.message() == "Cannot save '" + path + "': the file is write-protected (Permission denied)";
   });
   EXPECT_EQ(test::ReadFile(path), "old");
   EXPECT_EQ(open.Entries(), std::vector<std::string>{"keep.png"});
@@ -334,8 +332,8 @@ TEST(PictureSaver, RowsHandedOnInStepsGiveTheFileOfAWholeSave) {
           HandOn(saver, *surface, first, last, copied);
           first = last;
         }
-        const SaveResult saved = saver.Finish(copied ? nullptr : surface.get());
-        ASSERT_TRUE(saved.ok()) << saved.message;
+        const Done saved = saver.Finish(copied ? nullptr : surface.get());
+        ASSERT_TRUE(saved.ok()) << saved.message();
         EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole))
             << name << " in " << steps.size() << " steps" << (copied ? ", rows of their own" : "");
       }
@@ -360,8 +358,8 @@ TEST(PictureSaver, PiecesCompressedOnOtherThreadsGiveTheSameFile) {
     for (int first = 0; first < 1200; first += 37) HandOn(saver, *surface, first, std::min(1200, first + 37), true);
     handing = false;
     helper.join();
-    const SaveResult saved = saver.Finish(nullptr);
-    ASSERT_TRUE(saved.ok()) << saved.message;
+    const Done saved = saver.Finish(nullptr);
+    ASSERT_TRUE(saved.ok()) << saved.message();
     EXPECT_EQ(test::ReadFile(path), test::ReadFile(whole)) << round;
   }
 }
@@ -387,7 +385,7 @@ TEST(PictureSaver, AFullDiskWhileStreamingIsToldAtTheEnd) {
   for (const char* name : {"photo.png", "photo.jpg"}) {
     const std::string path = dir.File(name);
     test::WriteFile(path, "the user's old picture");
-    SaveResult result;
+    Done result;
     {
       FileSizeLimit limit(4096);
       PictureSaver saver(path, SaveOptions{});
@@ -395,7 +393,7 @@ TEST(PictureSaver, AFullDiskWhileStreamingIsToldAtTheEnd) {
       result = saver.Finish(nullptr);
     }
     EXPECT_FALSE(result.ok()) << name;
-    EXPECT_EQ(result.message.rfind("Cannot save '" + path + "': writing failed (", 0), 0u) << result.message;
+    EXPECT_EQ(result.message().rfind("Cannot save '" + path + "': writing failed (", 0), 0u) << result.message();
     EXPECT_EQ(test::ReadFile(path), "the user's old picture");
   }
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"photo.jpg", "photo.png"}));

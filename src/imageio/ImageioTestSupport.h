@@ -49,15 +49,6 @@ class LogTail {
   std::size_t m_start;
 };
 
-// Takes the pending error (shown through the alert sink) so that it is not
-// left for later tests; returns its text, empty when there was none.
-inline std::string TakePendingError() {
-  const std::string text = TheLogger().HasPendingError() ? TheLogger().PendingError() : std::string();
-  ScopedAlertRecorder quiet;
-  TheLogger().ShowPendingError();
-  return text;
-}
-
 // The names in a test folder, sorted.
 inline std::vector<std::string> Entries(const TempDir& dir) {
   std::vector<std::string> names;

@@ -6,7 +6,9 @@
 // (imageio/codecs/ImageCodec.h): -1 open, -2 read/truncated, -3 not this
 // format, -4 unsupported variant, -5 corrupt, -6 bad width or height, -7 more
 // than kMaxImagePixels, -8 write, -9 bad argument, -10 decoder error,
-// -14 insufficient memory. A failed call leaves its outputs unchanged.
+// -14 insufficient memory (the information and load operations give it in
+// a DecodeResult, with the PNG or JPEG library's words when it gave some).
+// A failed call leaves its outputs unchanged.
 //
 // An image record holds its pixels as 24-bit blue-green-red rows, stored
 // bottom-up and padded to 4 bytes (the order of a raster surface's pixel
@@ -58,20 +60,21 @@ int allocimage(ImgImage& image, int width, int height, int bitsPerPixel);
 void freeimage(ImgImage& image);
 
 // Width, height and bits per pixel as the file states them, without reading
-// the pixels. -1 when the file cannot be opened.
-int bmpinfo(const char* path, ImageInfo& info);
-int jpeginfo(const char* path, ImageInfo& info);
-int tgainfo(const char* path, ImageInfo& info);
-int pcxinfo(const char* path, ImageInfo& info);
-int pnginfo(const char* path, ImageInfo& info);
+// the pixels. -1 when the file cannot be opened; a PNG or JPEG failure with
+// the library's words when it gave some.
+DecodeResult bmpinfo(const char* path, ImageInfo& info);
+DecodeResult jpeginfo(const char* path, ImageInfo& info);
+DecodeResult tgainfo(const char* path, ImageInfo& info);
+DecodeResult pcxinfo(const char* path, ImageInfo& info);
+DecodeResult pnginfo(const char* path, ImageInfo& info);
 
 // The file's pixels into an image allocated at the file's width and height
-// (-9 when the record's size differs).
-int loadbmp(const char* path, ImgImage& image);
-int loadjpg(const char* path, ImgImage& image);
-int loadtga(const char* path, ImgImage& image);
-int loadpcx(const char* path, ImgImage& image);
-int loadpng(const char* path, ImgImage& image);
+// (-9 when the record's size differs); failures as the information's.
+DecodeResult loadbmp(const char* path, ImgImage& image);
+DecodeResult loadjpg(const char* path, ImgImage& image);
+DecodeResult loadtga(const char* path, ImgImage& image);
+DecodeResult loadpcx(const char* path, ImgImage& image);
+DecodeResult loadpng(const char* path, ImgImage& image);
 
 // Copies a loaded image of any depth into a 24-bit image of the same size.
 int convertto24(const ImgImage& source, ImgImage& destination);

@@ -63,16 +63,16 @@ TEST(Imaging, InformationOfFilesOnDisk) {
   const std::string png = dir.File("a.png");
   ASSERT_TRUE(test::WriteBytes(png, PngOf(test::MakePhotoLike(7, 5))));
   ImageInfo info;
-  ASSERT_EQ(pnginfo(png.c_str(), info), kImgOk);
+  ASSERT_EQ(pnginfo(png.c_str(), info).code, kImgOk);
   EXPECT_EQ(info.width, 7);
   EXPECT_EQ(info.height, 5);
   EXPECT_EQ(info.depth, 24);
 
   ImageInfo untouched{1, 2, 3};
-  EXPECT_EQ(pnginfo(dir.File("missing.png").c_str(), untouched), kImgErrOpen);
-  EXPECT_EQ(pnginfo(dir.path().c_str(), untouched), kImgErrOpen);  // a directory
-  EXPECT_EQ(pnginfo(nullptr, untouched), kImgErrArgument);
-  EXPECT_EQ(jpeginfo(png.c_str(), untouched), kImgErrSignature);
+  EXPECT_EQ(pnginfo(dir.File("missing.png").c_str(), untouched).code, kImgErrOpen);
+  EXPECT_EQ(pnginfo(dir.path().c_str(), untouched).code, kImgErrOpen);  // a directory
+  EXPECT_EQ(pnginfo(nullptr, untouched).code, kImgErrArgument);
+  EXPECT_EQ(jpeginfo(png.c_str(), untouched).code, kImgErrSignature);
   EXPECT_EQ(untouched.width, 1);
   EXPECT_EQ(untouched.depth, 3);
 }
@@ -92,7 +92,7 @@ TEST(Imaging, JpegInformationBehindLongSegments) {
   const std::string path = dir.File("long.jpg");
   ASSERT_TRUE(test::WriteBytes(path, padded));
   ImageInfo info;
-  ASSERT_EQ(jpeginfo(path.c_str(), info), kImgOk);
+  ASSERT_EQ(jpeginfo(path.c_str(), info).code, kImgOk);
   EXPECT_EQ(info.width, 9);
   EXPECT_EQ(info.height, 4);
 }
@@ -104,15 +104,15 @@ TEST(Imaging, LoadNeedsARecordOfTheFilesSize) {
   ASSERT_TRUE(test::WriteBytes(png, PngOf(picture)));
 
   ImgImage unallocated;
-  EXPECT_EQ(loadpng(png.c_str(), unallocated), kImgErrArgument);
+  EXPECT_EQ(loadpng(png.c_str(), unallocated).code, kImgErrArgument);
   ImgImage wrong;
   ASSERT_EQ(allocimage(wrong, 4, 6, 24), kImgOk);
-  EXPECT_EQ(loadpng(png.c_str(), wrong), kImgErrArgument);
+  EXPECT_EQ(loadpng(png.c_str(), wrong).code, kImgErrArgument);
   EXPECT_EQ(wrong.Width(), 4);
 
   ImgImage image;
   ASSERT_EQ(allocimage(image, 6, 4, 24), kImgOk);
-  ASSERT_EQ(loadpng(png.c_str(), image), kImgOk);
+  ASSERT_EQ(loadpng(png.c_str(), image).code, kImgOk);
   Bgr24Image view;
   ASSERT_EQ(AllocBgr24(view, 6, 4), kImgOk);
   std::memcpy(view.bits.data(), image.Buffer(), view.bits.size());

@@ -12,52 +12,50 @@ namespace {
 // when the header reaches further (JPEG segments, PNG chunks before IDAT).
 constexpr std::uint64_t kHeadBytes = 1u << 20;
 
-using InfoReader = int (*)(Bytes, ImageInfo&);
-using Decoder = int (*)(Bytes, Bgr24Image&);
-
 Bytes View(const ByteBuffer& buffer) { return Bytes(buffer.data(), buffer.size()); }
 
-int FileInfo(const char* path, InfoReader read, ImageInfo& info) {
+// read: a codec's information reader, giving an int or a DecodeResult.
+template <class InfoReader>
+DecodeResult FileInfo(const char* path, InfoReader read, ImageInfo& info) {
   ByteBuffer head;
   std::uint64_t size = 0;
-  int rc = ReadFileBytes(path, head, kHeadBytes, &size);
-  if (rc != kImgOk) return rc;
+  if (const int rc = ReadFileBytes(path, head, kHeadBytes, &size); rc != kImgOk) return rc;
   ImageInfo result;
-  rc = read(View(head), result);
-  if (rc == kImgErrRead && size > head.size()) {
+  DecodeResult got = read(View(head), result);
+  if (got.code == kImgErrRead && size > head.size()) {
     ByteBuffer whole;
-    rc = ReadFileBytes(path, whole);
-    if (rc != kImgOk) return rc;
-    rc = read(View(whole), result);
+    if (const int rc = ReadFileBytes(path, whole); rc != kImgOk) return rc;
+    got = read(View(whole), result);
   }
-  if (rc == kImgOk) info = result;
-  return rc;
+  if (got.ok()) info = result;
+  return got;
 }
 
-int LoadFile(const char* path, Decoder decode, ImgImage& image) {
+// decode: a codec's decoder, giving an int or a DecodeResult.
+template <class Decoder>
+DecodeResult LoadFile(const char* path, Decoder decode, ImgImage& image) {
   if (!image.IsAllocated()) return kImgErrArgument;
   ByteBuffer bytes;
-  int rc = ReadFileBytes(path, bytes);
-  if (rc != kImgOk) return rc;
+  if (const int rc = ReadFileBytes(path, bytes); rc != kImgOk) return rc;
   Bgr24Image pixels;
-  rc = decode(View(bytes), pixels);
-  if (rc != kImgOk) return rc;
+  DecodeResult decoded = decode(View(bytes), pixels);
+  if (!decoded.ok()) return decoded;
   bytes.reset();
   return PutPixels(image, std::move(pixels));
 }
 
 }  // namespace
 
-int bmpinfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadBmpInfo, info); }
-int jpeginfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadJpegInfo, info); }
-int tgainfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadTgaInfo, info); }
-int pcxinfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadPcxInfo, info); }
-int pnginfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadPngInfo, info); }
+DecodeResult bmpinfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadBmpInfo, info); }
+DecodeResult jpeginfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadJpegInfoWithWords, info); }
+DecodeResult tgainfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadTgaInfo, info); }
+DecodeResult pcxinfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadPcxInfo, info); }
+DecodeResult pnginfo(const char* path, ImageInfo& info) { return FileInfo(path, ReadPngInfoWithWords, info); }
 
-int loadbmp(const char* path, ImgImage& image) { return LoadFile(path, DecodeBmp, image); }
-int loadjpg(const char* path, ImgImage& image) { return LoadFile(path, DecodeJpeg, image); }
-int loadtga(const char* path, ImgImage& image) { return LoadFile(path, DecodeTga, image); }
-int loadpcx(const char* path, ImgImage& image) { return LoadFile(path, DecodePcx, image); }
-int loadpng(const char* path, ImgImage& image) { return LoadFile(path, DecodePng, image); }
+DecodeResult loadbmp(const char* path, ImgImage& image) { return LoadFile(path, DecodeBmp, image); }
+DecodeResult loadjpg(const char* path, ImgImage& image) { return LoadFile(path, DecodeJpegWithWords, image); }
+DecodeResult loadtga(const char* path, ImgImage& image) { return LoadFile(path, DecodeTga, image); }
+DecodeResult loadpcx(const char* path, ImgImage& image) { return LoadFile(path, DecodePcx, image); }
+DecodeResult loadpng(const char* path, ImgImage& image) { return LoadFile(path, DecodePngWithWords, image); }
 
 }  // namespace brisol

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "imageio/Dib.h"
@@ -25,11 +26,16 @@ struct FileHead {
   std::uint64_t size = 0;
 };
 
-// The first bytes of the file and its size, or why they cannot be had (and
-// whether that is because it is no regular file). Never waits on a FIFO.
-bool ReadHead(const std::string& path, FileHead& head, std::string& why, bool& special) {
-  const int fd = OpenRegularFile(path.c_str(), &why, &special);
-  if (fd < 0) return false;
+// The first bytes of the file and its size, or why they cannot be had (the
+// cause alone; NotFound when nothing is there). Never waits on a FIFO.
+Outcome<FileHead> ReadHead(const std::string& path) {
+  std::string why;
+  const int fd = OpenRegularFile(path.c_str(), &why);
+  if (fd < 0) {
+    const bool missing = errno == ENOENT || errno == ENOTDIR;
+    return Fail(missing ? Status::NotFound : Status::Failed, std::move(why));
+  }
+  FileHead head;
   struct stat st {};
   if (::fstat(fd, &st) == 0) head.size = static_cast<std::uint64_t>(st.st_size);
   head.bytes.resize(16);
@@ -39,12 +45,9 @@ bool ReadHead(const std::string& path, FileHead& head, std::string& why, bool& s
   } while (n < 0 && errno == EINTR);
   const int error = errno;
   ::close(fd);
-  if (n < 0) {
-    why = std::strerror(error);
-    return false;
-  }
+  if (n < 0) return Fail(std::strerror(error));
   head.bytes.resize(static_cast<std::size_t>(n));
-  return true;
+  return head;
 }
 
 std::string Pixels(const ImageInfo& info) {
@@ -69,6 +72,26 @@ std::string Cause(int code, const ImageInfo& info, bool haveInfo, std::uint64_t 
   return cause;
 }
 
+// What callers act on of an imaging layer's code.
+Status StatusOf(int code) {
+  switch (code) {
+    case kImgErrRead:
+    case kImgErrCorrupt:
+    case kImgErrDimensions:
+    case kImgErrDecoder:
+    case kImgErrTooLittleData:
+      return Status::Damaged;
+    case kImgErrSignature:
+    case kImgErrUnsupported:
+    case kImgErrArgument:  // a name of no picture format
+      return Status::Unsupported;
+    case kImgErrNoMemory:
+      return Status::NoMemory;
+    default:
+      return Status::Failed;
+  }
+}
+
 // Whether the BMP fall-back, which paints the file's own DIB, may help:
 // not when the file cannot be had at all or its picture is refused for its
 // size.
@@ -85,77 +108,72 @@ std::unique_ptr<CDADC> BmpFallback(const std::string& path) {
 
 }  // namespace
 
-bool ReadPictureHead(const std::string& path, std::vector<std::uint8_t>& head, std::string& why) {
-  FileHead file;
-  bool special = false;
-  if (!ReadHead(path, file, why, special)) return false;
-  head = std::move(file.bytes);
-  return true;
+Outcome<std::vector<std::uint8_t>> ReadPictureHead(const std::string& path) {
+  Outcome<FileHead> head = ReadHead(path);
+  if (!head) return std::move(head).failure();
+  return std::move(head->bytes);
 }
 
-std::string OpenProblem(const std::string& path) {
-  FileHead head;
-  std::string why;
-  bool special = false;
-  return ReadHead(path, head, why, special) ? std::string() : why;
+Done OpenProblem(const std::string& path) {
+  Outcome<FileHead> head = ReadHead(path);
+  if (!head) return std::move(head).failure();
+  return {};
 }
 
 LoadResult LoadPicture(const std::string& path) {
-  LoadResult result;
-  const auto fail = [&](int code, const std::string& cause) {
-    result.code = code;
-    result.message = "cannot read " + QuotedName(path) + ": " + cause;
-    TheLogger().Log(kLogInfo, "%s (code %d)\n", result.message.c_str(), code);
-    return std::move(result);
+  const auto fail = [&](Status status, int code, const std::string& cause) -> LoadResult {
+    std::string message = "cannot read " + QuotedName(path) + ": " + cause;
+    TheLogger().Log(kLogInfo, "%s (code %d)\n", message.c_str(), code);
+    return Fail(status, std::move(message));
   };
+  const auto failWith = [&](int code, const std::string& cause) { return fail(StatusOf(code), code, cause); };
 
-  FileHead head;
-  std::string why;
-  bool special = false;
-  if (!ReadHead(path, head, why, special)) return fail(special ? kImgErrNotRegular : kImgErrOpen, why);
+  const Outcome<FileHead> read = ReadHead(path);
+  if (!read) return fail(read.status(), kImgErrOpen, read.message());
+  const FileHead& head = *read;
   const PictureFormat* format = PictureFormatOfName(path);
-  if (format == nullptr) return fail(kImgErrArgument, "the name's extension is not one of " + PictureExtensionsText());
-  if (head.bytes.empty()) return fail(kImgErrRead, "the file is empty (0 bytes)");
+  if (format == nullptr)
+    return failWith(kImgErrArgument, "the name's extension is not one of " + PictureExtensionsText());
+  if (head.bytes.empty()) return failWith(kImgErrRead, "the file is empty (0 bytes)");
   if (format->hasSignature != nullptr && !format->hasSignature(head.bytes)) {
-    why = "not a " + std::string(format->name) + " file";
+    std::string why = "not a " + std::string(format->name) + " file";
     if (const PictureFormat* other = PictureFormatOfSignature(head.bytes))
       why += " (it is a " + std::string(other->name) + " file)";
-    return fail(kImgErrSignature, why);
+    return failWith(kImgErrSignature, why);
   }
 
   // What the picture will take is known from its header: a file far too
   // small for the picture it claims, and a picture that cannot fit the
   // memory, are refused before anything is allocated.
   ImageInfo info;
-  const bool haveInfo = format->info(path.c_str(), info) == kImgOk;
+  const bool haveInfo = format->info(path.c_str(), info).ok();
   if (haveInfo) {
     if (head.size < info.leastFileBytes) {
-      return fail(kImgErrTooLittleData, Cause(kImgErrTooLittleData, info, true, head.size, {}));
+      return failWith(kImgErrTooLittleData, Cause(kImgErrTooLittleData, info, true, head.size, {}));
     }
     if (std::string problem = MemoryBudgetProblem(info, head.size); !problem.empty()) {
-      return fail(kImgErrNoMemory, "not enough memory: " + problem);
+      return failWith(kImgErrNoMemory, "not enough memory: " + problem);
     }
   }
 
   ImgImage image;
-  const int rc = format->readImage(image, path.c_str());
-  if (rc != kImgOk) {
-    const std::string decoderWords = DecoderMessage();
+  const DecodeResult decoded = format->readImage(image, path.c_str());
+  if (const int rc = decoded.code; rc != kImgOk) {
     if (format->imageType == kImageTypeBmp && FallbackMayHelp(rc)) {
-      if ((result.surface = BmpFallback(path))) return result;
+      if (std::unique_ptr<CDADC> surface = BmpFallback(path)) return surface;
     }
-    return fail(rc, Cause(rc, info, haveInfo, head.size, decoderWords));
+    return failWith(rc, Cause(rc, info, haveInfo, head.size, decoded.words));
   }
   // The decoded rows already have the surface's layout: hand them over.
   const int width = image.Width(), height = image.Height();
   Bgr24Image pixels;
-  if (TakePixels(image, pixels) == kImgOk)
-    result.surface = CDADC::Adopt(std::move(pixels.bits), pixels.width, pixels.height);
-  if (!result.surface) {
-    return fail(kImgErrNoMemory, "not enough memory for its picture of " + std::to_string(width) + " x " +
-                                     std::to_string(height) + " pixels");
+  std::unique_ptr<CDADC> surface;
+  if (TakePixels(image, pixels) == kImgOk) surface = CDADC::Adopt(std::move(pixels.bits), pixels.width, pixels.height);
+  if (!surface) {
+    return failWith(kImgErrNoMemory, "not enough memory for its picture of " + std::to_string(width) + " x " +
+                                         std::to_string(height) + " pixels");
   }
-  return result;
+  return surface;
 }
 
 }  // namespace brisol

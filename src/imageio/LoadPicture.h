@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "logger/Outcome.h"
 #include "raster/Dadc.h"
 
 namespace brisol {
 
-struct LoadResult {
-  std::unique_ptr<CDADC> surface;  // the picture; null when it could not be read
-  int code = 0;                    // kImgOk, or the ImgResult code of the failure
-  std::string message;             // "cannot read 'FILE': CAUSE"; empty on success
-  bool ok() const { return surface != nullptr; }
-};
+// The picture read, never null; or the failure with the message "cannot
+// read 'FILE': CAUSE" and its status: NotFound for a file that is not there,
+// Damaged for one cut short or inconsistent, Unsupported for a name or bytes
+// of another format or a variant not read, NoMemory, else Failed.
+using LoadResult = Outcome<std::unique_ptr<CDADC>>;
 
 // Reads the file as the format its name's extension names (the picture
 // format table). The causes told apart: the system's reason the file cannot
@@ -32,13 +32,13 @@ struct LoadResult {
 // Names with line breaks are written with escapes (QuotedName).
 LoadResult LoadPicture(const std::string& path);
 
-// Why the file cannot be opened for reading, in words ("it is a folder", "it
-// is a named pipe (FIFO), not a regular file", the system's reason); empty
-// when it can.
-std::string OpenProblem(const std::string& path);
+// Whether the file can be opened for reading; if not, why in words ("it is a
+// folder", "it is a named pipe (FIFO), not a regular file", the system's
+// reason), NotFound when it is not there.
+Done OpenProblem(const std::string& path);
 
-// The first bytes of the file (up to 16), read without waiting, or false
-// with the reason in words as OpenProblem gives it.
-bool ReadPictureHead(const std::string& path, std::vector<std::uint8_t>& head, std::string& why);
+// The first bytes of the file (up to 16), read without waiting, or the
+// failure as OpenProblem gives it.
+Outcome<std::vector<std::uint8_t>> ReadPictureHead(const std::string& path);
 
 }  // namespace brisol

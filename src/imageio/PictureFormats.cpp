@@ -59,16 +59,11 @@ int WritePng(const PixelBlock& p, const SaveOptions& o, std::vector<std::uint8_t
 // (the JPEG library's limit), PCX by its last column and row in 16 bits
 // with an even number of bytes a line.
 const PictureFormat kFormats[] = {
-    {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, loadbmp, LoadBmpImage, ReadBmpImage, BmpSignature, WriteBmp,
-     0x7FFFFFFF, 0x7FFFFFFF},
-    {"TGA", "Targa", kTga, kImageTypeTga, tgainfo, loadtga, LoadTgaImage, ReadTgaImage, nullptr, WriteTga, 0xFFFF,
-     0xFFFF},
-    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg, jpeginfo, loadjpg, LoadJpgImage, ReadJpgImage, JpegSignature, WriteJpeg,
-     65500, 65500},
-    {"PCX", "Pcx", kPcx, kImageTypePcx, pcxinfo, loadpcx, LoadPcxImage, ReadPcxImage, PcxSignature, WritePcx, 0xFFFE,
-     0x10000},
-    {"PNG", "PNG", kPng, kImageTypePng, pnginfo, loadpng, LoadPngImage, ReadPngImage, PngSignature, WritePng,
-     0x7FFFFFFF, 0x7FFFFFFF},
+    {"BMP", "Bitmap", kBmp, kImageTypeBmp, bmpinfo, ReadBmpImage, BmpSignature, WriteBmp, 0x7FFFFFFF, 0x7FFFFFFF},
+    {"TGA", "Targa", kTga, kImageTypeTga, tgainfo, ReadTgaImage, nullptr, WriteTga, 0xFFFF, 0xFFFF},
+    {"JPEG", "Jpeg", kJpeg, kImageTypeJpg, jpeginfo, ReadJpgImage, JpegSignature, WriteJpeg, 65500, 65500},
+    {"PCX", "Pcx", kPcx, kImageTypePcx, pcxinfo, ReadPcxImage, PcxSignature, WritePcx, 0xFFFE, 0x10000},
+    {"PNG", "PNG", kPng, kImageTypePng, pnginfo, ReadPngImage, PngSignature, WritePng, 0x7FFFFFFF, 0x7FFFFFFF},
 };
 
 bool SameLetters(std::string_view a, std::string_view b) {

@@ -1,7 +1,7 @@
 // The picture formats Brisol reads and writes, one row each: the name shown
 // to people, the label of the file dialogs' filter, the extensions (the first
 // is the one a new file gets), the imaging layer's type code, its operations
-// on a file of the format, the program's loader, the file signature and the
+// on a file of the format, its reader, the file signature and the
 // writer. The loader, the saver, the command-line tool and the file dialogs
 // all read this table.
 #pragma once
@@ -22,14 +22,12 @@ struct PictureFormat {
   std::string_view filterLabel;                  // "Jpeg"
   std::span<const std::string_view> extensions;  // lower case, without the dot
   int imageType;                                 // kImageTypeJpg ...
-  // The imaging layer: the file's size and depth, and its pixels.
-  int (*info)(const char* path, ImageInfo& info);
-  int (*load)(const char* path, ImgImage& image);
-  // The program's loader of the format, with its messages (ImageLoad.h).
-  bool (*loadImage)(ImgImage& image, const char* name);
-  // The same without boxes: its messages go to the log and the failing
-  // step's code (an ImgResult) comes back; kImgOk with the image.
-  int (*readImage)(ImgImage& image, const char* name);
+  // The imaging layer: the file's size and depth.
+  DecodeResult (*info)(const char* path, ImageInfo& info);
+  // The reader of the format (ImageLoad.h): its messages go to the log and
+  // the failing step's code (an ImgResult, with the decoder's words) comes
+  // back; kImgOk with the image.
+  DecodeResult (*readImage)(ImgImage& image, const char* name);
   // Whether a file beginning with these bytes is of the format; null for a
   // format without a signature (TGA).
   bool (*hasSignature)(std::span<const std::uint8_t> head);

@@ -167,8 +167,8 @@ int SaveBeyondTheFileSizeLimit(const TempDir& dir, void (*action)(int), const st
     ::getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = 4096;
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const SaveResult saved = SaveImageFile(*surface, path);
-    std::_Exit(saved.message == message ? 0 : 1);
+    const Done saved = SaveImageFile(*surface, path);
+    std::_Exit(saved.message() == message ? 0 : 1);
   });
   EXPECT_EQ(test::ReadFile(path), "the user's old picture");
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"photo.bmp"});
@@ -206,12 +206,12 @@ TEST(SaveImageFile, ALinkToAFileNotMadeYetGetsItsFile) {
   EXPECT_TRUE(std::filesystem::is_symlink(dir.File("second.png")));
   EXPECT_EQ(test::ReadFile(dir.File("pictures/new.png")).substr(1, 3), "PNG");
   std::filesystem::create_symlink("loop.png", dir.File("loop.png"));
-  EXPECT_EQ(SaveImageFile(*surface, dir.File("loop.png")).message,
+  EXPECT_EQ(SaveImageFile(*surface, dir.File("loop.png")).message(),
             "Cannot save '" + dir.File("loop.png") +
                 "': its symbolic link cannot be followed (Too many levels of symbolic links)");
   std::filesystem::create_symlink("missing/new.png", dir.File("nowhere.png"));
   EXPECT_EQ(
-      SaveImageFile(*surface, dir.File("nowhere.png")).message,
+      SaveImageFile(*surface, dir.File("nowhere.png")).message(),
       "Cannot save '" + dir.File("nowhere.png") + "': cannot create a file in its folder (No such file or directory)");
 }
 
@@ -234,12 +234,14 @@ TEST(CheckSaveTarget, PicturesLargerThanTheFormatHoldsAreRefusedFirst) {
       {"a.png", {400000000, 1}, nullptr},
   };
   for (const Case& c : cases) {
-    const SaveResult result = CheckSaveTarget(dir.File(c.name), c.size);
-    EXPECT_EQ(result.message, c.refusal ? "Cannot save '" + dir.File(c.name) + "': " + c.refusal : std::string())
+    const Done result = CheckSaveTarget(dir.File(c.name), c.size);
+    EXPECT_EQ(result.message(), c.refusal ? "Cannot save '" + dir.File(c.name) + "': " + c.refusal : std::string())
         << c.name;
   }
   // Writing the picture checks the same.
-  EXPECT_EQ(SaveImageFile(CDADC(SIZE{65536, 1}), dir.File("wide.tga")).code, kImgErrDimensions);
+  EXPECT_EQ(SaveImageFile(CDADC(SIZE{65536, 1}), dir.File("wide.tga")).message(),
+            "Cannot save '" + dir.File("wide.tga") +
+                "': a TGA file holds at most 65535 x 65535 pixels; the picture is 65536 x 1");
   EXPECT_TRUE(Entries(dir).empty());
 }
 
@@ -250,8 +252,8 @@ TEST(SaveImageFile, LongestNamesTheFolderTakesCanBeWritten) {
   ASSERT_GT(longest, 20);
   for (long length = longest - 12; length <= longest; ++length) {
     const std::string name = std::string(static_cast<std::size_t>(length) - 4, 'n').append(".png");
-    const SaveResult saved = SaveImageFile(*surface, dir.File(name));
-    EXPECT_TRUE(saved.ok()) << length << ": " << saved.message;
+    const Done saved = SaveImageFile(*surface, dir.File(name));
+    EXPECT_TRUE(saved.ok()) << length << ": " << saved.message();
     // Written twice: the second save replaces the first through a temporary.
     EXPECT_TRUE(SaveImageFile(*surface, dir.File(name)).ok()) << length;
     EXPECT_EQ(Entries(dir), std::vector<std::string>{name});
@@ -278,8 +280,8 @@ TEST(CheckSaveTarget, TellsBeforeAnythingIsWritten) {
       {dir.File("folder.png"), "Cannot save '" + dir.File("folder.png") + "': it is not a regular file"},
   };
   for (const Case& c : cases) {
-    const SaveResult result = CheckSaveTarget(c.path);
-    EXPECT_EQ(result.message, c.message) << c.path;
+    const Done result = CheckSaveTarget(c.path);
+    EXPECT_EQ(result.message(), c.message) << c.path;
     EXPECT_EQ(result.ok(), c.message.empty()) << c.path;
   }
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"file", "folder.png"}));

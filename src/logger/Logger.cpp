@@ -89,14 +89,7 @@ void CLogger::Entry(int level, const std::string& text) {
   }
 
   const bool isError = level == kLogError || level == kLogDeferred;
-  if (level == kLogDeferred) {
-    if (t_capture != nullptr) {
-      t_capture->Add(text);
-    } else {
-      m_pendingError = text;
-      m_pending = true;
-    }
-  }
+  if (level == kLogDeferred && t_capture != nullptr) t_capture->Add(text);
   if (file != nullptr) {
     if (isError) std::fputs("\nERROR:\n", file);
     std::fprintf(file, "[%s]:", LocalTime("%d/%m/%y %H:%M:%S").c_str());
@@ -109,35 +102,9 @@ void CLogger::Entry(int level, const std::string& text) {
   if (level == kLogError) AlertBox("%s", text.c_str());
 }
 
-void CLogger::ShowPendingError() {
-  std::unique_lock lock(m_mutex);
-  if (!m_pending) return;
-  const std::string text = m_pendingError;
-  m_pending = false;
-  lock.unlock();
-  AlertBox("There was an error:\n%s", text.c_str());
-}
-
-std::string CLogger::TakePendingError() {
-  std::lock_guard lock(m_mutex);
-  if (!m_pending) return {};
-  m_pending = false;
-  return m_pendingError;
-}
-
 std::string CLogger::FileName() const {
   std::lock_guard lock(m_mutex);
   return m_fileName;
-}
-
-bool CLogger::HasPendingError() const {
-  std::lock_guard lock(m_mutex);
-  return m_pending;
-}
-
-std::string CLogger::PendingError() const {
-  std::lock_guard lock(m_mutex);
-  return m_pendingError;
 }
 
 bool CLogger::GaveUp() const {
@@ -148,6 +115,7 @@ bool CLogger::GaveUp() const {
 void CErrorCapture::Add(const std::string& text) {
   std::lock_guard lock(m_mutex);
   if (m_count++ == 0) m_first = text;
+  m_last = text;
 }
 
 bool CErrorCapture::Empty() const {
@@ -158,6 +126,11 @@ bool CErrorCapture::Empty() const {
 std::string CErrorCapture::First() const {
   std::lock_guard lock(m_mutex);
   return m_first;
+}
+
+std::string CErrorCapture::Last() const {
+  std::lock_guard lock(m_mutex);
+  return m_last;
 }
 
 int CErrorCapture::Count() const {

@@ -63,7 +63,7 @@ TEST(RecipeFile, TheRecipeNeverChangesAPixel) {
     const LoadResult with = LoadPicture(SavePicture(dir.File(std::string("with.") + ext), &recipe));
     const LoadResult without = LoadPicture(SavePicture(dir.File(std::string("without.") + ext), nullptr));
     ASSERT_TRUE(with.ok() && without.ok()) << ext;
-    const PixelBlock a = with.surface->GetBlock(), b = without.surface->GetBlock();
+    const PixelBlock a = (*with)->GetBlock(), b = (*without)->GetBlock();
     ASSERT_EQ(a.height, b.height);
     for (int y = 0; y < a.height; ++y)
       EXPECT_EQ(std::memcmp(a.Row(y), b.Row(y), static_cast<std::size_t>(a.width) * 3), 0) << ext << " row " << y;

@@ -41,10 +41,10 @@ Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& 
   observer.Begin("load");
   LoadResult loaded = LoadPicture(photo);
   observer.End("load");
-  if (!loaded.ok()) return Failed(loaded.message);
+  if (!loaded.ok()) return Failed(loaded.message());
   if (stop.stop_requested()) return StoppedBy();
 
-  std::unique_ptr<CDADC> original = std::move(loaded.surface);
+  std::unique_ptr<CDADC> original = std::move(loaded).value();
   if (vectorOutput) {
     VectorJob job;
     job.effect = &effect;
@@ -87,9 +87,9 @@ Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& 
   if (!drawn.ok()) return Failed("the picture of " + QuotedName(photo) + " could not be made: " + drawn.message());
 
   observer.Begin("save");
-  const SaveResult saved = saver.Finish(picture.get());
+  const Done saved = saver.Finish(picture.get());
   observer.End("save");
-  if (!saved.ok()) return Failed(saved.message);
+  if (!saved.ok()) return Failed(saved.message());
   return PhotoWritten{};
 }
 

@@ -26,19 +26,19 @@ int FileDepth(const std::string& path, int imageType) {
   int rc = -1;
   switch (imageType) {
     case kImageTypeBmp:
-      rc = bmpinfo(path.c_str(), info);
+      rc = bmpinfo(path.c_str(), info).code;
       break;
     case kImageTypeJpg:
-      rc = jpeginfo(path.c_str(), info);
+      rc = jpeginfo(path.c_str(), info).code;
       break;
     case kImageTypeTga:
-      rc = tgainfo(path.c_str(), info);
+      rc = tgainfo(path.c_str(), info).code;
       break;
     case kImageTypePcx:
-      rc = pcxinfo(path.c_str(), info);
+      rc = pcxinfo(path.c_str(), info).code;
       break;
     case kImageTypePng:
-      rc = pnginfo(path.c_str(), info);
+      rc = pnginfo(path.c_str(), info).code;
       break;
     default:
       break;
@@ -60,8 +60,8 @@ LoadedPreview LoadPreview(const QString& path) {
   const PictureFormat* format = PictureFormatOfName(name);
   if (path.isEmpty() || format == nullptr || IsDirectory(name) || !FileExists(name)) return {};
   LoadResult loaded = LoadPicture(name);
-  if (!loaded.ok()) return {QImage(), 0, loaded.message};
-  LoadedPreview preview{ToQImage(*loaded.surface), FileDepth(name, format->imageType), {}};
+  if (!loaded.ok()) return {QImage(), 0, loaded.message()};
+  LoadedPreview preview{ToQImage(**loaded), FileDepth(name, format->imageType), {}};
   // What the shown picture holds when the file does not say.
   if (preview.depth == 0) preview.depth = 24;
   return preview;

@@ -28,10 +28,10 @@ Failure Failed(const std::string& message) {
 std::string Named(const std::string& path, const std::string& cause) { return "cannot write '" + path + "': " + cause; }
 
 // A message of the file saver without its own "Cannot save" start, for one line of ours.
-std::string SaveCause(const SaveResult& saved, const std::string& path) {
+std::string SaveCause(const Done& saved, const std::string& path) {
   const std::string prefix = "Cannot save '" + path + "': ";
-  if (saved.message.starts_with(prefix)) return saved.message.substr(prefix.size());
-  return saved.message;
+  if (saved.message().starts_with(prefix)) return saved.message().substr(prefix.size());
+  return saved.message();
 }
 
 // Tells the observer how long a phase took when it ends.
@@ -118,7 +118,7 @@ std::optional<std::string> CheckVectorFile(const std::string& path, const PageOp
     return Named(path, "the extension names no vector format (use " + VectorExtensionsText() + ")");
   const auto layout = LayOutPage(page, picture, *format);
   if (!layout) return Named(path, layout.message());
-  if (const SaveResult target = CheckFileTarget(path); !target.ok()) return Named(path, SaveCause(target, path));
+  if (const Done target = CheckFileTarget(path); !target.ok()) return Named(path, SaveCause(target, path));
   return std::nullopt;
 }
 
@@ -152,7 +152,7 @@ Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob&
   if (stop.stop_requested()) return stopped();
   {
     const PhaseTime time(observer, "save");
-    if (const SaveResult saved = WriteFileAtomically(
+    if (const Done saved = WriteFileAtomically(
             path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         !saved.ok())
       return Failed(Named(path, SaveCause(saved, path)));

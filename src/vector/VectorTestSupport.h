@@ -49,7 +49,10 @@ inline CDADC MakePhoto(int w, int h) {
   return photo;
 }
 
-inline std::unique_ptr<CDADC> Load(const std::string& path) { return LoadPicture(path).surface; }
+inline std::unique_ptr<CDADC> Load(const std::string& path) {
+  LoadResult read = LoadPicture(path);
+  return read ? std::move(read).value() : nullptr;
+}
 
 // Peak signal to noise ratio of two pictures of one size over their colour
 // channels, in dB; 0 when the sizes differ, 99 when they are equal.

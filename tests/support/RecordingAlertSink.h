@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "logger/Alerts.h"
+#include "logger/Logger.h"
 
 namespace brisol::test {
 
@@ -60,6 +61,15 @@ class TempDir {
  private:
   std::filesystem::path m_path;
 };
+
+// The first error the call logs at level 1 on this thread; empty when none.
+template <class Call>
+std::string FirstErrorOf(Call&& call) {
+  CErrorCapture errors;
+  const ScopedErrorCapture capture(&errors);
+  call();
+  return errors.First();
+}
 
 // Writes bytes to a file, replacing it.
 void WriteFile(const std::string& path, const std::string& bytes);

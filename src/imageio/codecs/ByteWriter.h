@@ -3,11 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
 #include "imageio/codecs/ImageCodec.h"
+#include "logger/Outcome.h"
 
 namespace brisol {
 
@@ -25,13 +24,7 @@ inline void StoreU32LE(std::uint8_t* p, std::uint32_t v) {
 inline std::uint8_t* AppendZeros(std::vector<std::uint8_t>& out, std::uint64_t n) {
   const std::size_t old = out.size();
   if (n > out.max_size() - old) return nullptr;
-  try {
-    out.resize(old + static_cast<std::size_t>(n));
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  } catch (const std::length_error&) {
-    return nullptr;
-  }
+  if (!TryAllocate("the picture file", [&] { out.resize(old + static_cast<std::size_t>(n)); })) return nullptr;
   return out.data() + old;
 }
 

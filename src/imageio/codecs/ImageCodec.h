@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "raster/ByteBuffer.h"
@@ -40,11 +41,17 @@ enum ImgResult : int {
 // A short English description of a result code.
 const char* ImgResultText(int code);
 
-// The PNG or JPEG library's own words for why the last decoding on this
-// thread failed ("Not enough image data"); empty when it did not fail there.
-// Every PNG or JPEG decoding sets it afresh.
-const std::string& DecoderMessage();
-void SetDecoderMessage(std::string text);
+// What reading a file's information or pixels came to: kImgOk, or the
+// failure's code with the PNG or JPEG library's own words for it when it
+// gave some ("Not enough image data"). A code alone converts to one.
+struct DecodeResult {
+  DecodeResult(int result = kImgOk, std::string libraryWords = {})  // NOLINT: implicit by design
+      : code(result), words(std::move(libraryWords)) {}
+  bool ok() const { return code == kImgOk; }
+
+  int code;
+  std::string words;  // empty unless the library said why
+};
 
 // The most pixels a picture may have (width x height).
 constexpr long long kMaxImagePixels = 400'000'000;
@@ -102,6 +109,9 @@ int EncodePcx(const PixelBlock& picture, std::vector<std::uint8_t>& out);
 
 int ReadPngInfo(Bytes file, ImageInfo& info);
 int DecodePng(Bytes file, Bgr24Image& out);
+// The same with libpng's words for a failure.
+DecodeResult ReadPngInfoWithWords(Bytes file, ImageInfo& info);
+DecodeResult DecodePngWithWords(Bytes file, Bgr24Image& out);
 int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out);
 // The same with the rows filtered on up to threads threads (0, and
 // EncodePng: the machine's cores).
@@ -109,6 +119,9 @@ int EncodePngOnThreads(const PixelBlock& picture, std::vector<std::uint8_t>& out
 
 int ReadJpegInfo(Bytes file, ImageInfo& info);
 int DecodeJpeg(Bytes file, Bgr24Image& out);
+// The same with libjpeg's words for a failure (also for a file cut short).
+DecodeResult ReadJpegInfoWithWords(Bytes file, ImageInfo& info);
+DecodeResult DecodeJpegWithWords(Bytes file, Bgr24Image& out);
 int EncodeJpeg(const PixelBlock& picture, int quality, std::vector<std::uint8_t>& out);
 
 // Writing a JPEG from the top a few rows at a time, as they become ready:

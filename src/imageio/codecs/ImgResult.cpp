@@ -43,15 +43,9 @@ const char* ImgResultText(int code) {
 
 namespace {
 
-thread_local std::string t_decoderMessage;
-
 constexpr std::uint64_t kBudgetCheckBytes = 16u << 20;
 
 }  // namespace
-
-const std::string& DecoderMessage() { return t_decoderMessage; }
-
-void SetDecoderMessage(std::string text) { t_decoderMessage = std::move(text); }
 
 int AllocBgr24(Bgr24Image& image, int width, int height) {
   if (width < 1 || height < 1) return kImgErrDimensions;

@@ -26,7 +26,6 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +34,7 @@
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/MemoryBudget.h"
 #include "imageio/codecs/PictureText.h"
+#include "logger/Outcome.h"
 #include "logger/Trace.h"
 
 namespace brisol {
@@ -55,19 +55,18 @@ struct ErrorManager {
   bool truncated = false;
   bool tooManyScans = false;
   bool outOfMemory = false;
+  char words[JMSG_LENGTH_MAX] = {};  // the library's own words for its error
 };
 
 // The library's text of its current message, kept as the decoder's words.
 void KeepMessage(j_common_ptr cinfo) {
-  char text[JMSG_LENGTH_MAX];
-  (*cinfo->err->format_message)(cinfo, text);
-  SetDecoderMessage(text);
+  (*cinfo->err->format_message)(cinfo, reinterpret_cast<ErrorManager*>(cinfo->err)->words);
 }
 
 [[noreturn]] void OnJpegError(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
   KeepMessage(cinfo);
-  TraceMsg("JPEG error: %s", DecoderMessage().c_str());
+  TraceMsg("JPEG error: %s", err->words);
   err->outOfMemory = err->pub.msg_code == JERR_OUT_OF_MEMORY;
   std::longjmp(err->jump, 1);
 }
@@ -236,11 +235,12 @@ int RunDecode(Bytes file, DecodeState& s, bool pixels) {
   return kImgOk;
 }
 
-int Decode(Bytes file, bool pixels, DecodeState& state) {
-  SetDecoderMessage({});
+DecodeResult Decode(Bytes file, bool pixels, DecodeState& state) {
   if (file.size() < 3 || file[0] != 0xFF || file[1] != 0xD8 || file[2] != 0xFF) return kImgErrSignature;
   if (file.size() > 0xFFFFFFFFu) return kImgErrTooLarge;
-  return RunDecode(file, state, pixels);
+  const int rc = RunDecode(file, state, pixels);
+  if (rc == kImgOk) return kImgOk;
+  return DecodeResult(rc, state.err.words);
 }
 
 // --- writing -------------------------------------------------------------
@@ -340,23 +340,27 @@ int FinishEncode(EncodeState& s) {
 
 }  // namespace
 
-int ReadJpegInfo(Bytes file, ImageInfo& info) {
+DecodeResult ReadJpegInfoWithWords(Bytes file, ImageInfo& info) {
   DecodeState state;
-  const int rc = Decode(file, false, state);
-  if (rc == kImgOk) info = state.info;
-  return rc;
+  DecodeResult result = Decode(file, false, state);
+  if (result.ok()) info = state.info;
+  return result;
 }
 
-int DecodeJpeg(Bytes file, Bgr24Image& out) {
+DecodeResult DecodeJpegWithWords(Bytes file, Bgr24Image& out) {
   DecodeState state;
-  int rc = Decode(file, true, state);
-  if (rc != kImgOk) return rc;
+  DecodeResult result = Decode(file, true, state);
+  if (!result.ok()) return result;
   if (state.orientation == kOrientNormal) {
     out = std::move(state.image);
     return kImgOk;
   }
   return OrientUpright(state.image, state.orientation, out);
 }
+
+int ReadJpegInfo(Bytes file, ImageInfo& info) { return ReadJpegInfoWithWords(file, info).code; }
+
+int DecodeJpeg(Bytes file, Bgr24Image& out) { return DecodeJpegWithWords(file, out).code; }
 
 struct JpegRowEncoder::State : EncodeState {};
 
@@ -367,15 +371,14 @@ int JpegRowEncoder::Start(int width, int height, int quality, Sink sink, std::st
   if (m_state || width < 1 || height < 1 || quality < 1 || quality > 100) return m_result = kImgErrArgument;
   if (comment.size() > kMaxJpegCommentBytes) return m_result = kImgErrArgument;
   if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return m_result = kImgErrDimensions;
-  try {
+  const Done made = TryAllocate("the JPEG encoder", [&] {
     m_state = std::make_unique<State>();
     if (sink) {
       m_state->sink = std::move(sink);
       m_state->sinkBuffer.resize(std::size_t{1} << 18);
     }
-  } catch (const std::bad_alloc&) {
-    return m_result = kImgErrNoMemory;
-  }
+  });
+  if (!made) return m_result = kImgErrNoMemory;
   m_width = width;
   m_height = height;
   return m_result = StartEncode(width, height, quality, comment, *m_state);
@@ -400,11 +403,8 @@ int JpegRowEncoder::Finish(std::vector<std::uint8_t>& out) {
     m_state.reset();
     return kImgOk;
   }
-  try {
-    out.insert(out.end(), m_state->buffer, m_state->buffer + m_state->size);
-  } catch (...) {
+  if (!TryAllocate("the JPEG file", [&] { out.insert(out.end(), m_state->buffer, m_state->buffer + m_state->size); }))
     return m_result = kImgErrNoMemory;
-  }
   m_state.reset();
   return kImgOk;
 }

@@ -280,13 +280,15 @@ TEST(JpegCodec, ACutScanEndingWithItsEndMarkerIsRefused) {
     std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(keep));
     cut.insert(cut.end(), {0xFF, 0xD9});
     Bgr24Image image;
-    EXPECT_EQ(DecodeJpeg(cut, image), kImgErrRead) << keep;
+    const DecodeResult result = DecodeJpegWithWords(cut, image);
+    EXPECT_EQ(result.code, kImgErrRead) << keep;
     EXPECT_FALSE(image.IsValid());
-    EXPECT_EQ(DecoderMessage(), "Corrupt JPEG data: premature end of data segment");
+    EXPECT_EQ(result.words, "Corrupt JPEG data: premature end of data segment");
   }
   Bgr24Image whole;
-  EXPECT_EQ(DecodeJpeg(file, whole), kImgOk);
-  EXPECT_EQ(DecoderMessage(), "");
+  const DecodeResult result = DecodeJpegWithWords(file, whole);
+  EXPECT_EQ(result.code, kImgOk);
+  EXPECT_EQ(result.words, "");
 }
 
 // A progressive file keeps the coefficients of the whole picture while it
@@ -325,8 +327,8 @@ TEST(JpegCodec, TheLibraryRunningOutOfMemoryIsToldInItsWords) {
   if (child == 0) {
     if (!test::LimitAddressSpaceTo(30u << 20)) std::_Exit(3);
     Bgr24Image image;
-    const int rc = DecodeJpeg(file, image);
-    const std::string report = std::to_string(rc) + " " + DecoderMessage();
+    const DecodeResult result = DecodeJpegWithWords(file, image);
+    const std::string report = std::to_string(result.code) + " " + result.words;
     if (::write(pipe[1], report.data(), report.size()) < 0) std::_Exit(4);
     std::_Exit(0);
   }

@@ -24,6 +24,7 @@
 
 #include "imageio/codecs/ByteReader.h"
 #include "imageio/codecs/ByteWriter.h"
+#include "logger/Outcome.h"
 
 namespace brisol {
 namespace {
@@ -264,7 +265,7 @@ int EncodePcx(const PixelBlock& picture, std::vector<std::uint8_t>& out) {
   if (picture.width > 0xFFFE || picture.height > 0x10000) return kImgErrDimensions;
   const int bytesPerLine = (picture.width + 1) & ~1;
   const std::size_t old = out.size();
-  try {
+  const Done encoded = TryAllocate("the PCX file", [&] {
     out.resize(old + kPcxHeaderSize);
     std::uint8_t* h = out.data() + old;
     h[0] = kPcxManufacturer;
@@ -286,7 +287,8 @@ int EncodePcx(const PixelBlock& picture, std::vector<std::uint8_t>& out) {
         EncodeRun(out, plane.data(), plane.size());
       }
     }
-  } catch (const std::exception&) {  // no memory for the growing file
+  });
+  if (!encoded) {
     out.resize(old);
     return kImgErrNoMemory;
   }

@@ -33,6 +33,7 @@ struct MemoryReader {
   std::size_t pos = 0;
   bool truncated = false;
   bool outOfMemory = false;  // the library's error was a failed allocation
+  std::string words;         // the library's own words for its error
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
@@ -50,7 +51,7 @@ void OnPngError(png_structp png, png_const_charp message) {
   // A file that ends too early is told as truncated; other errors in the
   // library's own words.
   auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-  if (reader == nullptr || !reader->truncated) SetDecoderMessage(message ? message : "");
+  if (reader != nullptr && !reader->truncated) reader->words = message ? message : "";
   // "Out of memory", "insufficient memory": the library's words for it.
   if (reader != nullptr && message != nullptr && strcasestr(message, "memory") != nullptr) reader->outOfMemory = true;
   png_longjmp(png, 1);
@@ -213,29 +214,34 @@ int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
   return kImgOk;
 }
 
-int Decode(Bytes file, bool pixels, DecodeState& state) {
-  SetDecoderMessage({});
+DecodeResult Decode(Bytes file, bool pixels, DecodeState& state) {
   if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return kImgErrSignature;
   PngRead read;
   if (!read.IsValid()) return kImgErrNoMemory;
   state.reader.data = file;
-  return RunDecode(read, state, pixels);
+  const int rc = RunDecode(read, state, pixels);
+  if (rc == kImgOk) return kImgOk;
+  return DecodeResult(rc, std::move(state.reader.words));
 }
 
 }  // namespace
 
-int ReadPngInfo(Bytes file, ImageInfo& info) {
+DecodeResult ReadPngInfoWithWords(Bytes file, ImageInfo& info) {
   DecodeState state;
-  const int rc = Decode(file, false, state);
-  if (rc == kImgOk) info = state.info;
-  return rc;
+  DecodeResult result = Decode(file, false, state);
+  if (result.ok()) info = state.info;
+  return result;
 }
 
-int DecodePng(Bytes file, Bgr24Image& out) {
+DecodeResult DecodePngWithWords(Bytes file, Bgr24Image& out) {
   DecodeState state;
-  const int rc = Decode(file, true, state);
-  if (rc == kImgOk) out = std::move(state.image);
-  return rc;
+  DecodeResult result = Decode(file, true, state);
+  if (result.ok()) out = std::move(state.image);
+  return result;
 }
+
+int ReadPngInfo(Bytes file, ImageInfo& info) { return ReadPngInfoWithWords(file, info).code; }
+
+int DecodePng(Bytes file, Bgr24Image& out) { return DecodePngWithWords(file, out).code; }
 
 }  // namespace brisol

@@ -276,12 +276,14 @@ TEST(PngCodec, AStreamCutShortIsToldInTheLibrarysWords) {
   const std::string data = whole.substr(idat + 8, length / 2);
   const std::string cut = whole.substr(0, idat) + Chunk("IDAT", data) + Chunk("IEND", "");
   Bgr24Image image;
-  EXPECT_EQ(DecodePng(AsBytes(cut), image), kImgErrDecoder);
-  EXPECT_EQ(DecoderMessage(), "Not enough image data");
+  const DecodeResult damaged = DecodePngWithWords(AsBytes(cut), image);
+  EXPECT_EQ(damaged.code, kImgErrDecoder);
+  EXPECT_EQ(damaged.words, "Not enough image data");
   EXPECT_FALSE(image.IsValid());
   // A file that simply ends is told as cut short, without more words.
-  EXPECT_EQ(DecodePng(AsBytes(whole.substr(0, whole.size() / 2)), image), kImgErrRead);
-  EXPECT_EQ(DecoderMessage(), "");
+  const DecodeResult ended = DecodePngWithWords(AsBytes(whole.substr(0, whole.size() / 2)), image);
+  EXPECT_EQ(ended.code, kImgErrRead);
+  EXPECT_EQ(ended.words, "");
 }
 
 TEST(PngCodec, DamagedImageDataIsRefused) {

@@ -7,11 +7,11 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <utility>
 
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/PngEncodeJoin.h"
+#include "logger/Outcome.h"
 #include "raster/WorkerPool.h"
 
 namespace brisol {
@@ -38,6 +38,13 @@ void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
                                  static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
   out.insert(out.end(), bytes, bytes + 4);
+}
+
+// Runs append, which makes out grow: kImgOk, or kImgErrNoMemory when the
+// memory could not be had (out may then hold part of what was appended).
+template <class Append>
+int Grow(std::vector<std::uint8_t>& out, Append&& append) {
+  return TryAllocate("the PNG file", std::forward<Append>(append)) ? kImgOk : kImgErrNoMemory;
 }
 
 // A chunk of the given type holding the parts one after the other.
@@ -111,7 +118,9 @@ std::size_t PngPieces::PiecesWithin(int rows) const {
 
 void PngPieces::Encode(std::size_t k, const PixelBlock& picture) {
   Piece& piece = m_pieces[k];
-  try {
+  // The rows filtered, the room to compress them into and the piece's
+  // stream grow here.
+  const Done encoded = TryAllocate("a piece of the PNG stream", [&] {
     libdeflate_compressor* compressor = ThreadCompressor();
     if (compressor == nullptr) {
       piece.result = kImgErrNoMemory;
@@ -142,15 +151,15 @@ void PngPieces::Encode(std::size_t k, const PixelBlock& picture) {
       if (last) piece.deflate.insert(piece.deflate.end(), {0x01, 0x00, 0x00, 0xFF, 0xFF});
     }
     piece.result = kImgOk;
-  } catch (const std::bad_alloc&) {
+  });
+  if (!encoded) {
     piece.deflate = {};
     piece.result = kImgErrNoMemory;
   }
 }
 
-void PngPieces::AppendHead(std::vector<std::uint8_t>& out) const {
+int PngPieces::AppendHead(std::vector<std::uint8_t>& out) const {
   static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  out.insert(out.end(), kSignature, kSignature + 8);
   std::uint8_t header[13];
   for (int i = 0; i < 4; ++i) {
     header[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(m_width) >> (24 - 8 * i));
@@ -161,7 +170,10 @@ void PngPieces::AppendHead(std::vector<std::uint8_t>& out) const {
   header[10] = 0;  // deflate
   header[11] = 0;  // adaptive filtering, one filter byte a row
   header[12] = 0;  // not interlaced
-  PutChunk(out, "IHDR", {{header, sizeof header}});
+  return Grow(out, [&] {
+    out.insert(out.end(), kSignature, kSignature + 8);
+    PutChunk(out, "IHDR", {{header, sizeof header}});
+  });
 }
 
 // One IDAT chunk a piece; the zlib header (deflate, 32 KB window, fast)
@@ -175,8 +187,11 @@ int PngPieces::AppendPiece(std::size_t k, std::vector<std::uint8_t>& out) {
   const bool last = k + 1 == m_pieces.size();
   const std::uint8_t sum[4] = {static_cast<std::uint8_t>(m_adler >> 24), static_cast<std::uint8_t>(m_adler >> 16),
                                static_cast<std::uint8_t>(m_adler >> 8), static_cast<std::uint8_t>(m_adler)};
-  PutChunk(out, "IDAT",
-           {{kZlibHeader, k == 0 ? 2u : 0u}, {piece.deflate.data(), piece.deflate.size()}, {sum, last ? 4u : 0u}});
+  const int rc = Grow(out, [&] {
+    PutChunk(out, "IDAT",
+             {{kZlibHeader, k == 0 ? 2u : 0u}, {piece.deflate.data(), piece.deflate.size()}, {sum, last ? 4u : 0u}});
+  });
+  if (rc != kImgOk) return rc;
   piece.deflate = {};
   ++m_appended;
   return kImgOk;
@@ -186,8 +201,7 @@ int PngPieces::AppendEnd(std::vector<std::uint8_t>& out) {
   if (m_pieces.empty()) return kImgErrArgument;
   while (m_appended < m_pieces.size())
     if (const int rc = AppendPiece(m_appended, out); rc != kImgOk) return rc;
-  PutChunk(out, "IEND", {});
-  return kImgOk;
+  return Grow(out, [&] { PutChunk(out, "IEND", {}); });
 }
 
 int PngPieces::Finish(std::vector<std::uint8_t>& out) {
@@ -198,15 +212,14 @@ int PngPieces::Finish(std::vector<std::uint8_t>& out) {
     bytes += piece.deflate.size() + 12;
   }
   std::vector<std::uint8_t> file;
-  file.reserve(bytes);
-  AppendHead(file);
+  if (const int rc = Grow(file, [&] { file.reserve(bytes); }); rc != kImgOk) return rc;
+  if (const int rc = AppendHead(file); rc != kImgOk) return rc;
   if (const int rc = AppendEnd(file); rc != kImgOk) return rc;
   if (out.empty()) {
     out = std::move(file);
-  } else {
-    out.insert(out.end(), file.begin(), file.end());
+    return kImgOk;
   }
-  return kImgOk;
+  return Grow(out, [&] { out.insert(out.end(), file.begin(), file.end()); });
 }
 
 int EncodePng(const PixelBlock& picture, std::vector<std::uint8_t>& out) { return EncodePngOnThreads(picture, out, 0); }

@@ -45,8 +45,8 @@ class PngPieces {
   // the signature and header; then, in order, each piece but the last once
   // it is encoded (its memory then goes back); then the end, once every
   // piece is encoded. Each appends to out and gives 0 or the piece's
-  // failure.
-  void AppendHead(std::vector<std::uint8_t>& out) const;
+  // failure (kImgErrNoMemory when out cannot grow).
+  int AppendHead(std::vector<std::uint8_t>& out) const;
   int AppendPiece(std::size_t k, std::vector<std::uint8_t>& out);
   int AppendEnd(std::vector<std::uint8_t>& out);
 
