@@ -27,7 +27,7 @@
 #include "effect/Effect.h"
 #include "effect/ForceField.h"
 #include "imageio/Dib.h"
-#include "imageio/ImageLoad.h"
+#include "imageio/LoadPicture.h"
 #include "raster/Random.h"
 
 namespace brisol {
@@ -49,14 +49,14 @@ struct Decisions {
 // random size, angle or outline colour).
 constexpr int kDrawsPerObject = 1 + 9;
 
-struct Comparison {
+struct Agreement {
   int flips = 0;        // attempts decided differently
   int objects = 0;      // objects of the full drawing
   int sameObjects = 0;  // of them, those before the first flip
 };
 
-Comparison Compare(const Decisions& full, const Decisions& preview, int reaction, int seed, int attempts) {
-  Comparison o;
+Agreement Compare(const Decisions& full, const Decisions& preview, int reaction, int seed, int attempts) {
+  Agreement o;
   CRandomSource random(static_cast<std::uint32_t>(seed));
   bool flipped = false;
   for (int k = 0; k < attempts; ++k) {
@@ -106,7 +106,8 @@ int main(int argc, char** argv) {
       "| photo | reduction | preview scale | reaction | flips per 1,000 attempts (median) | "
       "full drawing's objects placed the same, median (min) |\n|---|---|---|---|---|---|\n");
   for (const std::string& path : photos) {
-    const std::unique_ptr<CDADC> photo = LoadImageSurface(path.c_str());
+    LoadResult read = LoadPicture(path);
+    const std::unique_ptr<CDADC> photo = read ? std::move(read).value() : nullptr;
     if (!photo) {
       std::fprintf(stderr, "cannot read %s\n", path.c_str());
       return 1;
@@ -129,7 +130,7 @@ int main(int argc, char** argv) {
         for (int reaction : {eReactImage, eReactOpposite}) {
           std::vector<double> flips, same;
           for (int s = 1; s <= seeds; ++s) {
-            const Comparison o = Compare(full, preview, reaction, s * 7919, attempts);
+            const Agreement o = Compare(full, preview, reaction, s * 7919, attempts);
             flips.push_back(1000.0 * o.flips / attempts);
             same.push_back(o.objects ? 100.0 * o.sameObjects / o.objects : 100.0);
           }

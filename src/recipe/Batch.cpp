@@ -254,8 +254,8 @@ Done BatchJob::Prepare() {
   if (m_photos.photos.empty()) return Fail(Status::NotFound, "no photos to paint");
   std::error_code error;
   std::filesystem::create_directories(m_plan.outDir, error);
-  if (const SaveResult target = CheckSaveTarget(m_plan.outDir + "/x." + m_plan.extension); !target.ok())
-    return Fail("cannot write into '" + m_plan.outDir + "': " + (error ? error.message() : target.message));
+  if (const Done target = CheckSaveTarget(m_plan.outDir + "/x." + m_plan.extension); !target.ok())
+    return Fail("cannot write into '" + m_plan.outDir + "': " + (error ? error.message() : target.message()));
   m_items = PlanBatch(m_photos.photos, m_look.effect->GetSeed(), m_plan);
   return {};
 }
