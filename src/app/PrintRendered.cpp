@@ -114,10 +114,10 @@ void DrawPage(std::stop_token stop, PictureSource source, double dpi, QObject* g
   job.level = source.quality;
   job.page.names = SettingNames::Words;  // told in a box, not on a command line
   PlacementProgress placement([&](int step) { post([progress, step] { progress(step); }); });
-  std::string why;
-  const auto page = PrintedPage::Prepare(job, dpi, why, &placement, stop);
+  auto prepared = PrintedPage::Prepare(job, dpi, &placement, stop);
   if (stop.stop_requested()) return end(StoppedBy());
-  if (!page) return end(Fail(why));
+  if (!prepared) return end(std::move(prepared).failure());
+  const std::unique_ptr<PrintedPage> page = std::move(prepared).value();
   const SIZE size = page->PixelSize();
   const int rows = BandRows(size.cx);
   for (int top = 0; top < size.cy; top += rows) {

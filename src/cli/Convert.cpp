@@ -107,8 +107,8 @@ int RunConvert(Args args) {
     return Fail(target.message());
   // A size no picture may have is refused before the input is read.
   if (resize) {
-    if (const std::string problem = ResizeProblem(SIZE{0, 0}, newSize); !problem.empty())
-      return Fail("cannot resize " + QuotedName(input) + ": " + problem);
+    if (const Done possible = CheckResize(SIZE{0, 0}, newSize); !possible)
+      return Fail("cannot resize " + QuotedName(input) + ": " + possible.message());
   }
 
   LoadResult loaded = [&] {
@@ -121,8 +121,8 @@ int RunConvert(Args args) {
   if (resize) {
     // The resampler's buffers for these two sizes, and the memory, before
     // it starts.
-    if (const std::string problem = ResizeProblem(size, newSize); !problem.empty())
-      return Fail("cannot resize " + QuotedName(input) + ": " + problem);
+    if (const Done possible = CheckResize(size, newSize); !possible)
+      return Fail("cannot resize " + QuotedName(input) + ": " + possible.message());
     const Making making("the picture of " + QuotedName(input) + " resized to " + std::to_string(newSize.cx) + " x " +
                         std::to_string(newSize.cy) + " pixels");
     if (!ResizeImage(&surface, newSize)) {

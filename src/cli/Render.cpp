@@ -106,7 +106,7 @@ int RunRender(Args args) {
   if (parsed.positionals.size() != 2) return Usage("expected INPUT and OUTPUT");
   const std::string input = parsed.positionals[0];
   const std::string output = parsed.positionals[1];
-  if (auto refused = RefusedVectorName(output)) return Usage(*refused);
+  if (Done name = CheckVectorName(output); !name) return Usage(name.message());
   const bool vectorOutput = VectorFormatOfName(output) != nullptr;
   if (PictureFormatOfName(output) == nullptr && !vectorOutput) {
     return Usage("cannot tell the format of " + QuotedName(output) + ": use " + PictureExtensionsText() + ", " +
@@ -175,7 +175,7 @@ int RunRender(Args args) {
       pixels = " (" + std::to_string(size.cx) + " x " + std::to_string(size.cy) + " pixels at quality " +
                std::to_string(look.quality) + ")";
       if (vectorOutput) {
-        if (auto problem = CheckVectorFile(output, options.page, size)) return Fail(*problem);
+        if (Done file = CheckVectorFile(output, options.page, size); !file) return Fail(file.message());
       } else if (const Done target = CheckSaveTarget(output, size); !target.ok()) {
         return Fail(target.message());
       }

@@ -13,6 +13,8 @@
 #include "raster/DrawContext.h"
 #include "raster/Types.h"
 
+#include "logger/Outcome.h"
+
 namespace brisol {
 
 // --- header fields ------------------------------------------------------------
@@ -60,15 +62,15 @@ bool DrawImageIntoDlgRect(const CDADC& surface, DrawContext& dc, const RECT* ctr
 
 // Replaces *ppSurface by a copy resampled to newSize (area-correct). On any
 // failure the old surface stays as it was and the failure is logged; sizes
-// that ResizeProblem refuses are refused before any work, with its words.
+// that CheckResize refuses are refused before any work, with its words.
 bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize);
 
-// Why a picture of size from cannot be resized to size to, in one line for
-// people naming the new size and the limit it passes: a side below 1, more
-// pixels than a picture may have, more work memory than the resampler can
-// count, more steps than it is given, or more memory than is available.
-// Empty when it can.
-std::string ResizeProblem(SIZE from, SIZE to);
+// Whether a picture of size from can be resized to size to; if not, why in
+// one line for people naming the new size and the limit it passes: a side
+// below 1 or more pixels than a picture may have (Invalid), more work memory
+// than the resampler can count, more steps than it is given, or more memory
+// than is available (NoMemory).
+Done CheckResize(SIZE from, SIZE to);
 
 // --- blocks -----------------------------------------------------------------
 

@@ -26,30 +26,32 @@ std::string SizeText(SIZE size) { return std::to_string(size.cx) + " x " + std::
 
 }  // namespace
 
-std::string ResizeProblem(SIZE from, SIZE to) {
-  if (to.cx < 1 || to.cy < 1) return "the size " + SizeText(to) + " has a side below 1 pixel";
+Done CheckResize(SIZE from, SIZE to) {
+  if (to.cx < 1 || to.cy < 1) return Fail(Status::Invalid, "the size " + SizeText(to) + " has a side below 1 pixel");
   const long long pixels = static_cast<long long>(to.cx) * to.cy;
   if (pixels > kMaxImagePixels) {
-    return "the size " + SizeText(to) + " has " + std::to_string((pixels + 999'999) / 1'000'000) +
-           " megapixels; the most a picture may have is " + std::to_string(kMaxImagePixels / 1'000'000) + " megapixels";
+    return Fail(Status::Invalid, "the size " + SizeText(to) + " has " + std::to_string((pixels + 999'999) / 1'000'000) +
+                                     " megapixels; the most a picture may have is " +
+                                     std::to_string(kMaxImagePixels / 1'000'000) + " megapixels");
   }
   if (from.cx < 1 || from.cy < 1) return {};  // nothing to resize: told by the resize itself
   const std::uint64_t work = ResizeWorkBytes(from.cx, from.cy, to.cx, to.cy);
   if (work > kMaxResizeWorkBytes) {
-    return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " needs " + MemoryText(work) +
-           " of working memory; the most the resampler can use is " + MemoryText(kMaxResizeWorkBytes);
+    return Fail(Status::NoMemory, "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " needs " +
+                                      MemoryText(work) + " of working memory; the most the resampler can use is " +
+                                      MemoryText(kMaxResizeWorkBytes));
   }
   const std::uint64_t steps = ResizeFilterSteps(from.cx, from.cy, to.cx, to.cy);
   if (steps > kMaxResizeFilterSteps) {
-    return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " would take the resampler " +
-           std::to_string(steps / 1'000'000'000) + " billion steps; the most it is given is " +
-           std::to_string(kMaxResizeFilterSteps / 1'000'000'000) + " billion";
+    return Fail("resizing " + SizeText(from) + " pixels to " + SizeText(to) + " would take the resampler " +
+                std::to_string(steps / 1'000'000'000) + " billion steps; the most it is given is " +
+                std::to_string(kMaxResizeFilterSteps / 1'000'000'000) + " billion");
   }
   // A copy of the picture, the new one and its surface, and the work.
   const std::uint64_t need = PictureBytes(from.cx, from.cy) + 2 * PictureBytes(to.cx, to.cy) + work;
   if (const std::uint64_t available = AvailableMemory(); need > available) {
-    return "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " needs " + MemoryText(need) + " of memory; " +
-           MemoryText(available) + " are available";
+    return Fail(Status::NoMemory, "resizing " + SizeText(from) + " pixels to " + SizeText(to) + " needs " +
+                                      MemoryText(need) + " of memory; " + MemoryText(available) + " are available");
   }
   return {};
 }
@@ -61,8 +63,8 @@ bool ResizeImage(std::unique_ptr<CDADC>* ppSurface, SIZE newSize) {
   }
   const CDADC* old = ppSurface && *ppSurface && (*ppSurface)->IsValid() ? ppSurface->get() : nullptr;
   if (old != nullptr) {
-    if (const std::string problem = ResizeProblem(old->GetSize(), newSize); !problem.empty()) {
-      TheLogger().Log(kLogError, "Cannot resize: %s", problem.c_str());
+    if (const Done possible = CheckResize(old->GetSize(), newSize); !possible) {
+      TheLogger().Log(kLogError, "Cannot resize: %s", possible.message().c_str());
       return false;
     }
   }

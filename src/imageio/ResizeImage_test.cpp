@@ -98,22 +98,22 @@ TEST(ResizeImage, TheWorkReckonedIsAtLeastTheResamplers) {
   EXPECT_GT(ResizeWorkBytes(1600, 1000, 400'000'000, 1), kMaxResizeWorkBytes);
   EXPECT_GT(ResizeWorkBytes(1, 300'000'000, 1, 1), kMaxResizeWorkBytes);
   EXPECT_LE(ResizeWorkBytes(6000, 4000, 1500, 1000), kMaxResizeWorkBytes);
-  EXPECT_NE(ResizeProblem(SIZE{1, 300'000'000}, SIZE{1, 1}).find("the most the resampler can use is 2.1 GB"),
+  EXPECT_NE(CheckResize(SIZE{1, 300'000'000}, SIZE{1, 1}).message().find("the most the resampler can use is 2.1 GB"),
             std::string::npos);
-  EXPECT_EQ(ResizeProblem(SIZE{6000, 4000}, SIZE{1500, 1000}), "");
+  EXPECT_TRUE(CheckResize(SIZE{6000, 4000}, SIZE{1500, 1000}).ok());
 }
 
 // Shrinking a side by a little takes the resampler steps that grow with the
 // product of the old and the new side (found by fuzzing: 61185 to 11825
 // pixels took 40 seconds there; 1 x 60,000,000 to half would take days).
 TEST(ResizeImage, SizesWhoseFiltersWouldTakeDaysAreRefused) {
-  EXPECT_EQ(ResizeProblem(SIZE{1, 60'000'000}, SIZE{1, 30'000'000}),
+  EXPECT_EQ(CheckResize(SIZE{1, 60'000'000}, SIZE{1, 30'000'000}).message(),
             "resizing 1 x 60000000 pixels to 1 x 30000000 would take the resampler 900000 billion steps; the most "
             "it is given is 10 billion");
-  EXPECT_NE(ResizeProblem(SIZE{200'000, 2}, SIZE{199'999, 2}), "");
+  EXPECT_FALSE(CheckResize(SIZE{200'000, 2}, SIZE{199'999, 2}).ok());
   // The largest pictures keep their ordinary resizes, also a panorama of
   // 400 megapixels shrunk by one pixel.
-  EXPECT_EQ(ResizeProblem(SIZE{20000, 20000}, SIZE{19999, 19999}).find("steps"), std::string::npos);
+  EXPECT_EQ(CheckResize(SIZE{20000, 20000}, SIZE{19999, 19999}).message().find("steps"), std::string::npos);
   EXPECT_LE(ResizeFilterSteps(100'000, 4'000, 99'999, 3'999), kMaxResizeFilterSteps);
   EXPECT_EQ(ResizeFilterSteps(10, 10, 20, 30), 0u);  // growing
   ImgImage source, target;

@@ -267,9 +267,9 @@ void CExportDlg::OnExport() {
     return;
   }
   const std::string path = choices.path.toStdString();
-  if (auto problem = CheckVectorFile(path, *page, m_source.photo->GetSize())) {
-    m_pStatus->setText(QString::fromStdString(*problem));
-    WalertBox(kIconExclamation, "The picture was not exported.\n%s", problem->c_str());
+  if (const Done file = CheckVectorFile(path, *page, m_source.photo->GetSize()); !file) {
+    m_pStatus->setText(QString::fromStdString(file.message()));
+    WalertBox(kIconExclamation, "The picture was not exported.\n%s", file.message().c_str());
     return;
   }
   if (QFileInfo::exists(choices.path) &&

@@ -193,15 +193,15 @@ TEST(VectorFormats, TheExtensionChoosesTheFormatAndAnAiFileIsRefused) {
     }
   }
   for (const char* ai : {"poster.ai", "dir/POSTER.AI"}) {
-    const auto refused = RefusedVectorName(ai);
-    ASSERT_TRUE(refused) << ai;
-    EXPECT_NE(refused->find(ai), std::string::npos);
-    EXPECT_NE(refused->find(".pdf"), std::string::npos);
-    EXPECT_NE(refused->find(".svg"), std::string::npos);
-    EXPECT_EQ(refused->find('\n'), std::string::npos);
+    const Done refused = CheckVectorName(ai);
+    ASSERT_EQ(refused.status(), Status::Unsupported) << ai;
+    EXPECT_NE(refused.message().find(ai), std::string::npos);
+    EXPECT_NE(refused.message().find(".pdf"), std::string::npos);
+    EXPECT_NE(refused.message().find(".svg"), std::string::npos);
+    EXPECT_EQ(refused.message().find('\n'), std::string::npos);
   }
-  EXPECT_FALSE(RefusedVectorName("poster.ai.svg"));
-  EXPECT_FALSE(RefusedVectorName("ai"));
+  EXPECT_TRUE(CheckVectorName("poster.ai.svg").ok());
+  EXPECT_TRUE(CheckVectorName("ai").ok());
   EXPECT_EQ(VectorExtensionsText(), ".svg, .pdf, .eps, .ps");
 }
 

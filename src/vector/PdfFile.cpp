@@ -188,9 +188,8 @@ std::string PdfTextString(const std::string& utf8) {
   return hex + ">";
 }
 
-PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const EmbeddedImages& images,
-                        const std::string& metadata, DrawObserver* observer, const std::stop_token& stop) {
-  PageFileResult result;
+Outcome<std::string> WritePdf(const VectorScene& scene, const PageLayout& page, const EmbeddedImages& images,
+                              const std::string& metadata, DrawObserver* observer, const std::stop_token& stop) {
   PdfObjects pdf;
   const int catalog = pdf.Reserve(), pages = pdf.Reserve(), pageObject = pdf.Reserve(), info = pdf.Reserve(),
             contents = pdf.Reserve();
@@ -245,8 +244,7 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
     } else {
       const std::vector<std::uint8_t> pixels = PngPixelStream(PngBytes(*images.photo));
       if (pixels.empty()) {
-        result.error = "not enough memory for the embedded photo";
-        return result;
+        return Fail(Status::NoMemory, "not enough memory for the embedded photo");
       }
       pdf.Stream(n,
                  size +
@@ -318,8 +316,7 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
     content.Raw(outlined ? "/S" : "/F").Raw(std::to_string(shape)).Op(" Do");
   };
   if (!WriteObjects(out, scene, place, observer, stop)) {
-    result.stopped = true;
-    return result;
+    return StoppedBy();
   }
   if (photoUsed && mix.kind != MixMask::None) {
     out.Op("q");
@@ -345,11 +342,9 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
   pdf.Object(info, "<< /Creator " + PdfTextString("Brisol") + " /Producer " + PdfTextString("Brisol") +
                        (metadata.empty() ? "" : " /Subject " + PdfTextString(metadata)) + " >>");
   if (pdf.Failed()) {
-    result.error = "not enough memory";
-    return result;
+    return Fail(Status::NoMemory, "not enough memory");
   }
-  result.bytes = pdf.Finish(catalog, info);
-  return result;
+  return pdf.Finish(catalog, info);
 }
 
 }  // namespace brisol

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "logger/Outcome.h"
+
 namespace brisol {
 
 struct VectorScene;
@@ -17,14 +19,9 @@ struct PageLayout;
 struct EmbeddedImages;
 struct DrawObserver;
 
-struct PageFileResult {
-  std::string bytes;     // the file
-  std::string error;     // why it could not be written (memory)
-  bool stopped = false;  // a stop request ended it
-};
-
-PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const EmbeddedImages& images,
-                        const std::string& metadata, DrawObserver* observer, const std::stop_token& stop);
+// The file's bytes; NoMemory or Stopped when it could not be made.
+Outcome<std::string> WritePdf(const VectorScene& scene, const PageLayout& page, const EmbeddedImages& images,
+                              const std::string& metadata, DrawObserver* observer, const std::stop_token& stop);
 
 // A text as a PDF text string: UTF-16 with its byte order mark, in hex.
 std::string PdfTextString(const std::string& utf8);

@@ -49,27 +49,29 @@ TEST(PrintedPage, BandsMakeThePageThatShowsThePicture) {
   job.photo = &photo;
   job.level = 2;
 
-  std::string why;
-  const auto atPicture = PrintedPage::Prepare(job, 72, why);
-  ASSERT_TRUE(atPicture) << why;
-  EXPECT_EQ(atPicture->PixelSize(), photo.GetSize()) << "without a page, a pixel is a point";
-  const auto whole = Printed(*atPicture, 120);
-  for (const int rows : {1, 7, 64}) EXPECT_EQ(Psnr(*whole, *Printed(*atPicture, rows)), 99.0) << rows << " rows a band";
+  const auto atPicture = PrintedPage::Prepare(job, 72);
+  ASSERT_TRUE(atPicture) << atPicture.message();
+  EXPECT_EQ((*atPicture)->PixelSize(), photo.GetSize()) << "without a page, a pixel is a point";
+  const auto whole = Printed(**atPicture, 120);
+  for (const int rows : {1, 7, 64})
+    EXPECT_EQ(Psnr(*whole, *Printed(**atPicture, rows)), 99.0) << rows << " rows a band";
 
   const Outcome<std::unique_ptr<CDADC>> raster = DrawPicture({effect, photo, 2});
   ASSERT_TRUE(raster.ok()) << raster.message();
   EXPECT_GE(Psnr(**raster, *whole), 26.0);
 
   job.page.size = "A4";
-  const auto onA4 = PrintedPage::Prepare(job, 300, why);
-  ASSERT_TRUE(onA4) << why;
-  EXPECT_EQ(onA4->PixelSize(), (SIZE{2480, 3508})) << "A4 at 300 dpi";
+  const auto onA4 = PrintedPage::Prepare(job, 300);
+  ASSERT_TRUE(onA4) << onA4.message();
+  EXPECT_EQ((*onA4)->PixelSize(), (SIZE{2480, 3508})) << "A4 at 300 dpi";
 
-  EXPECT_FALSE(PrintedPage::Prepare(job, 0, why));
-  EXPECT_NE(why.find("resolution"), std::string::npos) << why;
+  const auto noResolution = PrintedPage::Prepare(job, 0);
+  EXPECT_EQ(noResolution.status(), Status::Invalid);
+  EXPECT_NE(noResolution.message().find("resolution"), std::string::npos) << noResolution.message();
   job.page.size = "300x300in";
-  EXPECT_FALSE(PrintedPage::Prepare(job, 300, why));
-  EXPECT_NE(why.find("200 inches"), std::string::npos) << why;
+  const auto tooLarge = PrintedPage::Prepare(job, 300);
+  EXPECT_FALSE(tooLarge);
+  EXPECT_NE(tooLarge.message().find("200 inches"), std::string::npos) << tooLarge.message();
 }
 
 }  // namespace

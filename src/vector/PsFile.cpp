@@ -188,10 +188,9 @@ void AppendSymbols(std::string& out, const VectorScene& scene) {
 
 }  // namespace
 
-PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const PageLayout& page,
-                               const EmbeddedImages& images, const CDADC* composite, const std::string& metadata,
-                               DrawObserver* observer, const std::stop_token& stop) {
-  PageFileResult result;
+Outcome<std::string> WritePostScript(VectorKind kind, const VectorScene& scene, const PageLayout& page,
+                                     const EmbeddedImages& images, const CDADC* composite, const std::string& metadata,
+                                     DrawObserver* observer, const std::stop_token& stop) {
   const bool eps = kind == VectorKind::Eps;
   const double w = scene.picture.cx, h = scene.picture.cy;
   const SIZE raster = images.raster;
@@ -241,15 +240,13 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
       return WritePicture(out, *images.photo, images.jpeg);
     });
     if (!background) {
-      result.error = "not enough memory for the embedded photo";
-      return result;
+      return Fail(Status::NoMemory, "not enough memory for the embedded photo");
     }
     const PlaceSymbol place = [](ContentStream& c, int shape, bool outlined) {
       c.Raw(outlined ? "S" : "F").Op(std::to_string(shape));
     };
     if (!WriteObjects(content, scene, place, observer, stop)) {
-      result.stopped = true;
-      return result;
+      return StoppedBy();
     }
   }
   if (mixed && !region.empty()) {
@@ -259,15 +256,13 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
     content.Op("W n");
     content.Transform(raster.cx, 0, 0, -raster.cy, 0, raster.cy);
     if (!WritePicture(out, *composite, {})) {
-      result.error = "not enough memory for the mixed picture";
-      return result;
+      return Fail(Status::NoMemory, "not enough memory for the mixed picture");
     }
     content.Op("Q");
   }
   content.Op("Q");
   out += "end\nshowpage\n%%Trailer\n%%EOF\n";
-  result.bytes = std::move(out);
-  return result;
+  return out;
 }
 
 }  // namespace brisol

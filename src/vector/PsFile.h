@@ -19,8 +19,8 @@ class CDADC;
 
 // composite: the mixed picture at the embedded images' raster size, needed
 // when the scene has a mix (else unused).
-PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const PageLayout& page,
-                               const EmbeddedImages& images, const CDADC* composite, const std::string& metadata,
-                               DrawObserver* observer, const std::stop_token& stop);
+Outcome<std::string> WritePostScript(VectorKind kind, const VectorScene& scene, const PageLayout& page,
+                                     const EmbeddedImages& images, const CDADC* composite, const std::string& metadata,
+                                     DrawObserver* observer, const std::stop_token& stop);
 
 }  // namespace brisol

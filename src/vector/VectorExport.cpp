@@ -54,34 +54,29 @@ class PhaseTime {
   std::chrono::steady_clock::time_point m_start;
 };
 
-// The raster picture of the job, resampled to the size when it differs;
-// null, with why in the message, when it could not be drawn.
-std::unique_ptr<CDADC> MixedPicture(const VectorJob& job, const SIZE& size, DrawObserver* observer,
-                                    const std::stop_token& stop, std::string& message) {
-  Outcome<std::unique_ptr<CDADC>> drawn =
-      DrawPicture({*job.effect, *job.photo, job.level, observer, stop});
-  if (!drawn) {
-    message = "the mixed picture could not be drawn: " + drawn.message();
-    return nullptr;
-  }
+// The raster picture of the job, resampled to the size when it differs.
+Outcome<std::unique_ptr<CDADC>> MixedPicture(const VectorJob& job, const SIZE& size, DrawObserver* observer,
+                                             const std::stop_token& stop) {
+  Outcome<std::unique_ptr<CDADC>> drawn = DrawPicture({*job.effect, *job.photo, job.level, observer, stop});
+  if (drawn.stopped()) return StoppedBy();
+  if (!drawn) return Fail(drawn.status(), "the mixed picture could not be drawn: " + drawn.message());
   std::unique_ptr<CDADC> picture = std::move(*drawn);
   if (size == picture->GetSize()) return picture;
   const PhaseTime time(observer, "resample");
   picture = ResampledPicture(*picture, size);
-  if (!picture) message = "not enough memory for the mixed picture";
+  if (!picture) return Fail(Status::NoMemory, "not enough memory for the mixed picture");
   return picture;
 }
 
-// The file's bytes in its format; false in written.stopped or an error.
-PageFileResult FileBytes(const VectorFormat& format, const VectorJob& job, const VectorScene& scene,
-                         const PageLayout& page, const EmbeddedImages& images, DrawObserver* observer,
-                         const std::stop_token& stop) {
-  PageFileResult written;
+// The file's bytes in its format.
+Outcome<std::string> FileBytes(const VectorFormat& format, const VectorJob& job, const VectorScene& scene,
+                               const PageLayout& page, const EmbeddedImages& images, DrawObserver* observer,
+                               const std::stop_token& stop) {
   switch (format.kind) {
     case VectorKind::Svg: {
-      written.bytes = WriteSvg(scene, page, images, job.metadata, observer, stop);
-      written.stopped = written.bytes.empty();
-      return written;
+      std::string bytes = WriteSvg(scene, page, images, job.metadata, observer, stop);
+      if (bytes.empty()) return StoppedBy();
+      return bytes;
     }
     case VectorKind::Pdf:
       return WritePdf(scene, page, images, job.metadata, observer, stop);
@@ -90,42 +85,45 @@ PageFileResult FileBytes(const VectorFormat& format, const VectorJob& job, const
       // PostScript paints opaquely: the mix is the picture's own pixels.
       std::unique_ptr<CDADC> composite;
       if (scene.mix.kind != MixMask::None) {
-        composite = MixedPicture(job, page.raster, observer, stop, written.error);
-        if (stop.stop_requested()) written.stopped = true;
-        if (!composite) return written;
+        auto mixed = MixedPicture(job, page.raster, observer, stop);
+        if (!mixed) return std::move(mixed).failure();
+        composite = std::move(*mixed);
       }
       const PhaseTime time(observer, "write");
       return WritePostScript(format.kind, scene, page, images, composite.get(), job.metadata, observer, stop);
     }
   }
-  return written;
+  return Fail("the format is not written");
 }
 
-std::optional<std::string> JobProblem(const VectorJob& job) {
-  if (job.effect == nullptr || job.photo == nullptr || !job.photo->IsValid()) return "there is no picture to draw from";
+Done CheckJob(const VectorJob& job) {
+  if (job.effect == nullptr || job.photo == nullptr || !job.photo->IsValid())
+    return Fail(Status::Invalid, "there is no picture to draw from");
   if (job.effect->GetNumShapes() == 0)
-    return "the collection <" + job.effect->GetEffectDir() + "> has no shapes to draw";
-  if (job.level < 1 || job.level > 2) return "the quality must be 1 or 2";
-  return std::nullopt;
+    return Fail(Status::Invalid, "the collection <" + job.effect->GetEffectDir() + "> has no shapes to draw");
+  if (job.level < 1 || job.level > 2) return Fail(Status::Invalid, "the quality must be 1 or 2");
+  return {};
 }
 
 }  // namespace
 
-std::optional<std::string> CheckVectorFile(const std::string& path, const PageOptions& page, const SIZE& picture) {
-  if (auto refused = RefusedVectorName(path)) return refused;
+Done CheckVectorFile(const std::string& path, const PageOptions& page, const SIZE& picture) {
+  if (Done name = CheckVectorName(path); !name) return name;
   const VectorFormat* format = VectorFormatOfName(path);
   if (format == nullptr)
-    return Named(path, "the extension names no vector format (use " + VectorExtensionsText() + ")");
+    return Fail(Status::Unsupported,
+                Named(path, "the extension names no vector format (use " + VectorExtensionsText() + ")"));
   const auto layout = LayOutPage(page, picture, *format);
-  if (!layout) return Named(path, layout.message());
-  if (const Done target = CheckFileTarget(path); !target.ok()) return Named(path, SaveCause(target, path));
-  return std::nullopt;
+  if (!layout) return Fail(layout.status(), Named(path, layout.message()));
+  if (const Done target = CheckFileTarget(path); !target.ok())
+    return Fail(target.status(), Named(path, SaveCause(target, path)));
+  return {};
 }
 
 Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer,
                                        std::stop_token stop) {
-  if (auto problem = JobProblem(job)) return Failed(Named(path, *problem));
-  if (auto problem = CheckVectorFile(path, job.page, job.photo->GetSize())) return Failed(*problem);
+  if (Done job_ = CheckJob(job); !job_) return Failed(Named(path, job_.message()));
+  if (Done file = CheckVectorFile(path, job.page, job.photo->GetSize()); !file) return Failed(file.message());
   const VectorFormat& format = *VectorFormatOfName(path);
   const PageLayout page = *LayOutPage(job.page, job.photo->GetSize(), format);
   const auto stopped = [&path] { return StoppedBy("stopped; '" + path + "' was not written"); };
@@ -145,10 +143,10 @@ Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob&
   if ((photoNeeded && !images.photo) || (scene->mix.kind == MixMask::Grey && images.mask.empty()))
     return Failed(Named(path, "not enough memory for the embedded photo"));
 
-  PageFileResult written = FileBytes(format, job, *scene, page, images, observer, stop);
-  if (written.stopped) return stopped();
-  if (!written.error.empty()) return Failed(Named(path, written.error));
-  const std::string bytes = std::move(written.bytes);
+  Outcome<std::string> written = FileBytes(format, job, *scene, page, images, observer, stop);
+  if (written.stopped()) return stopped();
+  if (!written) return Failed(Named(path, written.message()));
+  const std::string bytes = std::move(written).value();
   if (stop.stop_requested()) return stopped();
   {
     const PhaseTime time(observer, "save");
@@ -170,39 +168,27 @@ Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob&
 
 PrintedPage::~PrintedPage() = default;
 
-std::unique_ptr<PrintedPage> PrintedPage::Prepare(const VectorJob& job, double dpi, std::string& message,
-                                                  DrawObserver* observer, std::stop_token stop) {
-  if (auto problem = JobProblem(job)) {
-    message = *problem;
-    return nullptr;
-  }
-  if (!(dpi >= kMinDpi && dpi <= kMaxDpi)) {
-    message = "the printer's resolution must be " + DpiRangeText() + " dpi";
-    return nullptr;
-  }
-  const auto layout = LayOutPage(job.page, job.photo->GetSize(), VectorFormatOf(VectorKind::Pdf));
-  if (!layout) {
-    message = layout.message();
-    return nullptr;
-  }
-  std::unique_ptr<PrintedPage> printed(new PrintedPage);
+Outcome<std::unique_ptr<PrintedPage>> PrintedPage::Prepare(const VectorJob& job, double dpi, DrawObserver* observer,
+                                                           std::stop_token stop) {
+  if (Done checked = CheckJob(job); !checked) return std::move(checked).failure();
+  if (!(dpi >= kMinDpi && dpi <= kMaxDpi))
+    return Fail(Status::Invalid, "the printer's resolution must be " + DpiRangeText() + " dpi");
+  auto layout = LayOutPage(job.page, job.photo->GetSize(), VectorFormatOf(VectorKind::Pdf));
+  if (!layout) return std::move(layout).failure();
+  std::unique_ptr<PrintedPage> printed(new PrintedPage);  // the constructor is private
   printed->m_layout = *layout;
   printed->m_dpi = dpi;
   printed->m_pixels = SIZE{static_cast<int>(std::lround(printed->m_layout.width * dpi / 72.0)),
                            static_cast<int>(std::lround(printed->m_layout.height * dpi / 72.0))};
   printed->m_scene = BuildVectorScene(*job.effect, *job.photo, job.level, observer, stop);
-  if (stop.stop_requested()) {
-    message = "stopped";
-    return nullptr;
-  }
+  if (stop.stop_requested()) return StoppedBy("stopped");
   const bool photoNeeded = printed->m_scene->photoBackground || printed->m_scene->mix.kind != MixMask::None;
   const EmbeddedImages images =
       EmbedImages(*job.photo, {}, photoNeeded, job.effect->GetMix(), printed->m_scene->mix, printed->m_layout.raster);
   printed->m_images = std::make_unique<CairoImages>(MakeCairoImages(images));
   if ((photoNeeded && !printed->m_images->photo) ||
       (printed->m_scene->mix.kind == MixMask::Grey && !printed->m_images->mask)) {
-    message = "not enough memory for the photo";
-    return nullptr;
+    return Fail(Status::NoMemory, "not enough memory for the photo");
   }
   return printed;
 }

@@ -40,23 +40,23 @@ struct VectorWritten {
 };
 
 // What can be told before any work: the format by the name (".ai" refused),
-// the page, the target file. Nothing when the export can go ahead.
-std::optional<std::string> CheckVectorFile(const std::string& path, const PageOptions& page, const SIZE& picture);
+// the page, the target file, each failure in one line naming the file.
+Done CheckVectorFile(const std::string& path, const PageOptions& page, const SIZE& picture);
 
 // Writes the file the extension of path names, atomically: a failure or a
 // stop leaves no partial file and keeps an existing one. A failure's message
 // is one line naming the file and the cause.
-Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job,
-                                       DrawObserver* observer = nullptr, std::stop_token stop = {});
+Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer = nullptr,
+                                       std::stop_token stop = {});
 
 // The page drawn as pixels at a printer's resolution (for printing without
 // enlarging the shown bitmap), band by band, through the same drawing as
 // the PDF file.
 class PrintedPage {
  public:
-  // Null, with why in the message, when the job cannot give a page.
-  static std::unique_ptr<PrintedPage> Prepare(const VectorJob& job, double dpi, std::string& message,
-                                              DrawObserver* observer = nullptr, std::stop_token stop = {});
+  // The page of the job at the resolution, or why the job cannot give one.
+  static Outcome<std::unique_ptr<PrintedPage>> Prepare(const VectorJob& job, double dpi,
+                                                       DrawObserver* observer = nullptr, std::stop_token stop = {});
   ~PrintedPage();
 
   SIZE PixelSize() const { return m_pixels; }

@@ -81,7 +81,7 @@ TEST(VectorExport, FailuresAreOneLineNamingTheFileAndTheCause) {
     EXPECT_NE(r.message().find(c.cause), std::string::npos) << r.message();
     EXPECT_EQ(r.message().find('\n'), std::string::npos) << r.message();
     // Told before any work, the same way.
-    EXPECT_EQ(CheckVectorFile(c.path, c.page, job.photo.GetSize()), r.message()) << c.path;
+    EXPECT_EQ(CheckVectorFile(c.path, c.page, job.photo.GetSize()).message(), r.message()) << c.path;
   }
   EXPECT_EQ(FilesIn(dir), std::vector<std::string>{}) << "no file was made";
 

@@ -41,10 +41,10 @@ const VectorFormat& VectorFormatOf(VectorKind kind) {
   return kFormats[0];
 }
 
-std::optional<std::string> RefusedVectorName(std::string_view path) {
-  if (!EndsWithExtension(path, "ai")) return std::nullopt;
-  return "cannot write '" + std::string(path) +
-         "': Illustrator (.ai) files are not written; use .pdf or .svg, which it opens";
+Done CheckVectorName(std::string_view path) {
+  if (!EndsWithExtension(path, "ai")) return {};
+  return Fail(Status::Unsupported, "cannot write '" + std::string(path) +
+                                       "': Illustrator (.ai) files are not written; use .pdf or .svg, which it opens");
 }
 
 std::string VectorExtensionsText() {

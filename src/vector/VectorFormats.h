@@ -3,10 +3,11 @@
 // writers and the tests all read this table.
 #pragma once
 
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "logger/Outcome.h"
 
 namespace brisol {
 
@@ -27,9 +28,10 @@ std::span<const VectorFormat> VectorFormats();
 const VectorFormat* VectorFormatOfName(std::string_view path);
 const VectorFormat& VectorFormatOf(VectorKind kind);
 
-// Why a name that looks like a vector file cannot be written (an ".ai"
-// file), in one line that names the file; nothing for other names.
-std::optional<std::string> RefusedVectorName(std::string_view path);
+// Refuses a name that looks like a vector file that is not written (an
+// ".ai" file) as Unsupported, in one line that names the file; other names
+// pass.
+Done CheckVectorName(std::string_view path);
 
 // ".svg, .pdf, .eps, .ps", for messages and help.
 std::string VectorExtensionsText();
