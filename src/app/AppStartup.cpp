@@ -17,16 +17,14 @@ namespace brisol {
 std::string LogFilePath(const std::string& mainDirectory) { return mainDirectory + "/Logger.log"; }
 std::string OldLogFilePath(const std::string& mainDirectory) { return mainDirectory + "/LoggerOld.log"; }
 
-bool MakeMainDirectory(const std::string& mainDirectory) {
-  if (IsDirectory(mainDirectory)) return true;
+Done MakeMainDirectory(const std::string& mainDirectory) {
+  if (IsDirectory(mainDirectory)) return {};
   std::error_code error;
   std::filesystem::create_directories(mainDirectory, error);
-  if (!error && IsDirectory(mainDirectory)) return true;
+  if (!error && IsDirectory(mainDirectory)) return {};
   const std::string cause = error ? error.message() : std::string("something else of that name is in the way");
-  WalertBox(kIconExclamation,
-            "Could not create directory:\n%s.\n%s.\nBrisol goes on without its log and your own collections.",
-            mainDirectory.c_str(), cause.c_str());
-  return false;
+  return Fail("Could not create directory:\n" + mainDirectory + ".\n" + cause +
+              ".\nBrisol goes on without its log and your own collections.");
 }
 
 void StartLogger(const std::string& mainDirectory, const std::string& version) {

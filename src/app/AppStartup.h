@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "logger/Outcome.h"
+
 namespace brisol {
 
 // The log file of a main directory, and the previous run's.
@@ -11,10 +13,10 @@ std::string LogFilePath(const std::string& mainDirectory);
 std::string OldLogFilePath(const std::string& mainDirectory);
 
 // Makes the main directory, with its parents, when it does not exist yet, so
-// that the log can start in it. A failure is shown in one box naming the
-// folder and the cause, with the warning icon; false then (the log and the
-// effects folder are then left alone, so that no further box follows).
-bool MakeMainDirectory(const std::string& mainDirectory);
+// that the log can start in it. A failure names the folder and the cause in
+// the words of a box (the log and the effects folder are then left alone,
+// so that no further box follows).
+Done MakeMainDirectory(const std::string& mainDirectory);
 
 // Moves the last log aside and starts a new, empty one, beginning with the
 // program's version and the main directory.

@@ -8,6 +8,7 @@
 #include "app/AppStartup.h"
 #include "app/MainFrame.h"
 #include "app/ScreenFit.h"
+#include "logger/Alerts.h"
 #include "logger/Format.h"
 #include "logger/Logger.h"
 #include "ui/ColMixDlg.h"
@@ -30,11 +31,12 @@ bool CBrisolApp::InitInstance(bool showSplash) {
   m_settings.Read();
   // The log lives in the main directory, so that comes first; without it,
   // one box has said so and nothing more is tried.
-  if (MakeMainDirectory(m_settings.m_szMainDir)) {
+  if (const Done made = MakeMainDirectory(m_settings.m_szMainDir); !made) {
+    WalertBox(kIconExclamation, "%s", made.message().c_str());
+    m_szEffectsDir = m_settings.m_szMainDir + "/Effects";
+  } else {
     if (m_settings.m_bLogging) StartLogger(m_settings.m_szMainDir, VersionString());
     m_szEffectsDir = CheckMainDirectory(m_settings.m_szMainDir);
-  } else {
-    m_szEffectsDir = m_settings.m_szMainDir + "/Effects";
   }
   PlaceWindows();
   if (m_settings.m_iState == kFrameMaximized)

@@ -26,6 +26,7 @@
 #include "app/UndoCommands.h"
 #include "logger/Outcome.h"
 #include "recipe/Recipe.h"
+#include "recipe/RecipeEffect.h"
 #include "ui/EffectDocument.h"
 
 class QWidget;
@@ -136,10 +137,11 @@ class CBrisolDoc : public QObject, public EffectDocument {
   // the effect and quality it was drawn with; none before the first one.
   std::optional<Recipe> ShownRecipe() const;
   // Reads a recipe (a .brisol file or a picture Brisol made) and applies
-  // it as one step; a preset's photo is passed over. False, and told, when
-  // it cannot be read or applied; what differs is told after applying it.
-  bool ApplyRecipeFile(const std::string& path, bool asPreset, const QString& stepText);
-  bool ApplyRecipe(const Recipe& recipe, const QString& stepText, const std::vector<std::string>& warnings = {});
+  // it as one step; a preset's photo is passed over. Gives what differs and
+  // what was passed over, or why it cannot be read or applied (in the
+  // words of a box: TellRecipeApplied shows either).
+  RecipeApplied ApplyRecipeFile(const std::string& path, bool asPreset, const QString& stepText);
+  RecipeApplied ApplyRecipe(const Recipe& recipe, const QString& stepText, const RecipeNotices& warnings = {});
   // The JPEG quality the last recipe applied was written with, kept for
   // saving the picture as JPEG the same way.
   std::optional<int> RecipeJpegQuality() const { return m_recipeJpegQuality; }

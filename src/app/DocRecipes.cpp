@@ -21,12 +21,6 @@ namespace {
 // still on their way back.
 constexpr std::size_t kAskedKept = 4;
 
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-  return text;
-}
-
 }  // namespace
 
 void CBrisolDoc::NoteAskedQuality(const std::shared_ptr<const CEffect>& snapshot) {
@@ -71,18 +65,15 @@ std::optional<Recipe> CBrisolDoc::ShownRecipe() const {
   return recipe;
 }
 
-bool CBrisolDoc::ApplyRecipeFile(const std::string& path, bool asPreset, const QString& stepText) {
+RecipeApplied CBrisolDoc::ApplyRecipeFile(const std::string& path, bool asPreset, const QString& stepText) {
   const RecipeRead read = asPreset ? ReadPresetFile(path) : ReadRecipeFile(path);
-  if (!read.ok()) {
-    WalertBox(kIconExclamation, "The recipe could not be read.\n%s", read.ErrorText().c_str());
-    return false;
-  }
+  if (!read.ok()) return Fail("The recipe could not be read.\n" + read.ErrorText());
   if (!asPreset) m_recipeJpegQuality = read.recipe->jpegQuality;
   return ApplyRecipe(*read.recipe, stepText, read.warnings);
 }
 
-bool CBrisolDoc::ApplyRecipe(const Recipe& recipe, const QString& stepText, const std::vector<std::string>& warnings) {
-  if (!m_pOrigDADC) return false;
+RecipeApplied CBrisolDoc::ApplyRecipe(const Recipe& recipe, const QString& stepText, const RecipeNotices& warnings) {
+  if (!m_pOrigDADC) return Fail(Status::Invalid, "There is no picture to apply the recipe to.");
   ApplyOptions options;
   if (m_szImageName != kClipboardName) options.photoPath = m_szImageName;
   options.mainDirectory = m_app.MainDirectoryPath();
@@ -90,17 +81,11 @@ bool CBrisolDoc::ApplyRecipe(const Recipe& recipe, const QString& stepText, cons
   std::unique_ptr<CEffect> prepared = m_pBrisol ? m_pBrisol->GetEffect().Snapshot() : std::make_unique<CEffect>();
   int quality = m_iQuality;
   const RecipeApplied applied = ::brisol::ApplyRecipe(recipe, *prepared, &quality, options);
-  if (applied.ok && prepared->GetNumShapes() == 0) {
-    WalertBox(kIconExclamation,
-              "The recipe names no collection of shapes, and %s has none yet: choose one with "
-              "Dialogs > Choose Objects... first.",
-              m_title.toUtf8().constData());
-    return false;
+  if (applied.ok() && prepared->GetNumShapes() == 0) {
+    return Fail(Status::Invalid, "The recipe names no collection of shapes, and " + m_title.toStdString() +
+                                     " has none yet: choose one with Dialogs > Choose Objects... first.");
   }
-  if (!applied.ok) {
-    WalertBox(kIconExclamation, "The recipe was not applied: %s.", applied.message.c_str());
-    return false;
-  }
+  if (!applied) return Fail(applied.status(), "The recipe was not applied: " + applied.message() + ".");
   if (m_pBrisol) {
     ApplyAsStep(*prepared, quality, stepText);
   } else {
@@ -109,12 +94,9 @@ bool CBrisolDoc::ApplyRecipe(const Recipe& recipe, const QString& stepText, cons
     InstallRunner(std::make_unique<CBrisol>(m_pOrigDADC, prepared.get()));
     UpdateImage(false);
   }
-  std::vector<std::string> told = warnings;
-  told.insert(told.end(), applied.notices.begin(), applied.notices.end());
-  if (!told.empty()) {
-    WalertBox(kIconInformation, "The recipe was applied, and the picture made; but:\n%s", Lines(told).c_str());
-  }
-  return true;
+  RecipeNotices told = warnings;
+  told.insert(told.end(), applied->begin(), applied->end());
+  return told;
 }
 
 }  // namespace brisol

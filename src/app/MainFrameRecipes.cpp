@@ -8,6 +8,7 @@
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
 #include "app/MainFrame.h"
+#include "app/RecipeDrop.h"
 #include "app/ScrollView.h"
 #include "effect/Effect.h"
 #include "effect/Runner.h"
@@ -99,7 +100,10 @@ void CMainFrame::OnOpenRecipe() {
   const QString path = QFileDialog::getOpenFileName(this, tr("Open Recipe"), folder, RecipeSourcesFilters(), nullptr,
                                                     QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return;
-  if (doc->ApplyRecipeFile(path.toStdString(), false, tr("recipe %1").arg(QFileInfo(path).fileName())))
+  const RecipeApplied applied =
+      doc->ApplyRecipeFile(path.toStdString(), false, tr("recipe %1").arg(QFileInfo(path).fileName()));
+  TellRecipeApplied(applied);
+  if (applied.ok())
     statusBar()->showMessage(tr("The look of %1 is applied").arg(QFileInfo(path).fileName()), kStatusMs);
 }
 
@@ -128,8 +132,9 @@ void CMainFrame::OnSaveRecipe() {
 void CMainFrame::OnPresetChosen(const QString& name, const QString& path) {
   CBrisolDoc* doc = ActiveDocument();
   if (doc == nullptr || doc->GetOriginal() == nullptr) return;
-  if (doc->ApplyRecipeFile(path.toStdString(), true, tr("preset %1").arg(name)))
-    statusBar()->showMessage(tr("The preset %1 is applied").arg(name), kStatusMs);
+  const RecipeApplied applied = doc->ApplyRecipeFile(path.toStdString(), true, tr("preset %1").arg(name));
+  TellRecipeApplied(applied);
+  if (applied.ok()) statusBar()->showMessage(tr("The preset %1 is applied").arg(name), kStatusMs);
 }
 
 void CMainFrame::OnSaveAsPreset() {

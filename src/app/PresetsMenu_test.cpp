@@ -108,7 +108,7 @@ class PresetsMenuTest : public QObject {
     QVERIFY(pointillist != presets.end());
     std::unique_ptr<CEffect> expected = doc->GetRunner()->GetEffect().Snapshot();
     int quality = doc->Quality();
-    QVERIFY(ApplyRecipe(*ReadPresetFile(pointillist->path).recipe, *expected, &quality).ok);
+    QVERIFY(ApplyRecipe(*ReadPresetFile(pointillist->path).recipe, *expected, &quality).ok());
 
     m->Frame().updateMenus();
     QAction* item = Item(m->Frame().PresetsMenu(), QStringLiteral("Pointillist"));

@@ -9,6 +9,7 @@
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
 #include "imageio/PictureFormats.h"
+#include "logger/Alerts.h"
 #include "recipe/RecipeFile.h"
 #include "vector/VectorFormats.h"
 
@@ -36,12 +37,23 @@ QStringList DroppedOnPicture(const QMimeData* mime) {
   return paths;
 }
 
+void TellRecipeApplied(const RecipeApplied& applied) {
+  if (!applied) {
+    WalertBox(kIconExclamation, "%s", applied.message().c_str());
+    return;
+  }
+  if (applied->empty()) return;
+  std::string lines;
+  for (const std::string& line : *applied) lines += (lines.empty() ? "" : "\n") + line;
+  WalertBox(kIconInformation, "The recipe was applied, and the picture made; but:\n%s", lines.c_str());
+}
+
 void DropOnPicture(CBrisolDoc& doc, const QStringList& paths) {
   for (const QString& path : paths) {
     const QString step = QObject::tr("recipe %1").arg(QFileInfo(path).fileName());
     // A picture without a recipe (another program's, or a photo) is opened.
     if (IsRecipeFile(path) || IsVectorFile(path) || ReadRecipeFile(path.toStdString()).ok())
-      doc.ApplyRecipeFile(path.toStdString(), false, step);
+      TellRecipeApplied(doc.ApplyRecipeFile(path.toStdString(), false, step));
     else
       doc.App().OpenImage(path);
   }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include "recipe/RecipeEffect.h"
+
 class QMimeData;
 class QWidget;
 
@@ -17,6 +19,11 @@ class CBrisolDoc;
 // The local files among dropped ones that a picture's window takes: recipe
 // files and pictures.
 QStringList DroppedOnPicture(const QMimeData* mime);
+
+// Tells what applying a recipe came to: why it failed in a box with the
+// warning sign, or what differs and was passed over in one with the
+// information sign; nothing for a recipe applied as it is.
+void TellRecipeApplied(const RecipeApplied& applied);
 
 // Applies the recipes among the files to the document, in order, and opens
 // the other pictures.

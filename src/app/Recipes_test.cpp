@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <thread>
 
+#include "app/RecipeDrop.h"
 #include "app/StepTestSupport.h"
 #include "recipe/RecipeEffect.h"
 #include "recipe/RecipeFile.h"
@@ -203,7 +204,9 @@ class RecipesTest : public QObject {
     const QString other = QString::fromStdString(test::WritePictureFile("another.png", 150, 100));
     CBrisolDoc* doc = Open(other);
     QVERIFY(doc);
-    QVERIFY(doc->ApplyRecipeFile(made.toStdString(), false, QStringLiteral("recipe")));
+    const RecipeApplied applied = doc->ApplyRecipeFile(made.toStdString(), false, QStringLiteral("recipe"));
+    QVERIFY(applied.ok());
+    TellRecipeApplied(applied);
     const QStringList alerts = test::TakeAlerts();
     QCOMPARE(alerts.size(), 1);
     QVERIFY2(alerts[0].contains(QStringLiteral("the photo 'another.png' is not the one the recipe was made with "
@@ -241,7 +244,9 @@ class RecipesTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text.toUtf8());
     file.close();
-    QVERIFY(!doc->ApplyRecipeFile(path.toStdString(), false, QStringLiteral("recipe")));
+    const RecipeApplied applied = doc->ApplyRecipeFile(path.toStdString(), false, QStringLiteral("recipe"));
+    QVERIFY(!applied.ok());
+    TellRecipeApplied(applied);
     const QStringList alerts = test::TakeAlerts();
     QCOMPARE(alerts.size(), 1);
     QVERIFY2(alerts[0].contains(said), qPrintable(alerts[0]));

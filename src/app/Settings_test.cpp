@@ -330,7 +330,7 @@ class SettingsTest : public QObject {
   // folder, made current, the last log moved aside.
   void startUpPreparesTheMainDirectory() {
     const std::string main = (test::UiTestEnvironment::Get().Folder() + "/start/deep/Brisol").toStdString();
-    MakeMainDirectory(main);
+    QVERIFY(MakeMainDirectory(main).ok());
     QVERIFY(QFileInfo(QString::fromStdString(main)).isDir());
     test::WriteFile(LogFilePath(main), "last run\n");
     test::WriteFile(OldLogFilePath(main), "the run before\n");

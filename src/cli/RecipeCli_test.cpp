@@ -129,8 +129,8 @@ TEST_F(RecipeCli, TheLibrarysApplyingGivesThePictureOfTheCommandLine) {
   CEffect effect;
   int quality = 1;
   const RecipeApplied applied = ApplyRecipe(*read.recipe, effect, &quality, ApplyOptions{photo});
-  ASSERT_TRUE(applied.ok) << applied.message;
-  EXPECT_TRUE(applied.notices.empty());
+  ASSERT_TRUE(applied.ok()) << applied.message();
+  EXPECT_TRUE(applied->empty());
   EXPECT_EQ(quality, 2);
   const Recipe look = RecipeOf(effect, quality);
   RenderFileOptions options;

@@ -137,8 +137,8 @@ TEST(Presets, TheBundledOnesAreAtLeastTenAndAllUsable) {
     // Its collection is one that comes with the program, and it applies.
     CEffect effect;
     const RecipeApplied applied = ApplyRecipe(*read.recipe, effect, nullptr);
-    EXPECT_TRUE(applied.ok) << p.name << ": " << applied.message;
-    EXPECT_TRUE(applied.notices.empty()) << p.name << ": " << applied.notices.front();
+    EXPECT_TRUE(applied.ok()) << p.name << ": " << applied.message();
+    EXPECT_TRUE(applied->empty()) << p.name << ": " << applied->front();
     collections.push_back(read.recipe->collection);
     mixes.push_back(FormatParamValue(*FindEffectParam("mix"), read.recipe->Value(*FindEffectParam("mix"))));
   }

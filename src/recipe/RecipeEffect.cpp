@@ -104,33 +104,29 @@ std::optional<std::string> PhotoDiffers(const Recipe& recipe, const std::string&
 }
 
 RecipeApplied ApplyRecipe(const Recipe& recipe, CEffect& effect, int* quality, const ApplyOptions& options) {
-  RecipeApplied applied;
+  RecipeNotices notices;
   // Everything is prepared on the side and put in place at the end.
   std::unique_ptr<CEffect> prepared = effect.Snapshot();
   if (!recipe.collection.empty()) {
     const std::string directory = FindCollectionByName(recipe.collection, options.mainDirectory);
-    if (directory.empty()) {
-      applied.message = "the collection '" + recipe.collection + "' is not installed";
-      return applied;
-    }
+    if (directory.empty()) return Fail(Status::NotFound, "the collection '" + recipe.collection + "' is not installed");
     if (directory != effect.GetEffectDir() || effect.GetNumShapes() == 0) {
       std::vector<ShapeRejection> rejected;
       prepared->LoadShapes(directory.c_str(), &rejected);
       if (prepared->GetNumShapes() == 0) {
-        applied.message = "the collection '" + recipe.collection + "' has no usable drawing";
-        if (!rejected.empty()) applied.message += ": " + DescribeRejection(rejected.front());
-        return applied;
+        std::string why = "the collection '" + recipe.collection + "' has no usable drawing";
+        if (!rejected.empty()) why += ": " + DescribeRejection(rejected.front());
+        return Fail(why);
       }
-      for (const ShapeRejection& r : rejected) applied.notices.push_back("left out: " + DescribeRejection(r));
+      for (const ShapeRejection& r : rejected) notices.push_back("left out: " + DescribeRejection(r));
     }
   }
   ApplyRecipeValues(recipe, *prepared);
-  if (auto differs = CollectionDiffers(recipe, *prepared)) applied.notices.push_back(*differs);
-  if (auto differs = PhotoDiffers(recipe, options.photoPath)) applied.notices.push_back(*differs);
+  if (auto differs = CollectionDiffers(recipe, *prepared)) notices.push_back(*differs);
+  if (auto differs = PhotoDiffers(recipe, options.photoPath)) notices.push_back(*differs);
   effect.AssignShared(*prepared);
   if (quality != nullptr && recipe.quality) *quality = *recipe.quality;
-  applied.ok = true;
-  return applied;
+  return notices;
 }
 
 }  // namespace brisol

@@ -8,6 +8,8 @@
 
 #include "recipe/Recipe.h"
 
+#include "logger/Outcome.h"
+
 namespace brisol {
 
 class CEffect;
@@ -52,11 +54,12 @@ struct ApplyOptions {
   std::string mainDirectory = {};
 };
 
-struct RecipeApplied {
-  bool ok = false;
-  std::string message;               // why it could not be applied; empty on success
-  std::vector<std::string> notices;  // the collection or photo differ, drawings left out
-};
+// What applying a recipe has to tell besides: the collection or photo
+// differ, drawings left out.
+using RecipeNotices = std::vector<std::string>;
+// Applied with its notices, or why it could not be (NotFound for a
+// collection that is not installed).
+using RecipeApplied = Outcome<RecipeNotices>;
 
 // Applies the recipe to the effect in one step: the collection it names is
 // loaded (unless the effect holds that one already), then every parameter,

@@ -79,8 +79,8 @@ TEST_F(RecipeEffectTest, ApplyingLoadsTheCollectionAndSetsSeedAndQuality) {
   CEffect effect((root + "/Other").c_str());
   int quality = 1;
   const RecipeApplied applied = ApplyRecipe(recipe, effect, &quality);
-  ASSERT_TRUE(applied.ok) << applied.message;
-  EXPECT_TRUE(applied.notices.empty());
+  ASSERT_TRUE(applied.ok()) << applied.message();
+  EXPECT_TRUE(applied->empty());
   EXPECT_EQ(effect.GetEffectDir(), mine);
   EXPECT_EQ(effect.GetNumShapes(), 2u);
   EXPECT_TRUE(effect == source);
@@ -94,7 +94,7 @@ TEST_F(RecipeEffectTest, WhatTheRecipeLeavesOpenStaysAsItWas) {
   Recipe preset;  // no collection, seed or quality
   preset.SetValue(*FindEffectParam("size"), 3);
   const RecipeApplied applied = ApplyRecipe(preset, effect, &quality);
-  ASSERT_TRUE(applied.ok) << applied.message;
+  ASSERT_TRUE(applied.ok()) << applied.message();
   EXPECT_EQ(effect.GetEffectDir(), root + "/Other");
   EXPECT_EQ(effect.GetNumShapes(), 1u);
   EXPECT_EQ(effect.GetSeed(), 4242);
@@ -122,8 +122,8 @@ TEST_F(RecipeEffectTest, AFailedApplicationChangesNothing) {
     recipe.quality = 2;
     int quality = 1;
     const RecipeApplied applied = ApplyRecipe(recipe, effect, &quality);
-    EXPECT_FALSE(applied.ok);
-    EXPECT_TRUE(applied.message.starts_with(c.message)) << applied.message;
+    EXPECT_FALSE(applied.ok());
+    EXPECT_TRUE(applied.message().starts_with(c.message)) << applied.message();
     EXPECT_TRUE(effect == *before) << c.collection;
     EXPECT_EQ(effect.GetShape(0), before->GetShape(0));
     EXPECT_EQ(quality, 1);
@@ -163,17 +163,17 @@ TEST_F(RecipeEffectTest, ChangedDrawingsAndPhotoAreToldAndThePictureStillMade) {
   CEffect effect;
   ApplyOptions same{photo};
   RecipeApplied applied = ApplyRecipe(recipe, effect, nullptr, same);
-  ASSERT_TRUE(applied.ok);
-  EXPECT_TRUE(applied.notices.empty());
+  ASSERT_TRUE(applied.ok());
+  EXPECT_TRUE(applied->empty());
 
   test::MakeCollection(root, "Mine", {{"b.dxf", test::LineDxf()}});
   CEffect changed;
   applied = ApplyRecipe(recipe, changed, nullptr, ApplyOptions{other});
-  ASSERT_TRUE(applied.ok) << applied.message;
-  ASSERT_EQ(applied.notices.size(), 2u);
-  EXPECT_EQ(applied.notices[0],
+  ASSERT_TRUE(applied.ok()) << applied.message();
+  ASSERT_EQ(applied->size(), 2u);
+  EXPECT_EQ((*applied)[0],
             "the drawings of the collection 'Mine' are not those the recipe was made with, so the picture may differ");
-  EXPECT_EQ(applied.notices[1], "the photo 'other.bmp' is not the one the recipe was made with ('photo.bmp')");
+  EXPECT_EQ((*applied)[1], "the photo 'other.bmp' is not the one the recipe was made with ('photo.bmp')");
   EXPECT_EQ(changed.GetNumShapes(), 2u);
 }
 

@@ -294,7 +294,8 @@ void CBatchDlg::OnStart() {
     ApplyOptions options;
     options.mainDirectory = m_mainDirectory;
     const RecipeApplied applied = ApplyRecipe(*read.recipe, *effect, &look.quality, options);
-    if (!applied.ok) return Refuse(tr("The preset cannot be used: %1.").arg(QString::fromStdString(applied.message)));
+    if (!applied.ok())
+      return Refuse(tr("The preset cannot be used: %1.").arg(QString::fromStdString(applied.message())));
     if (effect->GetNumShapes() == 0)
       return Refuse(tr("The preset names no collection of shapes: open a picture with one, or choose another."));
     look.jpegQuality = read.recipe->jpegQuality;
