@@ -153,6 +153,7 @@ void CRenderController::WorkerLoop(std::stop_token quit) {
 CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uint64_t id, std::stop_token stop) {
   Result result;
   result.id = id;
+  Done ended;
   CCollectingAlertSink sink;
   {
     const ScopedThreadAlertSink collect(sink);
@@ -183,13 +184,17 @@ CRenderController::Result CRenderController::Draw(const RenderJob& job, std::uin
         result.finished = true;
         result.picture = std::move(*drawn);
         result.effect = job.effect;
-      } else if (!drawn.stopped()) {
-        // The view keeps its last picture; the user is told why.
-        WalertBox(kIconExclamation, "The picture could not be made: %s", drawn.message().c_str());
+      } else {
+        ended = std::move(drawn).failure();
       }
     }
   }
+  // What the libraries raised while drawing, then why there is no picture
+  // (the view keeps its last one); both are shown on the window's thread.
   result.alerts = sink.Take();
+  if (!ended && !ended.stopped()) {
+    result.alerts.push_back(Alert{"Brisol", "The picture could not be made: " + ended.message(), kIconExclamation});
+  }
   return result;
 }
 
