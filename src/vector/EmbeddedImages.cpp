@@ -10,6 +10,8 @@
 #include "vector/CairoScene.h"
 #include "vector/VectorScene.h"
 
+#include "logger/Outcome.h"
+
 namespace brisol {
 bool JpegBytesStandFor(std::span<const std::uint8_t> jpeg, const SIZE& photo) {
   const std::size_t n = jpeg.size();
@@ -100,11 +102,8 @@ EmbeddedImages EmbedImages(const CDADC& photo, const std::string& photoPath, boo
     }
   }
   if (mask.kind == MixMask::Grey) {
-    try {
-      images.mask = GreyMask(mix, photo.GetSize(), raster.cx, raster.cy);
-    } catch (const std::bad_alloc&) {
-      images.mask.clear();
-    }
+    auto mask = TryAllocate("the mix's mask", [&] { return GreyMask(mix, photo.GetSize(), raster.cx, raster.cy); });
+    if (mask) images.mask = std::move(*mask);  // none without memory: the caller tells it
   }
   return images;
 }

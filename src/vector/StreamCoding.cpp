@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "logger/Outcome.h"
+
 namespace brisol {
 namespace {
 
@@ -22,11 +24,8 @@ std::vector<std::uint8_t> ZlibCompress(std::span<const std::uint8_t> bytes, int 
   const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(level));
   if (!compressor) return {};
   std::vector<std::uint8_t> out;
-  try {
-    out.resize(libdeflate_zlib_compress_bound(compressor.get(), bytes.size()));
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
+  const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), bytes.size());
+  if (!TryAllocate("the compressed stream", [&] { out.resize(bound); })) return {};
   const std::size_t n = libdeflate_zlib_compress(compressor.get(), bytes.data(), bytes.size(), out.data(), out.size());
   out.resize(n);
   return out;
