@@ -66,16 +66,6 @@ Outcomes Climb(const std::vector<std::string>& args, int start, int step, int st
     if (!output.empty()) test::WriteFile(output, "old");
     const CliResult run = RunCliIn(Limit(kilobytes), args, ">/dev/null");
     SCOPED_TRACE(args[0] + " under " + std::to_string(kilobytes) + " KiB");
-    // The C library ends a thread that cannot note the destructor of its
-    // first thread-local object, before any code of the program can answer;
-    // the old output still stands.
-    if (run.signal == SIGABRT && run.err.find("failed to register TLS destructor") != std::string::npos) {
-      successesInARow = 0;
-      if (!output.empty()) {
-        EXPECT_EQ(test::ReadFile(output), "old");
-      }
-      continue;
-    }
     EXPECT_EQ(run.signal, 0) << "ended by signal " << run.signal << ": " << run.err;
     if (run.status == 0) {
       ++seen.succeeded;

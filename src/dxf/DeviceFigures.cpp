@@ -1,12 +1,14 @@
 #include "dxf/DeviceFigures.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "dxf/DeviceCoords.h"
 #include "dxf/FigureSink.h"
 #include "logger/Trace.h"
 #include "raster/DrawContext.h"
+#include "raster/ThreadScratch.h"
 
 namespace brisol {
 namespace {
@@ -100,7 +102,8 @@ void DrawDevicePolyline(DrawContext& dc, std::span<const CVec> points) {
 }
 
 void DrawDevicePolygon(DrawContext& dc, std::span<const CVec> points) {
-  thread_local std::vector<POINT> pixels;
+  static ThreadScratch<std::vector<POINT>> pixelScratch;
+  std::vector<POINT>& pixels = pixelScratch.Get();
   pixels.clear();
   bool inBox = true;
   for (const CVec& p : points) {
@@ -109,7 +112,8 @@ void DrawDevicePolygon(DrawContext& dc, std::span<const CVec> points) {
     pixels.push_back(POINT{ToDevice(p.x), ToDevice(p.y)});
   }
   if (!inBox) {
-    thread_local std::vector<RealPoint> a, b;
+    static ThreadScratch<std::pair<std::vector<RealPoint>, std::vector<RealPoint>>> clipScratch;
+    auto& [a, b] = clipScratch.Get();
     a.clear();
     for (const CVec& p : points) a.push_back({p.x, p.y});
     for (const Side& side : kSides) {

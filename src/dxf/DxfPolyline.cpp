@@ -8,6 +8,7 @@
 #include "dxf/DxfWriter.h"
 #include "dxf/FigureSink.h"
 #include "raster/DrawContext.h"
+#include "raster/ThreadScratch.h"
 
 namespace brisol {
 
@@ -61,7 +62,8 @@ void CDxfPolyline::GetExtents(CVec& min, CVec& max) const {
 // kept per thread, so drawing the same shape again allocates nothing.
 void CDxfPolyline::DrawFigures(FigureSink& sink, const CMatrix& matrix) const {
   if (m_aVertices.size() < 2) return;
-  thread_local std::vector<CVec> points;
+  static ThreadScratch<std::vector<CVec>> scratch;
+  std::vector<CVec>& points = scratch.Get();
   points.clear();
   for (const CVec& v : m_aVertices) points.push_back(matrix.Apply2D(v));
   if (m_bClosed) {

@@ -9,6 +9,7 @@
 #include "raster/Rasterizer.h"
 #include "raster/SpanFill.h"
 #include "raster/Stroker.h"
+#include "raster/ThreadScratch.h"
 
 namespace brisol {
 
@@ -35,8 +36,8 @@ struct FlushOnExit {
 };
 
 inline FigureScratch& TheFigureScratch() {
-  thread_local FigureScratch scratch;
-  return scratch;
+  static ThreadScratch<FigureScratch> scratch;
+  return scratch.Get();
 }
 
 // Counts pixels written without the filler, for FigurePixelsWritten.

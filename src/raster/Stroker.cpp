@@ -8,6 +8,7 @@
 
 #include "logger/Outcome.h"
 #include "raster/StrokeCache.h"
+#include "raster/ThreadScratch.h"
 
 namespace brisol {
 namespace {
@@ -54,7 +55,8 @@ struct StrokeMachine {
 // Hands the edges of the stroke's outline, in order, to edge(x0, y0, x1, y1).
 template <class EdgeFn>
 void StrokeOutline(std::span<const PointD> points, bool closed, double width, EdgeFn&& edge) {
-  thread_local StrokeMachine machine;
+  static ThreadScratch<StrokeMachine> machines;
+  StrokeMachine& machine = machines.Get();
   machine.path.Set(points, closed);
   machine.stroke.width(width);
   // Round parts get about 2 pi sqrt(scale * width) vertices; keep absurd

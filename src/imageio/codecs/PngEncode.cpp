@@ -12,6 +12,7 @@
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/PngEncodeJoin.h"
 #include "logger/Outcome.h"
+#include "raster/ThreadScratch.h"
 #include "raster/WorkerPool.h"
 
 namespace brisol {
@@ -29,7 +30,10 @@ struct CompressorFree {
 // A compressor for each thread, made when first needed; null when the
 // memory cannot be had.
 libdeflate_compressor* ThreadCompressor() {
-  thread_local std::unique_ptr<libdeflate_compressor, CompressorFree> compressor;
+  static ThreadScratch<std::unique_ptr<libdeflate_compressor, CompressorFree>> compressors;
+  auto kept = TryAllocate("the thread's compressor", [] { return &compressors.Get(); });
+  if (!kept) return nullptr;
+  auto& compressor = **kept;
   if (!compressor) compressor.reset(libdeflate_alloc_compressor(kCompressionLevel));
   return compressor.get();
 }
@@ -128,7 +132,8 @@ void PngPieces::Encode(std::size_t k, const PixelBlock& picture) {
     }
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(m_width) + 1;
     const int first = FirstRow(k), end = EndRow(k);
-    thread_local std::vector<std::uint8_t> filtered;
+    static ThreadScratch<std::vector<std::uint8_t>> filteredScratch;
+    std::vector<std::uint8_t>& filtered = filteredScratch.Get();
     filtered.resize(rowBytes * static_cast<std::size_t>(end - first));
     for (int y = first; y < end; ++y)
       FilterRow(picture, y, filtered.data() + rowBytes * static_cast<std::size_t>(y - first));
@@ -137,7 +142,8 @@ void PngPieces::Encode(std::size_t k, const PixelBlock& picture) {
     // Compressed into the thread's own room for the worst case, then kept
     // at its size (with room for the join's few bytes): fresh memory costs
     // more than the copy.
-    thread_local std::vector<std::uint8_t> room;
+    static ThreadScratch<std::vector<std::uint8_t>> roomScratch;
+    std::vector<std::uint8_t>& room = roomScratch.Get();
     room.resize(libdeflate_deflate_compress_bound(compressor, filtered.size()));
     const std::size_t n =
         libdeflate_deflate_compress(compressor, filtered.data(), filtered.size(), room.data(), room.size());
