@@ -8,6 +8,9 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config make ccache
   # drawing: geometry, text
   libagg-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  # the windows' texts and the splash picture (DejaVu Sans and Serif), so that
+  # every window has the size it is tested at
+  fonts-dejavu-core
   # picture files
   libpng-dev libjpeg62-turbo-dev libstb-dev libdeflate-dev
   # vector files (SVG, PDF, EPS)

@@ -321,6 +321,27 @@ class DesktopXTest : public QObject {
     batch->close();
   }
 
+  // A machine with other fonts gives every text another height: the Batch
+  // window, the tallest, still fits with texts a third taller than here.
+  void theBatchWindowFitsWithLargerFonts() {
+    Start();
+    const QFont usual = QApplication::font();
+    QFont larger = usual;
+    larger.setPointSizeF(usual.pointSizeF() * 4 / 3);
+    QApplication::setFont(larger);
+    CMainFrame& f = m->Frame();
+    f.Actions().batch->trigger();
+    CBatchDlg* batch = f.BatchDialog();
+    QVERIFY(batch);
+    AwaitFrame(batch);
+    QString offender;
+    const bool fits = QTest::qWaitFor([&] { return AllOnScreen(offender); }, 10000);
+    Shot(QStringLiteral("batch-larger-fonts"));
+    batch->close();
+    QApplication::setFont(usual);
+    QVERIFY2(fits, qPrintable(offender));
+  }
+
   // Printing with the picture drawn at the printer's resolution: the print
   // dialog with the option's tab, then the progress while the page is
   // drawn, each on the screen; Stop ends the print.

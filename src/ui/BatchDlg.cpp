@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,6 +12,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <thread>
@@ -73,6 +78,17 @@ CBatchDlg::CBatchDlg(QWidget* parent, std::string mainDirectory)
   setObjectName(QStringLiteral("batchDialog"));
   setWindowTitle(tr("Batch"));
   auto* layout = new QVBoxLayout(this);
+  // The settings scroll when the screen is too low for them (a small
+  // screen, large fonts), so that the progress and the buttons stay in
+  // reach.
+  auto* settingsPage = new QWidget;
+  auto* settings = new QVBoxLayout(settingsPage);
+  settings->setContentsMargins(0, 0, 0, 0);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("batchSettings"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   auto* photos = new QGroupBox(tr("Photos"), this);
   auto* photosRow = new QHBoxLayout(photos);
@@ -91,7 +107,7 @@ CBatchDlg::CBatchDlg(QWidget* parent, std::string mainDirectory)
   photoButtons->addStretch(1);
   photosRow->addWidget(m_pInputs, 1);
   photosRow->addLayout(photoButtons);
-  layout->addWidget(photos, 1);
+  settings->addWidget(photos, 1);
 
   auto* look = new QGroupBox(tr("Look"), this);
   auto* lookGrid = new QGridLayout(look);
@@ -107,7 +123,7 @@ CBatchDlg::CBatchDlg(QWidget* parent, std::string mainDirectory)
   lookGrid->addWidget(m_pUsePreset, 1, 0);
   lookGrid->addWidget(m_pPreset, 1, 1);
   lookGrid->setColumnStretch(1, 1);
-  layout->addWidget(look);
+  settings->addWidget(look);
 
   auto* out = new QGroupBox(tr("Pictures"), this);
   auto* form = new QFormLayout(out);
@@ -148,7 +164,9 @@ CBatchDlg::CBatchDlg(QWidget* parent, std::string mainDirectory)
   m_pJobs->setValue(std::min(2, cores));
   m_pJobs->setToolTip(tr("The cores are shared out between the photos painted at once"));
   form->addRow(tr("Photos &at once:"), m_pJobs);
-  layout->addWidget(out);
+  settings->addWidget(out);
+  scroll->setWidget(settingsPage);
+  layout->addWidget(scroll, 1);
 
   m_pProgress = new QProgressBar(this);
   m_pProgress->setObjectName(QStringLiteral("batchProgress"));
@@ -194,7 +212,11 @@ CBatchDlg::CBatchDlg(QWidget* parent, std::string mainDirectory)
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(m_pPreset, &QComboBox::activated, this, [this] { m_pUsePreset->setChecked(true); });
   connect(m_pNames, &QLineEdit::textChanged, this, &CBatchDlg::UpdateState);
-  resize(560, 640);
+  // As tall as the settings want, within the screen's room (less the
+  // window manager's frame).
+  const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+  const int room = screen != nullptr ? screen->availableGeometry().height() - 48 : 640;
+  resize(560, std::min(std::max(640, sizeHint().height()), std::max(room, minimumSizeHint().height())));
   SetPicture(std::nullopt);
 }
 
