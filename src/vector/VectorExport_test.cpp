@@ -1,7 +1,7 @@
 // Writing a vector file: failures told in one line naming the file and the
 // cause; a failed, stopped or interrupted export leaves no partial file and
-// keeps the one it would have replaced; the PostScript files' first lines
-// and EPS bounding box as the PostScript writer gives them.
+// keeps the one it would have replaced; the PostScript files' first lines,
+// and an EPS file's bounding box that programs placing it crop it to.
 #include "vector/VectorExport.h"
 
 #include <gtest/gtest.h>
@@ -161,10 +161,19 @@ TEST(VectorExport, PostScriptFilesStartWithTheirTypesHeader) {
   };
   const Case cases[] = {
       {"poster.ps", {640, 480}, "", "%!PS-Adobe-3.0\n%%Creator: Brisol\n"},
-      {"poster.eps", {640, 480}, "", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 641 481\n"},
-      {"POSTER.EPS", {31, 17}, "", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 32 18\n"},
-      // An A4 page of 595.28 x 841.89 points: whole points about it.
-      {"a4.eps", {64, 48}, "A4", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 597 843\n"},
+      {"poster.eps",
+       {640, 480},
+       "",
+       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 640 480\n%%HiResBoundingBox: 0 0 640 480\n"},
+      {"POSTER.EPS",
+       {31, 17},
+       "",
+       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 31 17\n%%HiResBoundingBox: 0 0 31 17\n"},
+      // An A4 page of 595.2756 x 841.8898 points: whole points rounded outward.
+      {"a4.eps",
+       {64, 48},
+       "A4",
+       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 596 842\n%%HiResBoundingBox: 0 0 595.276 841.89\n"},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -174,6 +183,46 @@ TEST(VectorExport, PostScriptFilesStartWithTheirTypesHeader) {
     const std::string path = dir.File(c.name);
     ASSERT_TRUE(WriteVectorFile(path, job.job).ok()) << c.name;
     EXPECT_TRUE(ReadFile(path).starts_with(c.head)) << c.name << ":\n" << ReadFile(path).substr(0, 80);
+  }
+}
+
+// Ghostscript and ps2pdf crop an EPS file to its bounding box: the page
+// they give is the page the file was written for, within a point.
+TEST(VectorExport, AnEpsFileIsCroppedToItsPage) {
+  for (const char* tool : {"gs", "ps2pdf", "pdftoppm"})
+    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  struct Case {
+    const char* page;
+    bool landscape;
+    const char* margin;
+    const char* bleed;
+    SIZE points;  // the page, rounded up
+  };
+  const Case cases[] = {
+      {"", false, "0", "0", {64, 48}},
+      {"A5", false, "10mm", "0", {420, 596}},
+      {"A4", true, "20mm", "5mm", {871, 624}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    Job job;
+    job.effect.SetNumObjects(50);
+    job.job.page.size = c.page;
+    job.job.page.landscape = c.landscape;
+    ASSERT_TRUE(ParseLength(c.margin, job.job.page.margin) && ParseLength(c.bleed, job.job.page.bleed));
+    const std::string eps = dir.File("poster.eps"), gsPng = dir.File("gs.png"), pdf = dir.File("poster.pdf");
+    ASSERT_TRUE(WriteVectorFile(eps, job.job).ok()) << c.page;
+    ASSERT_EQ(RunShell("gs -q -dNOPAUSE -dBATCH -dSAFER -dEPSCrop -sDEVICE=png16m -r72 -sOutputFile=" + Quoted(gsPng) +
+                       " " + Quoted(eps)),
+              0);
+    ASSERT_EQ(RunShell("ps2pdf -dEPSCrop " + Quoted(eps) + " " + Quoted(pdf)), 0);
+    ASSERT_EQ(RunShell("pdftoppm -png -r 72 -singlefile " + Quoted(pdf) + " " + Quoted(dir.File("pdf"))), 0);
+    for (const std::string& png : {gsPng, dir.File("pdf.png")}) {
+      const auto drawn = Load(png);
+      ASSERT_TRUE(drawn) << png;
+      EXPECT_LE(std::abs(drawn->GetWidth() - c.points.cx), 1) << c.page << " " << png;
+      EXPECT_LE(std::abs(drawn->GetHeight() - c.points.cy), 1) << c.page << " " << png;
+    }
   }
 }
 
