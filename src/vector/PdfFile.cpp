@@ -258,18 +258,19 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
     xobjects += " /Photo " + PdfObjects::Ref(n);
   }
 
-  // The mix: a constant opacity, or the photo's weights as a soft mask.
+  // The mix: the photo's weights as a soft mask, a constant grey for an
+  // even mix. An importer that ignores a constant opacity on an image (and
+  // draws the photo opaque) still honours a soft mask.
   const MixMask& mix = scene.mix;
-  if (photoUsed && mix.kind == MixMask::Even) {
-    const int n = pdf.Reserve();
-    std::string alpha;
-    AppendNumber(alpha, mix.alpha);
-    pdf.Object(n, "<< /Type /ExtGState /ca " + alpha + " >>");
-    states += " /Mix " + PdfObjects::Ref(n);
-  } else if (photoUsed && mix.kind != MixMask::None) {
+  if (photoUsed && mix.kind != MixMask::None) {
     std::string maskText, maskResources;
     ContentStream maskContent(maskText);
-    if (mix.kind == MixMask::Grey) {
+    if (mix.kind == MixMask::Even) {
+      maskContent << mix.alpha;
+      maskContent.Op("g");
+      maskContent.Rectangle(0, 0, w, h);
+      maskContent.Op("f");
+    } else if (mix.kind == MixMask::Grey) {
       const int image = pdf.Reserve();
       pdf.Stream(image,
                  " /Type /XObject /Subtype /Image /Width " + std::to_string(images.raster.cx) + " /Height " +
@@ -294,9 +295,10 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
       maskContent.Op("/Weights sh");
     }
     const int group = pdf.Reserve();
+    const std::string resources = maskResources.empty() ? "" : maskResources + " ";
     pdf.Stream(group,
                " /Type /XObject /Subtype /Form /BBox " + Numbers({0, 0, w, h}) +
-                   " /Group << /S /Transparency /CS /DeviceGray >> /Resources << " + maskResources + " >>",
+                   " /Group << /S /Transparency /CS /DeviceGray >> /Resources << " + resources + ">>",
                Bytes(maskText), true);
     const int state = pdf.Reserve();
     pdf.Object(state,
