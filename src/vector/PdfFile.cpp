@@ -312,7 +312,7 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
   ContentStream out(text);
   out.Op("q");
   PictureSpace(out, page);
-  WriteBackground(out, scene, photoUsed, [](ContentStream& content) {
+  WriteBackground(out, scene, page, photoUsed, [](ContentStream& content) {
     content.Op("/Photo Do");
     return true;
   });

@@ -253,9 +253,15 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
   ContentStream content(out);
   content.Op("q");
   PictureSpace(content, page);
-  if (!everywhere) {
+  if (everywhere) {
+    // The composite covers the picture: its edges run on into the bleed.
+    if (!WriteBleed(content, page, scene.picture, [&](ContentStream&) { return WritePicture(out, *composite, {}); })) {
+      result.error = "not enough memory for the mixed picture";
+      return result;
+    }
+  } else {
     // The background and the objects, which the composite covers where it is.
-    const bool background = WriteBackground(content, scene, images.photo != nullptr, [&](ContentStream&) {
+    const bool background = WriteBackground(content, scene, page, images.photo != nullptr, [&](ContentStream&) {
       return WritePicture(out, *images.photo, images.jpeg);
     });
     if (!background) {

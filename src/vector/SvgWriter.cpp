@@ -221,10 +221,17 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
   // Picture pixels to the page; the objects' own numbers stay as computed.
   svg << "<g transform=\"matrix(" << page.scale << " 0 0 " << page.scale << " " << page.left << " " << page.top
       << ")\">\n";
+  // The background, run on into the bleed where the picture meets the trim.
+  const double ex = page.bleedX / page.scale, ey = page.bleedY / page.scale;
   if (scene.photoBackground) {
+    if (ex > 0 || ey > 0)
+      svg << "<use xlink:href=\"#photo\" transform=\"matrix(" << (w + 2 * ex) / w << " 0 0 " << (h + 2 * ey) / h << " "
+          << -ex << " " << -ey << ")\"/>\n";
     svg << "<use xlink:href=\"#photo\"/>\n";
   } else {
-    svg << "<rect width=\"" << w << "\" height=\"" << h << "\" fill=\"";
+    svg << "<rect";
+    if (ex > 0 || ey > 0) svg << " x=\"" << -ex << "\" y=\"" << -ey << "\"";
+    svg << " width=\"" << w + 2 * ex << "\" height=\"" << h + 2 * ey << "\" fill=\"";
     svg.Colour(scene.background) << "\"/>\n";
   }
   svg << "<g clip-path=\"url(#picture)\"><g transform=\"scale(" << 1.0 / scene.level

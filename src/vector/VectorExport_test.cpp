@@ -226,5 +226,54 @@ TEST(VectorExport, AnEpsFileIsCroppedToItsPage) {
   }
 }
 
+// The margin is measured from the trimmed page and the bleed lies outside
+// it: on a PDF page drawn by poppler, the picture (the photo, nowhere white)
+// is the margin away from the trim on the side where it fits, and with no
+// margin its background runs on to the page's edge.
+TEST(VectorExport, TheMarginIsMeasuredFromTheTrim) {
+  if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm is not installed";
+  constexpr double kDpi = 144, kMmPerPixel = 25.4 / kDpi;
+  struct Case {
+    const char* page;
+    bool landscape;
+    double marginMm, bleedMm;
+  };
+  const Case cases[] = {
+      {"A4", true, 20, 5}, {"A5", false, 20, 5}, {"letter", false, 10, 3}, {"A4", false, 0, 5}, {"A3", true, 15, 0},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    Job job;
+    job.effect.SetNumObjects(50);
+    job.job.page.size = c.page;
+    job.job.page.landscape = c.landscape;
+    job.job.page.margin = {c.marginMm, LengthUnit::Mm};
+    job.job.page.bleed = {c.bleedMm, LengthUnit::Mm};
+    const std::string pdf = dir.File("poster.pdf");
+    ASSERT_TRUE(WriteVectorFile(pdf, job.job).ok()) << c.page;
+    ASSERT_EQ(RunShell("pdftoppm -png -r 144 -singlefile " + Quoted(pdf) + " " + Quoted(dir.File("page"))), 0);
+    const auto drawn = Load(dir.File("page.png"));
+    ASSERT_TRUE(drawn);
+    // The box of the pixels that are not white.
+    const PixelBlock block = drawn->GetBlock();
+    int x0 = block.width, y0 = block.height, x1 = -1, y1 = -1;
+    for (int y = 0; y < block.height; ++y) {
+      for (int x = 0; x < block.width; ++x) {
+        const std::uint8_t* p = block.Pixel(x, y);
+        if (p[0] > 245 && p[1] > 245 && p[2] > 245) continue;
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+      }
+    }
+    ASSERT_GE(x1, 0) << c.page;
+    // From each edge of the trim to the picture, in millimetres.
+    const double sides[] = {x0 * kMmPerPixel - c.bleedMm, (block.width - 1 - x1) * kMmPerPixel - c.bleedMm,
+                            y0 * kMmPerPixel - c.bleedMm, (block.height - 1 - y1) * kMmPerPixel - c.bleedMm};
+    const double nearest = *std::min_element(std::begin(sides), std::end(sides));
+    const double expected = c.marginMm > 0 ? c.marginMm : -c.bleedMm;
+    EXPECT_NEAR(nearest, expected, 0.5) << c.page << (c.landscape ? " landscape" : "") << " margin " << c.marginMm
+                                        << "mm bleed " << c.bleedMm << "mm";
+  }
+}
+
 }  // namespace
 }  // namespace brisol::test
