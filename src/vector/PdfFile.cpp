@@ -344,8 +344,10 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
                              (states.empty() ? "" : " /Group << /S /Transparency /CS /DeviceRGB >>") + " >>");
   pdf.Object(pages, "<< /Type /Pages /Kids [" + PdfObjects::Ref(pageObject) + "] /Count 1 >>");
   pdf.Object(catalog, "<< /Type /Catalog /Pages " + PdfObjects::Ref(pages) + " >>");
+  // The recipe under an entry of its own: viewers show the Subject as the
+  // document's subject.
   pdf.Object(info, "<< /Creator " + PdfTextString("Brisol") + " /Producer " + PdfTextString("Brisol") +
-                       (metadata.empty() ? "" : " /Subject " + PdfTextString(metadata)) + " >>");
+                       (metadata.empty() ? "" : " /BrisolRecipe " + PdfTextString(metadata)) + " >>");
   if (pdf.Failed()) {
     result.error = "not enough memory";
     return result;

@@ -29,7 +29,8 @@ struct VectorJob {
   std::string photoPath;            // its file, if any: a JPEG's own bytes are embedded
   int level = 1;                    // quality 1 or 2, as for the raster picture
   PageOptions page;
-  std::string metadata;  // a text embedded as it is (SVG <metadata>, PDF Subject, PostScript comments)
+  std::string
+      metadata;  // a text embedded as it is (SVG <metadata>, PDF information entry /BrisolRecipe, PostScript comments)
 };
 
 // What a written vector file holds.
@@ -46,8 +47,8 @@ std::optional<std::string> CheckVectorFile(const std::string& path, const PageOp
 // Writes the file the extension of path names, atomically: a failure or a
 // stop leaves no partial file and keeps an existing one. A failure's message
 // is one line naming the file and the cause.
-Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job,
-                                       DrawObserver* observer = nullptr, std::stop_token stop = {});
+Outcome<VectorWritten> WriteVectorFile(const std::string& path, const VectorJob& job, DrawObserver* observer = nullptr,
+                                       std::stop_token stop = {});
 
 // The page drawn as pixels at a printer's resolution (for printing without
 // enlarging the shown bitmap), band by band, through the same drawing as

@@ -186,6 +186,19 @@ TEST(VectorExport, PostScriptFilesStartWithTheirTypesHeader) {
   }
 }
 
+// A PDF file keeps its recipe in an information entry of its own: viewers
+// show the Subject as what the document is about.
+TEST(VectorExport, APdfKeepsTheRecipeOutOfItsSubject) {
+  TempDir dir;
+  Job job;
+  job.job.metadata = "format = 1\nseed = 7\n";
+  const std::string path = dir.File("poster.pdf");
+  ASSERT_TRUE(WriteVectorFile(path, job.job).ok());
+  const std::string bytes = ReadFile(path);
+  EXPECT_NE(bytes.find("/BrisolRecipe <FEFF"), std::string::npos);
+  EXPECT_EQ(bytes.find("/Subject"), std::string::npos);
+}
+
 // Ghostscript and ps2pdf crop an EPS file to its bounding box: the page
 // they give is the page the file was written for, within a point.
 TEST(VectorExport, AnEpsFileIsCroppedToItsPage) {
