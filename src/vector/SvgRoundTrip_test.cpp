@@ -55,5 +55,35 @@ TEST(SvgRoundTrip, ObjectsAreThePlacedObjectsInOrder) {
   }
 }
 
+// The objects' own figures are written with the digits that place them to
+// a hundredth of a point on the page: two after the point for a working
+// pixel of a point, four when the page enlarges it to twenty points. (With
+// a pen of one pixel the flowers of circles are written inline.)
+TEST(SvgRoundTrip, ObjectCoordinatesHaveTheDigitsThePageNeeds) {
+  TempDir dir;
+  const CDADC photo = MakePhoto(120, 90);
+  const std::pair<const char*, int> cases[] = {{"", 2}, {"A0", 4}};
+  for (const auto& [page, decimals] : cases) {
+    CEffect effect(BRISOL_SOURCE_RES_DIR "/Effects/Leaves");
+    effect.SetLineWidth(1.0);
+    VectorJob job;
+    job.effect = &effect;
+    job.photo = &photo;
+    job.page.size = page;
+    const std::string path = dir.File("digits.svg");
+    ASSERT_TRUE(WriteVectorFile(path, job).ok());
+    const std::string svg = ReadFile(path);
+    const std::string objects = svg.substr(svg.find("</defs>"));
+    int most = -1;
+    const std::regex figure(R"re((?: d| cx| cy| r)="([^"]*)")re"), fraction(R"re(\.(\d+))re");
+    for (auto it = std::sregex_iterator(objects.begin(), objects.end(), figure); it != std::sregex_iterator(); ++it) {
+      const std::string numbers = (*it)[1].str();
+      for (auto f = std::sregex_iterator(numbers.begin(), numbers.end(), fraction); f != std::sregex_iterator(); ++f)
+        most = std::max(most, static_cast<int>((*f)[1].length()));
+    }
+    EXPECT_EQ(most, decimals) << (*page ? page : "the picture's size");
+  }
+}
+
 }  // namespace
 }  // namespace brisol::test

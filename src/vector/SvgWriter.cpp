@@ -1,8 +1,10 @@
 #include "vector/SvgWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "effect/Runner.h"
 #include "vector/CairoScene.h"
@@ -25,6 +27,23 @@ class Svg {
     if (v == 0) v = 0;  // no "-0"
     const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
     m_out.append(text, ec == std::errc() ? end : text);
+    return *this;
+  }
+  // Coordinates of the figures written from now on with this many digits
+  // after the point; -1: as many as the number needs.
+  void SetDecimals(int decimals) { m_decimals = decimals; }
+  Svg& Coordinate(double v) {
+    if (m_decimals < 0) return *this << v;
+    char text[48];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, m_decimals);
+    if (ec != std::errc()) return *this << v;
+    std::string_view digits(text, static_cast<std::size_t>(end - text));
+    if (digits.find('.') != std::string_view::npos) {
+      while (digits.back() == '0') digits.remove_suffix(1);
+      if (digits.back() == '.') digits.remove_suffix(1);
+    }
+    if (digits == "-0") digits = "0";
+    m_out.append(digits);
     return *this;
   }
   Svg& operator<<(int v) {
@@ -80,20 +99,23 @@ class Svg {
   }
   Svg& Path(const PathData& path) {
     std::size_t at = 0;
+    auto points = [&](const char* op, int count) {
+      *this << op;
+      for (int i = 0; i < 2 * count; ++i) {
+        if (i > 0) *this << " ";
+        Coordinate(path.xy[at++]);
+      }
+    };
     for (const PathData::Op op : path.ops) {
       switch (op) {
         case PathData::Move:
-          *this << "M" << path.xy[at] << " " << path.xy[at + 1];
-          at += 2;
+          points("M", 1);
           break;
         case PathData::Line:
-          *this << "L" << path.xy[at] << " " << path.xy[at + 1];
-          at += 2;
+          points("L", 1);
           break;
         case PathData::Cubic:
-          *this << "C" << path.xy[at] << " " << path.xy[at + 1] << " " << path.xy[at + 2] << " " << path.xy[at + 3]
-                << " " << path.xy[at + 4] << " " << path.xy[at + 5];
-          at += 6;
+          points("C", 3);
           break;
         case PathData::Close:
           *this << "Z";
@@ -114,7 +136,10 @@ class Svg {
         Path(f.path) << "\"/>";
         break;
       case Figure::Circle:
-        *this << "<circle cx=\"" << f.cx << "\" cy=\"" << f.cy << "\" r=\"" << f.r << "\"/>";
+        *this << "<circle cx=\"";
+        Coordinate(f.cx) << "\" cy=\"";
+        Coordinate(f.cy) << "\" r=\"";
+        Coordinate(f.r) << "\"/>";
         break;
       case Figure::Text:
       case Figure::Cell:
@@ -128,7 +153,15 @@ class Svg {
 
  private:
   std::string& m_out;
+  int m_decimals = -1;
 };
+
+// Digits after the point that place a working pixel's coordinates on the
+// page to a hundredth of a point or finer.
+int DecimalsFor(const PageLayout& page, int level) {
+  const double pointsPerUnit = page.scale / std::max(level, 1);
+  return std::clamp(static_cast<int>(std::ceil(std::log10(std::max(pointsPerUnit, 1e-9) * 100) - 1e-9)), 0, 8);
+}
 
 void WriteImage(Svg& svg, const std::vector<std::uint8_t>& bytes, bool jpeg) {
   svg << (jpeg ? "data:image/jpeg;base64," : "data:image/png;base64,");
@@ -217,6 +250,8 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
   }
   if (scene.mix.kind != MixMask::None && scene.mix.kind != MixMask::Even) WriteMixMask(svg, scene, images);
   svg << "</defs>\n";
+  // The drawings above keep every digit: their placements may enlarge them.
+  svg.SetDecimals(DecimalsFor(page, scene.level));
 
   // Picture pixels to the page; the objects' own numbers stay as computed.
   svg << "<g transform=\"matrix(" << page.scale << " 0 0 " << page.scale << " " << page.left << " " << page.top
