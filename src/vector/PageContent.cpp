@@ -1,5 +1,6 @@
 #include "vector/PageContent.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "effect/Runner.h"
@@ -42,6 +43,11 @@ void WritePatch(ContentStream& out, const RasterPatch& patch) {
 void PictureSpace(ContentStream& out, const PageLayout& page) {
   out.Transform(1, 0, 0, -1, 0, page.height);
   out.Transform(page.scale, 0, 0, page.scale, page.left, page.top);
+}
+
+int FigureDecimals(const PageLayout& page, int level) {
+  const double pointsPerUnit = page.scale / std::max(level, 1);
+  return std::clamp(static_cast<int>(std::ceil(std::log10(std::max(pointsPerUnit, 1e-9) * 100) - 1e-9)), 0, 8);
 }
 
 bool WriteBleed(ContentStream& out, const PageLayout& page, const SIZE& picture,

@@ -29,6 +29,10 @@ void PictureSpace(ContentStream& out, const PageLayout& page);
 bool WriteBleed(ContentStream& out, const PageLayout& page, const SIZE& picture,
                 const std::function<bool(ContentStream&)>& drawPicture);
 
+// Digits after the point that place a figure's coordinates, in working
+// pixels (level a picture pixel), to a hundredth of a point on the page.
+int FigureDecimals(const PageLayout& page, int level);
+
 // The background, run on into the bleed: the colour, or (photo: when the
 // scene has it) the photo as drawPhoto draws an image into the unit square,
 // which this maps onto the picture. False when drawPhoto fails.

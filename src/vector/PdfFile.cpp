@@ -319,6 +319,7 @@ PageFileResult WritePdf(const VectorScene& scene, const PageLayout& page, const 
   const PlaceSymbol place = [](ContentStream& content, int shape, bool outlined) {
     content.Raw(outlined ? "/S" : "/F").Raw(std::to_string(shape)).Op(" Do");
   };
+  out.SetDecimals(FigureDecimals(page, scene.level));
   if (!WriteObjects(out, scene, place, observer, stop)) {
     result.stopped = true;
     return result;

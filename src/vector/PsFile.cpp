@@ -271,6 +271,7 @@ PageFileResult WritePostScript(VectorKind kind, const VectorScene& scene, const 
     const PlaceSymbol place = [](ContentStream& c, int shape, bool outlined) {
       c.Raw(outlined ? "S" : "F").Op(std::to_string(shape));
     };
+    content.SetDecimals(FigureDecimals(page, scene.level));
     if (!WriteObjects(content, scene, place, observer, stop)) {
       result.stopped = true;
       return result;

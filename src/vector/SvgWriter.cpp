@@ -9,6 +9,7 @@
 #include "effect/Runner.h"
 #include "vector/CairoScene.h"
 #include "vector/EmbeddedImages.h"
+#include "vector/PageContent.h"
 #include "vector/PageLayout.h"
 #include "vector/VectorScene.h"
 
@@ -156,13 +157,6 @@ class Svg {
   int m_decimals = -1;
 };
 
-// Digits after the point that place a working pixel's coordinates on the
-// page to a hundredth of a point or finer.
-int DecimalsFor(const PageLayout& page, int level) {
-  const double pointsPerUnit = page.scale / std::max(level, 1);
-  return std::clamp(static_cast<int>(std::ceil(std::log10(std::max(pointsPerUnit, 1e-9) * 100) - 1e-9)), 0, 8);
-}
-
 void WriteImage(Svg& svg, const std::vector<std::uint8_t>& bytes, bool jpeg) {
   svg << (jpeg ? "data:image/jpeg;base64," : "data:image/png;base64,");
   svg.Base64(bytes);
@@ -251,7 +245,7 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
   if (scene.mix.kind != MixMask::None && scene.mix.kind != MixMask::Even) WriteMixMask(svg, scene, images);
   svg << "</defs>\n";
   // The drawings above keep every digit: their placements may enlarge them.
-  svg.SetDecimals(DecimalsFor(page, scene.level));
+  svg.SetDecimals(FigureDecimals(page, scene.level));
 
   // Picture pixels to the page; the objects' own numbers stay as computed.
   svg << "<g transform=\"matrix(" << page.scale << " 0 0 " << page.scale << " " << page.left << " " << page.top
