@@ -37,11 +37,12 @@ std::string PageOptionsHelp() {
 }
 
 void PrintHelp() {
-  const std::string extensions = PictureExtensionsText() + ", " + VectorExtensionsText();
+  const std::string pictures = PictureExtensionsText();
   std::printf(
       "Usage: brisol-cli render INPUT OUTPUT [options]\n\n"
-      "Paints INPUT (%s) anew with the shapes of an effect\n"
-      "collection and writes OUTPUT in the format its extension names. The same\n"
+      "Paints the picture INPUT (%s) anew with the shapes of an effect\n"
+      "collection and writes OUTPUT in the format its extension names: a picture\n"
+      "(%s) or a vector file (%s). The same\n"
       "input, options and seed give the same picture every time; a PNG or JPEG\n"
       "OUTPUT keeps the recipe that made it (see 'brisol-cli recipe'). OUTPUT must\n"
       "not be INPUT itself. Options are taken in order: a --recipe or --preset sets\n"
@@ -55,7 +56,7 @@ void PrintHelp() {
       "%s\n%s\n"
       "Exit status: 0 on success, 1 when the picture could not be made, 2 for a\n"
       "usage error.\n",
-      extensions.c_str(),
+      pictures.c_str(), pictures.c_str(), VectorExtensionsText().c_str(),
       LookOptionsHelp("  --seed N|random        seed of all random choices [1]; random takes the time\n").c_str(),
       PageOptionsHelp().c_str(), EffectOptionsHelp().c_str());
 }

@@ -84,6 +84,19 @@ TEST(CliRender, AcceptsTheDescriptionTexts) {
   EXPECT_EQ(run.status, 0) << run.err;
 }
 
+// The help names as inputs only the pictures render reads; vector files are
+// outputs.
+TEST(CliRender, HelpTellsTheInputsItReads) {
+  const auto help = RunCli({"render", "--help"});
+  ASSERT_EQ(help.status, 0);
+  const std::size_t at = help.out.find("INPUT (");
+  ASSERT_NE(at, std::string::npos) << help.out;
+  const std::string inputs = help.out.substr(at, help.out.find(')', at) - at);
+  for (const char* vector : {"svg", "pdf", "eps", ".ps"}) EXPECT_EQ(inputs.find(vector), std::string::npos) << inputs;
+  const std::string outputs = help.out.substr(at, help.out.find("\n\n", at) - at);
+  for (const char* vector : {".svg", ".pdf", ".eps", ".ps"}) EXPECT_NE(outputs.find(vector), std::string::npos);
+}
+
 TEST(CliRender, FailuresLeaveNoFileBehind) {
   TempDir dir;
   const std::string photo = WritePhoto(dir);

@@ -59,7 +59,7 @@ constexpr std::size_t kPdfTailBytes = 1024;
 constexpr std::size_t kPdfLineBytes = 64;
 // A trailer dictionary is at most this long.
 constexpr std::size_t kPdfTrailerBytes = 4096;
-// The document information object, its Subject a recipe of four hex digits
+// The document information object, its recipe of four hex digits
 // a character (UTF-16) beside the other entries.
 constexpr std::size_t kPdfObjectBytes = 8 * kMaxRecipeBytes + 4096;
 // Cross-reference sections (an update adds one) and subsections followed.
@@ -510,7 +510,9 @@ int ReadPdfSubject(const ReadBytesAt& read, std::uint64_t size, std::vector<Pict
   if (const int rc = pdf.Object(*info, object); rc != kImgOk || object.empty()) return rc;
   const std::size_t open = SkipWhite(object, 0);
   if (ObjectEnd(object, open) == npos) return object.size() < kPdfObjectBytes ? kImgErrRead : kImgErrCorrupt;
-  std::optional<std::string_view> subject = DictValue(object, open, "Subject");
+  // The recipe's own entry; older files kept it as the Subject.
+  std::optional<std::string_view> subject = DictValue(object, open, "BrisolRecipe");
+  if (!subject) subject = DictValue(object, open, "Subject");
   std::string indirect;
   if (subject) {
     if (const std::optional<PdfRef> ref = Reference(*subject)) {

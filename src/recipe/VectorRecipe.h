@@ -1,7 +1,8 @@
 // The texts a recipe is kept in inside the vector files Brisol writes: an
 // SVG file's <metadata> elements near its start, a PDF file's document
-// information Subject (found through the trailer and the cross-reference
-// table at the file's end), and a PostScript file's "%BrisolRecipe: "
+// information entry /BrisolRecipe, or its Subject in the files written
+// before it had that entry (found through the trailer and the
+// cross-reference table at the file's end), and a PostScript file's "%BrisolRecipe: "
 // comment lines among its header comments. Each reads only the part of the
 // file that holds the text, so that a file with a large embedded photo is
 // not read whole.

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <string_view>
 
 #include "vector/VectorScene.h"
 
@@ -81,23 +83,41 @@ void ContentStream::Rectangle(double x, double y, double w, double h) {
   Op("re");
 }
 
+ContentStream& ContentStream::Coordinate(double v) {
+  if (m_decimals < 0) return *this << v;
+  if (!std::isfinite(v) || std::fabs(v) < kSmallest) v = 0;
+  v = std::clamp(v, -kLargest, kLargest);
+  char text[64];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, m_decimals);
+  if (ec != std::errc()) return *this << v;
+  std::string_view digits(text, static_cast<std::size_t>(end - text));
+  if (digits.find('.') != std::string_view::npos) {
+    while (digits.back() == '0') digits.remove_suffix(1);
+    if (digits.back() == '.') digits.remove_suffix(1);
+  }
+  if (digits == "-0") digits = "0";
+  m_out.append(digits);
+  m_out += ' ';
+  return *this;
+}
+
 void ContentStream::Path(const PathData& path) {
   std::size_t at = 0;
   for (const PathData::Op op : path.ops) {
     const double* v = path.xy.data() + at;
     switch (op) {
       case PathData::Move:
-        *this << v[0] << v[1];
+        Coordinate(v[0]).Coordinate(v[1]);
         Op("m");
         at += 2;
         break;
       case PathData::Line:
-        *this << v[0] << v[1];
+        Coordinate(v[0]).Coordinate(v[1]);
         Op("l");
         at += 2;
         break;
       case PathData::Cubic:
-        *this << v[0] << v[1] << v[2] << v[3] << v[4] << v[5];
+        for (int i = 0; i < 6; ++i) Coordinate(v[i]);
         Op("c");
         at += 6;
         break;
@@ -110,16 +130,15 @@ void ContentStream::Path(const PathData& path) {
 
 void ContentStream::Circle(double cx, double cy, double r) {
   const double k = kArc * r;
-  *this << cx + r << cy;
-  Op("m");
-  *this << cx + r << cy + k << cx + k << cy + r << cx << cy + r;
-  Op("c");
-  *this << cx - k << cy + r << cx - r << cy + k << cx - r << cy;
-  Op("c");
-  *this << cx - r << cy - k << cx - k << cy - r << cx << cy - r;
-  Op("c");
-  *this << cx + k << cy - r << cx + r << cy - k << cx + r << cy;
-  Op("c");
+  auto points = [&](std::initializer_list<double> xy, std::string_view op) {
+    for (const double v : xy) Coordinate(v);
+    Op(op);
+  };
+  points({cx + r, cy}, "m");
+  points({cx + r, cy + k, cx + k, cy + r, cx, cy + r}, "c");
+  points({cx - k, cy + r, cx - r, cy + k, cx - r, cy}, "c");
+  points({cx - r, cy - k, cx - k, cy - r, cx, cy - r}, "c");
+  points({cx + k, cy - r, cx + r, cy - k, cx + r, cy}, "c");
   Op("h");
 }
 

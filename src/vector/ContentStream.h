@@ -1,7 +1,8 @@
 // The drawing operators of a PDF page or form, written as text. The
 // PostScript files define the same operator names in their prolog, so one
-// text serves both. Numbers keep full double precision and never take an
-// exponent, which neither format reads.
+// text serves both. Numbers keep full double precision, or the digits a
+// figure's coordinates need on the page, and never take an exponent, which
+// neither format reads.
 #pragma once
 
 #include <string>
@@ -39,6 +40,10 @@ class ContentStream {
     return *this;
   }
 
+  // Paths and circles written from now on with this many digits after the
+  // point; -1 (the start): every digit.
+  void SetDecimals(int decimals) { m_decimals = decimals; }
+
   void Transform(double a, double b, double c, double d, double e, double f);
   void FillColour(COLORREF c);    // rg
   void StrokeColour(COLORREF c);  // RG
@@ -55,7 +60,9 @@ class ContentStream {
 
  private:
   void Colour(COLORREF c);
+  ContentStream& Coordinate(double v);
   std::string& m_out;
+  int m_decimals = -1;
 };
 
 }  // namespace brisol

@@ -1,5 +1,6 @@
 #include "vector/PageContent.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "effect/Runner.h"
@@ -44,15 +45,33 @@ void PictureSpace(ContentStream& out, const PageLayout& page) {
   out.Transform(page.scale, 0, 0, page.scale, page.left, page.top);
 }
 
-bool WriteBackground(ContentStream& out, const VectorScene& scene, bool photo,
+int FigureDecimals(const PageLayout& page, int level) {
+  const double pointsPerUnit = page.scale / std::max(level, 1);
+  return std::clamp(static_cast<int>(std::ceil(std::log10(std::max(pointsPerUnit, 1e-9) * 100) - 1e-9)), 0, 8);
+}
+
+bool WriteBleed(ContentStream& out, const PageLayout& page, const SIZE& picture,
+                const std::function<bool(ContentStream&)>& drawPicture) {
+  if (!(page.bleedX > 0 || page.bleedY > 0)) return true;
+  const double ex = page.bleedX / page.scale, ey = page.bleedY / page.scale;
+  out.Op("q");
+  out.Transform(picture.cx + 2 * ex, 0, 0, -(picture.cy + 2 * ey), -ex, picture.cy + ey);
+  if (!drawPicture(out)) return false;
+  out.Op("Q");
+  return true;
+}
+
+bool WriteBackground(ContentStream& out, const VectorScene& scene, const PageLayout& page, bool photo,
                      const std::function<bool(ContentStream&)>& drawPhoto) {
   const double w = scene.picture.cx, h = scene.picture.cy;
   if (!(scene.photoBackground && photo)) {
+    const double ex = page.bleedX / page.scale, ey = page.bleedY / page.scale;
     out.FillColour(scene.background);
-    out.Rectangle(0, 0, w, h);
+    out.Rectangle(-ex, -ey, w + 2 * ex, h + 2 * ey);
     out.Op("f");
     return true;
   }
+  if (!WriteBleed(out, page, scene.picture, drawPhoto)) return false;
   out.Op("q");
   out.Transform(w, 0, 0, -h, 0, h);
   if (!drawPhoto(out)) return false;

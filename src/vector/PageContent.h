@@ -9,6 +9,7 @@
 #include <stop_token>
 #include <vector>
 
+#include "raster/Types.h"
 #include "vector/ContentStream.h"
 
 namespace brisol {
@@ -21,10 +22,21 @@ struct DrawObserver;
 // picture's pixels (y down from the picture's top-left corner on the page).
 void PictureSpace(ContentStream& out, const PageLayout& page);
 
-// The background: the colour, or (photo: when the scene has it) the photo
-// as drawPhoto draws an image into the unit square, which this maps onto
-// the picture. False when drawPhoto fails.
-bool WriteBackground(ContentStream& out, const VectorScene& scene, bool photo,
+// The picture's edges run on into the bleed where the picture meets the
+// trim (PageLayout::bleedX, bleedY): drawPicture draws an image into the
+// unit square, which this maps onto the picture grown by that much on each
+// side. Nothing without such a bleed; false when drawPicture fails.
+bool WriteBleed(ContentStream& out, const PageLayout& page, const SIZE& picture,
+                const std::function<bool(ContentStream&)>& drawPicture);
+
+// Digits after the point that place a figure's coordinates, in working
+// pixels (level a picture pixel), to a hundredth of a point on the page.
+int FigureDecimals(const PageLayout& page, int level);
+
+// The background, run on into the bleed: the colour, or (photo: when the
+// scene has it) the photo as drawPhoto draws an image into the unit square,
+// which this maps onto the picture. False when drawPhoto fails.
+bool WriteBackground(ContentStream& out, const VectorScene& scene, const PageLayout& page, bool photo,
                      const std::function<bool(ContentStream&)>& drawPhoto);
 
 // Which drawings are placed by reference, with an outline and without one.

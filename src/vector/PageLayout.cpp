@@ -137,9 +137,10 @@ constexpr std::array<PageOption, 5> kOptions = {{
      ApplyPage},
     {"--landscape", "landscape", "", "turn the page to landscape (a WxH page stands as given without it)",
      ApplyLandscape},
-    {"--margin", "the margin", "LENGTH", "space between the page's edges and the picture, such as 10mm [0]",
+    {"--margin", "the margin", "LENGTH", "space between the page's trimmed edges and the picture, such as 10mm [0]",
      ApplyMargin},
-    {"--bleed", "the bleed", "LENGTH", "extra page on every side for trimming, which the picture runs into [0]",
+    {"--bleed", "the bleed", "LENGTH",
+     "extra page on every side for trimming, which the background runs into where the picture meets the edge [0]",
      ApplyBleed},
     {"--dpi", "the photo's resolution", "N",
      "resolution of the photo and mix mask inside a vector file; px lengths count at it [the photo's own pixels]",
@@ -225,12 +226,16 @@ Outcome<PageLayout> LayOutPage(const PageOptions& options, const SIZE& picture, 
     if (!options.size.empty()) return Fail(text);
     return Fail(std::string(text) + (words ? "; choose a page" : "; choose a page with --page"));
   }
-  // The picture fits the trimmed page less the margins, grown by the bleed.
-  const double boxW = trimW - 2 * margin + 2 * bleed, boxH = trimH - 2 * margin + 2 * bleed;
+  // The picture fits the trimmed page less the margins, centred. Where it
+  // meets the trim, its background runs on into the bleed.
+  const double boxW = trimW - 2 * margin, boxH = trimH - 2 * margin;
   if (!(boxW > 0 && boxH > 0)) return Fail("the margins leave no room for the picture on the page");
   page.scale = std::min(boxW / picture.cx, boxH / picture.cy);
   page.left = (page.width - page.scale * picture.cx) / 2;
   page.top = (page.height - page.scale * picture.cy) / 2;
+  constexpr double kTouching = 1e-6;  // points
+  if (page.left - bleed < kTouching) page.bleedX = bleed;
+  if (page.top - bleed < kTouching) page.bleedY = bleed;
   if (options.dpi > 0) {
     const double pixelsPerPoint = options.dpi / kPointsPerInch;
     page.raster.cx = std::max(1L, std::lround(page.scale * picture.cx * pixelsPerPoint));

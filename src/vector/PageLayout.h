@@ -38,8 +38,8 @@ struct Length {
 struct PageOptions {
   std::string size;  // a paper name or "WxH" with a unit; empty: the picture's own size
   bool landscape = false;
-  Length margin;   // on every side of the picture, inside the page
-  Length bleed;    // added on every side of the page; the picture runs into it
+  Length margin;   // between the trimmed page's edges and the picture
+  Length bleed;    // added on every side of the page; the background runs into it
   double dpi = 0;  // resolution of the embedded photo and mask; 0: the photo's own pixels
   // How the messages about these options name them.
   SettingNames names = SettingNames::Options;
@@ -73,13 +73,17 @@ struct PageLayout {
   double bleed = 0;              // points added on every side
   double left = 0, top = 0;      // the picture's top-left corner, points from the page's top-left
   double scale = 1;              // points per picture pixel
-  SIZE raster{0, 0};             // pixels of the embedded photo and mask
+  // Points the background runs on beyond the picture's left and right
+  // sides, and beyond its top and bottom: the bleed where the picture meets
+  // the trim, else 0.
+  double bleedX = 0, bleedY = 0;
+  SIZE raster{0, 0};  // pixels of the embedded photo and mask
 };
 
-// The picture fitted to the page keeping its proportions and centred within
-// the margins. Without a page size the page is the picture with one point a
-// pixel (and the margins about it). A failure (its message without a file
-// name) when the options cannot give a page the format can hold.
+// The picture fitted to the trimmed page less its margins, keeping its
+// proportions, and centred; the bleed lies about the trimmed page. Without a page size the page is the picture with one
+// point a pixel (and the margins about it). A failure (its message without a file name) when the options cannot give a
+// page the format can hold.
 Outcome<PageLayout> LayOutPage(const PageOptions& options, const SIZE& picture, const VectorFormat& format);
 
 }  // namespace brisol

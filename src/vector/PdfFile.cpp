@@ -256,18 +256,19 @@ Outcome<std::string> WritePdf(const VectorScene& scene, const PageLayout& page, 
     xobjects += " /Photo " + PdfObjects::Ref(n);
   }
 
-  // The mix: a constant opacity, or the photo's weights as a soft mask.
+  // The mix: the photo's weights as a soft mask, a constant grey for an
+  // even mix. An importer that ignores a constant opacity on an image (and
+  // draws the photo opaque) still honours a soft mask.
   const MixMask& mix = scene.mix;
-  if (photoUsed && mix.kind == MixMask::Even) {
-    const int n = pdf.Reserve();
-    std::string alpha;
-    AppendNumber(alpha, mix.alpha);
-    pdf.Object(n, "<< /Type /ExtGState /ca " + alpha + " >>");
-    states += " /Mix " + PdfObjects::Ref(n);
-  } else if (photoUsed && mix.kind != MixMask::None) {
+  if (photoUsed && mix.kind != MixMask::None) {
     std::string maskText, maskResources;
     ContentStream maskContent(maskText);
-    if (mix.kind == MixMask::Grey) {
+    if (mix.kind == MixMask::Even) {
+      maskContent << mix.alpha;
+      maskContent.Op("g");
+      maskContent.Rectangle(0, 0, w, h);
+      maskContent.Op("f");
+    } else if (mix.kind == MixMask::Grey) {
       const int image = pdf.Reserve();
       pdf.Stream(image,
                  " /Type /XObject /Subtype /Image /Width " + std::to_string(images.raster.cx) + " /Height " +
@@ -292,9 +293,10 @@ Outcome<std::string> WritePdf(const VectorScene& scene, const PageLayout& page, 
       maskContent.Op("/Weights sh");
     }
     const int group = pdf.Reserve();
+    const std::string resources = maskResources.empty() ? "" : maskResources + " ";
     pdf.Stream(group,
                " /Type /XObject /Subtype /Form /BBox " + Numbers({0, 0, w, h}) +
-                   " /Group << /S /Transparency /CS /DeviceGray >> /Resources << " + maskResources + " >>",
+                   " /Group << /S /Transparency /CS /DeviceGray >> /Resources << " + resources + ">>",
                Bytes(maskText), true);
     const int state = pdf.Reserve();
     pdf.Object(state,
@@ -308,13 +310,14 @@ Outcome<std::string> WritePdf(const VectorScene& scene, const PageLayout& page, 
   ContentStream out(text);
   out.Op("q");
   PictureSpace(out, page);
-  WriteBackground(out, scene, photoUsed, [](ContentStream& content) {
+  WriteBackground(out, scene, page, photoUsed, [](ContentStream& content) {
     content.Op("/Photo Do");
     return true;
   });
   const PlaceSymbol place = [](ContentStream& content, int shape, bool outlined) {
     content.Raw(outlined ? "/S" : "/F").Raw(std::to_string(shape)).Op(" Do");
   };
+  out.SetDecimals(FigureDecimals(page, scene.level));
   if (!WriteObjects(out, scene, place, observer, stop)) {
     return StoppedBy();
   }
@@ -339,8 +342,10 @@ Outcome<std::string> WritePdf(const VectorScene& scene, const PageLayout& page, 
                              (states.empty() ? "" : " /Group << /S /Transparency /CS /DeviceRGB >>") + " >>");
   pdf.Object(pages, "<< /Type /Pages /Kids [" + PdfObjects::Ref(pageObject) + "] /Count 1 >>");
   pdf.Object(catalog, "<< /Type /Catalog /Pages " + PdfObjects::Ref(pages) + " >>");
+  // The recipe under an entry of its own: viewers show the Subject as the
+  // document's subject.
   pdf.Object(info, "<< /Creator " + PdfTextString("Brisol") + " /Producer " + PdfTextString("Brisol") +
-                       (metadata.empty() ? "" : " /Subject " + PdfTextString(metadata)) + " >>");
+                       (metadata.empty() ? "" : " /BrisolRecipe " + PdfTextString(metadata)) + " >>");
   if (pdf.Failed()) {
     return Fail(Status::NoMemory, "not enough memory");
   }

@@ -1,9 +1,9 @@
 #include "vector/PsFile.h"
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
-#include "imageio/PsOp.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "raster/Dadc.h"
 #include "raster/WorkerPool.h"
@@ -157,10 +157,28 @@ bool MixedPixels(ContentStream& out, const std::vector<std::uint8_t>& weights, c
   return all;
 }
 
-// The header lines of the type, the comments and the prolog.
+// A length in points rounded up to a thousandth, without trailing zeros.
+std::string PointsUp(double points) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.3f", std::ceil(points * 1000 - 1e-6) / 1000);
+  std::string s = text;
+  while (s.back() == '0') s.pop_back();
+  if (s.back() == '.') s.pop_back();
+  return s;
+}
+
+// The header lines of the type, the comments and the prolog. An EPS file
+// says so on its first line, for the programs that place it, and its
+// bounding box is the page: in whole points rounded outward, and exactly.
 void AppendPreamble(std::string& out, bool eps, const PageLayout& page, const std::string& metadata) {
-  const SIZE box{static_cast<int>(std::ceil(page.width)), static_cast<int>(std::ceil(page.height))};
-  out += PostScriptHeader(eps ? CPsOp::kEps : CPsOp::kPostScript, box, 0.0);
+  if (eps) {
+    out += "%!PS-Adobe-3.0 EPSF-3.0\n";
+    out += "%%BoundingBox: 0 0 " + std::to_string(static_cast<long>(std::ceil(page.width - 1e-6))) + " " +
+           std::to_string(static_cast<long>(std::ceil(page.height - 1e-6))) + "\n";
+    out += "%%HiResBoundingBox: 0 0 " + PointsUp(page.width) + " " + PointsUp(page.height) + "\n";
+  } else {
+    out += "%!PS-Adobe-3.0\n";
+  }
   out += "%%Creator: Brisol\n";
   if (!eps) out += "%%Pages: 1\n";
   out += "%%LanguageLevel: 3\n%%DocumentData: Clean7Bit\n";
@@ -234,9 +252,15 @@ Outcome<std::string> WritePostScript(VectorKind kind, const VectorScene& scene, 
   ContentStream content(out);
   content.Op("q");
   PictureSpace(content, page);
-  if (!everywhere) {
+  if (everywhere) {
+    // The composite covers the picture: its edges run on into the bleed.
+    if (!WriteBleed(content, page, scene.picture, [&](ContentStream&) { return WritePicture(out, *composite, {}); })) {
+      result.error = "not enough memory for the mixed picture";
+      return result;
+    }
+  } else {
     // The background and the objects, which the composite covers where it is.
-    const bool background = WriteBackground(content, scene, images.photo != nullptr, [&](ContentStream&) {
+    const bool background = WriteBackground(content, scene, page, images.photo != nullptr, [&](ContentStream&) {
       return WritePicture(out, *images.photo, images.jpeg);
     });
     if (!background) {
@@ -245,6 +269,7 @@ Outcome<std::string> WritePostScript(VectorKind kind, const VectorScene& scene, 
     const PlaceSymbol place = [](ContentStream& c, int shape, bool outlined) {
       c.Raw(outlined ? "S" : "F").Op(std::to_string(shape));
     };
+    content.SetDecimals(FigureDecimals(page, scene.level));
     if (!WriteObjects(content, scene, place, observer, stop)) {
       return StoppedBy();
     }

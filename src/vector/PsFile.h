@@ -1,5 +1,6 @@
-// PostScript and EPS files of a scene, written by hand with the header
-// lines the PostScript writer gives every file of its type (imageio/PsOp.h).
+// PostScript and EPS files of a scene, written by hand. An EPS file is one
+// other programs can place: its first line says EPSF-3.0, its bounding box
+// (whole and exact) is the page, and it leaves the page device alone.
 // The page's drawing is the PDF page's (ContentStream), whose operators the
 // prolog defines; each reusable drawing is a procedure. PostScript paints
 // opaquely: where the mix shows any of the photo, the file holds the

@@ -169,6 +169,39 @@ TEST_P(RenderersAgree, WithTheRasterPicture) {
   }
 }
 
+// The even mix, the default, is a soft mask of one grey in a PDF file, as
+// the gradients are: an importer that draws an image's constant opacity
+// as opaque would show the photo alone. poppler and Ghostscript draw it as
+// the raster picture.
+TEST(RenderersAgree, TheEvenMixIsASoftMaskEveryImporterDraws) {
+  for (const char* tool : {"pdftoppm", "gs"})
+    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  TempDir dir;
+  const std::string photo = dir.File("photo.png");
+  ASSERT_TRUE(SaveImageFile(MakePhoto(kWidth, kHeight), photo).ok());
+  const std::string common = " --quiet --quality 2 --seed 7 --effect Circles --background original --mix even";
+  const std::string raster = dir.File("raster.png"), pdf = dir.File("picture.pdf");
+  ASSERT_EQ(RunShell(Quoted(BRISOL_CLI_PATH) + " render " + Quoted(photo) + " " + Quoted(raster) + common), 0);
+  ASSERT_EQ(RunShell(Quoted(BRISOL_CLI_PATH) + " render " + Quoted(photo) + " " + Quoted(pdf) + common), 0);
+  const std::string bytes = ReadFile(pdf);
+  EXPECT_EQ(bytes.find("/ca "), std::string::npos) << "no constant opacity";
+  EXPECT_NE(bytes.find("/SMask"), std::string::npos);
+  const auto expected = Load(raster);
+  ASSERT_TRUE(expected);
+  const std::string commands[] = {
+      "pdftoppm -png -r " + Dpi(kLevel) + " -singlefile " + Quoted(pdf) + " " + Quoted(dir.File("poppler")),
+      "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -dGraphicsAlphaBits=4 -r" + Dpi(kLevel) +
+          " -sOutputFile=" + Quoted(dir.File("gs.png")) + " " + Quoted(pdf)};
+  for (const std::string& command : commands) ASSERT_EQ(RunShell(command), 0) << command;
+  for (const char* drawn : {"poppler.png", "gs.png"}) {
+    const auto got = Load(dir.File(drawn));
+    ASSERT_TRUE(got) << drawn;
+    const double psnr = Psnr(*expected, *Reduced(*got, kLevel));
+    std::printf("even mix %-12s PSNR %.2f dB\n", drawn, psnr);
+    EXPECT_GE(psnr, kMinPsnr) << drawn;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryCollection, RenderersAgree, ::testing::ValuesIn(Collections()),
                          [](const auto& info) { return info.param; });
 

@@ -1,6 +1,7 @@
 // The objects of an SVG file, read back, are the objects the raster drawing
 // places: the same number, fill and outline colours, pen widths and order,
-// for several seeds.
+// for several seeds; and their figures' numbers carry the digits the page
+// needs.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -52,6 +53,51 @@ TEST(SvgRoundTrip, ObjectsAreThePlacedObjectsInOrder) {
         EXPECT_EQ(read[k].second, o.penWidth > 0 ? Hex(o.outline) : std::string()) << "object " << k;
       }
     }
+  }
+}
+
+// The objects' own figures are written with the digits that place them to
+// a hundredth of a point on the page: two after the point for a working
+// pixel of a point, four when the page enlarges it to twenty points; in SVG
+// and in the page content PDF and PostScript files share, read here in an
+// EPS file. (With a pen of one pixel the flowers of circles are written
+// inline; without a mix the EPS file keeps them as paths.)
+TEST(SvgRoundTrip, ObjectCoordinatesHaveTheDigitsThePageNeeds) {
+  TempDir dir;
+  const CDADC photo = MakePhoto(120, 90);
+  struct Case {
+    const char* file;
+    const char* page;
+    int decimals;
+    const char* after;   // where the objects begin
+    const char* figure;  // a figure's numbers
+  };
+  const Case cases[] = {
+      {"digits.svg", "", 2, "</defs>", R"re((?: d| cx| cy| r)="([^"]*)")re"},
+      {"digits.svg", "A0", 4, "</defs>", R"re((?: d| cx| cy| r)="([^"]*)")re"},
+      {"digits.eps", "", 2, "%%Page:", R"re(\n((?:-?[0-9.]+ )+)[mlc]\n)re"},
+      {"digits.eps", "A0", 4, "%%Page:", R"re(\n((?:-?[0-9.]+ )+)[mlc]\n)re"},
+  };
+  for (const Case& c : cases) {
+    CEffect effect(BRISOL_SOURCE_RES_DIR "/Effects/Leaves");
+    effect.SetLineWidth(1.0);
+    effect.SetMixGeom(eMixOff);
+    VectorJob job;
+    job.effect = &effect;
+    job.photo = &photo;
+    job.page.size = c.page;
+    const std::string path = dir.File(c.file);
+    ASSERT_TRUE(WriteVectorFile(path, job).ok());
+    const std::string text = ReadFile(path);
+    const std::string objects = text.substr(text.find(c.after));
+    int most = -1;
+    const std::regex figure(c.figure), fraction(R"re(\.(\d+))re");
+    for (auto it = std::sregex_iterator(objects.begin(), objects.end(), figure); it != std::sregex_iterator(); ++it) {
+      const std::string numbers = (*it)[1].str();
+      for (auto f = std::sregex_iterator(numbers.begin(), numbers.end(), fraction); f != std::sregex_iterator(); ++f)
+        most = std::max(most, static_cast<int>((*f)[1].length()));
+    }
+    EXPECT_EQ(most, c.decimals) << c.file << " " << (*c.page ? c.page : "the picture's size");
   }
 }
 

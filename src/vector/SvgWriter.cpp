@@ -1,12 +1,15 @@
 #include "vector/SvgWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "effect/Runner.h"
 #include "vector/CairoScene.h"
 #include "vector/EmbeddedImages.h"
+#include "vector/PageContent.h"
 #include "vector/PageLayout.h"
 #include "vector/VectorScene.h"
 
@@ -25,6 +28,23 @@ class Svg {
     if (v == 0) v = 0;  // no "-0"
     const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
     m_out.append(text, ec == std::errc() ? end : text);
+    return *this;
+  }
+  // Coordinates of the figures written from now on with this many digits
+  // after the point; -1: as many as the number needs.
+  void SetDecimals(int decimals) { m_decimals = decimals; }
+  Svg& Coordinate(double v) {
+    if (m_decimals < 0) return *this << v;
+    char text[48];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, m_decimals);
+    if (ec != std::errc()) return *this << v;
+    std::string_view digits(text, static_cast<std::size_t>(end - text));
+    if (digits.find('.') != std::string_view::npos) {
+      while (digits.back() == '0') digits.remove_suffix(1);
+      if (digits.back() == '.') digits.remove_suffix(1);
+    }
+    if (digits == "-0") digits = "0";
+    m_out.append(digits);
     return *this;
   }
   Svg& operator<<(int v) {
@@ -80,20 +100,23 @@ class Svg {
   }
   Svg& Path(const PathData& path) {
     std::size_t at = 0;
+    auto points = [&](const char* op, int count) {
+      *this << op;
+      for (int i = 0; i < 2 * count; ++i) {
+        if (i > 0) *this << " ";
+        Coordinate(path.xy[at++]);
+      }
+    };
     for (const PathData::Op op : path.ops) {
       switch (op) {
         case PathData::Move:
-          *this << "M" << path.xy[at] << " " << path.xy[at + 1];
-          at += 2;
+          points("M", 1);
           break;
         case PathData::Line:
-          *this << "L" << path.xy[at] << " " << path.xy[at + 1];
-          at += 2;
+          points("L", 1);
           break;
         case PathData::Cubic:
-          *this << "C" << path.xy[at] << " " << path.xy[at + 1] << " " << path.xy[at + 2] << " " << path.xy[at + 3]
-                << " " << path.xy[at + 4] << " " << path.xy[at + 5];
-          at += 6;
+          points("C", 3);
           break;
         case PathData::Close:
           *this << "Z";
@@ -114,7 +137,10 @@ class Svg {
         Path(f.path) << "\"/>";
         break;
       case Figure::Circle:
-        *this << "<circle cx=\"" << f.cx << "\" cy=\"" << f.cy << "\" r=\"" << f.r << "\"/>";
+        *this << "<circle cx=\"";
+        Coordinate(f.cx) << "\" cy=\"";
+        Coordinate(f.cy) << "\" r=\"";
+        Coordinate(f.r) << "\"/>";
         break;
       case Figure::Text:
       case Figure::Cell:
@@ -128,6 +154,7 @@ class Svg {
 
  private:
   std::string& m_out;
+  int m_decimals = -1;
 };
 
 void WriteImage(Svg& svg, const std::vector<std::uint8_t>& bytes, bool jpeg) {
@@ -217,14 +244,23 @@ std::string WriteSvg(const VectorScene& scene, const PageLayout& page, const Emb
   }
   if (scene.mix.kind != MixMask::None && scene.mix.kind != MixMask::Even) WriteMixMask(svg, scene, images);
   svg << "</defs>\n";
+  // The drawings above keep every digit: their placements may enlarge them.
+  svg.SetDecimals(FigureDecimals(page, scene.level));
 
   // Picture pixels to the page; the objects' own numbers stay as computed.
   svg << "<g transform=\"matrix(" << page.scale << " 0 0 " << page.scale << " " << page.left << " " << page.top
       << ")\">\n";
+  // The background, run on into the bleed where the picture meets the trim.
+  const double ex = page.bleedX / page.scale, ey = page.bleedY / page.scale;
   if (scene.photoBackground) {
+    if (ex > 0 || ey > 0)
+      svg << "<use xlink:href=\"#photo\" transform=\"matrix(" << (w + 2 * ex) / w << " 0 0 " << (h + 2 * ey) / h << " "
+          << -ex << " " << -ey << ")\"/>\n";
     svg << "<use xlink:href=\"#photo\"/>\n";
   } else {
-    svg << "<rect width=\"" << w << "\" height=\"" << h << "\" fill=\"";
+    svg << "<rect";
+    if (ex > 0 || ey > 0) svg << " x=\"" << -ex << "\" y=\"" << -ey << "\"";
+    svg << " width=\"" << w + 2 * ex << "\" height=\"" << h + 2 * ey << "\" fill=\"";
     svg.Colour(scene.background) << "\"/>\n";
   }
   svg << "<g clip-path=\"url(#picture)\"><g transform=\"scale(" << 1.0 / scene.level

@@ -29,7 +29,8 @@ struct VectorJob {
   std::string photoPath;            // its file, if any: a JPEG's own bytes are embedded
   int level = 1;                    // quality 1 or 2, as for the raster picture
   PageOptions page;
-  std::string metadata;  // a text embedded as it is (SVG <metadata>, PDF Subject, PostScript comments)
+  std::string
+      metadata;  // a text embedded as it is (SVG <metadata>, PDF information entry /BrisolRecipe, PostScript comments)
 };
 
 // What a written vector file holds.

@@ -1,7 +1,7 @@
 // Writing a vector file: failures told in one line naming the file and the
 // cause; a failed, stopped or interrupted export leaves no partial file and
-// keeps the one it would have replaced; the PostScript files' first lines
-// and EPS bounding box as the PostScript writer gives them.
+// keeps the one it would have replaced; the PostScript files' first lines,
+// and an EPS file's bounding box that programs placing it crop it to.
 #include "vector/VectorExport.h"
 
 #include <gtest/gtest.h>
@@ -161,10 +161,19 @@ TEST(VectorExport, PostScriptFilesStartWithTheirTypesHeader) {
   };
   const Case cases[] = {
       {"poster.ps", {640, 480}, "", "%!PS-Adobe-3.0\n%%Creator: Brisol\n"},
-      {"poster.eps", {640, 480}, "", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 641 481\n"},
-      {"POSTER.EPS", {31, 17}, "", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 32 18\n"},
-      // An A4 page of 595.28 x 841.89 points: whole points about it.
-      {"a4.eps", {64, 48}, "A4", "%!PS-Adobe-3.0\n%%BoundingBox: -1 -1 597 843\n"},
+      {"poster.eps",
+       {640, 480},
+       "",
+       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 640 480\n%%HiResBoundingBox: 0 0 640 480\n"},
+      {"POSTER.EPS",
+       {31, 17},
+       "",
+       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 31 17\n%%HiResBoundingBox: 0 0 31 17\n"},
+      // An A4 page of 595.2756 x 841.8898 points: whole points rounded outward.
+      {"a4.eps",
+       {64, 48},
+       "A4",
+       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 596 842\n%%HiResBoundingBox: 0 0 595.276 841.89\n"},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -174,6 +183,108 @@ TEST(VectorExport, PostScriptFilesStartWithTheirTypesHeader) {
     const std::string path = dir.File(c.name);
     ASSERT_TRUE(WriteVectorFile(path, job.job).ok()) << c.name;
     EXPECT_TRUE(ReadFile(path).starts_with(c.head)) << c.name << ":\n" << ReadFile(path).substr(0, 80);
+  }
+}
+
+// A PDF file keeps its recipe in an information entry of its own: viewers
+// show the Subject as what the document is about.
+TEST(VectorExport, APdfKeepsTheRecipeOutOfItsSubject) {
+  TempDir dir;
+  Job job;
+  job.job.metadata = "format = 1\nseed = 7\n";
+  const std::string path = dir.File("poster.pdf");
+  ASSERT_TRUE(WriteVectorFile(path, job.job).ok());
+  const std::string bytes = ReadFile(path);
+  EXPECT_NE(bytes.find("/BrisolRecipe <FEFF"), std::string::npos);
+  EXPECT_EQ(bytes.find("/Subject"), std::string::npos);
+}
+
+// Ghostscript and ps2pdf crop an EPS file to its bounding box: the page
+// they give is the page the file was written for, within a point.
+TEST(VectorExport, AnEpsFileIsCroppedToItsPage) {
+  for (const char* tool : {"gs", "ps2pdf", "pdftoppm"})
+    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  struct Case {
+    const char* page;
+    bool landscape;
+    const char* margin;
+    const char* bleed;
+    SIZE points;  // the page, rounded up
+  };
+  const Case cases[] = {
+      {"", false, "0", "0", {64, 48}},
+      {"A5", false, "10mm", "0", {420, 596}},
+      {"A4", true, "20mm", "5mm", {871, 624}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    Job job;
+    job.effect.SetNumObjects(50);
+    job.job.page.size = c.page;
+    job.job.page.landscape = c.landscape;
+    ASSERT_TRUE(ParseLength(c.margin, job.job.page.margin) && ParseLength(c.bleed, job.job.page.bleed));
+    const std::string eps = dir.File("poster.eps"), gsPng = dir.File("gs.png"), pdf = dir.File("poster.pdf");
+    ASSERT_TRUE(WriteVectorFile(eps, job.job).ok()) << c.page;
+    ASSERT_EQ(RunShell("gs -q -dNOPAUSE -dBATCH -dSAFER -dEPSCrop -sDEVICE=png16m -r72 -sOutputFile=" + Quoted(gsPng) +
+                       " " + Quoted(eps)),
+              0);
+    ASSERT_EQ(RunShell("ps2pdf -dEPSCrop " + Quoted(eps) + " " + Quoted(pdf)), 0);
+    ASSERT_EQ(RunShell("pdftoppm -png -r 72 -singlefile " + Quoted(pdf) + " " + Quoted(dir.File("pdf"))), 0);
+    for (const std::string& png : {gsPng, dir.File("pdf.png")}) {
+      const auto drawn = Load(png);
+      ASSERT_TRUE(drawn) << png;
+      EXPECT_LE(std::abs(drawn->GetWidth() - c.points.cx), 1) << c.page << " " << png;
+      EXPECT_LE(std::abs(drawn->GetHeight() - c.points.cy), 1) << c.page << " " << png;
+    }
+  }
+}
+
+// The margin is measured from the trimmed page and the bleed lies outside
+// it: on a PDF page drawn by poppler, the picture (the photo, nowhere white)
+// is the margin away from the trim on the side where it fits, and with no
+// margin its background runs on to the page's edge.
+TEST(VectorExport, TheMarginIsMeasuredFromTheTrim) {
+  if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm is not installed";
+  constexpr double kDpi = 144, kMmPerPixel = 25.4 / kDpi;
+  struct Case {
+    const char* page;
+    bool landscape;
+    double marginMm, bleedMm;
+  };
+  const Case cases[] = {
+      {"A4", true, 20, 5}, {"A5", false, 20, 5}, {"letter", false, 10, 3}, {"A4", false, 0, 5}, {"A3", true, 15, 0},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    Job job;
+    job.effect.SetNumObjects(50);
+    job.job.page.size = c.page;
+    job.job.page.landscape = c.landscape;
+    job.job.page.margin = {c.marginMm, LengthUnit::Mm};
+    job.job.page.bleed = {c.bleedMm, LengthUnit::Mm};
+    const std::string pdf = dir.File("poster.pdf");
+    ASSERT_TRUE(WriteVectorFile(pdf, job.job).ok()) << c.page;
+    ASSERT_EQ(RunShell("pdftoppm -png -r 144 -singlefile " + Quoted(pdf) + " " + Quoted(dir.File("page"))), 0);
+    const auto drawn = Load(dir.File("page.png"));
+    ASSERT_TRUE(drawn);
+    // The box of the pixels that are not white.
+    const PixelBlock block = drawn->GetBlock();
+    int x0 = block.width, y0 = block.height, x1 = -1, y1 = -1;
+    for (int y = 0; y < block.height; ++y) {
+      for (int x = 0; x < block.width; ++x) {
+        const std::uint8_t* p = block.Pixel(x, y);
+        if (p[0] > 245 && p[1] > 245 && p[2] > 245) continue;
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+      }
+    }
+    ASSERT_GE(x1, 0) << c.page;
+    // From each edge of the trim to the picture, in millimetres.
+    const double sides[] = {x0 * kMmPerPixel - c.bleedMm, (block.width - 1 - x1) * kMmPerPixel - c.bleedMm,
+                            y0 * kMmPerPixel - c.bleedMm, (block.height - 1 - y1) * kMmPerPixel - c.bleedMm};
+    const double nearest = *std::min_element(std::begin(sides), std::end(sides));
+    const double expected = c.marginMm > 0 ? c.marginMm : -c.bleedMm;
+    EXPECT_NEAR(nearest, expected, 0.5) << c.page << (c.landscape ? " landscape" : "") << " margin " << c.marginMm
+                                        << "mm bleed " << c.bleedMm << "mm";
   }
 }
 
