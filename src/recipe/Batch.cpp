@@ -21,6 +21,7 @@
 #include "raster/FileUtil.h"
 #include "raster/WorkerPool.h"
 #include "recipe/RecipeEffect.h"
+#include "recipe/RecipeFile.h"
 #include "recipe/RenderPhoto.h"
 #include "recipe/Sha256.h"
 
@@ -38,7 +39,22 @@ std::string Stem(const std::string& path) {
   return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }
 
-// The picture files of a folder, by their extension.
+// Whether the file is a picture Brisol made: it holds a recipe.
+bool MadeByBrisol(const std::string& path) {
+  const PictureFormat* format = PictureFormatOfName(path);
+  return format != nullptr && PictureFormatHoldsRecipe(*format) && ReadRecipeFile(path).ok();
+}
+
+// A path as the file system resolves it, for telling whether two paths are
+// one file even before it exists.
+std::string Resolved(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+  return error ? std::filesystem::path(path).lexically_normal().string() : resolved.string();
+}
+
+// The picture files of a folder, by their extension; not the pictures
+// Brisol made, which a rerun into the same folder would paint again.
 Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return Fail("cannot list the folder '" + folder + "': " + std::strerror(errno));
@@ -47,7 +63,7 @@ Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
     const std::string name = entry->d_name;
     if (name.empty() || name[0] == '.' || PictureFormatOfName(name) == nullptr) continue;
     const std::string path = prefix + name;
-    if (!IsDirectory(path)) photos.push_back(path);
+    if (!IsDirectory(path) && !MadeByBrisol(path)) photos.push_back(path);
   }
   closedir(dir);
   return {};
@@ -56,9 +72,21 @@ Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
 FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunOptions& options, unsigned threadsPerJob,
                    const std::stop_token& stop) {
   if (!item.makable) return item.makable.failure();
-  if (!options.overwrite && FileExists(item.output)) return PictureMade{true};
-  if (SameFile(item.photo, item.output))
+  // What is at the output's place: a picture kept unless overwritten, a link
+  // replaced (never what it points to) only when overwriting, nothing else.
+  struct stat there {};
+  const bool taken = ::lstat(item.output.c_str(), &there) == 0;
+  if (taken && S_ISLNK(there.st_mode)) {
+    if (!options.overwrite)
+      return Fail("'" + item.output + "' is a symbolic link, left alone (overwriting replaces the link itself, " +
+                  "never what it points to)");
+  } else if (taken && !S_ISREG(there.st_mode)) {
+    return Fail("cannot write '" + item.output + "': it is " + SpecialFileKind(there.st_mode) + ", not a picture");
+  } else if (taken && !options.overwrite) {
+    return PictureMade{true};
+  } else if (taken && SameFile(item.photo, item.output)) {
     return Fail("'" + item.photo + "': its picture would replace the photo itself");
+  }
   std::unique_ptr<CEffect> mine = effect.Snapshot();
   mine->SetSeed(item.seed);
   RenderFileOptions render;
@@ -66,6 +94,7 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   render.draw.threads = threadsPerJob;
   render.save = options.save;
   render.save.threads = threadsPerJob;
+  render.save.replaceLink = true;
   render.recipe = options.recipe;
   const Outcome<PhotoWritten> made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
   if (made) return PictureMade{};
@@ -160,7 +189,9 @@ std::string ExpandName(const std::string& nameTemplate, const NameFields& fields
 std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int effectSeed,
                                  const BatchPlanOptions& options) {
   const std::string folder = options.outDir.ends_with('/') ? options.outDir : options.outDir + "/";
-  std::map<std::string, std::string> taken;  // output -> the photo that has it
+  std::map<std::string, std::string> taken;   // output -> the photo that has it
+  std::map<std::string, std::string> inputs;  // each photo's resolved path -> the photo
+  for (const std::string& photo : photos) inputs.emplace(Resolved(photo), photo);
   std::vector<BatchItem> items;
   for (std::size_t i = 0; i < photos.size(); ++i) {
     BatchItem item;
@@ -169,8 +200,14 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int eff
     const std::string name =
         ExpandName(options.nameTemplate, {Stem(item.photo), options.lookName, item.seed, options.extension});
     item.output = folder + name;
+    const auto input = inputs.find(Resolved(item.output));
     if (name.empty() || name == "." || name == "..") {
       item.makable = Fail("'" + item.photo + "': its picture's name would be empty");
+    } else if (input != inputs.end() && input->second == item.photo) {
+      item.makable = Fail("'" + item.photo + "': its picture would replace the photo itself");
+    } else if (input != inputs.end()) {
+      item.makable = Fail("'" + item.photo + "': its picture would replace the photo '" + input->second +
+                          "' (use other fields in --name, or another --out)");
     } else if (const auto [at, fresh] = taken.emplace(item.output, item.photo); !fresh) {
       item.makable = Fail("'" + item.photo + "': its picture would be '" + item.output + "', as that of '" +
                           at->second + "' is (use {ext} or other fields in --name, or fewer inputs)");
@@ -252,10 +289,17 @@ BatchJob::BatchJob(BatchLook look, const std::vector<std::string>& inputs, Batch
 Done BatchJob::Prepare() {
   if (Done names = CheckOutputNames(m_plan); !names) return names;
   if (m_photos.photos.empty()) return Fail(Status::NotFound, "no photos to paint");
+  const std::string& out = m_plan.outDir;
   std::error_code error;
-  std::filesystem::create_directories(m_plan.outDir, error);
-  if (const Done target = CheckSaveTarget(m_plan.outDir + "/x." + m_plan.extension); !target.ok())
-    return Fail("cannot write into '" + m_plan.outDir + "': " + (error ? error.message() : target.message()));
+  std::filesystem::create_directories(out, error);
+  struct stat link {};
+  if (!IsDirectory(out)) {
+    if (FileExists(out)) return Fail("cannot write into '" + out + "': it is not a folder");
+    if (::lstat(out.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+      return Fail("cannot write into '" + out + "': it is a symbolic link to nothing that exists");
+    return Fail("cannot make the folder '" + out + "': " + error.message());
+  }
+  if (::access(out.c_str(), W_OK | X_OK) != 0) return Fail("cannot write into '" + out + "': " + std::strerror(errno));
   m_items = PlanBatch(m_photos.photos, m_look.effect->GetSeed(), m_plan);
   return {};
 }

@@ -239,5 +239,103 @@ TEST_F(BatchRun, APictureThatWouldReplaceItsPhotoIsRefused) {
   EXPECT_EQ(recorder.failures[0], "'" + dir.File("in/p0.bmp") + "': its picture would replace the photo itself");
 }
 
+// The batch as the command line and the Batch window run it.
+BatchSummary RunJob(const CEffect& effect, const std::vector<std::string>& inputs, const std::string& out,
+                    bool overwrite, std::vector<std::string>* failures = nullptr,
+                    const std::string& name = "{stem}.{ext}") {
+  BatchPlanOptions plan;
+  plan.outDir = out;
+  plan.nameTemplate = name;
+  BatchRunOptions run;
+  run.overwrite = overwrite;
+  BatchJob job({effect.Snapshot(), 1, std::nullopt, "look"}, inputs, plan, run);
+  EXPECT_TRUE(job.Prepare().ok());
+  struct Failures : BatchObserver {
+    void Finished(std::size_t, const BatchItem&, const FileResult& r) override {
+      if (!r && list != nullptr) list->push_back(r.message());
+    }
+    std::vector<std::string>* list = nullptr;
+  } observer;
+  observer.list = failures;
+  return job.Run(&observer);
+}
+
+TEST_F(BatchRun, ALinkInTheOutputFolderIsReplacedNeverFollowed) {
+  std::filesystem::create_directories(dir.File("out"));
+  std::filesystem::create_directories(dir.File("elsewhere"));
+  test::WriteFile(dir.File("elsewhere/mine.png"), "someone's file");
+  std::filesystem::create_symlink(dir.File("elsewhere/mine.png"), dir.File("out/p0.png"));
+  std::filesystem::create_symlink(dir.File("elsewhere/none.png"), dir.File("out/p1.png"));
+  const std::vector<std::string> photos = {dir.File("in/p0.bmp"), dir.File("in/p1.bmp")};
+
+  std::vector<std::string> failures;
+  BatchSummary summary = RunJob(*effect, photos, dir.File("out"), false, &failures);
+  EXPECT_EQ(summary.failed, 2u);
+  ASSERT_EQ(failures.size(), 2u);
+  EXPECT_NE(failures[0].find("is a symbolic link, left alone"), std::string::npos) << failures[0];
+  EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere/none.png")));
+
+  summary = RunJob(*effect, photos, dir.File("out"), true);
+  EXPECT_EQ(summary.written, 2u);
+  for (const char* name : {"out/p0.png", "out/p1.png"}) {
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.File(name))) << name;
+    EXPECT_TRUE(ReadRecipeFile(dir.File(name)).ok()) << name;
+  }
+  EXPECT_EQ(test::ReadFile(dir.File("elsewhere/mine.png")), "someone's file");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere/none.png")));
+}
+
+TEST_F(BatchRun, NoPictureReplacesAPhotoOfTheBatch) {
+  // a.png is a photo, a.bmp would be painted to a.png; p1-made.png was painted
+  // by an earlier run and is no photo.
+  std::filesystem::create_directories(dir.File("d"));
+  test::WritePhoto(dir.File("d/a.bmp"), 30, 20, 1);
+  test::WritePhoto(dir.File("d/b.bmp"), 30, 20, 2);
+  std::filesystem::copy_file(dir.File("in/p0.bmp"), dir.File("d/a.png"));
+  const std::string photo = test::ReadFile(dir.File("d/a.png"));
+  ASSERT_EQ(RunJob(*effect, {dir.File("in/p1.bmp")}, dir.File("d"), false, nullptr, "{stem}-made.{ext}").written, 1u);
+
+  std::vector<std::string> failures;
+  const BatchSummary summary = RunJob(*effect, {dir.File("d")}, dir.File("d"), true, &failures);
+  EXPECT_EQ(summary.written, 1u);  // b.png
+  EXPECT_EQ(summary.failed, 2u);
+  EXPECT_EQ(failures,
+            (std::vector<std::string>{"'" + dir.File("d/a.bmp") + "': its picture would replace the photo '" +
+                                          dir.File("d/a.png") + "' (use other fields in --name, or another --out)",
+                                      "'" + dir.File("d/a.png") + "': its picture would replace the photo itself"}));
+  EXPECT_EQ(test::ReadFile(dir.File("d/a.png")), photo);
+
+  // Reruns with a name of their own paint the photos, never their pictures.
+  for (int run = 0; run < 2; ++run)
+    RunJob(*effect, {dir.File("d/")}, dir.File("d"), false, nullptr, "{stem}-glass.{ext}");
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.File("d")))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names,
+            (std::set<std::string>{"a.bmp", "a.png", "b.bmp", "b.png", "p1-made.png", "a-glass.png", "b-glass.png"}));
+}
+
+TEST_F(BatchRun, WhatStandsInThePicturesWayIsNamed) {
+  std::filesystem::create_directories(dir.File("out/p0.png"));
+  std::filesystem::create_symlink(dir.File("gone"), dir.File("dangling"));
+  test::WriteFile(dir.File("file"), "x");
+  std::vector<std::string> failures;
+  RunJob(*effect, {dir.File("in/p0.bmp")}, dir.File("out"), true, &failures);
+  EXPECT_EQ(failures,
+            (std::vector<std::string>{"cannot write '" + dir.File("out/p0.png") + "': it is a folder, not a picture"}));
+  const std::pair<std::string, std::string> cases[] = {
+      {dir.File("dangling"),
+       "cannot write into '" + dir.File("dangling") + "': it is a symbolic link to nothing that exists"},
+      {dir.File("file"), "cannot write into '" + dir.File("file") + "': it is not a folder"},
+      {dir.File("file/sub"), "cannot make the folder '" + dir.File("file/sub") + "': Not a directory"},
+  };
+  for (const auto& [out, message] : cases) {
+    BatchPlanOptions plan;
+    plan.outDir = out;
+    BatchJob job({effect->Snapshot(), 1, std::nullopt, "look"}, {dir.File("in/p0.bmp")}, plan, {});
+    EXPECT_EQ(job.Prepare().message(), message);
+  }
+}
+
 }  // namespace
 }  // namespace brisol
