@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "effect/Effect.h"
@@ -31,6 +32,16 @@ namespace {
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The first four bytes of the text's SHA-256.
+int SeedOfText(const std::string& text) {
+  Sha256 hash;
+  hash.Update(text);
+  const Sha256::Digest digest = hash.Finish();
+  const std::uint32_t seed = static_cast<std::uint32_t>(digest[0]) << 24 | static_cast<std::uint32_t>(digest[1]) << 16 |
+                             static_cast<std::uint32_t>(digest[2]) << 8 | digest[3];
+  return static_cast<int>(seed);
 }
 
 std::string Stem(const std::string& path) {
@@ -83,6 +94,16 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   } else if (taken && !S_ISREG(there.st_mode)) {
     return Fail("cannot write '" + item.output + "': it is " + SpecialFileKind(there.st_mode) + ", not a picture");
   } else if (taken && !options.overwrite) {
+    // A picture Brisol made names its photo: one of another photo (of the
+    // same name in another folder, or since changed) is not this one's.
+    const RecipeRead made = ReadRecipeFile(item.output);
+    Recipe mine;
+    if (made.ok() && !made.recipe->photo.empty() &&
+        (made.recipe->photo != BaseName(item.photo) ||
+         (!made.recipe->photoSha256.empty() && SetRecipePhoto(mine, item.photo) &&
+          mine.photoSha256 != made.recipe->photoSha256)))
+      return Fail("'" + item.output + "' is the picture of another photo named '" + made.recipe->photo +
+                  "', left as it is (overwriting replaces it)");
     return PictureMade{true};
   } else if (taken && SameFile(item.photo, item.output)) {
     return Fail("'" + item.photo + "': its picture would replace the photo itself");
@@ -116,7 +137,10 @@ PhotoList ListPhotos(const std::vector<std::string>& inputs) {
     }
   }
   std::sort(list.photos.begin(), list.photos.end());
-  list.photos.erase(std::unique(list.photos.begin(), list.photos.end()), list.photos.end());
+  // One file however its path is spelt (a/same.png, a/../a/same.png): the
+  // first spelling stays.
+  std::set<std::string> seen;
+  std::erase_if(list.photos, [&](const std::string& photo) { return !seen.insert(Resolved(photo)).second; });
   return list;
 }
 
@@ -133,17 +157,14 @@ std::optional<Shard> ParseShard(std::string_view text) {
   return Shard{k, n};
 }
 
-int SeedFromName(const std::string& path) {
-  Sha256 hash;
-  hash.Update(BaseName(path));
-  const Sha256::Digest digest = hash.Finish();
-  const std::uint32_t seed = static_cast<std::uint32_t>(digest[0]) << 24 | static_cast<std::uint32_t>(digest[1]) << 16 |
-                             static_cast<std::uint32_t>(digest[2]) << 8 | digest[3];
-  return static_cast<int>(seed);
+int SeedFromName(const std::string& path) { return SeedOfText(BaseName(path)); }
+
+std::string FolderName(const std::string& path) {
+  return std::filesystem::path(Resolved(path)).parent_path().filename().string();
 }
 
 Done CheckNameTemplate(const std::string& nameTemplate) {
-  static const std::string_view kFields[] = {"stem", "preset", "seed", "ext"};
+  static const std::string_view kFields[] = {"stem", "preset", "seed", "ext", "dir"};
   bool stem = false;
   for (std::size_t i = 0; i < nameTemplate.size(); ++i) {
     if (nameTemplate[i] == '/') return Fail("a name cannot hold '/': the pictures go into --out");
@@ -181,6 +202,7 @@ std::string ExpandName(const std::string& nameTemplate, const NameFields& fields
     if (field == "preset") name += fields.preset;
     if (field == "seed") name += std::to_string(fields.seed);
     if (field == "ext") name += fields.ext;
+    if (field == "dir") name += fields.dir;
     i = close;
   }
   return name;
@@ -191,14 +213,22 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int eff
   const std::string folder = options.outDir.ends_with('/') ? options.outDir : options.outDir + "/";
   std::map<std::string, std::string> taken;   // output -> the photo that has it
   std::map<std::string, std::string> inputs;  // each photo's resolved path -> the photo
-  for (const std::string& photo : photos) inputs.emplace(Resolved(photo), photo);
+  std::map<std::string, int> named;           // photos of each file name
+  for (const std::string& photo : photos) {
+    inputs.emplace(Resolved(photo), photo);
+    ++named[BaseName(photo)];
+  }
   std::vector<BatchItem> items;
   for (std::size_t i = 0; i < photos.size(); ++i) {
     BatchItem item;
     item.photo = photos[i];
-    item.seed = options.seedFromName ? SeedFromName(item.photo) : options.seed.value_or(effectSeed);
-    const std::string name =
-        ExpandName(options.nameTemplate, {Stem(item.photo), options.lookName, item.seed, options.extension});
+    const std::string photoFolder = FolderName(item.photo);
+    const bool shared = named[BaseName(item.photo)] > 1;
+    item.seed = !options.seedFromName ? options.seed.value_or(effectSeed)
+                : shared              ? SeedOfText(photoFolder + "/" + BaseName(item.photo))
+                                      : SeedFromName(item.photo);
+    const std::string name = ExpandName(
+        options.nameTemplate, {Stem(item.photo), options.lookName, item.seed, options.extension, photoFolder});
     item.output = folder + name;
     const auto input = inputs.find(Resolved(item.output));
     if (name.empty() || name == "." || name == "..") {
@@ -210,7 +240,7 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int eff
                           "' (use other fields in --name, or another --out)");
     } else if (const auto [at, fresh] = taken.emplace(item.output, item.photo); !fresh) {
       item.makable = Fail("'" + item.photo + "': its picture would be '" + item.output + "', as that of '" +
-                          at->second + "' is (use {ext} or other fields in --name, or fewer inputs)");
+                          at->second + "' is (use {dir}, {ext} or other fields in --name, or fewer inputs)");
     }
     if (i % options.shard.count == options.shard.index) items.push_back(std::move(item));
   }

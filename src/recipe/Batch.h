@@ -27,7 +27,7 @@ namespace brisol {
 class CEffect;
 
 struct PhotoList {
-  std::vector<std::string> photos;    // sorted by path, each once
+  std::vector<std::string> photos;    // sorted by path, each file once however it is spelt
   std::vector<std::string> problems;  // inputs that could not be used, one line each
 };
 
@@ -46,18 +46,23 @@ std::optional<Shard> ParseShard(std::string_view text);
 // A seed that depends only on the file's name (without its folder): the
 // first four bytes of the name's SHA-256.
 int SeedFromName(const std::string& path);
+// The name of the folder a photo is in (its last part, as the file system
+// resolves the path): what tells a/same.png from b/same.png.
+std::string FolderName(const std::string& path);
 
 // The fields of an output name's template.
 struct NameFields {
   std::string stem;    // the photo's name without folder and extension
   std::string preset;  // the look's name
   int seed = 0;
-  std::string ext;  // the output format's extension
+  std::string ext;       // the output format's extension
+  std::string dir = {};  // the name of the photo's folder (FolderName)
 };
 // Whether a template can name outputs: not with an unknown or unclosed
 // field, a '/', or without {stem} (every photo would get one name).
+// {dir} tells photos of one name in different folders apart.
 Done CheckNameTemplate(const std::string& nameTemplate);
-// The template with {stem}, {preset}, {seed} and {ext} filled in.
+// The template with {stem}, {preset}, {seed}, {ext} and {dir} filled in.
 std::string ExpandName(const std::string& nameTemplate, const NameFields& fields);
 
 struct BatchPlanOptions {
@@ -82,8 +87,10 @@ struct BatchItem {
 };
 
 // The shard's items of a batch. Output names are given over the whole list
-// first: a photo whose name clashes with an earlier photo's gets a problem,
-// in every shard alike.
+// first: a photo whose name clashes with an earlier photo's, or that would
+// replace a photo of the list, gets a problem, in every shard alike. With
+// seedFromName, photos of one name in different folders get the seed of
+// their folder's name and their own (FolderName + "/" + name).
 std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int effectSeed,
                                  const BatchPlanOptions& options);
 

@@ -337,5 +337,38 @@ TEST_F(BatchRun, WhatStandsInThePicturesWayIsNamed) {
   }
 }
 
+TEST_F(BatchRun, PhotosOfOneNameInDifferentFoldersAreToldApart) {
+  for (const char* folder : {"a", "b", "c"}) std::filesystem::create_directories(dir.File(folder));
+  test::WritePhoto(dir.File("a/same.bmp"), 30, 20, 1);
+  test::WritePhoto(dir.File("b/same.bmp"), 30, 20, 2);
+  test::WritePhoto(dir.File("c/other.bmp"), 30, 20, 3);
+  const PhotoList list =
+      ListPhotos({dir.File("a"), dir.File("a/../a/same.bmp"), dir.File("b/same.bmp"), dir.File("c/other.bmp")});
+  ASSERT_EQ(list.photos,
+            (std::vector<std::string>{dir.File("a/../a/same.bmp"), dir.File("b/same.bmp"), dir.File("c/other.bmp")}));
+
+  BatchPlanOptions options;
+  options.outDir = "/out";
+  options.nameTemplate = "{dir}-{stem}.{ext}";
+  options.seedFromName = true;
+  const std::vector<BatchItem> items = PlanBatch(list.photos, 1, options);
+  const char* outputs[] = {"/out/a-same.png", "/out/b-same.png", "/out/c-other.png"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(items[i].output, outputs[i]);
+    EXPECT_TRUE(items[i].makable.ok()) << items[i].makable.message();
+  }
+  EXPECT_NE(items[0].seed, items[1].seed);
+  EXPECT_EQ(items[2].seed, SeedFromName("other.bmp"));  // a name of its own keeps its seed
+
+  // Across runs: b's photo finds a's picture in its place.
+  std::vector<std::string> failures;
+  EXPECT_EQ(RunJob(*effect, {dir.File("a/same.bmp")}, dir.File("out"), false).written, 1u);
+  EXPECT_EQ(RunJob(*effect, {dir.File("a/same.bmp")}, dir.File("out"), false).kept, 1u);
+  EXPECT_EQ(RunJob(*effect, {dir.File("b/same.bmp")}, dir.File("out"), false, &failures).failed, 1u);
+  EXPECT_EQ(failures, (std::vector<std::string>{"'" + dir.File("out/same.png") +
+                                                "' is the picture of another photo named 'same.bmp', left as it is "
+                                                "(overwriting replaces it)"}));
+}
+
 }  // namespace
 }  // namespace brisol
