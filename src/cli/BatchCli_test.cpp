@@ -134,5 +134,34 @@ TEST_F(BatchCli, UsageErrorsAreToldBeforeAnyWork) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("o")));
 }
 
+// A job scheduler's SIGTERM (or Ctrl-C) stops the batch: the summary tells
+// what was done, no part of a picture is left, and the signal still ends
+// the program.
+TEST(BatchCliSignals, AnEndingSignalStopsTheBatchWithItsSummary) {
+  test::ScopedMainDirectory main;
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("in"));
+  for (int i = 0; i < 60; ++i)
+    ASSERT_TRUE(SaveImageFile(test::MakePhoto(160, 120, i), dir.File("in/p" + std::to_string(i) + ".bmp")).ok());
+  const std::string out = dir.File("out");
+  // Sends the signal once the first picture is there.
+  const std::string sender =
+      "sh -c " + test::ShellQuote("\"$0\" \"$@\" & pid=$!; n=0; until ls " + test::ShellQuote(out) +
+                                  "/*.png >/dev/null 2>&1 || [ $n -gt 600 ]; do sleep 0.05; n=$((n+1)); done; "
+                                  "kill -TERM $pid; wait $pid");
+  const auto run = test::RunCliIn(
+      {}, {"batch", dir.File("in"), "--out", out, "--effect", "Stars", "--objects", "3000", "--quiet"}, {}, {}, sender);
+  EXPECT_EQ(run.signal, SIGTERM) << run.err;
+  EXPECT_NE(run.err.find("; stopped, "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" not made"), std::string::npos) << run.err;
+  std::size_t pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".~")) << entry.path();
+    ++pictures;
+  }
+  EXPECT_NE(run.err.find("batch: " + std::to_string(pictures) + " written, "), std::string::npos) << run.err;
+  EXPECT_LT(pictures, 60u);
+}
+
 }  // namespace
 }  // namespace brisol

@@ -1,11 +1,16 @@
 // brisol-cli batch: one look applied to many photos, several at once, and
 // split over machines with --shard.
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 #include "ArgParse.h"
 #include "Commands.h"
@@ -129,6 +134,56 @@ class BatchProgress : public BatchObserver {
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
+// Ending signals (Ctrl-C, a job scheduler's SIGTERM, a closed terminal)
+// become a stop request while the batch runs: the pictures being drawn are
+// not written, no new one starts, and the summary tells what was done. The
+// signals are held back on every thread of the batch and taken by a watcher
+// of their own; once the batch has ended, the signal taken ends the program
+// as it would have.
+class SignalsStopTheBatch {
+ public:
+  SignalsStopTheBatch() {
+    sigemptyset(&m_set);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction current {};
+      // An ignored signal (nohup) stays ignored.
+      if (::sigaction(s, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) sigaddset(&m_set, s);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &m_set, &m_previous);
+    m_watcher = std::jthread([this](std::stop_token ended) {
+      const timespec wait{0, 100'000'000};
+      while (!ended.stop_requested()) {
+        const int s = ::sigtimedwait(&m_set, nullptr, &wait);
+        if (s > 0) {
+          m_signal = s;
+          m_stop.request_stop();
+          return;
+        }
+      }
+    });
+  }
+  ~SignalsStopTheBatch() {
+    m_watcher.request_stop();
+    m_watcher.join();
+    if (m_signal != 0) {
+      ::signal(m_signal, SIG_DFL);
+      ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+      ::raise(m_signal);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+  }
+  SignalsStopTheBatch(const SignalsStopTheBatch&) = delete;
+  SignalsStopTheBatch& operator=(const SignalsStopTheBatch&) = delete;
+
+  std::stop_token Token() const { return m_stop.get_token(); }
+
+ private:
+  sigset_t m_set{}, m_previous{};
+  std::stop_source m_stop;
+  std::atomic<int> m_signal{0};
+  std::jthread m_watcher;
+};
+
 }  // namespace
 
 int RunBatch(Args args) {
@@ -198,10 +253,12 @@ int RunBatch(Args args) {
     Line(ready.message());
     return 1;
   }
+  const SignalsStopTheBatch signals;
   BatchProgress progress(job.Items().size(), !quiet);
-  const BatchSummary summary = job.Run(&progress);
+  const BatchSummary summary = job.Run(&progress, signals.Token());
   progress.Finish();
   Line(SummaryText(summary));
+  std::fflush(stderr);
   return summary.failed > 0 ? 1 : 0;
 }
 
