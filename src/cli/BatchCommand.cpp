@@ -46,7 +46,7 @@ void PrintHelp() {
       "  --format EXT           the pictures' format [png]: %s\n"
       "  --jobs N               photos painted at once, 1..256; the cores are shared\n"
       "                         out between them [1]\n"
-      "  --threads N            cores to use in all, 1..256 [the machine's]\n"
+      "  --threads N            cores to use in all, 1..256 [all it may use]\n"
       "  --shard K/N            paint only the photos K, K+N, K+2N ... of the sorted\n"
       "                         list (0 <= K < N): N machines, each with its own K,\n"
       "                         together paint the whole batch\n"
