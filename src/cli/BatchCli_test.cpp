@@ -134,6 +134,45 @@ TEST_F(BatchCli, UsageErrorsAreToldBeforeAnyWork) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("o")));
 }
 
+// After the shards, --check lists the photos left without a picture: one
+// added between two tasks, and none lost to tasks that spell the paths
+// differently.
+TEST_F(BatchCli, TheCheckAfterTheShardsFindsEveryPhotoWithoutPicture) {
+  const std::string out = dir.File("out");
+  const std::string a = in + "/photo000.bmp", b = in + "/photo003.bmp";
+  const std::vector<std::string> look = {"--out", out, "--effect", "Stars", "--objects", "40", "--quiet"};
+  auto args = [&](std::vector<std::string> front) {
+    front.insert(front.begin(), "batch");
+    front.insert(front.end(), look.begin(), look.end());
+    return front;
+  };
+  // Two tasks, the first naming a photo relative to its folder, the other absolutely.
+  auto first = args({"./photos/photo000.bmp", b, "--shard", "0/2"});
+  auto second = args({a, "./photos/photo003.bmp", "--shard", "1/2"});
+  EXPECT_EQ(RunCli(first, dir.path().string()).status, 0);
+  EXPECT_EQ(RunCli(second, dir.path().string()).status, 0);
+  auto check = args({a, b, "--check"});
+  auto checked = RunCli(check);
+  EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+  EXPECT_EQ(checked.out, "");
+  EXPECT_NE(checked.err.find("2 of 2 photos have their picture\n"), std::string::npos) << checked.err;
+
+  // A whole folder in two shards, a photo added between them.
+  ASSERT_EQ(RunCli(Batch(out, {"--shard", "0/2"})).status, 1);  // the broken photos fail
+  ASSERT_TRUE(SaveImageFile(test::MakePhoto(30, 20, 7), in + "/photo050a.png").ok());
+  RunCli(Batch(out, {"--shard", "1/2"}));
+  checked = RunCli(Batch(out, {"--check"}));
+  EXPECT_EQ(checked.status, 1);
+  std::size_t missing = Count(checked.out, "\n");
+  EXPECT_GE(missing, 4u) << checked.out;  // the three broken photos, and what the added one moved
+  EXPECT_NE(checked.err.find(std::to_string(101 - missing) + " of 101 photos have their picture, " +
+                             std::to_string(missing) + " have none"),
+            std::string::npos)
+      << checked.err;
+  for (const char* broken : {"broken1.jpg", "broken2.png", "broken3.bmp"})
+    EXPECT_NE(checked.out.find(in + "/" + broken + "\n"), std::string::npos) << checked.out;
+}
+
 // A job scheduler's SIGTERM (or Ctrl-C) stops the batch: the summary tells
 // what was done, no part of a picture is left, and the signal still ends
 // the program.

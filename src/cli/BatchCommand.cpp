@@ -51,6 +51,9 @@ void PrintHelp() {
       "                         list (0 <= K < N): N machines, each with its own K,\n"
       "                         together paint the whole batch\n"
       "  --overwrite            replace pictures that exist already\n"
+      "  --check                paint nothing: list the photos whose picture is not\n"
+      "                         in --out (run it after all the shards); status 1\n"
+      "                         when any has none\n"
       "  --quiet                no progress bar\n\n"
       "%s\n"
       "Exit status: 0 when every photo was painted (or kept), 1 when any failed, 2 for\n"
@@ -184,13 +187,28 @@ class SignalsStopTheBatch {
   std::jthread m_watcher;
 };
 
+// --check: the photos whose picture is not there, one a line on standard
+// output, and a count; status 1 when any is missing.
+int CheckPictures(const BatchJob& job) {
+  const std::vector<BatchItem> missing = job.WithoutPicture();
+  for (const BatchItem& item : missing) std::printf("%s\n", item.photo.c_str());
+  std::fflush(stdout);
+  const std::size_t all = job.Items().size() + job.Problems().size();
+  Line(std::to_string(all - missing.size() - job.Problems().size()) + " of " + std::to_string(all) +
+       " photos have their picture" +
+       (missing.empty() && job.Problems().empty()
+            ? std::string()
+            : ", " + std::to_string(missing.size() + job.Problems().size()) + " have none"));
+  return missing.empty() && job.Problems().empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int RunBatch(Args args) {
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = LookOptionNames();
   valueOptions.insert(valueOptions.end(), {"--out", "--name", "--format", "--jobs", "--threads", "--shard"});
-  const auto parsedArgs = ParseArgs(args, valueOptions, {"--overwrite", "--quiet"});
+  const auto parsedArgs = ParseArgs(args, valueOptions, {"--overwrite", "--quiet", "--check"});
   if (!parsedArgs) return Usage(parsedArgs.message());
   const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
@@ -199,10 +217,11 @@ int RunBatch(Args args) {
   }
   BatchPlanOptions plan;
   BatchRunOptions run;
-  bool outGiven = false, quiet = false;
+  bool outGiven = false, quiet = false, check = false;
   for (const std::string& flag : parsed.flags) {
     if (flag == "--overwrite") run.overwrite = true;
     if (flag == "--quiet") quiet = true;
+    if (flag == "--check") check = true;
   }
   for (const auto& [name, value] : parsed.options) {
     long long n = 0;
@@ -253,6 +272,7 @@ int RunBatch(Args args) {
     Line(ready.message());
     return 1;
   }
+  if (check) return CheckPictures(job);
   const SignalsStopTheBatch signals;
   BatchProgress progress(job.Items().size(), !quiet);
   const BatchSummary summary = job.Run(&progress, signals.Token());

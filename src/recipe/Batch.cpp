@@ -136,7 +136,13 @@ PhotoList ListPhotos(const std::vector<std::string>& inputs) {
       list.photos.push_back(input);
     }
   }
-  std::sort(list.photos.begin(), list.photos.end());
+  // In the order of the paths as the file system resolves them: './in/x'
+  // and '/data/in/x' sort, and so shard, alike in every task.
+  std::vector<std::pair<std::string, std::string>> keyed;  // resolved, as given
+  for (std::string& photo : list.photos) keyed.emplace_back(Resolved(photo), std::move(photo));
+  std::sort(keyed.begin(), keyed.end());
+  list.photos.clear();
+  for (auto& [key, photo] : keyed) list.photos.push_back(std::move(photo));
   // One file however its path is spelt (a/same.png, a/../a/same.png): the
   // first spelling stays.
   std::set<std::string> seen;
@@ -332,6 +338,15 @@ Done BatchJob::Prepare() {
   if (::access(out.c_str(), W_OK | X_OK) != 0) return Fail("cannot write into '" + out + "': " + std::strerror(errno));
   m_items = PlanBatch(m_photos.photos, m_look.effect->GetSeed(), m_plan);
   return {};
+}
+
+std::vector<BatchItem> BatchJob::WithoutPicture() const {
+  std::vector<BatchItem> missing;
+  for (const BatchItem& item : m_items) {
+    struct stat st {};
+    if (!item.makable || ::lstat(item.output.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) missing.push_back(item);
+  }
+  return missing;
 }
 
 BatchSummary BatchJob::Run(BatchObserver* observer, std::stop_token stop) const {

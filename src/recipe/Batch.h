@@ -27,7 +27,9 @@ namespace brisol {
 class CEffect;
 
 struct PhotoList {
-  std::vector<std::string> photos;    // sorted by path, each file once however it is spelt
+  // Sorted by the path the file system resolves (however a task spells
+  // it), each file once.
+  std::vector<std::string> photos;
   std::vector<std::string> problems;  // inputs that could not be used, one line each
 };
 
@@ -163,6 +165,9 @@ class BatchJob {
   // (made when missing) takes new files, and plans the shard's items.
   Done Prepare();
   const std::vector<BatchItem>& Items() const { return m_items; }
+  // The items whose picture is not in its place (no file, or not a regular
+  // one), after a batch or the tasks of all its shards: what is left to do.
+  std::vector<BatchItem> WithoutPicture() const;
   // Makes the pictures of the items (see RunBatch); the failures counted
   // include the problems.
   BatchSummary Run(BatchObserver* observer = nullptr, std::stop_token stop = {}) const;
