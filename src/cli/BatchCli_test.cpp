@@ -119,7 +119,8 @@ TEST_F(BatchCli, UsageErrorsAreToldBeforeAnyWork) {
   const Case cases[] = {
       {{"batch", "x"}, "--out DIR is required"},
       {{"batch", "--out", "o"}, "expected at least one PHOTO or FOLDER"},
-      {{"batch", "x", "--out", "o", "--shard", "4/4"}, "--shard takes K/N with 0 <= K < N"},
+      {{"batch", "x", "--out", "o", "--shard", "4/4"}, "--shard takes K/N with 0 <= K < N, such as 0/4, not '4/4'"},
+      {{"batch", "x", "--out", "o", "--shard", "3/"}, "not '3/'"},
       {{"batch", "x", "--out", "o", "--name", "same.png"}, "the name must hold {stem}"},
       {{"batch", "x", "--out", "o", "--name", "{stem}"}, "must end in a picture's extension"},
       {{"batch", "x", "--out", "o", "--format", "gif"}, "--format takes bmp"},

@@ -243,7 +243,7 @@ int RunBatch(Args args) {
       (name == "--jobs" ? run.jobs : run.threads) = static_cast<unsigned>(n);
     } else if (name == "--shard") {
       const auto shard = ParseShard(value);
-      if (!shard) return Usage("--shard takes K/N with 0 <= K < N, such as 0/4");
+      if (!shard) return Usage("--shard takes K/N with 0 <= K < N, such as 0/4, not '" + value + "'");
       plan.shard = *shard;
     }
   }
