@@ -124,6 +124,9 @@ TEST_F(BatchCli, UsageErrorsAreToldBeforeAnyWork) {
       {{"batch", "x", "--out", "o", "--name", "same.png"}, "the name must hold {stem}"},
       {{"batch", "x", "--out", "o", "--name", "{stem}"}, "must end in a picture's extension"},
       {{"batch", "x", "--out", "o", "--format", "gif"}, "--format takes bmp"},
+      {{"batch", "x", "--out", "o", "--name", "{stem}.jpg", "--format", "bmp"},
+       "the name '{stem}.jpg' ends in another format's extension than bmp"},
+      {{"batch", "x", "--out", "o", "--name", "{stem}\n.png"}, "a name cannot hold control characters"},
       {{"batch", "x", "--out", "o", "--jobs", "0"}, "--jobs takes 1 to 256"},
       {{"batch", "x", "--out", "o", "--seed", "random"}, "--seed takes a whole number or 'from-name'"},
   };

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -248,6 +249,14 @@ int RunBatch(Args args) {
     }
   }
   if (!outGiven) return Usage("--out DIR is required");
+  // Without --format, a name ending in a picture's extension chooses it.
+  if (std::none_of(parsed.options.begin(), parsed.options.end(),
+                   [](const auto& option) { return option.first == "--format"; })) {
+    const std::size_t dot = plan.nameTemplate.rfind('.');
+    const std::string ext = dot == std::string::npos ? std::string() : plan.nameTemplate.substr(dot + 1);
+    if (!ext.empty() && ext.find('{') == std::string::npos && PictureFormatOfName("x." + ext) != nullptr)
+      plan.extension = ext;
+  }
   if (const Done names = CheckOutputNames(plan); !names) return Usage(names.message());
   if (parsed.positionals.empty()) return Usage("expected at least one PHOTO or FOLDER");
 

@@ -173,6 +173,12 @@ Done CheckNameTemplate(const std::string& nameTemplate) {
   static const std::string_view kFields[] = {"stem", "preset", "seed", "ext", "dir"};
   bool stem = false;
   for (std::size_t i = 0; i < nameTemplate.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(nameTemplate[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < nameTemplate.size() &&
+                    static_cast<unsigned char>(nameTemplate[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(nameTemplate[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F || c1)
+      return Fail("a name cannot hold control characters, such as a line break or a tab");
     if (nameTemplate[i] == '/') return Fail("a name cannot hold '/': the pictures go into --out");
     if (nameTemplate[i] == '}') return Fail("'}' without its '{' in the name '" + nameTemplate + "'");
     if (nameTemplate[i] != '{') continue;
@@ -190,8 +196,13 @@ Done CheckNameTemplate(const std::string& nameTemplate) {
 
 Done CheckOutputNames(const BatchPlanOptions& options) {
   if (Done names = CheckNameTemplate(options.nameTemplate); !names) return names;
-  if (PictureFormatOfName(ExpandName(options.nameTemplate, {"x", "x", 1, options.extension})) == nullptr)
+  const PictureFormat* named = PictureFormatOfName(ExpandName(options.nameTemplate, {"x", "x", 1, options.extension}));
+  if (named == nullptr)
     return Fail("the name '" + options.nameTemplate + "' must end in a picture's extension, such as .{ext}");
+  // A picture is written in the format its name's extension names.
+  if (const PictureFormat* chosen = PictureFormatOfName("x." + options.extension); chosen != nullptr && chosen != named)
+    return Fail("the name '" + options.nameTemplate + "' ends in another format's extension than " + options.extension +
+                " (end it in .{ext})");
   return {};
 }
 

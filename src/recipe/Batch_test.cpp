@@ -48,8 +48,27 @@ TEST(Batch, NameTemplates) {
       {"{stem}.{format}", "unknown field '{format}' in the name (use {stem}, {preset}, {seed}, {ext})"},
       {"{stem}.{ext", "'{' without its '}' in the name '{stem}.{ext'"},
       {"{stem}}", "'}' without its '{' in the name '{stem}}'"},
+      {"{stem}\n.{ext}", "a name cannot hold control characters, such as a line break or a tab"},
+      {"{stem}\t.{ext}", "a name cannot hold control characters, such as a line break or a tab"},
+      {"{stem}\xC2\x9B.{ext}", "a name cannot hold control characters, such as a line break or a tab"},
+      {"{dir}-{stem}-\xC3\xA9.{ext}", ""},
   };
   for (const auto& [name, message] : cases) EXPECT_EQ(CheckNameTemplate(name).message(), message) << name;
+}
+
+TEST(Batch, ANameAndTheFormatMustAgree) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"{stem}.jpg", "bmp", "the name '{stem}.jpg' ends in another format's extension than bmp (end it in .{ext})"},
+      {"{stem}.jpeg", "jpg", ""},
+      {"{stem}.JPG", "jpg", ""},
+      {"{stem}.{ext}", "bmp", ""},
+  };
+  for (const auto& [name, ext, message] : cases) {
+    BatchPlanOptions options;
+    options.nameTemplate = name;
+    options.extension = ext;
+    EXPECT_EQ(CheckOutputNames(options).message(), message) << name;
+  }
 }
 
 TEST(Batch, SeedFromNameDependsOnTheNameAlone) {
