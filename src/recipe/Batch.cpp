@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "effect/Effect.h"
+#include "imageio/LoadPicture.h"
 #include "imageio/PictureFormats.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
@@ -228,16 +229,16 @@ std::string ExpandName(const std::string& nameTemplate, const NameFields& fields
 std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int effectSeed,
                                  const BatchPlanOptions& options) {
   const std::string folder = options.outDir.ends_with('/') ? options.outDir : options.outDir + "/";
-  std::map<std::string, std::string> taken;   // output -> the photo that has it
   std::map<std::string, std::string> inputs;  // each photo's resolved path -> the photo
   std::map<std::string, int> named;           // photos of each file name
   for (const std::string& photo : photos) {
     inputs.emplace(Resolved(photo), photo);
     ++named[BaseName(photo)];
   }
-  std::vector<BatchItem> items;
+  std::vector<BatchItem> all(photos.size());
+  std::map<std::string, std::vector<std::size_t>> byOutput;  // output -> the photos that would have it
   for (std::size_t i = 0; i < photos.size(); ++i) {
-    BatchItem item;
+    BatchItem& item = all[i];
     item.photo = photos[i];
     const std::string photoFolder = FolderName(item.photo);
     const bool shared = named[BaseName(item.photo)] > 1;
@@ -255,12 +256,30 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int eff
     } else if (input != inputs.end()) {
       item.makable = Fail("'" + item.photo + "': its picture would replace the photo '" + input->second +
                           "' (use other fields in --name, or another --out)");
-    } else if (const auto [at, fresh] = taken.emplace(item.output, item.photo); !fresh) {
-      item.makable = Fail("'" + item.photo + "': its picture would be '" + item.output + "', as that of '" +
-                          at->second + "' is (use {dir}, {ext} or other fields in --name, or fewer inputs)");
+    } else {
+      byOutput[item.output].push_back(i);
     }
-    if (i % options.shard.count == options.shard.index) items.push_back(std::move(item));
   }
+  // A name several photos would have goes to the first that can be read
+  // (the first of all when none can): a photo that cannot be painted never
+  // takes a good one's picture.
+  for (const auto& [output, claimants] : byOutput) {
+    if (claimants.size() < 2) continue;
+    const auto readable = std::find_if(claimants.begin(), claimants.end(), [&](std::size_t i) {
+      const PictureFormat* format = PictureFormatOfName(photos[i]);
+      ImageInfo info{};
+      return format != nullptr && OpenProblem(photos[i]).ok() && format->info(photos[i].c_str(), info).ok();
+    });
+    const std::size_t owner = readable == claimants.end() ? claimants.front() : *readable;
+    for (const std::size_t i : claimants) {
+      if (i == owner) continue;
+      all[i].makable = Fail("'" + photos[i] + "': its picture would be '" + output + "', as that of '" + photos[owner] +
+                            "' is (use {dir}, {ext} or other fields in --name, or fewer inputs)");
+    }
+  }
+  std::vector<BatchItem> items;
+  for (std::size_t i = options.shard.index; i < all.size(); i += options.shard.count)
+    items.push_back(std::move(all[i]));
   return items;
 }
 

@@ -389,5 +389,19 @@ TEST_F(BatchRun, PhotosOfOneNameInDifferentFoldersAreToldApart) {
                                                 "(overwriting replaces it)"}));
 }
 
+TEST_F(BatchRun, APhotoThatCannotBeReadTakesNoGoodPhotosName) {
+  for (const char* folder : {"a", "b"}) std::filesystem::create_directories(dir.File(folder));
+  test::WriteFile(dir.File("a/same.png"), "no picture at all");
+  test::WritePhoto(dir.File("b/same.bmp"), 30, 20, 2);
+  BatchPlanOptions options;
+  options.outDir = dir.File("out");
+  const std::vector<BatchItem> items = PlanBatch({dir.File("a/same.png"), dir.File("b/same.bmp")}, 1, options);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_FALSE(items[0].makable.ok());
+  EXPECT_NE(items[0].makable.message().find("as that of '" + dir.File("b/same.bmp") + "' is"), std::string::npos)
+      << items[0].makable.message();
+  EXPECT_TRUE(items[1].makable.ok()) << items[1].makable.message();
+}
+
 }  // namespace
 }  // namespace brisol
