@@ -37,7 +37,8 @@ struct SaveOptions {
 // also written to the log. A symbolic link is written through, also one
 // whose target does not exist yet (it is made), unless the options say to
 // replace the link itself. The temporary files that
-// killed saves left in the folder, older than a day, are removed.
+// killed saves left in the folder are removed: at once when their save held
+// its lock (RemoveStaleTemporaryFiles), else once they are a day old.
 Done SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
 
 // A save that can begin before the picture is complete: the rows of a PNG
