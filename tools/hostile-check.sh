@@ -245,5 +245,30 @@ check "dxf-info takes --" test "$rc" -eq 0
 run render photo.png o.png --seed ""
 check "--seed \"\" is an error" failed_with 2 "--seed"
 
+# Batches that write only what is theirs.
+mkdir -p bout elsewhere d
+echo mine >elsewhere/mine.png
+ln -s "$work/elsewhere/mine.png" bout/photo.png
+ln -s "$work/elsewhere/none.png" bout/photo2.png
+cp photo.png photo2.png
+"$cli" batch photo.png photo2.png --out bout --overwrite --quiet --objects 50 2>/dev/null
+links_replaced() { [ "$(cat elsewhere/mine.png)" = mine ] && [ ! -e elsewhere/none.png ] && [ ! -L bout/photo.png ]; }
+check "a batch replaces links in its folder, never what they point to" links_replaced
+cp photo.png d/a.png
+cp photo.jpg d/a.jpg
+run batch d --out d --overwrite --quiet --objects 50
+kept_photo() { [ "$rc" -eq 1 ] && cmp -s photo.png d/a.png && printf '%s' "$err" | grep -qF "would replace the photo"; }
+check "a batch never paints over one of its photos" kept_photo
+"$cli" batch d --out d --name '{stem}-glass.{ext}' --quiet --objects 50 2>/dev/null
+"$cli" batch d --out d --name '{stem}-glass.{ext}' --quiet --objects 50 2>/dev/null
+check "a rerun never paints the pictures of the run before" test ! -e d/a-glass-glass.png
+echo partial >".~photo.png.p999999.Ab3dE9"
+touch -d '1 minute ago' ".~photo.png.p999999.Ab3dE9"
+"$cli" convert photo.png photo-copy.png
+check "a killed save's file, locked by no one, goes at the next save" test ! -e ".~photo.png.p999999.Ab3dE9"
+"$cli" batch d --out shards --shard 0/2 --quiet --objects 50 2>/dev/null
+run batch d --out shards --check --objects 50
+check "the check after the shards names the photo without picture" test "$rc" -eq 1
+
 printf '%d held, %d failed\n' "$held" "$failed"
 [ "$failed" -eq 0 ]

@@ -119,10 +119,14 @@ TEST_F(BatchCli, UsageErrorsAreToldBeforeAnyWork) {
   const Case cases[] = {
       {{"batch", "x"}, "--out DIR is required"},
       {{"batch", "--out", "o"}, "expected at least one PHOTO or FOLDER"},
-      {{"batch", "x", "--out", "o", "--shard", "4/4"}, "--shard takes K/N with 0 <= K < N"},
+      {{"batch", "x", "--out", "o", "--shard", "4/4"}, "--shard takes K/N with 0 <= K < N, such as 0/4, not '4/4'"},
+      {{"batch", "x", "--out", "o", "--shard", "3/"}, "not '3/'"},
       {{"batch", "x", "--out", "o", "--name", "same.png"}, "the name must hold {stem}"},
       {{"batch", "x", "--out", "o", "--name", "{stem}"}, "must end in a picture's extension"},
       {{"batch", "x", "--out", "o", "--format", "gif"}, "--format takes bmp"},
+      {{"batch", "x", "--out", "o", "--name", "{stem}.jpg", "--format", "bmp"},
+       "the name '{stem}.jpg' ends in another format's extension than bmp"},
+      {{"batch", "x", "--out", "o", "--name", "{stem}\n.png"}, "a name cannot hold control characters"},
       {{"batch", "x", "--out", "o", "--jobs", "0"}, "--jobs takes 1 to 256"},
       {{"batch", "x", "--out", "o", "--seed", "random"}, "--seed takes a whole number or 'from-name'"},
   };
@@ -132,6 +136,74 @@ TEST_F(BatchCli, UsageErrorsAreToldBeforeAnyWork) {
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("o")));
+}
+
+// After the shards, --check lists the photos left without a picture: one
+// added between two tasks, and none lost to tasks that spell the paths
+// differently.
+TEST_F(BatchCli, TheCheckAfterTheShardsFindsEveryPhotoWithoutPicture) {
+  const std::string out = dir.File("out");
+  const std::string a = in + "/photo000.bmp", b = in + "/photo003.bmp";
+  const std::vector<std::string> look = {"--out", out, "--effect", "Stars", "--objects", "40", "--quiet"};
+  auto args = [&](std::vector<std::string> front) {
+    front.insert(front.begin(), "batch");
+    front.insert(front.end(), look.begin(), look.end());
+    return front;
+  };
+  // Two tasks, the first naming a photo relative to its folder, the other absolutely.
+  auto first = args({"./photos/photo000.bmp", b, "--shard", "0/2"});
+  auto second = args({a, "./photos/photo003.bmp", "--shard", "1/2"});
+  EXPECT_EQ(RunCli(first, dir.path().string()).status, 0);
+  EXPECT_EQ(RunCli(second, dir.path().string()).status, 0);
+  auto check = args({a, b, "--check"});
+  auto checked = RunCli(check);
+  EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+  EXPECT_EQ(checked.out, "");
+  EXPECT_NE(checked.err.find("2 of 2 photos have their picture\n"), std::string::npos) << checked.err;
+
+  // A whole folder in two shards, a photo added between them.
+  ASSERT_EQ(RunCli(Batch(out, {"--shard", "0/2"})).status, 1);  // the broken photos fail
+  ASSERT_TRUE(SaveImageFile(test::MakePhoto(30, 20, 7), in + "/photo050a.png").ok());
+  RunCli(Batch(out, {"--shard", "1/2"}));
+  checked = RunCli(Batch(out, {"--check"}));
+  EXPECT_EQ(checked.status, 1);
+  std::size_t missing = Count(checked.out, "\n");
+  EXPECT_GE(missing, 4u) << checked.out;  // the three broken photos, and what the added one moved
+  EXPECT_NE(checked.err.find(std::to_string(101 - missing) + " of 101 photos have their picture, " +
+                             std::to_string(missing) + " have none"),
+            std::string::npos)
+      << checked.err;
+  for (const char* broken : {"broken1.jpg", "broken2.png", "broken3.bmp"})
+    EXPECT_NE(checked.out.find(in + "/" + broken + "\n"), std::string::npos) << checked.out;
+}
+
+// A job scheduler's SIGTERM (or Ctrl-C) stops the batch: the summary tells
+// what was done, no part of a picture is left, and the signal still ends
+// the program.
+TEST(BatchCliSignals, AnEndingSignalStopsTheBatchWithItsSummary) {
+  test::ScopedMainDirectory main;
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("in"));
+  for (int i = 0; i < 60; ++i)
+    ASSERT_TRUE(SaveImageFile(test::MakePhoto(160, 120, i), dir.File("in/p" + std::to_string(i) + ".bmp")).ok());
+  const std::string out = dir.File("out");
+  // Sends the signal once the first picture is there.
+  const std::string sender =
+      "sh -c " + test::ShellQuote("\"$0\" \"$@\" & pid=$!; n=0; until ls " + test::ShellQuote(out) +
+                                  "/*.png >/dev/null 2>&1 || [ $n -gt 600 ]; do sleep 0.05; n=$((n+1)); done; "
+                                  "kill -TERM $pid; wait $pid");
+  const auto run = test::RunCliIn(
+      {}, {"batch", dir.File("in"), "--out", out, "--effect", "Stars", "--objects", "3000", "--quiet"}, {}, {}, sender);
+  EXPECT_EQ(run.signal, SIGTERM) << run.err;
+  EXPECT_NE(run.err.find("; stopped, "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" not made"), std::string::npos) << run.err;
+  std::size_t pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".~")) << entry.path();
+    ++pictures;
+  }
+  EXPECT_NE(run.err.find("batch: " + std::to_string(pictures) + " written, "), std::string::npos) << run.err;
+  EXPECT_LT(pictures, 60u);
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
 // brisol-cli batch: one look applied to many photos, several at once, and
 // split over machines with --shard.
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 #include "ArgParse.h"
 #include "Commands.h"
@@ -35,16 +41,20 @@ void PrintHelp() {
       "  --out DIR              where the pictures go (required)\n"
       "  --name TEMPLATE        the pictures' names from {stem} (the photo's name\n"
       "                         without extension), {preset} (the preset's or\n"
-      "                         recipe's name, else the collection's), {seed} and\n"
-      "                         {ext} [{stem}.{ext}]\n"
+      "                         recipe's name, else the collection's), {seed},\n"
+      "                         {ext} and {dir} (the name of the photo's folder)\n"
+      "                         [{stem}.{ext}]\n"
       "  --format EXT           the pictures' format [png]: %s\n"
       "  --jobs N               photos painted at once, 1..256; the cores are shared\n"
       "                         out between them [1]\n"
-      "  --threads N            cores to use in all, 1..256 [the machine's]\n"
+      "  --threads N            cores to use in all, 1..256 [all it may use]\n"
       "  --shard K/N            paint only the photos K, K+N, K+2N ... of the sorted\n"
       "                         list (0 <= K < N): N machines, each with its own K,\n"
       "                         together paint the whole batch\n"
       "  --overwrite            replace pictures that exist already\n"
+      "  --check                paint nothing: list the photos whose picture is not\n"
+      "                         in --out (run it after all the shards); status 1\n"
+      "                         when any has none\n"
       "  --quiet                no progress bar\n\n"
       "%s\n"
       "Exit status: 0 when every photo was painted (or kept), 1 when any failed, 2 for\n"
@@ -128,13 +138,78 @@ class BatchProgress : public BatchObserver {
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
+// Ending signals (Ctrl-C, a job scheduler's SIGTERM, a closed terminal)
+// become a stop request while the batch runs: the pictures being drawn are
+// not written, no new one starts, and the summary tells what was done. The
+// signals are held back on every thread of the batch and taken by a watcher
+// of their own; once the batch has ended, the signal taken ends the program
+// as it would have.
+class SignalsStopTheBatch {
+ public:
+  SignalsStopTheBatch() {
+    sigemptyset(&m_set);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction current {};
+      // An ignored signal (nohup) stays ignored.
+      if (::sigaction(s, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) sigaddset(&m_set, s);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &m_set, &m_previous);
+    m_watcher = std::jthread([this](std::stop_token ended) {
+      const timespec wait{0, 100'000'000};
+      while (!ended.stop_requested()) {
+        const int s = ::sigtimedwait(&m_set, nullptr, &wait);
+        if (s > 0) {
+          m_signal = s;
+          m_stop.request_stop();
+          return;
+        }
+      }
+    });
+  }
+  ~SignalsStopTheBatch() {
+    m_watcher.request_stop();
+    m_watcher.join();
+    if (m_signal != 0) {
+      ::signal(m_signal, SIG_DFL);
+      ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+      ::raise(m_signal);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+  }
+  SignalsStopTheBatch(const SignalsStopTheBatch&) = delete;
+  SignalsStopTheBatch& operator=(const SignalsStopTheBatch&) = delete;
+
+  std::stop_token Token() const { return m_stop.get_token(); }
+
+ private:
+  sigset_t m_set{}, m_previous{};
+  std::stop_source m_stop;
+  std::atomic<int> m_signal{0};
+  std::jthread m_watcher;
+};
+
+// --check: the photos whose picture is not there, one a line on standard
+// output, and a count; status 1 when any is missing.
+int CheckPictures(const BatchJob& job) {
+  const std::vector<BatchItem> missing = job.WithoutPicture();
+  for (const BatchItem& item : missing) std::printf("%s\n", item.photo.c_str());
+  std::fflush(stdout);
+  const std::size_t all = job.Items().size() + job.Problems().size();
+  Line(std::to_string(all - missing.size() - job.Problems().size()) + " of " + std::to_string(all) +
+       " photos have their picture" +
+       (missing.empty() && job.Problems().empty()
+            ? std::string()
+            : ", " + std::to_string(missing.size() + job.Problems().size()) + " have none"));
+  return missing.empty() && job.Problems().empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int RunBatch(Args args) {
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = LookOptionNames();
   valueOptions.insert(valueOptions.end(), {"--out", "--name", "--format", "--jobs", "--threads", "--shard"});
-  const auto parsedArgs = ParseArgs(args, valueOptions, {"--overwrite", "--quiet"});
+  const auto parsedArgs = ParseArgs(args, valueOptions, {"--overwrite", "--quiet", "--check"});
   if (!parsedArgs) return Usage(parsedArgs.message());
   const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
@@ -143,10 +218,11 @@ int RunBatch(Args args) {
   }
   BatchPlanOptions plan;
   BatchRunOptions run;
-  bool outGiven = false, quiet = false;
+  bool outGiven = false, quiet = false, check = false;
   for (const std::string& flag : parsed.flags) {
     if (flag == "--overwrite") run.overwrite = true;
     if (flag == "--quiet") quiet = true;
+    if (flag == "--check") check = true;
   }
   for (const auto& [name, value] : parsed.options) {
     long long n = 0;
@@ -168,11 +244,19 @@ int RunBatch(Args args) {
       (name == "--jobs" ? run.jobs : run.threads) = static_cast<unsigned>(n);
     } else if (name == "--shard") {
       const auto shard = ParseShard(value);
-      if (!shard) return Usage("--shard takes K/N with 0 <= K < N, such as 0/4");
+      if (!shard) return Usage("--shard takes K/N with 0 <= K < N, such as 0/4, not '" + value + "'");
       plan.shard = *shard;
     }
   }
   if (!outGiven) return Usage("--out DIR is required");
+  // Without --format, a name ending in a picture's extension chooses it.
+  if (std::none_of(parsed.options.begin(), parsed.options.end(),
+                   [](const auto& option) { return option.first == "--format"; })) {
+    const std::size_t dot = plan.nameTemplate.rfind('.');
+    const std::string ext = dot == std::string::npos ? std::string() : plan.nameTemplate.substr(dot + 1);
+    if (!ext.empty() && ext.find('{') == std::string::npos && PictureFormatOfName("x." + ext) != nullptr)
+      plan.extension = ext;
+  }
   if (const Done names = CheckOutputNames(plan); !names) return Usage(names.message());
   if (parsed.positionals.empty()) return Usage("expected at least one PHOTO or FOLDER");
 
@@ -197,10 +281,13 @@ int RunBatch(Args args) {
     Line(ready.message());
     return 1;
   }
+  if (check) return CheckPictures(job);
+  const SignalsStopTheBatch signals;
   BatchProgress progress(job.Items().size(), !quiet);
-  const BatchSummary summary = job.Run(&progress);
+  const BatchSummary summary = job.Run(&progress, signals.Token());
   progress.Finish();
   Line(SummaryText(summary));
+  std::fflush(stderr);
   return summary.failed > 0 ? 1 : 0;
 }
 

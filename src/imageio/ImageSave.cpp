@@ -108,18 +108,25 @@ std::string SizeProblem(const PictureFormat& format, SIZE size) {
 }
 
 // Checks that a file can be written to path, as far as can be told before
-// writing.
-Done CheckFileTarget(const std::string& path, Target& target) {
-  if (const int error = FollowLinks(path, target.path); error != 0) {
+// writing; a link there is the target itself when it is to be replaced.
+Done CheckFileTarget(const std::string& path, Target& target, bool replaceLink = false) {
+  struct stat own {};
+  if (replaceLink && ::lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) {
+    target.path = path;
+    target.exists = false;  // the picture gets a new file's permissions
+  } else if (const int error = FollowLinks(path, target.path); error != 0) {
     return Refused(SystemError("its symbolic link cannot be followed", path, error));
+  } else {
+    target.exists = ::stat(target.path.c_str(), &target.status) == 0;
   }
-  target.exists = ::stat(target.path.c_str(), &target.status) == 0;
   if (target.exists && !S_ISREG(target.status.st_mode)) {
     return Refused(CannotSave(path, "it is not a regular file"));
   }
   // Renaming over a file ignores its own permissions; respect them.
   if (target.exists && ::access(target.path.c_str(), W_OK) != 0) {
-    return Refused(SystemError("the file is write-protected", path, errno));
+    const int error = errno;
+    return Refused(SystemError(error == EROFS ? "its file system is mounted read-only" : "the file is write-protected",
+                               path, error));
   }
   const std::size_t slash = target.path.rfind('/');
   target.directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.path.substr(0, slash));
@@ -139,7 +146,7 @@ Done CheckFileTarget(const std::string& path, Target& target) {
 
 // Checks that a picture can be saved to path: a known extension, a size
 // the format can hold (0 x 0: the size is not known yet), then the file.
-Done CheckTarget(const std::string& path, SIZE size, Target& target) {
+Done CheckTarget(const std::string& path, SIZE size, Target& target, bool replaceLink) {
   const PictureFormat* format = PictureFormatOfName(path);
   if (format == nullptr) {
     return Refused(CannotSave(
@@ -148,7 +155,7 @@ Done CheckTarget(const std::string& path, SIZE size, Target& target) {
   if (const std::string tooLarge = SizeProblem(*format, size); !tooLarge.empty()) {
     return Refused(CannotSave(path, tooLarge));
   }
-  return CheckFileTarget(path, target);
+  return CheckFileTarget(path, target, replaceLink);
 }
 
 // The temporary files of saves that were killed are removed by the next
@@ -207,9 +214,9 @@ Done WriteThroughTemporary(const Target& target, const std::string& path, std::s
 
 }  // namespace
 
-Done CheckSaveTarget(const std::string& path, SIZE size) {
+Done CheckSaveTarget(const std::string& path, SIZE size, bool replaceLink) {
   Target target;
-  return CheckTarget(path, size, target);
+  return CheckTarget(path, size, target, replaceLink);
 }
 
 Done CheckFileTarget(const std::string& path) {
@@ -288,7 +295,7 @@ bool PictureSaver::Begin(const SIZE& size) {
   if (!m_failure.ok()) return false;
   if (m_stream) return true;
   auto stream = std::make_unique<Stream>();
-  if (Done checked = CheckTarget(m_path, size, stream->target); !checked.ok()) {
+  if (Done checked = CheckTarget(m_path, size, stream->target, m_options.replaceLink); !checked.ok()) {
     m_failure = std::move(checked);
     return false;
   }
@@ -392,6 +399,8 @@ Done PictureSaver::Finish(const CDADC* surface) {
     size = surface->GetSize();
   }
   if (!m_stream && surface == nullptr) {
+    // The rows handed on found the target unusable: that is the reason.
+    if (!m_failure.ok()) return m_failure;
     return m_failure = Refused(CannotSave(m_path, "there is no picture"));
   }
   const Outcome<bool> begun = TryAllocate("the file to save", [&] { return Begin(size); });

@@ -20,6 +20,10 @@ struct SaveOptions {
   // the same with or without it.
   std::string textKeyword = {};
   std::string text = {};
+  // A symbolic link at the path is replaced by the picture, never written
+  // through: a file made in a folder of ours never lands where a link
+  // planted there points.
+  bool replaceLink = false;
 };
 
 // Writes the surface in the format the extension of path names (the picture
@@ -31,8 +35,10 @@ struct SaveOptions {
 // replaced); the result says why, naming the file (QuotedName), with
 // Status::NoMemory when memory ran out and Failed otherwise. Failures are
 // also written to the log. A symbolic link is written through, also one
-// whose target does not exist yet (it is made). The temporary files that
-// killed saves left in the folder, older than a day, are removed.
+// whose target does not exist yet (it is made), unless the options say to
+// replace the link itself. The temporary files that
+// killed saves left in the folder are removed: at once when their save held
+// its lock (RemoveStaleTemporaryFiles), else once they are a day old.
 Done SaveImageFile(const CDADC& surface, const std::string& path, const SaveOptions& options = {});
 
 // A save that can begin before the picture is complete: the rows of a PNG
@@ -82,7 +88,7 @@ class PictureSaver {
 // picture of size within what the format holds (when size is given), a
 // target that is a writable regular file if it exists, and a folder in which
 // a new file can be made. Lets a long job find out before it starts.
-Done CheckSaveTarget(const std::string& path, SIZE size = SIZE{0, 0});
+Done CheckSaveTarget(const std::string& path, SIZE size = SIZE{0, 0}, bool replaceLink = false);
 
 // The same for a file of any kind: a target that is a writable regular file
 // if it exists, in a folder in which a new file can be made.

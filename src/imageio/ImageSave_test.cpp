@@ -399,5 +399,35 @@ TEST(PictureSaver, AFullDiskWhileStreamingIsToldAtTheEnd) {
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"photo.jpg", "photo.png"}));
 }
 
+TEST(PictureSaver, StreamedRowsThatFindNoPlaceTellWhy) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(64, 48, 4));
+  std::filesystem::create_directories(dir.File("folder.png"));
+  std::filesystem::create_symlink(dir.File("nowhere/x.png"), dir.File("dangling.png"));
+  const std::pair<const char*, const char*> cases[] = {{"folder.png", "it is not a regular file"},
+                                                       {"dangling.png", "cannot create a file in its folder"}};
+  for (const auto& [name, why] : cases) {
+    PictureSaver saver(dir.File(name), SaveOptions{});
+    HandOn(saver, *surface, 0, 48, true);
+    EXPECT_NE(saver.Finish(nullptr).message().find(why), std::string::npos) << name;
+  }
+}
+
+TEST(SaveImageFile, ALinkIsReplacedOnlyWhenAsked) {
+  TempDir dir;
+  const auto surface = test::SurfaceOf(test::MakePhotoLike(32, 24, 5));
+  test::WriteFile(dir.File("target.bmp"), "old");
+  std::filesystem::create_symlink(dir.File("target.bmp"), dir.File("link.bmp"));
+  std::filesystem::create_symlink(dir.File("missing.bmp"), dir.File("dangling.bmp"));
+  SaveOptions replace;
+  replace.replaceLink = true;
+  for (const char* name : {"link.bmp", "dangling.bmp"}) {
+    ASSERT_TRUE(SaveImageFile(*surface, dir.File(name), replace).ok()) << name;
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.File(name))) << name;
+  }
+  EXPECT_EQ(test::ReadFile(dir.File("target.bmp")), "old");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing.bmp")));
+}
+
 }  // namespace
 }  // namespace brisol

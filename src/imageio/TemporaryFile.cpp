@@ -116,6 +116,13 @@ TemporaryFile::TemporaryFile(std::string pattern) : m_path(std::move(pattern)) {
     m_slot = i;
     break;
   }
+  // Locked while the save lives (also after the file is closed, until it is
+  // renamed or removed), so that a later save into the folder, on this
+  // machine or another sharing it, can tell a file whose save is gone.
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) m_lockFd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
 }
 
 bool TemporaryFile::Close() {
@@ -132,6 +139,8 @@ void TemporaryFile::Keep() {
     m_slot = -1;
   }
   m_path.clear();
+  if (m_lockFd >= 0) ::close(m_lockFd);
+  m_lockFd = -1;
 }
 
 TemporaryFile::~TemporaryFile() {
@@ -150,9 +159,10 @@ std::string TemporaryPatternBeside(const std::string& path, const std::string& f
   std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
   const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
   const std::size_t limit = longest > 0 ? static_cast<std::size_t>(longest) : 255;
-  constexpr std::size_t kAdded = 9;  // ".~" and ".XXXXXX"
-  if (name.size() + kAdded > limit) name.resize(limit > kAdded ? limit - kAdded : 0);
-  return prefix + ".~" + name + ".XXXXXX";
+  const std::string owner = ".p" + std::to_string(::getpid());
+  const std::size_t added = 9 + owner.size();  // ".~", the owner and ".XXXXXX"
+  if (name.size() + added > limit) name.resize(limit > added ? limit - added : 0);
+  return prefix + ".~" + name + owner + ".XXXXXX";
 }
 
 namespace {
@@ -169,6 +179,33 @@ std::string_view TemporaryFileTarget(std::string_view entry) {
   return entry.substr(2, entry.size() - 2 - kSuffix);
 }
 
+// Takes the owner ".pPID" off the end of a temporary file's NAME; false
+// when it has none (a file of a save that took no lock).
+bool TakeOwner(std::string_view& name) {
+  const std::size_t dot = name.rfind(".p");
+  if (dot == std::string_view::npos || dot + 2 == name.size()) return false;
+  for (const char c : name.substr(dot + 2))
+    if (c < '0' || c > '9') return false;
+  name = name.substr(0, dot);
+  return true;
+}
+
+// Whether no save holds the file's lock: its process is gone.
+bool Unlocked(int dirFd, const char* name) {
+  const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  const bool unlocked = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+  ::close(fd);
+  return unlocked;
+}
+
+// A file no save has locked is left this long after its last change: the
+// moment between a save's creating its file and locking it.
+constexpr std::chrono::seconds kUnlockedAge{5};
+
 }  // namespace
 
 int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds maxAge,
@@ -179,7 +216,8 @@ int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds ma
   const auto now = std::chrono::system_clock::now();
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view target = TemporaryFileTarget(entry->d_name);
+    std::string_view target = TemporaryFileTarget(entry->d_name);
+    const bool owned = TakeOwner(target);
     if (target.empty() || (isName != nullptr && !isName(target))) continue;
     struct stat info {};
     if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
@@ -187,7 +225,8 @@ int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds ma
       continue;
     }
     const auto changed = std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
-    if (now - changed <= maxAge) continue;
+    const bool abandoned = owned && now - changed > kUnlockedAge && Unlocked(dirFd, entry->d_name);
+    if (now - changed <= maxAge && !abandoned) continue;
     if (::unlinkat(dirFd, entry->d_name, 0) == 0) ++removed;
   }
   ::closedir(dir);

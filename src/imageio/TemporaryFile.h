@@ -6,7 +6,8 @@
 // SIGABRT and the others, where their action is still the default). A
 // handler installed for one of these signals by someone else is left alone.
 // What no handler sees (SIGKILL, a power cut) is cleared up by the next
-// save into the same folder (RemoveStaleTemporaryFiles).
+// save into the same folder (RemoveStaleTemporaryFiles): the file is locked
+// while its save lives, so a file whose process is gone is told at once.
 #pragma once
 
 #include <chrono>
@@ -39,18 +40,21 @@ class TemporaryFile {
   std::string m_path;
   int m_fd = -1;
   int m_error = 0;
-  int m_slot = -1;  // the signal handler's record of the path; -1 when none
+  int m_slot = -1;    // the signal handler's record of the path; -1 when none
+  int m_lockFd = -1;  // holds the file's lock until it is kept or removed
 };
 
-// The name of a save's temporary file beside path: ".~NAME.XXXXXX" (a
-// mkstemp pattern), NAME the file's name shortened as much as the folder's
-// longest name needs.
+// The name of a save's temporary file beside path: ".~NAME.pPID.XXXXXX"
+// (a mkstemp pattern, PID this process's), NAME the file's name shortened as
+// much as the folder's longest name needs.
 std::string TemporaryPatternBeside(const std::string& path, const std::string& folder);
 
 // Removes what saves that never ended left in the folder: regular files of
-// this user, unchanged for longer than maxAge, whose names have the form of
-// TemporaryPatternBeside with six letters or digits in place of XXXXXX and
-// a NAME that isName accepts. Returns how many were removed; a folder that
+// this user whose names have the form of TemporaryPatternBeside (".pPID"
+// may be missing) with six letters or digits in place of XXXXXX and a NAME
+// that isName accepts, either unchanged for longer than maxAge, or with
+// ".pPID", locked by no save and unchanged for a few seconds (their save
+// was killed). Returns how many were removed; a folder that
 // cannot be read removes nothing.
 int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds maxAge,
                               bool (*isName)(std::string_view name));

@@ -88,6 +88,33 @@ INSTANTIATE_TEST_SUITE_P(TemporaryFile, EndingSignal,
                                            SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGXCPU, SIGXFSZ, SIGABRT),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
+// A killed save's file is removed by the next save into the folder at once
+// (its process is gone: no lock), a living save's is not.
+TEST(TemporaryFile, TheFileOfAKilledSaveGoesAtOnce) {
+  TempDir dir;
+  const std::string target = dir.File("photo.png");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TemporaryFile killed(TemporaryPatternBeside(target, dir.path().string()));
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(KilledBy(status, SIGKILL));
+  const TemporaryFile living(TemporaryPatternBeside(target, dir.path().string()));
+  const auto aMinuteAgo = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    std::filesystem::last_write_time(entry.path(), aMinuteAgo);
+    names.push_back(entry.path().filename().string());
+  }
+  ASSERT_EQ(names.size(), 2u);
+  for (const std::string& name : names) EXPECT_NE(name.find(".p"), std::string::npos) << name;
+  const auto isPicture = [](std::string_view name) { return name.ends_with(".png"); };
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir.path().string(), std::chrono::hours(24), isPicture), 1);
+  EXPECT_EQ(Entries(dir), std::vector<std::string>{std::filesystem::path(living.path()).filename().string()});
+}
+
 // What saves that were killed left is removed by the next save into the
 // folder, once it is a day old; nothing else is touched.
 TEST(TemporaryFile, TheLeftoversOfKilledSavesAreRemovedWhenADayOld) {

@@ -50,7 +50,16 @@ class WorkerPool {
   mutable std::atomic<unsigned> m_started{0};
 };
 
-// The number of cores, at least 1.
+// The number of cores this process may use, at least 1: the machine's,
+// fewer when its CPU affinity (taskset, a scheduler's CPU set) or its
+// control group's CPU quota (a container's CPU limit) allows fewer.
 unsigned MachineThreads();
+
+// The cores a control group's CPU quota allows, rounded up: from cgroup v2's
+// cpu.max ("200000 100000": 2; "max 100000": none) or cgroup v1's quota and
+// period in microseconds ("150000\n", "100000\n": 2); 0 when there is no
+// limit or the text is not one.
+unsigned CoresOfCpuMax(const char* cpuMax);
+unsigned CoresOfCpuQuota(const char* quota, const char* period);
 
 }  // namespace brisol

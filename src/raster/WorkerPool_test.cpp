@@ -1,6 +1,7 @@
 #include "raster/WorkerPool.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -102,6 +103,31 @@ TEST(WorkerPool, ItemsReportWhereTheirCallerReports) {
   }
   EXPECT_EQ(callers.Texts().size(), 64u);
   EXPECT_TRUE(programs.Texts().empty());
+}
+
+TEST(MachineThreads, ControlGroupQuotasGiveCoresRoundedUp) {
+  const std::pair<const char*, unsigned> cpuMax[] = {{"max 100000\n", 0},    {"200000 100000\n", 2},
+                                                     {"150000 100000\n", 2}, {"50000 100000", 1},
+                                                     {"400000 200000", 2},   {"", 0}};
+  for (const auto& [text, cores] : cpuMax) EXPECT_EQ(CoresOfCpuMax(text), cores) << text;
+  EXPECT_EQ(CoresOfCpuQuota("-1\n", "100000\n"), 0u);
+  EXPECT_EQ(CoresOfCpuQuota("250000\n", "100000\n"), 3u);
+}
+
+TEST(MachineThreads, OnlyTheCoresThisThreadMayRunOn) {
+  cpu_set_t before;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof before, &before), 0);
+  int first = 0;
+  while (!CPU_ISSET(first, &before)) ++first;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(first, &one);
+  ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+  const unsigned cores = MachineThreads();
+  const WorkerPool pool;
+  ::sched_setaffinity(0, sizeof before, &before);
+  EXPECT_EQ(cores, 1u);
+  EXPECT_EQ(pool.Threads(), 1u);
 }
 
 }  // namespace

@@ -12,15 +12,18 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "effect/Effect.h"
+#include "imageio/LoadPicture.h"
 #include "imageio/PictureFormats.h"
 #include "logger/Alerts.h"
 #include "logger/Logger.h"
 #include "raster/FileUtil.h"
 #include "raster/WorkerPool.h"
 #include "recipe/RecipeEffect.h"
+#include "recipe/RecipeFile.h"
 #include "recipe/RenderPhoto.h"
 #include "recipe/Sha256.h"
 
@@ -32,13 +35,38 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The first four bytes of the text's SHA-256.
+int SeedOfText(const std::string& text) {
+  Sha256 hash;
+  hash.Update(text);
+  const Sha256::Digest digest = hash.Finish();
+  const std::uint32_t seed = static_cast<std::uint32_t>(digest[0]) << 24 | static_cast<std::uint32_t>(digest[1]) << 16 |
+                             static_cast<std::uint32_t>(digest[2]) << 8 | digest[3];
+  return static_cast<int>(seed);
+}
+
 std::string Stem(const std::string& path) {
   const std::string base = BaseName(path);
   const std::size_t dot = base.rfind('.');
   return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }
 
-// The picture files of a folder, by their extension.
+// Whether the file is a picture Brisol made: it holds a recipe.
+bool MadeByBrisol(const std::string& path) {
+  const PictureFormat* format = PictureFormatOfName(path);
+  return format != nullptr && PictureFormatHoldsRecipe(*format) && ReadRecipeFile(path).ok();
+}
+
+// A path as the file system resolves it, for telling whether two paths are
+// one file even before it exists.
+std::string Resolved(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+  return error ? std::filesystem::path(path).lexically_normal().string() : resolved.string();
+}
+
+// The picture files of a folder, by their extension; not the pictures
+// Brisol made, which a rerun into the same folder would paint again.
 Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return Fail("cannot list the folder '" + folder + "': " + std::strerror(errno));
@@ -47,7 +75,7 @@ Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
     const std::string name = entry->d_name;
     if (name.empty() || name[0] == '.' || PictureFormatOfName(name) == nullptr) continue;
     const std::string path = prefix + name;
-    if (!IsDirectory(path)) photos.push_back(path);
+    if (!IsDirectory(path) && !MadeByBrisol(path)) photos.push_back(path);
   }
   closedir(dir);
   return {};
@@ -56,9 +84,31 @@ Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
 FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunOptions& options, unsigned threadsPerJob,
                    const std::stop_token& stop) {
   if (!item.makable) return item.makable.failure();
-  if (!options.overwrite && FileExists(item.output)) return PictureMade{true};
-  if (SameFile(item.photo, item.output))
+  // What is at the output's place: a picture kept unless overwritten, a link
+  // replaced (never what it points to) only when overwriting, nothing else.
+  struct stat there {};
+  const bool taken = ::lstat(item.output.c_str(), &there) == 0;
+  if (taken && S_ISLNK(there.st_mode)) {
+    if (!options.overwrite)
+      return Fail("'" + item.output + "' is a symbolic link, left alone (overwriting replaces the link itself, " +
+                  "never what it points to)");
+  } else if (taken && !S_ISREG(there.st_mode)) {
+    return Fail("cannot write '" + item.output + "': it is " + SpecialFileKind(there.st_mode) + ", not a picture");
+  } else if (taken && !options.overwrite) {
+    // A picture Brisol made names its photo: one of another photo (of the
+    // same name in another folder, or since changed) is not this one's.
+    const RecipeRead made = ReadRecipeFile(item.output);
+    Recipe mine;
+    if (made.ok() && !made.recipe->photo.empty() &&
+        (made.recipe->photo != BaseName(item.photo) ||
+         (!made.recipe->photoSha256.empty() && SetRecipePhoto(mine, item.photo) &&
+          mine.photoSha256 != made.recipe->photoSha256)))
+      return Fail("'" + item.output + "' is the picture of another photo named '" + made.recipe->photo +
+                  "', left as it is (overwriting replaces it)");
+    return PictureMade{true};
+  } else if (taken && SameFile(item.photo, item.output)) {
     return Fail("'" + item.photo + "': its picture would replace the photo itself");
+  }
   std::unique_ptr<CEffect> mine = effect.Snapshot();
   mine->SetSeed(item.seed);
   RenderFileOptions render;
@@ -66,6 +116,7 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   render.draw.threads = threadsPerJob;
   render.save = options.save;
   render.save.threads = threadsPerJob;
+  render.save.replaceLink = true;
   render.recipe = options.recipe;
   const Outcome<PhotoWritten> made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
   if (made) return PictureMade{};
@@ -86,8 +137,17 @@ PhotoList ListPhotos(const std::vector<std::string>& inputs) {
       list.photos.push_back(input);
     }
   }
-  std::sort(list.photos.begin(), list.photos.end());
-  list.photos.erase(std::unique(list.photos.begin(), list.photos.end()), list.photos.end());
+  // In the order of the paths as the file system resolves them: './in/x'
+  // and '/data/in/x' sort, and so shard, alike in every task.
+  std::vector<std::pair<std::string, std::string>> keyed;  // resolved, as given
+  for (std::string& photo : list.photos) keyed.emplace_back(Resolved(photo), std::move(photo));
+  std::sort(keyed.begin(), keyed.end());
+  list.photos.clear();
+  for (auto& [key, photo] : keyed) list.photos.push_back(std::move(photo));
+  // One file however its path is spelt (a/same.png, a/../a/same.png): the
+  // first spelling stays.
+  std::set<std::string> seen;
+  std::erase_if(list.photos, [&](const std::string& photo) { return !seen.insert(Resolved(photo)).second; });
   return list;
 }
 
@@ -104,19 +164,22 @@ std::optional<Shard> ParseShard(std::string_view text) {
   return Shard{k, n};
 }
 
-int SeedFromName(const std::string& path) {
-  Sha256 hash;
-  hash.Update(BaseName(path));
-  const Sha256::Digest digest = hash.Finish();
-  const std::uint32_t seed = static_cast<std::uint32_t>(digest[0]) << 24 | static_cast<std::uint32_t>(digest[1]) << 16 |
-                             static_cast<std::uint32_t>(digest[2]) << 8 | digest[3];
-  return static_cast<int>(seed);
+int SeedFromName(const std::string& path) { return SeedOfText(BaseName(path)); }
+
+std::string FolderName(const std::string& path) {
+  return std::filesystem::path(Resolved(path)).parent_path().filename().string();
 }
 
 Done CheckNameTemplate(const std::string& nameTemplate) {
-  static const std::string_view kFields[] = {"stem", "preset", "seed", "ext"};
+  static const std::string_view kFields[] = {"stem", "preset", "seed", "ext", "dir"};
   bool stem = false;
   for (std::size_t i = 0; i < nameTemplate.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(nameTemplate[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < nameTemplate.size() &&
+                    static_cast<unsigned char>(nameTemplate[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(nameTemplate[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F || c1)
+      return Fail("a name cannot hold control characters, such as a line break or a tab");
     if (nameTemplate[i] == '/') return Fail("a name cannot hold '/': the pictures go into --out");
     if (nameTemplate[i] == '}') return Fail("'}' without its '{' in the name '" + nameTemplate + "'");
     if (nameTemplate[i] != '{') continue;
@@ -134,8 +197,13 @@ Done CheckNameTemplate(const std::string& nameTemplate) {
 
 Done CheckOutputNames(const BatchPlanOptions& options) {
   if (Done names = CheckNameTemplate(options.nameTemplate); !names) return names;
-  if (PictureFormatOfName(ExpandName(options.nameTemplate, {"x", "x", 1, options.extension})) == nullptr)
+  const PictureFormat* named = PictureFormatOfName(ExpandName(options.nameTemplate, {"x", "x", 1, options.extension}));
+  if (named == nullptr)
     return Fail("the name '" + options.nameTemplate + "' must end in a picture's extension, such as .{ext}");
+  // A picture is written in the format its name's extension names.
+  if (const PictureFormat* chosen = PictureFormatOfName("x." + options.extension); chosen != nullptr && chosen != named)
+    return Fail("the name '" + options.nameTemplate + "' ends in another format's extension than " + options.extension +
+                " (end it in .{ext})");
   return {};
 }
 
@@ -152,6 +220,7 @@ std::string ExpandName(const std::string& nameTemplate, const NameFields& fields
     if (field == "preset") name += fields.preset;
     if (field == "seed") name += std::to_string(fields.seed);
     if (field == "ext") name += fields.ext;
+    if (field == "dir") name += fields.dir;
     i = close;
   }
   return name;
@@ -160,23 +229,57 @@ std::string ExpandName(const std::string& nameTemplate, const NameFields& fields
 std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int effectSeed,
                                  const BatchPlanOptions& options) {
   const std::string folder = options.outDir.ends_with('/') ? options.outDir : options.outDir + "/";
-  std::map<std::string, std::string> taken;  // output -> the photo that has it
-  std::vector<BatchItem> items;
+  std::map<std::string, std::string> inputs;  // each photo's resolved path -> the photo
+  std::map<std::string, int> named;           // photos of each file name
+  for (const std::string& photo : photos) {
+    inputs.emplace(Resolved(photo), photo);
+    ++named[BaseName(photo)];
+  }
+  std::vector<BatchItem> all(photos.size());
+  std::map<std::string, std::vector<std::size_t>> byOutput;  // output -> the photos that would have it
   for (std::size_t i = 0; i < photos.size(); ++i) {
-    BatchItem item;
+    BatchItem& item = all[i];
     item.photo = photos[i];
-    item.seed = options.seedFromName ? SeedFromName(item.photo) : options.seed.value_or(effectSeed);
-    const std::string name =
-        ExpandName(options.nameTemplate, {Stem(item.photo), options.lookName, item.seed, options.extension});
+    const std::string photoFolder = FolderName(item.photo);
+    const bool shared = named[BaseName(item.photo)] > 1;
+    item.seed = !options.seedFromName ? options.seed.value_or(effectSeed)
+                : shared              ? SeedOfText(photoFolder + "/" + BaseName(item.photo))
+                                      : SeedFromName(item.photo);
+    const std::string name = ExpandName(
+        options.nameTemplate, {Stem(item.photo), options.lookName, item.seed, options.extension, photoFolder});
     item.output = folder + name;
+    const auto input = inputs.find(Resolved(item.output));
     if (name.empty() || name == "." || name == "..") {
       item.makable = Fail("'" + item.photo + "': its picture's name would be empty");
-    } else if (const auto [at, fresh] = taken.emplace(item.output, item.photo); !fresh) {
-      item.makable = Fail("'" + item.photo + "': its picture would be '" + item.output + "', as that of '" +
-                          at->second + "' is (use {ext} or other fields in --name, or fewer inputs)");
+    } else if (input != inputs.end() && input->second == item.photo) {
+      item.makable = Fail("'" + item.photo + "': its picture would replace the photo itself");
+    } else if (input != inputs.end()) {
+      item.makable = Fail("'" + item.photo + "': its picture would replace the photo '" + input->second +
+                          "' (use other fields in --name, or another --out)");
+    } else {
+      byOutput[item.output].push_back(i);
     }
-    if (i % options.shard.count == options.shard.index) items.push_back(std::move(item));
   }
+  // A name several photos would have goes to the first that can be read
+  // (the first of all when none can): a photo that cannot be painted never
+  // takes a good one's picture.
+  for (const auto& [output, claimants] : byOutput) {
+    if (claimants.size() < 2) continue;
+    const auto readable = std::find_if(claimants.begin(), claimants.end(), [&](std::size_t i) {
+      const PictureFormat* format = PictureFormatOfName(photos[i]);
+      ImageInfo info{};
+      return format != nullptr && OpenProblem(photos[i]).ok() && format->info(photos[i].c_str(), info).ok();
+    });
+    const std::size_t owner = readable == claimants.end() ? claimants.front() : *readable;
+    for (const std::size_t i : claimants) {
+      if (i == owner) continue;
+      all[i].makable = Fail("'" + photos[i] + "': its picture would be '" + output + "', as that of '" + photos[owner] +
+                            "' is (use {dir}, {ext} or other fields in --name, or fewer inputs)");
+    }
+  }
+  std::vector<BatchItem> items;
+  for (std::size_t i = options.shard.index; i < all.size(); i += options.shard.count)
+    items.push_back(std::move(all[i]));
   return items;
 }
 
@@ -252,12 +355,28 @@ BatchJob::BatchJob(BatchLook look, const std::vector<std::string>& inputs, Batch
 Done BatchJob::Prepare() {
   if (Done names = CheckOutputNames(m_plan); !names) return names;
   if (m_photos.photos.empty()) return Fail(Status::NotFound, "no photos to paint");
+  const std::string& out = m_plan.outDir;
   std::error_code error;
-  std::filesystem::create_directories(m_plan.outDir, error);
-  if (const Done target = CheckSaveTarget(m_plan.outDir + "/x." + m_plan.extension); !target.ok())
-    return Fail("cannot write into '" + m_plan.outDir + "': " + (error ? error.message() : target.message()));
+  std::filesystem::create_directories(out, error);
+  struct stat link {};
+  if (!IsDirectory(out)) {
+    if (FileExists(out)) return Fail("cannot write into '" + out + "': it is not a folder");
+    if (::lstat(out.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+      return Fail("cannot write into '" + out + "': it is a symbolic link to nothing that exists");
+    return Fail("cannot make the folder '" + out + "': " + error.message());
+  }
+  if (::access(out.c_str(), W_OK | X_OK) != 0) return Fail("cannot write into '" + out + "': " + std::strerror(errno));
   m_items = PlanBatch(m_photos.photos, m_look.effect->GetSeed(), m_plan);
   return {};
+}
+
+std::vector<BatchItem> BatchJob::WithoutPicture() const {
+  std::vector<BatchItem> missing;
+  for (const BatchItem& item : m_items) {
+    struct stat st {};
+    if (!item.makable || ::lstat(item.output.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) missing.push_back(item);
+  }
+  return missing;
 }
 
 BatchSummary BatchJob::Run(BatchObserver* observer, std::stop_token stop) const {

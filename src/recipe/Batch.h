@@ -27,7 +27,9 @@ namespace brisol {
 class CEffect;
 
 struct PhotoList {
-  std::vector<std::string> photos;    // sorted by path, each once
+  // Sorted by the path the file system resolves (however a task spells
+  // it), each file once.
+  std::vector<std::string> photos;
   std::vector<std::string> problems;  // inputs that could not be used, one line each
 };
 
@@ -46,18 +48,23 @@ std::optional<Shard> ParseShard(std::string_view text);
 // A seed that depends only on the file's name (without its folder): the
 // first four bytes of the name's SHA-256.
 int SeedFromName(const std::string& path);
+// The name of the folder a photo is in (its last part, as the file system
+// resolves the path): what tells a/same.png from b/same.png.
+std::string FolderName(const std::string& path);
 
 // The fields of an output name's template.
 struct NameFields {
   std::string stem;    // the photo's name without folder and extension
   std::string preset;  // the look's name
   int seed = 0;
-  std::string ext;  // the output format's extension
+  std::string ext;       // the output format's extension
+  std::string dir = {};  // the name of the photo's folder (FolderName)
 };
 // Whether a template can name outputs: not with an unknown or unclosed
 // field, a '/', or without {stem} (every photo would get one name).
+// {dir} tells photos of one name in different folders apart.
 Done CheckNameTemplate(const std::string& nameTemplate);
-// The template with {stem}, {preset}, {seed} and {ext} filled in.
+// The template with {stem}, {preset}, {seed}, {ext} and {dir} filled in.
 std::string ExpandName(const std::string& nameTemplate, const NameFields& fields);
 
 struct BatchPlanOptions {
@@ -82,8 +89,10 @@ struct BatchItem {
 };
 
 // The shard's items of a batch. Output names are given over the whole list
-// first: a photo whose name clashes with an earlier photo's gets a problem,
-// in every shard alike.
+// first: a photo whose name clashes with an earlier photo's, or that would
+// replace a photo of the list, gets a problem, in every shard alike. With
+// seedFromName, photos of one name in different folders get the seed of
+// their folder's name and their own (FolderName + "/" + name).
 std::vector<BatchItem> PlanBatch(const std::vector<std::string>& photos, int effectSeed,
                                  const BatchPlanOptions& options);
 
@@ -156,6 +165,9 @@ class BatchJob {
   // (made when missing) takes new files, and plans the shard's items.
   Done Prepare();
   const std::vector<BatchItem>& Items() const { return m_items; }
+  // The items whose picture is not in its place (no file, or not a regular
+  // one), after a batch or the tasks of all its shards: what is left to do.
+  std::vector<BatchItem> WithoutPicture() const;
   // Makes the pictures of the items (see RunBatch); the failures counted
   // include the problems.
   BatchSummary Run(BatchObserver* observer = nullptr, std::stop_token stop = {}) const;

@@ -48,8 +48,27 @@ TEST(Batch, NameTemplates) {
       {"{stem}.{format}", "unknown field '{format}' in the name (use {stem}, {preset}, {seed}, {ext})"},
       {"{stem}.{ext", "'{' without its '}' in the name '{stem}.{ext'"},
       {"{stem}}", "'}' without its '{' in the name '{stem}}'"},
+      {"{stem}\n.{ext}", "a name cannot hold control characters, such as a line break or a tab"},
+      {"{stem}\t.{ext}", "a name cannot hold control characters, such as a line break or a tab"},
+      {"{stem}\xC2\x9B.{ext}", "a name cannot hold control characters, such as a line break or a tab"},
+      {"{dir}-{stem}-\xC3\xA9.{ext}", ""},
   };
   for (const auto& [name, message] : cases) EXPECT_EQ(CheckNameTemplate(name).message(), message) << name;
+}
+
+TEST(Batch, ANameAndTheFormatMustAgree) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"{stem}.jpg", "bmp", "the name '{stem}.jpg' ends in another format's extension than bmp (end it in .{ext})"},
+      {"{stem}.jpeg", "jpg", ""},
+      {"{stem}.JPG", "jpg", ""},
+      {"{stem}.{ext}", "bmp", ""},
+  };
+  for (const auto& [name, ext, message] : cases) {
+    BatchPlanOptions options;
+    options.nameTemplate = name;
+    options.extension = ext;
+    EXPECT_EQ(CheckOutputNames(options).message(), message) << name;
+  }
 }
 
 TEST(Batch, SeedFromNameDependsOnTheNameAlone) {
@@ -237,6 +256,151 @@ TEST_F(BatchRun, APictureThatWouldReplaceItsPhotoIsRefused) {
   EXPECT_EQ(summary.failed, 1u);
   ASSERT_EQ(recorder.failures.size(), 1u);
   EXPECT_EQ(recorder.failures[0], "'" + dir.File("in/p0.bmp") + "': its picture would replace the photo itself");
+}
+
+// The batch as the command line and the Batch window run it.
+BatchSummary RunJob(const CEffect& effect, const std::vector<std::string>& inputs, const std::string& out,
+                    bool overwrite, std::vector<std::string>* failures = nullptr,
+                    const std::string& name = "{stem}.{ext}") {
+  BatchPlanOptions plan;
+  plan.outDir = out;
+  plan.nameTemplate = name;
+  BatchRunOptions run;
+  run.overwrite = overwrite;
+  BatchJob job({effect.Snapshot(), 1, std::nullopt, "look"}, inputs, plan, run);
+  EXPECT_TRUE(job.Prepare().ok());
+  struct Failures : BatchObserver {
+    void Finished(std::size_t, const BatchItem&, const FileResult& r) override {
+      if (!r && list != nullptr) list->push_back(r.message());
+    }
+    std::vector<std::string>* list = nullptr;
+  } observer;
+  observer.list = failures;
+  return job.Run(&observer);
+}
+
+TEST_F(BatchRun, ALinkInTheOutputFolderIsReplacedNeverFollowed) {
+  std::filesystem::create_directories(dir.File("out"));
+  std::filesystem::create_directories(dir.File("elsewhere"));
+  test::WriteFile(dir.File("elsewhere/mine.png"), "someone's file");
+  std::filesystem::create_symlink(dir.File("elsewhere/mine.png"), dir.File("out/p0.png"));
+  std::filesystem::create_symlink(dir.File("elsewhere/none.png"), dir.File("out/p1.png"));
+  const std::vector<std::string> photos = {dir.File("in/p0.bmp"), dir.File("in/p1.bmp")};
+
+  std::vector<std::string> failures;
+  BatchSummary summary = RunJob(*effect, photos, dir.File("out"), false, &failures);
+  EXPECT_EQ(summary.failed, 2u);
+  ASSERT_EQ(failures.size(), 2u);
+  EXPECT_NE(failures[0].find("is a symbolic link, left alone"), std::string::npos) << failures[0];
+  EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere/none.png")));
+
+  summary = RunJob(*effect, photos, dir.File("out"), true);
+  EXPECT_EQ(summary.written, 2u);
+  for (const char* name : {"out/p0.png", "out/p1.png"}) {
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.File(name))) << name;
+    EXPECT_TRUE(ReadRecipeFile(dir.File(name)).ok()) << name;
+  }
+  EXPECT_EQ(test::ReadFile(dir.File("elsewhere/mine.png")), "someone's file");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere/none.png")));
+}
+
+TEST_F(BatchRun, NoPictureReplacesAPhotoOfTheBatch) {
+  // a.png is a photo, a.bmp would be painted to a.png; p1-made.png was painted
+  // by an earlier run and is no photo.
+  std::filesystem::create_directories(dir.File("d"));
+  test::WritePhoto(dir.File("d/a.bmp"), 30, 20, 1);
+  test::WritePhoto(dir.File("d/b.bmp"), 30, 20, 2);
+  std::filesystem::copy_file(dir.File("in/p0.bmp"), dir.File("d/a.png"));
+  const std::string photo = test::ReadFile(dir.File("d/a.png"));
+  ASSERT_EQ(RunJob(*effect, {dir.File("in/p1.bmp")}, dir.File("d"), false, nullptr, "{stem}-made.{ext}").written, 1u);
+
+  std::vector<std::string> failures;
+  const BatchSummary summary = RunJob(*effect, {dir.File("d")}, dir.File("d"), true, &failures);
+  EXPECT_EQ(summary.written, 1u);  // b.png
+  EXPECT_EQ(summary.failed, 2u);
+  EXPECT_EQ(failures,
+            (std::vector<std::string>{"'" + dir.File("d/a.bmp") + "': its picture would replace the photo '" +
+                                          dir.File("d/a.png") + "' (use other fields in --name, or another --out)",
+                                      "'" + dir.File("d/a.png") + "': its picture would replace the photo itself"}));
+  EXPECT_EQ(test::ReadFile(dir.File("d/a.png")), photo);
+
+  // Reruns with a name of their own paint the photos, never their pictures.
+  for (int run = 0; run < 2; ++run)
+    RunJob(*effect, {dir.File("d/")}, dir.File("d"), false, nullptr, "{stem}-glass.{ext}");
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.File("d")))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names,
+            (std::set<std::string>{"a.bmp", "a.png", "b.bmp", "b.png", "p1-made.png", "a-glass.png", "b-glass.png"}));
+}
+
+TEST_F(BatchRun, WhatStandsInThePicturesWayIsNamed) {
+  std::filesystem::create_directories(dir.File("out/p0.png"));
+  std::filesystem::create_symlink(dir.File("gone"), dir.File("dangling"));
+  test::WriteFile(dir.File("file"), "x");
+  std::vector<std::string> failures;
+  RunJob(*effect, {dir.File("in/p0.bmp")}, dir.File("out"), true, &failures);
+  EXPECT_EQ(failures,
+            (std::vector<std::string>{"cannot write '" + dir.File("out/p0.png") + "': it is a folder, not a picture"}));
+  const std::pair<std::string, std::string> cases[] = {
+      {dir.File("dangling"),
+       "cannot write into '" + dir.File("dangling") + "': it is a symbolic link to nothing that exists"},
+      {dir.File("file"), "cannot write into '" + dir.File("file") + "': it is not a folder"},
+      {dir.File("file/sub"), "cannot make the folder '" + dir.File("file/sub") + "': Not a directory"},
+  };
+  for (const auto& [out, message] : cases) {
+    BatchPlanOptions plan;
+    plan.outDir = out;
+    BatchJob job({effect->Snapshot(), 1, std::nullopt, "look"}, {dir.File("in/p0.bmp")}, plan, {});
+    EXPECT_EQ(job.Prepare().message(), message);
+  }
+}
+
+TEST_F(BatchRun, PhotosOfOneNameInDifferentFoldersAreToldApart) {
+  for (const char* folder : {"a", "b", "c"}) std::filesystem::create_directories(dir.File(folder));
+  test::WritePhoto(dir.File("a/same.bmp"), 30, 20, 1);
+  test::WritePhoto(dir.File("b/same.bmp"), 30, 20, 2);
+  test::WritePhoto(dir.File("c/other.bmp"), 30, 20, 3);
+  const PhotoList list =
+      ListPhotos({dir.File("a"), dir.File("a/../a/same.bmp"), dir.File("b/same.bmp"), dir.File("c/other.bmp")});
+  ASSERT_EQ(list.photos,
+            (std::vector<std::string>{dir.File("a/../a/same.bmp"), dir.File("b/same.bmp"), dir.File("c/other.bmp")}));
+
+  BatchPlanOptions options;
+  options.outDir = "/out";
+  options.nameTemplate = "{dir}-{stem}.{ext}";
+  options.seedFromName = true;
+  const std::vector<BatchItem> items = PlanBatch(list.photos, 1, options);
+  const char* outputs[] = {"/out/a-same.png", "/out/b-same.png", "/out/c-other.png"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(items[i].output, outputs[i]);
+    EXPECT_TRUE(items[i].makable.ok()) << items[i].makable.message();
+  }
+  EXPECT_NE(items[0].seed, items[1].seed);
+  EXPECT_EQ(items[2].seed, SeedFromName("other.bmp"));  // a name of its own keeps its seed
+
+  // Across runs: b's photo finds a's picture in its place.
+  std::vector<std::string> failures;
+  EXPECT_EQ(RunJob(*effect, {dir.File("a/same.bmp")}, dir.File("out"), false).written, 1u);
+  EXPECT_EQ(RunJob(*effect, {dir.File("a/same.bmp")}, dir.File("out"), false).kept, 1u);
+  EXPECT_EQ(RunJob(*effect, {dir.File("b/same.bmp")}, dir.File("out"), false, &failures).failed, 1u);
+  EXPECT_EQ(failures, (std::vector<std::string>{"'" + dir.File("out/same.png") +
+                                                "' is the picture of another photo named 'same.bmp', left as it is "
+                                                "(overwriting replaces it)"}));
+}
+
+TEST_F(BatchRun, APhotoThatCannotBeReadTakesNoGoodPhotosName) {
+  for (const char* folder : {"a", "b"}) std::filesystem::create_directories(dir.File(folder));
+  test::WriteFile(dir.File("a/same.png"), "no picture at all");
+  test::WritePhoto(dir.File("b/same.bmp"), 30, 20, 2);
+  BatchPlanOptions options;
+  options.outDir = dir.File("out");
+  const std::vector<BatchItem> items = PlanBatch({dir.File("a/same.png"), dir.File("b/same.bmp")}, 1, options);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_FALSE(items[0].makable.ok());
+  EXPECT_NE(items[0].makable.message().find("as that of '" + dir.File("b/same.bmp") + "' is"), std::string::npos)
+      << items[0].makable.message();
+  EXPECT_TRUE(items[1].makable.ok()) << items[1].makable.message();
 }
 
 }  // namespace
