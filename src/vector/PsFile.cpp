@@ -255,8 +255,7 @@ Outcome<std::string> WritePostScript(VectorKind kind, const VectorScene& scene, 
   if (everywhere) {
     // The composite covers the picture: its edges run on into the bleed.
     if (!WriteBleed(content, page, scene.picture, [&](ContentStream&) { return WritePicture(out, *composite, {}); })) {
-      result.error = "not enough memory for the mixed picture";
-      return result;
+      return Fail(Status::NoMemory, "not enough memory for the mixed picture");
     }
   } else {
     // The background and the objects, which the composite covers where it is.
