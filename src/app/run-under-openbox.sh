@@ -31,7 +31,10 @@ trap 'exit 143' TERM INT HUP
 
 # The server picks a free display and tells its number.
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+# Keys held down by a loaded machine must not repeat: the tests press and
+# release keys and count what each did.
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset -ardelay 30000 \
+  3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 if ! read -r -t 20 number <"$work/display"; then
   echo "Xvfb did not start:"
