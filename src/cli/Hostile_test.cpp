@@ -535,5 +535,47 @@ TEST(CliHostile, LinksAndOptionsAreTakenAsElsewhere) {
   }
 }
 
+// --- recipes read from named pipes ------------------------------------------
+
+TEST(CliHostile, RecipesInNamedPipesAreRefusedWithoutWaiting) {
+  TempDir dir;
+  const std::string presets = dir.File("data/Brisol/Presets");
+  std::filesystem::create_directories(presets);
+  const std::string photo = WritePicture(dir.File("photo.png"));
+  std::filesystem::create_directories(dir.File("out"));
+  for (const char* name : {"pipe.brisol", "pipe.png", "pipe.jpg", "pipe.svg", "pipe.pdf", "pipe.eps", "pipe.ps"})
+    ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((presets + "/Piped.brisol").c_str(), 0600), 0);
+  const std::string inPresets = presets + "/Piped.brisol";
+  struct Case {
+    std::vector<std::string> args;
+    std::string named;
+  } cases[] = {
+      {{"recipe", dir.File("pipe.brisol")}, dir.File("pipe.brisol")},
+      {{"recipe", dir.File("pipe.png")}, dir.File("pipe.png")},
+      {{"recipe", dir.File("pipe.jpg")}, dir.File("pipe.jpg")},
+      {{"recipe", dir.File("pipe.svg")}, dir.File("pipe.svg")},
+      {{"recipe", dir.File("pipe.pdf")}, dir.File("pipe.pdf")},
+      {{"recipe", dir.File("pipe.eps")}, dir.File("pipe.eps")},
+      {{"recipe", dir.File("pipe.ps")}, dir.File("pipe.ps")},
+      {{"render", photo, dir.File("r.png"), "--recipe", dir.File("pipe.brisol")}, dir.File("pipe.brisol")},
+      {{"render", photo, dir.File("r.png"), "--preset", dir.File("pipe.png")}, dir.File("pipe.png")},
+      {{"render", photo, dir.File("r.png"), "--preset", "piped"}, inPresets},
+      {{"batch", photo, "--out", dir.File("out"), "--recipe", dir.File("pipe.jpg")}, dir.File("pipe.jpg")},
+      {{"batch", photo, "--out", dir.File("out"), "--preset", dir.File("pipe.brisol")}, dir.File("pipe.brisol")},
+  };
+  const std::string env = "export XDG_DATA_HOME=" + test::ShellQuote(dir.File("data")) + "; ";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    const auto start = std::chrono::steady_clock::now();
+    const CliResult run = RunCliIn(env, c.args, {}, {}, "timeout -s KILL 5");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(run.signal, 0) << run.err;
+    EXPECT_NE(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("named pipe (FIFO), not a regular file"), std::string::npos) << run.err;
+  }
+}
+
 }  // namespace
 }  // namespace brisol

@@ -14,6 +14,7 @@
 #include "imageio/TemporaryFile.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/PictureText.h"
+#include "raster/FileUtil.h"
 #include "recipe/VectorRecipe.h"
 #include "vector/VectorFormats.h"
 
@@ -174,13 +175,14 @@ bool PictureFormatHoldsRecipe(const PictureFormat& format) {
 }
 
 RecipeRead ReadRecipeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Unreadable(path, std::strerror(errno));
+  // A FIFO, device or socket is refused before it is opened for reading:
+  // opening a FIFO would wait for a writer for ever.
+  std::string why;
+  const int fd = OpenRegularFile(path.c_str(), &why);
+  if (fd < 0) return Unreadable(path, why);
   const Descriptor guard{fd};
   struct stat st {};
   if (::fstat(fd, &st) != 0) return Unreadable(path, std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return Unreadable(path, "it is a folder");
-  if (!S_ISREG(st.st_mode)) return Unreadable(path, "it is not a regular file");
   const ReadBytesAt read = [fd](std::uint64_t offset, std::uint8_t* out, std::size_t n) -> std::size_t {
     std::size_t done = 0;
     while (done < n) {
