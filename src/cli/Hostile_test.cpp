@@ -577,5 +577,43 @@ TEST(CliHostile, RecipesInNamedPipesAreRefusedWithoutWaiting) {
   }
 }
 
+// --- compressed text in photos ----------------------------------------------
+
+// A 16 x 16 PNG with `chunks` zTXt chunks of 15 MB each once inflated.
+std::string PngWithTextBombs(int chunks) {
+  using namespace filebuilding;
+  Bgr24Image image;
+  EXPECT_EQ(AllocBgr24(image, 16, 16), kImgOk);
+  std::vector<std::uint8_t> plain;
+  EXPECT_EQ(EncodePng(image.Block(), plain), kImgOk);
+  const std::string keyword("Comment\0\0", 9);  // the keyword, then deflate
+  File text = ZlibZeros(15u << 20);
+  text.insert(text.begin(), keyword.begin(), keyword.end());
+  File chunk;
+  PutPngChunk(chunk, "zTXt", text);
+  File png(plain.begin(), plain.begin() + 33);  // the signature and IHDR
+  for (int i = 0; i < chunks; ++i) png.insert(png.end(), chunk.begin(), chunk.end());
+  png.insert(png.end(), plain.begin() + 33, plain.end());
+  return std::string(png.begin(), png.end());
+}
+
+TEST(CliHostile, CompressedTextInAPhotoIsNeverInflated) {
+  if (test::kSanitizedBuild) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  TempDir dir;
+  const std::string photo = dir.File("texts.png");
+  test::WriteFile(photo, PngWithTextBombs(60));  // 900 MB of text once inflated
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"identify", photo},
+                                               {"convert", photo, dir.File("o.bmp")},
+                                               {"render", photo, dir.File("r.png"), "--objects", "10", "--quiet"}}) {
+    SCOPED_TRACE(args[0]);
+    const auto start = std::chrono::steady_clock::now();
+    const CliResult run = RunCliIn("ulimit -v 300000; ", args, {}, {}, kWatchdog);
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Inflating the text takes seconds (render took 12 s).
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  }
+  EXPECT_EQ(RunCli({"identify", dir.File("o.bmp")}).out, dir.File("o.bmp") + ": BMP 16 x 16, 24 bits per pixel\n");
+}
+
 }  // namespace
 }  // namespace brisol
