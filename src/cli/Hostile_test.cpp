@@ -615,5 +615,26 @@ TEST(CliHostile, CompressedTextInAPhotoIsNeverInflated) {
   EXPECT_EQ(RunCli({"identify", dir.File("o.bmp")}).out, dir.File("o.bmp") + ": BMP 16 x 16, 24 bits per pixel\n");
 }
 
+// --- the pixel limit ----------------------------------------------------------
+
+TEST(CliHostile, PicturesBeyondThePixelLimitAreRefusedInOneLineUnlessRaised) {
+  TempDir dir;
+  const std::string huge = dir.File("huge.png"), six = dir.File("six.png");
+  test::WriteFile(huge, filebuilding::BlackPng(20000, 20000));  // 49 KB
+  test::WriteFile(six, filebuilding::BlackPng(3000, 2000));
+  const std::string limit = "is more than the 200 megapixels a picture is read with (--max-pixels N raises the limit)";
+  for (const std::string command : {"render", "convert"}) {
+    SCOPED_TRACE(command);
+    const auto start = std::chrono::steady_clock::now();
+    ExpectOneLine(RunCli({command, huge, dir.File("o.bmp")}), 1, command,
+                  {"cannot read '" + huge + "': its picture of 20000 x 20000 pixels (400 megapixels) " + limit});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ExpectOneLine(RunCli({command, six, dir.File("o.bmp"), "--max-pixels", "5999999"}), 1, command,
+                  {"(6 megapixels) is more than the 5999999 pixels"});
+    const CliResult raised = RunCli({command, six, dir.File("o.bmp"), "--max-pixels", "6000000"});
+    EXPECT_EQ(raised.status, 0) << raised.err;
+  }
+}
+
 }  // namespace
 }  // namespace brisol

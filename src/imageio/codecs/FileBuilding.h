@@ -72,6 +72,20 @@ inline File ZlibZeros(std::uint64_t n) {
   return z;
 }
 
+// A valid grey PNG of one bit a pixel, all black: a picture of many
+// megapixels in a small file.
+inline std::string BlackPng(std::uint32_t width, std::uint32_t height) {
+  File png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  File header;
+  Put32BE(header, width);
+  Put32BE(header, height);
+  header.insert(header.end(), {1, 0, 0, 0, 0});
+  PutPngChunk(png, "IHDR", header);
+  PutPngChunk(png, "IDAT", ZlibZeros((width + 7) / 8 * std::uint64_t{height} + height));
+  PutPngChunk(png, "IEND", {});
+  return std::string(png.begin(), png.end());
+}
+
 // Makes a PNG file's header (its first chunk, IHDR) claim width x height,
 // with the checksum put right.
 template <typename Bytes>
