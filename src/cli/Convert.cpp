@@ -62,7 +62,8 @@ int RunConvert(Args args) {
   bool resize = false;
   SIZE newSize;
   SaveOptions options;
-  LoadOptions load{.raise = "--max-pixels N"};
+  std::string damage;
+  LoadOptions load{.raise = "--max-pixels N", .damage = &damage};
   bool optionsDone = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view a = args[i];
@@ -123,6 +124,7 @@ int RunConvert(Args args) {
     return LoadPicture(input, load);
   }();
   if (!loaded.ok()) return Fail(loaded.message());
+  if (!damage.empty()) std::fprintf(stderr, "brisol-cli convert: warning: %s\n", damage.c_str());
   std::unique_ptr<CDADC> surface = std::move(loaded).value();
   const SIZE size = surface->GetSize();
   if (resize) {

@@ -290,17 +290,40 @@ TEST(CliHostile, TheNextSaveRemovesWhatAKilledSaveLeft) {
 
 // --- 9, 15: damaged pictures and the decoder's own words ------------------
 
-TEST(CliHostile, DamagedPicturesAreRefusedWithTheDecodersReason) {
+// A damaged photo is painted as far as it could be read, with one warning
+// line in the decoder's words (even with --quiet) and status 0; one cut
+// before a single whole row is refused.
+TEST(CliHostile, DamagedPhotosArePaintedWithAWarningInTheDecodersWords) {
   TempDir dir;
   const std::string jpeg = JpegClaiming(320, 240, 320, 240);
   // Cut in the middle of its coded data, with and without its end marker.
   test::WriteFile(dir.File("cut.jpg"), jpeg.substr(0, jpeg.size() / 2));
   test::WriteFile(dir.File("marked.jpg"), jpeg.substr(0, jpeg.size() / 2) + "\xFF\xD9");
-  const CliResult marked = RunCli({"convert", dir.File("marked.jpg"), dir.File("o.png")});
-  ExpectOneLine(marked, 1, "convert", {"'" + dir.File("marked.jpg") + "'", "truncated", "premature end"});
-  const CliResult cut = RunCli({"convert", dir.File("cut.jpg"), dir.File("o.png")});
-  ExpectOneLine(cut, 1, "convert", {"'" + dir.File("cut.jpg") + "'", "truncated"});
-  EXPECT_FALSE(std::filesystem::exists(dir.File("o.png")));
+  test::WriteFile(dir.File("early.jpg"), jpeg.substr(0, 700));
+  struct Case {
+    std::vector<std::string> args;
+    std::string warning;
+  } cases[] = {
+      {{"convert", dir.File("marked.jpg"), dir.File("o.png")},
+       "brisol-cli convert: warning: '" + dir.File("marked.jpg") +
+           "' is damaged and read as far as it could be: Corrupt JPEG data: premature end of data segment; the "
+           "file is cut short: "},
+      {{"convert", dir.File("cut.jpg"), dir.File("o.png")}, "brisol-cli convert: warning: '" + dir.File("cut.jpg")},
+      {{"render", dir.File("cut.jpg"), dir.File("r.png"), "--objects", "10", "--quiet"},
+       "brisol-cli render: warning: '" + dir.File("cut.jpg") + "' is damaged"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const CliResult run = RunCli(c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.err), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind(c.warning, 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(" of its 240 rows are missing\n"), std::string::npos) << run.err;
+    EXPECT_EQ(RunCli({"identify", c.args[2]}).status, 0);
+  }
+  const CliResult early = RunCli({"convert", dir.File("early.jpg"), dir.File("e.png")});
+  ExpectOneLine(early, 1, "convert", {"'" + dir.File("early.jpg") + "'", "truncated"});
+  EXPECT_FALSE(std::filesystem::exists(dir.File("e.png")));
 }
 
 // --- 10: decompression bombs ----------------------------------------------

@@ -205,6 +205,8 @@ int RunRender(Args args) {
   }();
   progress.Finish();
   if (!made.ok()) return Fail(made.message());
+  // Told even with --quiet: the picture is painted from a damaged photo.
+  if (!made->damage.empty()) Notice("warning: " + made->damage);
   if (made->rasterFallbacks > 0) {
     Notice(std::to_string(made->rasterFallbacks) +
            " objects have texts in a font without outlines and are written as pixels");

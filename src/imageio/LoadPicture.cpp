@@ -188,6 +188,11 @@ LoadResult LoadPicture(const std::string& path, const LoadOptions& options) {
     return failWith(kImgErrNoMemory, "not enough memory for its picture of " + std::to_string(width) + " x " +
                                          std::to_string(height) + " pixels");
   }
+  if (!decoded.words.empty()) {
+    std::string damage = QuotedName(path) + " is damaged and read as far as it could be: " + decoded.words;
+    TheLogger().Log(kLogInfo, "%s\n", damage.c_str());
+    if (options.damage != nullptr) *options.damage = std::move(damage);
+  }
   return surface;
 }
 
