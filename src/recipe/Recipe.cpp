@@ -116,6 +116,8 @@ RecipeRead Reader::Read(std::string_view text) {
     m_result.errors.push_back("the recipe is longer than " + std::to_string(kMaxRecipeBytes) + " bytes");
     return std::move(m_result);
   }
+  // Editors on some systems begin a UTF-8 text with a byte order mark.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::size_t number = 0;
   while (!text.empty() && !m_stop && m_result.errors.size() < kMaxErrors) {
     const std::size_t end = text.find('\n');

@@ -148,6 +148,16 @@ TEST(Recipe, EveryBadLineIsTold) {
   EXPECT_TRUE(read.errors[2].starts_with("line 5: ")) << read.errors[2];
 }
 
+TEST(Recipe, ATextBeginningWithAByteOrderMarkIsRead) {
+  for (const char* text : {"\xEF\xBB\xBF"
+                           "format = 1\nsize = 2\n",
+                           "\xEF\xBB\xBF# saved by an editor\r\nformat=1\r\nsize=2"}) {
+    const RecipeRead read = ParseRecipe(text);
+    ASSERT_TRUE(read.ok()) << read.ErrorText();
+    EXPECT_EQ(read.recipe->Value(Param("size")), 2);
+  }
+}
+
 TEST(Recipe, UnknownKeyIsWarnedOfAndLeftOut) {
   const RecipeRead read = ParseRecipe("format = 1\nsparkle = 3\nsize = 2\n--size = 3\n");
   ASSERT_TRUE(read.ok()) << read.ErrorText();
