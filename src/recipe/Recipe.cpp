@@ -15,6 +15,8 @@ namespace {
 // Reading stops after this many errors: a file that is no recipe at all
 // needs only a few lines to say so.
 constexpr std::size_t kMaxErrors = 20;
+// Warnings told one by one; the rest are counted in one more line.
+constexpr std::size_t kMaxWarnings = 20;
 constexpr std::size_t kMaxQuoted = 60;
 
 std::size_t IndexOf(const EffectParam& param) { return static_cast<std::size_t>(&param - EffectParams().data()); }
@@ -100,7 +102,12 @@ class Reader {
     Error("bad value " + Quoted(value) + " for " + std::string(key) + " (accepted: " + accepted + ")");
   }
   void Error(const std::string& text) { m_result.errors.push_back(Where() + text); }
-  void Warning(const std::string& text) { m_result.warnings.push_back(Where() + text); }
+  void Warning(const std::string& text) {
+    if (m_result.warnings.size() < kMaxWarnings)
+      m_result.warnings.push_back(Where() + text);
+    else
+      ++m_moreWarnings;
+  }
   std::string Where() const { return "line " + std::to_string(m_line) + ": "; }
 
   RecipeRead m_result;
@@ -109,6 +116,7 @@ class Reader {
   std::size_t m_line = 0;
   bool m_formatSeen = false;
   bool m_stop = false;
+  std::size_t m_moreWarnings = 0;
 };
 
 RecipeRead Reader::Read(std::string_view text) {
@@ -128,6 +136,8 @@ RecipeRead Reader::Read(std::string_view text) {
     m_result.errors.push_back("not a Brisol recipe: it must begin with 'format = " + std::to_string(Recipe::kFormat) +
                               "'");
   }
+  if (m_moreWarnings > 0)
+    m_result.warnings.push_back("and " + std::to_string(m_moreWarnings) + " more warnings like these");
   if (m_result.errors.empty()) m_result.recipe = std::move(m_recipe);
   return std::move(m_result);
 }

@@ -168,6 +168,19 @@ TEST(Recipe, UnknownKeyIsWarnedOfAndLeftOut) {
   EXPECT_EQ(RecipeText(*read.recipe).find("sparkle"), std::string::npos);
 }
 
+// A recipe of thousands of unknown keys gives a few warnings and a count,
+// not a line each.
+TEST(Recipe, ManyWarningsAreCappedAndCounted) {
+  std::string text = "format = 1\n";
+  while (text.size() + 4 <= kMaxRecipeBytes) text += "a=1\n";
+  const RecipeRead read = ParseRecipe(text);
+  ASSERT_TRUE(read.ok()) << read.ErrorText();
+  const std::size_t lines = (text.size() - 11) / 4;
+  ASSERT_EQ(read.warnings.size(), 21u);
+  EXPECT_EQ(read.warnings[19], "line 21: unknown key 'a' left out");
+  EXPECT_EQ(read.warnings[20], "and " + std::to_string(lines - 20) + " more warnings like these");
+}
+
 TEST(Recipe, AKeyGivenTwiceKeepsTheLaterValueWithAWarning) {
   const RecipeRead read = ParseRecipe("format = 1\nsize = 2\nsize = 3\n");
   ASSERT_TRUE(read.ok());
