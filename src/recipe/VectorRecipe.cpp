@@ -459,8 +459,11 @@ std::string XmlCharacterData(std::string_view text) {
       i += text.substr(i, 2) == "\r\n" ? 2 : 1;
       continue;
     }
-    const std::size_t semi = text[i] == '&' ? text.find(';', i) : npos;
-    if (semi == npos || semi - i > 12) {
+    // A reference is short: its ';' is looked for close by, not to the end
+    // (a text full of '&' took seconds).
+    const std::size_t near = text[i] == '&' ? text.substr(i, 13).find(';') : npos;
+    const std::size_t semi = near == npos ? npos : i + near;
+    if (semi == npos) {
       out += text[i++];
       continue;
     }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "RecipeTestSupport.h"
 #include "effect/Effect.h"
 #include "effect/EffectParams.h"
@@ -72,6 +74,15 @@ TEST(VectorRecipe, XmlEntitiesAndCdataAreResolved) {
       {"one\r\ntwo\rthree", "one\ntwo\nthree"},
   };
   for (const Case& c : cases) EXPECT_EQ(XmlCharacterData(c.xml), c.text) << c.xml;
+}
+
+// Metadata full of '&' without a ';' is read in a moment (each '&' once
+// looked for its ';' up to the end of the text).
+TEST(VectorRecipe, AmpersandsWithoutReferencesAreReadInLinearTime) {
+  const std::string text(400'000, '&');
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(XmlCharacterData(text + ";&amp;"), text + ";&");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 class VectorRecipeFile : public ::testing::Test {
