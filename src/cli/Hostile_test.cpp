@@ -659,5 +659,25 @@ TEST(CliHostile, PicturesBeyondThePixelLimitAreRefusedInOneLineUnlessRaised) {
   }
 }
 
+// --- the texts of a photo read for its recipe ---------------------------------
+
+TEST(CliHostile, OtherTextsOfAPhotoAreNotKeptWhileItsRecipeIsLookedFor) {
+  if (test::kSanitizedBuild) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  TempDir dir;
+  const std::string card = dir.File("card.jpg");
+  ASSERT_EQ(RunCli({"testcard", card, "64x48"}).status, 0);
+  ASSERT_EQ(RunCli({"render", card, dir.File("made.jpg"), "--objects", "5", "--quiet"}).status, 0);
+  std::string jpeg = test::ReadFile(dir.File("made.jpg"));
+  // 3,000 comments of 64 KB (192 MB) before the recipe.
+  const std::string comment = std::string("\xFF\xFE\xFF\xFF", 4) + std::string(65533, 'c');
+  std::string comments;
+  for (int i = 0; i < 3000; ++i) comments += comment;
+  jpeg.insert(2, comments);
+  test::WriteFile(dir.File("comments.jpg"), jpeg);
+  const CliResult run = RunCliIn("ulimit -v 120000; ", {"recipe", dir.File("comments.jpg")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("format = 1\n", 0), 0u) << run.out.substr(0, 200);
+}
+
 }  // namespace
 }  // namespace brisol

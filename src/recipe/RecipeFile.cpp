@@ -68,13 +68,25 @@ struct RecipeHolder {
 
 constexpr unsigned Kind(VectorKind kind) { return 1u << static_cast<unsigned>(kind); }
 
+// Of a picture's texts only those that may be the recipe are kept, and no
+// more than a few of them: a file of many texts costs no memory.
+constexpr std::size_t kMostRecipeTexts = 16;
+KeepText RecipeTexts(bool keyed, const std::vector<PictureText>& kept) {
+  return [keyed, &kept](const PictureText& t) {
+    if (kept.size() >= kMostRecipeTexts) return false;
+    return keyed ? t.keyword == kRecipeKeyword : t.text.starts_with("format");
+  };
+}
+
 constexpr RecipeHolder kHolders[] = {
     {"PNG", IsPng, 0,
-     [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) { return ReadPngTexts(read, texts); },
+     [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) {
+       return ReadPngTexts(read, texts, RecipeTexts(true, texts));
+     },
      true},
     {"JPEG", IsJpeg, 0,
      [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) {
-       return ReadJpegComments(read, texts);
+       return ReadJpegComments(read, texts, RecipeTexts(false, texts));
      },
      false},
     {"SVG", IsSvg, Kind(VectorKind::Svg), ReadSvgMetadata, false},
