@@ -124,6 +124,12 @@ RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, const Recipe
                                 " file keeps its cross-references packed in streams, which are not read (a program "
                                 "that changed it wrote it so)");
   }
+  if (rc == kImgErrTooLarge) {
+    return Unreadable(name, "the " + format + " file was changed and saved more than " +
+                                std::to_string(kMaxPdfSections - 1) +
+                                " times since it was made (incremental updates), and no more updates than that "
+                                "are followed to find its recipe");
+  }
   if (rc != kImgOk) return Unreadable(name, "the " + format + " file is damaged before any recipe");
   return Unreadable(name,
                     "the picture holds no Brisol recipe (it was not made by Brisol, or a program that changed it "

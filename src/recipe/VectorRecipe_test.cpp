@@ -259,6 +259,34 @@ TEST_F(VectorRecipeFile, ARecipeOfAnUpdatedPdfIsFoundThroughItsNewestTrailer) {
   EXPECT_EQ(*read.recipe, changed);
 }
 
+// Updates that leave the document information as it was: the recipe is
+// found through 63 of them; beyond, the limit is told, not damage.
+TEST_F(VectorRecipeFile, ManyUpdatesOfAPdfAreFollowedUpToTheirLimit) {
+  const Recipe recipe = RecipeOf(*effect, 1);
+  const std::string made = test::ReadFile(Render("a.pdf", &recipe));
+  for (const int updates : {kMaxPdfSections - 1, kMaxPdfSections}) {
+    std::string pdf = made;
+    for (int u = 0; u < updates; ++u) {
+      const std::string tail = pdf.substr(pdf.rfind("startxref\n") + 10);
+      const std::size_t object = pdf.size();
+      pdf += "50 0 obj\n(note)\nendobj\n";
+      char entry[32];
+      std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", object);
+      const std::size_t xref = pdf.size();
+      pdf += "xref\n50 1\n" + std::string(entry) + "trailer\n<< /Prev " + tail.substr(0, tail.find('\n')) +
+             " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    }
+    test::WriteFile(dir.File("updated.pdf"), pdf);
+    const RecipeRead read = ReadRecipeFile(dir.File("updated.pdf"));
+    if (updates < kMaxPdfSections) {
+      EXPECT_TRUE(read.ok()) << read.ErrorText();
+    } else {
+      EXPECT_EQ(read.errors.size(), 1u);
+      EXPECT_NE(read.ErrorText().find("changed and saved more than 63 times"), std::string::npos) << read.ErrorText();
+    }
+  }
+}
+
 TEST_F(VectorRecipeFile, ARecipeFurtherFromTheStartIsFoundByReadingMore) {
   const Recipe recipe = Expected(RecipeOf(*effect, 1));
   const std::string text = RecipeText(recipe);
