@@ -157,6 +157,29 @@ TEST_F(RecipeCli, OptionsAfterTheRecipeOverrideItAndThoseBeforeDoNot) {
   EXPECT_NE(text.find("objects = 300\n"), std::string::npos) << text;
 }
 
+// "-" reads the recipe, or a picture holding one, from standard input, for
+// recipe and render --recipe alike.
+TEST_F(RecipeCli, RecipesAreReadFromStandardInput) {
+  const std::string a = dir.File("a.png");
+  ASSERT_EQ(RunCli({"render", photo, a, "--effect", "Hearts", "--seed", "3", "--quiet"}).status, 0);
+  const test::CliResult text = RunCli({"recipe", a});
+  ASSERT_EQ(text.status, 0) << text.err;
+  test::WriteFile(dir.File("look.brisol"), text.out);
+  const auto from = [](const std::string& file) {
+    return "sh -c " + test::ShellQuote("exec \"$0\" \"$@\" <" + test::ShellQuote(file));
+  };
+  for (const std::string& input : {a, dir.File("look.brisol")}) {
+    SCOPED_TRACE(input);
+    const test::CliResult read = test::RunCliIn({}, {"recipe", "-"}, {}, {}, from(input));
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, text.out);
+  }
+  const test::CliResult again = test::RunCliIn({}, {"render", photo, dir.File("b.png"), "--recipe", "-", "--quiet"}, {},
+                                               {}, from(dir.File("look.brisol")));
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_TRUE(test::SameBytes(test::ReadFile(dir.File("b.png")), test::ReadFile(a)));
+}
+
 TEST_F(RecipeCli, RecipeCommandPrintsJsonAndTellsFilesWithoutOne) {
   const std::string a = dir.File("a.jpg");
   ASSERT_EQ(RunCli({"render", photo, a, "--effect", "Hearts", "--seed", "3", "--jpeg-quality", "70", "--quiet"}).status,

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
@@ -181,6 +182,27 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
+// The most read from standard input: a picture Brisol made, whole.
+constexpr std::size_t kMostStandardInputBytes = 256u << 20;
+
+RecipeRead ReadStandardInput() {
+  const std::string name = "standard input";
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[65536];
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Unreadable(name, std::strerror(errno));
+    if (n == 0) break;
+    if (bytes.size() + static_cast<std::size_t>(n) > kMostStandardInputBytes) {
+      return Unreadable(name, "more than " + std::to_string(kMostStandardInputBytes >> 20) +
+                                  " MB, more than a recipe or a picture holding one is read from it");
+    }
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  return ReadRecipeBytes(bytes, name);
+}
+
 }  // namespace
 
 RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
@@ -193,6 +215,7 @@ bool PictureFormatHoldsRecipe(const PictureFormat& format) {
 }
 
 RecipeRead ReadRecipeFile(const std::string& path) {
+  if (path == kStandardInput) return ReadStandardInput();
   // A FIFO, device or socket is refused before it is opened for reading:
   // opening a FIFO would wait for a writer for ever.
   std::string why;
