@@ -178,6 +178,14 @@ TEST_F(RecipeCli, RecipesAreReadFromStandardInput) {
                                                {}, from(dir.File("look.brisol")));
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_TRUE(test::SameBytes(test::ReadFile(dir.File("b.png")), test::ReadFile(a)));
+  // The help of both commands that take --recipe says which files it reads.
+  for (const char* command : {"render", "batch"}) {
+    const std::string help = RunCli({command, "--help"}).out;
+    EXPECT_NE(
+        help.find("(PNG, JPEG, SVG,\n                         PDF, EPS, PS) or of a .brisol file, - for standard"),
+        std::string::npos)
+        << command << help;
+  }
 }
 
 TEST_F(RecipeCli, RecipeCommandPrintsJsonAndTellsFilesWithoutOne) {
