@@ -44,9 +44,11 @@ std::string OneLineName(std::string_view name) {
   for (std::size_t i = 0; i < name.size();) {
     const auto c = static_cast<unsigned char>(name[i]);
     const std::size_t n = Utf8Length(name, i);
-    if (n == 0 || c < 0x20 || c == 0x7F) {
+    // C0 and C1 control characters (U+0080 to U+009F: 0xC2 0x80..0x9F).
+    const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(name[i + 1]) < 0xA0;
+    if (n == 0 || c < 0x20 || c == 0x7F || c1) {
       out += '?';
-      ++i;
+      i += c1 ? 2 : 1;
     } else {
       out.append(name.substr(i, n));
       i += n;
@@ -85,8 +87,12 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
+// The longest file or folder name of the system's file systems.
+constexpr std::size_t kMaxNameBytes = 255;
+
 bool IsPlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+  return !name.empty() && name.size() <= kMaxNameBytes && name != "." && name != ".." &&
+         name.find('/') == std::string_view::npos;
 }
 
 // Reads the lines into a recipe, one key at a time.
@@ -194,7 +200,9 @@ bool Reader::Value(const std::string& key, std::string_view value) {
   }
   if (key == "collection" || key == "photo") {
     if (!IsPlainName(value)) {
-      Bad(key, value, key == "photo" ? "a file name without '/'" : "a collection's name without '/'");
+      Bad(key, value,
+          key == "photo" ? "a file name without '/', at most 255 bytes"
+                         : "a collection's name without '/', at most 255 bytes");
       return false;
     }
     (key == "photo" ? m_recipe.photo : m_recipe.collection) = std::string(value);

@@ -244,16 +244,23 @@ TEST(Recipe, TextCutShortAtALineEndKeepsTheLinesBefore) {
 
 TEST(Recipe, NamesAreKeptToOnePrintableLine) {
   Recipe r;
-  r.photo = "two\nlines\x01.jpg";
+  r.photo =
+      "two\nlines\x01\xC2\x9B"
+      "2J.jpg";  // the last a C1 control (CSI)
   r.collection = std::string("Caf\xC3\xA9 \xFF", 7);
   const std::string text = RecipeText(r);
   const RecipeRead read = ParseRecipe(text);
   ASSERT_TRUE(read.ok()) << read.ErrorText() << "\n" << text;
-  EXPECT_EQ(read.recipe->photo, "two?lines?.jpg");
+  EXPECT_EQ(read.recipe->photo, "two?lines??2J.jpg");
   EXPECT_EQ(read.recipe->collection, "Caf\xC3\xA9 ?");
   // A name that cannot be written is left out rather than made unreadable.
   r.photo = "a/b.jpg";
   EXPECT_EQ(RecipeText(r).find("photo ="), std::string::npos);
+  // A name longer than any file's is refused, and quoted shortened.
+  const RecipeRead longName = ParseRecipe("format = 1\ncollection = " + std::string(60000, 'x') + "\n");
+  ASSERT_EQ(longName.errors.size(), 1u);
+  EXPECT_LT(longName.errors[0].size(), 200u) << longName.errors[0].substr(0, 300);
+  EXPECT_NE(longName.errors[0].find("at most 255 bytes"), std::string::npos) << longName.errors[0].substr(0, 300);
 }
 
 }  // namespace
