@@ -1,6 +1,7 @@
 // Runs the real brisol-cli: a picture's recipe read back and rendered again
 // gives the same picture; options around --recipe and --preset; presets.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "CliTestSupport.h"
 #include "effect/Effect.h"
@@ -280,6 +281,32 @@ TEST_F(RecipeCli, PresetsAreListedAndUsedByName) {
   const auto unknown = RunCli({"render", photo, dir.File("c.png"), "--preset", "Nope"});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_NE(unknown.err.find("unknown preset 'Nope' (see 'brisol-cli presets')"), std::string::npos);
+}
+
+// Presets that cannot be used are listed with why; names are escaped and
+// padded by characters.
+TEST_F(RecipeCli, PresetsThatCannotBeUsedAreListedWithWhy) {
+  const std::string folder = main.Main() + "/Presets";
+  std::filesystem::create_directories(folder);
+  const std::string good = "format = 1\ncollection = Stars\n";
+  test::WriteFile(folder + "/Caf\xC3\xA9.brisol", good);
+  test::WriteFile(folder + "/two\nlines.brisol", good);
+  test::WriteFile(folder + "/Notes.brisol", "just notes\n");
+  ASSERT_EQ(::symlink((folder + "/gone").c_str(), (folder + "/Gone.brisol").c_str()), 0);
+  const std::string out = RunCli({"presets"}).out;
+  struct Case {
+    std::string line;  // its start
+  } cases[] = {
+      {"Caf\xC3\xA9                     user     " + folder + "/Caf\xC3\xA9.brisol\n"},
+      {"Gone                     user     " + folder + "/Gone.brisol  (cannot be used: No such file or directory)\n"},
+      {"Notes                    user     " + folder + "/Notes.brisol  (cannot be used: not a Brisol recipe"},
+      {"two\\nlines               user     " + folder + "/two\\nlines.brisol\n"},
+  };
+  for (const Case& c : cases) EXPECT_NE(out.find(c.line), std::string::npos) << c.line << "\nin\n" << out;
+  const std::string json = RunCli({"presets", "--json"}).out;
+  EXPECT_NE(json.find("\"path\": \"" + folder + "/Gone.brisol\"" + ", \"problem\": \"No such file or directory\"}"),
+            std::string::npos)
+      << json;
 }
 
 }  // namespace
