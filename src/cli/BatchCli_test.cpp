@@ -134,5 +134,23 @@ TEST_F(BatchCli, UsageErrorsAreToldBeforeAnyWork) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("o")));
 }
 
+// A damaged photo is painted as far as it is read, told in a warning line
+// even with --quiet and counted apart in the summary.
+TEST(BatchCliDamage, DamagedPhotosArePaintedWithAWarningAndCounted) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("in"));
+  ASSERT_EQ(RunCli({"testcard", dir.File("in/a.jpg"), "64x48"}).status, 0);
+  const std::string whole = test::ReadFile(dir.File("in/a.jpg"));
+  test::WriteFile(dir.File("in/cut.jpg"), whole.substr(0, whole.size() * 2 / 3) + "\xFF\xD9");
+  const auto run = RunCli({"batch", dir.File("in"), "--out", dir.File("out"), "--objects", "5", "--quiet"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("brisol-cli batch: warning: '" + dir.File("in/cut.jpg") +
+                         "' is damaged and read as far as it could be: "),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("2 written, 0 kept, 0 failed in "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" (1 of them from damaged photos)"), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace brisol

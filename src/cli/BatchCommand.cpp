@@ -95,6 +95,9 @@ class BatchProgress : public BatchObserver {
     if (!result && !result.stopped()) {
       Clear();
       Line(result.message());
+    } else if (result && !result->damage.empty()) {
+      Clear();
+      Line("warning: " + result->damage);
     }
     Show();
   }

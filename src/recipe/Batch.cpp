@@ -56,7 +56,7 @@ Done AddFolder(const std::string& folder, std::vector<std::string>& photos) {
 FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunOptions& options, unsigned threadsPerJob,
                    const std::stop_token& stop) {
   if (!item.makable) return item.makable.failure();
-  if (!options.overwrite && FileExists(item.output)) return PictureMade{true};
+  if (!options.overwrite && FileExists(item.output)) return PictureMade{true, {}};
   if (SameFile(item.photo, item.output))
     return Fail("'" + item.photo + "': its picture would replace the photo itself");
   std::unique_ptr<CEffect> mine = effect.Snapshot();
@@ -68,7 +68,7 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   render.save.threads = threadsPerJob;
   render.recipe = options.recipe;
   const Outcome<PhotoWritten> made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
-  if (made) return PictureMade{};
+  if (made) return PictureMade{false, made->damage};
   return made.failure();
 }
 
@@ -207,6 +207,7 @@ BatchSummary RunBatch(const CEffect& effect, const std::vector<BatchItem>& items
       std::lock_guard lock(mutex);
       if (result) {
         ++(result->kept ? summary.kept : summary.written);
+        if (!result->damage.empty()) ++summary.damaged;
       } else if (!result.stopped()) {
         ++summary.failed;
       }
@@ -234,6 +235,7 @@ std::string SummaryText(const BatchSummary& s) {
   std::snprintf(text, sizeof text, "%zu written, %zu kept, %zu failed in %.1f s", s.written, s.kept, s.failed,
                 s.seconds);
   std::string line = text;
+  if (s.damaged > 0) line += " (" + std::to_string(s.damaged) + " of them from damaged photos)";
   if (s.shard.count > 1) {
     line += " (shard " + std::to_string(s.shard.index) + "/" + std::to_string(s.shard.count) + ": " +
             std::to_string(s.planned) + " of " + std::to_string(s.listed) + " photos)";

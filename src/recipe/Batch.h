@@ -100,6 +100,7 @@ struct BatchRunOptions {
 // is one line naming the file and the cause; a stopped one has none.
 struct PictureMade {
   bool kept = false;
+  std::string damage;  // the photo was damaged and painted as far as it was read: how
 };
 using FileResult = Outcome<PictureMade>;
 
@@ -113,6 +114,7 @@ class BatchObserver {
 
 struct BatchSummary {
   std::size_t written = 0, kept = 0, failed = 0;
+  std::size_t damaged = 0;  // of those written, painted from damaged photos
   std::size_t notDone = 0;  // stopped before or while they were made
   double seconds = 0;
   bool stopped = false;
