@@ -150,6 +150,12 @@ TEST(BatchCliDamage, DamagedPhotosArePaintedWithAWarningAndCounted) {
       << run.err;
   EXPECT_NE(run.err.find("2 written, 0 kept, 0 failed in "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find(" (1 of them from damaged photos)"), std::string::npos) << run.err;
+  // The pixel limit is the photos' too.
+  const auto limited = RunCli({"batch", dir.File("in/a.jpg"), "--out", dir.File("small"), "--max-pixels", "3000"});
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_NE(limited.err.find("(3072 pixels) is more than the 3000 pixels a picture is read with (--max-pixels N"),
+            std::string::npos)
+      << limited.err;
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   render.save = options.save;
   render.save.threads = threadsPerJob;
   render.recipe = options.recipe;
+  render.load = options.load;
   const Outcome<PhotoWritten> made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
   if (made) return PictureMade{false, made->damage};
   return made.failure();

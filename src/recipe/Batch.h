@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "imageio/ImageSave.h"
+#include "imageio/LoadPicture.h"
 #include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 
@@ -94,6 +95,7 @@ struct BatchRunOptions {
   int quality = 1;
   SaveOptions save;
   const Recipe* recipe = nullptr;  // the look's recipe, written into each picture; null: none
+  LoadOptions load;                // how the photos are read: their pixel limit
 };
 
 // A photo's picture made: written, or kept as it was. A failure's message
