@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPointer>
+#include <QStatusBar>
 
 #include "app/BrisolApp.h"
 #include "app/BrisolDoc.h"
@@ -25,6 +26,11 @@
 #include "ui/WaitCursor.h"
 
 namespace brisol {
+
+namespace {
+// How long the word that a photo is damaged stays in the status bar.
+constexpr int kDamageStatusMs = 30000;
+}  // namespace
 namespace {
 
 // The loader's sentence as a message box shows it: capital first, full
@@ -55,9 +61,12 @@ CBrisolDoc* CBrisolApp::OpenImage(const QString& given) {
   // Every way in (the dialog, the recent files, a drop, the command line)
   // reads the picture here, and a failure is told in one sentence naming
   // the file and the cause.
+  std::string damage;
+  LoadOptions options;
+  options.damage = &damage;
   LoadResult loaded = [&] {
     WaitCursor wait;
-    return LoadPicture(path);
+    return LoadPicture(path, options);
   }();
   if (!loaded.ok()) {
     WalertBox(kIconExclamation, "%s", AsSentence(loaded.message()).c_str());
@@ -66,7 +75,11 @@ CBrisolDoc* CBrisolApp::OpenImage(const QString& given) {
   SLRP(path);
   m_settings.m_Recent.Add(path);
   if (m_pMainFrame) m_pMainFrame->updateMenus();
-  return CADV(std::move(loaded).value(), path);
+  CBrisolDoc* doc = CADV(std::move(loaded).value(), path);
+  // A damaged photo is shown as far as it could be read, and said so once.
+  if (doc != nullptr && !damage.empty() && m_pMainFrame)
+    m_pMainFrame->statusBar()->showMessage(QString::fromStdString(damage), kDamageStatusMs);
+  return doc;
 }
 
 void CBrisolApp::SLRP(const std::string& path) {

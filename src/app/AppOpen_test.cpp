@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include <unistd.h>
 
@@ -172,6 +173,22 @@ class AppOpenTest : public QObject {
     QCOMPARE(m->Documents(), 0);
     QCOMPARE(m->app->Settings().m_Recent.Entry(0), std::string());
     std::filesystem::permissions(folder + "/locked.png", std::filesystem::perms::owner_all);
+  }
+
+  // A JPEG cut short is opened as far as it goes, and the status bar says
+  // so once in the decoder's words, without a box.
+  void aDamagedJpegIsOpenedWithAWordInTheStatusBar() {
+    const std::string whole = test::ReadFile(test::WritePictureFile("whole.jpg", 64, 48));
+    const std::string path = (test::UiTestEnvironment::Get().Folder() + "/cut.jpg").toStdString();
+    test::WriteFile(path, whole.substr(0, whole.size() * 2 / 3) + "\xFF\xD9");
+    test::AnswerWizard(QString());
+    CBrisolDoc* doc = m->app->OpenImage(QString::fromStdString(path));
+    QVERIFY2(doc, qPrintable(test::TakeAlerts().join('|')));
+    QCOMPARE(OriginalSize(doc), QSize(64, 48));
+    QVERIFY(test::TakeAlerts().isEmpty());
+    const QString status = m->Frame().statusBar()->currentMessage();
+    QVERIFY2(status.startsWith(QString::fromStdString("'" + path + "' is damaged")), qPrintable(status));
+    QVERIFY2(status.contains("rows are missing"), qPrintable(status));
   }
 
   void aNameOfNoPictureTypeIsRefused() {

@@ -206,5 +206,29 @@ TEST(BatchCliSignals, AnEndingSignalStopsTheBatchWithItsSummary) {
   EXPECT_LT(pictures, 60u);
 }
 
+// A damaged photo is painted as far as it is read, told in a warning line
+// even with --quiet and counted apart in the summary.
+TEST(BatchCliDamage, DamagedPhotosArePaintedWithAWarningAndCounted) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("in"));
+  ASSERT_EQ(RunCli({"testcard", dir.File("in/a.jpg"), "64x48"}).status, 0);
+  const std::string whole = test::ReadFile(dir.File("in/a.jpg"));
+  test::WriteFile(dir.File("in/cut.jpg"), whole.substr(0, whole.size() * 2 / 3) + "\xFF\xD9");
+  const auto run = RunCli({"batch", dir.File("in"), "--out", dir.File("out"), "--objects", "5", "--quiet"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("brisol-cli batch: warning: '" + dir.File("in/cut.jpg") +
+                         "' is damaged and read as far as it could be: "),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("2 written, 0 kept, 0 failed in "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" (1 of them from damaged photos)"), std::string::npos) << run.err;
+  // The pixel limit is the photos' too.
+  const auto limited = RunCli({"batch", dir.File("in/a.jpg"), "--out", dir.File("small"), "--max-pixels", "3000"});
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_NE(limited.err.find("(3072 pixels) is more than the 3000 pixels a picture is read with (--max-pixels N"),
+            std::string::npos)
+      << limited.err;
+}
+
 }  // namespace
 }  // namespace brisol

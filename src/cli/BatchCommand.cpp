@@ -48,6 +48,7 @@ void PrintHelp() {
       "  --jobs N               photos painted at once, 1..256; the cores are shared\n"
       "                         out between them [1]\n"
       "  --threads N            cores to use in all, 1..256 [all it may use]\n"
+      "  --max-pixels N         the most pixels a photo may have [200000000]\n"
       "  --shard K/N            paint only the photos K, K+N, K+2N ... of the sorted\n"
       "                         list (0 <= K < N): N machines, each with its own K,\n"
       "                         together paint the whole batch\n"
@@ -105,6 +106,9 @@ class BatchProgress : public BatchObserver {
     if (!result && !result.stopped()) {
       Clear();
       Line(result.message());
+    } else if (result && !result->damage.empty()) {
+      Clear();
+      Line("warning: " + result->damage);
     }
     Show();
   }
@@ -208,7 +212,8 @@ int CheckPictures(const BatchJob& job) {
 int RunBatch(Args args) {
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = LookOptionNames();
-  valueOptions.insert(valueOptions.end(), {"--out", "--name", "--format", "--jobs", "--threads", "--shard"});
+  valueOptions.insert(valueOptions.end(),
+                      {"--out", "--name", "--format", "--jobs", "--threads", "--shard", "--max-pixels"});
   const auto parsedArgs = ParseArgs(args, valueOptions, {"--overwrite", "--quiet", "--check"});
   if (!parsedArgs) return Usage(parsedArgs.message());
   const ParsedArgs& parsed = *parsedArgs;
@@ -218,6 +223,7 @@ int RunBatch(Args args) {
   }
   BatchPlanOptions plan;
   BatchRunOptions run;
+  run.load.raise = "--max-pixels N";
   bool outGiven = false, quiet = false, check = false;
   for (const std::string& flag : parsed.flags) {
     if (flag == "--overwrite") run.overwrite = true;
@@ -242,6 +248,10 @@ int RunBatch(Args args) {
     } else if (name == "--jobs" || name == "--threads") {
       if (!ParseInteger(value, 1, 256, n)) return Usage(name + " takes 1 to 256");
       (name == "--jobs" ? run.jobs : run.threads) = static_cast<unsigned>(n);
+    } else if (name == "--max-pixels") {
+      if (!ParseInteger(value, 1, kMaxImagePixels, n))
+        return Usage("--max-pixels takes 1 to " + std::to_string(kMaxImagePixels));
+      run.load.maxPixels = n;
     } else if (name == "--shard") {
       const auto shard = ParseShard(value);
       if (!shard) return Usage("--shard takes K/N with 0 <= K < N, such as 0/4, not '" + value + "'");

@@ -33,6 +33,7 @@ void PrintHelp() {
       "Options:\n"
       "  --resize WxH   resample to exactly W x H pixels (area-correct)\n"
       "  --quality N    JPEG quality, 1 to 100 (default 92)\n"
+      "  --max-pixels N the most pixels INPUT may have (default 200000000)\n"
       "  -h, --help     show this help\n\n"
       "Exit status: 0 on success, 1 when the conversion failed, 2 for a usage error.\n",
       extensions.c_str());
@@ -61,6 +62,8 @@ int RunConvert(Args args) {
   bool resize = false;
   SIZE newSize;
   SaveOptions options;
+  std::string damage;
+  LoadOptions load{.raise = "--max-pixels N", .damage = &damage};
   bool optionsDone = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view a = args[i];
@@ -68,8 +71,8 @@ int RunConvert(Args args) {
       PrintHelp();
       return 0;
     }
-    if (!optionsDone &&
-        (a == "--resize" || a == "--quality" || a.starts_with("--resize=") || a.starts_with("--quality="))) {
+    if (!optionsDone && (a == "--resize" || a == "--quality" || a == "--max-pixels" || a.starts_with("--resize=") ||
+                         a.starts_with("--quality=") || a.starts_with("--max-pixels="))) {
       const std::size_t eq = a.find('=');
       const std::string_view name = a.substr(0, eq);
       std::string_view value;
@@ -84,6 +87,11 @@ int RunConvert(Args args) {
       if (name == "--resize") {
         if (!ParseSize(value, newSize)) return UsageError("bad size '%s', expected WIDTHxHEIGHT", v.c_str());
         resize = true;
+      } else if (name == "--max-pixels") {
+        long long n = 0;
+        if (!ParseInteger(value, 1, kMaxImagePixels, n))
+          return UsageError("bad --max-pixels '%s', expected 1 to 400000000", v.c_str());
+        load.maxPixels = n;
       } else {
         long long quality = 0;
         if (!ParseInteger(value, 1, 100, quality)) return UsageError("bad quality '%s', expected 1 to 100", v.c_str());
@@ -113,9 +121,10 @@ int RunConvert(Args args) {
 
   LoadResult loaded = [&] {
     const Making making("reading " + QuotedName(input));
-    return LoadPicture(input);
+    return LoadPicture(input, load);
   }();
   if (!loaded.ok()) return Fail(loaded.message());
+  if (!damage.empty()) std::fprintf(stderr, "brisol-cli convert: warning: %s\n", damage.c_str());
   std::unique_ptr<CDADC> surface = std::move(loaded).value();
   const SIZE size = surface->GetSize();
   if (resize) {

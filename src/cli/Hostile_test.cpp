@@ -290,17 +290,40 @@ TEST(CliHostile, TheNextSaveRemovesWhatAKilledSaveLeft) {
 
 // --- 9, 15: damaged pictures and the decoder's own words ------------------
 
-TEST(CliHostile, DamagedPicturesAreRefusedWithTheDecodersReason) {
+// A damaged photo is painted as far as it could be read, with one warning
+// line in the decoder's words (even with --quiet) and status 0; one cut
+// before a single whole row is refused.
+TEST(CliHostile, DamagedPhotosArePaintedWithAWarningInTheDecodersWords) {
   TempDir dir;
   const std::string jpeg = JpegClaiming(320, 240, 320, 240);
   // Cut in the middle of its coded data, with and without its end marker.
   test::WriteFile(dir.File("cut.jpg"), jpeg.substr(0, jpeg.size() / 2));
   test::WriteFile(dir.File("marked.jpg"), jpeg.substr(0, jpeg.size() / 2) + "\xFF\xD9");
-  const CliResult marked = RunCli({"convert", dir.File("marked.jpg"), dir.File("o.png")});
-  ExpectOneLine(marked, 1, "convert", {"'" + dir.File("marked.jpg") + "'", "truncated", "premature end"});
-  const CliResult cut = RunCli({"convert", dir.File("cut.jpg"), dir.File("o.png")});
-  ExpectOneLine(cut, 1, "convert", {"'" + dir.File("cut.jpg") + "'", "truncated"});
-  EXPECT_FALSE(std::filesystem::exists(dir.File("o.png")));
+  test::WriteFile(dir.File("early.jpg"), jpeg.substr(0, 700));
+  struct Case {
+    std::vector<std::string> args;
+    std::string warning;
+  } cases[] = {
+      {{"convert", dir.File("marked.jpg"), dir.File("o.png")},
+       "brisol-cli convert: warning: '" + dir.File("marked.jpg") +
+           "' is damaged and read as far as it could be: Corrupt JPEG data: premature end of data segment; the "
+           "file is cut short: "},
+      {{"convert", dir.File("cut.jpg"), dir.File("o.png")}, "brisol-cli convert: warning: '" + dir.File("cut.jpg")},
+      {{"render", dir.File("cut.jpg"), dir.File("r.png"), "--objects", "10", "--quiet"},
+       "brisol-cli render: warning: '" + dir.File("cut.jpg") + "' is damaged"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const CliResult run = RunCli(c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.err), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind(c.warning, 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(" of its 240 rows are missing\n"), std::string::npos) << run.err;
+    EXPECT_EQ(RunCli({"identify", c.args[2]}).status, 0);
+  }
+  const CliResult early = RunCli({"convert", dir.File("early.jpg"), dir.File("e.png")});
+  ExpectOneLine(early, 1, "convert", {"'" + dir.File("early.jpg") + "'", "truncated"});
+  EXPECT_FALSE(std::filesystem::exists(dir.File("e.png")));
 }
 
 // --- 10: decompression bombs ----------------------------------------------
@@ -533,6 +556,127 @@ TEST(CliHostile, LinksAndOptionsAreTakenAsElsewhere) {
     const CliResult run = RunCli({"render", photo, dir.File("o.png"), option, ""});
     ExpectOneLine(run, 2, "render", {option});
   }
+}
+
+// --- recipes read from named pipes ------------------------------------------
+
+TEST(CliHostile, RecipesInNamedPipesAreRefusedWithoutWaiting) {
+  TempDir dir;
+  const std::string presets = dir.File("data/Brisol/Presets");
+  std::filesystem::create_directories(presets);
+  const std::string photo = WritePicture(dir.File("photo.png"));
+  std::filesystem::create_directories(dir.File("out"));
+  for (const char* name : {"pipe.brisol", "pipe.png", "pipe.jpg", "pipe.svg", "pipe.pdf", "pipe.eps", "pipe.ps"})
+    ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((presets + "/Piped.brisol").c_str(), 0600), 0);
+  const std::string inPresets = presets + "/Piped.brisol";
+  struct Case {
+    std::vector<std::string> args;
+    std::string named;
+  } cases[] = {
+      {{"recipe", dir.File("pipe.brisol")}, dir.File("pipe.brisol")},
+      {{"recipe", dir.File("pipe.png")}, dir.File("pipe.png")},
+      {{"recipe", dir.File("pipe.jpg")}, dir.File("pipe.jpg")},
+      {{"recipe", dir.File("pipe.svg")}, dir.File("pipe.svg")},
+      {{"recipe", dir.File("pipe.pdf")}, dir.File("pipe.pdf")},
+      {{"recipe", dir.File("pipe.eps")}, dir.File("pipe.eps")},
+      {{"recipe", dir.File("pipe.ps")}, dir.File("pipe.ps")},
+      {{"render", photo, dir.File("r.png"), "--recipe", dir.File("pipe.brisol")}, dir.File("pipe.brisol")},
+      {{"render", photo, dir.File("r.png"), "--preset", dir.File("pipe.png")}, dir.File("pipe.png")},
+      {{"render", photo, dir.File("r.png"), "--preset", "piped"}, inPresets},
+      {{"batch", photo, "--out", dir.File("out"), "--recipe", dir.File("pipe.jpg")}, dir.File("pipe.jpg")},
+      {{"batch", photo, "--out", dir.File("out"), "--preset", dir.File("pipe.brisol")}, dir.File("pipe.brisol")},
+  };
+  const std::string env = "export XDG_DATA_HOME=" + test::ShellQuote(dir.File("data")) + "; ";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    const auto start = std::chrono::steady_clock::now();
+    const CliResult run = RunCliIn(env, c.args, {}, {}, "timeout -s KILL 5");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(run.signal, 0) << run.err;
+    EXPECT_NE(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("named pipe (FIFO), not a regular file"), std::string::npos) << run.err;
+  }
+}
+
+// --- compressed text in photos ----------------------------------------------
+
+// A 16 x 16 PNG with `chunks` zTXt chunks of 15 MB each once inflated.
+std::string PngWithTextBombs(int chunks) {
+  using namespace filebuilding;
+  Bgr24Image image;
+  EXPECT_EQ(AllocBgr24(image, 16, 16), kImgOk);
+  std::vector<std::uint8_t> plain;
+  EXPECT_EQ(EncodePng(image.Block(), plain), kImgOk);
+  const std::string keyword("Comment\0\0", 9);  // the keyword, then deflate
+  File text = ZlibZeros(15u << 20);
+  text.insert(text.begin(), keyword.begin(), keyword.end());
+  File chunk;
+  PutPngChunk(chunk, "zTXt", text);
+  File png(plain.begin(), plain.begin() + 33);  // the signature and IHDR
+  for (int i = 0; i < chunks; ++i) png.insert(png.end(), chunk.begin(), chunk.end());
+  png.insert(png.end(), plain.begin() + 33, plain.end());
+  return std::string(png.begin(), png.end());
+}
+
+TEST(CliHostile, CompressedTextInAPhotoIsNeverInflated) {
+  if (test::kSanitizedBuild) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  TempDir dir;
+  const std::string photo = dir.File("texts.png");
+  test::WriteFile(photo, PngWithTextBombs(60));  // 900 MB of text once inflated
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"identify", photo},
+                                               {"convert", photo, dir.File("o.bmp")},
+                                               {"render", photo, dir.File("r.png"), "--objects", "10", "--quiet"}}) {
+    SCOPED_TRACE(args[0]);
+    const auto start = std::chrono::steady_clock::now();
+    const CliResult run = RunCliIn("ulimit -v 300000; ", args, {}, {}, kWatchdog);
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Inflating the text takes seconds (render took 12 s).
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  }
+  EXPECT_EQ(RunCli({"identify", dir.File("o.bmp")}).out, dir.File("o.bmp") + ": BMP 16 x 16, 24 bits per pixel\n");
+}
+
+// --- the pixel limit ----------------------------------------------------------
+
+TEST(CliHostile, PicturesBeyondThePixelLimitAreRefusedInOneLineUnlessRaised) {
+  TempDir dir;
+  const std::string huge = dir.File("huge.png"), six = dir.File("six.png");
+  test::WriteFile(huge, filebuilding::BlackPng(20000, 20000));  // 49 KB
+  test::WriteFile(six, filebuilding::BlackPng(3000, 2000));
+  const std::string limit = "is more than the 200 megapixels a picture is read with (--max-pixels N raises the limit)";
+  for (const std::string command : {"render", "convert"}) {
+    SCOPED_TRACE(command);
+    const auto start = std::chrono::steady_clock::now();
+    ExpectOneLine(RunCli({command, huge, dir.File("o.bmp")}), 1, command,
+                  {"cannot read '" + huge + "': its picture of 20000 x 20000 pixels (400 megapixels) " + limit});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ExpectOneLine(RunCli({command, six, dir.File("o.bmp"), "--max-pixels", "5999999"}), 1, command,
+                  {"(6 megapixels) is more than the 5999999 pixels"});
+    const CliResult raised = RunCli({command, six, dir.File("o.bmp"), "--max-pixels", "6000000"});
+    EXPECT_EQ(raised.status, 0) << raised.err;
+  }
+}
+
+// --- the texts of a photo read for its recipe ---------------------------------
+
+TEST(CliHostile, OtherTextsOfAPhotoAreNotKeptWhileItsRecipeIsLookedFor) {
+  if (test::kSanitizedBuild) GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+  TempDir dir;
+  const std::string card = dir.File("card.jpg");
+  ASSERT_EQ(RunCli({"testcard", card, "64x48"}).status, 0);
+  ASSERT_EQ(RunCli({"render", card, dir.File("made.jpg"), "--objects", "5", "--quiet"}).status, 0);
+  std::string jpeg = test::ReadFile(dir.File("made.jpg"));
+  // 3,000 comments of 64 KB (192 MB) before the recipe.
+  const std::string comment = std::string("\xFF\xFE\xFF\xFF", 4) + std::string(65533, 'c');
+  std::string comments;
+  for (int i = 0; i < 3000; ++i) comments += comment;
+  jpeg.insert(2, comments);
+  test::WriteFile(dir.File("comments.jpg"), jpeg);
+  const CliResult run = RunCliIn("ulimit -v 120000; ", {"recipe", dir.File("comments.jpg")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("format = 1\n", 0), 0u) << run.out.substr(0, 200);
 }
 
 }  // namespace

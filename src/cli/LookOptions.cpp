@@ -114,8 +114,9 @@ Done BuildLook(const ParsedArgs& parsed, std::string_view seedWord, Look& look, 
 
 std::string LookOptionsHelp(std::string_view seedHelp) {
   return "  --preset NAME|FILE     a preset's look (see 'brisol-cli presets')\n"
-         "  --recipe PICTURE|FILE  the look of a picture Brisol made (PNG or JPEG) or of a\n"
-         "                         .brisol file: collection, settings, seed and quality\n"
+         "  --recipe PICTURE|FILE  the look of a picture Brisol made (PNG, JPEG, SVG,\n"
+         "                         PDF, EPS, PS) or of a .brisol file, - for standard\n"
+         "                         input: collection, settings, seed and quality\n"
          "                         (options after it override its values)\n"
          "  --effect NAME|DIR      collection by name (see 'brisol-cli effects') or folder\n"
          "                         [the first bundled collection]\n"

@@ -1,6 +1,7 @@
 // Runs the real brisol-cli: a picture's recipe read back and rendered again
 // gives the same picture; options around --recipe and --preset; presets.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "CliTestSupport.h"
 #include "effect/Effect.h"
@@ -157,6 +158,37 @@ TEST_F(RecipeCli, OptionsAfterTheRecipeOverrideItAndThoseBeforeDoNot) {
   EXPECT_NE(text.find("objects = 300\n"), std::string::npos) << text;
 }
 
+// "-" reads the recipe, or a picture holding one, from standard input, for
+// recipe and render --recipe alike.
+TEST_F(RecipeCli, RecipesAreReadFromStandardInput) {
+  const std::string a = dir.File("a.png");
+  ASSERT_EQ(RunCli({"render", photo, a, "--effect", "Hearts", "--seed", "3", "--quiet"}).status, 0);
+  const test::CliResult text = RunCli({"recipe", a});
+  ASSERT_EQ(text.status, 0) << text.err;
+  test::WriteFile(dir.File("look.brisol"), text.out);
+  const auto from = [](const std::string& file) {
+    return "sh -c " + test::ShellQuote("exec \"$0\" \"$@\" <" + test::ShellQuote(file));
+  };
+  for (const std::string& input : {a, dir.File("look.brisol")}) {
+    SCOPED_TRACE(input);
+    const test::CliResult read = test::RunCliIn({}, {"recipe", "-"}, {}, {}, from(input));
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, text.out);
+  }
+  const test::CliResult again = test::RunCliIn({}, {"render", photo, dir.File("b.png"), "--recipe", "-", "--quiet"}, {},
+                                               {}, from(dir.File("look.brisol")));
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_TRUE(test::SameBytes(test::ReadFile(dir.File("b.png")), test::ReadFile(a)));
+  // The help of both commands that take --recipe says which files it reads.
+  for (const char* command : {"render", "batch"}) {
+    const std::string help = RunCli({command, "--help"}).out;
+    EXPECT_NE(
+        help.find("(PNG, JPEG, SVG,\n                         PDF, EPS, PS) or of a .brisol file, - for standard"),
+        std::string::npos)
+        << command << help;
+  }
+}
+
 TEST_F(RecipeCli, RecipeCommandPrintsJsonAndTellsFilesWithoutOne) {
   const std::string a = dir.File("a.jpg");
   ASSERT_EQ(RunCli({"render", photo, a, "--effect", "Hearts", "--seed", "3", "--jpeg-quality", "70", "--quiet"}).status,
@@ -249,6 +281,32 @@ TEST_F(RecipeCli, PresetsAreListedAndUsedByName) {
   const auto unknown = RunCli({"render", photo, dir.File("c.png"), "--preset", "Nope"});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_NE(unknown.err.find("unknown preset 'Nope' (see 'brisol-cli presets')"), std::string::npos);
+}
+
+// Presets that cannot be used are listed with why; names are escaped and
+// padded by characters.
+TEST_F(RecipeCli, PresetsThatCannotBeUsedAreListedWithWhy) {
+  const std::string folder = main.Main() + "/Presets";
+  std::filesystem::create_directories(folder);
+  const std::string good = "format = 1\ncollection = Stars\n";
+  test::WriteFile(folder + "/Caf\xC3\xA9.brisol", good);
+  test::WriteFile(folder + "/two\nlines.brisol", good);
+  test::WriteFile(folder + "/Notes.brisol", "just notes\n");
+  ASSERT_EQ(::symlink((folder + "/gone").c_str(), (folder + "/Gone.brisol").c_str()), 0);
+  const std::string out = RunCli({"presets"}).out;
+  struct Case {
+    std::string line;  // its start
+  } cases[] = {
+      {"Caf\xC3\xA9                     user     " + folder + "/Caf\xC3\xA9.brisol\n"},
+      {"Gone                     user     " + folder + "/Gone.brisol  (cannot be used: No such file or directory)\n"},
+      {"Notes                    user     " + folder + "/Notes.brisol  (cannot be used: not a Brisol recipe"},
+      {"two\\nlines               user     " + folder + "/two\\nlines.brisol\n"},
+  };
+  for (const Case& c : cases) EXPECT_NE(out.find(c.line), std::string::npos) << c.line << "\nin\n" << out;
+  const std::string json = RunCli({"presets", "--json"}).out;
+  EXPECT_NE(json.find("\"path\": \"" + folder + "/Gone.brisol\"" + ", \"problem\": \"No such file or directory\"}"),
+            std::string::npos)
+      << json;
 }
 
 }  // namespace

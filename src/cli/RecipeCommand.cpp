@@ -29,9 +29,10 @@ int RunRecipe(Args args) {
   const ParsedArgs& parsed = *parsedArgs;
   if (parsed.help) {
     std::printf(
-        "Usage: brisol-cli recipe PICTURE|FILE [--json]\n\n"
+        "Usage: brisol-cli recipe PICTURE|FILE|- [--json]\n\n"
         "Prints the recipe of a picture Brisol made (PNG, JPEG, or a vector file:\n"
-        "SVG, PDF, EPS, PS), or of a .brisol file: the collection and a SHA-256 of\n"
+        "SVG, PDF, EPS, PS), or of a .brisol file (- reads either from standard\n"
+        "input): the collection and a SHA-256 of\n"
         "its drawings, every setting, the seed, the quality and the photo with its\n"
         "SHA-256, as 'key = value' lines (a .brisol file's text) or, with --json,\n"
         "as one JSON object with the same keys. Unknown keys are warned of on\n"

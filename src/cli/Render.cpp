@@ -50,6 +50,8 @@ void PrintHelp() {
       "%s"
       "  --threads N            threads to draw and save with, 1..256 [the machine's\n"
       "                         cores]; the picture is the same with any number\n"
+      "  --max-pixels N         the most pixels INPUT may have [200000000]; larger\n"
+      "                         pictures are refused before they are read\n"
       "  --quiet                no progress line\n"
       "  --timings              one line per phase on standard error:\n"
       "                         'phase NAME MILLISECONDS' and 'pixels-written N'\n\n"
@@ -93,6 +95,7 @@ int RunRender(Args args) {
   const QuietAlerts quietAlerts;
   std::vector<std::string_view> valueOptions = LookOptionNames();
   valueOptions.push_back("--threads");
+  valueOptions.push_back("--max-pixels");
   // --reference-drawing (not in the help): the plain in-order drawing into a
   // whole working picture, slow and memory-hungry, for comparisons.
   std::vector<std::string_view> flagOptions = {"--quiet", "--timings", "--reference-drawing"};
@@ -136,8 +139,14 @@ int RunRender(Args args) {
     if (flag == "--timings") timings = true;
     if (flag == "--reference-drawing") options.draw.reference = true;
   }
+  options.load.raise = "--max-pixels N";
   for (const auto& [name, value] : parsed.options) {
     long long n = 0;
+    if (name == "--max-pixels") {
+      if (!ParseInteger(value, 1, kMaxImagePixels, n))
+        return Usage("--max-pixels takes 1 to " + std::to_string(kMaxImagePixels));
+      options.load.maxPixels = n;
+    }
     if (name != "--threads") continue;
     if (!ParseInteger(value, 1, 256, n)) return Usage("--threads takes 1 to 256");
     options.draw.threads = static_cast<unsigned>(n);
@@ -197,6 +206,8 @@ int RunRender(Args args) {
   }();
   progress.Finish();
   if (!made.ok()) return Fail(made.message());
+  // Told even with --quiet: the picture is painted from a damaged photo.
+  if (!made->damage.empty()) Notice("warning: " + made->damage);
   if (made->rasterFallbacks > 0) {
     Notice(std::to_string(made->rasterFallbacks) +
            " objects have texts in a font without outlines and are written as pixels");

@@ -56,13 +56,14 @@ DecodeResult LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadO
       report(texts.alloc24, rc);
       return rc;
     }
-    if (DecodeResult loaded = load(name, image); !loaded.ok()) {
+    DecodeResult loaded = load(name, image);
+    if (!loaded.ok()) {
       report(texts.load24, loaded.code);
       freeimage(image);
       return loaded;
     }
     result = std::move(image);
-    return kImgOk;
+    return loaded;  // with the decoder's words on damage it passed over
   }
 
   ImgImage temporary;
@@ -70,7 +71,8 @@ DecodeResult LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadO
     report(texts.allocN1, rc);
     return rc;
   }
-  if (DecodeResult loaded = load(name, temporary); !loaded.ok()) {
+  DecodeResult loaded = load(name, temporary);
+  if (!loaded.ok()) {
     report(texts.loadN, loaded.code);
     freeimage(temporary);
     return loaded;
@@ -88,7 +90,7 @@ DecodeResult LoadByScheme(ImgImage& result, const char* name, InfoOp info, LoadO
     return rc;
   }
   result = std::move(image);
-  return kImgOk;
+  return loaded;
 }
 
 // Log entries only, each text with the failing operation's code (and, for

@@ -41,7 +41,8 @@ DecodeResult LoadFile(const char* path, Decoder decode, ImgImage& image) {
   DecodeResult decoded = decode(View(bytes), pixels);
   if (!decoded.ok()) return decoded;
   bytes.reset();
-  return PutPixels(image, std::move(pixels));
+  if (const int rc = PutPixels(image, std::move(pixels)); rc != kImgOk) return rc;
+  return decoded;  // with the decoder's words on damage it passed over
 }
 
 }  // namespace

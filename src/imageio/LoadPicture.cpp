@@ -54,6 +54,14 @@ std::string Pixels(const ImageInfo& info) {
   return std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
 }
 
+// "400 megapixels", "5.5 megapixels"; a count that is no whole tenth of a
+// megapixel is given whole ("5999999 pixels").
+std::string Megapixels(long long pixels) {
+  if (pixels % 100'000 != 0) return std::to_string(pixels) + " pixels";
+  const long long tenths = pixels / 100'000;
+  return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") + " megapixels";
+}
+
 // The cause of a failed read in words: the imaging layer's text, with the
 // decoder's own words when it gave some, and the sizes where they tell.
 std::string Cause(int code, const ImageInfo& info, bool haveInfo, std::uint64_t fileBytes,
@@ -120,7 +128,7 @@ Done OpenProblem(const std::string& path) {
   return {};
 }
 
-LoadResult LoadPicture(const std::string& path) {
+LoadResult LoadPicture(const std::string& path, const LoadOptions& options) {
   const auto fail = [&](Status status, int code, const std::string& cause) -> LoadResult {
     std::string message = "cannot read " + QuotedName(path) + ": " + cause;
     TheLogger().Log(kLogInfo, "%s (code %d)\n", message.c_str(), code);
@@ -151,6 +159,13 @@ LoadResult LoadPicture(const std::string& path) {
     if (head.size < info.leastFileBytes) {
       return failWith(kImgErrTooLittleData, Cause(kImgErrTooLittleData, info, true, head.size, {}));
     }
+    const long long pixels = static_cast<long long>(info.width) * info.height;
+    if (pixels > options.maxPixels) {
+      return fail(Status::Unsupported, kImgErrTooLarge,
+                  "its picture of " + Pixels(info) + " (" + Megapixels(pixels) + ") is more than the " +
+                      Megapixels(options.maxPixels) + " a picture is read with" +
+                      (options.raise.empty() ? std::string() : " (" + options.raise + " raises the limit)"));
+    }
     if (std::string problem = MemoryBudgetProblem(info, head.size); !problem.empty()) {
       return failWith(kImgErrNoMemory, "not enough memory: " + problem);
     }
@@ -172,6 +187,11 @@ LoadResult LoadPicture(const std::string& path) {
   if (!surface) {
     return failWith(kImgErrNoMemory, "not enough memory for its picture of " + std::to_string(width) + " x " +
                                          std::to_string(height) + " pixels");
+  }
+  if (!decoded.words.empty()) {
+    std::string damage = QuotedName(path) + " is damaged and read as far as it could be: " + decoded.words;
+    TheLogger().Log(kLogInfo, "%s\n", damage.c_str());
+    if (options.damage != nullptr) *options.damage = std::move(damage);
   }
   return surface;
 }

@@ -20,6 +20,22 @@ namespace brisol {
 // of another format or a variant not read, NoMemory, else Failed.
 using LoadResult = Outcome<std::unique_ptr<CDADC>>;
 
+// The most pixels a picture is read with unless the user asks for more:
+// a few kilobytes of file can claim a picture of gigabytes, and no camera
+// makes one this large.
+inline constexpr long long kDefaultMaxPicturePixels = 200'000'000;
+
+struct LoadOptions {
+  // A picture with more pixels is refused (Unsupported) before it is read.
+  long long maxPixels = kDefaultMaxPicturePixels;
+  // How the user raises maxPixels, told with the refusal ("--max-pixels N").
+  std::string raise;
+  // Receives, for a picture the decoder could read only in part or with
+  // damage it could pass over, one line saying so and how (the decoder's
+  // words); left empty otherwise.
+  std::string* damage = nullptr;
+};
+
 // Reads the file as the format its name's extension names (the picture
 // format table). The causes told apart: the system's reason the file cannot
 // be opened (missing, no permission), a folder, a named pipe, device or
@@ -30,7 +46,7 @@ using LoadResult = Outcome<std::unique_ptr<CDADC>>;
 // the imaging layer's reasons (cut short, corrupt, too many pixels with the
 // ceiling), with the PNG or JPEG library's own words when it gave some.
 // Names with line breaks are written with escapes (QuotedName).
-LoadResult LoadPicture(const std::string& path);
+LoadResult LoadPicture(const std::string& path, const LoadOptions& options = {});
 
 // Whether the file can be opened for reading; if not, why in words ("it is a
 // folder", "it is a named pipe (FIFO), not a regular file", the system's

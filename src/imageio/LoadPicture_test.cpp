@@ -14,6 +14,7 @@
 
 #include "ImageioTestSupport.h"
 #include "imageio/Imaging.h"
+#include "imageio/codecs/FileBuilding.h"
 #include "imageio/codecs/MemoryBudget.h"
 
 namespace brisol {
@@ -187,6 +188,41 @@ TEST(LoadPicture, BombsAndPicturesBeyondTheMemoryAreRefusedWithTheirSizes) {
     EXPECT_NE(plain.message().find(" MB of memory; 10 MB are available"), std::string::npos) << plain.message();
   }
   EXPECT_TRUE(LoadPicture(dir.File("plain.png")).ok());
+}
+
+// Pictures beyond the pixel limit are refused before they are decoded,
+// saying their size, the limit and how to raise it; the limit can be raised.
+TEST(LoadPicture, PicturesBeyondThePixelLimitAreRefusedUnlessItIsRaised) {
+  TempDir dir;
+  test::WriteFile(dir.File("huge.png"), filebuilding::BlackPng(20000, 20000));
+  test::WriteFile(dir.File("six.png"), filebuilding::BlackPng(3000, 2000));
+  struct Case {
+    const char* file;
+    long long maxPixels;
+    const char* refusal;  // null: read
+  } cases[] = {
+      {"huge.png", kDefaultMaxPicturePixels,
+       "its picture of 20000 x 20000 pixels (400 megapixels) is more than the 200 megapixels a picture is read "
+       "with (--max-pixels N raises the limit)"},
+      {"six.png", 5'500'000,
+       "its picture of 3000 x 2000 pixels (6 megapixels) is more than the 5.5 megapixels a picture is read with "
+       "(--max-pixels N raises the limit)"},
+      {"six.png", 6'000'000, nullptr},
+      {"six.png", kDefaultMaxPicturePixels, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.maxPixels));
+    const auto start = std::chrono::steady_clock::now();
+    const LoadResult read = LoadPicture(dir.File(c.file), {.maxPixels = c.maxPixels, .raise = "--max-pixels N"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    if (c.refusal == nullptr) {
+      ASSERT_TRUE(read.ok()) << read.message();
+      EXPECT_EQ((*read)->GetSize().cx, 3000);
+    } else {
+      EXPECT_EQ(read.status(), Status::Unsupported);
+      EXPECT_EQ(read.message(), "cannot read '" + dir.File(c.file) + "': " + c.refusal);
+    }
+  }
 }
 
 TEST(LoadPicture, NamesWithLineBreaksAreWrittenWithEscapes) {

@@ -118,8 +118,9 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
   render.save.threads = threadsPerJob;
   render.save.replaceLink = true;
   render.recipe = options.recipe;
+  render.load = options.load;
   const Outcome<PhotoWritten> made = RenderPhotoFile(*mine, item.photo, item.output, render, stop);
-  if (made) return PictureMade{};
+  if (made) return PictureMade{false, made->damage};
   return made.failure();
 }
 
@@ -310,6 +311,7 @@ BatchSummary RunBatch(const CEffect& effect, const std::vector<BatchItem>& items
       std::lock_guard lock(mutex);
       if (result) {
         ++(result->kept ? summary.kept : summary.written);
+        if (!result->damage.empty()) ++summary.damaged;
       } else if (!result.stopped()) {
         ++summary.failed;
       }
@@ -337,6 +339,7 @@ std::string SummaryText(const BatchSummary& s) {
   std::snprintf(text, sizeof text, "%zu written, %zu kept, %zu failed in %.1f s", s.written, s.kept, s.failed,
                 s.seconds);
   std::string line = text;
+  if (s.damaged > 0) line += " (" + std::to_string(s.damaged) + " of them from damaged photos)";
   if (s.shard.count > 1) {
     line += " (shard " + std::to_string(s.shard.index) + "/" + std::to_string(s.shard.count) + ": " +
             std::to_string(s.planned) + " of " + std::to_string(s.listed) + " photos)";

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "imageio/ImageSave.h"
+#include "imageio/LoadPicture.h"
 #include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 
@@ -103,12 +104,14 @@ struct BatchRunOptions {
   int quality = 1;
   SaveOptions save;
   const Recipe* recipe = nullptr;  // the look's recipe, written into each picture; null: none
+  LoadOptions load;                // how the photos are read: their pixel limit
 };
 
 // A photo's picture made: written, or kept as it was. A failure's message
 // is one line naming the file and the cause; a stopped one has none.
 struct PictureMade {
   bool kept = false;
+  std::string damage;  // the photo was damaged and painted as far as it was read: how
 };
 using FileResult = Outcome<PictureMade>;
 
@@ -122,6 +125,7 @@ class BatchObserver {
 
 struct BatchSummary {
   std::size_t written = 0, kept = 0, failed = 0;
+  std::size_t damaged = 0;  // of those written, painted from damaged photos
   std::size_t notDone = 0;  // stopped before or while they were made
   double seconds = 0;
   bool stopped = false;

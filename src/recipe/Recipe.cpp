@@ -15,6 +15,8 @@ namespace {
 // Reading stops after this many errors: a file that is no recipe at all
 // needs only a few lines to say so.
 constexpr std::size_t kMaxErrors = 20;
+// Warnings told one by one; the rest are counted in one more line.
+constexpr std::size_t kMaxWarnings = 20;
 constexpr std::size_t kMaxQuoted = 60;
 
 std::size_t IndexOf(const EffectParam& param) { return static_cast<std::size_t>(&param - EffectParams().data()); }
@@ -42,9 +44,11 @@ std::string OneLineName(std::string_view name) {
   for (std::size_t i = 0; i < name.size();) {
     const auto c = static_cast<unsigned char>(name[i]);
     const std::size_t n = Utf8Length(name, i);
-    if (n == 0 || c < 0x20 || c == 0x7F) {
+    // C0 and C1 control characters (U+0080 to U+009F: 0xC2 0x80..0x9F).
+    const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(name[i + 1]) < 0xA0;
+    if (n == 0 || c < 0x20 || c == 0x7F || c1) {
       out += '?';
-      ++i;
+      i += c1 ? 2 : 1;
     } else {
       out.append(name.substr(i, n));
       i += n;
@@ -83,8 +87,12 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
+// The longest file or folder name of the system's file systems.
+constexpr std::size_t kMaxNameBytes = 255;
+
 bool IsPlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+  return !name.empty() && name.size() <= kMaxNameBytes && name != "." && name != ".." &&
+         name.find('/') == std::string_view::npos;
 }
 
 // Reads the lines into a recipe, one key at a time.
@@ -100,7 +108,12 @@ class Reader {
     Error("bad value " + Quoted(value) + " for " + std::string(key) + " (accepted: " + accepted + ")");
   }
   void Error(const std::string& text) { m_result.errors.push_back(Where() + text); }
-  void Warning(const std::string& text) { m_result.warnings.push_back(Where() + text); }
+  void Warning(const std::string& text) {
+    if (m_result.warnings.size() < kMaxWarnings)
+      m_result.warnings.push_back(Where() + text);
+    else
+      ++m_moreWarnings;
+  }
   std::string Where() const { return "line " + std::to_string(m_line) + ": "; }
 
   RecipeRead m_result;
@@ -109,6 +122,7 @@ class Reader {
   std::size_t m_line = 0;
   bool m_formatSeen = false;
   bool m_stop = false;
+  std::size_t m_moreWarnings = 0;
 };
 
 RecipeRead Reader::Read(std::string_view text) {
@@ -116,6 +130,8 @@ RecipeRead Reader::Read(std::string_view text) {
     m_result.errors.push_back("the recipe is longer than " + std::to_string(kMaxRecipeBytes) + " bytes");
     return std::move(m_result);
   }
+  // Editors on some systems begin a UTF-8 text with a byte order mark.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::size_t number = 0;
   while (!text.empty() && !m_stop && m_result.errors.size() < kMaxErrors) {
     const std::size_t end = text.find('\n');
@@ -126,6 +142,8 @@ RecipeRead Reader::Read(std::string_view text) {
     m_result.errors.push_back("not a Brisol recipe: it must begin with 'format = " + std::to_string(Recipe::kFormat) +
                               "'");
   }
+  if (m_moreWarnings > 0)
+    m_result.warnings.push_back("and " + std::to_string(m_moreWarnings) + " more warnings like these");
   if (m_result.errors.empty()) m_result.recipe = std::move(m_recipe);
   return std::move(m_result);
 }
@@ -182,7 +200,9 @@ bool Reader::Value(const std::string& key, std::string_view value) {
   }
   if (key == "collection" || key == "photo") {
     if (!IsPlainName(value)) {
-      Bad(key, value, key == "photo" ? "a file name without '/'" : "a collection's name without '/'");
+      Bad(key, value,
+          key == "photo" ? "a file name without '/', at most 255 bytes"
+                         : "a collection's name without '/', at most 255 bytes");
       return false;
     }
     (key == "photo" ? m_recipe.photo : m_recipe.collection) = std::string(value);

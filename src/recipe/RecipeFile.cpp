@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "imageio/ImageLoad.h"
 #include "imageio/ImageSave.h"
@@ -14,6 +15,7 @@
 #include "imageio/TemporaryFile.h"
 #include "imageio/codecs/ImageCodec.h"
 #include "imageio/codecs/PictureText.h"
+#include "raster/FileUtil.h"
 #include "recipe/VectorRecipe.h"
 #include "vector/VectorFormats.h"
 
@@ -67,13 +69,25 @@ struct RecipeHolder {
 
 constexpr unsigned Kind(VectorKind kind) { return 1u << static_cast<unsigned>(kind); }
 
+// Of a picture's texts only those that may be the recipe are kept, and no
+// more than a few of them: a file of many texts costs no memory.
+constexpr std::size_t kMostRecipeTexts = 16;
+KeepText RecipeTexts(bool keyed, const std::vector<PictureText>& kept) {
+  return [keyed, &kept](const PictureText& t) {
+    if (kept.size() >= kMostRecipeTexts) return false;
+    return keyed ? t.keyword == kRecipeKeyword : t.text.starts_with("format");
+  };
+}
+
 constexpr RecipeHolder kHolders[] = {
     {"PNG", IsPng, 0,
-     [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) { return ReadPngTexts(read, texts); },
+     [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) {
+       return ReadPngTexts(read, texts, RecipeTexts(true, texts));
+     },
      true},
     {"JPEG", IsJpeg, 0,
      [](const ReadBytesAt& read, std::uint64_t, std::vector<PictureText>& texts) {
-       return ReadJpegComments(read, texts);
+       return ReadJpegComments(read, texts, RecipeTexts(false, texts));
      },
      false},
     {"SVG", IsSvg, Kind(VectorKind::Svg), ReadSvgMetadata, false},
@@ -110,6 +124,12 @@ RecipeRead FromTexts(int rc, const std::vector<PictureText>& texts, const Recipe
     return Unreadable(name, "the " + format +
                                 " file keeps its cross-references packed in streams, which are not read (a program "
                                 "that changed it wrote it so)");
+  }
+  if (rc == kImgErrTooLarge) {
+    return Unreadable(name, "the " + format + " file was changed and saved more than " +
+                                std::to_string(kMaxPdfSections - 1) +
+                                " times since it was made (incremental updates), and no more updates than that "
+                                "are followed to find its recipe");
   }
   if (rc != kImgOk) return Unreadable(name, "the " + format + " file is damaged before any recipe");
   return Unreadable(name,
@@ -162,6 +182,27 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
+// The most read from standard input: a picture Brisol made, whole.
+constexpr std::size_t kMostStandardInputBytes = 256u << 20;
+
+RecipeRead ReadStandardInput() {
+  const std::string name = "standard input";
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[65536];
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Unreadable(name, std::strerror(errno));
+    if (n == 0) break;
+    if (bytes.size() + static_cast<std::size_t>(n) > kMostStandardInputBytes) {
+      return Unreadable(name, "more than " + std::to_string(kMostStandardInputBytes >> 20) +
+                                  " MB, more than a recipe or a picture holding one is read from it");
+    }
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  return ReadRecipeBytes(bytes, name);
+}
+
 }  // namespace
 
 RecipeRead ReadRecipeBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
@@ -174,13 +215,15 @@ bool PictureFormatHoldsRecipe(const PictureFormat& format) {
 }
 
 RecipeRead ReadRecipeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Unreadable(path, std::strerror(errno));
+  if (path == kStandardInput) return ReadStandardInput();
+  // A FIFO, device or socket is refused before it is opened for reading:
+  // opening a FIFO would wait for a writer for ever.
+  std::string why;
+  const int fd = OpenRegularFile(path.c_str(), &why);
+  if (fd < 0) return Unreadable(path, why);
   const Descriptor guard{fd};
   struct stat st {};
   if (::fstat(fd, &st) != 0) return Unreadable(path, std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return Unreadable(path, "it is a folder");
-  if (!S_ISREG(st.st_mode)) return Unreadable(path, "it is not a regular file");
   const ReadBytesAt read = [fd](std::uint64_t offset, std::uint8_t* out, std::size_t n) -> std::size_t {
     std::size_t done = 0;
     while (done < n) {

@@ -25,7 +25,10 @@ inline constexpr std::string_view kRecipeExtension = ".brisol";
 // Whether a picture of the format can hold a recipe (PNG and JPEG).
 bool PictureFormatHoldsRecipe(const PictureFormat& format);
 
-// Reads the recipe of a file: a PNG, JPEG, SVG, PDF or PostScript file
+// The name that reads a recipe from standard input.
+inline constexpr std::string_view kStandardInput = "-";
+
+// Reads the recipe of a file ("-": of standard input): a PNG, JPEG, SVG, PDF or PostScript file
 // (told by its first bytes; only the part that holds the recipe is read),
 // or else a recipe's text. Every message names the file; a BMP, TGA or PCX
 // picture is told to hold none.

@@ -148,6 +148,16 @@ TEST(Recipe, EveryBadLineIsTold) {
   EXPECT_TRUE(read.errors[2].starts_with("line 5: ")) << read.errors[2];
 }
 
+TEST(Recipe, ATextBeginningWithAByteOrderMarkIsRead) {
+  for (const char* text : {"\xEF\xBB\xBF"
+                           "format = 1\nsize = 2\n",
+                           "\xEF\xBB\xBF# saved by an editor\r\nformat=1\r\nsize=2"}) {
+    const RecipeRead read = ParseRecipe(text);
+    ASSERT_TRUE(read.ok()) << read.ErrorText();
+    EXPECT_EQ(read.recipe->Value(Param("size")), 2);
+  }
+}
+
 TEST(Recipe, UnknownKeyIsWarnedOfAndLeftOut) {
   const RecipeRead read = ParseRecipe("format = 1\nsparkle = 3\nsize = 2\n--size = 3\n");
   ASSERT_TRUE(read.ok()) << read.ErrorText();
@@ -156,6 +166,19 @@ TEST(Recipe, UnknownKeyIsWarnedOfAndLeftOut) {
   EXPECT_EQ(read.warnings[1], "line 4: unknown key '--size' left out");
   EXPECT_EQ(read.recipe->Value(Param("size")), 2);
   EXPECT_EQ(RecipeText(*read.recipe).find("sparkle"), std::string::npos);
+}
+
+// A recipe of thousands of unknown keys gives a few warnings and a count,
+// not a line each.
+TEST(Recipe, ManyWarningsAreCappedAndCounted) {
+  std::string text = "format = 1\n";
+  while (text.size() + 4 <= kMaxRecipeBytes) text += "a=1\n";
+  const RecipeRead read = ParseRecipe(text);
+  ASSERT_TRUE(read.ok()) << read.ErrorText();
+  const std::size_t lines = (text.size() - 11) / 4;
+  ASSERT_EQ(read.warnings.size(), 21u);
+  EXPECT_EQ(read.warnings[19], "line 21: unknown key 'a' left out");
+  EXPECT_EQ(read.warnings[20], "and " + std::to_string(lines - 20) + " more warnings like these");
 }
 
 TEST(Recipe, AKeyGivenTwiceKeepsTheLaterValueWithAWarning) {
@@ -221,16 +244,23 @@ TEST(Recipe, TextCutShortAtALineEndKeepsTheLinesBefore) {
 
 TEST(Recipe, NamesAreKeptToOnePrintableLine) {
   Recipe r;
-  r.photo = "two\nlines\x01.jpg";
+  r.photo =
+      "two\nlines\x01\xC2\x9B"
+      "2J.jpg";  // the last a C1 control (CSI)
   r.collection = std::string("Caf\xC3\xA9 \xFF", 7);
   const std::string text = RecipeText(r);
   const RecipeRead read = ParseRecipe(text);
   ASSERT_TRUE(read.ok()) << read.ErrorText() << "\n" << text;
-  EXPECT_EQ(read.recipe->photo, "two?lines?.jpg");
+  EXPECT_EQ(read.recipe->photo, "two?lines??2J.jpg");
   EXPECT_EQ(read.recipe->collection, "Caf\xC3\xA9 ?");
   // A name that cannot be written is left out rather than made unreadable.
   r.photo = "a/b.jpg";
   EXPECT_EQ(RecipeText(r).find("photo ="), std::string::npos);
+  // A name longer than any file's is refused, and quoted shortened.
+  const RecipeRead longName = ParseRecipe("format = 1\ncollection = " + std::string(60000, 'x') + "\n");
+  ASSERT_EQ(longName.errors.size(), 1u);
+  EXPECT_LT(longName.errors[0].size(), 200u) << longName.errors[0].substr(0, 300);
+  EXPECT_NE(longName.errors[0].find("at most 255 bytes"), std::string::npos) << longName.errors[0].substr(0, 300);
 }
 
 }  // namespace

@@ -39,7 +39,10 @@ Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& 
   }
 
   observer.Begin("load");
-  LoadResult loaded = LoadPicture(photo);
+  std::string damage;
+  LoadOptions load = options.load;
+  load.damage = &damage;
+  LoadResult loaded = LoadPicture(photo, load);
   observer.End("load");
   if (!loaded.ok()) return Failed(loaded.message());
   if (stop.stop_requested()) return StoppedBy();
@@ -58,7 +61,7 @@ Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& 
     observer.End("vector");
     if (written.stopped()) return StoppedBy();
     if (!written.ok()) return Failed(written.message());
-    return PhotoWritten{written->rasterFallbacks};
+    return PhotoWritten{written->rasterFallbacks, std::move(damage)};
   }
   // The output's rows are encoded and written as the drawing completes them;
   // for a format that streams, the picture never exists whole.
@@ -90,7 +93,7 @@ Outcome<PhotoWritten> RenderPhotoFile(const CEffect& effect, const std::string& 
   const Done saved = saver.Finish(picture.get());
   observer.End("save");
   if (!saved.ok()) return Failed(saved.message());
-  return PhotoWritten{};
+  return PhotoWritten{0, std::move(damage)};
 }
 
 }  // namespace brisol

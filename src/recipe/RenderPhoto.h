@@ -8,6 +8,7 @@
 #include "effect/DrawSettings.h"
 #include "effect/Runner.h"
 #include "imageio/ImageSave.h"
+#include "imageio/LoadPicture.h"
 #include "logger/Outcome.h"
 #include "recipe/Recipe.h"
 #include "vector/PageLayout.h"
@@ -28,6 +29,8 @@ struct RenderFileOptions {
   SaveOptions save;
   // The page of a vector file (SVG, PDF, EPS, PS); not used for pictures.
   PageOptions page;
+  // How the photo is read: its pixel limit.
+  LoadOptions load;
   // The look's recipe (RecipeOf the effect): with the effect's seed, the
   // photo's name and hash and the JPEG quality added, it goes into PNG and
   // JPEG pictures. Null: the picture holds none.
@@ -39,6 +42,8 @@ struct RenderFileOptions {
 struct PhotoWritten {
   // Objects of a vector file written as pixels (texts in a font without outlines).
   std::size_t rasterFallbacks = 0;
+  // The photo was damaged and painted as far as it could be read: how.
+  std::string damage;
 };
 
 // Reads the photo, draws it with the effect and saves the picture to

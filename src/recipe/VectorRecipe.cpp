@@ -62,8 +62,7 @@ constexpr std::size_t kPdfTrailerBytes = 4096;
 // The document information object, its recipe of four hex digits
 // a character (UTF-16) beside the other entries.
 constexpr std::size_t kPdfObjectBytes = 8 * kMaxRecipeBytes + 4096;
-// Cross-reference sections (an update adds one) and subsections followed.
-constexpr int kMaxPdfSections = 64;
+// Cross-reference subsections followed.
 constexpr std::size_t kMaxPdfSubsections = 4096;
 
 bool IsWhite(char c) { return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' '; }
@@ -316,8 +315,8 @@ class PdfFile {
     if (!at) return kImgErrCorrupt;
     std::vector<std::uint64_t> seen;
     while (at) {
-      if (seen.size() == kMaxPdfSections || std::find(seen.begin(), seen.end(), *at) != seen.end())
-        return kImgErrCorrupt;
+      if (std::find(seen.begin(), seen.end(), *at) != seen.end()) return kImgErrCorrupt;  // a loop
+      if (seen.size() == kMaxPdfSections) return kImgErrTooLarge;
       seen.push_back(*at);
       Section section;
       if (const int rc = ReadSection(*at, section); rc != kImgOk) return rc;
@@ -459,8 +458,11 @@ std::string XmlCharacterData(std::string_view text) {
       i += text.substr(i, 2) == "\r\n" ? 2 : 1;
       continue;
     }
-    const std::size_t semi = text[i] == '&' ? text.find(';', i) : npos;
-    if (semi == npos || semi - i > 12) {
+    // A reference is short: its ';' is looked for close by, not to the end
+    // (a text full of '&' took seconds).
+    const std::size_t near = text[i] == '&' ? text.substr(i, 13).find(';') : npos;
+    const std::size_t semi = near == npos ? npos : i + near;
+    if (semi == npos) {
       out += text[i++];
       continue;
     }

@@ -24,6 +24,10 @@
 
 namespace brisol {
 
+// The cross-reference sections of a PDF file followed, from the newest: the
+// file as written and the updates made to it since (one section each).
+inline constexpr int kMaxPdfSections = 64;
+
 int ReadSvgMetadata(const ReadBytesAt& read, std::uint64_t size, std::vector<PictureText>& texts);
 int ReadPdfSubject(const ReadBytesAt& read, std::uint64_t size, std::vector<PictureText>& texts);
 int ReadPostScriptRecipe(const ReadBytesAt& read, std::uint64_t size, std::vector<PictureText>& texts);

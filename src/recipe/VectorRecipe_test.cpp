@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "RecipeTestSupport.h"
 #include "effect/Effect.h"
 #include "effect/EffectParams.h"
@@ -72,6 +74,15 @@ TEST(VectorRecipe, XmlEntitiesAndCdataAreResolved) {
       {"one\r\ntwo\rthree", "one\ntwo\nthree"},
   };
   for (const Case& c : cases) EXPECT_EQ(XmlCharacterData(c.xml), c.text) << c.xml;
+}
+
+// Metadata full of '&' without a ';' is read in a moment (each '&' once
+// looked for its ';' up to the end of the text).
+TEST(VectorRecipe, AmpersandsWithoutReferencesAreReadInLinearTime) {
+  const std::string text(400'000, '&');
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(XmlCharacterData(text + ";&amp;"), text + ";&");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 class VectorRecipeFile : public ::testing::Test {
@@ -246,6 +257,34 @@ TEST_F(VectorRecipeFile, ARecipeOfAnUpdatedPdfIsFoundThroughItsNewestTrailer) {
   const RecipeRead read = ReadRecipeFile(dir.File("updated.pdf"));
   ASSERT_TRUE(read.ok()) << read.ErrorText();
   EXPECT_EQ(*read.recipe, changed);
+}
+
+// Updates that leave the document information as it was: the recipe is
+// found through 63 of them; beyond, the limit is told, not damage.
+TEST_F(VectorRecipeFile, ManyUpdatesOfAPdfAreFollowedUpToTheirLimit) {
+  const Recipe recipe = RecipeOf(*effect, 1);
+  const std::string made = test::ReadFile(Render("a.pdf", &recipe));
+  for (const int updates : {kMaxPdfSections - 1, kMaxPdfSections}) {
+    std::string pdf = made;
+    for (int u = 0; u < updates; ++u) {
+      const std::string tail = pdf.substr(pdf.rfind("startxref\n") + 10);
+      const std::size_t object = pdf.size();
+      pdf += "50 0 obj\n(note)\nendobj\n";
+      char entry[32];
+      std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", object);
+      const std::size_t xref = pdf.size();
+      pdf += "xref\n50 1\n" + std::string(entry) + "trailer\n<< /Prev " + tail.substr(0, tail.find('\n')) +
+             " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    }
+    test::WriteFile(dir.File("updated.pdf"), pdf);
+    const RecipeRead read = ReadRecipeFile(dir.File("updated.pdf"));
+    if (updates < kMaxPdfSections) {
+      EXPECT_TRUE(read.ok()) << read.ErrorText();
+    } else {
+      EXPECT_EQ(read.errors.size(), 1u);
+      EXPECT_NE(read.ErrorText().find("changed and saved more than 63 times"), std::string::npos) << read.ErrorText();
+    }
+  }
 }
 
 TEST_F(VectorRecipeFile, ARecipeFurtherFromTheStartIsFoundByReadingMore) {

@@ -9,6 +9,10 @@
 namespace brisol {
 namespace {
 
+// The largest page side of the formats without a limit of their own.
+constexpr double kLargestPageSidePoints = 100'000;
+constexpr const char* kLargestPageSideText = "100000 points (about 35 metres)";
+
 constexpr double kPointsPerInch = 72.0;
 
 constexpr std::array<PaperSize, 8> kPapers = {{
@@ -218,11 +222,20 @@ Outcome<PageLayout> LayOutPage(const PageOptions& options, const SIZE& picture, 
   page.bleed = bleed;
   page.width = trimW + 2 * bleed;
   page.height = trimH + 2 * bleed;
-  const double limit = format.maxSidePoints;
-  if (limit > 0 && (page.width > limit || page.height > limit)) {
-    char text[200];
-    std::snprintf(text, sizeof text, "the page of %.0f x %.0f points is larger than a %s page can be (%s a side)",
-                  page.width, page.height, std::string(format.name).c_str(), std::string(format.limitText).c_str());
+  // Every format's page has a largest side: its own, or one that keeps every
+  // coordinate written finite and a PostScript bounding box's integers exact.
+  const bool ownLimit = format.maxSidePoints > 0;
+  const double limit = ownLimit ? format.maxSidePoints : kLargestPageSidePoints;
+  if (!(page.width <= limit && page.height <= limit)) {  // NaN and infinity too
+    char text[240];
+    const std::string limitText = ownLimit ? std::string(format.limitText) : kLargestPageSideText;
+    if (std::isfinite(page.width) && std::isfinite(page.height)) {
+      std::snprintf(text, sizeof text, "the page of %.0f x %.0f points is larger than a %s page can be (%s a side)",
+                    page.width, page.height, std::string(format.name).c_str(), limitText.c_str());
+    } else {
+      std::snprintf(text, sizeof text, "the page is larger than a %s page can be (%s a side)",
+                    std::string(format.name).c_str(), limitText.c_str());
+    }
     if (!options.size.empty()) return Fail(text);
     return Fail(std::string(text) + (words ? "; choose a page" : "; choose a page with --page"));
   }

@@ -138,6 +138,13 @@ TEST(PageLayout, RefusesWhatNoPageCanHoldWithTheLimit) {
        "no room"},
       {"too many embedded pixels", {{"--page", "A0"}, {"--dpi", "2400"}}, {100, 100}, VectorKind::Svg, "megapixels"},
       {"an empty picture", {}, {0, 10}, VectorKind::Svg, "empty"},
+      {"SVG of an infinite page", {{"--page", "1e308x1e308mm"}}, {10, 10}, VectorKind::Svg, "page is larger"},
+      {"EPS of an infinite page", {{"--page", "1e308x1e308mm"}}, {10, 10}, VectorKind::Eps, "100000 points"},
+      {"PS of an infinite bleed", {{"--page", "A4"}, {"--bleed", "1e308mm"}}, {10, 10}, VectorKind::Ps, "35 metres"},
+      {"PDF of an infinite page", {{"--page", "1e308x1e308in"}}, {10, 10}, VectorKind::Pdf, "200 inches"},
+      {"SVG of a 100 m page", {{"--page", "100000x100000mm"}}, {10, 10}, VectorKind::Svg, "100000 points"},
+      {"EPS of a 100 m page", {{"--page", "100000x10mm"}}, {10, 10}, VectorKind::Eps, "100000 points"},
+      {"PS of a huge picture without a page", {}, {200000, 10}, VectorKind::Ps, "choose a page with --page"},
   };
   for (const RefusedCase& c : cases) {
     const auto laid = LayOutPage(Options(c.options), c.picture, VectorFormatOf(c.format));

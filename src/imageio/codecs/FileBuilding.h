@@ -40,6 +40,52 @@ inline void PutPngChunk(File& f, const char type[4], const File& data) {
   Put32BE(f, Crc32(f.data() + start, f.size() - start));
 }
 
+// A zlib stream that inflates to n zero bytes (n >= 1) from about 13 bits
+// per 258: the inflated size of a compressed-text bomb, with no deflater.
+inline File ZlibZeros(std::uint64_t n) {
+  File z{0x78, 0x01};
+  std::uint32_t bits = 0;
+  int count = 0;
+  auto put = [&](std::uint32_t value, int length) {  // least significant bit first
+    bits |= value << count;
+    count += length;
+    while (count >= 8) {
+      z.push_back(static_cast<std::uint8_t>(bits));
+      bits >>= 8;
+      count -= 8;
+    }
+  };
+  auto code = [&](std::uint32_t value, int length) {  // Huffman codes go most significant bit first
+    for (int k = length - 1; k >= 0; --k) put((value >> k) & 1u, 1);
+  };
+  put(1, 1);      // the last block
+  put(1, 2);      // fixed Huffman codes
+  code(0x30, 8);  // the literal 0
+  for (std::uint64_t i = 0; i < (n - 1) / 258; ++i) {
+    code(0xC5, 8);  // length 258
+    code(0, 5);     // distance 1
+  }
+  for (std::uint64_t i = 0; i < (n - 1) % 258; ++i) code(0x30, 8);
+  code(0, 7);  // the end of the block
+  if (count > 0) put(0, 8 - count);
+  Put32BE(z, static_cast<std::uint32_t>(n % 65521) << 16 | 1u);  // Adler-32 of zeros
+  return z;
+}
+
+// A valid grey PNG of one bit a pixel, all black: a picture of many
+// megapixels in a small file.
+inline std::string BlackPng(std::uint32_t width, std::uint32_t height) {
+  File png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  File header;
+  Put32BE(header, width);
+  Put32BE(header, height);
+  header.insert(header.end(), {1, 0, 0, 0, 0});
+  PutPngChunk(png, "IHDR", header);
+  PutPngChunk(png, "IDAT", ZlibZeros((width + 7) / 8 * std::uint64_t{height} + height));
+  PutPngChunk(png, "IEND", {});
+  return std::string(png.begin(), png.end());
+}
+
 // Makes a PNG file's header (its first chunk, IHDR) claim width x height,
 // with the checksum put right.
 template <typename Bytes>

@@ -50,7 +50,10 @@ struct DecodeResult {
   bool ok() const { return code == kImgOk; }
 
   int code;
-  std::string words;  // empty unless the library said why
+  // Empty unless the library said why it failed; for a picture read with
+  // damage the decoder passed over (a JPEG cut short or with stray bytes),
+  // the decoder's words for it, the code being kImgOk.
+  std::string words;
 };
 
 // The most pixels a picture may have (width x height).

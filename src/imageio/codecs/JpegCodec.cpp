@@ -52,10 +52,12 @@ constexpr int kMaxScans = 1000;
 struct ErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
-  bool truncated = false;
+  bool truncated = false;        // the data ran out before the picture's end
+  JDIMENSION rowsBeforeCut = 0;  // the rows decoded whole before it ran out
   bool tooManyScans = false;
   bool outOfMemory = false;
-  char words[JMSG_LENGTH_MAX] = {};  // the library's own words for its error
+  char words[JMSG_LENGTH_MAX] = {};   // the library's own words for its error
+  char damage[JMSG_LENGTH_MAX] = {};  // its words for the first damage it passed over
 };
 
 // The library's text of its current message, kept as the decoder's words.
@@ -71,18 +73,38 @@ void KeepMessage(j_common_ptr cinfo) {
   std::longjmp(err->jump, 1);
 }
 
+// Warnings are damage the library passes over: stray bytes, bad codes, the
+// data running out (a file cut short) or a marker in the middle of the coded
+// data (cut short, yet ending with its end marker). It goes on with what it
+// has, as every other reader of the file does, and the first damage is kept
+// to be told.
 void OnJpegMessage(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace messages
   auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-  err->pub.num_warnings++;
-  // The data ran out (a truncated file), or a marker came in the middle of
-  // the coded data (a file cut short that still ends with its end marker):
-  // the library would go on with grey rows, but the picture is not all there.
-  if (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER) {
-    KeepMessage(cinfo);
+  if (err->pub.num_warnings++ == 0) (*cinfo->err->format_message)(cinfo, err->damage);
+  if ((err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER) && !err->truncated) {
     err->truncated = true;
-    std::longjmp(err->jump, 1);
+    if (cinfo->is_decompressor) {
+      const auto* dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
+      // In a picture of several scans every row has arrived with its first
+      // scan; else the rows before the one being decoded are whole.
+      err->rowsBeforeCut =
+          dinfo->progressive_mode && dinfo->input_scan_number > 1 ? dinfo->image_height : dinfo->output_scanline;
+    }
   }
+}
+
+// The damage of a picture read in words: the decoder's, and for one cut
+// short how many rows are missing.
+std::string DamageText(const ErrorManager& err, JDIMENSION height) {
+  std::string text = err.damage;
+  if (err.truncated && err.rowsBeforeCut < height) {
+    text += "; the file is cut short: " + std::to_string(height - err.rowsBeforeCut) + " of its " +
+            std::to_string(height) + " rows are missing";
+  } else if (err.truncated) {
+    text += "; the file is cut short: its later scans are missing";
+  }
+  return text;
 }
 
 void OnProgress(j_common_ptr cinfo) {
@@ -232,6 +254,8 @@ int RunDecode(Bytes file, DecodeState& s, bool pixels) {
     if (cmyk) CmykToBgr(s.cmykRow.data(), static_cast<int>(width), cinfo.saw_Adobe_marker, block.Row(y));
   }
   jpeg_finish_decompress(&cinfo);
+  // Cut short before a single row was whole: there is nothing to show.
+  if (s.err.truncated && s.err.rowsBeforeCut == 0) return kImgErrRead;
   return kImgOk;
 }
 
@@ -239,7 +263,9 @@ DecodeResult Decode(Bytes file, bool pixels, DecodeState& state) {
   if (file.size() < 3 || file[0] != 0xFF || file[1] != 0xD8 || file[2] != 0xFF) return kImgErrSignature;
   if (file.size() > 0xFFFFFFFFu) return kImgErrTooLarge;
   const int rc = RunDecode(file, state, pixels);
-  if (rc == kImgOk) return kImgOk;
+  if (rc == kImgOk && state.err.pub.num_warnings == 0) return kImgOk;
+  if (rc == kImgOk) return DecodeResult(kImgOk, pixels ? DamageText(state.err, state.cinfo.image_height) : "");
+  if (rc == kImgErrRead && state.err.words[0] == '\0') return DecodeResult(rc, state.err.damage);
   return DecodeResult(rc, state.err.words);
 }
 
@@ -353,9 +379,10 @@ DecodeResult DecodeJpegWithWords(Bytes file, Bgr24Image& out) {
   if (!result.ok()) return result;
   if (state.orientation == kOrientNormal) {
     out = std::move(state.image);
-    return kImgOk;
+    return result;
   }
-  return OrientUpright(state.image, state.orientation, out);
+  if (const int rc = OrientUpright(state.image, state.orientation, out); rc != kImgOk) return rc;
+  return result;
 }
 
 int ReadJpegInfo(Bytes file, ImageInfo& info) { return ReadJpegInfoWithWords(file, info).code; }

@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -260,35 +262,70 @@ TEST(JpegCodec, CmykIsInvertedWithTheAdobeMarkerAndPlainWithout) {
   }
 }
 
-TEST(JpegCodec, TruncatedFilesAreRefusedAndLeaveTheOutputAlone) {
+// A file cut short is read as far as it goes, as other readers of photos
+// read it, with the decoder's words and the rows missing; one cut before a
+// single row is whole is refused and leaves the output alone.
+TEST(JpegCodec, CutFilesAreReadAsFarAsTheyGoWithTheRowsMissing) {
   const auto file = Encode(test::ToBgr24(test::MakePhotoLike(40, 24)), 90);
   const Bgr24Image previous = test::ToBgr24(test::MakePhotoLike(2, 2));
+  int read = 0;
   for (std::size_t n = 0; n + 2 < file.size(); n += (n < 700 ? 1 : 37)) {
     Bgr24Image out = test::ToBgr24(test::MakePhotoLike(2, 2));
-    EXPECT_LT(DecodeJpeg(std::span(file.data(), n), out), 0) << n;
-    EXPECT_EQ(test::MaxDifference(out, previous), 0) << n;
+    const DecodeResult result = DecodeJpegWithWords(std::span(file.data(), n), out);
+    if (result.ok()) {
+      ++read;
+      EXPECT_EQ(out.width, 40) << n;
+      EXPECT_NE(result.words.find("rows are missing"), std::string::npos) << n << ": " << result.words;
+    } else {
+      EXPECT_EQ(test::MaxDifference(out, previous), 0) << n;
+    }
   }
+  EXPECT_GT(read, 0);
   Bgr24Image out;
-  EXPECT_EQ(DecodeJpeg(std::span(file.data(), file.size() - 400), out), kImgErrRead);
+  const DecodeResult early = DecodeJpegWithWords(std::span(file.data(), 700), out);
+  EXPECT_EQ(early.code, kImgErrRead) << early.words;
 }
 
 // A file cut in the middle of its coded data that still ends with the end
-// marker: the library would go on with grey rows and call it a warning.
-TEST(JpegCodec, ACutScanEndingWithItsEndMarkerIsRefused) {
+// marker: the rows the data holds are kept, the rest is grey, and the
+// decoder's words say so with how many rows are missing.
+TEST(JpegCodec, ACutScanEndingWithItsEndMarkerIsReadWithItsDamage) {
   const auto file = Encode(test::ToBgr24(test::MakePhotoLike(160, 120)), 90);
-  for (const std::size_t keep : {file.size() / 3, file.size() / 2, file.size() - 200}) {
-    std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(keep));
-    cut.insert(cut.end(), {0xFF, 0xD9});
-    Bgr24Image image;
-    const DecodeResult result = DecodeJpegWithWords(cut, image);
-    EXPECT_EQ(result.code, kImgErrRead) << keep;
-    EXPECT_FALSE(image.IsValid());
-    EXPECT_EQ(result.words, "Corrupt JPEG data: premature end of data segment");
-  }
   Bgr24Image whole;
   const DecodeResult result = DecodeJpegWithWords(file, whole);
   EXPECT_EQ(result.code, kImgOk);
   EXPECT_EQ(result.words, "");
+  for (const std::size_t keep : {file.size() / 3, file.size() / 2, file.size() - 200}) {
+    std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(keep));
+    cut.insert(cut.end(), {0xFF, 0xD9});
+    Bgr24Image image;
+    const DecodeResult damaged = DecodeJpegWithWords(cut, image);
+    ASSERT_EQ(damaged.code, kImgOk) << keep;
+    EXPECT_TRUE(damaged.words.starts_with("Corrupt JPEG data: premature end of data segment; the file is cut short: "))
+        << damaged.words;
+    EXPECT_TRUE(damaged.words.ends_with(" of its 120 rows are missing")) << damaged.words;
+    // The first rows are the photo's own.
+    EXPECT_EQ(std::memcmp(image.Block().Row(0), whole.Block().Row(0), 160 * 3), 0) << keep;
+  }
+}
+
+// Stray bytes before a restart marker: the photo is read whole, with the
+// decoder's words for the damage.
+TEST(JpegCodec, StrayBytesBeforeARestartMarkerAreReadWithTheDecodersWords) {
+  auto file = LibraryJpeg(
+      64, 64, 3, JCS_RGB, [](jpeg_compress_struct& cinfo) { cinfo.restart_interval = 2; },
+      [](int y, std::vector<std::uint8_t>& row) {
+        for (std::size_t x = 0; x < row.size(); ++x) row[x] = static_cast<std::uint8_t>(x * 3 + y * 5);
+      });
+  const std::vector<std::uint8_t> restart{0xFF, 0xD0};
+  const auto at = std::search(file.begin() + 2, file.end(), restart.begin(), restart.end());
+  ASSERT_NE(at, file.end());
+  file.insert(at, 1214, 0x55);
+  Bgr24Image image;
+  const DecodeResult result = DecodeJpegWithWords(file, image);
+  EXPECT_EQ(result.code, kImgOk);
+  EXPECT_EQ(result.words, "Corrupt JPEG data: 1214 extraneous bytes before marker 0xd0");
+  EXPECT_EQ(image.height, 64);
 }
 
 // A progressive file keeps the coefficients of the whole picture while it

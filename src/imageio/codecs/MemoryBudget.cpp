@@ -71,13 +71,25 @@ std::uint64_t RoomUnder(int resource, std::uint64_t used) {
 
 // The room left under the memory limits of the process's control group and
 // of the groups above it (cgroup v2).
+std::string WholeFile(const char* path) {
+  std::FILE* file = std::fopen(path, "re");
+  if (file == nullptr) return {};
+  std::string text;
+  char chunk[4096];
+  std::size_t n = 0;
+  while (text.size() < (1u << 20) && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+  std::fclose(file);
+  return text;
+}
+
 std::uint64_t RoomInControlGroup() {
-  const std::string line = FirstLine("/proc/self/cgroup");
-  if (line.rfind("0::", 0) != 0) return kUnknown;
-  std::string group = line.substr(3);
+  const ControlGroup unified = UnifiedControlGroup(WholeFile("/proc/self/cgroup"), WholeFile("/proc/self/mountinfo"));
+  if (unified.mount.empty()) return kUnknown;
+  const std::string& mount = unified.mount;
+  std::string group = unified.group;
   std::uint64_t room = kUnknown;
   for (;;) {
-    const std::string dir = "/sys/fs/cgroup" + (group == "/" ? std::string() : group);
+    const std::string dir = mount + (group == "/" ? std::string() : group);
     const std::string max = FirstLine((dir + "/memory.max").c_str());
     std::uint64_t limit = 0, current = 0;
     if (!max.empty() && max != "max" && std::sscanf(max.c_str(), "%" SCNu64, &limit) == 1 &&
@@ -92,6 +104,38 @@ std::uint64_t RoomInControlGroup() {
 }
 
 }  // namespace
+
+ControlGroup UnifiedControlGroup(std::string_view cgroups, std::string_view mountinfo) {
+  const auto lines = [](std::string_view text, auto each) {
+    while (!text.empty()) {
+      const std::size_t end = text.find('\n');
+      if (each(text.substr(0, end))) return;
+      text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+  };
+  std::string group;
+  lines(cgroups, [&](std::string_view line) {
+    if (!line.starts_with("0::/")) return false;
+    group = line.substr(3);
+    return true;
+  });
+  std::string mount;
+  lines(mountinfo, [&](std::string_view line) {
+    // "ID PARENT MAJOR:MINOR ROOT MOUNT-POINT OPTIONS... - TYPE SOURCE OPTIONS"
+    const std::size_t dash = line.find(" - ");
+    if (dash == std::string_view::npos || !line.substr(dash + 3).starts_with("cgroup2 ")) return false;
+    std::string_view fields = line.substr(0, dash);
+    for (int skip = 0; skip < 4; ++skip) {
+      const std::size_t space = fields.find(' ');
+      if (space == std::string_view::npos) return false;
+      fields.remove_prefix(space + 1);
+    }
+    mount = fields.substr(0, fields.find(' '));
+    return true;
+  });
+  if (group.empty() || mount.empty()) return {};
+  return {mount, group};
+}
 
 std::uint64_t PictureBytes(long long width, long long height) {
   if (width <= 0 || height <= 0) return 0;

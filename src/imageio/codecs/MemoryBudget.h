@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "imageio/codecs/ImageCodec.h"
 
@@ -21,6 +22,17 @@ std::uint64_t PictureBytes(long long width, long long height);
 // control group's memory limit, and under the ceiling set below; the
 // smallest of them. UINT64_MAX when none is known.
 std::uint64_t AvailableMemory();
+
+// The process's unified (v2) control group, from the texts of
+// /proc/self/cgroup (its "0::" line, wherever it stands: a hybrid hierarchy
+// lists the v1 controllers first) and /proc/self/mountinfo (where cgroup2
+// is mounted: /sys/fs/cgroup, or /sys/fs/cgroup/unified beside v1). Both
+// empty when there is none.
+struct ControlGroup {
+  std::string mount;  // "/sys/fs/cgroup/unified"
+  std::string group;  // "/user.slice/session-2.scope"
+};
+ControlGroup UnifiedControlGroup(std::string_view cgroups, std::string_view mountinfo);
 
 // What loading the picture through the imaging layer costs at its peak: the
 // file's bytes (held whole while decoding), the 24-bit picture twice (the

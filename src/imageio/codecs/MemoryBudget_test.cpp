@@ -243,4 +243,33 @@ TEST(MemoryBudget, TheAddressSpaceLimitBoundsWhatIsAvailable) {
 }
 
 }  // namespace
+// The unified group is found wherever its line stands, at the place
+// cgroup2 is mounted.
+TEST(MemoryBudget, TheUnifiedControlGroupIsFoundInEveryHierarchy) {
+  const std::string v1Mounts =
+      "31 23 0:28 / /sys/fs/cgroup rw,relatime - tmpfs tmpfs rw,mode=755\n"
+      "32 31 0:29 / /sys/fs/cgroup/cpu rw,relatime - cgroup cgroup rw,cpu\n";
+  struct Case {
+    const char* name;
+    std::string cgroups, mountinfo;
+    ControlGroup expected;
+  } cases[] = {
+      {"unified",
+       "0::/user.slice/a.scope\n",
+       "29 1 0:26 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n",
+       {"/sys/fs/cgroup", "/user.slice/a.scope"}},
+      {"hybrid",
+       "9:name=systemd:/x\n8:pids:/x\n0::/user.slice/b.scope\n",
+       v1Mounts + "36 31 0:31 / /sys/fs/cgroup/unified rw,nosuid shared:10 - cgroup2 cgroup2 rw,nsdelegate\n",
+       {"/sys/fs/cgroup/unified", "/user.slice/b.scope"}},
+      {"v1 only", "9:name=systemd:/\n8:pids:/\n", v1Mounts, {}},
+      {"no cgroup2 mounted", "0::/\n", v1Mounts, {}},
+  };
+  for (const Case& c : cases) {
+    const ControlGroup found = UnifiedControlGroup(c.cgroups, c.mountinfo);
+    EXPECT_EQ(found.mount, c.expected.mount) << c.name;
+    EXPECT_EQ(found.group, c.expected.group) << c.name;
+  }
+}
+
 }  // namespace brisol

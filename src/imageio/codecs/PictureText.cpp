@@ -107,7 +107,7 @@ int AddJpegComment(std::vector<std::uint8_t>& jpeg, std::string_view text) {
   return kImgOk;
 }
 
-int ReadPngTexts(const ReadBytesAt& read, std::vector<PictureText>& texts) {
+int ReadPngTexts(const ReadBytesAt& read, std::vector<PictureText>& texts, const KeepText& keep) {
   std::uint8_t head[8];
   if (!ReadExactly(read, 0, head, 8) || std::memcmp(head, kPngSignature, 8) != 0) return kImgErrSignature;
   std::uint64_t at = 8;
@@ -128,7 +128,7 @@ int ReadPngTexts(const ReadBytesAt& read, std::vector<PictureText>& texts) {
       if (libdeflate_crc32(0, chunk.data(), 4 + length) == stored) {
         const std::vector<std::uint8_t> data(chunk.begin() + 4, chunk.begin() + 4 + length);
         PictureText text;
-        if (ParseTextChunk(international, data, text)) texts.push_back(std::move(text));
+        if (ParseTextChunk(international, data, text) && (!keep || keep(text))) texts.push_back(std::move(text));
       }
     }
     at += 12 + static_cast<std::uint64_t>(length);
@@ -136,7 +136,7 @@ int ReadPngTexts(const ReadBytesAt& read, std::vector<PictureText>& texts) {
   return kImgErrCorrupt;
 }
 
-int ReadJpegComments(const ReadBytesAt& read, std::vector<PictureText>& texts) {
+int ReadJpegComments(const ReadBytesAt& read, std::vector<PictureText>& texts, const KeepText& keep) {
   std::uint8_t head[2];
   if (!ReadExactly(read, 0, head, 2) || head[0] != 0xFF || head[1] != 0xD8) return kImgErrSignature;
   std::uint64_t at = 2;
@@ -162,7 +162,7 @@ int ReadJpegComments(const ReadBytesAt& read, std::vector<PictureText>& texts) {
       PictureText text;
       text.text.resize(length - 2);
       if (!ReadExactly(read, at + 2, reinterpret_cast<std::uint8_t*>(text.text.data()), length - 2)) return kImgErrRead;
-      texts.push_back(std::move(text));
+      if (!keep || keep(text)) texts.push_back(std::move(text));
     }
     at += length;
   }

@@ -47,11 +47,14 @@ int AddJpegComment(std::vector<std::uint8_t>& jpeg, std::string_view text);
 // the walk reached IEND; kImgErrSignature for no PNG; kImgErrRead when the
 // file ends first and kImgErrCorrupt at an impossible chunk length, with
 // the texts before that point in texts all the same.
-int ReadPngTexts(const ReadBytesAt& read, std::vector<PictureText>& texts);
+// keep, when given, chooses the texts kept: the others are passed over as
+// soon as they are read, so that a file of many texts costs no memory.
+using KeepText = std::function<bool(const PictureText& text)>;
+int ReadPngTexts(const ReadBytesAt& read, std::vector<PictureText>& texts, const KeepText& keep = {});
 
 // The comment segments of a JPEG file before its first scan, in file order.
 // Codes as ReadPngTexts; kImgOk when the walk reached the first scan or the
 // end of the image.
-int ReadJpegComments(const ReadBytesAt& read, std::vector<PictureText>& texts);
+int ReadJpegComments(const ReadBytesAt& read, std::vector<PictureText>& texts, const KeepText& keep = {});
 
 }  // namespace brisol

@@ -25,7 +25,7 @@
 namespace brisol {
 namespace {
 
-// Ancillary chunks bigger than this (compressed text, profiles) are skipped.
+// Ancillary chunks bigger than this are skipped.
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
 
 struct MemoryReader {
@@ -143,6 +143,10 @@ int RunDecode(const PngRead& read, DecodeState& s, bool pixels) {
   png_set_read_fn(png, &s.reader, ReadFromMemory);
   png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);  // the pixel count is checked below
   png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  // Only IHDR, PLTE, tRNS, IDAT and IEND are read: text (compressed text
+  // would be inflated, megabytes a chunk), profiles and the other ancillary
+  // chunks are skipped over unread. The recipe's own text is read apart.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
 
   const png_uint_32 width = png_get_image_width(png, info);
