@@ -105,7 +105,7 @@ FileResult MakeOne(const CEffect& effect, const BatchItem& item, const BatchRunO
           mine.photoSha256 != made.recipe->photoSha256)))
       return Fail("'" + item.output + "' is the picture of another photo named '" + made.recipe->photo +
                   "', left as it is (overwriting replaces it)");
-    return PictureMade{true};
+    return PictureMade{true, {}};
   } else if (taken && SameFile(item.photo, item.output)) {
     return Fail("'" + item.photo + "': its picture would replace the photo itself");
   }
