@@ -87,18 +87,23 @@ ContentStream& ContentStream::Coordinate(double v) {
   if (m_decimals < 0) return *this << v;
   if (!std::isfinite(v) || std::fabs(v) < kSmallest) v = 0;
   v = std::clamp(v, -kLargest, kLargest);
+  if (!AppendFixed(m_out, v, m_decimals)) return *this << v;
+  m_out += ' ';
+  return *this;
+}
+
+bool AppendFixed(std::string& out, double v, int decimals) {
   char text[64];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, m_decimals);
-  if (ec != std::errc()) return *this << v;
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, decimals);
+  if (ec != std::errc()) return false;
   std::string_view digits(text, static_cast<std::size_t>(end - text));
   if (digits.find('.') != std::string_view::npos) {
     while (digits.back() == '0') digits.remove_suffix(1);
     if (digits.back() == '.') digits.remove_suffix(1);
   }
   if (digits == "-0") digits = "0";
-  m_out.append(digits);
-  m_out += ' ';
-  return *this;
+  out.append(digits);
+  return true;
 }
 
 void ContentStream::Path(const PathData& path) {

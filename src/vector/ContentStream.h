@@ -65,4 +65,9 @@ class ContentStream {
   int m_decimals = -1;
 };
 
+// Appends v with decimals digits after the point at most: trailing zeros,
+// a lone point and the sign of zero left out. False, with nothing
+// appended, when the number cannot be written so.
+bool AppendFixed(std::string& out, double v, int decimals);
+
 }  // namespace brisol

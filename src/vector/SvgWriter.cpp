@@ -8,6 +8,7 @@
 
 #include "effect/Runner.h"
 #include "vector/CairoScene.h"
+#include "vector/ContentStream.h"
 #include "vector/EmbeddedImages.h"
 #include "vector/PageContent.h"
 #include "vector/PageLayout.h"
@@ -34,17 +35,7 @@ class Svg {
   // after the point; -1: as many as the number needs.
   void SetDecimals(int decimals) { m_decimals = decimals; }
   Svg& Coordinate(double v) {
-    if (m_decimals < 0) return *this << v;
-    char text[48];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, m_decimals);
-    if (ec != std::errc()) return *this << v;
-    std::string_view digits(text, static_cast<std::size_t>(end - text));
-    if (digits.find('.') != std::string_view::npos) {
-      while (digits.back() == '0') digits.remove_suffix(1);
-      if (digits.back() == '.') digits.remove_suffix(1);
-    }
-    if (digits == "-0") digits = "0";
-    m_out.append(digits);
+    if (m_decimals < 0 || !AppendFixed(m_out, v, m_decimals)) return *this << v;
     return *this;
   }
   Svg& operator<<(int v) {
